@@ -1,0 +1,57 @@
+#pragma once
+// The sectioned text store: one INI-form file held wholly in memory.
+//
+// Every persistent datum of the program goes through this class. The text of the file is the
+// only observable state; lookups go through hashed indexes so that a catalogue with a hundred
+// thousand sections is read and changed without walking it.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class TBigIniFile
+{
+public:
+    // Section names match without regard to case unless lSectionsSensiblesCasse is set (the
+    // catalogue store, whose section names are case-sensitive image keys).
+    explicit TBigIniFile(const QString &cNomFichier, bool lSectionsSensiblesCasse = false);
+    ~TBigIniFile();
+    TBigIniFile(const TBigIniFile &) = delete;
+    TBigIniFile &operator=(const TBigIniFile &) = delete;
+
+    // True at creation: every change is written at once. The long-lived stores switch it off.
+    bool lAutoSave = true;
+
+    QString FileName() const;
+
+    QString ReadString(const QString &cSection, const QString &cCle, const QString &cDefaut) const;
+    int ReadInteger(const QString &cSection, const QString &cCle, int nDefaut) const;
+    bool ReadBool(const QString &cSection, const QString &cCle, bool lDefaut) const;
+
+    void WriteString(const QString &cSection, const QString &cCle, const QString &cValeur);
+    void WriteInteger(const QString &cSection, const QString &cCle, int nValeur);
+    void WriteBool(const QString &cSection, const QString &cCle, bool lValeur);
+
+    void DeleteKey(const QString &cSection, const QString &cCle);
+    // The keys of the section's key lines in file order (cleared first).
+    void ReadSection(const QString &cSection, QStringList &Liste) const;
+    // The whole "key=value" lines of the section in file order (cleared first).
+    void ReadSectionValues(const QString &cSection, QStringList &Liste) const;
+    // Every section name in file order, a name present twice listed twice (cleared first).
+    void ReadSections(QStringList &Liste) const;
+    void EraseSection(const QString &cSection);
+
+    // Atomic save (temporary file, fsync, rename, fsync of the folder). On failure the old
+    // file stays whole, the lines stay in memory for the next save, and false is returned.
+    bool UpdateFile();
+
+    bool SectionExists(const QString &cSection) const;
+    bool ValueExists(const QString &cSection, const QString &cCle) const;
+
+    // True when a change has not been saved yet.
+    bool Modifie() const;
+
+private:
+    struct TDonnees;
+    std::unique_ptr<TDonnees> d;
+};
