@@ -1,0 +1,30 @@
+#pragma once
+// JPEG (and .THM) through libjpeg-turbo directly: size from the header alone, decoding at
+// 1/1, 1/2, 1/4 or 1/8, encoding at quality 90. Every function is safe on hostile files: a
+// corrupt file gives false or a null image with the reason in cErreur, never a crash.
+
+#include "storage/TailleImage.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace JpegCodec
+{
+// Width and height from the header, without decoding the pixels.
+bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur = nullptr);
+
+// The reduction for a picture whose larger side is nCoteMax shown in a box of side nD: 8 when
+// nCoteMax div 8 >= nD, else 4 when div 4 >= nD, else 2 when div 2 >= nD, else 1.
+int EchellePour(qint64 nCoteMax, int nD);
+
+// Decodes the whole file at 1/nEchelle (1, 2, 4 or 8) into a 32-bit picture. A null image and
+// the reason in cErreur when the data is corrupt, even behind a valid header.
+QImage Decode(const QString &cFichier, int nEchelle = 1, QString *cErreur = nullptr);
+QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle = 1, QString *cErreur = nullptr);
+
+// Writes the picture as a baseline JPEG (quality 90 unless told). False with the reason on
+// failure; the target is written atomically.
+bool Encode(const QImage &Image, const QString &cFichier, int nQualite = 90, QString *cErreur = nullptr);
+QByteArray EncodeMemoire(const QImage &Image, int nQualite = 90);
+}
