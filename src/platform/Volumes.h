@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <memory>
 
@@ -31,3 +32,29 @@ public:
     // The volume holding a path: the deepest mount point that is a prefix of it.
     virtual TVolume VolumeDe(const QString &cChemin) const = 0;
 };
+
+// The volume of a list holding a path: the deepest mount point that is a prefix of it (the
+// mount point itself without its final "/" included). An empty record when none holds it.
+TVolume VolumeContenant(const QList<TVolume> &Volumes, const QString &cChemin);
+
+// A folder acting as a mounted CD (`--cd-simule DIR=SERIAL[:LABEL]`).
+struct TCdSimule
+{
+    QString cDossier;  // absolute, ending with "/"
+    quint32 nSerie = 0;
+    QString cLabel;
+};
+
+// Parses one DIR=SERIAL[:LABEL] value. SERIAL is 1 to 8 hexadecimal digits, with or without
+// "0x", never 0. The split is made at the first "=" whose right side is a valid
+// SERIAL[:LABEL], so a folder name may itself hold "=". False, with a French message in
+// cErreur, when the value is not of that form.
+bool AnalyseCdSimule(const QString &cValeur, TCdSimule &Cd, QString *cErreur = nullptr);
+
+// The values of every `--cd-simule VALUE` and `--cd-simule=VALUE` of an argument list, in order.
+QStringList ValeursCdSimule(const QStringList &Arguments);
+
+// The program's volumes: the mounted file systems, plus one simulated CD per valid value of
+// `--cd-simule` (values as ValeursCdSimule returns them; invalid ones are reported on stderr
+// and ignored).
+std::unique_ptr<IVolumes> CreeVolumes(const QStringList &argumentsCdSimule);
