@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
 namespace JpegCodec
 {
 // Width and height from the header, without decoding the pixels.
@@ -22,6 +24,14 @@ int EchellePour(qint64 nCoteMax, int nD);
 // the reason in cErreur when the data is corrupt, even behind a valid header.
 QImage Decode(const QString &cFichier, int nEchelle = 1, QString *cErreur = nullptr);
 QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle = 1, QString *cErreur = nullptr);
+// The same, reporting the percentage of rows decoded (0 to 100) and giving the full-size
+// width and height read from the header.
+QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur,
+                         const std::function<void(int nPourcent)> &Progres, TTailleImage *pTaille = nullptr);
+QImage DecodeMemoireTaille(const QByteArray &Donnees, int nEchelle, QString *cErreur, TTailleImage *pTaille,
+                           const std::function<void(int nPourcent)> &Progres = {});
+// Width and height from the header of a JPEG held in memory (an embedded preview).
+bool TailleMemoire(const QByteArray &Donnees, TTailleImage &Taille, QString *cErreur = nullptr);
 
 // Writes the picture as a baseline JPEG (quality 90 unless told). False with the reason on
 // failure; the target is written atomically.

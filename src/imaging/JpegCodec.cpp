@@ -1,0 +1,386 @@
+#include "imaging/JpegCodec.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QFile>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace
+{
+// A JPEG side cannot exceed 65,535 anyway; the pixel cap keeps a forged header from making us
+// allocate gigabytes before the data proves to be missing.
+constexpr qint64 kCoteMax = 65535;
+constexpr qint64 kPixelsMax = 500LL * 1000 * 1000;
+// The file is read whole into memory; a JPEG file larger than this is not a photograph.
+constexpr qint64 kTailleFichierMax = 1LL << 30;
+
+struct TErreurJpeg
+{
+    jpeg_error_mgr Pub;
+    std::jmp_buf Saut;
+    char cMessage[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void SortieErreur(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<TErreurJpeg *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->cMessage);
+    std::longjmp(err->Saut, 1);
+}
+
+// Warnings (level -1) are corrupt or missing data: the picture would show grey or garbage
+// blocks, so the image counts as unreadable. Only the warnings about odd but harmless header
+// fields are let through. Trace messages (level >= 0) are ignored.
+void Message(j_common_ptr cinfo, int nNiveau)
+{
+    if (nNiveau >= 0)
+        return;
+    const int nCode = cinfo->err->msg_code;
+    if (nCode == JWRN_JFIF_MAJOR || nCode == JWRN_ADOBE_XFORM || nCode == JWRN_BOGUS_ICC)
+        return;
+    SortieErreur(cinfo);
+}
+
+void Installe(TErreurJpeg &Err)
+{
+    jpeg_std_error(&Err.Pub);
+    Err.Pub.error_exit = SortieErreur;
+    Err.Pub.emit_message = Message;
+    Err.cMessage[0] = 0;
+}
+
+void Pose(QString *cErreur, const QString &c)
+{
+    if (cErreur)
+        *cErreur = c;
+}
+
+bool LitFichier(const QString &cFichier, QByteArray &Donnees, QString *cErreur)
+{
+    QFile f(cFichier);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Pose(cErreur, QStringLiteral("fichier illisible : %1").arg(f.errorString()));
+        return false;
+    }
+    if (f.size() > kTailleFichierMax) {
+        Pose(cErreur, QStringLiteral("fichier trop grand"));
+        return false;
+    }
+    Donnees = f.readAll();
+    if (Donnees.isEmpty()) {
+        Pose(cErreur, QStringLiteral("fichier vide"));
+        return false;
+    }
+    return true;
+}
+
+bool DimensionsAdmises(qint64 w, qint64 h, QString *cErreur)
+{
+    if (w <= 0 || h <= 0) {
+        Pose(cErreur, QStringLiteral("dimensions nulles"));
+        return false;
+    }
+    if (w > kCoteMax || h > kCoteMax || w * h > kPixelsMax) {
+        Pose(cErreur, QStringLiteral("dimensions démesurées (%1 x %2)").arg(w).arg(h));
+        return false;
+    }
+    return true;
+}
+
+// Everything that longjmp may cross lives here, on the heap, so that no object with a
+// destructor is constructed between setjmp and the jump.
+struct TDecodage
+{
+    jpeg_decompress_struct cinfo{};
+    TErreurJpeg Err{};
+    bool lCree = false;
+    QImage Image;
+    std::vector<unsigned char> Ligne;  // one CMYK row, for the files libjpeg cannot turn into RGB
+    ~TDecodage()
+    {
+        if (lCree)
+            jpeg_destroy_decompress(&cinfo);
+    }
+};
+
+inline unsigned char Mul255(unsigned a, unsigned b)
+{
+    const unsigned t = a * b + 128;
+    return static_cast<unsigned char>((t + (t >> 8)) >> 8);
+}
+
+bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, bool lEnTeteSeul,
+                  TTailleImage *pTaille, QImage *pImage, QString *cErreur,
+                  const std::function<void(int)> *pProgres)
+{
+    if (nEchelle != 1 && nEchelle != 2 && nEchelle != 4 && nEchelle != 8)
+        nEchelle = 1;
+    auto D = std::make_unique<TDecodage>();
+    Installe(D->Err);
+    D->cinfo.err = &D->Err.Pub;
+    if (setjmp(D->Err.Saut)) {
+        Pose(cErreur, QStringLiteral("JPEG invalide : %1").arg(QString::fromLocal8Bit(D->Err.cMessage)));
+        return false;
+    }
+    jpeg_create_decompress(&D->cinfo);
+    D->lCree = true;
+    jpeg_mem_src(&D->cinfo, pDonnees, static_cast<unsigned long>(nTaille));
+    jpeg_read_header(&D->cinfo, TRUE);
+    const qint64 w = D->cinfo.image_width, h = D->cinfo.image_height;
+    if (!DimensionsAdmises(w, h, cErreur))
+        return false;
+    if (pTaille)
+        *pTaille = TTailleImage{w, h};
+    if (lEnTeteSeul)
+        return true;
+
+    const bool lCMYK = D->cinfo.jpeg_color_space == JCS_CMYK || D->cinfo.jpeg_color_space == JCS_YCCK;
+    D->cinfo.out_color_space = lCMYK ? JCS_CMYK : JCS_EXT_BGRX;
+    D->cinfo.scale_num = 1;
+    D->cinfo.scale_denom = static_cast<unsigned>(nEchelle);
+    jpeg_calc_output_dimensions(&D->cinfo);
+    const int wSortie = static_cast<int>(D->cinfo.output_width);
+    const int hSortie = static_cast<int>(D->cinfo.output_height);
+    if (wSortie <= 0 || hSortie <= 0) {
+        Pose(cErreur, QStringLiteral("dimensions nulles"));
+        return false;
+    }
+    D->Image = QImage(wSortie, hSortie, QImage::Format_RGB32);
+    if (D->Image.isNull()) {
+        Pose(cErreur, QStringLiteral("mémoire insuffisante"));
+        return false;
+    }
+    if (lCMYK)
+        D->Ligne.resize(static_cast<size_t>(wSortie) * 4);
+    jpeg_start_decompress(&D->cinfo);
+    if (static_cast<int>(D->cinfo.output_width) != wSortie || static_cast<int>(D->cinfo.output_height) != hSortie) {
+        Pose(cErreur, QStringLiteral("dimensions incohérentes"));
+        return false;
+    }
+    // Adobe writes CMYK inverted; a file without its marker holds plain CMYK.
+    const bool lInverse = D->cinfo.saw_Adobe_marker;
+    int nDernier = -1;
+    while (D->cinfo.output_scanline < D->cinfo.output_height) {
+        const int y = static_cast<int>(D->cinfo.output_scanline);
+        if (pProgres && *pProgres) {
+            const int nPourcent = hSortie > 1 ? (y * 100 + (hSortie - 1) / 2) / (hSortie - 1) : 100;
+            if (nPourcent != nDernier) {
+                (*pProgres)(nPourcent);
+                nDernier = nPourcent;
+            }
+        }
+        if (!lCMYK) {
+            JSAMPROW Lignes[1] = {D->Image.scanLine(y)};
+            if (jpeg_read_scanlines(&D->cinfo, Lignes, 1) != 1) {
+                Pose(cErreur, QStringLiteral("données JPEG tronquées"));
+                return false;
+            }
+        } else {
+            JSAMPROW Lignes[1] = {D->Ligne.data()};
+            if (jpeg_read_scanlines(&D->cinfo, Lignes, 1) != 1) {
+                Pose(cErreur, QStringLiteral("données JPEG tronquées"));
+                return false;
+            }
+            auto *pSortie = reinterpret_cast<QRgb *>(D->Image.scanLine(y));
+            const unsigned char *p = D->Ligne.data();
+            for (int x = 0; x < wSortie; ++x, p += 4) {
+                unsigned c = p[0], m = p[1], j = p[2], k = p[3];
+                if (!lInverse) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    j = 255 - j;
+                    k = 255 - k;
+                }
+                pSortie[x] = qRgb(Mul255(c, k), Mul255(m, k), Mul255(j, k));
+            }
+        }
+    }
+    jpeg_finish_decompress(&D->cinfo);
+    if (pProgres && *pProgres && nDernier != 100)
+        (*pProgres)(100);
+    if (pImage)
+        *pImage = std::move(D->Image);
+    return true;
+}
+
+struct TEncodage
+{
+    jpeg_compress_struct cinfo{};
+    TErreurJpeg Err{};
+    bool lCree = false;
+    unsigned char *pSortie = nullptr;
+    unsigned long nSortie = 0;
+    ~TEncodage()
+    {
+        if (lCree)
+            jpeg_destroy_compress(&cinfo);
+        std::free(pSortie);
+    }
+};
+
+bool EncodeTampon(const QImage &Source, int nQualite, QByteArray &Resultat, QString *cErreur)
+{
+    if (Source.isNull() || Source.width() <= 0 || Source.height() <= 0) {
+        Pose(cErreur, QStringLiteral("image vide"));
+        return false;
+    }
+    // Transparent parts go over white, as the picture is shown on white everywhere else.
+    QImage Image;
+    if (Source.hasAlphaChannel()) {
+        Image = QImage(Source.size(), QImage::Format_RGB32);
+        Image.fill(Qt::white);
+        const QImage Pre = Source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < Image.height(); ++y) {
+            const auto *s = reinterpret_cast<const QRgb *>(Pre.constScanLine(y));
+            auto *d = reinterpret_cast<QRgb *>(Image.scanLine(y));
+            for (int x = 0; x < Image.width(); ++x) {
+                const unsigned a = 255 - qAlpha(s[x]);
+                d[x] = qRgb(qRed(s[x]) + Mul255(255, a), qGreen(s[x]) + Mul255(255, a), qBlue(s[x]) + Mul255(255, a));
+            }
+        }
+    } else {
+        Image = Source.convertToFormat(QImage::Format_RGB32);
+    }
+    auto E = std::make_unique<TEncodage>();
+    Installe(E->Err);
+    E->cinfo.err = &E->Err.Pub;
+    if (setjmp(E->Err.Saut)) {
+        Pose(cErreur, QStringLiteral("encodage JPEG impossible : %1").arg(QString::fromLocal8Bit(E->Err.cMessage)));
+        return false;
+    }
+    jpeg_create_compress(&E->cinfo);
+    E->lCree = true;
+    jpeg_mem_dest(&E->cinfo, &E->pSortie, &E->nSortie);
+    E->cinfo.image_width = static_cast<JDIMENSION>(Image.width());
+    E->cinfo.image_height = static_cast<JDIMENSION>(Image.height());
+    E->cinfo.input_components = 4;
+    E->cinfo.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&E->cinfo);
+    jpeg_set_quality(&E->cinfo, qBound(1, nQualite, 100), TRUE);
+    jpeg_start_compress(&E->cinfo, TRUE);
+    while (E->cinfo.next_scanline < E->cinfo.image_height) {
+        JSAMPROW Lignes[1] = {const_cast<unsigned char *>(Image.constScanLine(static_cast<int>(E->cinfo.next_scanline)))};
+        jpeg_write_scanlines(&E->cinfo, Lignes, 1);
+    }
+    jpeg_finish_compress(&E->cinfo);
+    Resultat = QByteArray(reinterpret_cast<const char *>(E->pSortie), static_cast<qsizetype>(E->nSortie));
+    return true;
+}
+}
+
+namespace JpegCodec
+{
+bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    // The header sits at the start, but EXIF blocks with large previews push it back: read
+    // in steps until the header is found or the file ends.
+    QFile f(cFichier);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Pose(cErreur, QStringLiteral("fichier illisible : %1").arg(f.errorString()));
+        return false;
+    }
+    QByteArray Donnees;
+    qint64 nLu = 256 * 1024;
+    for (;;) {
+        Donnees = f.read(nLu);
+        if (Donnees.isEmpty()) {
+            Pose(cErreur, QStringLiteral("fichier vide"));
+            return false;
+        }
+        QString cErr;
+        if (DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()), 1,
+                         true, &Taille, nullptr, &cErr, nullptr))
+            return true;
+        if (Donnees.size() < nLu || nLu >= kTailleFichierMax || f.size() <= nLu) {
+            Pose(cErreur, cErr);
+            return false;
+        }
+        nLu *= 4;
+        f.seek(0);
+    }
+}
+
+int EchellePour(qint64 nCoteMax, int nD)
+{
+    if (nD <= 0)
+        return 8;
+    if (nCoteMax / 8 >= nD)
+        return 8;
+    if (nCoteMax / 4 >= nD)
+        return 4;
+    if (nCoteMax / 2 >= nD)
+        return 2;
+    return 1;
+}
+
+QImage Decode(const QString &cFichier, int nEchelle, QString *cErreur)
+{
+    return DecodeAvecProgres(cFichier, nEchelle, cErreur, {});
+}
+
+QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur,
+                         const std::function<void(int)> &Progres, TTailleImage *pTaille)
+{
+    QByteArray Donnees;
+    if (!LitFichier(cFichier, Donnees, cErreur))
+        return {};
+    QImage Image;
+    if (!DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()),
+                      nEchelle, false, pTaille, &Image, cErreur, &Progres))
+        return {};
+    return Image;
+}
+
+QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle, QString *cErreur)
+{
+    return DecodeMemoireTaille(Donnees, nEchelle, cErreur, nullptr);
+}
+
+QImage DecodeMemoireTaille(const QByteArray &Donnees, int nEchelle, QString *cErreur, TTailleImage *pTaille,
+                           const std::function<void(int)> &Progres)
+{
+    if (Donnees.isEmpty()) {
+        Pose(cErreur, QStringLiteral("données vides"));
+        return {};
+    }
+    QImage Image;
+    if (!DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()),
+                      nEchelle, false, pTaille, &Image, cErreur, &Progres))
+        return {};
+    return Image;
+}
+
+bool TailleMemoire(const QByteArray &Donnees, TTailleImage &Taille, QString *cErreur)
+{
+    if (Donnees.isEmpty()) {
+        Pose(cErreur, QStringLiteral("données vides"));
+        return false;
+    }
+    return DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()), 1,
+                        true, &Taille, nullptr, cErreur, nullptr);
+}
+
+bool Encode(const QImage &Image, const QString &cFichier, int nQualite, QString *cErreur)
+{
+    QByteArray Donnees;
+    if (!EncodeTampon(Image, nQualite, Donnees, cErreur))
+        return false;
+    return EcritFichierAtomique(cFichier, Donnees, cErreur);
+}
+
+QByteArray EncodeMemoire(const QImage &Image, int nQualite)
+{
+    QByteArray Donnees;
+    if (!EncodeTampon(Image, nQualite, Donnees, nullptr))
+        return {};
+    return Donnees;
+}
+}
