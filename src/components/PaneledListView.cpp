@@ -1,0 +1,897 @@
+#include "components/PaneledListView.h"
+
+#include "imaging/JpegCodec.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
+namespace
+{
+// A caption too wide for its label loses characters from its middle, replaced by a marker
+// drawn in red, so that both the start and the end of a file name stay readable. Returns the
+// text to draw and, when it was shortened, how many leading characters precede the marker.
+QString RaccourcitAuMilieu(const QString &cTexte, const QFontMetrics &fm, int nLargeur, int *pnAvant)
+{
+    static const QString cSeparateur = QStringLiteral(".");
+    *pnAvant = -1;
+    QString T = cTexte;
+    const int n = static_cast<int>(cTexte.size());
+    int h = n / 2;
+    const int e = (n % 2 == 0) ? 1 : 0;
+    int t = 0;
+    bool lRaccourci = false;
+    while (fm.horizontalAdvance(T) > nLargeur)
+    {
+        const int a = (t == 1 || e == 1) ? 1 : 0;
+        const int b = (t == 1 && e == 1) ? 1 : 0;
+        // Nothing left to take out: keep the bare marker rather than loop for ever.
+        if (h - a < 0 || h - b < 0)
+            break;
+        T = T.left(h - a) + cSeparateur + T.right(h - b);
+        lRaccourci = true;
+        if (t == 1)
+            --h;
+        t = 1 - t;
+    }
+    if (lRaccourci)
+    {
+        if (t == 1 && e == 1)
+            --h;
+        *pnAvant = std::max(0, h);
+    }
+    return T;
+}
+
+qint64 HorlogeSysteme()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Draws a 45-degree line the way the classic line primitive does: the last point is left out.
+void Diagonale(QImage &im, int x1, int y1, int x2, int y2, QRgb c)
+{
+    const int dx = x2 > x1 ? 1 : -1;
+    const int dy = y2 > y1 ? 1 : -1;
+    for (int x = x1, y = y1; x != x2 && y != y2; x += dx, y += dy)
+        if (im.valid(x, y))
+            im.setPixel(x, y, c);
+}
+
+QImage ImageCoche(bool lCoche)
+{
+    QImage im(13, 13, QImage::Format_RGB32);
+    im.fill(Qt::white);
+    const QRgb noir = qRgb(0, 0, 0);
+    for (int i = 0; i < 13; ++i)
+    {
+        im.setPixel(i, 0, noir);
+        im.setPixel(i, 12, noir);
+        im.setPixel(0, i, noir);
+        im.setPixel(12, i, noir);
+    }
+    if (lCoche)
+    {
+        const QRgb vert = qRgb(0, 128, 0);
+        Diagonale(im, 2, 2, 11, 11, vert);
+        Diagonale(im, 2, 3, 10, 11, vert);
+        Diagonale(im, 3, 2, 11, 10, vert);
+        Diagonale(im, 2, 10, 11, 1, vert);
+        Diagonale(im, 3, 10, 11, 2, vert);
+        Diagonale(im, 2, 9, 10, 1, vert);
+    }
+    return im;
+}
+
+// Nearest integer of a × b / c for positive values, halves rounded up.
+qint64 ProduitArrondi(qint64 a, qint64 b, qint64 c)
+{
+    return (2 * a * b + c) / (2 * c);
+}
+} // namespace
+
+void TPLVListItems::Renumerote(int nDepuis)
+{
+    for (size_t i = static_cast<size_t>(std::max(0, nDepuis)); i < Items.size(); ++i)
+        Items[i]->nIndex = static_cast<int>(i);
+}
+
+TPaneledListView::TPaneledListView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+    , Horloge_(HorlogeSysteme)
+{
+    const QPalette pal = palette();
+    cPanels = pal.color(QPalette::Button);
+    cPanelsFont = pal.color(QPalette::Text);
+    cFond = pal.color(QPalette::Base);
+    imCoche[0] = ImageCoche(false);
+    imCoche[1] = ImageCoche(true);
+
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    horizontalScrollBar()->setTracking(true);
+    verticalScrollBar()->setTracking(true);
+    verticalScrollBar()->setSingleStep(PasY() / 2);
+    horizontalScrollBar()->setSingleStep(PasX() / 2);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    resize(400, 200);
+    nColonnes = ColonnesPour(viewport()->width());
+}
+
+TPaneledListView::~TPaneledListView() = default;
+
+QSize TPaneledListView::sizeHint() const
+{
+    return QSize(400, 200);
+}
+
+void TPaneledListView::setHorloge(std::function<qint64()> Horloge)
+{
+    Horloge_ = Horloge ? std::move(Horloge) : std::function<qint64()>(HorlogeSysteme);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
+
+void TPaneledListView::set_ItemDim(int nValeur)
+{
+    // A size of zero or less would make every division of the layout meaningless.
+    nValeur = std::max(1, nValeur);
+    if (nValeur == nD)
+        return;
+    nD = nValeur;
+    for (auto &p : Liste.Items)
+        if (!p->Vignette_.isNull())
+        {
+            const QImage Actuelle = p->Vignette_;
+            Ajuste(p.get(), Actuelle, Actuelle.width(), Actuelle.height());
+        }
+    verticalScrollBar()->setSingleStep(std::max(1, PasY() / 2));
+    horizontalScrollBar()->setSingleStep(std::max(1, PasX() / 2));
+    Reorganise();
+    MontreItem(Liste.pSelectionne);
+}
+
+void TPaneledListView::set_Checks(bool lValeur)
+{
+    lChecks = lValeur;
+    for (auto &p : Liste.Items)
+        p->lCoche_ = false;
+    viewport()->update();
+}
+
+void TPaneledListView::set_Panels3D(bool lValeur)
+{
+    lPanels3D = lValeur;
+    viewport()->update();
+}
+
+void TPaneledListView::set_PanelsColor(const QColor &Couleur)
+{
+    cPanels = Couleur;
+    viewport()->update();
+}
+
+void TPaneledListView::set_PanelsFontColor(const QColor &Couleur)
+{
+    cPanelsFont = Couleur;
+    viewport()->update();
+}
+
+void TPaneledListView::setCouleurFond(const QColor &Couleur)
+{
+    cFond = Couleur;
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+int TPaneledListView::ColonnesPour(int nLargeur) const
+{
+    return std::max(1, nLargeur / PasX());
+}
+
+int TPaneledListView::LignesVisibles() const
+{
+    return viewport()->height() / PasY();
+}
+
+QRect TPaneledListView::rPanneau(int nIndex) const
+{
+    const int nCol = nIndex % nColonnes;
+    const int nLigne = nIndex / nColonnes;
+    return QRect(nCol * PasX() + 2 - horizontalScrollBar()->value(),
+                 nLigne * PasY() + 2 - verticalScrollBar()->value(), nD + 8, nD + 23);
+}
+
+QRect TPaneledListView::rCoche(int nIndex) const
+{
+    const QRect r = rPanneau(nIndex);
+    return QRect(r.left() + 4, r.top() + nD + 5, 13, 13);
+}
+
+QRect TPaneledListView::rTitre(int nIndex) const
+{
+    const QRect r = rPanneau(nIndex);
+    const int nGauche = lChecks ? 19 : 4;
+    const int nLargeur = lChecks ? nD - 15 : nD;
+    return QRect(r.left() + nGauche, r.top() + nD + 5, std::max(0, nLargeur), r.height() - nD - 6);
+}
+
+int TPaneledListView::ItemAuPoint(const QPoint &ptVue) const
+{
+    const qint64 x = qint64(ptVue.x()) + horizontalScrollBar()->value() - 2;
+    const qint64 y = qint64(ptVue.y()) + verticalScrollBar()->value() - 2;
+    if (x < 0 || y < 0)
+        return -1;
+    const qint64 nCol = x / PasX();
+    const qint64 nLigne = y / PasY();
+    if (nCol >= nColonnes || x % PasX() >= nD + 8 || y % PasY() >= nD + 23)
+        return -1;
+    const qint64 i = nLigne * nColonnes + nCol;
+    if (i >= Liste.Nombre() || !Liste.Items[static_cast<size_t>(i)]->lVisible)
+        return -1;
+    return static_cast<int>(i);
+}
+
+int TPaneledListView::ItemSous(const QPoint &ptEcran) const
+{
+    return ItemAuPoint(viewport()->mapFromGlobal(ptEcran));
+}
+
+void TPaneledListView::MetAJourBarres()
+{
+    // Showing or hiding a scroll bar resizes the viewport, which brings us back here; the
+    // outer call finishes the work with the final size.
+    if (lBarresEnCours)
+        return;
+    lBarresEnCours = true;
+    for (int nPasse = 0; nPasse < 3; ++nPasse)
+    {
+        const QSize Taille = viewport()->size();
+        const int nLignes = (Liste.Nombre() + nColonnes - 1) / nColonnes;
+        const qint64 nLargeur = qint64(nColonnes) * PasX();
+        const qint64 nHauteur = qint64(nLignes) * PasY();
+        const int nMaxX = static_cast<int>(std::clamp<qint64>(nLargeur - Taille.width(), 0, INT_MAX));
+        const int nMaxY = static_cast<int>(std::clamp<qint64>(nHauteur - Taille.height(), 0, INT_MAX));
+        horizontalScrollBar()->setRange(0, nMaxX);
+        horizontalScrollBar()->setPageStep(std::max(1, Taille.width()));
+        verticalScrollBar()->setRange(0, nMaxY);
+        verticalScrollBar()->setPageStep(std::max(1, Taille.height()));
+        if (viewport()->size() == Taille)
+            break;
+        if (lReArrangeOnReSize)
+            nColonnes = ColonnesPour(viewport()->width());
+    }
+    lBarresEnCours = false;
+}
+
+void TPaneledListView::Reorganise()
+{
+    nColonnes = ColonnesPour(viewport()->width());
+    MetAJourBarres();
+    viewport()->update();
+}
+
+void TPaneledListView::MontreItem(TPLVListItem *pItem)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    const int i = pItem->nIndex;
+    const int nCol = i % nColonnes;
+    const int nLigne = i / nColonnes;
+    const QSize Vue = viewport()->size();
+
+    QScrollBar *vb = verticalScrollBar();
+    const int nHaut = nLigne * PasY();
+    const int nBas = nHaut + PasY();
+    if (nHaut < vb->value() || nBas - nHaut > Vue.height())
+        vb->setValue(nHaut);
+    else if (nBas > vb->value() + Vue.height())
+        vb->setValue(nBas - Vue.height());
+
+    QScrollBar *hb = horizontalScrollBar();
+    const int nGauche = nCol * PasX();
+    const int nDroite = nGauche + PasX();
+    if (nGauche < hb->value() || nDroite - nGauche > Vue.width())
+        hb->setValue(nGauche);
+    else if (nDroite > hb->value() + Vue.width())
+        hb->setValue(nDroite - Vue.width());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Items
+
+TPLVListItem *TPaneledListView::Ajoute()
+{
+    return Insere(Liste.Nombre());
+}
+
+TPLVListItem *TPaneledListView::Insere(int nIndex)
+{
+    if (Liste.Items.empty())
+        nColonnes = ColonnesPour(viewport()->width());
+    nIndex = std::clamp(nIndex, 0, Liste.Nombre());
+    auto p = std::make_unique<TPLVListItem>();
+    p->pCollection = &Liste;
+    p->lVisible = !Liste.lMiseAJour_;
+    TPLVListItem *pItem = p.get();
+    Liste.Items.insert(Liste.Items.begin() + nIndex, std::move(p));
+    Liste.Renumerote(nIndex);
+    if (!Liste.lMiseAJour_)
+    {
+        MetAJourBarres();
+        viewport()->update();
+    }
+    return pItem;
+}
+
+void TPaneledListView::Deplace(int nDe, int nVers)
+{
+    const int n = Liste.Nombre();
+    if (nDe < 0 || nDe >= n || nVers < 0 || nVers >= n || nDe == nVers)
+        return;
+    auto it = Liste.Items.begin();
+    if (nDe < nVers)
+        std::rotate(it + nDe, it + nDe + 1, it + nVers + 1);
+    else
+        std::rotate(it + nVers, it + nDe, it + nDe + 1);
+    Liste.Renumerote(std::min(nDe, nVers));
+    nCocheAppuyee = -1;
+    viewport()->update();
+}
+
+void TPaneledListView::Vide()
+{
+    Liste.pSelectionne = nullptr;
+    Liste.Items.clear();
+    nCocheAppuyee = -1;
+    MetAJourBarres();
+    viewport()->update();
+}
+
+void TPaneledListView::Supprime(TPLVListItem *pItem)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    if (Liste.pSelectionne == pItem)
+        Liste.pSelectionne = nullptr;
+    const int i = pItem->nIndex;
+    Liste.Items.erase(Liste.Items.begin() + i);
+    Liste.Renumerote(i);
+    nCocheAppuyee = -1;
+    MetAJourBarres();
+    viewport()->update();
+}
+
+void TPaneledListView::Debut()
+{
+    Liste.lMiseAJour_ = true;
+}
+
+void TPaneledListView::Fin()
+{
+    for (auto &p : Liste.Items)
+        p->lVisible = true;
+    Liste.lMiseAJour_ = false;
+    MetAJourBarres();
+    viewport()->update();
+}
+
+void TPaneledListView::Trie(int nCle, bool lMontre, const TPLVCompare &Compare)
+{
+    if (!Compare)
+        return;
+    std::stable_sort(Liste.Items.begin(), Liste.Items.end(),
+                     [&](const std::unique_ptr<TPLVListItem> &a, const std::unique_ptr<TPLVListItem> &b)
+                     { return Compare(a.get(), b.get(), nCle) < 0; });
+    Liste.Renumerote(0);
+    nCocheAppuyee = -1;
+    viewport()->update();
+    if (lMontre)
+        MontreItem(Liste.pSelectionne);
+}
+
+void TPaneledListView::Declenche(const TOnItemEvent &Evenement, TPLVListItem *pItem)
+{
+    if (Evenement)
+        Evenement(this, pItem);
+}
+
+void TPaneledListView::Selectionne(TPLVListItem *pItem)
+{
+    if (pItem && pItem->pCollection != &Liste)
+        return;
+    if (pItem == Liste.pSelectionne)
+        return;
+    if (TPLVListItem *pAncien = Liste.pSelectionne)
+    {
+        pAncien->lSelectionne_ = false;
+        RedessineItem(pAncien);
+    }
+    Liste.pSelectionne = pItem;
+    if (pItem)
+    {
+        pItem->lSelectionne_ = true;
+        RedessineItem(pItem);
+    }
+    // A change handler that selects another item (the owner syncing a list that answers back)
+    // gets its selection applied but is not called again: otherwise two views could bounce
+    // the selection between them without end.
+    if (nReentree > 0)
+        return;
+    ++nReentree;
+    struct Sortie
+    {
+        int &n;
+        ~Sortie() { --n; }
+    } Garde{nReentree};
+    Declenche(_OnItemChange, pItem);
+}
+
+void TPaneledListView::Coche(TPLVListItem *pItem, bool lEtat)
+{
+    if (!pItem || pItem->pCollection != &Liste || pItem->lCoche_ == lEtat)
+        return;
+    pItem->lCoche_ = lEtat;
+    RedessineItem(pItem);
+}
+
+void TPaneledListView::MetTitre(TPLVListItem *pItem, const QString &cTexte)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    pItem->cTitre_ = cTexte;
+    RedessineItem(pItem);
+}
+
+void TPaneledListView::MetBulle(TPLVListItem *pItem, const QString &cTexte)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    pItem->cBulle_ = cTexte;
+}
+
+void TPaneledListView::RedessineItem(const TPLVListItem *pItem)
+{
+    if (pItem && pItem->lVisible && pItem->nIndex >= 0)
+        viewport()->update(rPanneau(pItem->nIndex));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures
+
+int TPaneledListView::EchellePour(const TTailleImage &Taille) const
+{
+    return JpegCodec::EchellePour(std::max(Taille.nLargeur, Taille.nHauteur), nD);
+}
+
+void TPaneledListView::MetImage(TPLVListItem *pItem, const QImage &Image)
+{
+    TImageChargee Chargee;
+    Chargee.Image = Image;
+    Chargee.Taille = {Image.width(), Image.height()};
+    MetImage(pItem, Chargee);
+}
+
+void TPaneledListView::MetImage(TPLVListItem *pItem, const TImageChargee &Image)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    // The picture's proportions come from the image's own size when the codec reports it (a
+    // reduced decode rounds its sides up), else from the pixels at hand.
+    qint64 w = Image.Image.width();
+    qint64 h = Image.Image.height();
+    if (Image.lJPEG && !Image.Taille.Vide())
+    {
+        w = Image.Taille.nLargeur;
+        h = Image.Taille.nHauteur;
+    }
+    int nEchelle = 1;
+    if (Image.lJPEG)
+    {
+        nEchelle = std::max(1, Image.nEchelle);
+        if (std::max(w, h) != nD && w > 0 && h > 0)
+            // A picture decoded finer than the grid needs is brought down to the reduction
+            // its size calls for; one decoded coarser stays as it is.
+            nEchelle = std::max(nEchelle, JpegCodec::EchellePour(std::max(w, h), nD));
+    }
+    pItem->nEchelle_ = static_cast<qint8>(nEchelle);
+    Ajuste(pItem, Image.Image, w, h);
+}
+
+void TPaneledListView::Ajuste(TPLVListItem *pItem, const QImage &Source, qint64 w, qint64 h)
+{
+    // A picture with no width or no height is no picture at all.
+    if (Source.isNull() || Source.width() <= 0 || Source.height() <= 0 || w <= 0 || h <= 0)
+    {
+        pItem->Vignette_ = QImage();
+        RedessineItem(pItem);
+        return;
+    }
+    const qint64 D = nD;
+    qint64 nLargeur = 0;
+    qint64 nHauteur = 0;
+    if (std::max(w, h) == D)
+    {
+        nLargeur = w;
+        nHauteur = h;
+        if (w < h && nLargeur % 4 == 1)
+            ++nLargeur;
+    }
+    else if (w < h)
+    {
+        nHauteur = D;
+        nLargeur = std::max<qint64>(1, ProduitArrondi(w, D, h));
+        if (nLargeur % 4 == 1)
+            ++nLargeur;
+    }
+    else
+    {
+        nLargeur = D;
+        nHauteur = std::max<qint64>(1, ProduitArrondi(h, D, w));
+    }
+    if (w < h)
+        pItem->posVignette = QPoint(static_cast<int>(4 + (D - nLargeur) / 2), 4);
+    else
+        pItem->posVignette = QPoint(4, static_cast<int>(4 + (D - nHauteur) / 2));
+
+    const QSize Cible(static_cast<int>(nLargeur), static_cast<int>(nHauteur));
+    QImage Vignette = Source.size() == Cible
+                          ? Source
+                          : Source.scaled(Cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Opaque 32-bit pixels draw onto the screen without conversion.
+    Vignette = Vignette.convertToFormat(Vignette.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                   : QImage::Format_RGB32);
+    pItem->Vignette_ = std::move(Vignette);
+    RedessineItem(pItem);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+void TPaneledListView::PeintPanneau(QPainter &p, const TPLVListItem &Item, const QRect &r, bool lFocus) const
+{
+    const QPalette &pal = palette();
+    QColor cPanneau = cPanels;
+    QColor cTexte = cPanelsFont;
+    if (Item.lSelectionne_)
+    {
+        cPanneau = pal.color(lFocus ? QPalette::Highlight : QPalette::Button);
+        cTexte = pal.color(lFocus ? QPalette::HighlightedText : QPalette::ButtonText);
+    }
+    p.fillRect(r, cPanneau);
+    if (lPanels3D)
+    {
+        const QColor cClair = pal.color(QPalette::Light);
+        const QColor cSombre = pal.color(QPalette::Dark);
+        p.fillRect(r.left(), r.top(), r.width(), 1, cClair);
+        p.fillRect(r.left(), r.top(), 1, r.height(), cClair);
+        p.fillRect(r.left(), r.bottom(), r.width(), 1, cSombre);
+        p.fillRect(r.right(), r.top(), 1, r.height(), cSombre);
+    }
+    if (!Item.Vignette_.isNull())
+        p.drawImage(r.topLeft() + Item.posVignette, Item.Vignette_);
+    if (lChecks)
+        p.drawImage(r.left() + 4, r.top() + nD + 5, imCoche[Item.lCoche_ ? 1 : 0]);
+
+    if (Item.cTitre_.trimmed().isEmpty())
+        return;
+    const int nGauche = lChecks ? 19 : 4;
+    const QRect rLabel(r.left() + nGauche, r.top() + nD + 5, std::max(0, lChecks ? nD - 15 : nD),
+                       r.height() - nD - 6);
+    const QFontMetrics fm(font());
+    int nAvant = -1;
+    const QString T = RaccourcitAuMilieu(Item.cTitre_, fm, rLabel.width(), &nAvant);
+    p.save();
+    p.setClipRect(rLabel);
+    p.setPen(cTexte);
+    if (nAvant < 0)
+        p.drawText(rLabel, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, T);
+    else
+    {
+        p.drawText(rLabel, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, T);
+        p.setPen(QColor(Qt::red));
+        p.drawText(rLabel.translated(fm.horizontalAdvance(T.left(nAvant)), 0),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QStringLiteral("."));
+    }
+    p.restore();
+}
+
+void TPaneledListView::paintEvent(QPaintEvent *e)
+{
+    QPainter p(viewport());
+    const QRect rZone = e->rect();
+    p.fillRect(rZone, cFond);
+    const int N = Liste.Nombre();
+    if (N == 0)
+        return;
+    const bool lFocus = hasFocus();
+    const int hs = horizontalScrollBar()->value();
+    const int vs = verticalScrollBar()->value();
+    const int nLigne0 = std::max(0, (rZone.top() + vs - 2) / PasY());
+    const int nLigne1 = std::max(0, (rZone.bottom() + vs) / PasY());
+    const int nCol0 = std::max(0, (rZone.left() + hs - 2) / PasX());
+    const int nCol1 = std::min(nColonnes - 1, (rZone.right() + hs) / PasX());
+    for (int nLigne = nLigne0; nLigne <= nLigne1; ++nLigne)
+    {
+        const qint64 nDebut = qint64(nLigne) * nColonnes;
+        if (nDebut >= N)
+            break;
+        for (int nCol = nCol0; nCol <= nCol1; ++nCol)
+        {
+            const qint64 i = nDebut + nCol;
+            if (i >= N)
+                break;
+            const TPLVListItem &Item = *Liste.Items[static_cast<size_t>(i)];
+            if (!Item.lVisible)
+                continue;
+            const QRect r = rPanneau(static_cast<int>(i));
+            if (r.intersects(rZone))
+                PeintPanneau(p, Item, r, lFocus);
+        }
+    }
+}
+
+void TPaneledListView::scrollContentsBy(int dx, int dy)
+{
+    viewport()->scroll(dx, dy);
+}
+
+void TPaneledListView::resizeEvent(QResizeEvent *e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    if (lReArrangeOnReSize)
+        nColonnes = ColonnesPour(viewport()->width());
+    MetAJourBarres();
+    viewport()->update();
+    if (lShowSelectedOnResize)
+        MontreItem(Liste.pSelectionne);
+}
+
+void TPaneledListView::focusInEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    RedessineItem(Liste.pSelectionne);
+}
+
+void TPaneledListView::focusOutEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    RedessineItem(Liste.pSelectionne);
+}
+
+bool TPaneledListView::viewportEvent(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip)
+    {
+        auto *he = static_cast<QHelpEvent *>(e);
+        const int i = ItemAuPoint(he->pos());
+        const TPLVListItem *pItem = Item(i);
+        if (pItem && !pItem->cBulle_.isEmpty())
+            QToolTip::showText(he->globalPos(), pItem->cBulle_, viewport(), rPanneau(i));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(e);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+void TPaneledListView::mousePressEvent(QMouseEvent *e)
+{
+    setFocus(Qt::MouseFocusReason);
+    const QPoint pt = e->position().toPoint();
+    const int i = ItemAuPoint(pt);
+    if (i < 0)
+    {
+        if (lUnSelectOnClickOut)
+            Selectionne(nullptr);
+        return;
+    }
+    if (lChecks && rCoche(i).contains(pt))
+    {
+        nCocheAppuyee = i;
+        return;
+    }
+    TPLVListItem *pItem = Item(i);
+    Selectionne(pItem);
+    MontreItem(pItem);
+}
+
+void TPaneledListView::mouseReleaseEvent(QMouseEvent *e)
+{
+    const int i = nCocheAppuyee;
+    nCocheAppuyee = -1;
+    if (i < 0 || !lChecks || i >= Liste.Nombre() || !rCoche(i).contains(e->position().toPoint()))
+        return;
+    TPLVListItem *pItem = Item(i);
+    pItem->lCoche_ = !pItem->lCoche_;
+    RedessineItem(pItem);
+    Declenche(pItem->lCoche_ ? _OnItemCheck : _OnItemUnCheck, pItem);
+}
+
+void TPaneledListView::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    setFocus(Qt::MouseFocusReason);
+    const QPoint pt = e->position().toPoint();
+    const int i = ItemAuPoint(pt);
+    if (i < 0)
+        return;
+    // The second click of a quick pair on a check box is a click like the first.
+    if (lChecks && rCoche(i).contains(pt))
+    {
+        nCocheAppuyee = i;
+        return;
+    }
+    // The double click is also a press: the item it opens is the selected one.
+    TPLVListItem *pItem = Item(i);
+    Selectionne(pItem);
+    MontreItem(pItem);
+    Declenche(_OnItemDblClick, pItem);
+}
+
+void TPaneledListView::mouseMoveEvent(QMouseEvent *e)
+{
+    const int i = ItemAuPoint(e->position().toPoint());
+    if (i >= 0)
+        Declenche(_OnItemMouseMove, Item(i));
+}
+
+void TPaneledListView::wheelEvent(QWheelEvent *e)
+{
+    // Fine-grained wheels and touchpads send fractions of a notch: a line per whole notch.
+    nRoulette += e->angleDelta().y();
+    const int nCrans = nRoulette / 120;
+    nRoulette -= nCrans * 120;
+    if (nCrans != 0)
+    {
+        QScrollBar *vb = verticalScrollBar();
+        vb->setValue(vb->value() - nCrans * vb->singleStep());
+    }
+    e->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+void TPaneledListView::ChercheTitre()
+{
+    const qsizetype n = cPrefixe_.size();
+    for (auto &p : Liste.Items)
+        if (p->lVisible && p->cTitre_.left(n).toUpper() == cPrefixe_)
+        {
+            Selectionne(p.get());
+            MontreItem(p.get());
+            return;
+        }
+}
+
+void TPaneledListView::keyPressEvent(QKeyEvent *e)
+{
+    const int nTouche = e->key();
+    switch (nTouche)
+    {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+        // Holding Shift to type a capital must not lose what was typed so far.
+        e->accept();
+        return;
+    default:
+        break;
+    }
+
+    const Qt::KeyboardModifiers Mods = e->modifiers();
+    const bool lRaccourci = Mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    QChar c;
+    if (!lRaccourci)
+    {
+        if (nTouche >= Qt::Key_A && nTouche <= Qt::Key_Z)
+            c = QChar(u'A' + (nTouche - Qt::Key_A));
+        else if ((Mods & Qt::KeypadModifier) && nTouche >= Qt::Key_0 && nTouche <= Qt::Key_9)
+            c = QChar(u'0' + (nTouche - Qt::Key_0));
+        else if (nTouche == Qt::Key_Minus)
+            c = QChar(u'-');
+        else if (nTouche == Qt::Key_Underscore)
+            c = QChar(u'_');
+    }
+    if (!c.isNull())
+    {
+        const qint64 nMaintenant = Horloge_();
+        if (nMaintenant - nDerniereTouche > 1000)
+            cPrefixe_ = c;
+        else
+            cPrefixe_ += c;
+        nDerniereTouche = nMaintenant;
+        ChercheTitre();
+        e->accept();
+        return;
+    }
+
+    cPrefixe_.clear();
+    const int N = Liste.Nombre();
+    const int c0 = IndexSelectionne();
+    const int C = std::max(1, nColonnes);
+    // A grid lower than one row still pages by a row.
+    const int R = std::max(1, LignesVisibles());
+    int n = -1;
+    switch (nTouche)
+    {
+    case Qt::Key_Home:
+        n = N > 0 ? 0 : -1;
+        break;
+    case Qt::Key_End:
+        n = N - 1;
+        break;
+    case Qt::Key_Left:
+        if (c0 > 0)
+            n = c0 - 1;
+        break;
+    case Qt::Key_Right:
+        if (c0 >= 0 && c0 < N - 1)
+            n = c0 + 1;
+        break;
+    case Qt::Key_Up:
+        if (c0 >= 0)
+            n = std::max(0, c0 - C);
+        break;
+    case Qt::Key_Down:
+        if (c0 >= 0)
+            n = std::min(N - 1, c0 + C);
+        break;
+    case Qt::Key_PageUp:
+        if (c0 >= 0)
+            n = c0 - C * R >= 0 ? c0 - C * R : std::max(0, c0 - C);
+        break;
+    case Qt::Key_PageDown:
+        if (c0 >= 0)
+            n = c0 + C * R <= N - 1 ? c0 + C * R : std::min(N - 1, c0 + C);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (lReturnIsDblClick && Liste.pSelectionne)
+        {
+            Declenche(_OnItemDblClick, Liste.pSelectionne);
+            e->accept();
+            return;
+        }
+        e->ignore();
+        return;
+    default:
+        // Keys the grid has no use for (Esc in a dialog) go on to the window.
+        e->ignore();
+        return;
+    }
+    e->accept();
+    if (n >= 0 && n < N)
+    {
+        TPLVListItem *pItem = Item(n);
+        Selectionne(pItem);
+        MontreItem(pItem);
+    }
+}
