@@ -145,8 +145,9 @@ TDescriptions::TFichier &TDescriptions::Fichier(const QString &cDossier)
         if (Etat.nTaille > nTailleMax || !Fichier.open(QIODevice::ReadOnly))
             F.lLectureSeule = true;
         else
-            Contenu = Fichier.read(nTailleMax + 1);
-        if (Contenu.size() > nTailleMax)
+            Contenu = Fichier.read(Etat.nTaille + 1);
+        // Changed while being read: never rewrite a partial text; the next call reads it again.
+        if (Contenu.size() != Etat.nTaille)
         {
             F.lLectureSeule = true;
             Contenu.clear();
