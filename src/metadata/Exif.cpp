@@ -1,0 +1,435 @@
+#include "metadata/Exif.h"
+
+#include "metadata/SourceOctets.h"
+#include "metadata/TexteOctets.h"
+#include "platform/FrenchFormats.h"
+
+#include <QDateTime>
+#include <cmath>
+
+namespace
+{
+// Raised by a failed read: the reader stops and keeps what it has.
+struct TFinLecture
+{
+};
+
+// Longest texts taken from a tag, whatever count the file declares.
+constexpr qint64 nMaxModele = 256;
+constexpr qint64 nMaxDate = 64;
+constexpr qint64 nMaxCommentaire = 256;
+
+int TailleType(quint16 nType)
+{
+    static const int tailles[] = {1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    // Type 13 (IFD) is a 32-bit offset, as some writers type the Exif pointer.
+    return (nType >= 1 && nType <= 13) ? tailles[nType - 1] : 0;
+}
+
+class TLecteurTiff
+{
+public:
+    TLecteurTiff(TSourceOctets &s, qint64 nEntete, bool lModeleSeul, TLectureEXIF &r)
+        : Src(s), nEntete(nEntete), lModeleSeul(lModeleSeul), Res(r)
+    {
+    }
+
+    // False when no valid byte-order mark stands at the header.
+    bool Lit()
+    {
+        const uchar *p = Src.Octets(nEntete, 2);
+        if (!p || p[0] != p[1] || (p[0] != 'I' && p[0] != 'M'))
+            return false;
+        lMotorola = p[0] == 'M';
+        try {
+            ParseIFD(nEntete + Lit32(Octets(nEntete + 4, 4), lMotorola), true);
+            if (!lModeleSeul) {
+                if (lPtrExif)
+                    ParseIFD(nEntete + nPtrExif, false);
+                if (lNote && Res.Donnees.cISO.isEmpty())
+                    IsoNikon();
+            }
+        } catch (const TFinLecture &) {
+        }
+        Res.lTIFF = !lModeleSeul;
+        return true;
+    }
+
+private:
+    TSourceOctets &Src;
+    const qint64 nEntete;
+    const bool lModeleSeul;
+    TLectureEXIF &Res;
+    bool lMotorola = false;
+    bool lPtrExif = false;
+    quint32 nPtrExif = 0;
+    bool lNote = false;
+    quint32 nNote = 0;
+
+    const uchar *Octets(qint64 nPos, qint64 n)
+    {
+        const uchar *p = Src.Octets(nPos, n);
+        if (!p)
+            throw TFinLecture{};
+        return p;
+    }
+
+    // The first nLongueur bytes of an entry's data: in the value field when the whole data
+    // fits in 4 bytes, else at its offset from the header.
+    const uchar *Donnees(const uchar *e, qint64 nTailleDonnees, qint64 nLongueur)
+    {
+        if (nTailleDonnees <= 4)
+            return e + 8;
+        return Octets(nEntete + Lit32(e + 8, lMotorola), nLongueur);
+    }
+
+    // The first value of an integer entry, decoded by its type (a LONG is read whole).
+    bool Entier(const uchar *e, quint16 nType, qint64 nTailleDonnees, qint64 &nValeur)
+    {
+        switch (nType) {
+        case 1: case 2: case 7: nValeur = *Donnees(e, nTailleDonnees, 1); return true;
+        case 6: nValeur = qint8(*Donnees(e, nTailleDonnees, 1)); return true;
+        case 3: nValeur = Lit16(Donnees(e, nTailleDonnees, 2), lMotorola); return true;
+        case 8: nValeur = qint16(Lit16(Donnees(e, nTailleDonnees, 2), lMotorola)); return true;
+        case 4: case 13: nValeur = Lit32(Donnees(e, nTailleDonnees, 4), lMotorola); return true;
+        case 9: nValeur = qint32(Lit32(Donnees(e, nTailleDonnees, 4), lMotorola)); return true;
+        default: return false;
+        }
+    }
+
+    bool Rationnel(const uchar *e, quint16 nType, qint64 nTailleDonnees, qint64 &n, qint64 &d)
+    {
+        if (nType != 5 && nType != 10)
+            return false;
+        const uchar *p = Donnees(e, nTailleDonnees, 8);
+        if (nType == 5) {
+            n = Lit32(p, lMotorola);
+            d = Lit32(p + 4, lMotorola);
+        } else {
+            n = qint32(Lit32(p, lMotorola));
+            d = qint32(Lit32(p + 4, lMotorola));
+        }
+        return true;
+    }
+
+    QString Texte(const uchar *e, qint64 nTailleDonnees, qint64 nMax)
+    {
+        const qint64 n = qMin(nTailleDonnees, nMax);
+        const uchar *p = Donnees(e, nTailleDonnees, n);
+        qint64 nFin = 0;
+        while (nFin < n && p[nFin] != 0)
+            ++nFin;
+        return TexteDeOctets(p, nFin);
+    }
+
+    void ParseIFD(qint64 nPos, bool lIFD0)
+    {
+        const quint16 nEntrees = Lit16(Octets(nPos, 2), lMotorola);
+        for (qint64 i = 0; i < nEntrees; ++i) {
+            const uchar *e = Octets(nPos + 2 + 12 * i, 12);
+            // The entry is copied: reading its data may move the window it lies in.
+            uchar Entree[12];
+            std::copy(e, e + 12, Entree);
+            const quint16 nTag = Lit16(Entree, lMotorola);
+            const quint16 nType = Lit16(Entree + 2, lMotorola);
+            const qint64 nCompte = Lit32(Entree + 4, lMotorola);
+            const int nTailleT = TailleType(nType);
+            if (nTailleT == 0)
+                continue;
+            const qint64 nTaille = nCompte * nTailleT;  // at most 2^32 × 8: no overflow in 64 bits
+            Entree_(Entree, nTag, nType, nCompte, nTaille, lIFD0);
+            if (lModeleSeul && nTag == 0x0110)
+                return;
+        }
+    }
+
+    void Entree_(const uchar *e, quint16 nTag, quint16 nType, qint64 nCompte, qint64 nTaille, bool lIFD0)
+    {
+        TDonneesEXIF &D = Res.Donnees;
+        qint64 v = 0, n = 0, d = 0;
+        switch (nTag) {
+        case 0x0110:
+            D.cAppareil = TrimControle(Texte(e, nTaille, nMaxModele));
+            break;
+        case 0x0112:
+            if (Entier(e, nType, nTaille, v) && v > 0)
+                D.cOrientation = QString::number(v);
+            break;
+        case 0x829A:
+            if (Rationnel(e, nType, nTaille, n, d)) {
+                const QString c = TexteVitesse(n, d);
+                if (!c.isEmpty())
+                    D.cVitesse = c;
+            }
+            break;
+        case 0x829D:
+            if (Rationnel(e, nType, nTaille, n, d)) {
+                const QString c = TexteDiaphragme(n, d);
+                if (!c.isEmpty())
+                    D.cDiaphragme = c;
+            }
+            break;
+        case 0x920A:
+            if (Rationnel(e, nType, nTaille, n, d)) {
+                const QString c = TexteFocale(n, d);
+                if (!c.isEmpty())
+                    D.cFocale = c;
+            }
+            break;
+        case 0x8827:
+            if (Entier(e, nType, nTaille, v))
+                D.cISO = QString::number(v);
+            break;
+        case 0x9003: {
+            const QString c = TexteDatePDV(Texte(e, nTaille, nMaxDate));
+            if (!c.isEmpty())
+                D.cDatePDV = c;
+            break;
+        }
+        case 0x9286:
+            if (nType == 7 && nCompte > 8)
+                D.cCommentaire = Commentaire(e, nCompte);
+            break;
+        case 0xA405:
+            if (Entier(e, nType, nTaille, v) && v > 0 && v < 100000)
+                Res.nFocale35 = int(v);
+            break;
+        case 0x8769:
+            // Only the pointer of IFD 0 is followed, once: no chain of sub-IFDs.
+            if (lIFD0 && Entier(e, nType, nTaille, v) && v >= 0) {
+                lPtrExif = true;
+                nPtrExif = quint32(v);
+            }
+            break;
+        case 0x927C:
+            if (nTaille > 4) {
+                lNote = true;
+                nNote = Lit32(e + 8, lMotorola);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    QString Commentaire(const uchar *e, qint64 nCompte)
+    {
+        const qint64 n = qMin(nCompte - 8, nMaxCommentaire);
+        const uchar *p = Octets(nEntete + Lit32(e + 8, lMotorola), 8 + n);
+        QString c;
+        if (std::equal(p, p + 8, reinterpret_cast<const uchar *>("UNICODE\0"))) {
+            // Two bytes per character in the byte order of the file.
+            c.reserve(n / 2);
+            for (qint64 i = 0; i + 1 < n; i += 2)
+                c.append(QChar(Lit16(p + 8 + i, lMotorola)));
+        } else {
+            c = TexteDeOctets(p + 8, n);
+        }
+        c = TrimControle(c);
+        // Inner control characters (zeros of a padded field, line breaks) become blanks, so
+        // that the text can be cached and shown on one line.
+        for (QChar &ch : c)
+            if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+                ch = QLatin1Char(' ');
+        return c;
+    }
+
+    void IsoNikon()
+    {
+        const qint64 nPos = nEntete + nNote;
+        const uchar *p = Octets(nPos, 12);
+        if (!(p[0] == 'N' && p[1] == 'i' && p[2] == 'k' && p[3] == 'o' && p[4] == 'n' && p[5] == 0))
+            return;
+        const bool lMM = p[10] == 'M' && p[11] == 'M';
+        const quint16 nEntrees = Lit16(Octets(nPos + 18, 2), lMM);
+        for (qint64 i = 0; i < nEntrees; ++i) {
+            const uchar *e = Octets(nPos + 20 + 12 * i, 12);
+            if (Lit16(e, lMM) == 0x0002) {
+                // Two 16-bit values; the second is the ISO.
+                Res.Donnees.cISO = QString::number(Lit16(e + 10, lMM));
+                return;
+            }
+        }
+    }
+};
+
+bool LitTiffA(TSourceOctets &s, qint64 nEntete, bool lModeleSeul, TLectureEXIF &r)
+{
+    return TLecteurTiff(s, nEntete, lModeleSeul, r).Lit();
+}
+
+bool LitJpegA(TSourceOctets &s, qint64 nDebut, bool lModeleSeul, TLectureEXIF &r)
+{
+    const qint64 nPos = ChercheSegmentJpeg(s, nDebut, 0xE1);
+    if (nPos < 0)
+        return false;
+    const uchar *p = s.Octets(nPos, 8);
+    if (!p || !(p[2] == 'E' && p[3] == 'x' && p[4] == 'i' && p[5] == 'f'))
+        return false;
+    return LitTiffA(s, nPos + 8, lModeleSeul, r);
+}
+
+bool LitCrwA(TSourceOctets &s, bool lModeleSeul, TLectureEXIF &r)
+{
+    const qint64 nTaille = s.Taille();
+    const uchar *pA = s.Octets(nTaille - 8, 4);
+    const uchar *pB = s.Octets(nTaille - 4, 4);
+    if (!pA || !pB)
+        return false;
+    const quint32 nA = Lit32(pA, false), nB = Lit32(pB, false);
+    if (nA == 0xFFFFFFFFu || nB == 0xFFFFFFFFu)
+        return false;
+    const qint64 A = qint64(nA) + 26, B = qint64(nB) + 26;
+    if (A + 504 + 32 <= B) {
+        if (const uchar *p = s.Octets(A + 504, 32)) {
+            qint64 n = 0;
+            while (n < 32 && p[n] != 0)
+                ++n;
+            r.Donnees.cAppareil = TrimControle(TexteDeOctets(p, n));
+        }
+    }
+    if (!lModeleSeul && A + 4 <= B) {
+        if (const uchar *p = s.Octets(A, 4)) {
+            // The camera's clock, written as seconds since 1970 without a time zone.
+            const QDateTime dt = QDateTime::fromSecsSinceEpoch(Lit32(p, false), Qt::UTC);
+            r.Donnees.cDatePDV = FrenchFormats::DateHeure(dt);
+        }
+    }
+    return true;
+}
+
+QString TexteEntierOuDecimal(double x, int nDecimales)
+{
+    if (x == std::floor(x))
+        return QString::number(qint64(x));
+    return TexteDecimal(x, nDecimales);
+}
+}
+
+QString TexteDecimal(double dValeur, int nDecimales)
+{
+    double dEchelle = 1;
+    for (int i = 0; i < nDecimales; ++i)
+        dEchelle *= 10;
+    const qint64 n = std::llround(std::fabs(dValeur) * dEchelle);
+    QString c = QString::number(n / qint64(dEchelle));
+    if (nDecimales > 0)
+        c += QLatin1Char(',') + QString::number(n % qint64(dEchelle)).rightJustified(nDecimales, QLatin1Char('0'));
+    if (dValeur < 0 && n != 0)
+        c.prepend(QLatin1Char('-'));
+    return c;
+}
+
+QString TexteVitesse(qint64 n, qint64 d)
+{
+    if (n < 1 || d < 1)
+        return QString();
+    if (n < d)
+        return QStringLiteral("1/") + TexteDecimal(double(d) / double(n), 0);
+    return TexteDecimal(double(n) / double(d), 0);
+}
+
+QString TexteDiaphragme(qint64 n, qint64 d)
+{
+    if (n < 1 || d < 1)
+        return QString();
+    return TexteEntierOuDecimal(double(n) / double(d), 1);
+}
+
+QString TexteFocale(qint64 n, qint64 d)
+{
+    if (n < 1 || d < 1)
+        return QString();
+    return TexteEntierOuDecimal(double(n) / double(d), 2);
+}
+
+QString TexteDatePDV(const QString &c)
+{
+    if (c.size() != 19)
+        return QString();
+    static const char forme[] = "9999:99:99 99:99:99";
+    for (int i = 0; i < 19; ++i) {
+        const QChar ch = c.at(i);
+        if (forme[i] == '9' ? !(ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) : ch != QLatin1Char(forme[i]))
+            return QString();
+    }
+    return c.mid(8, 2) + QLatin1Char('/') + c.mid(5, 2) + QLatin1Char('/') + c.left(4) + QLatin1Char(' ') + c.mid(11, 8);
+}
+
+qint64 ChercheSegmentJpeg(TSourceOctets &s, qint64 nDebut, uchar nMarqueur)
+{
+    qint64 nPos = nDebut + 2;
+    for (;;) {
+        const uchar *p = s.Octets(nPos, 4);
+        if (!p) {
+            // The marker may be the file's last two bytes.
+            p = s.Octets(nPos, 2);
+            if (p && p[0] == 0xFF && p[1] == nMarqueur)
+                return nPos + 2;
+            return -1;
+        }
+        if (p[0] == 0xFF && p[1] == nMarqueur)
+            return nPos + 2;
+        // Past the start of scan come compressed data, not segments; a length below 2 would
+        // make the walk stand still or go back.
+        if (p[0] != 0xFF || p[1] == 0xDA || p[1] == 0xD9)
+            return -1;
+        const qint64 nLong = (p[2] << 8) | p[3];
+        if (nLong < 2)
+            return -1;
+        nPos += 2 + nLong;
+    }
+}
+
+TLectureEXIF LitEXIFSource(TSourceOctets &s, TModeEXIF Mode, bool lModeleSeul)
+{
+    TLectureEXIF r;
+    if (!s.Ouverte())
+        return r;
+    switch (Mode) {
+    case TModeEXIF::Aucun:
+        break;
+    case TModeEXIF::Jpeg:
+        r.lLu = LitJpegA(s, 0, lModeleSeul, r);
+        break;
+    case TModeEXIF::Tiff:
+        r.lLu = LitTiffA(s, 0, lModeleSeul, r);
+        break;
+    case TModeEXIF::Mrw:
+        r.lLu = LitTiffA(s, 48, lModeleSeul, r);
+        break;
+    case TModeEXIF::Raf:
+        r.lLu = LitTiffA(s, 120, lModeleSeul, r);
+        if (!r.lLu) {
+            // Most RAF files hold no TIFF header at byte 120 but a JPEG preview whose offset
+            // is the big-endian value at byte 84; its APP1 carries the EXIF block.
+            if (const uchar *p = s.Octets(84, 4))
+                r.lLu = LitJpegA(s, Lit32(p, true), lModeleSeul, r);
+        }
+        break;
+    case TModeEXIF::Crw:
+        r.lLu = LitCrwA(s, lModeleSeul, r);
+        break;
+    }
+    return r;
+}
+
+TLectureEXIF LitEXIFJpeg(const uchar *p, qint64 n, bool lModeleSeul)
+{
+    TSourceOctets s(p, n);
+    return LitEXIFSource(s, TModeEXIF::Jpeg, lModeleSeul);
+}
+
+TLectureEXIF LitEXIFTiff(const uchar *p, qint64 n, qint64 nEntete, bool lModeleSeul)
+{
+    TSourceOctets s(p, n);
+    TLectureEXIF r;
+    r.lLu = LitTiffA(s, nEntete, lModeleSeul, r);
+    return r;
+}
+
+TLectureEXIF LitEXIFCrw(const uchar *p, qint64 n, bool lModeleSeul)
+{
+    TSourceOctets s(p, n);
+    return LitEXIFSource(s, TModeEXIF::Crw, lModeleSeul);
+}

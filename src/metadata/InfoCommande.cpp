@@ -1,0 +1,22 @@
+#include "metadata/InfoCommande.h"
+
+#if __has_include("imaging/InfoImage.h")
+#include "imaging/InfoImage.h"
+#else
+QString LigneInfoImage(const QString &cFichier);
+#endif
+#include "metadata/InfoMeta.h"
+
+#include <QFileInfo>
+
+int ExecuteInfo(const QStringList &fichiers, QTextStream &out)
+{
+    int nCode = 0;
+    for (const QString &cFichier : fichiers) {
+        if (!QFileInfo(cFichier).isFile())
+            nCode = 1;
+        out << LigneInfoImage(cFichier) << ColonnesInfoMeta(cFichier) << '\n';
+    }
+    out.flush();
+    return nCode;
+}
