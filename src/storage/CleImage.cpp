@@ -145,10 +145,13 @@ QStringList ListeSectionsImage(const TBigIniFile &iniSetup, const QStringList &c
     QStringList cExistantes;
     bool lExistantesLues = false;
     QSet<QString> cDejaVues;
+    // The settings store matches section names without regard to case: two spellings are one
+    // section, and listing it twice would make a move delete what it just wrote.
     auto Ajoute = [&](const QString &cNom) {
-        if (!cDejaVues.contains(cNom))
+        const QString cForme = cNom.toUpper();
+        if (!cDejaVues.contains(cForme))
         {
-            cDejaVues.insert(cNom);
+            cDejaVues.insert(cForme);
             cSections.append(cNom);
         }
     };
@@ -177,8 +180,13 @@ bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QStringLis
     if (cAncienneCle == cNouvelleCle)
         return false;
     bool lChange = false;
+    QSet<QString> cFaites;
     for (const QString &cSection : cSections)
     {
+        const QString cForme = cSection.toUpper();
+        if (cFaites.contains(cForme))
+            continue;
+        cFaites.insert(cForme);
         const bool lAncienne = iniSetup.ValueExists(cSection, cAncienneCle);
         // Whatever the new key held belonged to the file that was replaced: it goes even when
         // the moved image has nothing in this section.

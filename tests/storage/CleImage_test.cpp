@@ -268,6 +268,22 @@ TEST_F(Catalogue, MoveOntoAKeyHoldingDataReplacesIt)
     EXPECT_FALSE(ADesDonnees(*iniBDD, *iniSetup, "/photos/c.jpg"));
 }
 
+TEST_F(Catalogue, ASectionSpelledTwiceIsMovedOnce)
+{
+    {
+        QFile F(Tmp.path() + "/Deux.ini");
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write("[SAUVEGARDE ALBUM IMAGES:Rome]\r\n/p/a.jpg=\r\n[SAUVEGARDE ALBUM IMAGES:ROME]\r\n/p/c.jpg=\r\n");
+    }
+    TBigIniFile Ini(Tmp.path() + "/Deux.ini");
+    Ini.lAutoSave = false;
+    const QStringList cSections = ListeSectionsImage(Ini, {"SAUVEGARDE ALBUM IMAGES"});
+    EXPECT_EQ(cSections, QStringList({"SAUVEGARDE ALBUM IMAGES:Rome"}));
+    EXPECT_TRUE(DeplaceDonnees(Ini, *iniBDD, cSections + QStringList{"SAUVEGARDE ALBUM IMAGES:ROME"}, "/p/a.jpg", "/p/b.jpg"));
+    EXPECT_TRUE(Ini.ValueExists("SAUVEGARDE ALBUM IMAGES:Rome", "/p/b.jpg"));
+    EXPECT_FALSE(Ini.ValueExists("SAUVEGARDE ALBUM IMAGES:Rome", "/p/a.jpg"));
+}
+
 TEST_F(Catalogue, DeletingTakesTheKeyFromEverySectionOfTheList)
 {
     const QString a = "<-1975582719>/DCIM/a.jpg";
