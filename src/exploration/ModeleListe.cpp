@@ -345,7 +345,8 @@ std::vector<qint64> Rangs(const QStringList &Textes, const QCollator &Coll)
 QString Extension(const QString &cNom)
 {
     const qsizetype n = cNom.lastIndexOf(QLatin1Char('.'));
-    return n < 0 ? QString() : cNom.mid(n);
+    // Kinds are told by upper-cased extensions: ".jpg" and ".JPG" are one type.
+    return n < 0 ? QString() : cNom.mid(n).toUpper();
 }
 
 qint64 Pixels(const TEnrLV &e)
