@@ -1,0 +1,109 @@
+#include "storage/DataFolder.h"
+
+#include "storage/BigIniFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString cSectionConfig = QStringLiteral("General");
+const QString cCleDossierDonnees = QStringLiteral("cDossierDonnees");
+
+QString DossierXdg(const char *cVariable, const QString &cSousDossierMaison)
+{
+    QString cDossier = qEnvironmentVariable(cVariable);
+    // The base directory specification ignores relative values.
+    if (cDossier.isEmpty() || QDir::isRelativePath(cDossier))
+        cDossier = QDir::homePath() + cSousDossierMaison;
+    return cDossier;
+}
+
+bool EstDossierExistant(const QString &cDossier)
+{
+    if (cDossier.isEmpty())
+        return false;
+    const QFileInfo Info(cDossier);
+    return Info.exists() && Info.isDir();
+}
+
+} // namespace
+
+QString AvecSeparateurFinal(const QString &cDossier)
+{
+    QString c = QDir::fromNativeSeparators(cDossier);
+    while (c.size() > 1 && c.endsWith(QLatin1Char('/')))
+        c.chop(1);
+    if (!c.endsWith(QLatin1Char('/')))
+        c += QLatin1Char('/');
+    return c;
+}
+
+TEmplacementsConfig TEmplacementsConfig::DuSysteme()
+{
+    TEmplacementsConfig E;
+    E.cFichierUtilisateur =
+        DossierXdg("XDG_CONFIG_HOME", QStringLiteral("/.config")) + QStringLiteral("/Vimbrel/Vimbrel.conf");
+    E.cFichierMachine = QStringLiteral("/etc/xdg/Vimbrel/Vimbrel.conf");
+    E.cDossierDefaut =
+        AvecSeparateurFinal(DossierXdg("XDG_DATA_HOME", QStringLiteral("/.local/share")) + QStringLiteral("/Vimbrel"));
+    return E;
+}
+
+QString LitDossierDonneesConfig(const QString &cFichierConfig)
+{
+    if (cFichierConfig.isEmpty() || !QFileInfo::exists(cFichierConfig))
+        return {};
+    const TBigIniFile Config(cFichierConfig);
+    return Config.ReadString(cSectionConfig, cCleDossierDonnees, QString()).trimmed();
+}
+
+bool EcritDossierDonneesConfig(const QString &cFichierConfig, const QString &cDossier)
+{
+    if (cFichierConfig.isEmpty())
+        return false;
+    QDir().mkpath(QFileInfo(cFichierConfig).absolutePath());
+    TBigIniFile Config(cFichierConfig);
+    Config.lAutoSave = false;
+    Config.WriteString(cSectionConfig, cCleDossierDonnees, cDossier);
+    return Config.UpdateFile();
+}
+
+QString ChoisitDossierDonnees(const TEmplacementsConfig &Emplacements)
+{
+    for (const TRacineConfig Racine : {TRacineConfig::Utilisateur, TRacineConfig::Machine}) {
+        const QString cDossier = LitDossierDonneesConfig(Emplacements.Fichier(Racine));
+        if (EstDossierExistant(cDossier))
+            return AvecSeparateurFinal(QFileInfo(cDossier).absoluteFilePath());
+    }
+    return AvecSeparateurFinal(Emplacements.cDossierDefaut);
+}
+
+TDossiers FixeDossiers(const TEmplacementsConfig &Emplacements, const QString &cDossierProgramme)
+{
+    TDossiers D;
+    D.cDossierProgramme = AvecSeparateurFinal(cDossierProgramme);
+    D.cDossierDonnees = ChoisitDossierDonnees(Emplacements);
+    D.cDossierEcriture = AvecSeparateurFinal(Emplacements.cDossierDefaut);
+    D.cDossierVignettes = D.cDossierDonnees + QStringLiteral("Vignettes/");
+    D.cDossierMotifs = D.cDossierDonnees + QStringLiteral("Motifs/");
+    D.cDossierImgsCH = D.cDossierEcriture + QStringLiteral("ImgsCH/");
+    D.cFichierSetup = D.cDossierDonnees + QStringLiteral("KX_") + QStringLiteral("Setup.ini");
+    D.cFichierBDD = D.cDossierDonnees + QStringLiteral("KX_") + QStringLiteral("BDD.ini");
+    D.cFichierCFAPN = D.cDossierEcriture + QStringLiteral("KX_") + QStringLiteral("CFAPN.ini");
+    D.cFichierAide = D.cDossierProgramme + QStringLiteral("KX.hlp");
+    return D;
+}
+
+bool CreeDossiers(const TDossiers &Dossiers)
+{
+    bool lOk = true;
+    // The data folder itself too: the stores are saved into it at the first save.
+    for (const QString &cDossier : {Dossiers.cDossierDonnees, Dossiers.cDossierEcriture, Dossiers.cDossierVignettes,
+                                    Dossiers.cDossierMotifs, Dossiers.cDossierImgsCH}) {
+        if (!EstDossierExistant(cDossier) && !QDir().mkpath(cDossier))
+            lOk = false;
+    }
+    return lOk;
+}

@@ -1,0 +1,238 @@
+#include "storage/BigIniFiles.h"
+#include "storage/Settings.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SettingsTest : ::testing::Test
+{
+    QTemporaryDir Temp;
+    std::unique_ptr<TBigIniFile> Ini;
+    void SetUp() override
+    {
+        ASSERT_TRUE(Temp.isValid());
+        Ini = std::make_unique<TBigIniFile>(Temp.filePath("KX_Setup.ini"));
+        Ini->lAutoSave = false;
+    }
+    void Ecrit(const char *cCle, const QString &cValeur) { Ini->WriteString("GENERAL", cCle, cValeur); }
+    TEnrParametres Lit()
+    {
+        TEnrParametres P;
+        P.Lit(*Ini, "/donnees/");
+        return P;
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsTest, EmptyStoreGivesTheDefaults)
+{
+    const TEnrParametres P = Lit();
+    EXPECT_EQ(P.kcVersion, "");
+    EXPECT_EQ(P.cRep, "/donnees/");
+    EXPECT_EQ(P.cRepSvgVig, "/donnees/");
+    EXPECT_EQ(P.nEtatFen_Main, 2);
+    EXPECT_EQ(P.nWidth_Main, 800);
+    EXPECT_EQ(P.nHeight_Main, 600);
+    EXPECT_EQ(P.pnCommandes_Width, 297);
+    EXPECT_EQ(P.pcExplRech_Height, 361);
+    EXPECT_EQ(P.pnVigs_Align, 0);
+    EXPECT_EQ(P.pnVigs_LargHaut, 160 + 42);
+    EXPECT_EQ(P.lvImgs_ViewStyle, 3);
+    EXPECT_EQ(P.cOrdreCol, "eRTD");
+    EXPECT_EQ(P.nRapZoom, 6);
+    EXPECT_EQ(P.nVigCoulFond, 29);
+    EXPECT_EQ(P.nVigCoulPan, 35);
+    EXPECT_EQ(P.nVigCoulTxtPan, 30);
+    EXPECT_EQ(P.nIndTailleVigs, 5);
+    EXPECT_EQ(P.cOrdreTrt, "RMNCTX");
+    EXPECT_EQ(P.cOrdreEXIF, "AFVDPIOC");
+    EXPECT_EQ(P.cOrdreIPTC, "LMCRO");
+    EXPECT_EQ(P.nAffLegMaxCarLig, -40);
+    EXPECT_TRUE(P.lModeMAJ);
+    EXPECT_FALSE(P.lMsgConfQuitAppli);
+    EXPECT_FALSE(P.lTrtDescription);
+    EXPECT_EQ(P.vfGene_nMaxLH, 3000);
+    EXPECT_EQ(P.nMasqueChoixDon, 134217727);
+    EXPECT_EQ(P.cParamNB, "{ 30: 60: 10}");
+    EXPECT_EQ(P.cParamCL, "{   0:   0:   0:   0:   0:   0}");
+    EXPECT_EQ(P.cParamCanaux, "{D=0:A=0:I=0}");
+    EXPECT_EQ(P.nWidth_GDC, 520);
+    EXPECT_EQ(P.nHeight_GDC, 328);
+}
+
+TEST_F(SettingsTest, OutOfRangeIndexesFallBackToTheirDefaults)
+{
+    Ecrit("nEtatFen_Main", "3");
+    Ecrit("nIndTailleVigs", "10");
+    Ecrit("nVigCoulFond", "37");
+    Ecrit("nVigCoulPan", "-1");
+    Ecrit("nImgPECoulFond", "99999");
+    Ecrit("lvImgs.ViewStyle", "4");
+    Ecrit("nLVColTri", "6");
+    Ecrit("pnVigs.Align", "2");
+    Ecrit("vfGene.nQuelleImg", "4");
+    Ecrit("nIndLargMaxSvgTtesVig", "7");
+    Ecrit("lSauveRapZoom", "1");
+    Ecrit("nRapZoom", "12");
+    Ecrit("nWidth_Main", "0");
+    Ecrit("nHeight_Main", "abc");
+    const TEnrParametres P = Lit();
+    EXPECT_EQ(P.nEtatFen_Main, 2);
+    EXPECT_EQ(P.nIndTailleVigs, 5);
+    EXPECT_EQ(P.nVigCoulFond, 29);
+    EXPECT_EQ(P.nVigCoulPan, 35);
+    EXPECT_EQ(P.nImgPECoulFond, 0);
+    EXPECT_EQ(P.lvImgs_ViewStyle, 3);
+    EXPECT_EQ(P.nLVColTri, 0);
+    EXPECT_EQ(P.pnVigs_Align, 0);
+    EXPECT_EQ(P.vfGene_nQuelleImg, 0);
+    EXPECT_EQ(P.nIndLargMaxSvgTtesVig, 0);
+    EXPECT_EQ(P.nRapZoom, 6);
+    EXPECT_EQ(P.nWidth_Main, 800);
+    EXPECT_EQ(P.nHeight_Main, 600);
+}
+
+TEST_F(SettingsTest, ValuesAtTheEdgesOfTheirRangeAreKept)
+{
+    Ecrit("nEtatFen_Main", "0");
+    Ecrit("nIndTailleVigs", "9");
+    Ecrit("nVigCoulFond", "36");
+    Ecrit("lvImgs.ViewStyle", "0");
+    Ecrit("nLVColTri", "5");
+    Ecrit("vfGene.nQuelleImg", "3");
+    Ecrit("nIndLargMaxSvgTtesVig", "6");
+    Ecrit("lSauveRapZoom", "1");
+    Ecrit("nRapZoom", "11");
+    const TEnrParametres P = Lit();
+    EXPECT_EQ(P.nEtatFen_Main, 0);
+    EXPECT_EQ(P.nIndTailleVigs, 9);
+    EXPECT_EQ(P.nVigCoulFond, 36);
+    EXPECT_EQ(P.lvImgs_ViewStyle, 0);
+    EXPECT_EQ(P.nLVColTri, 5);
+    EXPECT_EQ(P.vfGene_nQuelleImg, 3);
+    EXPECT_EQ(P.nIndLargMaxSvgTtesVig, 6);
+    EXPECT_EQ(P.nRapZoom, 11);
+    // Largest thumbnails: the pane's default and floor follow the size (300 + 42).
+    EXPECT_EQ(P.pnVigs_LargHaut, 342);
+}
+
+TEST_F(SettingsTest, ZoomIndexIsReadOnlyWhenKeptFromRunToRun)
+{
+    Ecrit("nRapZoom", "3");
+    EXPECT_EQ(Lit().nRapZoom, 6);
+    Ecrit("lSauveRapZoom", "1");
+    EXPECT_EQ(Lit().nRapZoom, 3);
+}
+
+TEST_F(SettingsTest, PaneSizesNeverBelowTheirMinimum)
+{
+    Ecrit("pnCommandes.Width", "100");
+    Ecrit("nIndTailleVigs", "0");   // 60 pixels
+    Ecrit("pnVigs.LargHaut", "50");
+    const TEnrParametres P = Lit();
+    EXPECT_EQ(P.pnCommandes_Width, 260);
+    EXPECT_EQ(P.pnVigs_LargHaut, 60 + 42);
+}
+
+TEST_F(SettingsTest, OrderStringsMustBePermutationsWithShownOrHiddenLetters)
+{
+    EXPECT_TRUE(EstOrdreValide("eRTD", "ERTD"));
+    EXPECT_TRUE(EstOrdreValide("dtre", "ERTD"));
+    EXPECT_TRUE(EstOrdreValide("XTCNMR", "RMNCTX"));
+    EXPECT_FALSE(EstOrdreValide("eRT", "ERTD"));       // a letter missing
+    EXPECT_FALSE(EstOrdreValide("eRTDD", "ERTD"));     // too long
+    EXPECT_FALSE(EstOrdreValide("eRTT", "ERTD"));      // a letter twice
+    EXPECT_FALSE(EstOrdreValide("eRtT", "ERTD"));      // the same letter in both cases
+    EXPECT_FALSE(EstOrdreValide("eRTX", "ERTD"));      // a foreign letter
+    EXPECT_FALSE(EstOrdreValide("", "ERTD"));
+
+    Ecrit("cOrdreCol", "ERTT");
+    Ecrit("cOrdreTrt", "rmnctx");
+    Ecrit("cOrdreEXIF", "AFVDPIO");
+    Ecrit("cOrdreIPTC", "lmcrQ");
+    const TEnrParametres P = Lit();
+    EXPECT_EQ(P.cOrdreCol, "eRTD");
+    EXPECT_EQ(P.cOrdreTrt, "rmnctx");
+    EXPECT_EQ(P.cOrdreEXIF, "AFVDPIOC");
+    EXPECT_EQ(P.cOrdreIPTC, "LMCRO");
+}
+
+TEST_F(SettingsTest, WrittenRecordReadsBackAndCarriesTheVersion)
+{
+    TEnrParametres P = Lit();
+    P.kcVersion = "v 1.20";
+    P.cRep = "/photos/[2004] Rome/";
+    P.nEtatFen_Main = 0;
+    P.nLeft_Main = 12;
+    P.nTop_Main = 34;
+    P.nWidth_Main = 1024;
+    P.nHeight_Main = 700;
+    P.lModeMAJ = false;
+    P.cOrdreCol = "ERtd";
+    P.nIndTailleVigs = 2;
+    P.pnVigs_LargHaut = 300;
+    P.lSauveRapZoom = true;
+    P.nRapZoom = 9;
+    P.Ecrit(*Ini, {});
+    ASSERT_TRUE(Ini->UpdateFile());
+
+    TBigIniFile Relu(Temp.filePath("KX_Setup.ini"));
+    EXPECT_EQ(Relu.ReadString("GENERAL", "kcVersion", ""), "v 1.44");
+    TEnrParametres Q;
+    Q.Lit(Relu, "/ailleurs/");
+    EXPECT_EQ(Q.cRep, "/photos/[2004] Rome/");
+    EXPECT_EQ(Q.nEtatFen_Main, 0);
+    EXPECT_EQ(Q.nLeft_Main, 12);
+    EXPECT_EQ(Q.nTop_Main, 34);
+    EXPECT_EQ(Q.nWidth_Main, 1024);
+    EXPECT_EQ(Q.nHeight_Main, 700);
+    EXPECT_FALSE(Q.lModeMAJ);
+    EXPECT_EQ(Q.cOrdreCol, "ERtd");
+    EXPECT_EQ(Q.nIndTailleVigs, 2);
+    EXPECT_EQ(Q.pnVigs_LargHaut, 300);
+    EXPECT_EQ(Q.nRapZoom, 9);
+    EXPECT_EQ(Relu.ReadString("GENERAL", "lModeMAJ", ""), "0");
+    EXPECT_EQ(Relu.ReadString("GENERAL", "lOrientationAuto", ""), "1");
+}
+
+TEST_F(SettingsTest, CollapsedPanesKeepTheirStoredWidths)
+{
+    Ecrit("pnCommandes.Width", "400");
+    Ecrit("pnVigs.LargHaut", "250");
+    TEnrParametres P = Lit();
+    P.pnCommandes_Width = 9;
+    P.pnVigs_LargHaut = 9;
+    TEnrParametres::TEtatSortie Etat;
+    Etat.lCommandesDeplie = false;
+    Etat.lVigsDeplie = false;
+    P.Ecrit(*Ini, Etat);
+    EXPECT_EQ(Ini->ReadInteger("GENERAL", "pnCommandes.Width", 0), 400);
+    EXPECT_EQ(Ini->ReadInteger("GENERAL", "pnVigs.LargHaut", 0), 250);
+    // The extraction window saves its own mask; the exit write leaves it alone.
+    EXPECT_FALSE(Ini->ValueExists("GENERAL", "nMasqueChoixDon"));
+    // Without lSauveRapZoom the zoom index is not written.
+    EXPECT_FALSE(Ini->ValueExists("GENERAL", "nRapZoom"));
+}
+
+TEST_F(SettingsTest, FolderHistoryKeepsItsFirstTenInOrder)
+{
+    QStringList cDossiers;
+    for (int i = 1; i <= 14; ++i)
+        cDossiers << QStringLiteral("/photos/dossier %1/").arg(i);
+    EcritHistoriqueRepertoires(*Ini, cDossiers);
+    ASSERT_TRUE(Ini->UpdateFile());
+
+    TBigIniFile Relu(Temp.filePath("KX_Setup.ini"));
+    QStringList cCles;
+    Relu.ReadSection("HISTORIQUE REPERTOIRES", cCles);
+    EXPECT_EQ(cCles, cDossiers.mid(0, 10));
+    EXPECT_EQ(LitHistoriqueRepertoires(Relu), cDossiers.mid(0, 10));
+    EXPECT_EQ(Relu.ReadString("HISTORIQUE REPERTOIRES", "/photos/dossier 1/", "absent"), "");
+
+    // A shorter history replaces the longer one wholly.
+    EcritHistoriqueRepertoires(*Ini, {"/a/", "/b/"});
+    EXPECT_EQ(LitHistoriqueRepertoires(*Ini), QStringList({"/a/", "/b/"}));
+}
