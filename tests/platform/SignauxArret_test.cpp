@@ -1,0 +1,20 @@
+#include "platform/SignauxArret.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <csignal>
+#include <gtest/gtest.h>
+
+TEST(SignauxArret, TermAndIntBecomeAQtSignal)
+{
+    TSignauxArret Signaux;
+    ASSERT_TRUE(Signaux.Installe());
+    QSignalSpy Arrets(&Signaux, &TSignauxArret::ArretDemande);
+    ::raise(SIGTERM);
+    ASSERT_TRUE(Arrets.wait(2000));
+    EXPECT_EQ(Arrets.at(0).at(0).toInt(), SIGTERM);
+    ::raise(SIGINT);
+    if (Arrets.size() < 2)
+        ASSERT_TRUE(Arrets.wait(2000));
+    EXPECT_EQ(Arrets.at(1).at(0).toInt(), SIGINT);
+}
