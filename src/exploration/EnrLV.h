@@ -4,7 +4,6 @@
 // 64-bit so that a 3 GB TIF or a 50,000-pixel panorama is held and sorted right.
 
 #include "metadata/DonneesMeta.h"
-#include "storage/CleImage.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -32,7 +31,7 @@ struct TEnrLV : TDonneesEXIF, TDonneesIPTC
 
     QString CheminComplet() const { return cLecteur + cChemin; }
     // The image key: the path alone off CDs, "<serial>" + path on a CD.
-    QString Cle() const { return CleImage(nNumCD, cChemin); }
+    QString Cle() const;
     QString NomFichier() const
     {
         const qsizetype n = cChemin.lastIndexOf(QLatin1Char('/'));

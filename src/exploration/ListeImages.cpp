@@ -4,6 +4,7 @@
 #include "imaging/JpegCodec.h"
 #include "platform/Volumes.h"
 #include "storage/BigIniFiles.h"
+#include "storage/CleImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +53,7 @@ bool EstDansVignettes(const QString &cDossier, const QString &cDossierVignettes)
 TListeur::TListeur(TModeleListeImages &Modele, TContexteListe &Ctx) : m_Modele(Modele), m_Ctx(Ctx)
 {
     if (Ctx.pVolumes)
-        m_Lecteurs.emplace(*Ctx.pVolumes);
+        m_Lecteurs = std::make_unique<TLecteursCD>(*Ctx.pVolumes);
     for (const QString &c : std::as_const(Modele.lstAppareils))
         m_Appareils.insert(c);
     struct stat st{};
@@ -61,6 +62,8 @@ TListeur::TListeur(TModeleListeImages &Modele, TContexteListe &Ctx) : m_Modele(M
         m_lVignettesConnu = true;
     }
 }
+
+TListeur::~TListeur() = default;
 
 qint32 TListeur::VolumeDeChemin(const QString &cChemin)
 {

@@ -4,17 +4,17 @@
 // through a producer that calls AjouteEntree; exploration walks the folder itself.
 
 #include "exploration/ModeleListe.h"
-#include "storage/CleImage.h"
 
 #include <QSet>
 #include <QString>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <set>
 #include <utility>
 
 class TBigIniFile;
 class IVolumes;
+class TLecteursCD;
 
 // What a listing needs from the program: the stores, the volumes, the thumbnail folder, and
 // the seams where the filter, the progress window, Esc and the metadata reader plug in.
@@ -48,6 +48,11 @@ struct TContexteListe
     bool lResolutionJPEG = true;
 };
 
+struct TContexteFocale;
+// Plugs the program's EXIF and IPTC readers into the context: the file's own data when it can
+// be reached, the cached records of the settings store for an image of an absent CD.
+void BrancheMetadonnees(TContexteListe &Ctx, const TContexteFocale &Focale);
+
 // The catalogue holds data for the key (criteria, keywords, favourite or legend).
 bool ADesDonneesListe(const TContexteListe &Ctx, const QString &cCle);
 
@@ -58,6 +63,7 @@ class TListeur
 {
 public:
     TListeur(TModeleListeImages &Modele, TContexteListe &Ctx);
+    ~TListeur();
 
     // Cleared to stop the listing; every level of the walk checks it.
     bool lListage = true;
@@ -78,7 +84,7 @@ private:
     TModeleListeImages &m_Modele;
     TContexteListe &m_Ctx;
     std::set<std::pair<quint64, quint64>> m_DossiersVus;   // device, inode
-    std::optional<TLecteursCD> m_Lecteurs;   // the CDs mounted when the listing began
+    std::unique_ptr<TLecteursCD> m_Lecteurs;   // the CDs mounted when the listing began
     std::pair<quint64, quint64> m_Vignettes{0, 0};
     bool m_lVignettesConnu = false;
     QSet<quint32> m_VolumesVus;

@@ -2,6 +2,7 @@
 #include "exploration/ListeImages.h"
 #include "imaging/FileKinds.h"
 #include "imaging/JpegCodec.h"
+#include "metadata/Focale.h"
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
@@ -326,4 +327,35 @@ TEST(ListeImages, MetadataHookFillsEntriesAndCameraList)
     EXPECT_EQ(f.Modele.lstAppareils, QStringList({"Canon EOS D60"}));
     EXPECT_EQ(f.Modele.Icone(0), 2 + 4);   // a.jpg: metadata and catalogue data
     EXPECT_EQ(f.Modele.Icone(2), 0);
+}
+
+TEST(ListeImages, ProgramReadersGiveCameraResolutionAndCachedDataOfAbsentCds)
+{
+    TFixture f;
+    const QString d = f.Dossier("corpus");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VIMBREL_CORPUS_DIR "/kinds/jpeg/mde_Canon_EOS_D60.jpg"), d + "d60.jpg"));
+    BrancheMetadonnees(f.Ctx, TContexteFocale{});
+    ASSERT_EQ(f.Liste(d), 1);
+    const TEnrLV &e = f.Modele.Enr(0);
+    // Independent values: the corpus reference.
+    EXPECT_EQ(e.cAppareil, "Canon EOS D60");
+    EXPECT_EQ(e.nLargeur, 1772);
+    EXPECT_EQ(e.nHauteur, 1181);
+    EXPECT_TRUE(e.lEXIF);
+    EXPECT_EQ(f.Modele.Icone(0) & 2, 2);
+    EXPECT_EQ(f.Modele.lstAppareils, QStringList({"Canon EOS D60"}));
+
+    // An image of an absent CD takes its EXIF from the settings store's cache.
+    f.iniSetup.WriteString("EXIF", "<77>/DCIM/x.jpg", "Canon EOS D60|28|28|1/30|2,8|26/10/2002 19:26:35|400|1|");
+    TDemandeListe r;
+    r.nMode = TModeListe::HistoriqueCD;
+    r.Produit = [](TListeur &l, bool lCompte) -> qint64 {
+        if (!lCompte)
+            l.AjouteEntree(77, "/DCIM/x.jpg", 100, 0, false);
+        return 1;
+    };
+    ASSERT_EQ(ConstruitListe(f.Modele, f.Ctx, r), 1);
+    EXPECT_FALSE(f.Modele.Enr(0).lExiste);
+    EXPECT_EQ(f.Modele.Enr(0).cAppareil, "Canon EOS D60");
+    EXPECT_TRUE(f.Modele.Enr(0).lEXIF);
 }

@@ -1,0 +1,5 @@
+#include "exploration/EnrLV.h"
+
+#include "storage/CleImage.h"
+
+QString TEnrLV::Cle() const { return CleImage(nNumCD, cChemin); }

@@ -1,0 +1,22 @@
+// The metadata readers as the listing uses them. Kept apart from the key operations, whose
+// header declares section names of its own.
+#include "exploration/ListeImages.h"
+#include "imaging/FileKinds.h"
+#include "metadata/CacheMeta.h"
+#include "metadata/LectureMeta.h"
+
+void BrancheMetadonnees(TContexteListe &Ctx, const TContexteFocale &Focale)
+{
+    Ctx.LitMetadonnees = [Focale](TEnrLV &Enr, const QString &cFichier) {
+        AppliqueMetaImage(LitMetaImage(cFichier), Enr, Enr, Focale);
+    };
+    TBigIniFile *iniSetup = Ctx.iniSetup;
+    Ctx.LitMetadonneesCache = [Focale, iniSetup](TEnrLV &Enr, const QString &cCle) {
+        if (!iniSetup)
+            return;
+        LireEXIFCatalogue(*iniSetup, cCle, Enr, Focale);
+        if (EstJPEG(Enr.cChemin))
+            LireIPTCCatalogue(*iniSetup, cCle, Enr);
+    };
+}
+
