@@ -9,6 +9,7 @@ TDrawLabel::TDrawLabel(const QString &cTexte, QWidget *parent) : QLabel(cTexte, 
 void TDrawLabel::set_OptimizeDisplay(bool l)
 {
     m_lOptimise = l;
+    updateGeometry();
     update();
 }
 
@@ -57,6 +58,12 @@ TDrawLabel::TRaccourci TDrawLabel::Raccourcit(const QString &cTexte, const QStri
     }
     r.cTexte = T;
     return r;
+}
+
+QSize TDrawLabel::minimumSizeHint() const
+{
+    const QSize s = QLabel::minimumSizeHint();
+    return m_lOptimise ? QSize(0, s.height()) : s;
 }
 
 void TDrawLabel::paintEvent(QPaintEvent *e)

@@ -32,6 +32,9 @@ public:
     static TRaccourci Raccourcit(const QString &cTexte, const QString &cSep, int nLargeur,
                                  const std::function<int(const QString &)> &fLargeur);
 
+    // Shortening is the point: a layout may make the label narrower than its text.
+    QSize minimumSizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent *e) override;
 

@@ -211,7 +211,9 @@ bool TGaugeWindow::eventFilter(QObject *watched, QEvent *event)
     }
     if (t == QEvent::Close && watched->isWidgetType()) {
         QWidget *fen = static_cast<QWidget *>(watched)->window();
-        if (fen == m_pFenetre || fen != QApplication::activeModalWidget()) {
+        const Qt::WindowType nType = fen->windowType();
+        const bool lPassager = nType == Qt::ToolTip || nType == Qt::Popup;
+        if (!lPassager && (fen == m_pFenetre || fen != QApplication::activeModalWidget())) {
             event->ignore();
             return true;
         }

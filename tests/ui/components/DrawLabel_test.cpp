@@ -83,6 +83,10 @@ TEST(DrawLabel, ShortTextIsCentredLongTextMarkedInRed)
             EXPECT_LE(PremiereColonneEncree(img), 3) << nLargeur;   // drawn at the left
         }
     }
+    EXPECT_EQ(l.minimumSizeHint().width(), 0);
+    l.set_OptimizeDisplay(false);
+    EXPECT_GT(l.minimumSizeHint().width(), 100);
+    l.set_OptimizeDisplay(true);
     l.setText(QStringLiteral("   "));
     EXPECT_EQ(PremiereColonneEncree(Rendu(l, 100)), -1);
 }
