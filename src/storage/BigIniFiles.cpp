@@ -6,25 +6,32 @@
 #include <QFile>
 #include <QHashFunctions>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 // How the file text maps onto memory.
 //
-// The lines before the first header are kept apart; each section owns its header line and the
-// lines that follow it up to the next header, so inserting or removing a line touches one
-// section only and never renumbers the others. Sections sit in file order in one vector.
+// The text is kept as UTF-8 in one byte buffer, the file as it was read; each line is a
+// slice of it (start, length, position of its first "="). A changed or new line is appended to
+// the buffer and its slice moved there; a save writes the live lines into a fresh buffer that
+// then replaces the old one, which drops the dead bytes. A hundred thousand lines thus cost a
+// few bytes each beside their text, and loading or saving is little more than copying bytes.
 //
-// Two kinds of hashed index avoid walking the file: one from section name to the first
-// section of that name, and, in sections holding many lines, one from key to its first line.
-// Both store only a 32-bit hash and a position; the names themselves are compared in the
-// lines on a hash hit, so the index costs no copy of the text. Removed sections and removed
-// lines of indexed sections are left as holes (null entries) so that positions stay valid;
-// the holes are squeezed out once they make up half of the vector.
+// The lines before the first header are kept apart; each section owns its header and the lines
+// that follow it up to the next header, so inserting or removing a line touches one section
+// only and never renumbers the others. Sections sit in file order in one vector.
+//
+// Two kinds of hashed index avoid walking the file: one from section name to the first section
+// of that name, and, in sections holding many lines, one from key to its first line. Both hold
+// only a 32-bit hash and a position; the names are compared in the text on a hash hit. Removed
+// sections and removed lines of indexed sections are left as holes so that positions stay
+// valid; the holes are squeezed out once they make up half of the vector.
 //
 // Names are compared in their decoded form: a "%" followed by two hex digits stands for that
-// character, so that paths holding "=", "%" or line breaks fit on one line. Section names
-// compare after QString::toUpper of both sides unless the store is case-sensitive.
+// byte, so that paths holding "=", "%" or line breaks fit on one line. Section names compare
+// after QString::toUpper of both sides unless the store is case-sensitive (ASCII names take a
+// shortcut that gives the same result).
 
 namespace
 {
@@ -130,37 +137,36 @@ private:
     size_t nMasque = 0;
 };
 
-quint32 Hache(QStringView s)
+quint32 Hache(QByteArrayView s)
 {
     const size_t h = qHash(s, 0x5bd1e995u);
     return quint32(h) ^ quint32(quint64(h) >> 32);
 }
 
-int ValeurHexa(QChar c)
+int ValeurHexa(char c)
 {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
-bool ContientPourcent(QStringView s)
+bool ContientPourcent(QByteArrayView s)
 {
-    return s.contains(u'%');
+    return s.indexOf('%') >= 0;
 }
 
-// "%XX" becomes the character XX; any other "%" stays as it is.
-QString DecodeNom(QStringView s)
+// "%XX" becomes the byte XX; any other "%" stays as it is.
+QByteArray DecodeNom(QByteArrayView s)
 {
-    QString r;
+    QByteArray r;
     r.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == u'%' && i + 2 < s.size() && ValeurHexa(s[i + 1]) >= 0 && ValeurHexa(s[i + 2]) >= 0) {
-            r.append(QChar(char16_t(ValeurHexa(s[i + 1]) * 16 + ValeurHexa(s[i + 2]))));
+        if (s[i] == '%' && i + 2 < s.size() && ValeurHexa(s[i + 1]) >= 0 && ValeurHexa(s[i + 2]) >= 0) {
+            r.append(char(ValeurHexa(s[i + 1]) * 16 + ValeurHexa(s[i + 2])));
             i += 2;
         } else {
             r.append(s[i]);
@@ -169,34 +175,27 @@ QString DecodeNom(QStringView s)
     return r;
 }
 
-QString DecodeSiBesoin(QStringView s)
+QByteArray DecodeSiBesoin(QByteArrayView s)
 {
-    return ContientPourcent(s) ? DecodeNom(s) : s.toString();
+    return ContientPourcent(s) ? DecodeNom(s) : s.toByteArray();
 }
 
 // Names free of the escaped characters are written exactly as given.
-QString EncodeNom(const QString &cNom, bool lCle)
+QByteArray EncodeNom(const QByteArray &Nom, bool lCle)
 {
-    bool lBesoin = false;
-    for (const QChar c : cNom) {
-        const char16_t u = c.unicode();
-        if (u == '%' || u == '\r' || u == '\n' || (lCle && u == '=')) {
-            lBesoin = true;
-            break;
-        }
-    }
-    if (!lBesoin)
-        return cNom;
-    QString r;
-    r.reserve(cNom.size() + 8);
-    for (const QChar c : cNom) {
-        switch (c.unicode()) {
-        case '%': r += QLatin1StringView("%25"); break;
-        case '\r': r += QLatin1StringView("%0D"); break;
-        case '\n': r += QLatin1StringView("%0A"); break;
+    auto Special = [lCle](char c) { return c == '%' || c == '\r' || c == '\n' || (lCle && c == '='); };
+    if (std::none_of(Nom.begin(), Nom.end(), Special))
+        return Nom;
+    QByteArray r;
+    r.reserve(Nom.size() + 8);
+    for (const char c : Nom) {
+        switch (c) {
+        case '%': r += "%25"; break;
+        case '\r': r += "%0D"; break;
+        case '\n': r += "%0A"; break;
         case '=':
             if (lCle) {
-                r += QLatin1StringView("%3D");
+                r += "%3D";
                 break;
             }
             [[fallthrough]];
@@ -206,148 +205,141 @@ QString EncodeNom(const QString &cNom, bool lCle)
     return r;
 }
 
-// A line break inside a value would split the line: it is written as a blank.
-QString ValeurSurUneLigne(const QString &cValeur)
+// The section name in the form names are compared in when case does not matter.
+QByteArray PlieCasse(QByteArray s)
 {
-    if (!cValeur.contains(u'\r') && !cValeur.contains(u'\n'))
-        return cValeur;
-    QString r = cValeur;
-    r.replace(u'\r', u' ');
-    r.replace(u'\n', u' ');
-    return r;
-}
-
-// A blank line must never be mistaken for a removed one (a null string).
-QString NonNulle(QString s)
-{
-    if (s.isNull())
-        return QString(QLatin1StringView(""));
-    return s;
-}
-
-// The key as written in the line, before its first "="; empty view and false for a line
-// without "=".
-bool CleBrute(const QString &cLigne, QStringView &Cle)
-{
-    const qsizetype p = cLigne.indexOf(u'=');
-    if (p < 0)
-        return false;
-    Cle = QStringView(cLigne).left(p);
-    return true;
-}
-
-bool CleEgale(QStringView Brute, const QString &cCle)
-{
-    if (!ContientPourcent(Brute))
-        return Brute == QStringView(cCle);
-    return DecodeNom(Brute) == cCle;
-}
-
-// Fast UTF-8 writer into a growing buffer; a lone surrogate becomes U+FFFD.
-void AjouteUtf8(QByteArray &Tampon, qsizetype &nLong, const QString &s)
-{
-    const qsizetype nMax = nLong + s.size() * 3 + 2;
-    if (nMax > Tampon.size())
-        Tampon.resize(std::max(nMax, Tampon.size() * 2));
-    auto *q = reinterpret_cast<unsigned char *>(Tampon.data()) + nLong;
-    const char16_t *p = reinterpret_cast<const char16_t *>(s.constData());
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = p[i];
-        if (c < 0x80) {
-            *q++ = static_cast<unsigned char>(c);
-            continue;
-        }
-        if (c < 0x800) {
-            *q++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-            *q++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            if (c <= 0xDBFF && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (p[i + 1] - 0xDC00);
-                ++i;
-                *q++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-                *q++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-                *q++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-                *q++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-                continue;
-            }
-            c = 0xFFFD;
-        }
-        *q++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-        *q++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        *q++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        for (char &c : s)
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 'a' + 'A');
+        return s;
     }
-    *q++ = '\r';
-    *q++ = '\n';
-    nLong = reinterpret_cast<char *>(q) - Tampon.data();
+    return DecodeLigne(s).toUpper().toUtf8();
+}
+
+// The text of a store line is valid UTF-8 by construction; names decoded from "%XX" may not
+// be, and then read as Windows-1252 like any other line.
+QString VersTexte(QByteArrayView s)
+{
+    return DecodeLigne(s);
 }
 } // namespace
 
 struct TBigIniFile::TDonnees
 {
+    struct TLigne
+    {
+        qint64 nDebut = 0;
+        qint32 nLong = -1; // -1: removed
+        qint32 nEgal = -1; // offset of the first "=" in the line, -1 when it has none
+
+        bool Vivante() const { return nLong >= 0; }
+    };
+
     struct TSection
     {
-        QString cEntete;                    // the header line as it stands in the file
-        std::vector<QString> Lignes;        // the lines up to the next header; null = removed
+        TLigne Entete;
+        std::vector<TLigne> Lignes;         // the lines up to the next header
         std::unique_ptr<TIndexHache> Cles;  // built once the section grows past the threshold
-        qsizetype nTrous = 0;
+        qint32 nTrous = 0;
+        bool lEffacee = false;
         bool lClesEnDouble = false;         // a key occurs twice: removal looks for the next one
     };
 
     QString cNomFichier;
     bool lSensibleCasse = false;
     bool lModifie = false;
-    std::vector<QString> Preambule;
-    std::vector<std::unique_ptr<TSection>> Sections; // null = erased
+    QByteArray Texte;       // every line's bytes, plus dead bytes of replaced lines
+    qint64 nMorts = 0;      // dead bytes in Texte
+    std::vector<TLigne> Preambule;
+    std::vector<TSection> Sections;
     qsizetype nSectionsTrous = 0;
     TIndexHache IndexSections;
     bool lSectionsEnDouble = false;
 
-    // The section name in the form the index compares: decoded, and upper-cased unless the
-    // store is case-sensitive.
-    QString Forme(QStringView cNom) const
-    {
-        QString s = DecodeSiBesoin(cNom);
-        return lSensibleCasse ? s : std::move(s).toUpper();
-    }
-    QString FormeArgument(const QString &cNom) const { return lSensibleCasse ? cNom : cNom.toUpper(); }
+    QByteArrayView Vue(const TLigne &l) const { return QByteArrayView(Texte.constData() + l.nDebut, l.nLong); }
+    QByteArrayView CleBrute(const TLigne &l) const { return Vue(l).first(l.nEgal); }
+    QByteArrayView NomBrut(const TSection &s) const { return Vue(s.Entete).sliced(1, s.Entete.nLong - 2); }
 
-    static QStringView NomBrut(const TSection &s) { return QStringView(s.cEntete).mid(1, s.cEntete.size() - 2); }
+    static bool EstCle(const TLigne &l) { return l.nLong >= 0 && l.nEgal >= 0; }
 
-    bool NomEgal(const TSection &s, const QString &cForme) const
+    TLigne Ajoute(QByteArrayView Octets)
     {
-        const QStringView Brut = NomBrut(s);
-        if (lSensibleCasse)
-            return CleEgale(Brut, cForme);
-        return Forme(Brut) == cForme;
+        TLigne l;
+        l.nDebut = Texte.size();
+        l.nLong = qint32(Octets.size());
+        l.nEgal = qint32(Octets.indexOf('='));
+        Texte.append(Octets);
+        return l;
     }
 
-    qint64 ChercheSection(const QString &cSection) const
+    void Remplace(TLigne &l, QByteArrayView Octets)
     {
-        const QString cForme = FormeArgument(cSection);
-        return IndexSections.Cherche(Hache(cForme), [&](quint32 nPos) {
-            const TSection *s = Sections[nPos].get();
-            return s && NomEgal(*s, cForme);
+        nMorts += l.nLong;
+        l = Ajoute(Octets);
+        if (nMorts > (64 << 20) && nMorts > Texte.size() / 2)
+            Reconstruit();
+    }
+
+    // ---- names
+
+    QByteArray FormeSection(QByteArrayView Brut) const
+    {
+        QByteArray s = DecodeSiBesoin(Brut);
+        return lSensibleCasse ? s : PlieCasse(std::move(s));
+    }
+    QByteArray FormeArgument(const QString &cNom) const
+    {
+        return lSensibleCasse ? cNom.toUtf8() : PlieCasse(cNom.toUtf8());
+    }
+
+    bool NomEgal(const TSection &s, const QByteArray &Forme) const
+    {
+        const QByteArrayView Brut = NomBrut(s);
+        if (!ContientPourcent(Brut)) {
+            if (lSensibleCasse)
+                return Brut == Forme;
+            // The usual ASCII name is compared in place, without building its folded copy.
+            if (Brut.size() == Forme.size()) {
+                bool lAscii = true, lEgal = true;
+                for (qsizetype i = 0; i < Brut.size() && lAscii && lEgal; ++i) {
+                    const char c = Brut[i];
+                    lAscii = static_cast<unsigned char>(c) < 0x80;
+                    lEgal = ((c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c) == Forme[i];
+                }
+                if (lAscii)
+                    return lEgal;
+            }
+        }
+        return FormeSection(Brut) == Forme;
+    }
+
+    static bool CleEgale(QByteArrayView Brute, const QByteArray &Cle)
+    {
+        if (!ContientPourcent(Brute))
+            return Brute == Cle;
+        return DecodeNom(Brute) == Cle;
+    }
+
+    qint64 ChercheSection(const QByteArray &Forme) const
+    {
+        return IndexSections.Cherche(Hache(Forme), [&](quint32 nPos) {
+            const TSection &s = Sections[nPos];
+            return !s.lEffacee && NomEgal(s, Forme);
         });
     }
 
-    TSection *Section(const QString &cSection) const
+    TSection *Section(const QString &cSection)
     {
-        const qint64 n = ChercheSection(cSection);
-        return n < 0 ? nullptr : Sections[size_t(n)].get();
+        const qint64 n = ChercheSection(FormeArgument(cSection));
+        return n < 0 ? nullptr : &Sections[size_t(n)];
     }
 
     void IndexeSection(quint32 nPos)
     {
-        const TSection &s = *Sections[nPos];
-        const QString cForme = Forme(NomBrut(s));
-        const quint32 h = Hache(cForme);
-        const bool lDejaLa = IndexSections.Cherche(h, [&](quint32 n) {
-            return Sections[n] && NomEgal(*Sections[n], cForme);
-        }) >= 0;
-        if (lDejaLa)
+        const QByteArray Forme = FormeSection(NomBrut(Sections[nPos]));
+        const quint32 h = Hache(Forme);
+        if (ChercheSection(Forme) >= 0)
             lSectionsEnDouble = true;
         else
             IndexSections.Ajoute(h, nPos);
@@ -359,11 +351,13 @@ struct TBigIniFile::TDonnees
         IndexSections.Reserve(Sections.size());
         lSectionsEnDouble = false;
         for (size_t i = 0; i < Sections.size(); ++i)
-            if (Sections[i])
+            if (!Sections[i].lEffacee)
                 IndexeSection(quint32(i));
     }
 
-    static void IndexeCles(TSection &s)
+    // ---- keys
+
+    void IndexeCles(TSection &s) const
     {
         s.Cles = std::make_unique<TIndexHache>();
         s.Cles->Reserve(s.Lignes.size());
@@ -372,56 +366,55 @@ struct TBigIniFile::TDonnees
             IndexeLigne(s, quint32(i));
     }
 
-    static void IndexeLigne(TSection &s, quint32 nPos)
+    void IndexeLigne(TSection &s, quint32 nPos) const
     {
-        QStringView Brute;
-        if (s.Lignes[nPos].isNull() || !CleBrute(s.Lignes[nPos], Brute))
+        const TLigne &l = s.Lignes[nPos];
+        if (!EstCle(l))
             return;
-        const QString cCle = DecodeSiBesoin(Brute);
-        const quint32 h = Hache(cCle);
-        if (ChercheCleIndexee(s, cCle, h) >= 0)
+        const QByteArray Cle = DecodeSiBesoin(CleBrute(l));
+        const quint32 h = Hache(Cle);
+        if (ChercheCleIndexee(s, Cle, h) >= 0)
             s.lClesEnDouble = true;
         else
             s.Cles->Ajoute(h, nPos);
     }
 
-    static qint64 ChercheCleIndexee(const TSection &s, const QString &cCle, quint32 h)
+    qint64 ChercheCleIndexee(const TSection &s, const QByteArray &Cle, quint32 h) const
     {
         return s.Cles->Cherche(h, [&](quint32 n) {
-            QStringView Brute;
-            return !s.Lignes[n].isNull() && CleBrute(s.Lignes[n], Brute) && CleEgale(Brute, cCle);
+            const TLigne &l = s.Lignes[n];
+            return EstCle(l) && CleEgale(CleBrute(l), Cle);
         });
     }
 
-    static qint64 ChercheCle(TSection &s, const QString &cCle)
+    qint64 ChercheCle(TSection &s, const QByteArray &Cle) const
     {
         if (!s.Cles && qsizetype(s.Lignes.size()) > SeuilIndexCles)
             IndexeCles(s);
         if (s.Cles)
-            return ChercheCleIndexee(s, cCle, Hache(cCle));
+            return ChercheCleIndexee(s, Cle, Hache(Cle));
         for (size_t i = 0; i < s.Lignes.size(); ++i) {
-            QStringView Brute;
-            if (CleBrute(s.Lignes[i], Brute) && CleEgale(Brute, cCle))
+            const TLigne &l = s.Lignes[i];
+            if (EstCle(l) && CleEgale(CleBrute(l), Cle))
                 return qint64(i);
         }
         return -1;
     }
 
-    static void RetireLigne(TSection &s, size_t nPos)
+    void RetireLigne(TSection &s, size_t nPos)
     {
+        nMorts += s.Lignes[nPos].nLong;
         if (!s.Cles) {
             s.Lignes.erase(s.Lignes.begin() + qsizetype(nPos));
             return;
         }
-        QStringView Brute;
-        CleBrute(s.Lignes[nPos], Brute);
-        const QString cCle = DecodeSiBesoin(Brute);
-        const quint32 h = Hache(cCle);
+        const QByteArray Cle = DecodeSiBesoin(CleBrute(s.Lignes[nPos]));
+        const quint32 h = Hache(Cle);
         s.Cles->Retire(h, quint32(nPos));
-        s.Lignes[nPos] = QString();
+        s.Lignes[nPos] = TLigne{};
         ++s.nTrous;
-        if (s.nTrous >= MinTrous && s.nTrous * 2 > qsizetype(s.Lignes.size())) {
-            std::erase_if(s.Lignes, [](const QString &l) { return l.isNull(); });
+        if (s.nTrous >= MinTrous && qsizetype(s.nTrous) * 2 > qsizetype(s.Lignes.size())) {
+            std::erase_if(s.Lignes, [](const TLigne &l) { return !l.Vivante(); });
             s.nTrous = 0;
             IndexeCles(s);
             return;
@@ -429,7 +422,8 @@ struct TBigIniFile::TDonnees
         if (s.lClesEnDouble) {
             // The next line holding the same key becomes the one that reads and writes find.
             for (size_t i = nPos + 1; i < s.Lignes.size(); ++i) {
-                if (CleBrute(s.Lignes[i], Brute) && CleEgale(Brute, cCle)) {
+                const TLigne &l = s.Lignes[i];
+                if (EstCle(l) && CleEgale(CleBrute(l), Cle)) {
                     s.Cles->Ajoute(h, quint32(i));
                     break;
                 }
@@ -437,11 +431,78 @@ struct TBigIniFile::TDonnees
         }
     }
 
-    void AjouteLigne(TSection &s, QString cLigne)
+    void AjouteLigne(TSection &s, QByteArrayView Octets)
     {
-        s.Lignes.push_back(std::move(cLigne));
+        s.Lignes.push_back(Ajoute(Octets));
         if (s.Cles)
             IndexeLigne(s, quint32(s.Lignes.size() - 1));
+    }
+
+    void EffaceSection(size_t nPos, const QByteArray &Forme)
+    {
+        TSection &s = Sections[nPos];
+        IndexSections.Retire(Hache(Forme), quint32(nPos));
+        nMorts += s.Entete.nLong;
+        for (const TLigne &l : s.Lignes)
+            if (l.Vivante())
+                nMorts += l.nLong;
+        s = TSection{};
+        s.lEffacee = true;
+        ++nSectionsTrous;
+        if (nSectionsTrous >= MinTrous && nSectionsTrous * 2 > qsizetype(Sections.size())) {
+            std::erase_if(Sections, [](const TSection &x) { return x.lEffacee; });
+            nSectionsTrous = 0;
+            ReconstruitIndexSections();
+        } else if (lSectionsEnDouble) {
+            // A later section of the same name now answers for it.
+            for (size_t i = nPos + 1; i < Sections.size(); ++i) {
+                if (!Sections[i].lEffacee && NomEgal(Sections[i], Forme)) {
+                    IndexSections.Ajoute(Hache(Forme), quint32(i));
+                    break;
+                }
+            }
+        }
+    }
+
+    // ---- whole text
+
+    // Lays the live lines end to end, each ended by CR LF, in a fresh buffer that becomes the
+    // store's text: this is both the file to write and the squeezing out of dead bytes.
+    void Reconstruit()
+    {
+        qint64 nTaille = 0;
+        auto Compte = [&](const TLigne &l) {
+            if (l.Vivante())
+                nTaille += l.nLong + 2;
+        };
+        std::for_each(Preambule.begin(), Preambule.end(), Compte);
+        for (const TSection &s : Sections) {
+            if (s.lEffacee)
+                continue;
+            Compte(s.Entete);
+            std::for_each(s.Lignes.begin(), s.Lignes.end(), Compte);
+        }
+        QByteArray Neuf(nTaille, Qt::Uninitialized);
+        char *p = Neuf.data();
+        const char *const pAncien = Texte.constData();
+        auto Copie = [&](TLigne &l) {
+            if (!l.Vivante())
+                return;
+            std::memcpy(p, pAncien + l.nDebut, size_t(l.nLong));
+            l.nDebut = p - Neuf.constData();
+            p += l.nLong;
+            *p++ = '\r';
+            *p++ = '\n';
+        };
+        std::for_each(Preambule.begin(), Preambule.end(), Copie);
+        for (TSection &s : Sections) {
+            if (s.lEffacee)
+                continue;
+            Copie(s.Entete);
+            std::for_each(s.Lignes.begin(), s.Lignes.end(), Copie);
+        }
+        Texte = std::move(Neuf);
+        nMorts = 0;
     }
 
     void Charge()
@@ -449,32 +510,52 @@ struct TBigIniFile::TDonnees
         QFile f(cNomFichier);
         if (!f.open(QIODevice::ReadOnly))
             return;
-        const QByteArray Octets = f.readAll();
+        QByteArray Octets = f.readAll();
         f.close();
-        QByteArrayView Texte(Octets);
-        if (Texte.startsWith("\xEF\xBB\xBF"))
-            Texte = Texte.sliced(3);
-        // One check of the whole file spares the per-line check in the usual all-UTF-8 case.
-        const bool lToutUtf8 = EstUtf8Valide(Texte);
-        const char *p = Texte.data();
-        const char *const pFin = p + Texte.size();
-        TSection *Courante = nullptr;
+        qsizetype nDepart = Octets.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        if (!EstUtf8Valide(QByteArrayView(Octets).sliced(nDepart))) {
+            // Files from the earlier platform: each line that is not UTF-8 is Windows-1252.
+            QByteArray Utf8;
+            Utf8.reserve(Octets.size() + Octets.size() / 8);
+            QByteArrayView Reste = QByteArrayView(Octets).sliced(nDepart);
+            while (!Reste.isEmpty()) {
+                qsizetype n = 0;
+                while (n < Reste.size() && Reste[n] != '\n' && Reste[n] != '\r')
+                    ++n;
+                const QByteArrayView Ligne = Reste.first(n);
+                if (EstUtf8Valide(Ligne))
+                    Utf8.append(Ligne);
+                else
+                    Utf8.append(DecodeWindows1252(Ligne).toUtf8());
+                const qsizetype nFin = std::min(Reste.size(), n + 1);
+                Utf8.append(Reste.sliced(n, nFin - n));
+                Reste = Reste.sliced(nFin);
+            }
+            Octets = std::move(Utf8);
+            nDepart = 0;
+        }
+        Texte = std::move(Octets);
 
-        auto AjouteLigneLue = [&](const char *d, const char *e) {
-            const QByteArrayView Vue(d, e - d);
-            QString cLigne = NonNulle(lToutUtf8 ? QString::fromUtf8(Vue) : DecodeLigne(Vue));
-            if (Vue.size() >= 2 && Vue.front() == '[' && Vue.back() == ']') {
-                auto s = std::make_unique<TSection>();
-                s->cEntete = std::move(cLigne);
-                Courante = s.get();
-                Sections.push_back(std::move(s));
+        const char *const pBase = Texte.constData();
+        const char *p = pBase + nDepart;
+        const char *const pFin = pBase + Texte.size();
+        TSection *Courante = nullptr;
+        auto LigneLue = [&](const char *d, const char *e) {
+            TLigne l;
+            l.nDebut = d - pBase;
+            l.nLong = qint32(e - d);
+            const void *pEgal = std::memchr(d, '=', size_t(e - d));
+            l.nEgal = pEgal ? qint32(static_cast<const char *>(pEgal) - d) : -1;
+            if (e - d >= 2 && d[0] == '[' && e[-1] == ']') {
+                Sections.emplace_back();
+                Courante = &Sections.back();
+                Courante->Entete = l;
             } else if (Courante) {
-                Courante->Lignes.push_back(std::move(cLigne));
+                Courante->Lignes.push_back(l);
             } else {
-                Preambule.push_back(std::move(cLigne));
+                Preambule.push_back(l);
             }
         };
-
         while (p < pFin) {
             const char *pLf = static_cast<const char *>(std::memchr(p, '\n', size_t(pFin - p)));
             const char *e = pLf ? pLf : pFin;
@@ -482,20 +563,18 @@ struct TBigIniFile::TDonnees
             // A lone CR also ends a line, as it did for files of the earlier platform.
             const char *d = p;
             while (const char *pCr = static_cast<const char *>(std::memchr(d, '\r', size_t(eLigne - d)))) {
-                AjouteLigneLue(d, pCr);
+                LigneLue(d, pCr);
                 d = pCr + 1;
             }
-            AjouteLigneLue(d, eLigne);
+            LigneLue(d, eLigne);
             p = pLf ? pLf + 1 : pFin;
         }
         ReconstruitIndexSections();
-    }
-
-    void Compacte()
-    {
-        std::erase_if(Sections, [](const std::unique_ptr<TSection> &s) { return !s; });
-        nSectionsTrous = 0;
-        ReconstruitIndexSections();
+        // The large sections are indexed now rather than at their first lookup, so that the
+        // cost is paid while the program starts, not in the middle of a user's action.
+        for (TSection &s : Sections)
+            if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
+                IndexeCles(s);
     }
 };
 
@@ -519,11 +598,11 @@ QString TBigIniFile::ReadString(const QString &cSection, const QString &cCle, co
     TDonnees::TSection *s = d->Section(cSection);
     if (!s)
         return cDefaut;
-    const qint64 n = TDonnees::ChercheCle(*s, cCle);
+    const qint64 n = d->ChercheCle(*s, cCle.toUtf8());
     if (n < 0)
         return cDefaut;
-    const QString &cLigne = s->Lignes[size_t(n)];
-    return cLigne.mid(cLigne.indexOf(u'=') + 1);
+    const TDonnees::TLigne &l = s->Lignes[size_t(n)];
+    return QString::fromUtf8(d->Vue(l).sliced(l.nEgal + 1));
 }
 
 int TBigIniFile::ReadInteger(const QString &cSection, const QString &cCle, int nDefaut) const
@@ -550,30 +629,36 @@ bool TBigIniFile::ReadBool(const QString &cSection, const QString &cCle, bool lD
 
 void TBigIniFile::WriteString(const QString &cSection, const QString &cCle, const QString &cValeur)
 {
-    const QString cVal = ValeurSurUneLigne(cValeur);
+    // A line break inside a value would split the line: it is written as a blank.
+    QByteArray Valeur = cValeur.toUtf8();
+    for (char &c : Valeur)
+        if (c == '\r' || c == '\n')
+            c = ' ';
     TDonnees::TSection *s = d->Section(cSection);
     if (!s) {
-        auto Nouvelle = std::make_unique<TDonnees::TSection>();
-        Nouvelle->cEntete = u'[' + EncodeNom(cSection, false) + u']';
+        TDonnees::TSection Nouvelle;
+        Nouvelle.Entete = d->Ajoute('[' + EncodeNom(cSection.toUtf8(), false) + ']');
         d->Sections.push_back(std::move(Nouvelle));
         d->IndexeSection(quint32(d->Sections.size() - 1));
-        s = d->Sections.back().get();
+        s = &d->Sections.back();
     }
-    const qint64 n = TDonnees::ChercheCle(*s, cCle);
+    const QByteArray Cle = cCle.toUtf8();
+    const qint64 n = d->ChercheCle(*s, Cle);
     if (n >= 0) {
         // The key keeps the spelling it has in the file.
-        QString &cLigne = s->Lignes[size_t(n)];
-        const qsizetype p = cLigne.indexOf(u'=');
-        if (QStringView(cLigne).sliced(p + 1) != QStringView(cVal)) {
-            cLigne = cLigne.left(p + 1) + cVal;
+        TDonnees::TLigne &l = s->Lignes[size_t(n)];
+        const QByteArrayView Ancienne = d->Vue(l);
+        if (Ancienne.sliced(l.nEgal + 1) != Valeur) {
+            const QByteArray Ligne = Ancienne.first(l.nEgal + 1).toByteArray() + Valeur;
+            d->Remplace(l, Ligne);
             d->lModifie = true;
         }
     } else {
-        QString cBrute = EncodeNom(cCle, true);
+        QByteArray Brute = EncodeNom(Cle, true);
         // A key opening with "[" before a value closing with "]" would read back as a header.
-        if (cBrute.startsWith(u'[') && cVal.endsWith(u']'))
-            cBrute.replace(0, 1, QLatin1StringView("%5B"));
-        d->AjouteLigne(*s, cBrute + u'=' + cVal);
+        if (Brute.startsWith('[') && Valeur.endsWith(']'))
+            Brute.replace(0, 1, "%5B");
+        d->AjouteLigne(*s, Brute + '=' + Valeur);
         d->lModifie = true;
     }
     if (lAutoSave && d->lModifie)
@@ -595,10 +680,10 @@ void TBigIniFile::DeleteKey(const QString &cSection, const QString &cCle)
     TDonnees::TSection *s = d->Section(cSection);
     if (!s)
         return;
-    const qint64 n = TDonnees::ChercheCle(*s, cCle);
+    const qint64 n = d->ChercheCle(*s, cCle.toUtf8());
     if (n < 0)
         return;
-    TDonnees::RetireLigne(*s, size_t(n));
+    d->RetireLigne(*s, size_t(n));
     d->lModifie = true;
     if (lAutoSave)
         UpdateFile();
@@ -610,11 +695,12 @@ void TBigIniFile::ReadSection(const QString &cSection, QStringList &Liste) const
     const TDonnees::TSection *s = d->Section(cSection);
     if (!s)
         return;
-    Liste.reserve(qsizetype(s->Lignes.size() - size_t(s->nTrous)));
-    for (const QString &cLigne : s->Lignes) {
-        QStringView Brute;
-        if (!cLigne.isNull() && CleBrute(cLigne, Brute))
-            Liste.append(DecodeSiBesoin(Brute));
+    Liste.reserve(qsizetype(s->Lignes.size()) - s->nTrous);
+    for (const TDonnees::TLigne &l : s->Lignes) {
+        if (!TDonnees::EstCle(l))
+            continue;
+        const QByteArrayView Brute = d->CleBrute(l);
+        Liste.append(ContientPourcent(Brute) ? VersTexte(DecodeNom(Brute)) : QString::fromUtf8(Brute));
     }
 }
 
@@ -624,74 +710,41 @@ void TBigIniFile::ReadSectionValues(const QString &cSection, QStringList &Liste)
     const TDonnees::TSection *s = d->Section(cSection);
     if (!s)
         return;
-    Liste.reserve(qsizetype(s->Lignes.size() - size_t(s->nTrous)));
-    for (const QString &cLigne : s->Lignes)
-        if (!cLigne.isNull() && cLigne.contains(u'='))
-            Liste.append(cLigne);
+    Liste.reserve(qsizetype(s->Lignes.size()) - s->nTrous);
+    for (const TDonnees::TLigne &l : s->Lignes)
+        if (TDonnees::EstCle(l))
+            Liste.append(QString::fromUtf8(d->Vue(l)));
 }
 
 void TBigIniFile::ReadSections(QStringList &Liste) const
 {
     Liste.clear();
     Liste.reserve(qsizetype(d->Sections.size()) - d->nSectionsTrous);
-    for (const auto &s : d->Sections)
-        if (s)
-            Liste.append(DecodeSiBesoin(TDonnees::NomBrut(*s)));
+    for (const TDonnees::TSection &s : d->Sections) {
+        if (s.lEffacee)
+            continue;
+        const QByteArrayView Brut = d->NomBrut(s);
+        Liste.append(ContientPourcent(Brut) ? VersTexte(DecodeNom(Brut)) : QString::fromUtf8(Brut));
+    }
 }
 
 void TBigIniFile::EraseSection(const QString &cSection)
 {
-    const qint64 n = d->ChercheSection(cSection);
+    const QByteArray Forme = d->FormeArgument(cSection);
+    const qint64 n = d->ChercheSection(Forme);
     if (n < 0)
         return;
-    const QString cForme = d->FormeArgument(cSection);
-    const quint32 h = Hache(cForme);
-    d->IndexSections.Retire(h, quint32(n));
-    d->Sections[size_t(n)].reset();
-    ++d->nSectionsTrous;
+    d->EffaceSection(size_t(n), Forme);
     d->lModifie = true;
-    if (d->nSectionsTrous >= MinTrous && d->nSectionsTrous * 2 > qsizetype(d->Sections.size())) {
-        d->Compacte();
-    } else if (d->lSectionsEnDouble) {
-        // A later section of the same name now answers for it.
-        for (size_t i = size_t(n) + 1; i < d->Sections.size(); ++i) {
-            if (d->Sections[i] && d->NomEgal(*d->Sections[i], cForme)) {
-                d->IndexSections.Ajoute(h, quint32(i));
-                break;
-            }
-        }
-    }
     if (lAutoSave)
         UpdateFile();
 }
 
 bool TBigIniFile::UpdateFile()
 {
-    qsizetype nEstime = 64;
-    for (const QString &l : d->Preambule)
-        nEstime += l.size() + 2;
-    for (const auto &s : d->Sections) {
-        if (!s)
-            continue;
-        nEstime += s->cEntete.size() + 2;
-        for (const QString &l : s->Lignes)
-            nEstime += l.size() + 2;
-    }
-    QByteArray Tampon;
-    Tampon.resize(nEstime + nEstime / 8);
-    qsizetype nLong = 0;
-    for (const QString &l : d->Preambule)
-        AjouteUtf8(Tampon, nLong, l);
-    for (const auto &s : d->Sections) {
-        if (!s)
-            continue;
-        AjouteUtf8(Tampon, nLong, s->cEntete);
-        for (const QString &l : s->Lignes)
-            if (!l.isNull())
-                AjouteUtf8(Tampon, nLong, l);
-    }
-    Tampon.truncate(nLong);
-    if (!EcritFichierAtomique(d->cNomFichier, Tampon))
+    // The rebuilt text is the file to write; it stays the store's text even if the write fails.
+    d->Reconstruit();
+    if (!EcritFichierAtomique(d->cNomFichier, d->Texte))
         return false;
     d->lModifie = false;
     return true;
@@ -699,13 +752,13 @@ bool TBigIniFile::UpdateFile()
 
 bool TBigIniFile::SectionExists(const QString &cSection) const
 {
-    return d->ChercheSection(cSection) >= 0;
+    return d->Section(cSection) != nullptr;
 }
 
 bool TBigIniFile::ValueExists(const QString &cSection, const QString &cCle) const
 {
     TDonnees::TSection *s = d->Section(cSection);
-    return s && TDonnees::ChercheCle(*s, cCle) >= 0;
+    return s && d->ChercheCle(*s, cCle.toUtf8()) >= 0;
 }
 
 bool TBigIniFile::Modifie() const
