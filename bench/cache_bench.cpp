@@ -1,0 +1,140 @@
+// Lists a folder of 300 generated 12-megapixel JPEGs twice from an empty thumbnail folder:
+// first with one decoding thread, then with one per core into another empty folder, then a
+// second time from that filled cache. Prints the first listing's rate, its ratio to the
+// one-thread rate, and how much faster the second listing is.
+//
+// Usage: cache_bench [images folder]   (generated once into /tmp when not given)
+
+#include "exploration/ListeImages.h"
+#include "exploration/ModeleListe.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/ThumbnailCache.h"
+#include "storage/BigIniFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+
+namespace
+{
+constexpr int nImages = 300;
+constexpr int nLargeur = 4000;
+constexpr int nHauteur = 3000;
+
+QString Genere(const QString &cDossier)
+{
+    QDir().mkpath(cDossier);
+    const QStringList Deja = QDir(cDossier).entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    if (Deja.size() == nImages)
+        return cDossier;
+    std::fprintf(stderr, "generating %d images of %dx%d in %s\n", nImages, nLargeur, nHauteur, qPrintable(cDossier));
+    QImage im(nLargeur, nHauteur, QImage::Format_RGB32);
+    for (int n = 0; n < nImages; ++n)
+    {
+        // Smooth gradients with a texture, so that files weigh what camera files weigh.
+        for (int y = 0; y < nHauteur; ++y)
+        {
+            QRgb *l = reinterpret_cast<QRgb *>(im.scanLine(y));
+            for (int x = 0; x < nLargeur; ++x)
+            {
+                const int t = ((x * 7 + y * 13 + n * 101) ^ (x * y >> 6)) & 31;
+                l[x] = qRgb((x / 16 + n * 3 + t) & 255, (y / 12 + t) & 255, ((x + y) / 28 + n) & 255);
+            }
+        }
+        const QString c = cDossier + QStringLiteral("/IMG_%1.jpg").arg(n, 4, 10, QLatin1Char('0'));
+        if (!JpegCodec::Encode(im, c))
+        {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(c));
+            std::exit(1);
+        }
+    }
+    return cDossier;
+}
+
+struct TMesure
+{
+    double nSecondes = 0;
+    int nLignes = 0;
+    int nFaites = 0;
+};
+
+// One listing as the main window runs it: the folder walk, then the thumbnails in row order.
+TMesure Liste(const QString &cDossier, const QString &cVignettes, int nFils)
+{
+    TBigIniFile iniSetup(cVignettes + QStringLiteral("../KX_Setup.ini"));
+    iniSetup.lAutoSave = false;
+    TBigIniFile iniBDD(cVignettes + QStringLiteral("../KX_BDD.ini"), true);
+    iniBDD.lAutoSave = false;
+    TModeleListeImages Modele;
+    TContexteListe Ctx;
+    Ctx.iniSetup = &iniSetup;
+    Ctx.iniBDD = &iniBDD;
+    Ctx.cDossierVignettes = cVignettes;
+    TDemandeListe Demande;
+    Demande.cDossier = cDossier + QLatin1Char('/');
+
+    TParamsVignettes Params;
+    Params.cDossierVignettes = cVignettes;
+    Params.nD = 160;
+
+    QElapsedTimer t;
+    t.start();
+    TMesure m;
+    m.nLignes = ConstruitListe(Modele, Ctx, Demande);
+    TPiloteVignettes Pilote;
+    Pilote.nFils = nFils;
+    Pilote.Prepare = [&](int i) {
+        const TEnrLV &e = Modele.Enr(i);
+        TImageVignette v;
+        v.nNumCD = e.nNumCD;
+        v.cLecteur = e.cLecteur;
+        v.cChemin = e.cChemin;
+        v.lExiste = e.lExiste;
+        return PrepareVignette(iniSetup, Params, v);
+    };
+    Pilote.Applique = [&](int i, const TTravailVignette &tr, TResultatVignette &r) {
+        EcritDonneesVignette(iniSetup, tr, r, {});
+        Modele.MetResolution(i, r.Resolution.nLargeur, r.Resolution.nHauteur);
+        Modele.MetVignette(i, r.Image);
+        if (r.lEcrite)
+            ++m.nFaites;
+    };
+    ChargeVignettesEnOrdre(m.nLignes, Pilote);
+    iniSetup.UpdateFile();
+    m.nSecondes = t.nsecsElapsed() / 1e9;
+    return m;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString cImages = Genere(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                            : QDir::tempPath() + QStringLiteral("/vimbrel-cache-bench-images"));
+    QTemporaryDir Temp;
+    const QString cUn = Temp.path() + QStringLiteral("/un/Vignettes/");
+    const QString cTous = Temp.path() + QStringLiteral("/tous/Vignettes/");
+    QDir().mkpath(cUn);
+    QDir().mkpath(cTous);
+
+    const TMesure Un = Liste(cImages, cUn, 1);
+    const TMesure Premier = Liste(cImages, cTous, 0);
+    const TMesure Second = Liste(cImages, cTous, 0);
+    if (Un.nLignes != nImages || Premier.nFaites != nImages || Second.nFaites != 0)
+    {
+        std::fprintf(stderr, "unexpected counts: %d rows, %d then %d thumbnails made\n", Premier.nLignes,
+                     Premier.nFaites, Second.nFaites);
+        return 1;
+    }
+    std::fprintf(stderr, "threads %d; one thread %.2f s, first %.2f s, second %.3f s\n", QThread::idealThreadCount(),
+                 Un.nSecondes, Premier.nSecondes, Second.nSecondes);
+    std::printf("BENCH first_listing %.1f img/s\n", Premier.nLignes / Premier.nSecondes);
+    std::printf("BENCH parallel_vs_1thread %.2f x\n", Un.nSecondes / Premier.nSecondes);
+    std::printf("BENCH second_vs_first %.1f x\n", Premier.nSecondes / Second.nSecondes);
+    return 0;
+}

@@ -1,0 +1,544 @@
+#include "imaging/ThumbnailCache.h"
+
+#include "imaging/ChargeImage.h"
+#include "imaging/FileKinds.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/NomVignette.h"
+#include "platform/AtomicFile.h"
+#include "storage/BigIniFiles.h"
+#include "storage/Descriptions.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <future>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace
+{
+qint64 ProduitArrondi(qint64 a, qint64 b, qint64 c)
+{
+    return (2 * a * b + c) / (2 * c);
+}
+
+// A JPEG comment segment placed right after the start-of-image marker.
+QByteArray AvecCommentaire(const QByteArray &Jpeg, const QByteArray &Commentaire)
+{
+    if (Jpeg.size() < 2 || Commentaire.size() > 65533)
+        return Jpeg;
+    const qsizetype nLong = Commentaire.size() + 2;
+    QByteArray Segment;
+    Segment.reserve(nLong + 2);
+    Segment.append(char(0xFF));
+    Segment.append(char(0xFE));
+    Segment.append(char((nLong >> 8) & 0xFF));
+    Segment.append(char(nLong & 0xFF));
+    Segment.append(Commentaire);
+    QByteArray R = Jpeg.left(2);
+    R.append(Segment);
+    R.append(Jpeg.mid(2));
+    return R;
+}
+
+void DateFichier(const QString &cFichier, qint64 nDate)
+{
+    if (nDate <= 0)
+        return;
+    timespec t[2];
+    t[0].tv_sec = static_cast<time_t>(nDate);
+    t[0].tv_nsec = 0;
+    t[1] = t[0];
+    ::utimensat(AT_FDCWD, QFile::encodeName(cFichier).constData(), t, 0);
+}
+
+bool AvecTexte()
+{
+    // Text needs the fonts of a graphical application.
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+QString LabelCD(const TBigIniFile &iniSetup, qint32 nNumCD)
+{
+    return iniSetup.ReadString(cSectionLabelsCD, IdVolume(static_cast<quint32>(nNumCD)), QString());
+}
+
+QImage ChargeFichierVignette(const QString &cFichier, int nD, QString &cErreur)
+{
+    const QImage Image = JpegCodec::Decode(cFichier, 1, &cErreur);
+    if (Image.isNull())
+        return {};
+    return AjusteVignette(Image, Image.width(), Image.height(), nD);
+}
+} // namespace
+
+int TailleVignettes(int nIndTailleVigs)
+{
+    if (nIndTailleVigs < 0 || nIndTailleVigs >= int(std::size(nTaillesVignettes)))
+        nIndTailleVigs = nIndTailleVigsDefaut;
+    return nTaillesVignettes[nIndTailleVigs];
+}
+
+QSize TailleAjustee(qint64 w, qint64 h, int nD)
+{
+    if (w <= 0 || h <= 0 || nD <= 0)
+        return {};
+    const qint64 D = nD;
+    qint64 nLargeur = 0;
+    qint64 nHauteur = 0;
+    if (std::max(w, h) == D)
+    {
+        nLargeur = w;
+        nHauteur = h;
+    }
+    else if (w < h)
+    {
+        nHauteur = D;
+        nLargeur = std::max<qint64>(1, ProduitArrondi(w, D, h));
+    }
+    else
+    {
+        nLargeur = D;
+        nHauteur = std::max<qint64>(1, ProduitArrondi(h, D, w));
+    }
+    if (w < h && nLargeur % 4 == 1)
+        ++nLargeur;
+    return QSize(static_cast<int>(nLargeur), static_cast<int>(nHauteur));
+}
+
+QImage AjusteVignette(const QImage &Source, qint64 w, qint64 h, int nD)
+{
+    if (Source.isNull())
+        return {};
+    if (w <= 0 || h <= 0)
+    {
+        w = Source.width();
+        h = Source.height();
+    }
+    const QSize Cible = TailleAjustee(w, h, nD);
+    if (Cible.isEmpty())
+        return {};
+    QImage R = Source.size() == Cible ? Source
+                                      : Source.scaled(Cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return R.convertToFormat(R.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
+TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image)
+{
+    TTravailVignette t;
+    t.Image = Image;
+    t.cFichierVignette = NomVignette(Params.cDossierVignettes, Image.nNumCD, Image.cChemin);
+    t.lJPEG = EstJPEG(Image.cChemin);
+    t.lManquante = !QFileInfo::exists(t.cFichierVignette);
+    t.nD = Params.nD > 0 ? Params.nD : TailleVignettes(nIndTailleVigsDefaut);
+    t.lLireVigDsTHM = Params.lLireVigDsTHM;
+    const QString cCle = Image.Cle();
+    if ((Image.nNumCD != 0 || !t.lJPEG) && iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+        t.ResolutionStockee = TTailleImage::DePacke(iniSetup.ReadString(cSectionResolutionsVignettes, cCle, QString()).toLongLong());
+    return t;
+}
+
+TResultatVignette CalculeVignette(const TTravailVignette &t)
+{
+    TResultatVignette r;
+    const int D = t.nD;
+    const bool lCD = t.Image.nNumCD != 0;
+    const QString cFichier = t.Image.CheminComplet();
+    try
+    {
+        QString cErreur;
+        QImage Vignette;
+        if (!t.Image.lExiste)
+        {
+            // Only a CD image may be shown without its file: from its thumbnail alone.
+            if (!lCD)
+                throw EImageIllisible(QStringLiteral("Fichier introuvable"));
+            r.Resolution = t.ResolutionStockee;
+            if (t.lManquante)
+                throw EImageIllisible(QStringLiteral("Vignette absente"));
+            Vignette = ChargeFichierVignette(t.cFichierVignette, D, cErreur);
+            if (Vignette.isNull())
+                throw EImageIllisible(cErreur);
+        }
+        else
+        {
+            bool lManquante = t.lManquante;
+            if (!lManquante)
+            {
+                if (t.lJPEG && !lCD)
+                {
+                    TTailleImage Taille;
+                    if (!JpegCodec::LitTaille(cFichier, Taille, &cErreur))
+                        throw EImageIllisible(QStringLiteral("Image illisible : %1").arg(cErreur));
+                    r.Resolution = Taille;
+                }
+                else
+                    r.Resolution = t.ResolutionStockee;
+                Vignette = ChargeFichierVignette(t.cFichierVignette, D, cErreur);
+                // A damaged cache file (a write cut short by a crash) is made again from the
+                // image, which is at hand.
+                lManquante = Vignette.isNull();
+            }
+            if (lManquante)
+            {
+                const TImageChargee Chargee = ChargeImage(cFichier, true, D, t.lLireVigDsTHM);
+                r.Resolution = Chargee.Taille;
+                Vignette = AjusteVignette(Chargee.Image, Chargee.Taille.nLargeur, Chargee.Taille.nHauteur, D);
+                if (Vignette.isNull())
+                    throw EImageIllisible(QStringLiteral("Image vide"));
+
+                if (lCD)
+                    QDir().mkpath(QFileInfo(t.cFichierVignette).absolutePath());
+                QByteArray Donnees = JpegCodec::EncodeMemoire(Vignette, 90);
+                if (EstNomVignetteAbrege(QFileInfo(t.cFichierVignette).fileName()))
+                    Donnees = AvecCommentaire(Donnees, CommentaireVignette(t.Image.nNumCD, t.Image.cChemin));
+                if (Donnees.isEmpty())
+                    r.cErreurEcriture = QStringLiteral("Codage JPEG impossible");
+                else if (EcritFichierAtomique(t.cFichierVignette, Donnees, &r.cErreurEcriture))
+                {
+                    r.lEcrite = true;
+                    TailleEtDate(cFichier, r.nTailleFichier, r.nDateFichier);
+                    if (lCD || !t.lJPEG)
+                        DateFichier(t.cFichierVignette, r.nDateFichier);
+                }
+            }
+        }
+        r.Image = Vignette;
+    }
+    catch (const EImageIllisible &e)
+    {
+        r.lIllisible = true;
+        r.cErreur = e.Message();
+    }
+    catch (const std::exception &e)
+    {
+        r.lIllisible = true;
+        r.cErreur = QString::fromLocal8Bit(e.what());
+    }
+    if (r.lIllisible)
+    {
+        r.Image = QImage();
+        r.Resolution = {D, D};
+    }
+    return r;
+}
+
+bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, const TResultatVignette &r,
+                          const TDonneesBesideCD &Donnees)
+{
+    if (!r.lEcrite)
+        return false;
+    const QString cCle = t.Image.Cle();
+    const auto nPacke = r.Resolution.Packe();
+    if (t.Image.nNumCD != 0)
+    {
+        iniSetup.WriteString(cSectionTaillesVignettes, cCle, QString::number(r.nTailleFichier));
+        if (nPacke)
+            iniSetup.WriteString(cSectionResolutionsVignettes, cCle, QString::number(*nPacke));
+        else if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+            iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
+        if (Donnees.EcritMetadonnees)
+            Donnees.EcritMetadonnees(iniSetup, cCle);
+        if (Donnees.lTrtDescription && Donnees.pDescriptions)
+        {
+            // The disc's own descript.ion, read through its mount point.
+            const QString cDescription =
+                Donnees.pDescriptions->DescriptionImage(0, t.Image.CheminComplet(), nDescLecture);
+            if (!cDescription.isEmpty())
+                Donnees.pDescriptions->DescriptionImage(t.Image.nNumCD, t.Image.cChemin, nDescEcriture, cDescription);
+        }
+        return true;
+    }
+    if (!t.lJPEG)
+    {
+        // A resolution that cannot be packed is not stored: it would read back wrong.
+        if (nPacke)
+            iniSetup.WriteString(cSectionResolutionsVignettes, cCle, QString::number(*nPacke));
+        else if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+            iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
+        return true;
+    }
+    return false;
+}
+
+void AbandonneVignette(const TTravailVignette &t, const TResultatVignette &r)
+{
+    if (r.lEcrite)
+        QFile::remove(t.cFichierVignette);
+}
+
+QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Image, int nD)
+{
+    if (Image.lExiste || Image.nNumCD == 0)
+        return ImageErreur(nD);
+    return ImageNonTrouvee(nD, IdVolume(static_cast<quint32>(Image.nNumCD)), LabelCD(iniSetup, Image.nNumCD));
+}
+
+TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
+                               const TDonneesBesideCD &Donnees, bool &lStoreModifie)
+{
+    const TTravailVignette t = PrepareVignette(iniSetup, Params, Image);
+    TResultatVignette r = CalculeVignette(t);
+    if (EcritDonneesVignette(iniSetup, t, r, Donnees))
+        lStoreModifie = true;
+    return r;
+}
+
+int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote)
+{
+    if (nLignes <= 0)
+        return 0;
+    const int nFils = Pilote.nFils > 0 ? Pilote.nFils : std::max(1, QThread::idealThreadCount());
+    QThreadPool Pool;
+    Pool.setMaxThreadCount(nFils);
+    auto lAnnule = std::make_shared<std::atomic<bool>>(false);
+
+    struct TEnCours
+    {
+        TTravailVignette Travail;
+        std::future<TResultatVignette> Futur;
+    };
+    std::deque<TEnCours> File;
+    // Enough work queued to keep every thread busy while the rows are applied one by one,
+    // without decoding far beyond a row where the user may stop.
+    const size_t nAvance = static_cast<size_t>(nFils) * 2 + 2;
+    int nSoumis = 0;
+    auto Soumet = [&]() {
+        while (nSoumis < nLignes && File.size() < nAvance)
+        {
+            TEnCours e;
+            e.Travail = Pilote.Prepare(nSoumis);
+            auto Promesse = std::make_shared<std::promise<TResultatVignette>>();
+            e.Futur = Promesse->get_future();
+            Pool.start([Promesse, Travail = e.Travail, lAnnule]() {
+                TResultatVignette r;
+                if (lAnnule->load())
+                    r.lAbandonne = true;
+                else
+                    r = CalculeVignette(Travail);
+                Promesse->set_value(std::move(r));
+            });
+            File.push_back(std::move(e));
+            ++nSoumis;
+        }
+    };
+
+    for (int i = 0; i < nLignes; ++i)
+    {
+        Soumet();
+        TEnCours e = std::move(File.front());
+        File.pop_front();
+        TResultatVignette r = e.Futur.get();
+        if (Pilote.Applique)
+            Pilote.Applique(i, e.Travail, r);
+        if (Pilote.Interrompre && Pilote.Interrompre(i))
+        {
+            lAnnule->store(true);
+            for (TEnCours &Reste : File)
+                AbandonneVignette(Reste.Travail, Reste.Futur.get());
+            Pool.waitForDone();
+            return i + 1;
+        }
+    }
+    Pool.waitForDone();
+    return nLignes;
+}
+
+bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVignette &Image)
+{
+    if (!Image.lExiste)
+        return false;
+    const QString cFichier = NomVignette(Params.cDossierVignettes, Image.nNumCD, Image.cChemin);
+    QFile f(cFichier);
+    if (f.exists())
+    {
+        f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+        if (!f.remove())
+            return false;
+    }
+    return true;
+}
+
+bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
+                      bool &lStoreModifie)
+{
+    if (!EffaceVignettePourRecreer(Params, Image))
+        return false;
+    const QString cCle = Image.Cle();
+    if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+    {
+        iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
+        lStoreModifie = true;
+    }
+    // A CD image keeps its TAILLES VIGNETTES key: it is the CD's history.
+    if (Image.nNumCD == 0 && iniSetup.ValueExists(cSectionTaillesVignettes, cCle))
+    {
+        iniSetup.DeleteKey(cSectionTaillesVignettes, cCle);
+        lStoreModifie = true;
+    }
+    return true;
+}
+
+int LargeurMaxPlanche(int nIndLargMaxSvgTtesVig, int nLargeurEcran)
+{
+    static constexpr int nLargeurs[] = {800, 1024, 1600, 2048, 3072, 4096};
+    if (nIndLargMaxSvgTtesVig >= 1 && nIndLargMaxSvgTtesVig <= 6)
+        return nLargeurs[nIndLargMaxSvgTtesVig - 1];
+    return nLargeurEcran;
+}
+
+TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax)
+{
+    TGeometriePlanche g;
+    if (nVignettes <= 0 || nD <= 0)
+        return g;
+    g.nPasX = nD + 12;
+    g.nPasY = nD + 27;
+    // A screen narrower than one cell still gets one column.
+    g.nColonnes = std::max(1, nLargeurMax / g.nPasX);
+    g.nLignes = (nVignettes + g.nColonnes - 1) / g.nColonnes;
+    g.nLargeur = qint64(std::min(nVignettes, g.nColonnes)) * g.nPasX;
+    g.nHauteur = qint64(g.nLignes) * g.nPasY;
+    return g;
+}
+
+QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &g,
+                      const TCouleursPlanche &Couleurs)
+{
+    if (!g.Valide() || g.nColonnes <= 0)
+        return {};
+    QImage Planche(static_cast<int>(g.nLargeur), static_cast<int>(g.nHauteur), QImage::Format_RGB32);
+    if (Planche.isNull())
+        return {};
+    Planche.fill(Couleurs.Fond);
+    QPainter p(&Planche);
+    const bool lTexte = AvecTexte();
+    if (lTexte)
+    {
+        QFont Police;
+        Police.setPixelSize(12);
+        p.setFont(Police);
+    }
+    for (qsizetype i = 0; i < Cellules.size(); ++i)
+    {
+        const int x = static_cast<int>(i % g.nColonnes) * g.nPasX;
+        const int y = static_cast<int>(i / g.nColonnes) * g.nPasY;
+        p.setPen(Qt::NoPen);
+        p.setBrush(Couleurs.Panneau);
+        p.drawRect(QRect(QPoint(x + 2, y + 2), QPoint(x + g.nPasX - 3, y + nD + 24)));
+        const QImage &v = Cellules[i].Vignette;
+        if (!v.isNull())
+        {
+            // A thumbnail larger than the cell (a grid of another size) is fitted first.
+            const QImage w = (v.width() > nD || v.height() > nD) ? AjusteVignette(v, v.width(), v.height(), nD) : v;
+            p.drawImage(QPoint(x + (nD - w.width()) / 2 + 6, y + (nD - w.height()) / 2 + 6), w);
+        }
+        if (lTexte && !Cellules[i].cTitre.isEmpty())
+        {
+            p.setPen(Couleurs.TextePanneau);
+            const QRect r(x + 6, y + nD + 7, nD, p.fontMetrics().height());
+            p.drawText(r, Qt::AlignHCenter | Qt::AlignTop,
+                       p.fontMetrics().elidedText(Cellules[i].cTitre, Qt::ElideMiddle, nD));
+        }
+    }
+    p.end();
+    return Planche;
+}
+
+bool MemeFichier(const QString &cA, const QString &cB)
+{
+    const QFileInfo a(cA), b(cB);
+    if (a.exists() && b.exists())
+    {
+        struct stat sa, sb;
+        if (::stat(QFile::encodeName(a.absoluteFilePath()).constData(), &sa) == 0
+            && ::stat(QFile::encodeName(b.absoluteFilePath()).constData(), &sb) == 0)
+            return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    }
+    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
+}
+
+bool SauveImageJPEG(const QImage &Image, const QString &cFichier, const QString &cFichierProtege, QString &cErreur)
+{
+    cErreur.clear();
+    if (Image.isNull())
+    {
+        cErreur = QStringLiteral("Aucune image à enregistrer.");
+        return false;
+    }
+    if (!cFichierProtege.isEmpty() && MemeFichier(cFichier, cFichierProtege))
+    {
+        cErreur = QStringLiteral("Le fichier de l'image elle-même ne peut pas être remplacé.");
+        return false;
+    }
+    const QByteArray Donnees = JpegCodec::EncodeMemoire(Image, 90);
+    if (Donnees.isEmpty())
+    {
+        cErreur = QStringLiteral("Codage JPEG impossible.");
+        return false;
+    }
+    return EcritFichierAtomique(cFichier, Donnees, &cErreur);
+}
+
+QStringList VignettesAnciennes(const QString &cDossierVignettes, const QDate &Jour)
+{
+    QStringList R;
+    const QDateTime Limite(Jour, QTime(0, 0));
+    const QDir Dossier(cDossierVignettes);
+    const QFileInfoList Infos = Dossier.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo &Info : Infos)
+        if (Info.lastModified() < Limite)
+            R.append(Info.absoluteFilePath());
+    return R;
+}
+
+int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVignettes, const QStringList &Fichiers)
+{
+    int nSupprimes = 0;
+    bool lModifie = false;
+    for (const QString &cFichier : Fichiers)
+    {
+        // A shortened name keeps its key inside the file: read it before the file goes.
+        const auto Cle = CleDeFichierVignette(cDossierVignettes, cFichier);
+        QFile f(cFichier);
+        f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+        if (!f.remove())
+            continue;
+        ++nSupprimes;
+        if (Cle)
+        {
+            const QString cCle = CleImage(Cle->nVolume, Cle->cChemin);
+            if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+            {
+                iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
+                lModifie = true;
+            }
+        }
+    }
+    if (lModifie)
+        iniSetup.UpdateFile();
+    return nSupprimes;
+}
+
+QString ImageDeVignette(const QString &cDossierVignettes, const QString &cNomFichierVignette)
+{
+    QString cDossier = cDossierVignettes;
+    if (!cDossier.endsWith(QLatin1Char('/')))
+        cDossier += QLatin1Char('/');
+    const auto Cle = CleDeFichierVignette(cDossier, cDossier + cNomFichierVignette);
+    if (!Cle || Cle->nVolume != 0 || !EstImage(Cle->cChemin))
+        return {};
+    return Cle->cChemin;
+}

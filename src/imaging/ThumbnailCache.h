@@ -1,0 +1,195 @@
+#pragma once
+// The thumbnail cache: every listed image gets a small JPEG file in the cache folder, made
+// once, so that later listings, searches and filters work from it, and so that the images of
+// a CD can still be shown (with their size and resolution, kept in the settings store) while
+// the disc is absent.
+//
+// Making a thumbnail is split in three so that the decoding of many images can run on every
+// core while the stores stay on the user-interface thread:
+//   PrepareVignette   (user-interface thread) reads what the store knows of the image;
+//   CalculeVignette   (any thread) loads or decodes the picture, fits it and writes the file;
+//   EcritDonneesVignette (user-interface thread) records the data kept beside CD thumbnails.
+// ChargeVignettesEnOrdre drives the three over a whole list, results applied in list order.
+
+#include "storage/CleImage.h"
+#include "storage/TailleImage.h"
+
+#include <QColor>
+#include <QDate>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class TBigIniFile;
+class TDescriptions;
+
+// The thumbnail side D of each index of nIndTailleVigs; out-of-range indexes give the default.
+inline constexpr int nTaillesVignettes[10] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
+inline constexpr int nIndTailleVigsDefaut = 5;
+int TailleVignettes(int nIndTailleVigs);
+
+// The size a picture of w × h takes once fitted into D × D, as the grid shows it: the larger
+// side becomes D, the other is scaled and rounded, a portrait width leaving remainder 1 when
+// divided by 4 is widened by one pixel. An empty size when w or h is not positive.
+QSize TailleAjustee(qint64 w, qint64 h, int D);
+// The picture fitted so; w and h are the proportions to keep (the image's own size, which a
+// reduced JPEG decoding only approximates).
+QImage AjusteVignette(const QImage &Source, qint64 w, qint64 h, int D);
+
+// What the cache needs to know of one list entry.
+struct TImageVignette
+{
+    qint32 nNumCD = 0;   // volume number of the key (0: not on a CD)
+    QString cLecteur;    // mount point of a present CD, without its final "/"; else empty
+    QString cChemin;     // path part of the image key
+    bool lExiste = false;   // the file can be reached
+
+    QString CheminComplet() const { return cLecteur + cChemin; }
+    QString Cle() const { return CleImage(nNumCD, cChemin); }
+};
+
+struct TParamsVignettes
+{
+    QString cDossierVignettes;   // ends with "/"
+    int nD = 160;
+    bool lLireVigDsTHM = false;
+};
+
+// One thumbnail to make, as read on the user-interface thread.
+struct TTravailVignette
+{
+    TImageVignette Image;
+    QString cFichierVignette;          // the cache file T
+    bool lJPEG = false;                 // the image file is a JPEG
+    bool lManquante = true;             // T did not exist
+    TTailleImage ResolutionStockee;     // RESOLUTIONS VIGNETTES (0 × 0 when absent)
+    int nD = 160;
+    bool lLireVigDsTHM = false;
+};
+
+// What the work gives back.
+struct TResultatVignette
+{
+    QImage Image;                // the fitted thumbnail; null when the image could not be loaded
+    TTailleImage Resolution;     // the image's own size (D × D for an unreadable image)
+    bool lIllisible = false;
+    QString cErreur;             // why it could not be loaded
+    bool lEcrite = false;        // T was written by this work
+    QString cErreurEcriture;     // why T could not be written (the thumbnail is still shown)
+    qint64 nTailleFichier = 0;   // the image file's size and date, read when T was written
+    qint64 nDateFichier = 0;
+    bool lAbandonne = false;     // the work was cancelled before it began
+};
+
+// Reads the store and the cache folder: no decoding.
+TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVignettes &Params,
+                                 const TImageVignette &Image);
+
+// Loads the thumbnail (from T when it exists, else from the image), fits it into D × D and,
+// when T was missing, writes it (creating a CD's sub-folder) and dates it. Never touches a
+// store and never throws: safe on a worker thread.
+TResultatVignette CalculeVignette(const TTravailVignette &Travail);
+
+// Where the data kept beside a CD thumbnail come from.
+struct TDonneesBesideCD
+{
+    // Writes the entry's EXIF and IPTC records under the key when it has them.
+    std::function<void(TBigIniFile &iniSetup, const QString &cCle)> EcritMetadonnees;
+    // Descriptions: copied from the CD folder's descript.ion when set.
+    TDescriptions *pDescriptions = nullptr;
+    bool lTrtDescription = false;
+};
+
+// After a thumbnail was written: for a CD image its size, resolution, metadata and
+// description; for another image that is not a JPEG its resolution. Never saves the store:
+// the caller saves once at the end of its batch. True when the store changed.
+bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &Travail, const TResultatVignette &Resultat,
+                          const TDonneesBesideCD &Donnees);
+
+// Removes the file a cancelled work wrote for a row that is not kept.
+void AbandonneVignette(const TTravailVignette &Travail, const TResultatVignette &Resultat);
+
+// The picture shown instead of an image that cannot be loaded: "Erreur" when its file can be
+// reached, "NON trouvée :" with the CD's identifier and label otherwise.
+QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Image, int nD);
+
+// The whole of it on the calling thread (remaking one thumbnail). The store is not saved;
+// lStoreModifie tells whether it changed.
+TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
+                               const TDonneesBesideCD &Donnees, bool &lStoreModifie);
+
+// Drives the thumbnails of a list. Rows are prepared and applied on the calling thread, in row
+// order; their decoding runs meanwhile on a pool of nFils worker threads (0: one per core).
+// After row i is applied, Interrompre(i) is asked; when it answers true the work stops there,
+// the files written for rows after i are removed, and i + 1 is returned. Otherwise returns
+// nLignes.
+struct TPiloteVignettes
+{
+    std::function<TTravailVignette(int nLigne)> Prepare;
+    std::function<void(int nLigne, const TTravailVignette &Travail, TResultatVignette &Resultat)> Applique;
+    std::function<bool(int nLigne)> Interrompre;
+    int nFils = 0;
+};
+int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote);
+
+// Remaking and deleting thumbnails of entries. An entry whose file cannot be reached (its CD
+// is absent) is left alone and returns false: its thumbnail is the only picture of the image.
+// Deleting removes T (its write bit set first) and the key from RESOLUTIONS VIGNETTES; a CD
+// image keeps its TAILLES VIGNETTES key, which is part of the CD's history. The store is not
+// saved.
+bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
+                      bool &lStoreModifie);
+// Removes T (only when the file can be reached) so that FaitVignette makes it again.
+bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVignette &Image);
+
+// The contact sheet: every thumbnail of a grid in one picture.
+struct TGeometriePlanche
+{
+    int nColonnes = 0;
+    int nLignes = 0;
+    qint64 nLargeur = 0;
+    qint64 nHauteur = 0;
+    int nPasX = 0;   // B = D + 12
+    int nPasY = 0;   // D + 27
+    // JPEG files cannot hold a side above 65,535 pixels.
+    bool Valide() const { return nLargeur > 0 && nHauteur > 0 && nLargeur <= 65535 && nHauteur <= 65535; }
+};
+// The maximum sheet width W for nIndLargMaxSvgTtesVig (0: the screen width).
+int LargeurMaxPlanche(int nIndLargMaxSvgTtesVig, int nLargeurEcran);
+TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax);
+
+struct TCellulePlanche
+{
+    QImage Vignette;   // as shown in the grid (fitted into D × D)
+    QString cTitre;
+};
+struct TCouleursPlanche
+{
+    QColor Fond;          // the grid's colour
+    QColor Panneau;       // the panel colour
+    QColor TextePanneau;  // the caption colour
+};
+// Draws the sheet; a null image when the geometry is not valid.
+QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &Geometrie,
+                      const TCouleursPlanche &Couleurs);
+
+// Writes a picture as a JPEG file (quality 90). Refuses to write over cFichierProtege (the
+// image the picture comes from). False with the reason on failure.
+bool SauveImageJPEG(const QImage &Image, const QString &cFichier, const QString &cFichierProtege, QString &cErreur);
+// True when the two paths name the same file (links and "." resolved).
+bool MemeFichier(const QString &cA, const QString &cB);
+
+// The purge of old thumbnails: the files lying directly in the cache folder whose date is
+// before the day at 0:00; CD thumbnails, in sub-folders, are never listed.
+QStringList VignettesAnciennes(const QString &cDossierVignettes, const QDate &Jour);
+// Deletes them and removes each one's key from RESOLUTIONS VIGNETTES; saves the store when a
+// key was removed. Returns the number of files deleted.
+int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVignettes, const QStringList &Fichiers);
+
+// For the start-up clean-up: the image path a file lying directly in the cache folder stands
+// for, when it is the thumbnail of an image file not on a CD; empty otherwise (among others a
+// shortened name whose key cannot be read, so that it is never taken for a vanished image).
+QString ImageDeVignette(const QString &cDossierVignettes, const QString &cNomFichierVignette);
