@@ -33,9 +33,10 @@ public:
     void WriteBool(const QString &cSection, const QString &cCle, bool lValeur);
 
     void DeleteKey(const QString &cSection, const QString &cCle);
-    // The keys of the section's key lines in file order (cleared first).
+    // The keys of the section's key lines in file order (cleared first), decoded.
     void ReadSection(const QString &cSection, QStringList &Liste) const;
-    // The whole "key=value" lines of the section in file order (cleared first).
+    // The whole "key=value" lines of the section in file order (cleared first), as they stand
+    // in the file: a key holding "=", "%" or a line break shows its escaped form ("%3D"...).
     void ReadSectionValues(const QString &cSection, QStringList &Liste) const;
     // Every section name in file order, a name present twice listed twice (cleared first).
     void ReadSections(QStringList &Liste) const;
