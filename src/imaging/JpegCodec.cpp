@@ -121,8 +121,7 @@ bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, b
                   TTailleImage *pTaille, QImage *pImage, QString *cErreur,
                   const std::function<void(int)> *pProgres)
 {
-    if (nEchelle != 1 && nEchelle != 2 && nEchelle != 4 && nEchelle != 8)
-        nEchelle = 1;
+    const unsigned nReduction = (nEchelle == 2 || nEchelle == 4 || nEchelle == 8) ? unsigned(nEchelle) : 1u;
     auto D = std::make_unique<TDecodage>();
     Installe(D->Err);
     D->cinfo.err = &D->Err.Pub;
@@ -145,7 +144,7 @@ bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, b
     const bool lCMYK = D->cinfo.jpeg_color_space == JCS_CMYK || D->cinfo.jpeg_color_space == JCS_YCCK;
     D->cinfo.out_color_space = lCMYK ? JCS_CMYK : JCS_EXT_BGRX;
     D->cinfo.scale_num = 1;
-    D->cinfo.scale_denom = static_cast<unsigned>(nEchelle);
+    D->cinfo.scale_denom = nReduction;
     jpeg_calc_output_dimensions(&D->cinfo);
     const int wSortie = static_cast<int>(D->cinfo.output_width);
     const int hSortie = static_cast<int>(D->cinfo.output_height);

@@ -1,0 +1,132 @@
+#include "imaging/JpegCodec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+QImage Degrade(int w, int h)
+{
+    QImage Image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            Image.setPixel(x, y, qRgb(x * 255 / qMax(1, w - 1), y * 255 / qMax(1, h - 1), 128));
+    return Image;
+}
+
+int EcartMax(const QImage &a, const QImage &b)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            n = qMax(n, qMax(qAbs(qRed(p) - qRed(q)), qMax(qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q)))));
+        }
+    return n;
+}
+
+qsizetype PositionSOF(const QByteArray &b) { return b.indexOf(QByteArray::fromHex("FFC0")); }
+}
+
+TEST(JpegCodec, ReductionIsTheLargestThatStillCoversTheBox)
+{
+    EXPECT_EQ(JpegCodec::EchellePour(3000, 160), 8);
+    EXPECT_EQ(JpegCodec::EchellePour(1280, 160), 8);
+    EXPECT_EQ(JpegCodec::EchellePour(1279, 160), 4);
+    EXPECT_EQ(JpegCodec::EchellePour(640, 160), 4);
+    EXPECT_EQ(JpegCodec::EchellePour(639, 160), 2);
+    EXPECT_EQ(JpegCodec::EchellePour(320, 160), 2);
+    EXPECT_EQ(JpegCodec::EchellePour(319, 160), 1);
+    EXPECT_EQ(JpegCodec::EchellePour(8, 160), 1);
+}
+
+TEST(JpegCodec, EncodesAndDecodesAtEveryScale)
+{
+    QTemporaryDir d;
+    const QString c = d.filePath("degrade.jpg");
+    const QImage Source = Degrade(100, 60);
+    QString cErreur;
+    ASSERT_TRUE(JpegCodec::Encode(Source, c, 90, &cErreur)) << cErreur.toStdString();
+    TTailleImage t;
+    ASSERT_TRUE(JpegCodec::LitTaille(c, t));
+    EXPECT_EQ(t, (TTailleImage{100, 60}));
+
+    const QImage Pleine = JpegCodec::Decode(c, 1);
+    ASSERT_EQ(Pleine.size(), QSize(100, 60));
+    EXPECT_EQ(Pleine.format(), QImage::Format_RGB32);
+    EXPECT_LE(EcartMax(Source, Pleine), 12);
+    // Reduced sizes round up, as the decoder computes them.
+    EXPECT_EQ(JpegCodec::Decode(c, 2).size(), QSize(50, 30));
+    EXPECT_EQ(JpegCodec::Decode(c, 4).size(), QSize(25, 15));
+    EXPECT_EQ(JpegCodec::Decode(c, 8).size(), QSize(13, 8));
+
+    const QByteArray Memoire = JpegCodec::EncodeMemoire(Source);
+    ASSERT_FALSE(Memoire.isEmpty());
+    EXPECT_EQ(JpegCodec::DecodeMemoire(Memoire, 1).size(), QSize(100, 60));
+
+    QList<int> Pourcents;
+    JpegCodec::DecodeAvecProgres(c, 1, nullptr, [&](int n) { Pourcents.append(n); });
+    ASSERT_FALSE(Pourcents.isEmpty());
+    EXPECT_EQ(Pourcents.first(), 0);
+    EXPECT_EQ(Pourcents.last(), 100);
+}
+
+TEST(JpegCodec, TransparentPartsAreEncodedOverWhite)
+{
+    QImage Source(16, 16, QImage::Format_ARGB32);
+    Source.fill(qRgba(0, 0, 0, 0));
+    const QImage Sortie = JpegCodec::DecodeMemoire(JpegCodec::EncodeMemoire(Source));
+    ASSERT_FALSE(Sortie.isNull());
+    EXPECT_GE(qRed(Sortie.pixel(8, 8)), 250);
+    EXPECT_GE(qBlue(Sortie.pixel(8, 8)), 250);
+}
+
+TEST(JpegCodec, HeaderFoundBehindLargeSegments)
+{
+    // Six 60 KB application segments push the frame header well past the first read.
+    QByteArray b = JpegCodec::EncodeMemoire(Degrade(40, 30));
+    QByteArray Segments;
+    for (int i = 0; i < 6; ++i)
+        Segments += QByteArray::fromHex("FFE9EA62") + QByteArray(60000, 'x');
+    b.insert(2, Segments);
+    QTemporaryDir d;
+    QFile f(d.filePath("gros.jpg"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b);
+    f.close();
+    TTailleImage t;
+    ASSERT_TRUE(JpegCodec::LitTaille(f.fileName(), t));
+    EXPECT_EQ(t, (TTailleImage{40, 30}));
+}
+
+TEST(JpegCodec, HostileFilesFailWithoutAllocating)
+{
+    const QByteArray Bon = JpegCodec::EncodeMemoire(Degrade(64, 64));
+    const qsizetype nSOF = PositionSOF(Bon);
+    ASSERT_GT(nSOF, 0);
+
+    // 65,535 × 65,535 is over the pixel cap: refused at the header.
+    QByteArray Enorme = Bon;
+    Enorme[nSOF + 5] = Enorme[nSOF + 6] = Enorme[nSOF + 7] = Enorme[nSOF + 8] = char(0xFF);
+    TTailleImage t;
+    QString cErreur;
+    EXPECT_FALSE(JpegCodec::TailleMemoire(Enorme, t, &cErreur));
+    EXPECT_FALSE(cErreur.isEmpty());
+    EXPECT_TRUE(JpegCodec::DecodeMemoire(Enorme).isNull());
+
+    // A valid header with the data cut short fails at decoding, at every scale.
+    const QByteArray Coupe = Bon.left(Bon.size() * 2 / 3);
+    ASSERT_TRUE(JpegCodec::TailleMemoire(Coupe, t));
+    for (int nEchelle : {1, 2, 4, 8})
+        EXPECT_TRUE(JpegCodec::DecodeMemoire(Coupe, nEchelle).isNull()) << nEchelle;
+
+    // A width of zero is no picture.
+    QByteArray Vide = Bon;
+    Vide[nSOF + 7] = Vide[nSOF + 8] = 0;
+    EXPECT_TRUE(JpegCodec::DecodeMemoire(Vide).isNull());
+    EXPECT_TRUE(JpegCodec::DecodeMemoire(QByteArray()).isNull());
+    EXPECT_TRUE(JpegCodec::DecodeMemoire(QByteArray("not a jpeg at all")).isNull());
+    EXPECT_TRUE(JpegCodec::Decode("/nonexistent/x.jpg").isNull());
+}
