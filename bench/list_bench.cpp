@@ -4,6 +4,7 @@
 
 #include "exploration/ListeImages.h"
 #include "imaging/JpegCodec.h"
+#include "metadata/Focale.h"
 #include "storage/BigIniFiles.h"
 
 #include <QCoreApplication>
@@ -122,10 +123,18 @@ int main(int argc, char **argv)
         Nous.push_back(Liste(cPlat, false));
         Rec.push_back(Liste(cArbre, true));
     }
+    // As the program lists: EXIF and IPTC read from each file too.
+    BrancheMetadonnees(Ctx, TContexteFocale{});
+    std::vector<double> AvecMeta;
+    for (int r = 0; r < 3; ++r)
+        AvecMeta.push_back(Liste(cPlat, false));
+
     const double nNous = Mediane(Nous), nSol = Mediane(Sol);
     std::printf("BENCH list_10000 %.4f s\n", nNous);
     std::printf("BENCH list_recursive_1000 %.4f s\n", Mediane(Rec));
     std::printf("BENCH list_floor_10000 %.4f s\n", nSol);
     std::printf("BENCH list_vs_floor %.3f x\n", nSol / nNous);
+    std::printf("BENCH list_10000_metadata %.4f s\n", Mediane(AvecMeta));
+    std::printf("BENCH list_metadata_vs_floor %.3f x\n", nSol / Mediane(AvecMeta));
     return 0;
 }

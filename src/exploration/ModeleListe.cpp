@@ -59,6 +59,10 @@ QVariant TModeleListeImages::data(const QModelIndex &index, int role) const
     }
     case RoleIcone:
         return Icone(index.row());
+    case Qt::DecorationRole:
+        if (c == 0 && Icone(index.row()) < m_Icones.size())
+            return m_Icones.at(Icone(index.row()));
+        return {};
     case RoleVignette:
         return l.Vignette;
     case RoleCle:
@@ -439,6 +443,7 @@ void TModeleListeImages::Permute(const std::vector<int> &Ordre)
             Nouveaux << index(NouvelleLigne[static_cast<size_t>(i.row())], i.column());
         changePersistentIndexList(Anciens, Nouveaux);
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        emit ordreChange(Ordre);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "exploration/EnrLV.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QImage>
 #include <QStringList>
 #include <functional>
@@ -97,7 +98,13 @@ public:
 
     TModeListe nMode = TModeListe::Exploration;
 
+    // The eight row icons (index RoleIcone), shown as the first column's decoration.
+    void MetIcones(const QList<QIcon> &Icones) { m_Icones = Icones; }
+
 signals:
+    // Rows were sorted: position i now holds the row that was at nAnciens[i]. Lets a view that
+    // keeps items of its own (the thumbnail grid) follow without a reload.
+    void ordreChange(const std::vector<int> &nAnciens);
     void nbCochesChange(int nNbCoches);
     void cocheChange(int nLigne, bool lCoche);
 
@@ -110,6 +117,7 @@ private:
         QImage Vignette;
     };
     std::vector<TLigne> m_Lignes;
+    QList<QIcon> m_Icones;
     QString m_cOrdreCol;
     int m_nCleTri = 0;
     int m_nNbCoches = 0;

@@ -188,3 +188,29 @@ TEST(ModeleListe, RemovingRowsKeepsTheCheckCount)
     EXPECT_EQ(m.nNbCoches(), 1);
     EXPECT_EQ(m.nDerniereBasculee(), 1);
 }
+
+#include "exploration/Historique.h"
+
+TEST(Historique, FolderGoesToTheTopOnce)
+{
+    QStringList l{"/a/", "/b/", "/c/"};
+    Historique::MetEnTete(l, "/c/");
+    EXPECT_EQ(l, QStringList({"/c/", "/a/", "/b/"}));
+    Historique::MetEnTete(l, "/d/");
+    EXPECT_EQ(l, QStringList({"/d/", "/c/", "/a/", "/b/"}));
+}
+
+TEST(Historique, LongPathsLoseTheirMiddleAlternatelyRightAndLeft)
+{
+    qsizetype nPoint = 0;
+    auto Tient = [](int n) { return [n](const QString &c) { return c.size() <= n; }; };
+    EXPECT_EQ(Historique::RaccourcitMilieu("/photos/", Tient(20), &nPoint), "/photos/");
+    EXPECT_EQ(nPoint, -1);
+    // "abcdefgh": middle between "abcd" and "efgh"; first the right loses "e" ("abcd.fgh" is
+    // still 8 long), then the left "d", then the right "f", then the left "c".
+    EXPECT_EQ(Historique::RaccourcitMilieu("abcdefgh", Tient(7), &nPoint), "abc.fgh");
+    EXPECT_EQ(nPoint, 3);
+    EXPECT_EQ(Historique::RaccourcitMilieu("abcdefgh", Tient(6), &nPoint), "abc.gh");
+    EXPECT_EQ(Historique::RaccourcitMilieu("abcdefgh", Tient(5), &nPoint), "ab.gh");
+    EXPECT_EQ(nPoint, 2);
+}
