@@ -6,13 +6,16 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QStandardPaths>
 #include <QStyle>
 #include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -36,6 +39,34 @@ bool EstShell(const QTreeWidgetItem *item)
 QString AvecBarre(const QString &c)
 {
     return c.endsWith(QLatin1Char('/')) ? c : c + QLatin1Char('/');
+}
+
+// The names of a folder's sub-folders, names beginning with "." skipped; only the first one
+// with lPremier. The entry type that readdir reports spares a stat per file, which is what
+// makes a folder of thousands of pictures quick to probe; links and unknown types are followed.
+QStringList SousDossiers(const QString &cChemin, bool lPremier)
+{
+    QStringList l;
+    const QByteArray cNatif = QFile::encodeName(cChemin);
+    DIR *d = opendir(cNatif.constData());
+    if (!d)
+        return l;
+    while (const dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        bool lDossier = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st;
+            lDossier = fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (lDossier) {
+            l << QFile::decodeName(e->d_name);
+            if (lPremier)
+                break;
+        }
+    }
+    closedir(d);
+    return l;
 }
 
 QIcon IconeTheme(const char *cNom, QStyle::StandardPixmap nStandard)
@@ -161,15 +192,7 @@ TFolderTreeView::TTypeVolume TFolderTreeView::TypeVolume(const TVolume &v)
 
 bool TFolderTreeView::ADesSousDossiers(const QString &cChemin)
 {
-    // Without QDir::Hidden the iterator already skips names beginning with "."; the test
-    // below keeps that rule whatever the platform calls hidden.
-    QDirIterator it(cChemin, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        if (!it.fileName().startsWith(QLatin1Char('.')))
-            return true;
-    }
-    return false;
+    return !SousDossiers(cChemin, true).isEmpty();
 }
 
 QIcon TFolderTreeView::IconeVolume(TTypeVolume n) const
@@ -279,14 +302,7 @@ void TFolderTreeView::LitSousDossiers(QTreeWidgetItem *item)
         return;
     qDeleteAll(item->takeChildren());
     const QString cParent = info->cChemin;
-    QStringList lNoms;
-    QDirIterator it(cParent, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString cNom = it.fileName();
-        if (!cNom.startsWith(QLatin1Char('.')))
-            lNoms << cNom;
-    }
+    QStringList lNoms = SousDossiers(cParent, false);
     std::sort(lNoms.begin(), lNoms.end(), [](const QString &a, const QString &b) {
         const int n = FrenchFormats::Compare(a, b);
         return n != 0 ? n < 0 : a < b;

@@ -142,6 +142,13 @@ TEST(FolderTreeView, SubFolderProbeIgnoresFilesAndDotFolders)
     }
     Cree(c + QStringLiteral(".thumbnails"));
     EXPECT_FALSE(TFolderTreeView::ADesSousDossiers(c));
+    // A link to a file is not a folder; a link to a folder is.
+    ASSERT_TRUE(QFile::link(c + QStringLiteral("img0.jpg"), c + QStringLiteral("lienfichier")));
+    EXPECT_FALSE(TFolderTreeView::ADesSousDossiers(c));
+    QTemporaryDir autre;
+    ASSERT_TRUE(QFile::link(autre.path(), c + QStringLiteral("lienDossier")));
+    EXPECT_TRUE(TFolderTreeView::ADesSousDossiers(c));
+    ASSERT_TRUE(QFile::remove(c + QStringLiteral("lienDossier")));
     Cree(c + QStringLiteral("zz"));
     EXPECT_TRUE(TFolderTreeView::ADesSousDossiers(c));
     EXPECT_FALSE(TFolderTreeView::ADesSousDossiers(c + QStringLiteral("manque")));
