@@ -410,6 +410,30 @@ void TPaneledListView::Trie(int nCle, bool lMontre, const TPLVCompare &Compare)
         MontreItem(Liste.pSelectionne);
 }
 
+bool TPaneledListView::Reordonne(const std::vector<int> &nAnciens, bool lMontre)
+{
+    const int N = Liste.Nombre();
+    if (static_cast<int>(nAnciens.size()) != N)
+        return false;
+    std::vector<char> lVu(static_cast<size_t>(N), 0);
+    for (int n : nAnciens)
+    {
+        if (n < 0 || n >= N || lVu[static_cast<size_t>(n)])
+            return false;
+        lVu[static_cast<size_t>(n)] = 1;
+    }
+    std::vector<std::unique_ptr<TPLVListItem>> Nouveaux(static_cast<size_t>(N));
+    for (int i = 0; i < N; ++i)
+        Nouveaux[static_cast<size_t>(i)] = std::move(Liste.Items[static_cast<size_t>(nAnciens[static_cast<size_t>(i)])]);
+    Liste.Items = std::move(Nouveaux);
+    Liste.Renumerote(0);
+    nCocheAppuyee = -1;
+    viewport()->update();
+    if (lMontre)
+        MontreItem(Liste.pSelectionne);
+    return true;
+}
+
 void TPaneledListView::Declenche(const TOnItemEvent &Evenement, TPLVListItem *pItem)
 {
     if (Evenement)

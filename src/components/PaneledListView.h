@@ -144,6 +144,10 @@ public:
     void Fin();
     void Reorganise();
     void Trie(int nCle, bool lMontre, const TPLVCompare &Compare);
+    // Puts the items in an order decided elsewhere (a list model that sorted its rows):
+    // position i receives the item that was at nAnciens[i]. False, and nothing moved, when
+    // nAnciens is not a permutation of the current indexes.
+    bool Reordonne(const std::vector<int> &nAnciens, bool lMontre = true);
     int ItemSous(const QPoint &ptEcran) const;
     void Selectionne(TPLVListItem *pItem);
     void Coche(TPLVListItem *pItem, bool lEtat);

@@ -430,6 +430,16 @@ TEST(PaneledListView, SortKeepsSelectionAndItems)
     EXPECT_EQ(cOrdre, QStringList({"a", "b", "c", "d"}));
     EXPECT_EQ(g->ItemSelectionne(), pB);
     EXPECT_EQ(g->IndexSelectionne(), 1);
+
+    // An order decided by a model: d c b a.
+    EXPECT_FALSE(g->Reordonne({3, 2, 2, 0}));
+    EXPECT_FALSE(g->Reordonne({3, 2, 1}));
+    EXPECT_EQ(g->Item(0)->cTitre(), "a");
+    ASSERT_TRUE(g->Reordonne({3, 2, 1, 0}));
+    EXPECT_EQ(g->Item(0)->cTitre(), "d");
+    EXPECT_EQ(g->Item(3)->cTitre(), "a");
+    EXPECT_EQ(g->Item(3)->Index(), 3);
+    EXPECT_EQ(g->IndexSelectionne(), 2);
 }
 
 TEST(PaneledListView, ModelOperationsKeepIndexesAndSelection)
