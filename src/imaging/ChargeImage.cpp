@@ -118,7 +118,8 @@ TImageChargee ChargeImage(const QString &cFichier, bool lVignette, int nD, bool 
 {
     if (lVignette && nD <= 0)
         throw EImageIllisible(QStringLiteral("Taille de vignette invalide"));
-    if (EstJPEG(cFichier))
+    // A .THM companion is a JPEG under another name and loads as one.
+    if (EstJPEG(cFichier) || ExtensionMaj(cFichier) == QLatin1String(".THM"))
         return ChargeJpeg(cFichier, lVignette ? nD : 0, Progres);
 
     if (lVignette && lLireVigDsTHM && EstCRW(cFichier)) {

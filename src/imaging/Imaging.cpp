@@ -473,8 +473,11 @@ bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *
         if (Raw.Developpe(nCote / 2 >= nD, Resultat.Image, cErreur))
             return true;
     } else {
-        if (Raw.Developpe(false, Resultat.Image, cErreur))
+        if (Raw.Developpe(false, Resultat.Image, cErreur)) {
+            // Some sensors (rotated photosite grids) develop to another size than they declare.
+            Resultat.Taille = {Resultat.Image.width(), Resultat.Image.height()};
             return true;
+        }
         Raw.Apercu(0, Apercu, nCoteApercu, &cErreurApercu);
     }
     if (!Apercu.isNull()) {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -89,4 +90,55 @@ TEST(BadCorpus, MetadataListingsSurviveHostileFiles)
             10);
         EXPECT_EQ(cEchec, "") << fi.fileName().toStdString();
     }
+}
+
+TEST(BadCorpus, TruncatedFilesOfEveryKindFailCleanly)
+{
+    QTemporaryDir d;
+    const QString cKinds = CorpusReference::Dossier() + QStringLiteral("/kinds/");
+    struct TCas
+    {
+        const char *cFichier;
+        bool lPleine;  // also at full size (slow for a raw that develops)
+    };
+    for (const TCas &Cas : {TCas{"tif/rusttiff_kodim02-lzw.tif", true}, TCas{"tif/ximage_video-001-tile-64x64.tiff", true},
+                            TCas{"png/ximage_yellow_rose.png", true}, TCas{"jpeg/mde_Nikon_D70.jpg", true},
+                            TCas{"crw/gil_RAW_CANON_D30_SRGB.CRW", false}, TCas{"raf/exiftool_FujiFilm.raf", true}}) {
+        QFile Source(cKinds + QLatin1String(Cas.cFichier));
+        ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
+        const QByteArray Tout = Source.readAll();
+        for (const int nPourMille : {50, 300, 600, 900, 999}) {
+            const QString c = d.filePath(QStringLiteral("coupe_%1_").arg(nPourMille) + QFileInfo(Source.fileName()).fileName());
+            QFile f(c);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(Tout.left(Tout.size() * nPourMille / 1000));
+            f.close();
+            const std::string cEchec = DansUnFils(
+                [&] {
+                    for (const bool lVignette : {false, true}) {
+                        if (!lVignette && !Cas.lPleine)
+                            continue;
+                        try {
+                            const TImageChargee R = ChargeImage(c, lVignette, 160, false);
+                            if (R.Image.isNull() || R.Taille.Vide())
+                                _exit(4);
+                        } catch (const EImageIllisible &) {
+                        }
+                    }
+                },
+                10);
+            EXPECT_EQ(cEchec, "") << Cas.cFichier << " " << nPourMille;
+        }
+    }
+    // The one complete raw cut in half loses the directory kept at its end: refused, at full size too.
+    QFile Source(cKinds + QStringLiteral("crw/gil_RAW_CANON_D30_SRGB.CRW"));
+    ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
+    const QByteArray Tout = Source.readAll();
+    const QString c = d.filePath(QStringLiteral("d30_coupe.crw"));
+    QFile f(c);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(Tout.left(Tout.size() / 2));
+    f.close();
+    ASSERT_EQ(DansUnFils([&] { ChargeImage(c, false, 0, false); }, 20), "");
+    EXPECT_THROW(ChargeImage(c, false, 0, false), EImageIllisible);
 }
