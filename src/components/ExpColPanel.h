@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QImage>
 #include <QList>
 #include <QPointer>
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>

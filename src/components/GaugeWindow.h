@@ -5,7 +5,6 @@
 // cannot be closed, since the task walks data that a command or a close would free.
 
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QString>
