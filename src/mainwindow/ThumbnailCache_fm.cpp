@@ -1,0 +1,511 @@
+#include "mainwindow/ThumbnailCache_fm.h"
+
+#include "components/GaugeWindow.h"
+#include "components/PaneledListView.h"
+#include "exploration/ModeleListe.h"
+#include "storage/BigIniFiles.h"
+#include "storage/Contexte.h"
+#include "storage/Descriptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+
+// The EXIF and IPTC records kept beside a CD thumbnail (written by the metadata cache).
+void EcritMetadonneesCDVignette(TBigIniFile &iniSetup, const QString &cCle, const TDonneesEXIF &EXIF,
+                                const TDonneesIPTC &IPTC);
+
+namespace
+{
+const QString cAttention = QStringLiteral("Attention");
+const QString cErreur = QStringLiteral("Erreur");
+const QString cAucuneImage = QStringLiteral("Aucune image à traiter.");
+
+bool EstEntreeUtilisateur(QEvent::Type t)
+{
+    switch (t)
+    {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Keeps the rows and the grid from being changed while thumbnails are applied to them.
+class TAttente
+{
+public:
+    TAttente() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TAttente() { QApplication::restoreOverrideCursor(); }
+};
+}
+
+TVignettesKX::TVignettesKX(TContexte &Contexte, TModeleListeImages &Modele, TPaneledListView *plvVigs,
+                           QProgressBar *ggChrgImg, QWidget *Fenetre)
+    : QObject(Fenetre), m_Contexte(Contexte), m_Modele(Modele), m_plvVigs(plvVigs), m_ggChrgImg(ggChrgImg),
+      m_Fenetre(Fenetre)
+{
+}
+
+TVignettesKX::~TVignettesKX()
+{
+    if (m_lGuette)
+        qApp->removeEventFilter(this);
+}
+
+TParamsVignettes TVignettesKX::Params() const
+{
+    TParamsVignettes P;
+    P.cDossierVignettes = m_Contexte.Dossiers.cDossierVignettes;
+    P.nD = m_plvVigs ? m_plvVigs->_ItemDim() : TailleVignettes(m_Contexte.Parametres.nIndTailleVigs);
+    P.lLireVigDsTHM = m_Contexte.Parametres.lLireVigDsTHM;
+    return P;
+}
+
+TImageVignette TVignettesKX::ImageDe(const TEnrLV &Enr)
+{
+    TImageVignette i;
+    i.nNumCD = Enr.nNumCD;
+    i.cLecteur = Enr.cLecteur;
+    i.cChemin = Enr.cChemin;
+    i.lExiste = Enr.lExiste;
+    return i;
+}
+
+TDonneesBesideCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
+{
+    TDonneesBesideCD d;
+    if (Enr.nNumCD == 0)
+        return d;
+    d.EcritMetadonnees = [&Enr](TBigIniFile &iniSetup, const QString &cCle) {
+        EcritMetadonneesCDVignette(iniSetup, cCle, Enr, Enr);
+    };
+    d.lTrtDescription = m_Contexte.Parametres.lTrtDescription;
+    if (d.lTrtDescription)
+    {
+        if (!m_pDescriptions)
+        {
+            if (!m_DescriptionsPropres)
+                m_DescriptionsPropres = std::make_unique<TDescriptions>(*m_Contexte.iniSetup);
+            m_pDescriptions = m_DescriptionsPropres.get();
+        }
+        d.pDescriptions = m_pDescriptions;
+    }
+    return d;
+}
+
+void TVignettesKX::Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r)
+{
+    TEnrLV &Enr = m_Modele.Enr(nLigne);
+    const int nD = Params().nD;
+    QImage Image = r.Image;
+    Enr.lIllisible = r.lIllisible;
+    if (r.lIllisible || Image.isNull())
+        Image = ImageRemplacement(*m_Contexte.iniSetup, ImageDe(Enr), nD);
+    else if (fnAppliqueTraitements)
+        fnAppliqueTraitements(Image, Enr);
+    m_Modele.MetResolution(nLigne, r.Resolution.nLargeur, r.Resolution.nHauteur);
+    m_Modele.MetVignette(nLigne, Image);
+    if (m_plvVigs && pItem)
+        m_plvVigs->MetImage(pItem, Image);
+}
+
+bool TVignettesKX::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_lGuette && EstEntreeUtilisateur(event->type()))
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            m_lEchap = true;
+        // Nothing may sort, check or clear the rows while their thumbnails are being applied.
+        return true;
+    }
+    if (m_lGuette && event->type() == QEvent::Close && watched->isWidgetType())
+    {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+int TVignettesKX::ChargeVignettes()
+{
+    const int nLignes = m_Modele.Nombre();
+    TBigIniFile &iniSetup = *m_Contexte.iniSetup;
+    const TParamsVignettes P = Params();
+    if (m_plvVigs && m_plvVigs->Nombre() > 0)
+        m_plvVigs->Vide();
+    if (nLignes == 0)
+        return 0;
+
+    QPalette PaletteJauge;
+    if (m_ggChrgImg)
+    {
+        PaletteJauge = m_ggChrgImg->palette();
+        QPalette Active = PaletteJauge;
+        Active.setColor(QPalette::Highlight, QColor(0, 84, 227));   // the active caption's blue
+        m_ggChrgImg->setPalette(Active);
+        m_ggChrgImg->setRange(0, nLignes - 1);
+        m_ggChrgImg->setValue(0);
+        m_ggChrgImg->show();
+    }
+    m_lEchap = false;
+    m_lGuette = true;
+    qApp->installEventFilter(this);
+
+    bool lModifie = false;
+    QElapsedTimer Repeint;
+    Repeint.start();
+    TPiloteVignettes Pilote;
+    Pilote.Prepare = [&](int i) { return PrepareVignette(iniSetup, P, ImageDe(m_Modele.Enr(i))); };
+    Pilote.Applique = [&](int i, const TTravailVignette &t, TResultatVignette &r) {
+        if (m_ggChrgImg)
+            m_ggChrgImg->setValue(i);
+        TEnrLV &Enr = m_Modele.Enr(i);
+        TPLVListItem *pItem = nullptr;
+        if (m_plvVigs)
+        {
+            pItem = m_plvVigs->Ajoute();
+            m_plvVigs->MetTitre(pItem, Enr.NomFichier());
+            pItem->pDonnees = &Enr;
+        }
+        if (EcritDonneesVignette(iniSetup, t, r, DonneesPour(Enr)))
+            lModifie = true;
+        Applique(i, pItem, r);
+        // The first screenful shows while the rest is decoded; Esc is seen here too.
+        if (Repeint.elapsed() >= 80)
+        {
+            QCoreApplication::processEvents();
+            Repeint.restart();
+        }
+    };
+    Pilote.Interrompre = [&](int) {
+        if (fnEchapAttendu ? !fnEchapAttendu() : !m_lEchap)
+            return false;
+        m_lEchap = false;
+        m_lGuette = false;   // the question takes its own keys
+        const bool lOui = Demande(QStringLiteral("Interrompre le chargement des vignettes ?"));
+        m_lGuette = true;
+        return lOui;
+    };
+    const int nGardees = ChargeVignettesEnOrdre(nLignes, Pilote);
+
+    qApp->removeEventFilter(this);
+    m_lGuette = false;
+    if (nGardees < nLignes)
+        m_Modele.SupprimeApres(nGardees - 1);
+    // One save for the whole listing, interrupted or not.
+    if (lModifie || iniSetup.Modifie())
+        iniSetup.UpdateFile();
+    if (m_ggChrgImg)
+    {
+        m_ggChrgImg->hide();
+        m_ggChrgImg->setPalette(PaletteJauge);
+        m_ggChrgImg->setRange(0, 100);
+    }
+    if (m_plvVigs)
+        m_plvVigs->Reorganise();
+    return nGardees;
+}
+
+QList<int> TVignettesKX::Lignes(TPorteeVignettes nPortee) const
+{
+    QList<int> R;
+    switch (nPortee)
+    {
+    case TPorteeVignettes::Courante:
+    {
+        const int n = fnLigneCourante ? fnLigneCourante() : -1;
+        if (n >= 0 && n < m_Modele.Nombre())
+            R << n;
+        break;
+    }
+    case TPorteeVignettes::Cochees:
+        R = m_Modele.LignesCochees();
+        break;
+    case TPorteeVignettes::Toutes:
+        for (int i = 0; i < m_Modele.Nombre(); ++i)
+            R << i;
+        break;
+    }
+    return R;
+}
+
+void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
+{
+    const QList<int> Rangs = Lignes(nPortee);
+    if (Rangs.isEmpty())
+    {
+        Message(cAttention, cAucuneImage);
+        return;
+    }
+    TBigIniFile &iniSetup = *m_Contexte.iniSetup;
+    const TParamsVignettes P = Params();
+    const int nCourante = fnLigneCourante ? fnLigneCourante() : -1;
+    std::unique_ptr<TGaugeWindow> Jauge;
+    if (Rangs.size() > 1)
+    {
+        Jauge = std::make_unique<TGaugeWindow>(m_Fenetre);
+        Jauge->Demarre(QStringLiteral("Traitement en cours"), 0, 0, static_cast<int>(Rangs.size()) - 1);
+    }
+    int nNonTraitees = 0;
+    bool lModifie = false;
+    bool lReafficher = false;
+    for (qsizetype k = 0; k < Rangs.size(); ++k)
+    {
+        const int i = Rangs[k];
+        TEnrLV &Enr = m_Modele.Enr(i);
+        const TImageVignette Image = ImageDe(Enr);
+        if (lRecreer)
+        {
+            if (!EffaceVignettePourRecreer(P, Image))
+                ++nNonTraitees;
+            else
+            {
+                const bool lSansResolution = Enr.nLargeur <= 0 || Enr.nHauteur <= 0;
+                const TResultatVignette r = FaitVignette(iniSetup, P, Image, DonneesPour(Enr), lModifie);
+                Applique(i, m_plvVigs ? m_plvVigs->Item(i) : nullptr, r);
+                if (i == nCourante && lSansResolution)
+                    lReafficher = true;
+            }
+        }
+        else if (!SupprimeVignette(iniSetup, P, Image, lModifie))
+            ++nNonTraitees;
+        if (Jauge)
+        {
+            Jauge->set_GaugeCurValue(static_cast<int>(k));
+            if (Jauge->Interrompu())
+                break;
+        }
+    }
+    if (Jauge)
+        Jauge->Arrete();
+    if (lModifie)
+        iniSetup.UpdateFile();
+    if (lRecreer && fnApresRecreation)
+        fnApresRecreation(lReafficher);
+    if (nNonTraitees > 0)
+        Message(cAttention, QStringLiteral("%1 image(s) n'ont(a) pas été traitée(s).").arg(nNonTraitees));
+}
+
+void TVignettesKX::miVigsVigsEnregRecreerClick(TPorteeVignettes nPortee)
+{
+    Traite(nPortee, true);
+}
+
+void TVignettesKX::miVigsVigsEnregSupprimerClick(TPorteeVignettes nPortee)
+{
+    if (!m_Contexte.Parametres.lModeMAJ)
+        return;
+    Traite(nPortee, false);
+}
+
+QMenu *TVignettesKX::CreeMenuVignettesEnregistrees(QWidget *Parent)
+{
+    auto *Menu = new QMenu(QStringLiteral("Vignettes en&registrées"), Parent);
+    Menu->setObjectName(QStringLiteral("miVigsVigsEnreg"));
+    auto *Recreer = Menu->addMenu(QStringLiteral("&Recréer"));
+    Recreer->setObjectName(QStringLiteral("miVigsVigsEnregRecreer"));
+    auto *Supprimer = Menu->addMenu(QStringLiteral("&Supprimer"));
+    Supprimer->setObjectName(QStringLiteral("miVigsVigsEnregSupprimer"));
+    const struct
+    {
+        const char *cTexte;
+        TPorteeVignettes nPortee;
+    } Choix[] = {{"la vignette &courante", TPorteeVignettes::Courante},
+                 {"les vignettes &sélectionnées", TPorteeVignettes::Cochees},
+                 {"&Toutes les vignettes", TPorteeVignettes::Toutes}};
+    for (const auto &c : Choix)
+    {
+        const TPorteeVignettes n = c.nPortee;
+        Recreer->addAction(QString::fromUtf8(c.cTexte), this, [this, n] { miVigsVigsEnregRecreerClick(n); });
+        Supprimer->addAction(QString::fromUtf8(c.cTexte), this, [this, n] { miVigsVigsEnregSupprimerClick(n); });
+    }
+    // Enabled from the list as it is when the menu opens.
+    connect(Menu, &QMenu::aboutToShow, this, [this, Recreer, Supprimer] {
+        const bool lLignes = m_Modele.Nombre() > 0;
+        const QList<QAction *> r = Recreer->actions();
+        const QList<QAction *> s = Supprimer->actions();
+        const bool lCourante = fnLigneCourante && fnLigneCourante() >= 0;
+        const bool lCochees = m_Modele.nNbCoches() > 0;
+        const bool lEtats[] = {lCourante, lCochees, lLignes};
+        for (int i = 0; i < 3; ++i)
+        {
+            r[i]->setEnabled(lEtats[i]);
+            s[i]->setEnabled(lEtats[i] && m_Contexte.Parametres.lModeMAJ);
+        }
+        Supprimer->setEnabled(m_Contexte.Parametres.lModeMAJ);
+    });
+    return Menu;
+}
+
+bool TVignettesKX::Demande(const QString &cTexte)
+{
+    if (fnDemande)
+        return fnDemande(cTexte);
+    return QMessageBox::question(m_Fenetre, cAttention, cTexte, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void TVignettesKX::Message(const QString &cTitre, const QString &cTexte)
+{
+    if (fnMessage)
+    {
+        fnMessage(cTitre, cTexte);
+        return;
+    }
+    if (cTitre == cErreur)
+        QMessageBox::critical(m_Fenetre, cTitre, cTexte);
+    else
+        QMessageBox::information(m_Fenetre, cTitre, cTexte);
+}
+
+QString TVignettesKX::cNomEnregistrement(const QString &cTitre, const QString &cNomPropose)
+{
+    QString cDossier = m_Contexte.Parametres.cRepSvgVig;
+    if (cDossier.isEmpty() || !QFileInfo(cDossier).isDir())
+        cDossier = QDir::homePath();
+    QString cFichier;
+    if (fnNomFichier)
+        cFichier = fnNomFichier(cTitre, cDossier, cNomPropose);
+    else
+        cFichier = QFileDialog::getSaveFileName(m_Fenetre, cTitre, QDir(cDossier).filePath(cNomPropose),
+                                                QStringLiteral("Images JPEG (*.jpg)"), nullptr,
+                                                QFileDialog::DontConfirmOverwrite);
+    if (cFichier.isEmpty())
+        return {};
+    if (QFileInfo(cFichier).suffix().isEmpty())
+        cFichier += QStringLiteral(".jpg");
+    return cFichier;
+}
+
+bool TVignettesKX::SauveImage(const QImage &Image, const QString &cTitre, const QString &cNomPropose,
+                              const QString &cFichierProtege)
+{
+    const QString cFichier = cNomEnregistrement(cTitre, cNomPropose);
+    if (cFichier.isEmpty())
+        return false;
+    if (!cFichierProtege.isEmpty() && MemeFichier(cFichier, cFichierProtege))
+    {
+        Message(cErreur, QStringLiteral("%1 est le fichier de l'image elle-même : il ne peut pas être remplacé.")
+                             .arg(QDir::toNativeSeparators(cFichier)));
+        return false;
+    }
+    if (QFileInfo::exists(cFichier)
+        && !Demande(QStringLiteral("Le fichier %1 existe déjà.\r\nVoulez-vous le remplacer ?")
+                        .arg(QDir::toNativeSeparators(cFichier))))
+        return false;
+    QString cRaison;
+    bool lOk = false;
+    {
+        TAttente Attente;
+        lOk = SauveImageJPEG(Image, cFichier, cFichierProtege, cRaison);
+    }
+    if (!lOk)
+    {
+        Message(cErreur, QStringLiteral("Impossible d'enregistrer %1 :\r\n%2").arg(QDir::toNativeSeparators(cFichier), cRaison));
+        return false;
+    }
+    m_Contexte.Parametres.cRepSvgVig = QFileInfo(cFichier).absolutePath();
+    return true;
+}
+
+void TVignettesKX::btSvgVigCourClick()
+{
+    const int n = fnLigneCourante ? fnLigneCourante() : -1;
+    if (n < 0 || n >= m_Modele.Nombre())
+    {
+        Message(cAttention, cAucuneImage);
+        return;
+    }
+    const TEnrLV &Enr = m_Modele.Enr(n);
+    QImage Image = m_Modele.Vignette(n);
+    if (m_plvVigs && m_plvVigs->Item(n) && m_plvVigs->Item(n)->AUneImage())
+        Image = m_plvVigs->Item(n)->Vignette();
+    SauveImage(Image, QStringLiteral("Sauvegarder la vignette courante"), QLatin1Char('_') + Enr.NomFichier(),
+               Enr.lExiste ? Enr.CheminComplet() : QString());
+}
+
+void TVignettesKX::btSvgImgCourClick()
+{
+    const int n = fnLigneCourante ? fnLigneCourante() : -1;
+    const QImage Image = fnImageAffichee ? fnImageAffichee() : QImage();
+    if (n < 0 || n >= m_Modele.Nombre() || Image.isNull())
+    {
+        Message(cAttention, cAucuneImage);
+        return;
+    }
+    const TEnrLV &Enr = m_Modele.Enr(n);
+    SauveImage(Image, QStringLiteral("Sauvegarder l'image courante"), Enr.NomFichier(),
+               Enr.lExiste ? Enr.CheminComplet() : QString());
+}
+
+void TVignettesKX::btSvgTtesVigClick(const QString &cNomPropose)
+{
+    SauverPlanche(m_plvVigs, cNomPropose);
+}
+
+bool TVignettesKX::SauverPlanche(TPaneledListView *Grille, const QString &cNomPropose)
+{
+    if (!Grille || Grille->Nombre() == 0)
+    {
+        Message(cAttention, cAucuneImage);
+        return false;
+    }
+    const int nD = Grille->_ItemDim();
+    int nEcran = fnLargeurEcran ? fnLargeurEcran() : 0;
+    if (nEcran <= 0)
+    {
+        const QScreen *Ecran = m_Fenetre ? m_Fenetre->screen() : QGuiApplication::primaryScreen();
+        nEcran = Ecran ? Ecran->geometry().width() : 1024;
+    }
+    const int nLargeurMax = LargeurMaxPlanche(m_Contexte.Parametres.nIndLargMaxSvgTtesVig, nEcran);
+    const TGeometriePlanche g = GeometriePlanche(Grille->Nombre(), nD, nLargeurMax);
+    if (!g.Valide())
+    {
+        Message(cErreur, QStringLiteral("La planche de %1 vignettes mesurerait %2 x %3 pixels : un fichier JPEG "
+                                        "ne peut dépasser 65535 pixels de côté.")
+                             .arg(Grille->Nombre())
+                             .arg(g.nLargeur)
+                             .arg(g.nHauteur));
+        return false;
+    }
+    QList<TCellulePlanche> Cellules;
+    Cellules.reserve(Grille->Nombre());
+    for (int i = 0; i < Grille->Nombre(); ++i)
+    {
+        const TPLVListItem *p = Grille->Item(i);
+        Cellules.append({p->Vignette(), p->cTitre()});
+    }
+    QImage Planche;
+    {
+        TAttente Attente;
+        Planche = DessinePlanche(Cellules, nD, g,
+                                 {Grille->CouleurFond(), Grille->_PanelsColor(), Grille->_PanelsFontColor()});
+    }
+    if (Planche.isNull())
+    {
+        Message(cErreur, QStringLiteral("Mémoire insuffisante pour la planche de %1 x %2 pixels.")
+                             .arg(g.nLargeur)
+                             .arg(g.nHauteur));
+        return false;
+    }
+    return SauveImage(Planche, QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"),
+                      cNomPropose + QStringLiteral(".jpg"), QString());
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The main window's thumbnail commands: the thumbnails of a listing (ChargeVignettes, with the
+// small gauge and Esc), the "Vignettes en&registrées" pop-up (remaking and deleting cached
+// thumbnails), and the three save buttons with the contact sheet. The rules live in
+// imaging/ThumbnailCache; this unit asks the user and moves the gauges.
+
+#include "imaging/ThumbnailCache.h"
+
+#include <QColor>
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QProgressBar;
+class QWidget;
+class TBigIniFile;
+class TContexte;
+class TDescriptions;
+class TModeleListeImages;
+class TPaneledListView;
+class TPLVListItem;
+struct TEnrLV;
+
+// Which entries a remake or delete command treats.
+enum class TPorteeVignettes { Courante = 0, Cochees = 1, Toutes = 2 };
+
+class TVignettesKX : public QObject
+{
+    Q_OBJECT
+public:
+    TVignettesKX(TContexte &Contexte, TModeleListeImages &Modele, TPaneledListView *plvVigs, QProgressBar *ggChrgImg,
+                 QWidget *Fenetre);
+    ~TVignettesKX() override;
+
+    TParamsVignettes Params() const;
+    static TImageVignette ImageDe(const TEnrLV &Enr);
+
+    // Gives every row of the list its grid item and thumbnail, in row order, the decoding
+    // running on every core. Esc asks "Interrompre le chargement des vignettes ?"; on Yes the
+    // rows after the current one are dropped. The settings store is saved once, at the end.
+    // Returns the number of rows kept.
+    int ChargeVignettes();
+
+    // The pop-up "Vignettes en&registrées" with "&Recréer" and "&Supprimer", each offering
+    // "la vignette &courante", "les vignettes &sélectionnées", "&Toutes les vignettes".
+    QMenu *CreeMenuVignettesEnregistrees(QWidget *Parent);
+    void miVigsVigsEnregRecreerClick(TPorteeVignettes nPortee);
+    void miVigsVigsEnregSupprimerClick(TPorteeVignettes nPortee);
+
+    void btSvgVigCourClick();
+    void btSvgImgCourClick();
+    // cNomPropose: the name the page proposes (folder name, saved search, "Historique des CDs").
+    void btSvgTtesVigClick(const QString &cNomPropose);
+    // Saves every thumbnail of a grid as one JPEG sheet; false when nothing was written.
+    bool SauverPlanche(TPaneledListView *Grille, const QString &cNomPropose);
+
+    // Seams the main window (and the tests) fill.
+    std::function<int()> fnLigneCourante;                 // current row, -1 when none
+    std::function<QImage()> fnImageAffichee;              // the picture shown in the image pane
+    // The remembered treatments of an image applied to its thumbnail; true when changed.
+    std::function<bool(QImage &Vignette, const TEnrLV &Enr)> fnAppliqueTraitements;
+    // After a remake: refresh the caption; lReafficher when the current image must be shown again.
+    std::function<void(bool lReafficher)> fnApresRecreation;
+    // Yes/No question under "Attention", No the default.
+    std::function<bool(const QString &cTexte)> fnDemande;
+    // Information, warning or error boxes: (caption, text).
+    std::function<void(const QString &cTitre, const QString &cTexte)> fnMessage;
+    // The save dialog: (title, initial folder, proposed name) → chosen file or empty.
+    std::function<QString(const QString &cTitre, const QString &cDossier, const QString &cNom)> fnNomFichier;
+    // True when an Esc key press is waiting; the default watches the application's key presses
+    // while thumbnails load.
+    std::function<bool()> fnEchapAttendu;
+    // The screen width, for a sheet width of 0.
+    std::function<int()> fnLargeurEcran;
+
+    // Descriptions read from a CD's descript.ion; the unit keeps its own when none is given.
+    void setDescriptions(TDescriptions *pDescriptions) { m_pDescriptions = pDescriptions; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    TDonneesBesideCD DonneesPour(const TEnrLV &Enr);
+    void Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r);
+    QList<int> Lignes(TPorteeVignettes nPortee) const;
+    void Traite(TPorteeVignettes nPortee, bool lRecreer);
+    bool Demande(const QString &cTexte);
+    void Message(const QString &cTitre, const QString &cTexte);
+    bool SauveImage(const QImage &Image, const QString &cTitre, const QString &cNomPropose,
+                    const QString &cFichierProtege);
+    QString cNomEnregistrement(const QString &cTitre, const QString &cNomPropose);
+
+    TContexte &m_Contexte;
+    TModeleListeImages &m_Modele;
+    QPointer<TPaneledListView> m_plvVigs;
+    QPointer<QProgressBar> m_ggChrgImg;
+    QPointer<QWidget> m_Fenetre;
+    TDescriptions *m_pDescriptions = nullptr;
+    std::unique_ptr<TDescriptions> m_DescriptionsPropres;
+    bool m_lEchap = false;
+    bool m_lGuette = false;
+};

@@ -1,0 +1,229 @@
+#include "mainwindow/ThumbnailCache_fm.h"
+
+#include "components/PaneledListView.h"
+#include "exploration/ModeleListe.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/NomVignette.h"
+#include "storage/BigIniFiles.h"
+#include "storage/Contexte.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace
+{
+struct TBancFenetre
+{
+    QTemporaryDir Temp;
+    TContexte Contexte{TEmplacementsConfig{}, QString(), nullptr};
+    TModeleListeImages Modele;
+    QWidget Fenetre;
+    TPaneledListView *Grille = new TPaneledListView(&Fenetre);
+    QProgressBar *Jauge = new QProgressBar(&Fenetre);
+    std::unique_ptr<TVignettesKX> Vigs;
+    QStringList Messages;
+    QStringList Questions;
+    QString cImages;
+
+    TBancFenetre()
+    {
+        Contexte.Dossiers.cDossierVignettes = Temp.path() + "/Vignettes/";
+        QDir().mkpath(Contexte.Dossiers.cDossierVignettes);
+        cImages = Temp.path() + "/Images/";
+        QDir().mkpath(cImages);
+        Contexte.iniSetup = std::make_unique<TBigIniFile>(Temp.path() + "/KX_Setup.ini");
+        Contexte.iniSetup->lAutoSave = false;
+        Contexte.Parametres.lModeMAJ = true;
+        Grille->set_ItemDim(100);
+        Vigs = std::make_unique<TVignettesKX>(Contexte, Modele, Grille, Jauge, &Fenetre);
+        Vigs->fnMessage = [this](const QString &t, const QString &c) { Messages << t + "|" + c; };
+        Vigs->fnDemande = [this](const QString &c) {
+            Questions << c;
+            return true;
+        };
+    }
+
+    QString Jpeg(const QString &cNom, const QString &cDossier = {})
+    {
+        const QString d = cDossier.isEmpty() ? cImages : cDossier;
+        QDir().mkpath(d);
+        QImage im(120, 90, QImage::Format_RGB32);
+        im.fill(Qt::darkCyan);
+        EXPECT_TRUE(JpegCodec::Encode(im, d + cNom));
+        return d + cNom;
+    }
+
+    void Ajoute(const QString &cChemin, qint32 nNumCD = 0, const QString &cLecteur = {}, bool lExiste = true)
+    {
+        auto e = std::make_unique<TEnrLV>();
+        e->nNumCD = nNumCD;
+        e->cLecteur = cLecteur;
+        e->cChemin = cChemin;
+        e->lExiste = lExiste;
+        Modele.Ajoute(std::move(e), false);
+    }
+};
+} // namespace
+
+TEST(ThumbnailCacheFm, EscAtRowTenOfFiftyKeepsElevenRowsAndThumbnails)
+{
+    TBancFenetre b;
+    for (int i = 0; i < 50; ++i)
+        b.Ajoute(b.Jpeg(QString("p%1.jpg").arg(i, 2, 10, QChar('0'))));
+    int nAppels = 0;
+    b.Vigs->fnEchapAttendu = [&] { return nAppels++ == 10; };
+    EXPECT_EQ(b.Vigs->ChargeVignettes(), 11);
+    EXPECT_EQ(b.Questions, QStringList{"Interrompre le chargement des vignettes ?"});
+    EXPECT_EQ(b.Modele.Nombre(), 11);
+    ASSERT_EQ(b.Grille->Nombre(), 11);
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_TRUE(b.Grille->Item(i)->AUneImage());
+        EXPECT_EQ(b.Grille->Item(i)->cTitre(), QString("p%1.jpg").arg(i, 2, 10, QChar('0')));
+        EXPECT_EQ(b.Modele.Enr(i).nLargeur, 120);
+    }
+    EXPECT_TRUE(b.Jauge->isHidden());
+    EXPECT_EQ(b.Jauge->maximum(), 100);
+}
+
+TEST(ThumbnailCacheFm, AnsweringNoGoesOnAndTheStoreIsSavedOnce)
+{
+    TBancFenetre b;
+    const QString cCD = b.Temp.path() + "/cd/";
+    for (int i = 0; i < 5; ++i)
+        b.Jpeg(QString("c%1.jpg").arg(i), cCD);
+    for (int i = 0; i < 5; ++i)
+        b.Ajoute(QString("/c%1.jpg").arg(i), 4242, b.Temp.path() + "/cd");
+    b.Vigs->fnDemande = [&](const QString &) { return false; };
+    int nAppels = 0;
+    b.Vigs->fnEchapAttendu = [&] { return nAppels++ == 1; };
+    EXPECT_EQ(b.Vigs->ChargeVignettes(), 5);
+    EXPECT_EQ(b.Modele.Nombre(), 5);
+    // Five CD thumbnails wrote their sizes; the store reached the disk in one save.
+    EXPECT_FALSE(b.Contexte.iniSetup->Modifie());
+    TBigIniFile Relu(b.Contexte.iniSetup->FileName());
+    QStringList Cles;
+    Relu.ReadSection(cSectionTaillesVignettes, Cles);
+    EXPECT_EQ(Cles.size(), 5);
+}
+
+TEST(ThumbnailCacheFm, RemakeCountsEntriesOfAbsentCdsAsNotTreated)
+{
+    TBancFenetre b;
+    const QString cLocale = b.Jpeg("a.jpg");
+    b.Ajoute(cLocale);
+    // A CD image whose disc is out: its thumbnail exists from an earlier listing.
+    const QString cT = NomVignette(b.Contexte.Dossiers.cDossierVignettes, 99, "/DCIM/x.jpg");
+    b.Jpeg(QFileInfo(cT).fileName(), QFileInfo(cT).absolutePath() + "/");
+    b.Ajoute("/DCIM/x.jpg", 99, QString(), false);
+    b.Vigs->ChargeVignettes();
+    ASSERT_EQ(b.Grille->Nombre(), 2);
+    EXPECT_FALSE(b.Modele.Enr(1).lIllisible);
+
+    b.Vigs->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
+    EXPECT_EQ(b.Messages, QStringList{"Attention|1 image(s) n'ont(a) pas été traitée(s)."});
+    EXPECT_TRUE(QFileInfo::exists(cT));
+    EXPECT_TRUE(QFileInfo::exists(NomVignette(b.Contexte.Dossiers.cDossierVignettes, 0, cLocale)));
+
+    b.Messages.clear();
+    b.Vigs->miVigsVigsEnregSupprimerClick(TPorteeVignettes::Toutes);
+    EXPECT_EQ(b.Messages, QStringList{"Attention|1 image(s) n'ont(a) pas été traitée(s)."});
+    EXPECT_TRUE(QFileInfo::exists(cT));
+    EXPECT_FALSE(QFileInfo::exists(NomVignette(b.Contexte.Dossiers.cDossierVignettes, 0, cLocale)));
+
+    // Nothing checked: nothing to do.
+    b.Messages.clear();
+    b.Vigs->miVigsVigsEnregRecreerClick(TPorteeVignettes::Cochees);
+    EXPECT_EQ(b.Messages, QStringList{"Attention|Aucune image à traiter."});
+}
+
+TEST(ThumbnailCacheFm, SavingRefusesTheImageItselfAsksBeforeReplacingAndRefusesHugeSheets)
+{
+    TBancFenetre b;
+    const QString cImage = b.Jpeg("a.jpg");
+    b.Ajoute(cImage);
+    b.Vigs->ChargeVignettes();
+    b.Vigs->fnLigneCourante = [] { return 0; };
+    QImage Affichee(50, 40, QImage::Format_RGB32);
+    Affichee.fill(Qt::red);
+    b.Vigs->fnImageAffichee = [&] { return Affichee; };
+    const qint64 nTaille = QFileInfo(cImage).size();
+
+    QString cTitreVu, cNomVu;
+    b.Vigs->fnNomFichier = [&](const QString &t, const QString &, const QString &n) {
+        cTitreVu = t;
+        cNomVu = n;
+        return cImage;
+    };
+    b.Vigs->btSvgImgCourClick();
+    EXPECT_EQ(cTitreVu, "Sauvegarder l'image courante");
+    EXPECT_EQ(cNomVu, "a.jpg");
+    ASSERT_EQ(b.Messages.size(), 1);
+    EXPECT_TRUE(b.Messages[0].startsWith("Erreur|"));
+    EXPECT_EQ(QFileInfo(cImage).size(), nTaille);
+
+    // Another file: asked first; No keeps it.
+    const QString cAutre = b.Jpeg("autre.jpg");
+    const qint64 nAutre = QFileInfo(cAutre).size();
+    b.Vigs->fnNomFichier = [&](const QString &t, const QString &, const QString &n) {
+        cTitreVu = t;
+        cNomVu = n;
+        return cAutre;
+    };
+    b.Vigs->fnDemande = [&](const QString &c) {
+        b.Questions << c;
+        return false;
+    };
+    b.Vigs->btSvgVigCourClick();
+    EXPECT_EQ(cTitreVu, "Sauvegarder la vignette courante");
+    EXPECT_EQ(cNomVu, "_a.jpg");
+    EXPECT_EQ(b.Questions.size(), 1);
+    EXPECT_EQ(QFileInfo(cAutre).size(), nAutre);
+
+    // A folder that cannot be written: the failure is told.
+    b.Messages.clear();
+    b.Vigs->fnNomFichier = [&](const QString &, const QString &, const QString &) {
+        return b.Temp.path() + "/absent/x.jpg";
+    };
+    b.Vigs->btSvgTtesVigClick("Images");
+    ASSERT_EQ(b.Messages.size(), 1);
+    EXPECT_TRUE(b.Messages[0].startsWith("Erreur|"));
+
+    // A sheet written where it may be, its folder remembered.
+    b.Messages.clear();
+    b.Vigs->fnNomFichier = [&](const QString &, const QString &, const QString &n) {
+        cNomVu = n;
+        return b.Temp.path() + "/planche";
+    };
+    b.Vigs->btSvgTtesVigClick("Images");
+    EXPECT_TRUE(b.Messages.isEmpty());
+    EXPECT_EQ(cNomVu, "Images.jpg");
+    EXPECT_EQ(JpegCodec::Decode(b.Temp.path() + "/planche.jpg").size(), QSize(112, 127));
+    EXPECT_EQ(b.Contexte.Parametres.cRepSvgVig, b.Temp.path());
+
+    // 401 thumbnails of 300 at W = 800: 2 columns, 201 rows of 327 = 65,727 pixels.
+    TPaneledListView Grande;
+    Grande.set_ItemDim(300);
+    for (int i = 0; i < 401; ++i)
+        Grande.Ajoute();
+    b.Contexte.Parametres.nIndLargMaxSvgTtesVig = 1;
+    b.Messages.clear();
+    bool lDialogue = false;
+    b.Vigs->fnNomFichier = [&](const QString &, const QString &, const QString &) {
+        lDialogue = true;
+        return QString();
+    };
+    EXPECT_FALSE(b.Vigs->SauverPlanche(&Grande, "Calendrier"));
+    EXPECT_FALSE(lDialogue);
+    ASSERT_EQ(b.Messages.size(), 1);
+    EXPECT_TRUE(b.Messages[0].startsWith("Erreur|"));
+
+    // An empty grid has nothing to save.
+    TPaneledListView Vide;
+    b.Messages.clear();
+    EXPECT_FALSE(b.Vigs->SauverPlanche(&Vide, "Album d'Images"));
+    EXPECT_EQ(b.Messages, QStringList{"Attention|Aucune image à traiter."});
+}
