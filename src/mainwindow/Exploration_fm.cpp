@@ -1,0 +1,251 @@
+#include "mainwindow/Exploration_fm.h"
+
+#include "components/FolderTreeView.h"
+#include "exploration/Historique.h"
+#include "exploration/ListeImages.h"
+#include "mainwindow/ImageList_fm.h"
+#include "mainwindow/MainKX_fm.h"
+#include "storage/Contexte.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace
+{
+// Each history entry on one line; a path too wide loses its middle, the "." shown in red.
+class TDelegueHistorique : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *p, const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QStyleOptionViewItem o = Option;
+        initStyleOption(&o, Index);
+        const QString cTexte = o.text;
+        o.text.clear();
+        const QWidget *w = o.widget;
+        (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
+        const QRect r = o.rect.adjusted(3, 0, -3, 0);
+        const QFontMetrics fm(o.font);
+        qsizetype nPoint = -1;
+        const QString c = Historique::RaccourcitMilieu(
+            cTexte, [&](const QString &x) { return fm.horizontalAdvance(x) <= r.width(); }, &nPoint);
+        const QColor Texte =
+            o.palette.color((o.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text);
+        p->save();
+        p->setFont(o.font);
+        p->setPen(Texte);
+        if (nPoint < 0) {
+            p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, c);
+        } else {
+            const QString g = c.left(nPoint), d = c.mid(nPoint + 1);
+            int x = r.left();
+            p->drawText(QRect(x, r.top(), r.width(), r.height()), Qt::AlignLeft | Qt::AlignVCenter, g);
+            x += fm.horizontalAdvance(g);
+            p->setPen(Qt::red);
+            p->drawText(QRect(x, r.top(), r.width(), r.height()), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("."));
+            x += fm.horizontalAdvance(QLatin1Char('.'));
+            p->setPen(Texte);
+            p->drawText(QRect(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter, d);
+        }
+        p->restore();
+    }
+};
+
+QString AvecBarre(QString c)
+{
+    if (!c.endsWith(QLatin1Char('/')))
+        c += QLatin1Char('/');
+    return c;
+}
+}
+
+TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste)
+    : QObject(&Main), m_Main(Main), m_Contexte(Contexte), m_Liste(Liste)
+{
+    QWidget *Page = Main.tsExpl;
+    auto *Disposition = qobject_cast<QVBoxLayout *>(Page->layout());
+    if (!Disposition) {
+        delete Page->layout();
+        Disposition = new QVBoxLayout(Page);
+    }
+    Disposition->setContentsMargins(2, 2, 2, 2);
+    Disposition->setSpacing(2);
+
+    tvReps = new TFolderTreeView(Contexte.Volumes.get(), Page);
+    tvReps->setObjectName(QStringLiteral("tvReps"));
+    tvReps->set_ShowShellNodes(true);
+    tvReps->Remplit();
+
+    auto *Ligne = new QHBoxLayout();
+    Ligne->setSpacing(2);
+    cbHistoReps = new QComboBox(Page);
+    cbHistoReps->setObjectName(QStringLiteral("cbHistoReps"));
+    cbHistoReps->setItemDelegate(new TDelegueHistorique(cbHistoReps));
+    cbHistoReps->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbHistoReps->setMinimumContentsLength(8);
+    btSupprHisto = new QPushButton(QStringLiteral("✕"), Page);
+    btSupprHisto->setObjectName(QStringLiteral("btSupprHisto"));
+    btSupprHisto->setToolTip(QStringLiteral("Supprimer l'historique des dossiers parcourus"));
+    btSupprHisto->setFixedWidth(24);
+    Ligne->addWidget(cbHistoReps, 1);
+    Ligne->addWidget(btSupprHisto);
+
+    auto *Boutons = new QHBoxLayout();
+    Boutons->setSpacing(2);
+    btExplLectRecurs = new QPushButton(QStringLiteral("Récursivité"), Page);
+    btExplLectRecurs->setObjectName(QStringLiteral("btExplLectRecurs"));
+    btExplLectRecurs->setCheckable(true);
+    btExplFiltres = new QPushButton(QStringLiteral("Filtre"), Page);
+    btExplFiltres->setObjectName(QStringLiteral("btExplFiltres"));
+    btExplFiltres->setEnabled(false);   // the filter editor is not there yet
+    btExplFiltres->setContextMenuPolicy(Qt::CustomContextMenu);
+    btExplExplorer = new QPushButton(QStringLiteral("Explorer"), Page);
+    btExplExplorer->setObjectName(QStringLiteral("btExplExplorer"));
+    Boutons->addWidget(btExplLectRecurs);
+    Boutons->addWidget(btExplFiltres);
+    Boutons->addWidget(btExplExplorer);
+
+    Disposition->addWidget(tvReps, 1);
+    Disposition->addLayout(Ligne);
+    Disposition->addLayout(Boutons);
+
+    connect(tvReps, &TFolderTreeView::Change, this, [this](const QString &c) { tvRepsChange(c); });
+    connect(btExplLectRecurs, &QPushButton::clicked, this, [this] { btExplLectRecursClick(); });
+    connect(btExplExplorer, &QPushButton::clicked, this, [this] { btExplExplorerClick(); });
+    connect(btExplFiltres, &QPushButton::clicked, this, [this] { btExplFiltresClick(); });
+    connect(btExplFiltres, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
+        QMenu m;
+        QAction *a = m.addAction(QStringLiteral("&Pas de Filtre"));
+        a->setEnabled(false);   // no exploration filter can be active yet
+        m.exec(btExplFiltres->mapToGlobal(p));
+    });
+    connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); });
+    connect(btSupprHisto, &QPushButton::clicked, this, [this] { btSupprHistoClick(); });
+
+    fnDemande = [this](const QString &cTexte) {
+        return QMessageBox::question(&m_Main, QStringLiteral("Attention"), cTexte, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No)
+            == QMessageBox::Yes;
+    };
+
+    m_Liste.fnApresListe = [this](TModeListe nMode) {
+        if (nMode == TModeListe::Exploration)
+            MetHistorique(m_cDossierListe);
+    };
+    RemplitHistorique();
+
+    Main.fnOuvreDossier = [this](const QString &c) { return OuvreDossier(c); };
+    Main.fnDossierCourant = [this] { return DossierCourant(); };
+}
+
+QString TExplorationKX::DossierCourant() const { return tvReps->DossierCourant(); }
+
+bool TExplorationKX::OuvreDossier(const QString &cDossier)
+{
+    const QFileInfo fi(cDossier);
+    if (cDossier.isEmpty() || !fi.isDir())
+        return false;
+    const QString c = AvecBarre(fi.absoluteFilePath());
+    if (EstDansVignettes(c, m_Contexte.Dossiers.cDossierVignettes))
+        return false;
+    try {
+        if (AvecBarre(tvReps->DossierCourant()) == c) {
+            tvRepsChange(c);   // already current: list it again
+        } else {
+            tvReps->ChoisitDossier(c);
+        }
+    } catch (const ECheminNonTrouve &) {
+        return false;
+    }
+    return true;
+}
+
+void TExplorationKX::tvRepsChange(const QString &cDossier)
+{
+    if (m_lSansListe || cDossier.isEmpty())
+        return;
+    // The thumbnail folder is the program's own: it is never explored.
+    if (EstDansVignettes(cDossier, m_Contexte.Dossiers.cDossierVignettes)) {
+        QApplication::beep();
+        if (!m_cDossierListe.isEmpty()) {
+            m_lSansListe = true;
+            try {
+                tvReps->ChoisitDossier(m_cDossierListe);
+            } catch (const ECheminNonTrouve &) {
+            }
+            m_lSansListe = false;
+        }
+        return;
+    }
+    if (!btExplLectRecurs->isChecked())
+        ListeDossier();
+}
+
+void TExplorationKX::ListeDossier()
+{
+    const QString c = tvReps->DossierCourant();
+    if (c.isEmpty())
+        return;
+    m_cDossierListe = AvecBarre(c);
+    TDemandeListe d;
+    d.nMode = TModeListe::Exploration;
+    d.cDossier = m_cDossierListe;
+    d.lRecursif = btExplLectRecurs->isChecked();
+    m_Liste.ConstruitListe(d);
+}
+
+void TExplorationKX::btExplLectRecursClick() { tvRepsChange(tvReps->DossierCourant()); }
+
+void TExplorationKX::btExplExplorerClick() { ListeDossier(); }
+
+void TExplorationKX::btExplFiltresClick()
+{
+    if (fnEditeFiltre && fnEditeFiltre())
+        ListeDossier();
+}
+
+void TExplorationKX::cbHistoRepsChange(int nIndex)
+{
+    const QString c = cbHistoReps->itemText(nIndex);
+    if (!OuvreDossier(c))
+        cbHistoReps->setCurrentIndex(-1);
+}
+
+void TExplorationKX::btSupprHistoClick()
+{
+    if (!fnDemande(QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
+        return;
+    m_Contexte.HistoriqueRepertoires.clear();
+    RemplitHistorique();
+}
+
+void TExplorationKX::MetHistorique(const QString &cDossier)
+{
+    if (cDossier.isEmpty())
+        return;
+    Historique::MetEnTete(m_Contexte.HistoriqueRepertoires, cDossier);
+    RemplitHistorique();
+    cbHistoReps->setCurrentIndex(0);
+}
+
+void TExplorationKX::RemplitHistorique()
+{
+    cbHistoReps->clear();
+    cbHistoReps->addItems(m_Contexte.HistoriqueRepertoires);
+    cbHistoReps->setCurrentIndex(m_Contexte.HistoriqueRepertoires.isEmpty() ? -1 : 0);
+}
+
+TExplorationKX *InstalleExploration(TfmMainKX &Main, TContexte &Contexte)
+{
+    auto *Liste = new TListeImagesKX(Main, Contexte);
+    return new TExplorationKX(Main, Contexte, *Liste);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The "Exploration" page: the folder tree `tvReps`, the folder history `cbHistoReps`, the
+// buttons "Récursivité", filter, "Explorer" and the history's clearing. Selecting a folder
+// lists it through the image list.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QComboBox;
+class QPushButton;
+class TContexte;
+class TFolderTreeView;
+class TfmMainKX;
+class TListeImagesKX;
+
+class TExplorationKX : public QObject
+{
+    Q_OBJECT
+public:
+    TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste);
+
+    // Makes a folder the tree's current one (listing it unless recursion waits for
+    // "Explorer"); false when it cannot be opened.
+    bool OuvreDossier(const QString &cDossier);
+    QString DossierCourant() const;
+    // Lists the tree's current folder now.
+    void ListeDossier();
+
+    // The exploration filter's editor opens here once it exists; the button stays disabled
+    // until then.
+    std::function<bool()> fnEditeFiltre;
+    // Yes/No question under "Attention", No the default; replaceable by tests.
+    std::function<bool(const QString &cTexte)> fnDemande;
+
+    TFolderTreeView *tvReps = nullptr;
+    QComboBox *cbHistoReps = nullptr;
+    QPushButton *btExplLectRecurs = nullptr;
+    QPushButton *btExplFiltres = nullptr;
+    QPushButton *btExplExplorer = nullptr;
+    QPushButton *btSupprHisto = nullptr;
+
+    void tvRepsChange(const QString &cDossier);
+    void btExplLectRecursClick();
+    void btExplExplorerClick();
+    void btExplFiltresClick();
+    void cbHistoRepsChange(int nIndex);
+    void btSupprHistoClick();
+
+private:
+    void MetHistorique(const QString &cDossier);
+    void RemplitHistorique();
+
+    TfmMainKX &m_Main;
+    TContexte &m_Contexte;
+    TListeImagesKX &m_Liste;
+    QString m_cDossierListe;   // the folder of the current list
+    bool m_lSansListe = false;
+};
+
+// Builds the exploration page and the image list into the main window's panes.
+TExplorationKX *InstalleExploration(TfmMainKX &Main, TContexte &Contexte);

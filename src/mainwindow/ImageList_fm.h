@@ -1,0 +1,106 @@
+#pragma once
+// The main window's image list: the list view `lvImgs` (details) and its icon views, the
+// thumbnail grid `plvVigs` kept item for item in step with the list model, checking, the
+// pop-up menus, the caption, and the window side of building a list (cursor, Esc, colours,
+// thumbnails, first entry).
+
+#include "exploration/ListeImages.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QListView;
+class QMenu;
+class QMouseEvent;
+class QPushButton;
+class QTreeView;
+class TContexte;
+class TfmMainKX;
+class TPaneledListView;
+class TPLVListItem;
+
+class TListeImagesKX : public QObject
+{
+    Q_OBJECT
+public:
+    TListeImagesKX(TfmMainKX &Main, TContexte &Contexte);
+    ~TListeImagesKX() override;
+
+    TModeleListeImages &Modele() { return m_Modele; }
+    TContexteListe &ContexteListe() { return m_Ctx; }
+
+    // Builds the list in a mode (window disabled, wait cursor, Esc stops), then the
+    // thumbnails, the first entry, the caption. Returns the row count.
+    int ConstruitListe(const TDemandeListe &Demande);
+
+    void TrieListe();
+    void BasculeCoche(int nLigne);
+    void CocheSelon(bool lCocher, int nCritere);
+    void ColonnesListe(const QString &cNouvelOrdre);
+    // 0 icons, 1 small icons, 2 list, 3 details.
+    void MetStyle(int nStyle);
+    int Style() const { return m_nStyle; }
+    int LigneCourante() const;
+    void SelectionneLigne(int nLigne);
+    void MetCaption();
+
+    // Thumbnails of the whole list after a listing; returns the rows kept. The default decodes
+    // each picture at the grid's size; the thumbnail cache replaces it.
+    std::function<int()> fnChargeVignettes;
+    // Shows the current entry in the image pane (and its criteria tree and state memo).
+    std::function<void(int nLigne)> fnAfficheImage;
+    // Opens the criteria editor of the current image; empty while there is none.
+    std::function<void(int nLigne)> fnEditeCriteres;
+    // Run at the end of every listing (the exploration page updates its history).
+    std::function<void(TModeListe nMode)> fnApresListe;
+
+    // Controls.
+    QTreeView *lvImgs = nullptr;
+    QListView *lvImgsIcones = nullptr;   // the icons, small icons and list styles
+    TPaneledListView *plvVigs = nullptr;
+    QMenu *pmImgs = nullptr;
+    QMenu *pmMenuCocheDeCocheImgs = nullptr;
+    QPushButton *btCocheTtesImgs = nullptr;
+    QPushButton *btDeCocheTtesImgs = nullptr;
+    QPushButton *btMenuCocheTtesImgs = nullptr;
+    QPushButton *btMenuDeCocheTtesImgs = nullptr;
+
+    // Events.
+    void lvImgsColumnClick(int nColonne);
+    void lvImgsChange(int nLigne);
+    void lvImgsDblClick();
+    void pmImgsPopup(const QPoint &ptEcran);
+    void miImgsTrierSurClick(int nCle);
+    void miImgsColClick(QChar cLettre);
+    void miImgsAffClick(int nStyle);
+    void miImgsAffBullesAideClick();
+    void btCocheDeCocheTtesImgsClick(bool lCocher);
+    void btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool lCocher);
+
+    // The default thumbnail loader.
+    int ChargeVignettesSimples();
+
+protected:
+    bool eventFilter(QObject *Objet, QEvent *Evenement) override;
+
+private:
+    void ConstruitControles();
+    void BrancheGrille();
+    void AppliqueColonnes();
+    void MajBoutons();
+    int LigneSousCoche(const QPoint &ptVue) const;
+    bool lvImgsMouseDown(QMouseEvent *e);
+    bool lvImgsMouseMove(QMouseEvent *e);
+    bool InterrompreListage();
+
+    TfmMainKX &m_Main;
+    TContexte &m_Contexte;
+    TModeleListeImages m_Modele;
+    TContexteListe m_Ctx;
+    int m_nStyle = 3;
+    bool m_lListage = false;
+    bool m_lEchap = false;
+    bool m_lSansRetour = false;   // a selection made by code: no echo to the other view
+    qint64 m_nDernierPoll = 0;
+};
