@@ -2,9 +2,9 @@
 
 #include "components/PaneledListView.h"
 #include "exploration/ColonnesListe.h"
-#include "imaging/ChargeImage.h"
 #include "imaging/FileKinds.h"
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/ThumbnailCache_fm.h"
 #include "metadata/Focale.h"
 #include "storage/Contexte.h"
 #include "storage/Settings.h"
@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -93,9 +92,12 @@ TListeImagesKX::TListeImagesKX(TfmMainKX &Main, TContexte &Contexte)
     m_Modele.MetIcones(IconesLignes());
     m_Modele.MetOrdreCol(P.cOrdreCol);
     m_Modele.MetCleTri(P.nLVColTri);
-    fnChargeVignettes = [this] { return ChargeVignettesSimples(); };
-
     ConstruitControles();
+    // The thumbnail cache gives the grid its pictures (made and stored when missing).
+    Vignettes = new TVignettesKX(Contexte, m_Modele, plvVigs, Main.ggChrgImg, &Main);
+    Vignettes->fnLigneCourante = [this] { return LigneCourante(); };
+    Vignettes->fnApresRecreation = [this](bool) { MetCaption(); };
+    fnChargeVignettes = [this] { return Vignettes->ChargeVignettes(); };
     BrancheGrille();
     MetStyle(P.lvImgs_ViewStyle);
     AppliqueColonnes();
@@ -249,7 +251,10 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
     // 3. Headers only with rows; visible columns fitted to their contents.
     AppliqueColonnes();
 
-    // 5. Thumbnails (they may drop rows when interrupted), then the resolution sort.
+    // 5. Thumbnails (they may drop rows when interrupted, after asking), then the resolution
+    // sort. The question box must take input: the listing's input block ends here.
+    qApp->removeEventFilter(this);
+    m_lListage = false;
     if (m_Modele.Nombre() > 0) {
         SelectionneLigne(0);
         if (fnChargeVignettes)
@@ -263,8 +268,6 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
             m_lSansRetour = false;
         }
     }
-    qApp->removeEventFilter(this);
-    m_lListage = false;
     QApplication::restoreOverrideCursor();
 
     // 6 to 8.
@@ -557,49 +560,4 @@ bool TListeImagesKX::eventFilter(QObject *Objet, QEvent *Evenement)
             return true;
     }
     return QObject::eventFilter(Objet, Evenement);
-}
-
-int TListeImagesKX::ChargeVignettesSimples()
-{
-    if (!plvVigs)
-        return m_Modele.Nombre();
-    const int nD = plvVigs->_ItemDim();
-    const bool lTHM = m_Contexte.Parametres.lLireVigDsTHM;
-    plvVigs->Vide();
-    plvVigs->Debut();
-    m_lEchap = false;
-    for (int i = 0; i < m_Modele.Nombre(); ++i) {
-        TEnrLV &e = m_Modele.Enr(i);
-        TPLVListItem *p = plvVigs->Ajoute();
-        plvVigs->MetTitre(p, e.NomFichier());
-        p->pDonnees = &e;
-        try {
-            if (!e.lExiste)
-                throw std::runtime_error("absent");
-            const TImageChargee Image = ChargeImage(e.CheminComplet(), true, nD, lTHM);
-            plvVigs->MetImage(p, Image);
-            m_Modele.MetResolution(i, Image.Taille.nLargeur, Image.Taille.nHauteur);
-        } catch (...) {
-            plvVigs->MetImage(p, ImageErreur(nD));
-            e.lIllisible = true;
-            m_Modele.MetResolution(i, nD, nD);
-        }
-        plvVigs->Coche(p, m_Modele.Coche(i));
-        InterrompreListage();
-        if (m_lEchap) {
-            m_lEchap = false;
-            const bool lListage = m_lListage;
-            m_lListage = false;   // the question box takes input
-            const auto r = QMessageBox::question(&m_Main, QStringLiteral("Attention"),
-                                                 QStringLiteral("Interrompre le chargement des vignettes ?"),
-                                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-            m_lListage = lListage;
-            if (r == QMessageBox::Yes) {
-                m_Modele.SupprimeApres(i);
-                break;
-            }
-        }
-    }
-    plvVigs->Fin();
-    return m_Modele.Nombre();
 }

@@ -19,6 +19,7 @@ class TContexte;
 class TfmMainKX;
 class TPaneledListView;
 class TPLVListItem;
+class TVignettesKX;
 
 class TListeImagesKX : public QObject
 {
@@ -45,8 +46,8 @@ public:
     void SelectionneLigne(int nLigne);
     void MetCaption();
 
-    // Thumbnails of the whole list after a listing; returns the rows kept. The default decodes
-    // each picture at the grid's size; the thumbnail cache replaces it.
+    // Thumbnails of the whole list after a listing; returns the rows kept. The thumbnail
+    // cache's loader by default.
     std::function<int()> fnChargeVignettes;
     // Shows the current entry in the image pane (and its criteria tree and state memo).
     std::function<void(int nLigne)> fnAfficheImage;
@@ -65,6 +66,7 @@ public:
     QPushButton *btDeCocheTtesImgs = nullptr;
     QPushButton *btMenuCocheTtesImgs = nullptr;
     QPushButton *btMenuDeCocheTtesImgs = nullptr;
+    TVignettesKX *Vignettes = nullptr;
 
     // Events.
     void lvImgsColumnClick(int nColonne);
@@ -78,8 +80,6 @@ public:
     void btCocheDeCocheTtesImgsClick(bool lCocher);
     void btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool lCocher);
 
-    // The default thumbnail loader.
-    int ChargeVignettesSimples();
 
 protected:
     bool eventFilter(QObject *Objet, QEvent *Evenement) override;
