@@ -78,8 +78,12 @@ private:
     // fits in 4 bytes, else at its offset from the header.
     const uchar *Donnees(const uchar *e, qint64 nTailleDonnees, qint64 nLongueur)
     {
-        if (nTailleDonnees <= 4)
+        if (nTailleDonnees <= 4) {
+            // The value field holds 4 bytes: never read a longer value from it.
+            if (nLongueur > 4)
+                throw TFinLecture{};
             return e + 8;
+        }
         return Octets(nEntete + Lit32(e + 8, lMotorola), nLongueur);
     }
 
@@ -137,7 +141,9 @@ private:
             if (nTailleT == 0)
                 continue;
             const qint64 nTaille = nCompte * nTailleT;  // at most 2^32 × 8: no overflow in 64 bits
-            Entree_(Entree, nTag, nType, nCompte, nTaille, lIFD0);
+            // An entry without any value has nothing to read.
+            if (nCompte > 0)
+                Entree_(Entree, nTag, nType, nCompte, nTaille, lIFD0);
             if (lModeleSeul && nTag == 0x0110)
                 return;
         }

@@ -148,6 +148,17 @@ TEST(LecteurTiff, ComptesEtDecalagesHorsDuFichierSansDebordement)
     EXPECT_TRUE(LitTiff(v.Octets).lLu);
 }
 
+TEST(LecteurTiff, EntreeSansValeurIgnoree)
+{
+    // A rational with a count of 0 has no data: the 4-byte value field must not be read as one.
+    TConstruitTiff t(true);
+    t.IFD(8, {E{0x829A, 5, 0, t.V32(0)}, E{0x829D, 10, 0, t.V32(0)}, E{0x0112, 3, 1, t.V16(3)}});
+    const TLectureEXIF r = LitTiff(t.Octets);
+    EXPECT_TRUE(r.Donnees.cVitesse.isEmpty());
+    EXPECT_TRUE(r.Donnees.cDiaphragme.isEmpty());
+    EXPECT_EQ(r.Donnees.cOrientation, "3");
+}
+
 TEST(LecteurTiff, ExifQuiPointeSurLuiMemeNeBouclePas)
 {
     TConstruitTiff t(false);
