@@ -1,10 +1,6 @@
 #include "metadata/InfoCommande.h"
 
-#if __has_include("imaging/InfoImage.h")
 #include "imaging/InfoImage.h"
-#else
-QString LigneInfoImage(const QString &cFichier);
-#endif
 #include "metadata/InfoMeta.h"
 
 #include <QFileInfo>

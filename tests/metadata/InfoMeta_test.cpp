@@ -1,3 +1,4 @@
+#include "metadata/InfoCommande.h"
 #include "metadata/InfoMeta.h"
 
 #include <QStringList>
@@ -24,4 +25,22 @@ TEST(InfoMeta, ColonnesDansLOrdreDeLaLigne)
     EXPECT_EQ(Nikon.mid(0, 8), QStringList({"NIKON D70", "56", "1/60", "5", "14/01/2005 08:57:59", "200", "1",
                                             "curve: fotogenics point and shoot"}));
     EXPECT_EQ(ColonnesInfoMeta("/nulle/part.jpg").count('\t'), 22);
+}
+
+TEST(InfoMeta, CommandeInfoUneLigneParFichier)
+{
+    const QString a = QStringLiteral(VIMBREL_CORPUS_DIR "/kinds/jpeg/exiftool_Canon.jpg");
+    const QString b = QStringLiteral("/nulle/part.jpg");
+    QString cSortie;
+    QTextStream Flux(&cSortie);
+    EXPECT_EQ(ExecuteInfo({a, b}, Flux), 1);
+    const QStringList Lignes = cSortie.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(Lignes.size(), 2);
+    EXPECT_TRUE(Lignes[0].startsWith(a));
+    EXPECT_TRUE(Lignes[0].endsWith(ColonnesInfoMeta(a)));
+    EXPECT_TRUE(Lignes[0].contains("\tCanon EOS DIGITAL REBEL\t34\t4\t14\t04/12/2003 06:46:52\t100\t1\t"));
+    EXPECT_TRUE(Lignes[1].startsWith(b));
+    QString cSeul;
+    QTextStream FluxSeul(&cSeul);
+    EXPECT_EQ(ExecuteInfo({a}, FluxSeul), 0);
 }
