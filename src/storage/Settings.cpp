@@ -18,6 +18,9 @@ QString LitOrdre(const TBigIniFile &Ini, const QString &cCle, const QString &cDe
     return EstOrdreValide(c, cDefaut.toUpper()) ? c : cDefaut;
 }
 
+// The thumbnail sizes in pixels (the cache's table), to floor the thumbnail pane.
+constexpr int nTaillesVignettesPixels[nNbTaillesVignettes] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
+
 // Far beyond any screen, but small enough that sums of sizes never overflow.
 constexpr int nTailleMax = 100000;
 
@@ -44,7 +47,7 @@ int TailleVignette(int nIndTailleVigs)
 {
     if (nIndTailleVigs < 0 || nIndTailleVigs >= nNbTaillesVignettes)
         nIndTailleVigs = 5;
-    return nTaillesVignettes[nIndTailleVigs];
+    return nTaillesVignettesPixels[nIndTailleVigs];
 }
 
 void TEnrParametres::Lit(const TBigIniFile &Ini, const QString &cDossierDonnees)

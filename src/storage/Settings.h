@@ -18,9 +18,8 @@ inline const QString cSectionGeneral = QStringLiteral("GENERAL");
 inline const QString cSectionHistoriqueRepertoires = QStringLiteral("HISTORIQUE REPERTOIRES");
 inline const QString cVersionProgramme = QStringLiteral("v 1.44");
 
-// Thumbnail sizes in pixels, indexed by nIndTailleVigs.
-inline constexpr int nTaillesVignettes[] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
-inline constexpr int nNbTaillesVignettes = int(std::size(nTaillesVignettes));
+// Entries of the thumbnail size table that nIndTailleVigs indexes.
+inline constexpr int nNbTaillesVignettes = 10;
 // Entries of the colour table that colour settings index.
 inline constexpr int nNbCouleurs = 37;
 // Entries of the zoom list (0 "Ajusté" ... 6 "1:1" ... 11 "1:8").

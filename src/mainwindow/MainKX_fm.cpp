@@ -1,0 +1,620 @@
+#include "mainwindow/MainKX_fm.h"
+
+#include "components/PaneledListView.h"
+#include "mainwindow/Demarrage_fm.h"
+#include "mainwindow/Separateur.h"
+#include "platform/Couleurs.h"
+#include "platform/VolumesFactices.h"
+#include "storage/Contexte.h"
+#include "storage/Migrations.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+constexpr int nHauteurTraitements = 34;
+constexpr int nHauteurEtat = 96;
+constexpr int nLargeurVigsCrit = 180;
+
+bool QuestionQuitter(QWidget *Parent)
+{
+    return QMessageBox::question(Parent, QStringLiteral("Attention"), QStringLiteral("Quitter Vimbrel ?"),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+QWidget *PageVide(const QString &cNom)
+{
+    auto *Page = new QWidget;
+    Page->setObjectName(cNom);
+    return Page;
+}
+
+} // namespace
+
+TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent)
+    : QMainWindow(Parent), m_Contexte(Contexte)
+{
+    setObjectName(QStringLiteral("fmMainKX"));
+    fnConfirmeQuitter = &QuestionQuitter;
+    ConstruitFenetre();
+}
+
+TfmMainKX::~TfmMainKX() = default;
+
+void TfmMainKX::ConstruitFenetre()
+{
+    mmMain = menuBar();
+    mmMain->setObjectName(QStringLiteral("mmMain"));
+    miMainFic = mmMain->addMenu(QStringLiteral("&Fichiers"));
+    miMainFic->setObjectName(QStringLiteral("miMainFic"));
+    QAction *miMainFicQuitter = miMainFic->addAction(QStringLiteral("&Quitter"));
+    miMainFicQuitter->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(miMainFicQuitter, &QAction::triggered, this, &TfmMainKX::btQuitterClick);
+
+    auto *Centre = new QWidget(this);
+    Centre->setObjectName(QStringLiteral("pnCentre"));
+    setCentralWidget(Centre);
+    auto *Ligne = new QHBoxLayout(Centre);
+    Ligne->setContentsMargins(0, 0, 0, 0);
+    Ligne->setSpacing(0);
+
+    // Command pane: the three pages, their splitter, the list's tool bar and the list.
+    pnCommandes = new TExpColPanel(paLeft, Centre);
+    pnCommandes->setObjectName(QStringLiteral("pnCommandes"));
+    pnCommandes->set_LargHautRef(297);
+    auto *Commandes = new QVBoxLayout(pnCommandes);
+    Commandes->setContentsMargins(pnCommandes->contentsMargins());
+    Commandes->setSpacing(0);
+    pcExplRech = new QTabWidget(pnCommandes);
+    pcExplRech->setObjectName(QStringLiteral("pcExplRech"));
+    tsExpl = PageVide(QStringLiteral("tsExpl"));
+    tsRech = PageVide(QStringLiteral("tsRech"));
+    tsHistoCD = PageVide(QStringLiteral("tsHistoCD"));
+    pcExplRech->addTab(tsExpl, QStringLiteral("Exploration"));
+    pcExplRech->addTab(tsRech, QStringLiteral("Recherche"));
+    pcExplRech->addTab(tsHistoCD, QStringLiteral("CDs"));
+    pcExplRech->setFixedHeight(361);
+    spExplRech = new TSeparateur(
+        Qt::Horizontal, [this] { return pcExplRech->height(); },
+        [this](int n) { pcExplRech->setFixedHeight(n); }, pnCommandes);
+    spExplRech->setObjectName(QStringLiteral("spExplRech"));
+    spExplRech->setMinimum(60);
+    pnLVImgsCmdes = new QWidget(pnCommandes);
+    pnLVImgsCmdes->setObjectName(QStringLiteral("pnLVImgsCmdes"));
+    pnLVImgsCmdes->setFixedHeight(26);
+    auto *Outils = new QHBoxLayout(pnLVImgsCmdes);
+    Outils->setContentsMargins(2, 1, 2, 1);
+    Outils->addStretch(1);
+    m_pnZoneLVImgs = new QWidget(pnCommandes);
+    m_pnZoneLVImgs->setObjectName(QStringLiteral("pnZoneLVImgs"));
+    m_pnZoneLVImgs->installEventFilter(this);
+    Commandes->addWidget(pcExplRech);
+    Commandes->addWidget(spExplRech);
+    Commandes->addWidget(pnLVImgsCmdes);
+    Commandes->addWidget(m_pnZoneLVImgs, 1);
+
+    // The image list lies above the rest of the window, not inside the pane, so that it can
+    // widen over the thumbnails while the mouse is over it.
+    lvImgs = new QTreeView(Centre);
+    lvImgs->setObjectName(QStringLiteral("lvImgs"));
+    lvImgs->setRootIsDecorated(false);
+    lvImgs->setUniformRowHeights(true);
+    lvImgs->setAllColumnsShowFocus(true);
+    lvImgs->setMouseTracking(true);
+    lvImgs->installEventFilter(this);
+
+    spCommandes = new TSeparateur(
+        Qt::Vertical, [this] { return pnCommandes->_LargHautRef(); },
+        [this](int n) {
+            pnCommandes->set_LargHautRef(n);
+            AppliqueTaillesMinimales();
+        },
+        Centre);
+    spCommandes->setObjectName(QStringLiteral("spCommandes"));
+    spCommandes->setMinimum(nLargMinCommandes);
+
+    // Right-hand area: treatment bar, thumbnails and image, state pane.
+    pnDroite = new QWidget(Centre);
+    pnDroite->setObjectName(QStringLiteral("pnDroite"));
+    auto *Droite = new QVBoxLayout(pnDroite);
+    Droite->setContentsMargins(0, 0, 0, 0);
+    Droite->setSpacing(0);
+
+    pnTraitements = new TExpColPanel(paTop, pnDroite);
+    pnTraitements->setObjectName(QStringLiteral("pnTraitements"));
+    pnTraitements->set_LargHautRef(nHauteurTraitements);
+    auto *Traitements = new QHBoxLayout(pnTraitements);
+    Traitements->setContentsMargins(pnTraitements->contentsMargins() + QMargins(12, 2, 4, 2));
+    ggChrgImg = new QProgressBar(pnTraitements);
+    ggChrgImg->setObjectName(QStringLiteral("ggChrgImg"));
+    ggChrgImg->setTextVisible(false);
+    ggChrgImg->setFixedSize(80, 10);
+    ggChrgImg->hide();
+    btQuitter = new QPushButton(QStringLiteral("&Quitter"), pnTraitements);
+    btQuitter->setObjectName(QStringLiteral("btQuitter"));
+    connect(btQuitter, &QPushButton::clicked, this, &TfmMainKX::btQuitterClick);
+    pnVersion = new QLabel(cVersionProgramme, pnTraitements);
+    pnVersion->setObjectName(QStringLiteral("pnVersion"));
+    pnVersion->setFrameShape(QFrame::StyledPanel);
+    pnVersion->setFrameShadow(QFrame::Sunken);
+    pnVersion->setAlignment(Qt::AlignCenter);
+    pnVersion->setMinimumWidth(56);
+    QFont Gras = pnVersion->font();
+    Gras.setBold(true);
+    pnVersion->setFont(Gras);
+    Traitements->addStretch(1);
+    Traitements->addWidget(ggChrgImg);
+    Traitements->addWidget(btQuitter);
+    Traitements->addWidget(pnVersion);
+
+    m_pnZoneVisu = new QWidget(pnDroite);
+    m_pnZoneVisu->setObjectName(QStringLiteral("pnZoneVisu"));
+    pnVigs = new TExpColPanel(paTop, m_pnZoneVisu);
+    pnVigs->setObjectName(QStringLiteral("pnVigs"));
+    plvVigs = new TPaneledListView(pnVigs);
+    plvVigs->setObjectName(QStringLiteral("plvVigs"));
+    pnVigsCrit = new TExpColPanel(paRight, pnVigs);
+    pnVigsCrit->setObjectName(QStringLiteral("pnVigsCrit"));
+    pnVigsCrit->set_LargHautRef(nLargeurVigsCrit);
+    tvVigsCrit = new QTreeWidget(pnVigsCrit);
+    tvVigsCrit->setObjectName(QStringLiteral("tvVigsCrit"));
+    tvVigsCrit->setHeaderHidden(true);
+    auto *VigsCrit = new QVBoxLayout(pnVigsCrit);
+    VigsCrit->addWidget(tvVigsCrit);
+    spVigs = new TSeparateur(
+        Qt::Horizontal, [this] { return pnVigs->_LargHautRef(); },
+        [this](int n) {
+            pnVigs->set_LargHautRef(n);
+            AppliqueTaillesMinimales();
+        },
+        m_pnZoneVisu);
+    spVigs->setObjectName(QStringLiteral("spVigs"));
+    sbImage = new QScrollArea(m_pnZoneVisu);
+    sbImage->setObjectName(QStringLiteral("sbImage"));
+    sbImage->setAlignment(Qt::AlignCenter);
+    sbImage->setWidgetResizable(false);
+
+    pnEtat = new TExpColPanel(paBottom, pnDroite);
+    pnEtat->setObjectName(QStringLiteral("pnEtat"));
+    pnEtat->set_LargHautRef(nHauteurEtat);
+    auto *Etat = new QVBoxLayout(pnEtat);
+    Etat->setContentsMargins(pnEtat->contentsMargins());
+    pcEtat = new QTabWidget(pnEtat);
+    pcEtat->setObjectName(QStringLiteral("pcEtat"));
+    pcEtat->setDocumentMode(true);
+    Etat->addWidget(pcEtat);
+
+    Droite->addWidget(pnTraitements);
+    Droite->addWidget(m_pnZoneVisu, 1);
+    Droite->addWidget(pnEtat);
+
+    Ligne->addWidget(pnCommandes);
+    Ligne->addWidget(spCommandes);
+    Ligne->addWidget(pnDroite, 1);
+
+    PlaceVigs(0);
+    connect(pnCommandes, &TExpColPanel::_OnCollapsed, this, &TfmMainKX::pnCommandes_OnCollapsedExpanded);
+    connect(pnCommandes, &TExpColPanel::_OnExpanded, this, &TfmMainKX::pnCommandes_OnCollapsedExpanded);
+    connect(pnVigs, &TExpColPanel::_OnCollapsed, this, &TfmMainKX::pnVigs_OnCollapsedExpanded);
+    connect(pnVigs, &TExpColPanel::_OnExpanded, this, &TfmMainKX::pnVigs_OnCollapsedExpanded);
+    for (TExpColPanel *Panneau : {pnTraitements, pnEtat, pnVigsCrit}) {
+        connect(Panneau, &TExpColPanel::_OnCollapsed, this, &TfmMainKX::AppliqueTaillesMinimales);
+        connect(Panneau, &TExpColPanel::_OnExpanded, this, &TfmMainKX::AppliqueTaillesMinimales);
+    }
+    connect(spExplRech, &TSeparateur::Deplace, this, &TfmMainKX::AppliqueTaillesMinimales);
+    // Whatever changes a pane's size (its splitter, a menu, a feature) re-applies the rules.
+    for (QWidget *Panneau : {static_cast<QWidget *>(pnCommandes), static_cast<QWidget *>(pnTraitements),
+                             static_cast<QWidget *>(pnVigs), static_cast<QWidget *>(pcExplRech)})
+        Panneau->installEventFilter(this);
+}
+
+void TfmMainKX::PlaceVigs(int nAlign)
+{
+    // Thumbnails at the top: criteria tree at their right; at the left: criteria tree below.
+    delete m_pnZoneVisu->layout();
+    delete pnVigs->layout();
+    const bool lGauche = nAlign == 1;
+    pnVigs->set_Align(lGauche ? paLeft : paTop);
+    pnVigsCrit->set_Align(lGauche ? paBottom : paRight);
+    pnVigsCrit->set_LargHautRef(lGauche ? nLargeurVigsCrit * 2 / 3 : nLargeurVigsCrit);
+    QBoxLayout *Vigs = lGauche ? static_cast<QBoxLayout *>(new QVBoxLayout(pnVigs))
+                               : static_cast<QBoxLayout *>(new QHBoxLayout(pnVigs));
+    Vigs->setContentsMargins(pnVigs->contentsMargins());
+    Vigs->setSpacing(0);
+    Vigs->addWidget(plvVigs, 1);
+    Vigs->addWidget(pnVigsCrit);
+
+    QBoxLayout *Visu = lGauche ? static_cast<QBoxLayout *>(new QHBoxLayout(m_pnZoneVisu))
+                               : static_cast<QBoxLayout *>(new QVBoxLayout(m_pnZoneVisu));
+    Visu->setContentsMargins(0, 0, 0, 0);
+    Visu->setSpacing(0);
+    delete spVigs;
+    spVigs = new TSeparateur(
+        lGauche ? Qt::Vertical : Qt::Horizontal, [this] { return pnVigs->_LargHautRef(); },
+        [this](int n) {
+            pnVigs->set_LargHautRef(n);
+            AppliqueTaillesMinimales();
+        },
+        m_pnZoneVisu);
+    spVigs->setObjectName(QStringLiteral("spVigs"));
+    const int nMin = TailleVignette(m_Contexte.Parametres.nIndTailleVigs) + 42;
+    spVigs->setMinimum(nMin);
+    Visu->addWidget(pnVigs);
+    Visu->addWidget(spVigs);
+    Visu->addWidget(sbImage, 1);
+    m_Contexte.Parametres.pnVigs_Align = lGauche ? 1 : 0;
+    if (pnVigs->_LargHautRef() < nMin)
+        pnVigs->set_LargHautRef(nMin);
+    AppliqueTaillesMinimales();
+}
+
+void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
+{
+    TEnrParametres &P = m_Contexte.Parametres;
+    const auto Etape = [fmDemarrage](int n, const std::function<void()> &Travail) {
+        if (fmDemarrage)
+            fmDemarrage->Etape(n, Travail);
+        else if (Travail)
+            Travail();
+    };
+
+    // 1. Random numbers for the features that draw them.
+    std::srand(unsigned(std::time(nullptr)));
+    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders.
+    m_Contexte.FixeDossiers();
+    // 5.
+    Etape(0, {});
+    // 6. The three stores, saved explicitly only.
+    m_Contexte.OuvreStores();
+    // 7.
+    setWindowTitle(QStringLiteral("Vimbrel"));
+    // 8. Layout and settings.
+    m_Contexte.LitParametres();
+    pnCommandes->set_LargHautRef(std::max(P.pnCommandes_Width, nLargMinCommandes));
+    pcExplRech->setFixedHeight(std::max(P.pcExplRech_Height, spExplRech->Minimum()));
+    pcExplRech->setCurrentWidget(tsExpl);
+    // 9-12. The camera model list, the criteria-tree migration, the saved keyword sets and
+    // the image-list settings belong to the exploration, criteria and keyword features, which
+    // read them from the settings record.
+
+    // 13. Version migrations; the settings they may have changed are read again.
+    Etape(1, [this] {
+        TContexteMigration Migration{*m_Contexte.iniSetup, *m_Contexte.iniBDD, m_Contexte.Dossiers};
+        ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
+        m_Contexte.LitParametres();
+    });
+
+    // 14. Thumbnail grid and thumbnail pane.
+    AppliqueParametresVignettes();
+    // 15. Mode and main menu.
+    ShowMode();
+    mmMain->setVisible(P.lMenuCipalVisible);
+
+    // 16. Clean-up of the data of vanished images (never without the volumes to judge them).
+    TVolumesFactices SansVolumes;
+    TTestDisparition Test(m_Contexte.Volumes ? *m_Contexte.Volumes : static_cast<const IVolumes &>(SansVolumes));
+    Etape(2, [&] { NettoieParametres(*m_Contexte.iniSetup, Test, ResultatNettoyage); });
+    Etape(3, [&] { NettoieCatalogue(*m_Contexte.iniBDD, Test, ResultatNettoyage); });
+    Etape(4, [&] {
+        NettoieVignettes(m_Contexte.Dossiers.cDossierVignettes, m_Contexte.fnImageDeVignette, Test,
+                         ResultatNettoyage);
+    });
+    if (fmDemarrage && ResultatNettoyage.Total() > 0)
+        fmDemarrage->AfficheTexte(QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).")
+                                      .arg(ResultatNettoyage.Total()));
+
+    // 20. The command pane as if both splitters had just moved.
+    AppliqueTaillesMinimales();
+    // 22.
+    pnVersion->setText(cVersionProgramme);
+}
+
+void TfmMainKX::AppliqueParametresVignettes()
+{
+    const TEnrParametres &P = m_Contexte.Parametres;
+    const QPalette Palette = QApplication::palette();
+    const int nTaille = TailleVignette(P.nIndTailleVigs);
+    plvVigs->set_Panels3D(P.lVigPan3D);
+    plvVigs->setCouleurFond(Couleurs::Couleur(P.nVigCoulFond, Palette, 29));
+    plvVigs->set_PanelsColor(Couleurs::Couleur(P.nVigCoulPan, Palette, 35));
+    plvVigs->set_PanelsFontColor(Couleurs::Couleur(P.nVigCoulTxtPan, Palette, 30));
+    plvVigs->set_ItemDim(nTaille);
+    plvVigs->verticalScrollBar()->setSingleStep((nTaille + 27) / 2);
+    QPalette Fond = sbImage->palette();
+    Fond.setColor(QPalette::Window, Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
+    sbImage->setPalette(Fond);
+    sbImage->setBackgroundRole(QPalette::Window);
+    pnVigs->set_LargHautRef(std::max(P.pnVigs_LargHaut, nTaille + 42));
+    PlaceVigs(P.pnVigs_Align);
+}
+
+void TfmMainKX::ShowMode()
+{
+    const bool lMAJ = m_Contexte.Parametres.lModeMAJ;
+    QPalette Palette = pnVersion->palette();
+    Palette.setColor(QPalette::WindowText, lMAJ ? QColor(255, 0, 0) : QColor(0, 128, 0));
+    pnVersion->setPalette(Palette);
+    pnVersion->setToolTip(QStringLiteral("%1 est en mode <SG>%2</SG/>")
+                              .arg(QStringLiteral("Vimbrel"),
+                                   lMAJ ? QStringLiteral("Mise à jour") : QStringLiteral("Consultation")));
+    emit ModeChange(lMAJ);
+}
+
+QString TfmMainKX::DossierCourant() const
+{
+    return fnDossierCourant ? fnDossierCourant() : m_cDossierCourant;
+}
+
+void TfmMainKX::showEvent(QShowEvent *Evenement)
+{
+    if (!m_lFormShowFait) {
+        m_lFormShowFait = true;
+        FormShow();
+    }
+    QMainWindow::showEvent(Evenement);
+    PlaceLVImgs();
+    if (!m_lFormActivateFait)
+        QTimer::singleShot(0, this, &TfmMainKX::FormActivate);
+}
+
+void TfmMainKX::FormShow()
+{
+    if (const QScreen *Ecran = screen())
+        m_nProfondeurCouleur = Ecran->depth();
+    const TEnrParametres &P = m_Contexte.Parametres;
+    if (P.nEtatFen_Main != 0)
+        setGeometry(0, 0, 800, 600);
+    else
+        setGeometry(P.nLeft_Main, P.nTop_Main, P.nWidth_Main, P.nHeight_Main);
+    if (P.nEtatFen_Main == 2)
+        setWindowState(Qt::WindowMaximized);
+    else if (P.nEtatFen_Main == 1)
+        setWindowState(Qt::WindowMinimized);
+}
+
+void TfmMainKX::changeEvent(QEvent *Evenement)
+{
+    QMainWindow::changeEvent(Evenement);
+    if (Evenement->type() == QEvent::ActivationChange && isActiveWindow() && !m_lFormActivateFait)
+        FormActivate();
+}
+
+void TfmMainKX::FormActivate()
+{
+    if (m_lFormActivateFait || m_lFormDestroyFait)
+        return;
+    m_lFormActivateFait = true;
+    const QString cPremier = !cDossierArgument.isEmpty() ? cDossierArgument : m_Contexte.Parametres.cRep;
+    const auto Ouvre = [this](const QString &cDossier) {
+        if (cDossier.isEmpty())
+            return false;
+        if (fnOuvreDossier)
+            return fnOuvreDossier(cDossier);
+        if (!QFileInfo(cDossier).isDir())
+            return false;
+        m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
+        return true;
+    };
+    QString cOuvert = cPremier;
+    if (!Ouvre(cPremier)) {
+        // The program folder of the specification is read-only here; the data folder is the
+        // folder the program owns.
+        cOuvert = m_Contexte.Dossiers.cDossierDonnees;
+        if (!Ouvre(cOuvert)) {
+            cOuvert = m_Contexte.Dossiers.cDossierProgramme;
+            Ouvre(cOuvert);
+        }
+    }
+    emit PremierDossierOuvert(DossierCourant().isEmpty() ? cOuvert : DossierCourant());
+}
+
+void TfmMainKX::RecoitDossier(const QString &cDossier)
+{
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (cDossier.isEmpty())
+        return;
+    if (fnOuvreDossier)
+        fnOuvreDossier(cDossier);
+    else if (QFileInfo(cDossier).isDir())
+        m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
+}
+
+void TfmMainKX::btQuitterClick()
+{
+    close();
+}
+
+void TfmMainKX::FermeSansQuestion()
+{
+    m_lSansQuestion = true;
+    close();
+}
+
+bool TfmMainKX::FormCloseQuery()
+{
+    if (m_lSansQuestion || !m_Contexte.Parametres.lMsgConfQuitAppli)
+        return true;
+    return fnConfirmeQuitter && fnConfirmeQuitter(this);
+}
+
+void TfmMainKX::closeEvent(QCloseEvent *Evenement)
+{
+    if (m_lFormDestroyFait) {
+        Evenement->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        Evenement->ignore();
+        return;
+    }
+    FormDestroy();
+    Evenement->accept();
+}
+
+void TfmMainKX::FormDestroy()
+{
+    if (m_lFormDestroyFait || !m_Contexte.iniSetup)
+        return;
+    m_lFormDestroyFait = true;
+    TEnrParametres &P = m_Contexte.Parametres;
+
+    // 1. The focal store is saved by its writers, never here; it stays open (unsaved) until
+    // the context goes, since the listing still refers to it.
+
+    // 2. Settings and layout.
+    const QString cCourant = DossierCourant();
+    if (!cCourant.isEmpty())
+        P.cRep = cCourant;
+    P.pnCommandes_Width = pnCommandes->_LargHautRef();
+    P.pcExplRech_Height = pcExplRech->height();
+    P.pnVigs_LargHaut = pnVigs->_LargHautRef();
+    P.pnVigs_Align = pnVigs->_Align() == paLeft ? 1 : 0;
+    const Qt::WindowStates Etat = windowState();
+    P.nEtatFen_Main = (Etat & Qt::WindowMinimized) ? 1 : (Etat & Qt::WindowMaximized) ? 2 : 0;
+    const QRect Normale = (P.nEtatFen_Main == 0 || normalGeometry().isEmpty()) ? geometry() : normalGeometry();
+    P.nLeft_Main = Normale.x();
+    P.nTop_Main = Normale.y();
+    P.nWidth_Main = Normale.width();
+    P.nHeight_Main = Normale.height();
+    TEnrParametres::TEtatSortie Sortie;
+    Sortie.lCommandesDeplie = pnCommandes->_PanelState() == psExpanded;
+    Sortie.lVigsDeplie = pnVigs->_PanelState() == psExpanded;
+    // 2-3. Settings, then the folder history trimmed to its first ten entries.
+    m_Contexte.EcritParametres(Sortie);
+    // 4. Both stores.
+    m_Contexte.SauveStores();
+}
+
+QSize TfmMainKX::TailleMinimale() const
+{
+    const int nLargeur = pnCommandes->width() + spCommandes->width() + nLargMinDroite;
+    const int nVigs = pnVigs->_Align() == paTop ? pnVigs->height() : 0;
+    const int nHauteurDroite = pnTraitements->height() + nVigs + 16;
+    const int nHauteurListe = m_pnZoneLVImgs->y() + 56;
+    int nHauteur = std::max(nHauteurDroite, nHauteurListe);
+    if (mmMain && mmMain->isVisible())
+        nHauteur += mmMain->sizeHint().height();
+    return {nLargeur, nHauteur};
+}
+
+void TfmMainKX::AppliqueTaillesMinimales()
+{
+    if (!pnVigs || !m_pnZoneLVImgs || m_lAppliqueTailles)
+        return;
+    const QScopedValueRollback Garde(m_lAppliqueTailles, true);
+    if (QLayout *Couches = centralWidget()->layout())
+        Couches->activate();
+    if (QLayout *Couches = pnCommandes->layout())
+        Couches->activate();
+    // The layouts' own minimum is left to them; the rule adds its floor.
+    centralWidget()->setMinimumSize(0, 0);
+    const QSize Min = TailleMinimale();
+    setMinimumSize(Min);
+    FormResize();
+    PlaceLVImgs();
+}
+
+void TfmMainKX::resizeEvent(QResizeEvent *Evenement)
+{
+    QMainWindow::resizeEvent(Evenement);
+    FormResize();
+    PlaceLVImgs();
+}
+
+void TfmMainKX::FormResize()
+{
+    if (!isVisible() || isMaximized() || isFullScreen())
+        return;
+    const int nLargeurVoulue = pnCommandes->width() + spCommandes->width() + nLargMinDroite;
+    if (pnTraitements->width() < nLargMinDroite && width() < nLargeurVoulue)
+        resize(nLargeurVoulue, height());
+}
+
+void TfmMainKX::pnCommandes_OnCollapsedExpanded()
+{
+    const bool lDeplie = pnCommandes->_PanelState() == psExpanded;
+    lvImgs->setVisible(lDeplie);
+    spCommandes->setVisible(lDeplie);
+    AppliqueTaillesMinimales();
+}
+
+void TfmMainKX::pnVigs_OnCollapsedExpanded()
+{
+    spVigs->setVisible(pnVigs->_PanelState() == psExpanded);
+    AppliqueTaillesMinimales();
+}
+
+void TfmMainKX::PlaceLVImgs()
+{
+    if (!m_pnZoneLVImgs || !lvImgs)
+        return;
+    const QRect Zone(m_pnZoneLVImgs->mapTo(centralWidget(), QPoint(0, 0)), m_pnZoneLVImgs->size());
+    QRect Place = Zone;
+    if (m_lLVElargie)
+        Place.setWidth(std::max(Zone.width(), LargeurLVImgsSurvol()));
+    lvImgs->setGeometry(Place);
+    lvImgs->raise();
+}
+
+int TfmMainKX::LargeurLVImgsSurvol() const
+{
+    const int nColonnes = lvImgs->header()->length();
+    const int nLargeur = nColonnes + lvImgs->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    return std::max(nLargeur, pcExplRech->width());
+}
+
+void TfmMainKX::ElargitLVImgs(bool lElargir)
+{
+    const bool lPossible = m_Contexte.Parametres.lAgrandirLVQdSurvol && m_Contexte.Parametres.lvImgs_ViewStyle == 3 &&
+                           lvImgs->model() && lvImgs->model()->rowCount() > 0 && lvImgs->isVisible();
+    const bool lNouveau = lElargir && lPossible;
+    if (lNouveau == m_lLVElargie && !lNouveau)
+        return;
+    m_lLVElargie = lNouveau;
+    PlaceLVImgs();
+}
+
+bool TfmMainKX::eventFilter(QObject *Objet, QEvent *Evenement)
+{
+    if (Objet == lvImgs) {
+        if (Evenement->type() == QEvent::Enter)
+            ElargitLVImgs(true);
+        else if (Evenement->type() == QEvent::Leave)
+            ElargitLVImgs(false);
+    } else if (Evenement->type() == QEvent::Resize &&
+               (Objet == pnCommandes || Objet == pnTraitements || Objet == pnVigs || Objet == pcExplRech)) {
+        AppliqueTaillesMinimales();
+    } else if (Objet == m_pnZoneLVImgs &&
+               (Evenement->type() == QEvent::Resize || Evenement->type() == QEvent::Move)) {
+        PlaceLVImgs();
+    }
+    return QMainWindow::eventFilter(Objet, Evenement);
+}

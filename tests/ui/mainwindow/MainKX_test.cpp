@@ -1,0 +1,305 @@
+#include "mainwindow/MainKX_fm.h"
+
+#include "components/ExpColPanel.h"
+#include "platform/VolumesFactices.h"
+#include "storage/BigIniFiles.h"
+#include "storage/Contexte.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainKXTest : ::testing::Test
+{
+    QTemporaryDir Temp;
+    TEmplacementsConfig E;
+    std::unique_ptr<TContexte> Contexte;
+    std::unique_ptr<TfmMainKX> Fenetre;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Temp.isValid());
+        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
+        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
+        E.cDossierDefaut = Temp.filePath("donnees") + "/";
+    }
+    QString FichierSetup() const { return E.cDossierDefaut + "KX_Setup.ini"; }
+    void EcritReglages(const QList<QPair<QString, QString>> &Cles)
+    {
+        QDir().mkpath(E.cDossierDefaut);
+        TBigIniFile Ini(FichierSetup());
+        for (const auto &[cCle, cValeur] : Cles)
+            Ini.WriteString("GENERAL", cCle, cValeur);
+    }
+    void Demarre(bool lMontre = true)
+    {
+        Fenetre.reset();
+        auto Volumes = std::make_unique<TVolumesFactices>();
+        TVolume Racine;
+        Racine.cPointMontage = "/";
+        Volumes->Ajoute(Racine);
+        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
+        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
+        Fenetre->FormCreate(nullptr);
+        if (lMontre) {
+            Fenetre->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
+            QCoreApplication::processEvents();
+        }
+    }
+    QByteArray Contenu(const QString &cFichier)
+    {
+        QFile F(cFichier);
+        return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<absent>");
+    }
+    TBigIniFile Relu() { return TBigIniFile(FichierSetup()); }
+};
+
+} // namespace
+
+TEST_F(MainKXTest, EmptyDataFolderStartsAndLeavesTheVersion)
+{
+    Demarre();
+    EXPECT_EQ(Fenetre->windowTitle(), "Vimbrel");
+    EXPECT_EQ(Fenetre->pnVersion->text(), "v 1.44");
+    EXPECT_EQ(Fenetre->pcExplRech->count(), 3);
+    EXPECT_EQ(Fenetre->pcExplRech->tabText(0), "Exploration");
+    EXPECT_EQ(Fenetre->pcExplRech->tabText(1), "Recherche");
+    EXPECT_EQ(Fenetre->pcExplRech->tabText(2), "CDs");
+    EXPECT_EQ(Fenetre->pcExplRech->currentIndex(), 0);
+    for (const char *cDossier : {"Vignettes", "Motifs", "ImgsCH"})
+        EXPECT_TRUE(QFileInfo(E.cDossierDefaut + cDossier).isDir()) << cDossier;
+    EXPECT_TRUE(Fenetre->close());
+    EXPECT_EQ(Relu().ReadString("GENERAL", "kcVersion", ""), "v 1.44");
+}
+
+TEST_F(MainKXTest, MaximisedAloneRestoresTo800x600AtOrigin)
+{
+    EcritReglages({{"nEtatFen_Main", "2"}});
+    Demarre();
+    EXPECT_TRUE(Fenetre->isMaximized());
+    EXPECT_EQ(Fenetre->normalGeometry(), QRect(0, 0, 800, 600));
+    Fenetre->showNormal();
+    QTest::qWait(50);
+    EXPECT_EQ(Fenetre->size(), QSize(800, 600));
+}
+
+TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nLeft_Main", "40"}, {"nTop_Main", "30"},
+                   {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
+    Demarre();
+    EXPECT_FALSE(Fenetre->isMaximized());
+    EXPECT_EQ(Fenetre->geometry(), QRect(40, 30, 1000, 700));
+    Fenetre->setGeometry(50, 60, 900, 650);
+    EXPECT_TRUE(Fenetre->close());
+    const TBigIniFile Ini = Relu();
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nEtatFen_Main", -1), 0);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nLeft_Main", -1), 50);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nTop_Main", -1), 60);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nWidth_Main", -1), 900);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nHeight_Main", -1), 650);
+}
+
+TEST_F(MainKXTest, AnsweringNoToTheQuitQuestionWritesNothing)
+{
+    EcritReglages({{"lMsgConfQuitAppli", "1"}, {"kcVersion", "v 1.44"}});
+    Demarre();
+    int nQuestions = 0;
+    bool lReponse = false;
+    Fenetre->fnConfirmeQuitter = [&](QWidget *) {
+        ++nQuestions;
+        return lReponse;
+    };
+    Contexte->HistoriqueRepertoires = QStringList{"/photos/"};
+    const QByteArray Avant = Contenu(FichierSetup());
+    const QByteArray AvantBDD = Contenu(E.cDossierDefaut + "KX_BDD.ini");
+
+    EXPECT_FALSE(Fenetre->close());
+    EXPECT_EQ(nQuestions, 1);
+    EXPECT_TRUE(Fenetre->isVisible());
+    EXPECT_FALSE(Fenetre->FormDestroyFait());
+    EXPECT_EQ(Contenu(FichierSetup()), Avant);
+    EXPECT_EQ(Contenu(E.cDossierDefaut + "KX_BDD.ini"), AvantBDD);
+    EXPECT_FALSE(Relu().SectionExists("HISTORIQUE REPERTOIRES"));
+
+    lReponse = true;
+    EXPECT_TRUE(Fenetre->close());
+    EXPECT_EQ(nQuestions, 2);
+    EXPECT_TRUE(Relu().ValueExists("HISTORIQUE REPERTOIRES", "/photos/"));
+}
+
+TEST_F(MainKXTest, StopSignalClosesWithoutTheQuestionAndSaves)
+{
+    EcritReglages({{"lMsgConfQuitAppli", "1"}});
+    Demarre();
+    int nQuestions = 0;
+    Fenetre->fnConfirmeQuitter = [&](QWidget *) { return ++nQuestions, false; };
+    Fenetre->FermeSansQuestion();
+    EXPECT_EQ(nQuestions, 0);
+    EXPECT_FALSE(Fenetre->isVisible());
+    EXPECT_TRUE(Fenetre->FormDestroyFait());
+    EXPECT_EQ(Relu().ReadString("GENERAL", "lMsgConfQuitAppli", ""), "1");
+}
+
+TEST_F(MainKXTest, FolderHistoryOfFourteenIsStoredAsItsFirstTen)
+{
+    Demarre();
+    QStringList cDossiers;
+    for (int i = 1; i <= 14; ++i)
+        cDossiers << QStringLiteral("/photos/%1/").arg(i);
+    Contexte->HistoriqueRepertoires = cDossiers;
+    EXPECT_TRUE(Fenetre->close());
+    QStringList cCles;
+    Relu().ReadSection("HISTORIQUE REPERTOIRES", cCles);
+    EXPECT_EQ(cCles, cDossiers.mid(0, 10));
+}
+
+TEST_F(MainKXTest, ModeShowsInTheVersionPanel)
+{
+    EcritReglages({{"lModeMAJ", "0"}});
+    Demarre(false);
+    QSignalSpy Modes(Fenetre.get(), &TfmMainKX::ModeChange);
+    Fenetre->ShowMode();
+    EXPECT_EQ(Fenetre->pnVersion->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    EXPECT_EQ(Fenetre->pnVersion->toolTip(), "Vimbrel est en mode <SG>Consultation</SG/>");
+    Contexte->Parametres.lModeMAJ = true;
+    Fenetre->ShowMode();
+    EXPECT_EQ(Fenetre->pnVersion->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(Fenetre->pnVersion->toolTip(), "Vimbrel est en mode <SG>Mise à jour</SG/>");
+    ASSERT_EQ(Modes.size(), 2);
+    EXPECT_FALSE(Modes.at(0).at(0).toBool());
+    EXPECT_TRUE(Modes.at(1).at(0).toBool());
+}
+
+TEST_F(MainKXTest, LayoutSurvivesARestart)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nWidth_Main", "1200"}, {"nHeight_Main", "900"}});
+    Demarre();
+    Fenetre->pnCommandes->set_LargHautRef(350);
+    Fenetre->pcExplRech->setFixedHeight(300);
+    Fenetre->PlaceVigs(1);
+    Fenetre->pnVigs->set_LargHautRef(260);
+    EXPECT_TRUE(Fenetre->close());
+
+    Demarre();
+    EXPECT_EQ(Fenetre->pnCommandes->_LargHautRef(), 350);
+    EXPECT_EQ(Fenetre->pnCommandes->width(), 350);
+    EXPECT_EQ(Fenetre->pcExplRech->height(), 300);
+    EXPECT_EQ(Fenetre->pnVigs->_Align(), paLeft);
+    EXPECT_EQ(Fenetre->pnVigs->_LargHautRef(), 260);
+    EXPECT_EQ(Fenetre->pnVigs->width(), 260);
+}
+
+TEST_F(MainKXTest, CollapsedCommandPaneKeepsItsStoredWidth)
+{
+    EcritReglages({{"pnCommandes.Width", "333"}});
+    Demarre();
+    Fenetre->pnCommandes->set_PanelState(psCollapsed);
+    EXPECT_FALSE(Fenetre->lvImgs->isVisible());
+    EXPECT_TRUE(Fenetre->close());
+    EXPECT_EQ(Relu().ReadInteger("GENERAL", "pnCommandes.Width", 0), 333);
+}
+
+TEST_F(MainKXTest, MinimumSizeLeavesRoomRightOfTheCommandPane)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}});
+    Demarre();
+    const int nCommandes = Fenetre->pnCommandes->width();
+    EXPECT_GE(Fenetre->minimumWidth(), nCommandes + TfmMainKX::nLargMinDroite);
+    Fenetre->resize(100, 100);
+    QCoreApplication::processEvents();
+    EXPECT_GE(Fenetre->pnTraitements->width(), TfmMainKX::nLargMinDroite);
+    // Widening the command pane raises the minimum with it.
+    Fenetre->pnCommandes->set_LargHautRef(400);
+    QCoreApplication::processEvents();
+    EXPECT_GE(Fenetre->minimumWidth(), 400 + TfmMainKX::nLargMinDroite);
+}
+
+TEST_F(MainKXTest, ImageListWidensUnderTheMouseInDetailsView)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nWidth_Main", "1200"}, {"nHeight_Main", "800"}});
+    Demarre();
+    QStandardItemModel Modele(0, 5);
+    QTreeView *lv = Fenetre->lvImgs;
+    lv->setModel(&Modele);
+    for (int i = 0; i < 5; ++i)
+        lv->header()->resizeSection(i, 150);
+    const int nNormale = lv->width();
+    EXPECT_EQ(nNormale, Fenetre->pcExplRech->width());
+
+    // No rows: nothing to widen.
+    QEvent Entree(QEvent::Enter);
+    QCoreApplication::sendEvent(lv, &Entree);
+    EXPECT_EQ(lv->width(), nNormale);
+
+    Modele.appendRow(new QStandardItem("IMG_0001.JPG"));
+    QCoreApplication::sendEvent(lv, &Entree);
+    EXPECT_EQ(lv->width(), 5 * 150 + lv->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+    QEvent Sortie(QEvent::Leave);
+    QCoreApplication::sendEvent(lv, &Sortie);
+    EXPECT_EQ(lv->width(), Fenetre->pcExplRech->width());
+
+    // Not in the details view, or with the setting off: no widening.
+    Contexte->Parametres.lvImgs_ViewStyle = 2;
+    QCoreApplication::sendEvent(lv, &Entree);
+    EXPECT_EQ(lv->width(), nNormale);
+    QCoreApplication::sendEvent(lv, &Sortie);
+    Contexte->Parametres.lvImgs_ViewStyle = 3;
+    Contexte->Parametres.lAgrandirLVQdSurvol = false;
+    QCoreApplication::sendEvent(lv, &Entree);
+    EXPECT_EQ(lv->width(), nNormale);
+    lv->setModel(nullptr);
+}
+
+TEST_F(MainKXTest, FirstFolderIsTheArgumentThenTheLastFolderThenTheDataFolder)
+{
+    const QString cArgument = Temp.filePath("argument");
+    const QString cDernier = Temp.filePath("dernier");
+    QDir().mkpath(cArgument);
+    QDir().mkpath(cDernier);
+    EcritReglages({{"cRep", cDernier}});
+
+    const auto PremierDossier = [this](const QString &cArg) {
+        Fenetre.reset();
+        auto Volumes = std::make_unique<TVolumesFactices>();
+        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
+        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
+        Fenetre->cDossierArgument = cArg;
+        Fenetre->FormCreate(nullptr);
+        QSignalSpy Ouvert(Fenetre.get(), &TfmMainKX::PremierDossierOuvert);
+        Fenetre->show();
+        if (Ouvert.isEmpty())
+            Ouvert.wait(2000);
+        Fenetre->hide();
+        return Ouvert.isEmpty() ? QString("<rien>") : Ouvert.at(0).at(0).toString();
+    };
+    EXPECT_EQ(PremierDossier(cArgument), cArgument);
+    EXPECT_EQ(PremierDossier(Temp.filePath("absent")), E.cDossierDefaut);
+    Fenetre.reset();
+    EXPECT_EQ(PremierDossier(QString()), cDernier);
+}
+
+TEST_F(MainKXTest, LaterStartBringsTheWindowForwardWithItsFolder)
+{
+    Demarre();
+    QString cOuvert;
+    Fenetre->fnOuvreDossier = [&](const QString &c) { return cOuvert = c, true; };
+    Fenetre->showMinimized();
+    QCoreApplication::processEvents();
+    Fenetre->RecoitDossier("/photos/[2004] Rome/");
+    EXPECT_EQ(cOuvert, "/photos/[2004] Rome/");
+    EXPECT_FALSE(Fenetre->isMinimized());
+    EXPECT_TRUE(Fenetre->isVisible());
+}
