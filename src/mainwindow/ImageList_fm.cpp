@@ -119,7 +119,9 @@ void TListeImagesKX::ConstruitControles()
     lvImgs->header()->setSectionsClickable(true);
     lvImgs->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lvImgs->setContextMenuPolicy(Qt::CustomContextMenu);
-    lvImgs->viewport()->installEventFilter(this);
+    m_pDetails = lvImgs;
+    m_pVueDetails = lvImgs->viewport();
+    m_pVueDetails->installEventFilter(this);
     lvImgs->setToolTipDuration(-1);
     connect(lvImgs->header(), &QHeaderView::sectionClicked, this, [this](int c) { lvImgsColumnClick(c); });
     connect(lvImgs, &QWidget::customContextMenuRequested, this,
@@ -547,9 +549,10 @@ bool TListeImagesKX::eventFilter(QObject *Objet, QEvent *Evenement)
             || t == QEvent::MouseButtonDblClick || t == QEvent::Wheel || t == QEvent::ShortcutOverride)
             return true;
     }
-    if (Objet == lvImgs && t == QEvent::Resize && lvImgsIcones)
+    // Only cached pointers are compared here: the filter also sees the views' destruction.
+    if (Objet == m_pDetails && t == QEvent::Resize && lvImgsIcones)
         lvImgsIcones->setGeometry(lvImgs->rect());
-    if (Objet == lvImgs->viewport()) {
+    if (Objet == m_pVueDetails && m_pVueDetails) {
         if (t == QEvent::MouseButtonPress && lvImgsMouseDown(static_cast<QMouseEvent *>(Evenement)))
             return true;
         if (t == QEvent::MouseButtonDblClick && LigneSousCoche(static_cast<QMouseEvent *>(Evenement)->position().toPoint()) >= 0)

@@ -103,4 +103,6 @@ private:
     bool m_lEchap = false;
     bool m_lSansRetour = false;   // a selection made by code: no echo to the other view
     qint64 m_nDernierPoll = 0;
+    QObject *m_pDetails = nullptr;     // lvImgs and its viewport, as the event filter sees them
+    QObject *m_pVueDetails = nullptr;
 };

@@ -1,0 +1,177 @@
+#include "mainwindow/Exploration_fm.h"
+
+#include "components/FolderTreeView.h"
+#include "components/PaneledListView.h"
+#include "imaging/JpegCodec.h"
+#include "mainwindow/ImageList_fm.h"
+#include "mainwindow/MainKX_fm.h"
+#include "platform/VolumesFactices.h"
+#include "storage/Contexte.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace
+{
+struct ExplorationTest : ::testing::Test
+{
+    QTemporaryDir Temp;
+    TEmplacementsConfig E;
+    std::unique_ptr<TContexte> Contexte;
+    std::unique_ptr<TfmMainKX> Fenetre;
+    TExplorationKX *Expl = nullptr;
+    TListeImagesKX *Liste = nullptr;
+    QString cPhotos;
+
+    void SetUp() override
+    {
+        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
+        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
+        E.cDossierDefaut = Temp.filePath("donnees") + "/";
+        cPhotos = Temp.filePath("photos") + "/";
+        QDir().mkpath(cPhotos);
+        Jpeg(cPhotos + "b.jpg", 40, 30, 0);
+        Jpeg(cPhotos + "a.jpg", 20, 10, 3000);
+        Jpeg(cPhotos + "c.jpg", 30, 20, 0);
+        QFile t(cPhotos + "lisez-moi.txt");
+        ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+        t.write("texte");
+        t.close();
+
+        auto Volumes = std::make_unique<TVolumesFactices>();
+        TVolume Racine;
+        Racine.cPointMontage = "/";
+        Volumes->Ajoute(Racine);
+        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
+        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
+        Fenetre->FormCreate(nullptr);
+        // The main window installs the page itself; a window built without it gets it here.
+        Expl = Fenetre->findChild<TExplorationKX *>();
+        if (!Expl)
+            Expl = InstalleExploration(*Fenetre, *Contexte);
+        ASSERT_NE(Expl, nullptr);
+        Liste = Fenetre->findChild<TListeImagesKX *>();
+        ASSERT_NE(Liste, nullptr);
+        Fenetre->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
+    }
+    static void Jpeg(const QString &c, int w, int h, int nBourrage)
+    {
+        QImage im(w, h, QImage::Format_RGB32);
+        im.fill(Qt::darkGreen);
+        ASSERT_TRUE(JpegCodec::Encode(im, c));
+        if (nBourrage) {
+            QFile f(c);
+            ASSERT_TRUE(f.open(QIODevice::Append));
+            f.write(QByteArray(nBourrage, '\0'));
+        }
+    }
+    QStringList Noms() const
+    {
+        QStringList l;
+        for (int i = 0; i < Liste->Modele().Nombre(); ++i)
+            l << Liste->Modele().Enr(i).NomFichier();
+        return l;
+    }
+};
+}
+
+TEST_F(ExplorationTest, OpeningAFolderListsItsImagesInListAndGrid)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    EXPECT_EQ(Noms(), QStringList({"a.jpg", "b.jpg", "c.jpg"}));
+    ASSERT_EQ(Liste->plvVigs->Nombre(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Liste->plvVigs->Item(i)->cTitre(), Noms().at(i));
+    EXPECT_EQ(Fenetre->windowTitle(), QString("%1 [20x10] (1/3)").arg(cPhotos + "a.jpg"));
+    EXPECT_EQ(Expl->cbHistoReps->itemText(0), cPhotos);
+    EXPECT_FALSE(Fenetre->lvImgs->isHeaderHidden());
+    EXPECT_TRUE(Fenetre->lvImgs->isColumnHidden(1));   // "Emplacement" hidden by "eRTD"
+    EXPECT_TRUE(Liste->btCocheTtesImgs->isEnabled());
+
+    // A size sort moves rows and thumbnails together.
+    Liste->lvImgsColumnClick(3);   // "Taille"
+    EXPECT_EQ(Contexte->Parametres.nLVColTri, 4);
+    EXPECT_EQ(Noms().last(), "a.jpg");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Liste->plvVigs->Item(i)->cTitre(), Noms().at(i));
+}
+
+TEST_F(ExplorationTest, ChecksGoThroughTheModelToTheGrid)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    Liste->BasculeCoche(1);
+    EXPECT_TRUE(Liste->plvVigs->Item(1)->lCoche());
+    EXPECT_EQ(Liste->Modele().nNbCoches(), 1);
+    Liste->btCocheDeCocheTtesImgsClick(true);
+    EXPECT_EQ(Liste->Modele().nNbCoches(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(Liste->plvVigs->Item(i)->lCoche());
+
+    // A plain click on a row's check box toggles it.
+    const QRect r = Fenetre->lvImgs->visualRect(Liste->Modele().index(0, 0));
+    QTest::mouseClick(Fenetre->lvImgs->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
+    EXPECT_FALSE(Liste->Modele().Coche(0));
+    EXPECT_EQ(Liste->Modele().nNbCoches(), 2);
+}
+
+TEST_F(ExplorationTest, RecursionWaitsForExplorerAndTheCacheFolderIsRefused)
+{
+    QDir().mkpath(cPhotos + "sous");
+    Jpeg(cPhotos + "sous/d.jpg", 8, 8, 0);
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    EXPECT_EQ(Liste->Modele().Nombre(), 3);
+    Expl->btExplLectRecurs->setChecked(true);
+    Expl->btExplExplorerClick();
+    EXPECT_EQ(Liste->Modele().Nombre(), 4);
+
+    const QString cVignettes = Contexte->Dossiers.cDossierVignettes;
+    ASSERT_TRUE(QDir().mkpath(cVignettes));
+    EXPECT_FALSE(Expl->OuvreDossier(cVignettes));
+    EXPECT_EQ(Expl->cbHistoReps->itemText(0), cPhotos);
+
+    // Switching recursion off lists the folder alone again.
+    Expl->btExplLectRecurs->setChecked(false);
+    Expl->btExplLectRecursClick();
+    EXPECT_EQ(Liste->Modele().Nombre(), 3);
+}
+
+TEST_F(ExplorationTest, ClearingTheHistoryAsksFirst)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    const int nAvant = Expl->cbHistoReps->count();   // the first folder opened at start-up too
+    ASSERT_GE(nAvant, 1);
+    QString cQuestion;
+    Expl->fnDemande = [&](const QString &c) {
+        cQuestion = c;
+        return false;
+    };
+    Expl->btSupprHistoClick();
+    EXPECT_EQ(cQuestion, "Supprimer l'historique des dossiers parcourus ?");
+    EXPECT_EQ(Expl->cbHistoReps->count(), nAvant);
+    Expl->fnDemande = [](const QString &) { return true; };
+    Expl->btSupprHistoClick();
+    EXPECT_EQ(Expl->cbHistoReps->count(), 0);
+    EXPECT_TRUE(Contexte->HistoriqueRepertoires.isEmpty());
+}
+
+TEST_F(ExplorationTest, ViewStylesSwitchBetweenDetailsAndIconViews)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    Liste->MetStyle(0);
+    EXPECT_TRUE(Liste->lvImgsIcones->isVisible());
+    EXPECT_EQ(Liste->lvImgsIcones->viewMode(), QListView::IconMode);
+    Liste->MetStyle(2);
+    EXPECT_EQ(Liste->lvImgsIcones->viewMode(), QListView::ListMode);
+    EXPECT_EQ(Contexte->Parametres.lvImgs_ViewStyle, 2);
+    Liste->MetStyle(3);
+    EXPECT_FALSE(Liste->lvImgsIcones->isVisible());
+}
