@@ -3,6 +3,8 @@
 #include "components/GaugeWindow.h"
 #include "components/PaneledListView.h"
 #include "exploration/ModeleListe.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
 #include "storage/Descriptions.h"
@@ -351,8 +353,27 @@ QMenu *TVignettesKX::CreeMenuVignettesEnregistrees(QWidget *Parent)
             s[i]->setEnabled(lEtats[i] && m_Contexte.Parametres.lModeMAJ);
         }
         Supprimer->setEnabled(m_Contexte.Parametres.lModeMAJ);
+        const QString cCourante = TexteVignetteCourante();
+        r[0]->setText(cCourante);
+        s[0]->setText(cCourante);
     });
     return Menu;
+}
+
+QString TVignettesKX::TexteVignetteCourante() const
+{
+    const QString cTexte = QStringLiteral("la vignette &courante");
+    const int n = fnLigneCourante ? fnLigneCourante() : -1;
+    if (n < 0 || n >= m_Modele.Nombre())
+        return cTexte;
+    const TEnrLV &Enr = m_Modele.Enr(n);
+    const TParamsVignettes P = Params();
+    TTailleImage Taille;
+    // A thumbnail stored at another size is only fitted when shown: say so.
+    if (!JpegCodec::LitTaille(NomVignette(P.cDossierVignettes, Enr.nNumCD, Enr.cChemin), Taille)
+        || std::max(Taille.nLargeur, Taille.nHauteur) == P.nD)
+        return cTexte;
+    return QStringLiteral("%1  (taille de création : %2x%3)").arg(cTexte).arg(Taille.nLargeur).arg(Taille.nHauteur);
 }
 
 bool TVignettesKX::Demande(const QString &cTexte)

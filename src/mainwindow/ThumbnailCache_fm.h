@@ -48,6 +48,7 @@ public:
 
     // The pop-up "Vignettes en&registrées" with "&Recréer" and "&Supprimer", each offering
     // "la vignette &courante", "les vignettes &sélectionnées", "&Toutes les vignettes".
+    // The menu is enabled by its owner when there is a current row.
     QMenu *CreeMenuVignettesEnregistrees(QWidget *Parent);
     void miVigsVigsEnregRecreerClick(TPorteeVignettes nPortee);
     void miVigsVigsEnregSupprimerClick(TPorteeVignettes nPortee);
@@ -88,6 +89,8 @@ private:
     TDonneesBesideCD DonneesPour(const TEnrLV &Enr);
     void Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r);
     QList<int> Lignes(TPorteeVignettes nPortee) const;
+    // "la vignette &courante", with the size the stored thumbnail was made at when it differs.
+    QString TexteVignetteCourante() const;
     void Traite(TPorteeVignettes nPortee, bool lRecreer);
     bool Demande(const QString &cTexte);
     void Message(const QString &cTitre, const QString &cTexte);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -226,4 +227,33 @@ TEST(ThumbnailCacheFm, SavingRefusesTheImageItselfAsksBeforeReplacingAndRefusesH
     b.Messages.clear();
     EXPECT_FALSE(b.Vigs->SauverPlanche(&Vide, "Album d'Images"));
     EXPECT_EQ(b.Messages, QStringList{"Attention|Aucune image à traiter."});
+}
+
+TEST(ThumbnailCacheFm, StoredThumbnailsMenuTellsTheSizeItWasMadeAt)
+{
+    TBancFenetre b;
+    b.Ajoute(b.Jpeg("a.jpg"));
+    b.Vigs->ChargeVignettes();
+    b.Vigs->fnLigneCourante = [] { return 0; };
+    QMenu *Menu = b.Vigs->CreeMenuVignettesEnregistrees(&b.Fenetre);
+    ASSERT_EQ(Menu->title(), "Vignettes en&registrées");
+    const QList<QAction *> Sous = Menu->actions();
+    ASSERT_EQ(Sous.size(), 2);
+    EXPECT_EQ(Sous[0]->text(), "&Recréer");
+    EXPECT_EQ(Sous[1]->text(), "&Supprimer");
+    const QList<QAction *> Recreer = Sous[0]->menu()->actions();
+    ASSERT_EQ(Recreer.size(), 3);
+    emit Menu->aboutToShow();
+    EXPECT_EQ(Recreer[0]->text(), "la vignette &courante");
+    EXPECT_EQ(Recreer[1]->text(), "les vignettes &sélectionnées");
+    EXPECT_EQ(Recreer[2]->text(), "&Toutes les vignettes");
+    EXPECT_FALSE(Recreer[1]->isEnabled());   // nothing checked
+    // The grid grew: the file made at 100 × 75 is only fitted.
+    b.Grille->set_ItemDim(160);
+    emit Menu->aboutToShow();
+    EXPECT_EQ(Recreer[0]->text(), "la vignette &courante  (taille de création : 100x75)");
+    // Consultation mode: nothing is deleted.
+    b.Contexte.Parametres.lModeMAJ = false;
+    emit Menu->aboutToShow();
+    EXPECT_FALSE(Sous[1]->menu()->isEnabled());
 }
