@@ -144,7 +144,14 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
     RemplitHistorique();
 
     Main.fnOuvreDossier = [this](const QString &c) { return OuvreDossier(c); };
-    Main.fnDossierCourant = [this] { return DossierCourant(); };
+    // The folder as the window keeps it for the next start: spelt as it was asked for when it
+    // is still the current one, otherwise the tree's folder without its final "/".
+    Main.fnDossierCourant = [this] {
+        const QString c = DossierCourant();
+        if (!m_cDemande.isEmpty() && AvecBarre(m_cDemande) == AvecBarre(c))
+            return m_cDemande;
+        return c.size() > 1 && c.endsWith(QLatin1Char('/')) ? c.chopped(1) : c;
+    };
 }
 
 QString TExplorationKX::DossierCourant() const { return tvReps->DossierCourant(); }
@@ -157,6 +164,7 @@ bool TExplorationKX::OuvreDossier(const QString &cDossier)
     const QString c = AvecBarre(fi.absoluteFilePath());
     if (EstDansVignettes(c, m_Contexte.Dossiers.cDossierVignettes))
         return false;
+    m_cDemande = cDossier;
     try {
         if (AvecBarre(tvReps->DossierCourant()) == c) {
             tvRepsChange(c);   // already current: list it again

@@ -55,6 +55,7 @@ private:
     TContexte &m_Contexte;
     TListeImagesKX &m_Liste;
     QString m_cDossierListe;   // the folder of the current list
+    QString m_cDemande;        // the last folder asked for, as it was spelt
     bool m_lSansListe = false;
 };
 

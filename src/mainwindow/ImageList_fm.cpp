@@ -286,11 +286,16 @@ void TListeImagesKX::AppliqueColonnes()
 {
     const bool lLignes = m_Modele.Nombre() > 0;
     lvImgs->setHeaderHidden(!lLignes);
+    // A hidden column is a column of width 0, so that the header keeps one section per letter.
+    lvImgs->header()->setMinimumSectionSize(0);
     for (int c = 0; c < m_Modele.columnCount(); ++c) {
         const bool lVisible = m_Modele.headerData(c, Qt::Horizontal, TModeleListeImages::RoleVisible).toBool();
-        lvImgs->setColumnHidden(c, !lVisible);
-        if (lVisible && lLignes)
+        if (!lVisible)
+            lvImgs->header()->resizeSection(c, 0);
+        else if (lLignes)
             lvImgs->resizeColumnToContents(c);
+        else if (lvImgs->header()->sectionSize(c) == 0)
+            lvImgs->header()->resizeSection(c, lvImgs->header()->defaultSectionSize());
     }
 }
 

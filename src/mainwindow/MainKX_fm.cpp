@@ -1,4 +1,5 @@
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/Exploration_fm.h"
 
 #include "components/PaneledListView.h"
 #include "mainwindow/Demarrage_fm.h"
@@ -326,6 +327,9 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     if (fmDemarrage && ResultatNettoyage.Total() > 0)
         fmDemarrage->AfficheTexte(QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).")
                                       .arg(ResultatNettoyage.Total()));
+
+    // 12. The exploration page and the image list, with the settings as migrated.
+    InstalleExploration(*this, m_Contexte);
 
     // 20. The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();

@@ -94,7 +94,7 @@ TEST_F(ExplorationTest, OpeningAFolderListsItsImagesInListAndGrid)
     EXPECT_EQ(Fenetre->windowTitle(), QString("%1 [20x10] (1/3)").arg(cPhotos + "a.jpg"));
     EXPECT_EQ(Expl->cbHistoReps->itemText(0), cPhotos);
     EXPECT_FALSE(Fenetre->lvImgs->isHeaderHidden());
-    EXPECT_TRUE(Fenetre->lvImgs->isColumnHidden(1));   // "Emplacement" hidden by "eRTD"
+    EXPECT_EQ(Fenetre->lvImgs->header()->sectionSize(1), 0);   // "Emplacement" hidden by "eRTD"
     EXPECT_TRUE(Liste->btCocheTtesImgs->isEnabled());
 
     // A size sort moves rows and thumbnails together.
