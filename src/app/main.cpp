@@ -10,11 +10,6 @@
 #include "platform/Volumes.h"
 #include "storage/Contexte.h"
 
-#if __has_include("mainwindow/Exploration_fm.h")
-#include "mainwindow/Exploration_fm.h"
-#define VIMBREL_AVEC_EXPLORATION 1
-#endif
-
 #if __has_include("metadata/InfoCommande.h")
 #include "metadata/InfoCommande.h"
 #define VIMBREL_AVEC_INFO 1
@@ -152,9 +147,6 @@ int main(int argc, char **argv)
     fmMainKX.FormCreate(fmDemarrage);
     fmDemarrage->hide();
     delete fmDemarrage;
-#ifdef VIMBREL_AVEC_EXPLORATION
-    InstalleExploration(fmMainKX, Contexte);
-#endif
 
     QObject::connect(&Instance, &TInstanceUnique::DossierRecu, &fmMainKX, &TfmMainKX::RecoitDossier);
     TSignauxArret Signaux;
