@@ -64,6 +64,19 @@ TVignettesKX::TVignettesKX(TContexte &Contexte, TModeleListeImages &Modele, TPan
     : QObject(Fenetre), m_Contexte(Contexte), m_Modele(Modele), m_plvVigs(plvVigs), m_ggChrgImg(ggChrgImg),
       m_Fenetre(Fenetre)
 {
+    // Until the grid has its full pop-up menu, a right click on it offers the stored thumbnails.
+    if (m_plvVigs && m_plvVigs->contextMenuPolicy() == Qt::DefaultContextMenu)
+    {
+        m_plvVigs->setContextMenuPolicy(Qt::CustomContextMenu);
+        m_pmVigs = new QMenu(m_plvVigs);
+        m_pmVigs->setObjectName(QStringLiteral("pmVigs"));
+        QMenu *Enregistrees = CreeMenuVignettesEnregistrees(m_pmVigs);
+        m_pmVigs->addMenu(Enregistrees);
+        connect(m_plvVigs, &QWidget::customContextMenuRequested, this, [this, Enregistrees](const QPoint &p) {
+            Enregistrees->setEnabled(fnLigneCourante && fnLigneCourante() >= 0);
+            m_pmVigs->popup(m_plvVigs->viewport()->mapToGlobal(p));
+        });
+    }
 }
 
 TVignettesKX::~TVignettesKX()

@@ -105,6 +105,7 @@ private:
     QPointer<QWidget> m_Fenetre;
     TDescriptions *m_pDescriptions = nullptr;
     std::unique_ptr<TDescriptions> m_DescriptionsPropres;
+    QMenu *m_pmVigs = nullptr;
     bool m_lEchap = false;
     bool m_lGuette = false;
 };
