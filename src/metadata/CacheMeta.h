@@ -4,14 +4,12 @@
 
 #include "metadata/DonneesMeta.h"
 #include "metadata/Focale.h"
+#include "storage/CleImage.h"
 
 #include <QString>
 #include <QStringList>
 
 class TBigIniFile;
-
-inline const QString cSectionEXIF = QStringLiteral("EXIF");
-inline const QString cSectionIPTC = QStringLiteral("IPTC");
 
 // One field as written in a record: a "|" inside becomes "¦" and line breaks become blanks,
 // so that the field count never changes.
