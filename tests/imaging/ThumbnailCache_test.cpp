@@ -5,6 +5,7 @@
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
+#include "storage/Descriptions.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -484,4 +485,33 @@ TEST(ThumbnailCache, PurgeOfOldThumbnailsSparesCdFolders)
     // The store is saved because a key went.
     EXPECT_TRUE(QFileInfo::exists(b.iniSetup->FileName()));
     EXPECT_FALSE(b.iniSetup->Modifie());
+}
+
+TEST(ThumbnailCache, CdDescriptionIsCopiedIntoTheStoreWhenDescriptionsAreHandled)
+{
+    TBanc b;
+    const QString cCD = b.Temp.path() + "/cd/";
+    b.Jpeg("d.jpg", 64, 48, cCD + "Photos/");
+    b.Jpeg("e.jpg", 64, 48, cCD + "Photos/");
+    QFile f(cCD + "Photos/descript.ion");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("d.jpg Le phare de Sein\r\ne.jpg Ouessant\r\n");
+    f.close();
+    TVolumesFactices Volumes;
+    Volumes.AjouteCD(cCD, 0x00AB0001);
+    TDescriptions Descriptions(*b.iniSetup);
+    TDonneesBesideCD Donnees;
+    Donnees.pDescriptions = &Descriptions;
+    Donnees.lTrtDescription = false;
+    bool lModifie = false;
+    FaitVignette(*b.iniSetup, b.Params, SurCD(Volumes, 0x00AB0001, "/Photos/e.jpg"), Donnees, lModifie);
+    Donnees.lTrtDescription = true;
+    FaitVignette(*b.iniSetup, b.Params, SurCD(Volumes, 0x00AB0001, "/Photos/d.jpg"), Donnees, lModifie);
+    const QString cCle = CleImage(0x00AB0001, "/Photos/d.jpg");
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionDescriptions, cCle, ""), "Le phare de Sein");
+    // Read back while the disc is out.
+    Volumes.Retire(cCD);
+    EXPECT_EQ(Descriptions.DescriptionImage(0x00AB0001, "/Photos/d.jpg", nDescLecture), "Le phare de Sein");
+    // Not copied while descriptions are not handled.
+    EXPECT_FALSE(b.iniSetup->ValueExists(cSectionDescriptions, CleImage(0x00AB0001, "/Photos/e.jpg")));
 }
