@@ -5,6 +5,7 @@
 #include "exploration/ModeleListe.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
+#include "metadata/CacheMeta.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
 #include "storage/Descriptions.h"
@@ -20,9 +21,6 @@
 #include <QProgressBar>
 #include <QScreen>
 
-// The EXIF and IPTC records kept beside a CD thumbnail (written by the metadata cache).
-void EcritMetadonneesCDVignette(TBigIniFile &iniSetup, const QString &cCle, const TDonneesEXIF &EXIF,
-                                const TDonneesIPTC &IPTC);
 
 namespace
 {
@@ -110,7 +108,9 @@ TDonneesBesideCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
     if (Enr.nNumCD == 0)
         return d;
     d.EcritMetadonnees = [&Enr](TBigIniFile &iniSetup, const QString &cCle) {
-        EcritMetadonneesCDVignette(iniSetup, cCle, Enr, Enr);
+        // Each writer keeps a record only when the image has such data.
+        EcrireEXIFCatalogue(iniSetup, cCle, Enr);
+        EcrireIPTCCatalogue(iniSetup, cCle, Enr);
     };
     d.lTrtDescription = m_Contexte.Parametres.lTrtDescription;
     if (d.lTrtDescription)

@@ -98,6 +98,8 @@ TEST(ThumbnailCacheFm, AnsweringNoGoesOnAndTheStoreIsSavedOnce)
         b.Jpeg(QString("c%1.jpg").arg(i), cCD);
     for (int i = 0; i < 5; ++i)
         b.Ajoute(QString("/c%1.jpg").arg(i), 4242, b.Temp.path() + "/cd");
+    b.Modele.Enr(0).lEXIF = true;
+    b.Modele.Enr(0).cAppareil = "Canon EOS D60";
     b.Vigs->fnDemande = [&](const QString &) { return false; };
     int nAppels = 0;
     b.Vigs->fnEchapAttendu = [&] { return nAppels++ == 1; };
@@ -109,6 +111,9 @@ TEST(ThumbnailCacheFm, AnsweringNoGoesOnAndTheStoreIsSavedOnce)
     QStringList Cles;
     Relu.ReadSection(cSectionTaillesVignettes, Cles);
     EXPECT_EQ(Cles.size(), 5);
+    // The EXIF data of a CD image stay readable while the disc is out.
+    EXPECT_TRUE(Relu.ReadString(cSectionEXIF, "<4242>/c0.jpg", "").startsWith("Canon EOS D60|"));
+    EXPECT_FALSE(Relu.ValueExists(cSectionEXIF, "<4242>/c1.jpg"));
 }
 
 TEST(ThumbnailCacheFm, RemakeCountsEntriesOfAbsentCdsAsNotTreated)
