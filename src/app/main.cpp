@@ -2,7 +2,7 @@
 // is created, then the event loop until the main window closes.
 
 #include "imaging/FileKinds.h"
-#include "imaging/NomVignette.h"
+#include "imaging/ThumbnailCache.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/SignauxArret.h"
@@ -130,12 +130,8 @@ int main(int argc, char **argv)
 
     // The clean-up reads cache names the way the cache writes them; only thumbnails of image
     // files not on a CD are judged there.
-    Contexte.fnImageDeVignette = [&Contexte](const QString &cNom) -> QString {
-        const QString &cDossierVignettes = Contexte.Dossiers.cDossierVignettes;
-        const auto Cle = CleDeFichierVignette(cDossierVignettes, cDossierVignettes + cNom);
-        if (!Cle || Cle->nVolume != 0 || !EstImage(Cle->cChemin))
-            return {};
-        return Cle->cChemin;
+    Contexte.fnImageDeVignette = [&Contexte](const QString &cNom) {
+        return ImageDeVignette(Contexte.Dossiers.cDossierVignettes, cNom);
     };
 
     auto *fmDemarrage = new TfmDemarrage;

@@ -2,6 +2,7 @@
 
 #include "components/PaneledListView.h"
 #include "exploration/ColonnesListe.h"
+#include "imaging/ChargeImage.h"
 #include "imaging/FileKinds.h"
 #include "mainwindow/MainKX_fm.h"
 #include "mainwindow/ThumbnailCache_fm.h"
@@ -13,6 +14,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -98,6 +100,7 @@ TListeImagesKX::TListeImagesKX(TfmMainKX &Main, TContexte &Contexte)
     Vignettes->fnLigneCourante = [this] { return LigneCourante(); };
     Vignettes->fnApresRecreation = [this](bool) { MetCaption(); };
     fnChargeVignettes = [this] { return Vignettes->ChargeVignettes(); };
+    BrancheSauvegardes();
     BrancheGrille();
     MetStyle(P.lvImgs_ViewStyle);
     AppliqueColonnes();
@@ -305,6 +308,43 @@ void TListeImagesKX::MajBoutons()
     for (QPushButton *b : {btCocheTtesImgs, btDeCocheTtesImgs, btMenuCocheTtesImgs, btMenuDeCocheTtesImgs})
         if (b)
             b->setEnabled(lLignes);
+    // The current thumbnail and image can be saved when their picture could be read.
+    const int nLigne = LigneCourante();
+    const TEnrLV *pEnr = nLigne >= 0 && nLigne < m_Modele.Nombre() ? &m_Modele.Enr(nLigne) : nullptr;
+    const bool lValide = pEnr && !pEnr->lIllisible;
+    if (m_Main.btSvgVigCour)
+        m_Main.btSvgVigCour->setEnabled(lValide);
+    if (m_Main.btSvgImgCour)
+        m_Main.btSvgImgCour->setEnabled(lValide && pEnr->lExiste);
+    if (m_Main.btSvgTtesVig)
+        m_Main.btSvgTtesVig->setEnabled(plvVigs && plvVigs->Nombre() > 0);
+}
+
+void TListeImagesKX::BrancheSauvegardes()
+{
+    // Until the image pane shows treated pictures, the picture saved is the image as loaded.
+    Vignettes->fnImageAffichee = [this]() -> QImage {
+        const int nLigne = LigneCourante();
+        const TEnrLV *pEnr = nLigne >= 0 && nLigne < m_Modele.Nombre() ? &m_Modele.Enr(nLigne) : nullptr;
+        if (!pEnr || !pEnr->lExiste)
+            return {};
+        try {
+            return ChargeImage(pEnr->CheminComplet(), false, 0, false, {}).Image;
+        } catch (const EImageIllisible &) {
+            return {};
+        }
+    };
+    connect(m_Main.btSvgVigCour, &QPushButton::clicked, this, [this] { Vignettes->btSvgVigCourClick(); });
+    connect(m_Main.btSvgImgCour, &QPushButton::clicked, this, [this] { Vignettes->btSvgImgCourClick(); });
+    connect(m_Main.btSvgTtesVig, &QPushButton::clicked, this, [this] {
+        // On the exploration page the sheet is proposed under the current folder's name.
+        const QString cDossier = m_Main.fnDossierCourant ? m_Main.fnDossierCourant() : QString();
+        QString cNom = QDir(cDossier).dirName();
+        if (cNom.isEmpty())
+            cNom = QStringLiteral("Racine");
+        Vignettes->btSvgTtesVigClick(cNom);
+    });
+    connect(lvImgs->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { MajBoutons(); });
 }
 
 void TListeImagesKX::TrieListe()

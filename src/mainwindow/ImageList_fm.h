@@ -89,6 +89,7 @@ private:
     void BrancheGrille();
     void AppliqueColonnes();
     void MajBoutons();
+    void BrancheSauvegardes();
     int LigneSousCoche(const QPoint &ptVue) const;
     bool lvImgsMouseDown(QMouseEvent *e);
     bool lvImgsMouseMove(QMouseEvent *e);

@@ -167,6 +167,23 @@ void TfmMainKX::ConstruitFenetre()
     QFont Gras = pnVersion->font();
     Gras.setBold(true);
     pnVersion->setFont(Gras);
+    auto BoutonSauvegarde = [this](const char *cNom, const QString &cTexte, const QString &cBulle) {
+        auto *b = new QPushButton(cTexte, pnTraitements);
+        b->setObjectName(QLatin1String(cNom));
+        b->setToolTip(cBulle);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setEnabled(false);
+        return b;
+    };
+    btSvgVigCour = BoutonSauvegarde("btSvgVigCour", QStringLiteral("Vignette"),
+                                    QStringLiteral("Sauvegarder la vignette courante"));
+    btSvgTtesVig = BoutonSauvegarde("btSvgTtesVig", QStringLiteral("Planche"),
+                                    QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"));
+    btSvgImgCour = BoutonSauvegarde("btSvgImgCour", QStringLiteral("Image"),
+                                    QStringLiteral("Sauvegarder l'image courante"));
+    Traitements->addWidget(btSvgVigCour);
+    Traitements->addWidget(btSvgTtesVig);
+    Traitements->addWidget(btSvgImgCour);
     Traitements->addStretch(1);
     Traitements->addWidget(ggChrgImg);
     Traitements->addWidget(btQuitter);

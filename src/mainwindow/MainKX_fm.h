@@ -80,6 +80,10 @@ public:
     QWidget *pnDroite = nullptr;
     TExpColPanel *pnTraitements = nullptr;
     QPushButton *btQuitter = nullptr;
+    // Saving thumbnails and the current image (the image list connects them).
+    QPushButton *btSvgVigCour = nullptr;
+    QPushButton *btSvgTtesVig = nullptr;
+    QPushButton *btSvgImgCour = nullptr;
     QProgressBar *ggChrgImg = nullptr;
     QLabel *pnVersion = nullptr;
     TExpColPanel *pnVigs = nullptr;

@@ -5,6 +5,7 @@
 #include "imaging/JpegCodec.h"
 #include "mainwindow/ImageList_fm.h"
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/ThumbnailCache_fm.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
 
@@ -174,4 +175,36 @@ TEST_F(ExplorationTest, ViewStylesSwitchBetweenDetailsAndIconViews)
     EXPECT_EQ(Contexte->Parametres.lvImgs_ViewStyle, 2);
     Liste->MetStyle(3);
     EXPECT_FALSE(Liste->lvImgsIcones->isVisible());
+}
+
+// The save buttons of the treatment bar follow the list: enabled once thumbnails exist, and the
+// sheet is proposed under the listed folder's name and written where the user chose.
+TEST_F(ExplorationTest, SaveButtonsFollowTheListAndWriteTheSheet)
+{
+    EXPECT_FALSE(Fenetre->btSvgTtesVig->isEnabled());
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    EXPECT_TRUE(Fenetre->btSvgTtesVig->isEnabled());
+    EXPECT_TRUE(Fenetre->btSvgVigCour->isEnabled());
+    EXPECT_TRUE(Fenetre->btSvgImgCour->isEnabled());
+
+    QString cPropose;
+    const QString cSortie = Temp.filePath("planche.jpg");
+    Liste->Vignettes->fnNomFichier = [&](const QString &, const QString &, const QString &cNom) {
+        cPropose = cNom;
+        return cSortie;
+    };
+    Liste->Vignettes->fnMessage = [](const QString &, const QString &) {};
+    QTest::mouseClick(Fenetre->btSvgTtesVig, Qt::LeftButton);
+    EXPECT_EQ(cPropose, "photos.jpg");
+    QImage Planche(cSortie);
+    ASSERT_FALSE(Planche.isNull());
+    EXPECT_EQ(Planche.height() % (Fenetre->plvVigs->_ItemDim() + 27), 0);
+
+    // The current image is saved whole, at its own size.
+    const QString cImage = Temp.filePath("image.jpg");
+    Liste->Vignettes->fnNomFichier = [&](const QString &, const QString &, const QString &) { return cImage; };
+    QTest::mouseClick(Fenetre->btSvgImgCour, Qt::LeftButton);
+    const QImage Image(cImage);
+    ASSERT_FALSE(Image.isNull());
+    EXPECT_EQ(Image.size(), QSize(20, 10));
 }
