@@ -442,7 +442,7 @@ void TfmMainKX::FormActivate()
     };
     QString cOuvert = cPremier;
     if (!Ouvre(cPremier)) {
-        // The program folder of the specification is read-only here; the data folder is the
+        // The program folder is read-only once installed; the data folder is the
         // folder the program owns.
         cOuvert = m_Contexte.Dossiers.cDossierDonnees;
         if (!Ouvre(cOuvert)) {

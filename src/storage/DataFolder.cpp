@@ -14,7 +14,7 @@ const QString cCleDossierDonnees = QStringLiteral("cDossierDonnees");
 QString DossierXdg(const char *cVariable, const QString &cSousDossierMaison)
 {
     QString cDossier = qEnvironmentVariable(cVariable);
-    // The base directory specification ignores relative values.
+    // The XDG base directory rules ignore relative values.
     if (cDossier.isEmpty() || QDir::isRelativePath(cDossier))
         cDossier = QDir::homePath() + cSousDossierMaison;
     return cDossier;
