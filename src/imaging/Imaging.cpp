@@ -2,6 +2,7 @@
 
 #include "imaging/FileKinds.h"
 #include "imaging/JpegCodec.h"
+#include "imaging/LimitesImage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,28 +23,13 @@ static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "32-bit pixels are written in lit
 
 namespace
 {
-// A side beyond this cannot be packed into the stored size and is no photograph; the pixel cap
-// keeps a forged header from making us allocate gigabytes before the data proves missing.
-constexpr qint64 kCoteMax = 65535;
-constexpr qint64 kPixelsMax = 500LL * 1000 * 1000;
+using LimitesImage::DimensionsAdmises;
+using LimitesImage::kCoteMax;
 
 void Pose(QString *cErreur, const QString &c)
 {
     if (cErreur)
         *cErreur = c;
-}
-
-bool DimensionsAdmises(qint64 w, qint64 h, QString *cErreur)
-{
-    if (w <= 0 || h <= 0) {
-        Pose(cErreur, QStringLiteral("dimensions nulles"));
-        return false;
-    }
-    if (w > kCoteMax || h > kCoteMax || w * h > kPixelsMax) {
-        Pose(cErreur, QStringLiteral("dimensions démesurées (%1 x %2)").arg(w).arg(h));
-        return false;
-    }
-    return true;
 }
 
 // The decoded picture as each reader hands it over, before any fitting.

@@ -1,4 +1,5 @@
 #include "imaging/JpegCodec.h"
+#include "imaging/LimitesImage.h"
 
 #include "platform/AtomicFile.h"
 
@@ -15,10 +16,7 @@
 
 namespace
 {
-// A JPEG side cannot exceed 65,535 anyway; the pixel cap keeps a forged header from making us
-// allocate gigabytes before the data proves to be missing.
-constexpr qint64 kCoteMax = 65535;
-constexpr qint64 kPixelsMax = 500LL * 1000 * 1000;
+using LimitesImage::DimensionsAdmises;
 // The file is read whole into memory; a JPEG file larger than this is not a photograph.
 constexpr qint64 kTailleFichierMax = 1LL << 30;
 
@@ -77,19 +75,6 @@ bool LitFichier(const QString &cFichier, QByteArray &Donnees, QString *cErreur)
     Donnees = f.readAll();
     if (Donnees.isEmpty()) {
         Pose(cErreur, QStringLiteral("fichier vide"));
-        return false;
-    }
-    return true;
-}
-
-bool DimensionsAdmises(qint64 w, qint64 h, QString *cErreur)
-{
-    if (w <= 0 || h <= 0) {
-        Pose(cErreur, QStringLiteral("dimensions nulles"));
-        return false;
-    }
-    if (w > kCoteMax || h > kCoteMax || w * h > kPixelsMax) {
-        Pose(cErreur, QStringLiteral("dimensions démesurées (%1 x %2)").arg(w).arg(h));
         return false;
     }
     return true;
