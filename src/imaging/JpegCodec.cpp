@@ -47,12 +47,21 @@ void Message(j_common_ptr cinfo, int nNiveau)
     SortieErreur(cinfo);
 }
 
-void Installe(TErreurJpeg &Err)
+// Gives the error manager for a codec object's err field. The jump point cannot be set here:
+// setjmp must run in the frame that libjpeg's calls are made from.
+jpeg_error_mgr *Installe(TErreurJpeg &Err)
 {
     jpeg_std_error(&Err.Pub);
     Err.Pub.error_exit = SortieErreur;
     Err.Pub.emit_message = Message;
     Err.cMessage[0] = 0;
+    return &Err.Pub;
+}
+
+// libjpeg's own words for the fault that made it jump back.
+QString Raison(const TErreurJpeg &Err)
+{
+    return QString::fromLocal8Bit(Err.cMessage);
 }
 
 void Pose(QString *cErreur, const QString &c)
@@ -108,10 +117,9 @@ bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, b
 {
     const unsigned nReduction = (nEchelle == 2 || nEchelle == 4 || nEchelle == 8) ? unsigned(nEchelle) : 1u;
     auto D = std::make_unique<TDecodage>();
-    Installe(D->Err);
-    D->cinfo.err = &D->Err.Pub;
+    D->cinfo.err = Installe(D->Err);
     if (setjmp(D->Err.Saut)) {
-        Pose(cErreur, QStringLiteral("JPEG invalide : %1").arg(QString::fromLocal8Bit(D->Err.cMessage)));
+        Pose(cErreur, QStringLiteral("JPEG invalide : %1").arg(Raison(D->Err)));
         return false;
     }
     jpeg_create_decompress(&D->cinfo);
@@ -234,10 +242,9 @@ bool EncodeTampon(const QImage &Source, int nQualite, QByteArray &Resultat, QStr
         Image = Source.convertToFormat(QImage::Format_RGB32);
     }
     auto E = std::make_unique<TEncodage>();
-    Installe(E->Err);
-    E->cinfo.err = &E->Err.Pub;
+    E->cinfo.err = Installe(E->Err);
     if (setjmp(E->Err.Saut)) {
-        Pose(cErreur, QStringLiteral("encodage JPEG impossible : %1").arg(QString::fromLocal8Bit(E->Err.cMessage)));
+        Pose(cErreur, QStringLiteral("encodage JPEG impossible : %1").arg(Raison(E->Err)));
         return false;
     }
     jpeg_create_compress(&E->cinfo);
