@@ -42,8 +42,10 @@ TDrawLabel::TRaccourci TDrawLabel::Raccourcit(const QString &cTexte, const QStri
         const QString cNouveau = T.left(nDebut) + cSep + T.right(nFin);
         r.lRaccourci = true;
         // Once only the separator is left nothing more can be cut: a width too small for
-        // anything, 0 included, ends here instead of looping.
-        const bool lFini = (nDebut == 0 && nFin == 0) || cNouveau == T;
+        // anything, 0 included, ends here instead of looping. A step that leaves the text as
+        // it was (an odd length whose middle character is the separator) is no end: h still
+        // falls, and the next step cuts.
+        const bool lFini = nDebut == 0 && nFin == 0;
         T = cNouveau;
         if (t == 1)
             --h;

@@ -21,6 +21,7 @@ TEST(DrawLabel, CutsInTheMiddleUntilTheTextFits)
         {"0123456789", -20, ".", 0},
         {"ab", 5, ".", 0},
         {"a", 0, ".", 0},
+        {"abc.efg", 55, "ab.fg", 2},          // the middle character already is the separator
     };
     for (const auto &c : cas) {
         const auto r = TDrawLabel::Raccourcit(QString::fromLatin1(c.texte), QStringLiteral("."), c.largeur, Largeur10);
