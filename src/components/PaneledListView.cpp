@@ -1,5 +1,6 @@
 #include "components/PaneledListView.h"
 
+#include "components/DrawLabel.h"
 #include "imaging/JpegCodec.h"
 
 #include <QApplication>
@@ -21,41 +22,6 @@
 
 namespace
 {
-// A caption too wide for its label loses characters from its middle, replaced by a marker
-// drawn in red, so that both the start and the end of a file name stay readable. Returns the
-// text to draw and, when it was shortened, how many leading characters precede the marker.
-QString RaccourcitAuMilieu(const QString &cTexte, const QFontMetrics &fm, int nLargeur, int *pnAvant)
-{
-    static const QString cSeparateur = QStringLiteral(".");
-    *pnAvant = -1;
-    QString T = cTexte;
-    const int n = static_cast<int>(cTexte.size());
-    int h = n / 2;
-    const int e = (n % 2 == 0) ? 1 : 0;
-    int t = 0;
-    bool lRaccourci = false;
-    while (fm.horizontalAdvance(T) > nLargeur)
-    {
-        const int a = (t == 1 || e == 1) ? 1 : 0;
-        const int b = (t == 1 && e == 1) ? 1 : 0;
-        // Nothing left to take out: keep the bare marker rather than loop for ever.
-        if (h - a < 0 || h - b < 0)
-            break;
-        T = T.left(h - a) + cSeparateur + T.right(h - b);
-        lRaccourci = true;
-        if (t == 1)
-            --h;
-        t = 1 - t;
-    }
-    if (lRaccourci)
-    {
-        if (t == 1 && e == 1)
-            --h;
-        *pnAvant = std::max(0, h);
-    }
-    return T;
-}
-
 qint64 HorlogeSysteme()
 {
     using namespace std::chrono;
@@ -622,20 +588,23 @@ void TPaneledListView::PeintPanneau(QPainter &p, const TPLVListItem &Item, const
     const int nGauche = lChecks ? 19 : 4;
     const QRect rLabel(r.left() + nGauche, r.top() + nD + 5, std::max(0, lChecks ? nD - 15 : nD),
                        r.height() - nD - 6);
+    // A caption too wide for its label loses characters from its middle, as a shortening label
+    // does, so that both the start and the end of a file name stay readable.
     const QFontMetrics fm(font());
-    int nAvant = -1;
-    const QString T = RaccourcitAuMilieu(Item.cTitre_, fm, rLabel.width(), &nAvant);
+    const QString cSeparateur = QStringLiteral(".");
+    const TDrawLabel::TRaccourci R = TDrawLabel::Raccourcit(Item.cTitre_, cSeparateur, rLabel.width(),
+                                                            [&fm](const QString &c) { return fm.horizontalAdvance(c); });
     p.save();
     p.setClipRect(rLabel);
     p.setPen(cTexte);
-    if (nAvant < 0)
-        p.drawText(rLabel, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, T);
+    if (!R.lRaccourci)
+        p.drawText(rLabel, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, R.cTexte);
     else
     {
-        p.drawText(rLabel, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, T);
+        p.drawText(rLabel, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, R.cTexte);
         p.setPen(QColor(Qt::red));
-        p.drawText(rLabel.translated(fm.horizontalAdvance(T.left(nAvant)), 0),
-                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QStringLiteral("."));
+        p.drawText(rLabel.translated(fm.horizontalAdvance(R.cTexte.left(R.nAvantSep)), 0),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, cSeparateur);
     }
     p.restore();
 }
