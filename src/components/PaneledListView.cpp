@@ -2,6 +2,7 @@
 
 #include "components/DrawLabel.h"
 #include "imaging/JpegCodec.h"
+#include "imaging/ThumbnailCache.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -63,11 +64,6 @@ QImage ImageCoche(bool lCoche)
     return im;
 }
 
-// Nearest integer of a × b / c for positive values, halves rounded up.
-qint64 ProduitArrondi(qint64 a, qint64 b, qint64 c)
-{
-    return (2 * a * b + c) / (2 * c);
-}
 } // namespace
 
 void TPLVListItems::Renumerote(int nDepuis)
@@ -517,41 +513,14 @@ void TPaneledListView::Ajuste(TPLVListItem *pItem, const QImage &Source, qint64 
         RedessineItem(pItem);
         return;
     }
-    const qint64 D = nD;
-    qint64 nLargeur = 0;
-    qint64 nHauteur = 0;
-    if (std::max(w, h) == D)
-    {
-        nLargeur = w;
-        nHauteur = h;
-        if (w < h && nLargeur % 4 == 1)
-            ++nLargeur;
-    }
-    else if (w < h)
-    {
-        nHauteur = D;
-        nLargeur = std::max<qint64>(1, ProduitArrondi(w, D, h));
-        if (nLargeur % 4 == 1)
-            ++nLargeur;
-    }
-    else
-    {
-        nLargeur = D;
-        nHauteur = std::max<qint64>(1, ProduitArrondi(h, D, w));
-    }
+    // The same fitting as the stored thumbnails, so that a picture shows the same in both.
+    const QSize Cible = TailleAjustee(w, h, nD);
     if (w < h)
-        pItem->posVignette = QPoint(static_cast<int>(4 + (D - nLargeur) / 2), 4);
+        pItem->posVignette = QPoint(4 + (nD - Cible.width()) / 2, 4);
     else
-        pItem->posVignette = QPoint(4, static_cast<int>(4 + (D - nHauteur) / 2));
-
-    const QSize Cible(static_cast<int>(nLargeur), static_cast<int>(nHauteur));
-    QImage Vignette = Source.size() == Cible
-                          ? Source
-                          : Source.scaled(Cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // Opaque 32-bit pixels draw onto the screen without conversion.
-    Vignette = Vignette.convertToFormat(Vignette.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                   : QImage::Format_RGB32);
-    pItem->Vignette_ = std::move(Vignette);
+        pItem->posVignette = QPoint(4, 4 + (nD - Cible.height()) / 2);
+    // An opaque picture comes back as 32-bit RGB, which draws onto the screen without conversion.
+    pItem->Vignette_ = AjusteVignette(Source, w, h, nD);
     RedessineItem(pItem);
 }
 
