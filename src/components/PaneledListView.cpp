@@ -660,25 +660,33 @@ bool TPaneledListView::viewportEvent(QEvent *e)
 // ---------------------------------------------------------------------------------------------
 // Mouse
 
-void TPaneledListView::mousePressEvent(QMouseEvent *e)
+TPLVListItem *TPaneledListView::Presse(QMouseEvent *e, bool lHorsItems)
 {
     setFocus(Qt::MouseFocusReason);
     const QPoint pt = e->position().toPoint();
     const int i = ItemAuPoint(pt);
     if (i < 0)
     {
-        if (lUnSelectOnClickOut)
+        if (lHorsItems && lUnSelectOnClickOut)
             Selectionne(nullptr);
-        return;
+        return nullptr;
     }
+    // A press on a check box waits for the release to toggle it (the second click of a quick
+    // pair is a click like the first).
     if (lChecks && rCoche(i).contains(pt))
     {
         nCocheAppuyee = i;
-        return;
+        return nullptr;
     }
     TPLVListItem *pItem = Item(i);
     Selectionne(pItem);
     MontreItem(pItem);
+    return pItem;
+}
+
+void TPaneledListView::mousePressEvent(QMouseEvent *e)
+{
+    Presse(e, true);
 }
 
 void TPaneledListView::mouseReleaseEvent(QMouseEvent *e)
@@ -695,22 +703,10 @@ void TPaneledListView::mouseReleaseEvent(QMouseEvent *e)
 
 void TPaneledListView::mouseDoubleClickEvent(QMouseEvent *e)
 {
-    setFocus(Qt::MouseFocusReason);
-    const QPoint pt = e->position().toPoint();
-    const int i = ItemAuPoint(pt);
-    if (i < 0)
-        return;
-    // The second click of a quick pair on a check box is a click like the first.
-    if (lChecks && rCoche(i).contains(pt))
-    {
-        nCocheAppuyee = i;
-        return;
-    }
-    // The double click is also a press: the item it opens is the selected one.
-    TPLVListItem *pItem = Item(i);
-    Selectionne(pItem);
-    MontreItem(pItem);
-    Declenche(_OnItemDblClick, pItem);
+    // The double click is also a press: the item it opens is the selected one. The first
+    // press of the pair has already dealt with a click outside the items.
+    if (TPLVListItem *pItem = Presse(e, false))
+        Declenche(_OnItemDblClick, pItem);
 }
 
 void TPaneledListView::mouseMoveEvent(QMouseEvent *e)

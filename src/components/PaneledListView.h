@@ -196,6 +196,10 @@ private:
     int ItemAuPoint(const QPoint &ptVue) const;
     void MetAJourBarres();
     void Ajuste(TPLVListItem *pItem, const QImage &Source, qint64 w, qint64 h);
+    // A mouse press: takes the focus, sends a press on a check box to the release, selects and
+    // shows the item pressed and gives it back (nullptr otherwise). lHorsItems: a press outside
+    // every item clears the selection when lUnSelectOnClickOut is set.
+    TPLVListItem *Presse(QMouseEvent *e, bool lHorsItems);
     void RedessineItem(const TPLVListItem *pItem);
     void Declenche(const TOnItemEvent &Evenement, TPLVListItem *pItem);
     void ChercheTitre();
