@@ -69,6 +69,20 @@ void Ecrit(QPainter &p, int x, int y, const QString &c)
 {
     p.drawText(QPoint(x, y + p.fontMetrics().ascent()), c);
 }
+
+// The ground of the placeholders: a white square of side nS with a disc of colour c set in
+// 10 pixels from each edge.
+QImage FondDisque(int nS, const QColor &c)
+{
+    QImage Image(nS, nS, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    QPainter p(&Image);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QRect(10, 10, nS - 20, nS - 20));
+    p.end();
+    return Image;
+}
 }
 
 bool LitTailleCRW(const QString &cFichier, TTailleImage &Taille)
@@ -166,12 +180,8 @@ TImageChargee ChargeImage(const QString &cFichier, bool lVignette, int nD, bool 
 
 QImage ImageErreur(int nS)
 {
-    QImage Image(nS, nS, QImage::Format_RGB32);
-    Image.fill(Qt::white);
+    QImage Image = FondDisque(nS, QColor(255, 0, 0));
     QPainter p(&Image);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 0, 0));
-    p.drawEllipse(QRect(10, 10, nS - 20, nS - 20));
     p.fillRect(QRect(QPoint(20, nS / 2 - 10), QPoint(nS - 21, nS / 2 + 9)), Qt::white);
     if (AvecTexte()) {
         p.setFont(PoliceGras());
@@ -184,12 +194,9 @@ QImage ImageErreur(int nS)
 
 QImage ImageNonTrouvee(int nS, const QString &cIdVolume, const QString &cLabel)
 {
-    QImage Image(nS, nS, QImage::Format_RGB32);
-    Image.fill(Qt::white);
+    QImage Image = FondDisque(nS, QColor(128, 128, 128));
     QPainter p(&Image);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(128, 128, 128));
-    p.drawEllipse(QRect(10, 10, nS - 20, nS - 20));
     p.setBrush(QColor(192, 192, 192));
     p.drawEllipse(QRect(15, 15, nS - 30, nS - 30));
     p.setPen(QColor(0, 0, 0));
