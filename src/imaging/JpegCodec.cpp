@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include <jerror.h>
@@ -89,20 +90,37 @@ bool LitFichier(const QString &cFichier, QByteArray &Donnees, QString *cErreur)
     return true;
 }
 
-// Everything that longjmp may cross lives here, on the heap, so that no object with a
-// destructor is constructed between setjmp and the jump.
-struct TDecodage
+// A libjpeg codec object with its error manager. Everything that longjmp may cross lives in
+// one of these, on the heap, so that no object with a destructor is constructed between setjmp
+// and the jump. The caller sets the jump point on Err.Saut, in its own frame, then calls Cree.
+template <class TInfo>
+struct TObjetJpeg
 {
-    jpeg_decompress_struct cinfo{};
+    TInfo cinfo{};
     TErreurJpeg Err{};
     bool lCree = false;
-    QImage Image;
-    std::vector<unsigned char> Ligne;  // one CMYK row, for the files libjpeg cannot turn into RGB
-    ~TDecodage()
+    TObjetJpeg() { cinfo.err = Installe(Err); }
+    TObjetJpeg(const TObjetJpeg &) = delete;
+    TObjetJpeg &operator=(const TObjetJpeg &) = delete;
+    ~TObjetJpeg()
     {
         if (lCree)
-            jpeg_destroy_decompress(&cinfo);
+            jpeg_destroy(reinterpret_cast<j_common_ptr>(&cinfo));
     }
+    void Cree()
+    {
+        if constexpr (std::is_same_v<TInfo, jpeg_decompress_struct>)
+            jpeg_create_decompress(&cinfo);
+        else
+            jpeg_create_compress(&cinfo);
+        lCree = true;
+    }
+};
+
+struct TDecodage : TObjetJpeg<jpeg_decompress_struct>
+{
+    QImage Image;
+    std::vector<unsigned char> Ligne;  // one CMYK row, for the files libjpeg cannot turn into RGB
 };
 
 inline unsigned char Mul255(unsigned a, unsigned b)
@@ -117,13 +135,11 @@ bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, b
 {
     const unsigned nReduction = (nEchelle == 2 || nEchelle == 4 || nEchelle == 8) ? unsigned(nEchelle) : 1u;
     auto D = std::make_unique<TDecodage>();
-    D->cinfo.err = Installe(D->Err);
     if (setjmp(D->Err.Saut)) {
         Pose(cErreur, QStringLiteral("JPEG invalide : %1").arg(Raison(D->Err)));
         return false;
     }
-    jpeg_create_decompress(&D->cinfo);
-    D->lCree = true;
+    D->Cree();
     jpeg_mem_src(&D->cinfo, pDonnees, static_cast<unsigned long>(nTaille));
     jpeg_read_header(&D->cinfo, TRUE);
     const qint64 w = D->cinfo.image_width, h = D->cinfo.image_height;
@@ -203,19 +219,12 @@ bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, b
     return true;
 }
 
-struct TEncodage
+struct TEncodage : TObjetJpeg<jpeg_compress_struct>
 {
-    jpeg_compress_struct cinfo{};
-    TErreurJpeg Err{};
-    bool lCree = false;
     unsigned char *pSortie = nullptr;
     unsigned long nSortie = 0;
-    ~TEncodage()
-    {
-        if (lCree)
-            jpeg_destroy_compress(&cinfo);
-        std::free(pSortie);
-    }
+    // libjpeg hands the output buffer over to us; destroying the compressor leaves it alone.
+    ~TEncodage() { std::free(pSortie); }
 };
 
 bool EncodeTampon(const QImage &Source, int nQualite, QByteArray &Resultat, QString *cErreur)
@@ -242,13 +251,11 @@ bool EncodeTampon(const QImage &Source, int nQualite, QByteArray &Resultat, QStr
         Image = Source.convertToFormat(QImage::Format_RGB32);
     }
     auto E = std::make_unique<TEncodage>();
-    E->cinfo.err = Installe(E->Err);
     if (setjmp(E->Err.Saut)) {
         Pose(cErreur, QStringLiteral("encodage JPEG impossible : %1").arg(Raison(E->Err)));
         return false;
     }
-    jpeg_create_compress(&E->cinfo);
-    E->lCree = true;
+    E->Cree();
     jpeg_mem_dest(&E->cinfo, &E->pSortie, &E->nSortie);
     E->cinfo.image_width = static_cast<JDIMENSION>(Image.width());
     E->cinfo.image_height = static_cast<JDIMENSION>(Image.height());
