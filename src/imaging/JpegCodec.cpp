@@ -330,11 +330,7 @@ QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur
     QByteArray Donnees;
     if (!LitFichier(cFichier, Donnees, cErreur))
         return {};
-    QImage Image;
-    if (!DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()),
-                      nEchelle, false, pTaille, &Image, cErreur, &Progres))
-        return {};
-    return Image;
+    return DecodeMemoireTaille(Donnees, nEchelle, cErreur, pTaille, Progres);
 }
 
 QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle, QString *cErreur)
