@@ -5,15 +5,11 @@
 #include "imaging/ThumbnailCache.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "mainwindow/MainKX_fm.h"
+#include "metadata/InfoCommande.h"
 #include "platform/SignauxArret.h"
 #include "platform/SingleInstance.h"
 #include "platform/Volumes.h"
 #include "storage/Contexte.h"
-
-#if __has_include("metadata/InfoCommande.h")
-#include "metadata/InfoCommande.h"
-#define VIMBREL_AVEC_INFO 1
-#endif
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -75,13 +71,7 @@ TArguments AnalyseArguments(const QStringList &Arguments)
 int Info(const TArguments &A)
 {
     QTextStream Sortie(stdout);
-#ifdef VIMBREL_AVEC_INFO
     return ExecuteInfo(A.cFichiersInfo, Sortie);
-#else
-    Q_UNUSED(A);
-    QTextStream(stderr) << "vimbrel : --info n'est pas disponible dans cette version.\n";
-    return 2;
-#endif
 }
 
 } // namespace
