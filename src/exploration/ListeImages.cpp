@@ -216,15 +216,17 @@ void TListeur::Ajoute(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qin
     const QString cCle = e.Cle();
     if (e.lExiste) {
         const QString cFichier = e.CheminComplet();
-        if (m_Ctx.lResolutionJPEG && EstJPEG(cFichier)) {
+        // The metadata reader gives a JPEG's size from the bytes it reads anyway; the header
+        // is read apart only when it did not (no reader, or a frame beyond the bytes read).
+        if (m_Ctx.LitMetadonnees)
+            m_Ctx.LitMetadonnees(e, cFichier);
+        if (m_Ctx.lResolutionJPEG && e.nLargeur <= 0 && EstJPEG(cFichier)) {
             TTailleImage t;
             if (JpegCodec::LitTaille(cFichier, t)) {
                 e.nLargeur = t.nLargeur;
                 e.nHauteur = t.nHauteur;
             }
         }
-        if (m_Ctx.LitMetadonnees)
-            m_Ctx.LitMetadonnees(e, cFichier);
         const QString cApp = e.cAppareil.trimmed();
         if (!cApp.isEmpty() && !m_Appareils.contains(cApp)) {
             m_Appareils.insert(cApp);

@@ -8,7 +8,12 @@
 void BrancheMetadonnees(TContexteListe &Ctx, const TContexteFocale &Focale)
 {
     Ctx.LitMetadonnees = [Focale](TEnrLV &Enr, const QString &cFichier) {
-        AppliqueMetaImage(LitMetaImage(cFichier), Enr, Enr, Focale);
+        const TMetaImage Meta = LitMetaImage(cFichier);
+        AppliqueMetaImage(Meta, Enr, Enr, Focale);
+        if (Meta.nLargeur > 0 && Meta.nHauteur > 0) {
+            Enr.nLargeur = Meta.nLargeur;
+            Enr.nHauteur = Meta.nHauteur;
+        }
     };
     TBigIniFile *iniSetup = Ctx.iniSetup;
     Ctx.LitMetadonneesCache = [Focale, iniSetup](TEnrLV &Enr, const QString &cCle) {

@@ -387,6 +387,29 @@ qint64 ChercheSegmentJpeg(TSourceOctets &s, qint64 nDebut, uchar nMarqueur)
     }
 }
 
+bool LitTailleSOF(TSourceOctets &s, qint64 &nLargeur, qint64 &nHauteur)
+{
+    const uchar *pSOI = s.Octets(0, 2);
+    if (!pSOI || pSOI[0] != 0xFF || pSOI[1] != 0xD8)
+        return false;
+    qint64 nPos = 2;
+    for (;;) {
+        const uchar *p = s.Octets(nPos, 9);
+        if (!p || p[0] != 0xFF || p[1] == 0xDA || p[1] == 0xD9)
+            return false;
+        const uchar m = p[1];
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+            nHauteur = (p[5] << 8) | p[6];
+            nLargeur = (p[7] << 8) | p[8];
+            return nLargeur > 0 && nHauteur > 0;
+        }
+        const qint64 nLong = (p[2] << 8) | p[3];
+        if (nLong < 2)
+            return false;
+        nPos += 2 + nLong;
+    }
+}
+
 TLectureEXIF LitEXIFSource(TSourceOctets &s, TModeEXIF Mode, bool lModeleSeul)
 {
     TLectureEXIF r;

@@ -41,6 +41,9 @@ TLectureEXIF LitEXIFCrw(const uchar *p, qint64 n, bool lModeleSeul);
 // The JPEG segment search shared by the EXIF and IPTC readers: the position just after the
 // first marker 0xFF nMarqueur of the JPEG starting at nDebut, or -1.
 qint64 ChercheSegmentJpeg(TSourceOctets &Source, qint64 nDebut, uchar nMarqueur);
+// Width and height from a JPEG's first start-of-frame segment (every SOF but C4, C8 and CC),
+// from the bytes already read for the metadata; false when none is found before the scan.
+bool LitTailleSOF(TSourceOctets &Source, qint64 &nLargeur, qint64 &nHauteur);
 
 // Text forms of the values (French decimal comma).
 QString TexteVitesse(qint64 n, qint64 d);     // 10/1250 -> "1/125", 2/1 -> "2"; empty when ignored

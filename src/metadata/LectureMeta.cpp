@@ -79,8 +79,11 @@ TMetaImage LitMetaImage(const QString &cFichier)
     TSourceOctets s(cSource);
     m.EXIF = LitEXIFSource(s, Mode, false);
     // IPTC is read from JPEG files only; the source is then the file itself.
-    if (EstJPEG(cFichier))
+    if (EstJPEG(cFichier)) {
         m.IPTC = LitIPTCSource(s);
+        // The frame header lies in the same head of the file: no second open for the size.
+        LitTailleSOF(s, m.nLargeur, m.nHauteur);
+    }
     return m;
 }
 

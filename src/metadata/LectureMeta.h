@@ -32,6 +32,9 @@ struct TMetaImage
 {
     TLectureEXIF EXIF;
     TDonneesIPTC IPTC;
+    // A JPEG's width and height from its frame header, 0 when not found in the bytes read.
+    qint64 nLargeur = 0;
+    qint64 nHauteur = 0;
 };
 // Pure and thread-safe: may run on a worker pool.
 TMetaImage LitMetaImage(const QString &cFichier);

@@ -1,6 +1,7 @@
 // The readers against an independent reader's values for every file of the corpus
 // (reference.tsv), after turning those values into the program's text forms.
 
+#include "imaging/FileKinds.h"
 #include "metadata/Exif.h"
 #include "metadata/Iptc.h"
 #include "metadata/LectureMeta.h"
@@ -300,4 +301,23 @@ TEST(CorpusReference, FichiersDefectueuxSansPlantage)
     LireEXIF(cCorpus + "/bad/mde_trunc_Olympus_C2040Z.jpg", e, false, TContexteFocale{});
     EXPECT_TRUE(e.lEXIF);
     EXPECT_FALSE(e.cAppareil.isEmpty());
+}
+
+// The size the listing takes from the metadata read (no second open of the file) is the one an
+// independent reader finds, for every JPEG of the corpus.
+TEST(CorpusReference, TailleDesJpegLueAvecLesMetadonnees)
+{
+    const QList<QStringList> Ref = Reference();
+    ASSERT_GT(Ref.size(), 100);
+    int nCompares = 0;
+    for (const QStringList &r : Ref) {
+        if (!r[0].startsWith("kinds/jpeg/") || !EstJPEG(r[0]))
+            continue;
+        SCOPED_TRACE(r[0].toStdString());
+        const TMetaImage m = LitMetaImage(cCorpus + "/" + r[0]);
+        EXPECT_EQ(m.nLargeur, r[15].toLongLong());
+        EXPECT_EQ(m.nHauteur, r[16].toLongLong());
+        ++nCompares;
+    }
+    EXPECT_GT(nCompares, 50);
 }
