@@ -27,8 +27,8 @@ public:
         int nAvantSep = 0;   // characters before the separator when shortened
     };
     // Cuts cTexte in its middle until fLargeur says it fits in nLargeur; stops with the
-    // separator alone when nothing fits (a width of 0 included). The folder history list
-    // marks its entries by the same rule.
+    // separator alone when nothing fits (a width of 0 included). The folder history has a
+    // rule of its own (alternate cuts around the middle, Historique::RaccourcitMilieu).
     static TRaccourci Raccourcit(const QString &cTexte, const QString &cSep, int nLargeur,
                                  const std::function<int(const QString &)> &fLargeur);
 
