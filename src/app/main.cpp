@@ -1,6 +1,7 @@
 // The program entry: one running program per user, the splash window while the main window
 // is created, then the event loop until the main window closes.
 
+#include "components/MessagesQt.h"
 #include "imaging/FileKinds.h"
 #include "imaging/ThumbnailCache.h"
 #include "mainwindow/Demarrage_fm.h"
@@ -117,6 +118,7 @@ int main(int argc, char **argv)
 
     TContexte Contexte(TEmplacementsConfig::DuSysteme(), QCoreApplication::applicationDirPath(),
                        CreeVolumes(A.cdSimules));
+    Contexte.Messages = std::make_unique<TMessagesQt>();
 
     // The clean-up reads cache names the way the cache writes them; only thumbnails of image
     // files not on a CD are judged there.

@@ -3,6 +3,7 @@
 // shares: the folders, the three stores, the settings record, the folder history and the
 // volumes service. Windows and logic receive it, or the parts they need, by reference.
 
+#include "platform/Messages.h"
 #include "platform/Volumes.h"
 #include "storage/BigIniFiles.h"
 #include "storage/DataFolder.h"
@@ -43,6 +44,8 @@ public:
     TEnrParametres Parametres;
     QStringList HistoriqueRepertoires;   // most recent first
     std::unique_ptr<IVolumes> Volumes;
+    // How windows ask and tell the user; main() installs the on-screen one, tests a fake.
+    std::unique_ptr<IMessages> Messages;
 
     // The thumbnail cache's reading of its own file names, used by the start-up clean-up.
     // Left empty, the clean-up keeps every thumbnail.

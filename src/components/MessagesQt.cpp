@@ -1,0 +1,42 @@
+#include "components/MessagesQt.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace
+{
+void Montre(QWidget *Parent, QMessageBox::Icon Icone, const QString &cTitre, const QString &cTexte)
+{
+    QMessageBox Boite(Icone, cTitre, cTexte, QMessageBox::NoButton, Parent);
+    Boite.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    Boite.exec();
+}
+}
+
+bool TMessagesQt::Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut, const QString &cTitre)
+{
+    QMessageBox Boite(QMessageBox::Question, cTitre, cTexte, QMessageBox::NoButton, Parent);
+    // Our own buttons, so that the texts and their accelerators are French whatever
+    // translation Qt found.
+    QPushButton *btOui = Boite.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+    QPushButton *btNon = Boite.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    Boite.setDefaultButton(lOuiParDefaut ? btOui : btNon);
+    Boite.setEscapeButton(btNon);
+    Boite.exec();
+    return Boite.clickedButton() == btOui;
+}
+
+void TMessagesQt::Information(QWidget *Parent, const QString &cTexte)
+{
+    Montre(Parent, QMessageBox::Information, QStringLiteral("Information"), cTexte);
+}
+
+void TMessagesQt::Attention(QWidget *Parent, const QString &cTexte)
+{
+    Montre(Parent, QMessageBox::Warning, QStringLiteral("Attention"), cTexte);
+}
+
+void TMessagesQt::Erreur(QWidget *Parent, const QString &cTexte)
+{
+    Montre(Parent, QMessageBox::Critical, QStringLiteral("Erreur"), cTexte);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The message helper shown on screen, with QMessageBox.
+
+#include "platform/Messages.h"
+
+class TMessagesQt : public IMessages
+{
+public:
+    bool Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut = false,
+                  const QString &cTitre = QStringLiteral("Attention")) override;
+    void Information(QWidget *Parent, const QString &cTexte) override;
+    void Attention(QWidget *Parent, const QString &cTexte) override;
+    void Erreur(QWidget *Parent, const QString &cTexte) override;
+};
