@@ -153,13 +153,18 @@ void Appareil(QPainter &p, const TTeinte &t)
     p.drawEllipse(QPoint(8, 8), 3, 3);
 }
 
+// Four letters take the whole width: the band has an edge above and below only.
+void Bandeau(QPainter &p, const TTeinte &t, const char *cLettres)
+{
+    p.fillRect(0, 3, 16, 10, t.Fond);
+    p.fillRect(0, 2, 16, 1, t.Trait);
+    p.fillRect(0, 13, 16, 1, t.Trait);
+    Lettres(p, 0, 5, cLettres, t.Accent);
+}
+
 void GroupeExif(QPainter &p, bool lSel)
 {
-    const TTeinte t = Teinte(QColor(70, 110, 190), lSel);
-    p.setPen(t.Trait);
-    p.setBrush(t.Fond);
-    p.drawRect(0, 2, 15, 11);
-    Lettres(p, 1, 5, "EXIF", t.Accent);
+    Bandeau(p, Teinte(QColor(70, 110, 190), lSel), "EXIF");
 }
 
 void ExifModele(QPainter &p, bool lSel) { Appareil(p, Teinte(QColor(110, 110, 120), lSel)); }
@@ -259,11 +264,7 @@ void ExifFocale35(QPainter &p, bool lSel)
 
 void GroupeIptc(QPainter &p, bool)
 {
-    const TTeinte t = Teinte(QColor(40, 150, 150), false);
-    p.setPen(t.Trait);
-    p.setBrush(t.Fond);
-    p.drawRect(0, 2, 15, 11);
-    Lettres(p, 0, 5, "IPTC", t.Accent);
+    Bandeau(p, Teinte(QColor(40, 150, 150), false), "IPTC");
 }
 
 void SousGroupeIptc(QPainter &p, bool lOuvert) { Dossier(p, lOuvert, QColor(60, 170, 170)); }
