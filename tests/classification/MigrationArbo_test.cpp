@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace
 {
@@ -121,17 +120,6 @@ TEST_F(MigrationArboTest, AnUnreadableFileIsKeptAndNothingIsWritten)
     EXPECT_EQ(Messages.Montres[0].cTitre, "Erreur");
     EXPECT_EQ(Messages.Montres[0].cTexte,
               "Impossible de lire l'ancien fichier des critères « KX.arb » ; il est conservé.");
-}
-
-TEST_F(MigrationArboTest, AFileWithoutReadPermissionIsKept)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser reads every file";
-    Ecrit("KX.arb", "Voyages\n");
-    QFile::setPermissions(Temp.filePath("KX.arb"), QFileDevice::WriteOwner);
-    EXPECT_EQ(Migre().Issue, TIssueMigrationArbo::Illisible);
-    EXPECT_TRUE(AncienPresent());
-    EXPECT_TRUE(SectionSurDisque().isEmpty());
 }
 
 TEST_F(MigrationArboTest, RunsOnlyBeforeTheVersionThatKeepsTheTreeInTheSettings)
