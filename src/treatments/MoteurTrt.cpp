@@ -8,12 +8,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
+#include <cstdlib>
 #include <functional>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include <sys/mman.h>
 
 namespace
 {
@@ -271,6 +275,70 @@ int NbFils(const TOptionsTrt &Options, const QImage &Image)
     return int(std::clamp<qint64>(nPixels / nPixelsMinParFil, 1, std::max(1, QThread::idealThreadCount())));
 }
 
+// Turned pictures of photographs take their memory from here. Memory fresh from the system
+// costs a page fault per page on first touch, several times the turn itself, so the buffer of
+// the last turned picture that was let go is kept for the next turn of the same size. At most
+// one such buffer is kept; LibereReserveTrt gives it back.
+constexpr size_t nOctetsMinReserve = size_t(4) << 20;
+constexpr size_t nAlignementReserve = size_t(2) << 20;   // lets the system back it with large pages
+
+struct TTampon
+{
+    void *p = nullptr;
+    size_t n = 0;
+};
+
+// Plain globals with trivial destructors: a picture let go at exit may still give its buffer back.
+std::mutex mReserve;
+TTampon Reserve;
+
+TTampon PrendTampon(size_t n)
+{
+    TTampon Ancien;
+    {
+        std::lock_guard<std::mutex> Verrou(mReserve);
+        if (Reserve.p && Reserve.n == n)
+            return std::exchange(Reserve, TTampon{});
+        // A buffer of another size goes before the new one is taken, not after.
+        Ancien = std::exchange(Reserve, TTampon{});
+    }
+    std::free(Ancien.p);
+    void *p = nullptr;
+    if (posix_memalign(&p, nAlignementReserve, n) != 0)
+        return {};
+    madvise(p, n, MADV_HUGEPAGE);
+    return TTampon{p, n};
+}
+
+void RendTampon(void *pInfo)
+{
+    TTampon *t = static_cast<TTampon *>(pInfo);
+    {
+        std::lock_guard<std::mutex> Verrou(mReserve);
+        std::swap(Reserve, *t);
+    }
+    std::free(t->p);
+    delete t;
+}
+
+// A 32-bit picture of w × h pixels, from the reserve when it is large; null when memory runs short.
+QImage NouvelleImage(int w, int h, QImage::Format f)
+{
+    const size_t n = size_t(w) * size_t(h) * 4;
+    if (n < nOctetsMinReserve)
+        return QImage(w, h, f);
+    TTampon *pInfo = new (std::nothrow) TTampon(PrendTampon(n));
+    if (!pInfo || !pInfo->p)
+    {
+        delete pInfo;
+        return QImage();
+    }
+    QImage Image(static_cast<uchar *>(pInfo->p), w, h, qsizetype(w) * 4, f, RendTampon, pInfo);
+    if (Image.isNull())
+        RendTampon(pInfo);
+    return Image;
+}
+
 TPixel *Ligne(uchar *pBits, qsizetype nOctetsLigne, int y)
 {
     return reinterpret_cast<TPixel *>(pBits + nOctetsLigne * y);
@@ -461,7 +529,7 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
             QStringLiteral("Image trop grande pour être tournée en mémoire (%1).").arg(cTaille);
         if (Options.nOctetsMaxRotation > 0 && nOctets > Options.nOctetsMaxRotation)
             return Rend(cTropGrande);
-        Rechange = QImage(Courante.height(), Courante.width(), Courante.format());
+        Rechange = NouvelleImage(Courante.height(), Courante.width(), Courante.format());
         if (Rechange.isNull())
             return Rend(cTropGrande);
     }
@@ -497,6 +565,16 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
 TResultatTrt AppliqueTrt(QImage &Image, int nCode, const QString &cParam, const TOptionsTrt &Options)
 {
     return AppliqueTrts(Image, QList<TTrt>{TTrt{nCode, cParam}}, Options);
+}
+
+void LibereReserveTrt()
+{
+    TTampon t;
+    {
+        std::lock_guard<std::mutex> Verrou(mReserve);
+        t = std::exchange(Reserve, TTampon{});
+    }
+    std::free(t.p);
 }
 
 QString MessageErreurTrt(const QString &cRaison)

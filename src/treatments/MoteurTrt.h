@@ -46,6 +46,10 @@ TResultatTrt AppliqueTrt(QImage &Image, int nCode, const QString &cParam, const 
 // over the pixels. Everything needed is taken first: on failure nothing at all is applied.
 TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptionsTrt &Options = {});
 
+// Quarter turns of large pictures keep the buffer of the last turned picture let go, for the
+// next turn; this gives it back to the system.
+void LibereReserveTrt();
+
 // The text shown when a treatment fails: "Erreur pendant un traitement sur une image :" and
 // the reason on the next line.
 QString MessageErreurTrt(const QString &cRaison);

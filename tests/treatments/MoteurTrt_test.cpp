@@ -60,6 +60,21 @@ TEST(QuarterTurns, FourLeftTurnsOrLeftThenRightGiveTheStart)
     EXPECT_EQ(Applique(Applique(Depart, 1), 0), Depart);
 }
 
+TEST(QuarterTurns, LargeTurnedPicturesKeepTheirPixelsWhileTheirMemoryIsReused)
+{
+    // Large enough for the turned pictures to take their memory from the reserve.
+    const QImage Depart = Bruit(1100, 1000, 4);
+    const QImage g = Applique(Depart, 0);
+    const QImage gg = Applique(g, 0);
+    QImage Temoin = gg.copy();
+    const QImage Retour = Applique(Applique(gg, 1), 1);   // the turns let go of buffers meanwhile
+    EXPECT_EQ(Retour, Depart);
+    EXPECT_EQ(gg, Temoin);
+    EXPECT_EQ(Applique(Applique(g, 0), 0), Applique(Depart, 1));
+    LibereReserveTrt();
+    EXPECT_EQ(Applique(gg, 0), Applique(Depart, 1));
+}
+
 TEST(QuarterTurns, ThreeByTwoTurnedLeftIsTwoByThreeWithTopRightAtTopLeft)
 {
     QImage im = Uni(qRgb(0, 0, 0), 3, 2);
