@@ -202,13 +202,13 @@ void AjouteEtape(std::vector<TEtapeCouleur> &Etapes, const TEtapeCouleur &e)
 
 void LigneNoirEtBlanc(TPixel *p, int nLargeur, const TEtapeCouleur &e)
 {
-    const int pr = e.nPR, pv = e.nPV, pb = e.nPB;
+    const unsigned pr = unsigned(e.nPR), pv = unsigned(e.nPV), pb = unsigned(e.nPB);
     for (int x = 0; x < nLargeur; ++x)
     {
         const TPixel v = p[x];
-        int g = (pr * int((v >> 16) & 0xFF) + pv * int((v >> 8) & 0xFF) + pb * int(v & 0xFF)) / 100;
-        g = std::min(g, 255);
-        p[x] = (v & 0xFF000000u) | (TPixel(g) << 16) | (TPixel(g) << 8) | TPixel(g);
+        // Unsigned, so that the division by 100 compiles to a multiplication and a shift.
+        const unsigned g = std::min((pr * ((v >> 16) & 0xFF) + pv * ((v >> 8) & 0xFF) + pb * (v & 0xFF)) / 100u, 255u);
+        p[x] = (v & 0xFF000000u) | (g * 0x010101u);
     }
 }
 
