@@ -27,9 +27,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTextStream>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextStream>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
