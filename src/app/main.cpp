@@ -162,5 +162,7 @@ int main(int argc, char **argv)
     }
 
     fmMainKX.show();
-    return Application.exec();
+    const int nCode = Application.exec();
+    // A last save that failed without anyone to tell ends the run with a failure status.
+    return nCode != 0 ? nCode : fmMainKX.CodeSortie();
 }

@@ -1,62 +1,29 @@
 #include "components/GaugeWindow.h"
 
+#include "components/MessagesQt.h"
+#include "components/TacheLongue.h"
+
 #include <QApplication>
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <QWindow>
 #include <algorithm>
 
-namespace
+TGaugeWindow::TGaugeWindow(QWidget *owner, IMessages *pMessages)
+    : QObject(owner), m_pOwner(owner), m_pMessages(pMessages)
 {
-const char *const cProprieteJauge = "vimbrelFenetreJauge";
-
-bool QuestionParDefaut(QWidget *parent, const QString &cTitre, const QString &cTexte)
-{
-    // Yes is the default: the user has just asked for the interruption with Esc.
-    return QMessageBox::question(parent, cTitre, cTexte, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
-}
-
-bool EstEntree(QEvent::Type t)
-{
-    switch (t) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-        return true;
-    default:
-        return false;
+    if (!m_pMessages) {
+        m_MessagesPropres = std::make_unique<TMessagesQt>();
+        m_pMessages = m_MessagesPropres.get();
     }
-}
-}
-
-TGaugeWindow::TGaugeWindow(QWidget *owner) : QObject(owner), m_pOwner(owner)
-{
+    // Yes is the default: the user has just asked for the interruption with Esc.
     m_fQuestion = [this](const QString &cTitre, const QString &cTexte) {
-        return QuestionParDefaut(m_pFenetre, cTitre, cTexte);
+        return m_pMessages->Question(m_pFenetre, cTexte, true, cTitre);
     };
     m_pFenetre = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
                                           | Qt::WindowTitleHint);
-    m_pFenetre->setProperty(cProprieteJauge, true);
+    TTacheLongue::AutoriseFenetre(m_pFenetre);
     m_pFenetre->setWindowModality(Qt::ApplicationModal);
     m_pFenetre->setAttribute(Qt::WA_DeleteOnClose, false);
     auto *lay = new QVBoxLayout(m_pFenetre);
@@ -69,8 +36,7 @@ TGaugeWindow::TGaugeWindow(QWidget *owner) : QObject(owner), m_pOwner(owner)
 
 TGaugeWindow::~TGaugeWindow()
 {
-    if (m_lFiltre)
-        qApp->removeEventFilter(this);
+    m_Tache.reset();
     delete m_pFenetre;
 }
 
@@ -104,15 +70,7 @@ void TGaugeWindow::set_GaugeCurValue(int n)
 {
     m_nCur = n;
     MontreJauge();
-    TraiteEvenements(false);
-}
-
-void TGaugeWindow::TraiteEvenements(bool lForce)
-{
-    if (!lForce && m_tmEvenements.isValid() && m_tmEvenements.elapsed() < 50)
-        return;
-    QApplication::processEvents();
-    m_tmEvenements.start();
+    TTacheLongue::TraiteEvenements();
 }
 
 void TGaugeWindow::Demarre(const QString &cTitre, int nMin, int nCur, int nMax)
@@ -121,7 +79,6 @@ void TGaugeWindow::Demarre(const QString &cTitre, int nMin, int nCur, int nMax)
     m_nMin = nMin;
     m_nMax = nMax;
     m_nCur = nCur;
-    m_lEchap = false;
     MontreJauge();
     m_pFenetre->setWindowTitle(_WindowCaption);
     m_pFenetre->resize(_WindowWidth, _WindowHeight);
@@ -129,101 +86,53 @@ void TGaugeWindow::Demarre(const QString &cTitre, int nMin, int nCur, int nMax)
         const QRect r = ecran->availableGeometry();
         m_pFenetre->move(r.center() - QPoint(_WindowWidth / 2, _WindowHeight / 2));
     }
-    if (!m_lFiltre) {
-        qApp->installEventFilter(this);
-        m_lFiltre = true;
-    }
+    if (!m_Tache)
+        m_Tache = std::make_unique<TTacheLongue>(false);
     m_pFenetre->show();
     m_pFenetre->raise();
     m_pFenetre->activateWindow();
-    TraiteEvenements(true);
+    TTacheLongue::TraiteEvenements(50, true);
 }
 
 void TGaugeWindow::Arrete()
 {
-    if (m_lFiltre) {
-        qApp->removeEventFilter(this);
-        m_lFiltre = false;
-    }
-    m_lEchap = false;
     m_pFenetre->hide();
     if (m_pOwner) {
         QWidget *w = m_pOwner->window();
         w->raise();
         w->activateWindow();
     }
+    // The pending events are processed while the task still holds the guard: a hand-over or a
+    // stop that arrives now is put off until the caller has returned.
     QApplication::processEvents();
-    m_tmEvenements.invalidate();
+    m_Tache.reset();
 }
 
 bool TGaugeWindow::Interrompu()
 {
     // No key state can be queried under every windowing system: an Esc pressed since the last
-    // call is latched by the event filter instead of being tested as "held down now".
-    TraiteEvenements(false);
-    if (!m_lEchap)
+    // call is latched by the long-task guard instead of being tested as "held down now".
+    TTacheLongue::TraiteEvenements();
+    if (TTacheLongue::ArretDemande())
+        return true;
+    if (!TTacheLongue::PrendEchap())
         return false;
-    m_lEchap = false;
     const bool lVisible = m_pFenetre->isVisible();
     if (lVisible) {
         m_pFenetre->setWindowFlag(Qt::WindowStaysOnTopHint, false);
         m_pFenetre->show();
     }
-    m_lQuestion = true;
     const bool lOui = m_fQuestion(QStringLiteral("Attention"), QStringLiteral("Interrompre le traitement ?"));
-    m_lQuestion = false;
     if (lVisible) {
         m_pFenetre->setWindowFlag(Qt::WindowStaysOnTopHint, true);
         m_pFenetre->show();
     }
     // An Esc that answered the question is not a new request.
-    m_lEchap = false;
-    return lOui;
+    TTacheLongue::PrendEchap();
+    return lOui || TTacheLongue::ArretDemande();
 }
 
 bool TGaugeWindow::TacheEnCours()
 {
-    const QWidgetList l = QApplication::topLevelWidgets();
-    for (QWidget *w : l)
-        if (w->isVisible() && w->property(cProprieteJauge).toBool())
-            return true;
-    return false;
-}
-
-bool TGaugeWindow::Autorise(QObject *watched) const
-{
-    auto *w = qobject_cast<QWidget *>(watched);
-    if (!w)
-        return false;
-    QWidget *fen = w->window();
-    // The question, and any dialog the task itself opens, are modal above the gauge.
-    return fen == m_pFenetre || fen == QApplication::activeModalWidget();
-}
-
-bool TGaugeWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    const QEvent::Type t = event->type();
-    if (t == QEvent::KeyPress && !m_lQuestion && watched->isWidgetType()) {
-        auto *k = static_cast<QKeyEvent *>(event);
-        if (k->key() == Qt::Key_Escape) {
-            m_lEchap = true;
-            return true;
-        }
-    }
-    if (t == QEvent::Close && watched->isWidgetType()) {
-        QWidget *fen = static_cast<QWidget *>(watched)->window();
-        const Qt::WindowType nType = fen->windowType();
-        const bool lPassager = nType == Qt::ToolTip || nType == Qt::Popup;
-        if (!lPassager && (fen == m_pFenetre || fen != QApplication::activeModalWidget())) {
-            event->ignore();
-            return true;
-        }
-    }
-    // Shortcuts reach actions, which are not widgets: none of them may start a command now.
-    if (t == QEvent::Shortcut && !Autorise(watched))
-        return true;
-    // Window-system objects pass: the widget they forward an event to is filtered in turn.
-    if (EstEntree(t) && watched->isWidgetType() && !Autorise(watched))
-        return true;
-    return QObject::eventFilter(watched, event);
+    return TTacheLongue::EnCours();
 }

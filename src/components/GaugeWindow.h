@@ -1,17 +1,20 @@
 #pragma once
 // The progress window of long tasks. A task runs on the user-interface thread: it calls
 // Demarre, moves the gauge after each item and asks Interrompu whether the user pressed Esc
-// and confirmed. While the window is shown the rest of the program takes no command and
-// cannot be closed, since the task walks data that a command or a close would free.
+// and confirmed. From Demarre to Arrete the window holds the long-task guard: the rest of the
+// program takes no command and cannot be closed, since the task walks data that a command or a
+// close would free.
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
+class IMessages;
 class QProgressBar;
 class QWidget;
+class TTacheLongue;
 
 class TGaugeWindow : public QObject
 {
@@ -20,7 +23,8 @@ public:
     // The question asked when Esc was pressed: (caption, text) → true on Yes. Tests replace it.
     using TQuestion = std::function<bool(const QString &cTitre, const QString &cTexte)>;
 
-    explicit TGaugeWindow(QWidget *owner = nullptr);
+    // pMessages asks the question; the on-screen helper when null.
+    explicit TGaugeWindow(QWidget *owner = nullptr, IMessages *pMessages = nullptr);
     ~TGaugeWindow() override;
 
     QString _WindowCaption;
@@ -38,12 +42,12 @@ public:
 
     void Demarre(const QString &cTitre, int nMin, int nCur, int nMax);
     void Arrete();
-    // True once the user pressed Esc since the last call and answered Yes to the question.
+    // True once the user pressed Esc since the last call and answered Yes to the question, or
+    // at once, without a question, when a stop signal arrived.
     bool Interrompu();
 
     void setQuestion(TQuestion f) { m_fQuestion = std::move(f); }
-    // True while any progress window of the program is shown: commands and the main window's
-    // close check it.
+    // True while any long task of the program runs (a progress window is shown, a listing runs).
     static bool TacheEnCours();
 
     // The gauge position in thousandths; a range of 0 or 1 item never divides by zero.
@@ -52,23 +56,17 @@ public:
     QWidget *Fenetre() const { return m_pFenetre; }
     QProgressBar *Jauge() const { return m_pJauge; }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void MontreJauge();
-    void TraiteEvenements(bool lForce);
-    bool Autorise(QObject *watched) const;
 
     QPointer<QWidget> m_pOwner;
+    std::unique_ptr<IMessages> m_MessagesPropres;
+    IMessages *m_pMessages = nullptr;
+    std::unique_ptr<TTacheLongue> m_Tache;
     QWidget *m_pFenetre = nullptr;
     QProgressBar *m_pJauge = nullptr;
     int m_nMin = 0;
     int m_nMax = 100;
     int m_nCur = 0;
-    bool m_lEchap = false;
-    bool m_lFiltre = false;
-    bool m_lQuestion = false;
-    QElapsedTimer m_tmEvenements;
     TQuestion m_fQuestion;
 };

@@ -15,7 +15,9 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace
@@ -118,7 +120,12 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
     Disposition->addLayout(Ligne);
     Disposition->addLayout(Boutons);
 
-    connect(tvReps, &TFolderTreeView::Change, this, [this](const QString &c) { tvRepsChange(c); });
+    connect(tvReps, &TFolderTreeView::Change, this, [this](const QString &c) {
+        if (m_lImmediat)
+            tvRepsChange(c);
+        else if (!m_lSansListe)
+            ListeApresClic();
+    });
     connect(btExplLectRecurs, &QPushButton::clicked, this, [this] { btExplLectRecursClick(); });
     connect(btExplExplorer, &QPushButton::clicked, this, [this] { btExplExplorerClick(); });
     connect(btExplFiltres, &QPushButton::clicked, this, [this] { btExplFiltresClick(); });
@@ -128,7 +135,8 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
         a->setEnabled(false);   // no exploration filter can be active yet
         m.exec(btExplFiltres->mapToGlobal(p));
     });
-    connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); });
+    // Queued, like a click in the tree: the box closes and repaints before the listing starts.
+    connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); }, Qt::QueuedConnection);
     connect(btSupprHisto, &QPushButton::clicked, this, [this] { btSupprHistoClick(); });
 
     fnDemande = [this](const QString &cTexte) {
@@ -169,6 +177,8 @@ bool TExplorationKX::OuvreDossier(const QString &cDossier)
         if (AvecBarre(tvReps->DossierCourant()) == c) {
             tvRepsChange(c);   // already current: list it again
         } else {
+            // Asked for by the program: listed before this returns.
+            const QScopedValueRollback Immediat(m_lImmediat, true);
             tvReps->ChoisitDossier(c);
         }
     } catch (const ECheminNonTrouve &) {
@@ -196,6 +206,19 @@ void TExplorationKX::tvRepsChange(const QString &cDossier)
     }
     if (!btExplLectRecurs->isChecked())
         ListeDossier();
+}
+
+void TExplorationKX::ListeApresClic()
+{
+    // The tree repaints with the new folder before the listing starts; clicks that follow
+    // each other quickly make one listing, of the folder current when it starts.
+    if (m_lClicEnAttente)
+        return;
+    m_lClicEnAttente = true;
+    QTimer::singleShot(0, this, [this] {
+        m_lClicEnAttente = false;
+        tvRepsChange(tvReps->DossierCourant());
+    });
 }
 
 void TExplorationKX::ListeDossier()

@@ -48,6 +48,7 @@ public:
     void btSupprHistoClick();
 
 private:
+    void ListeApresClic();
     void MetHistorique(const QString &cDossier);
     void RemplitHistorique();
 
@@ -57,6 +58,8 @@ private:
     QString m_cDossierListe;   // the folder of the current list
     QString m_cDemande;        // the last folder asked for, as it was spelt
     bool m_lSansListe = false;
+    bool m_lImmediat = false;       // the tree's folder is being set by OuvreDossier
+    bool m_lClicEnAttente = false;
 };
 
 // Builds the exploration page and the image list into the main window's panes.

@@ -1,6 +1,7 @@
 #include "mainwindow/ImageList_fm.h"
 
 #include "components/PaneledListView.h"
+#include "components/TacheLongue.h"
 #include "exploration/ColonnesListe.h"
 #include "imaging/ChargeImage.h"
 #include "imaging/FileKinds.h"
@@ -13,11 +14,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -224,21 +223,25 @@ void TListeImagesKX::BrancheGrille()
 bool TListeImagesKX::InterrompreListage()
 {
     // Events are looked at every 50 ms: often enough to see Esc, rarely enough to cost nothing.
-    const qint64 n = QDateTime::currentMSecsSinceEpoch();
-    if (n - m_nDernierPoll >= 50) {
-        m_nDernierPoll = n;
-        QCoreApplication::processEvents();
-    }
+    TTacheLongue::TraiteEvenements();
+    // Esc stops the walk at every level, so it stays noted once seen; a stop signal too.
+    if (TTacheLongue::PrendEchap() || TTacheLongue::ArretDemande())
+        m_lEchap = true;
     return m_lEchap;
 }
 
 int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
 {
+    // A listing asked for while a task walks the rows (a hand-over, a click, a mode change
+    // seen through the task's event pump) would rebuild them under it: it runs afterwards.
+    if (TTacheLongue::EnCours()) {
+        TTachesLongues::Etat().Differe(TTachesLongues::cCleListe, this, [this, Demande] { ConstruitListe(Demande); });
+        return -1;
+    }
     // 1. The window takes no input but Esc while the list is built.
+    TTacheLongue Tache;
     m_lListage = true;
     m_lEchap = false;
-    qApp->installEventFilter(this);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_Main.setWindowTitle(QStringLiteral("Vimbrel"));
 
     // 2. The list's text colour tells the mode.
@@ -257,8 +260,7 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
     AppliqueColonnes();
 
     // 5. Thumbnails (they may drop rows when interrupted, after asking), then the resolution
-    // sort. The question box must take input: the listing's input block ends here.
-    qApp->removeEventFilter(this);
+    // sort.
     m_lListage = false;
     if (m_Modele.Nombre() > 0) {
         SelectionneLigne(0);
@@ -273,7 +275,6 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
             m_lSansRetour = false;
         }
     }
-    QApplication::restoreOverrideCursor();
 
     // 6 to 8.
     if (m_Modele.Nombre() > 0)
@@ -583,17 +584,6 @@ bool TListeImagesKX::lvImgsMouseMove(QMouseEvent *e)
 bool TListeImagesKX::eventFilter(QObject *Objet, QEvent *Evenement)
 {
     const QEvent::Type t = Evenement->type();
-    if (m_lListage && Objet != this) {
-        // While a list is built the window takes no input; Esc stops the listing.
-        if (t == QEvent::KeyPress) {
-            if (static_cast<QKeyEvent *>(Evenement)->key() == Qt::Key_Escape)
-                m_lEchap = true;
-            return true;
-        }
-        if (t == QEvent::KeyRelease || t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease
-            || t == QEvent::MouseButtonDblClick || t == QEvent::Wheel || t == QEvent::ShortcutOverride)
-            return true;
-    }
     // Only cached pointers are compared here: the filter also sees the views' destruction.
     if (Objet == m_pDetails && t == QEvent::Resize && lvImgsIcones)
         lvImgsIcones->setGeometry(lvImgs->rect());

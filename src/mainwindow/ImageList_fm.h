@@ -32,7 +32,8 @@ public:
     TContexteListe &ContexteListe() { return m_Ctx; }
 
     // Builds the list in a mode (window disabled, wait cursor, Esc stops), then the
-    // thumbnails, the first entry, the caption. Returns the row count.
+    // thumbnails, the first entry, the caption. Returns the row count, or -1 when a long task
+    // runs: the listing is then made once it has returned.
     int ConstruitListe(const TDemandeListe &Demande);
 
     void TrieListe();
@@ -103,7 +104,6 @@ private:
     bool m_lListage = false;
     bool m_lEchap = false;
     bool m_lSansRetour = false;   // a selection made by code: no echo to the other view
-    qint64 m_nDernierPoll = 0;
     QObject *m_pDetails = nullptr;     // lvImgs and its viewport, as the event filter sees them
     QObject *m_pVueDetails = nullptr;
 };

@@ -2,9 +2,11 @@
 #include "mainwindow/Exploration_fm.h"
 
 #include "components/PaneledListView.h"
+#include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "mainwindow/Separateur.h"
 #include "platform/Couleurs.h"
+#include "platform/SauvegardeSortie.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
 #include "storage/Migrations.h"
@@ -27,6 +29,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextStream>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -61,10 +64,15 @@ TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent)
 {
     setObjectName(QStringLiteral("fmMainKX"));
     fnConfirmeQuitter = &QuestionQuitter;
+    fnSauveStores = [this](QStringList *pRaisons) { return m_Contexte.SauveStores(pRaisons); };
     ConstruitFenetre();
 }
 
-TfmMainKX::~TfmMainKX() = default;
+TfmMainKX::~TfmMainKX()
+{
+    // A stop latched for this window ends with it, even if its close never got to run.
+    TTachesLongues::Etat().OublieArret();
+}
 
 void TfmMainKX::ConstruitFenetre()
 {
@@ -460,12 +468,18 @@ void TfmMainKX::RecoitDossier(const QString &cDossier)
     show();
     raise();
     activateWindow();
-    if (cDossier.isEmpty())
+    if (cDossier.isEmpty() || m_lFormDestroyFait)
         return;
-    if (fnOuvreDossier)
-        fnOuvreDossier(cDossier);
-    else if (QFileInfo(cDossier).isDir())
-        m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
+    // Opening lists the folder: while a long task walks the rows, the folder is only
+    // remembered and opened once the task has returned.
+    TTachesLongues::Etat().Differe(TTachesLongues::cCleListe, this, [this, cDossier] {
+        if (m_lFormDestroyFait)
+            return;
+        if (fnOuvreDossier)
+            fnOuvreDossier(cDossier);
+        else if (QFileInfo(cDossier).isDir())
+            m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
+    });
 }
 
 void TfmMainKX::btQuitterClick()
@@ -475,13 +489,31 @@ void TfmMainKX::btQuitterClick()
 
 void TfmMainKX::FermeSansQuestion()
 {
+    if (m_lFormDestroyFait)
+        return;
+    TTachesLongues &Taches = TTachesLongues::Etat();
+    Taches.DemandeArret();
+    // A question open now waits for nobody: it is answered No, and whoever asked it sees the
+    // stop request.
+    TTacheLongue::AbandonneDialogues();
+    if (Taches.EnCours()) {
+        Taches.Differe(TTachesLongues::cCleArret, this, [this] { FermeSansQuestion(); });
+        return;
+    }
+    // A close asking its question takes the stop as its answer once the question has returned.
+    if (m_lFermeture)
+        return;
     m_lSansQuestion = true;
-    close();
+    const bool lFerme = close();
+    m_lSansQuestion = false;
+    // A refused close leaves nothing behind: the next one asks its question, tasks run normally.
+    if (!lFerme)
+        Taches.OublieArret();
 }
 
 bool TfmMainKX::FormCloseQuery()
 {
-    if (m_lSansQuestion || !m_Contexte.Parametres.lMsgConfQuitAppli)
+    if (m_lSansQuestion || TTachesLongues::Etat().ArretDemande() || !m_Contexte.Parametres.lMsgConfQuitAppli)
         return true;
     return fnConfirmeQuitter && fnConfirmeQuitter(this);
 }
@@ -492,12 +524,19 @@ void TfmMainKX::closeEvent(QCloseEvent *Evenement)
         Evenement->accept();
         return;
     }
-    if (!FormCloseQuery()) {
-        Evenement->ignore();
-        return;
+    bool lFermer = false;
+    {
+        const QScopedValueRollback Garde(m_lFermeture, true);
+        // A stop that arrived while the question was open answers it.
+        lFermer = FormCloseQuery() || TTachesLongues::Etat().ArretDemande();
+        if (lFermer)
+            FormDestroy();
     }
-    FormDestroy();
-    Evenement->accept();
+    TTachesLongues::Etat().OublieArret();
+    if (lFermer)
+        Evenement->accept();
+    else
+        Evenement->ignore();
 }
 
 void TfmMainKX::FormDestroy()
@@ -530,8 +569,13 @@ void TfmMainKX::FormDestroy()
     Sortie.lVigsDeplie = pnVigs->_PanelState() == psExpanded;
     // 2-3. Settings, then the folder history trimmed to its first ten entries.
     m_Contexte.EcritParametres(Sortie);
-    // 4. Both stores.
-    m_Contexte.SauveStores();
+    // 4. Both stores. A failure is told with its reason and may be tried again once the user
+    // has freed space; a close without a question has nobody to ask, so it reports on the
+    // error stream and the run ends with a failure status.
+    const bool lUtilisateur = !m_lSansQuestion && !TTachesLongues::Etat().ArretDemande() && m_Contexte.Messages;
+    QTextStream Erreurs(stderr);
+    m_nCodeSortie = SauveEnSortant(fnSauveStores, lUtilisateur ? m_Contexte.Messages.get() : nullptr, this,
+                                   [] { return TTachesLongues::Etat().ArretDemande(); }, Erreurs);
 }
 
 QSize TfmMainKX::TailleMinimale() const

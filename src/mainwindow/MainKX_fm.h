@@ -48,12 +48,20 @@ public:
     std::function<bool(const QString &)> fnOuvreDossier;
     // The folder tree's current folder, written back as `cRep` at exit.
     std::function<QString()> fnDossierCourant;
+    // Saves the settings and catalogue stores at exit, filling the reasons of a failure; the
+    // application context's by default.
+    std::function<bool(QStringList *pRaisons)> fnSauveStores;
 
     void ShowMode();
-    // Closes as a normal close does, without the quit question (a desktop logging out).
+    // Closes as a normal close does, without any question (a stop signal, a desktop logging
+    // out). While a long task runs the request is latched: the task stops as if the user had
+    // confirmed, and the close runs once it has returned.
     void FermeSansQuestion();
-    // A later start handed its folder over: come forward and open it.
+    // A later start handed its folder over: come forward and open it (once the running long
+    // task, if any, has returned).
     void RecoitDossier(const QString &cDossier);
+    // The program's exit status: not 0 when the last save failed.
+    int CodeSortie() const { return m_nCodeSortie; }
 
     // The window's smallest size by the size rules.
     QSize TailleMinimale() const;
@@ -132,6 +140,8 @@ private:
     bool m_lFormActivateFait = false;
     bool m_lFormDestroyFait = false;
     bool m_lSansQuestion = false;
+    bool m_lFermeture = false;   // a close is asking its questions
+    int m_nCodeSortie = 0;
     bool m_lLVElargie = false;
     bool m_lAppliqueTailles = false;
     QString m_cDossierCourant;

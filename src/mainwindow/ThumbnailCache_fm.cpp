@@ -2,6 +2,7 @@
 
 #include "components/GaugeWindow.h"
 #include "components/PaneledListView.h"
+#include "components/TacheLongue.h"
 #include "exploration/ModeleListe.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
@@ -12,10 +13,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -27,26 +26,6 @@ namespace
 const QString cAttention = QStringLiteral("Attention");
 const QString cErreur = QStringLiteral("Erreur");
 const QString cAucuneImage = QStringLiteral("Aucune image à traiter.");
-
-bool EstEntreeUtilisateur(QEvent::Type t)
-{
-    switch (t)
-    {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Keeps the rows and the grid from being changed while thumbnails are applied to them.
 class TAttente
@@ -77,11 +56,7 @@ TVignettesKX::TVignettesKX(TContexte &Contexte, TModeleListeImages &Modele, TPan
     }
 }
 
-TVignettesKX::~TVignettesKX()
-{
-    if (m_lGuette)
-        qApp->removeEventFilter(this);
-}
+TVignettesKX::~TVignettesKX() = default;
 
 TParamsVignettes TVignettesKX::Params() const
 {
@@ -142,23 +117,6 @@ void TVignettesKX::Applique(int nLigne, TPLVListItem *pItem, const TResultatVign
         m_plvVigs->MetImage(pItem, Image);
 }
 
-bool TVignettesKX::eventFilter(QObject *watched, QEvent *event)
-{
-    if (m_lGuette && EstEntreeUtilisateur(event->type()))
-    {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
-            m_lEchap = true;
-        // Nothing may sort, check or clear the rows while their thumbnails are being applied.
-        return true;
-    }
-    if (m_lGuette && event->type() == QEvent::Close && watched->isWidgetType())
-    {
-        event->ignore();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
-}
-
 int TVignettesKX::ChargeVignettes()
 {
     const int nLignes = m_Modele.Nombre();
@@ -180,13 +138,11 @@ int TVignettesKX::ChargeVignettes()
         m_ggChrgImg->setValue(0);
         m_ggChrgImg->show();
     }
-    m_lEchap = false;
-    m_lGuette = true;
-    qApp->installEventFilter(this);
+    // Nothing may sort, check or clear the rows while their thumbnails are being applied, and
+    // nothing may list again: a hand-over or a relisting waits for the loop to return.
+    TTacheLongue Tache;
 
     bool lModifie = false;
-    QElapsedTimer Repeint;
-    Repeint.start();
     TPiloteVignettes Pilote;
     Pilote.Prepare = [&](int i) { return PrepareVignette(iniSetup, P, ImageDe(m_Modele.Enr(i))); };
     Pilote.Applique = [&](int i, const TTravailVignette &t, TResultatVignette &r) {
@@ -204,28 +160,23 @@ int TVignettesKX::ChargeVignettes()
             lModifie = true;
         Applique(i, pItem, r);
         // The first screenful shows while the rest is decoded; Esc is seen here too.
-        if (Repeint.elapsed() >= 80)
-        {
-            QCoreApplication::processEvents();
-            Repeint.restart();
-        }
+        TTacheLongue::TraiteEvenements(80);
     };
     Pilote.Interrompre = [&](int) {
-        if (fnEchapAttendu ? !fnEchapAttendu() : !m_lEchap)
+        // A stop signal has nobody to ask: the loading ends as if the user had said Yes.
+        if (TTacheLongue::ArretDemande())
+            return true;
+        if (fnEchapAttendu ? !fnEchapAttendu() : !TTacheLongue::PrendEchap())
             return false;
-        m_lEchap = false;
-        m_lGuette = false;   // the question takes its own keys
         const bool lOui = Demande(QStringLiteral("Interrompre le chargement des vignettes ?"));
-        m_lGuette = true;
-        return lOui;
+        return lOui || TTacheLongue::ArretDemande();
     };
     const int nGardees = ChargeVignettesEnOrdre(nLignes, Pilote);
 
-    qApp->removeEventFilter(this);
-    m_lGuette = false;
     if (nGardees < nLignes)
         m_Modele.SupprimeApres(nGardees - 1);
-    // One save for the whole listing, interrupted or not.
+    // One save for the whole listing, interrupted or not. A failed save keeps the data in
+    // memory, unsaved, for the next save; the close tells the user if it fails again.
     if (lModifie || iniSetup.Modifie())
         iniSetup.UpdateFile();
     if (m_ggChrgImg)
@@ -276,7 +227,7 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     std::unique_ptr<TGaugeWindow> Jauge;
     if (Rangs.size() > 1)
     {
-        Jauge = std::make_unique<TGaugeWindow>(m_Fenetre);
+        Jauge = std::make_unique<TGaugeWindow>(m_Fenetre, m_Contexte.Messages.get());
         Jauge->Demarre(QStringLiteral("Traitement en cours"), 0, 0, static_cast<int>(Rangs.size()) - 1);
     }
     int nNonTraitees = 0;

@@ -73,17 +73,14 @@ public:
     std::function<void(const QString &cTitre, const QString &cTexte)> fnMessage;
     // The save dialog: (title, initial folder, proposed name) → chosen file or empty.
     std::function<QString(const QString &cTitre, const QString &cDossier, const QString &cNom)> fnNomFichier;
-    // True when an Esc key press is waiting; the default watches the application's key presses
-    // while thumbnails load.
+    // True when an Esc key press is waiting; the default takes the one the long-task guard
+    // noted while thumbnails load.
     std::function<bool()> fnEchapAttendu;
     // The screen width, for a sheet width of 0.
     std::function<int()> fnLargeurEcran;
 
     // Descriptions read from a CD's descript.ion; the unit keeps its own when none is given.
     void setDescriptions(TDescriptions *pDescriptions) { m_pDescriptions = pDescriptions; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     TDonneesBesideCD DonneesPour(const TEnrLV &Enr);
@@ -106,6 +103,4 @@ private:
     TDescriptions *m_pDescriptions = nullptr;
     std::unique_ptr<TDescriptions> m_DescriptionsPropres;
     QMenu *m_pmVigs = nullptr;
-    bool m_lEchap = false;
-    bool m_lGuette = false;
 };

@@ -21,6 +21,9 @@ extern "C" void GestionnaireArret(int nSignal)
     errno = nErrno;
 }
 
+// A desktop logging out, Ctrl+C in a terminal, the terminal closed.
+constexpr int nSignaux[] = {SIGTERM, SIGINT, SIGHUP};
+
 } // namespace
 
 TSignauxArret::TSignauxArret(QObject *Parent) : QObject(Parent)
@@ -34,8 +37,8 @@ TSignauxArret::TSignauxArret(QObject *Parent) : QObject(Parent)
     Action.sa_handler = GestionnaireArret;
     sigemptyset(&Action.sa_mask);
     Action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &Action, nullptr);
-    ::sigaction(SIGINT, &Action, nullptr);
+    for (const int nSignal : nSignaux)
+        ::sigaction(nSignal, &Action, nullptr);
 }
 
 TSignauxArret::~TSignauxArret()
@@ -45,8 +48,8 @@ TSignauxArret::~TSignauxArret()
     struct sigaction Action {};
     Action.sa_handler = SIG_DFL;
     sigemptyset(&Action.sa_mask);
-    ::sigaction(SIGTERM, &Action, nullptr);
-    ::sigaction(SIGINT, &Action, nullptr);
+    for (const int nSignal : nSignaux)
+        ::sigaction(nSignal, &Action, nullptr);
     delete m_Notificateur;
     m_Notificateur = nullptr;
     ::close(g_nTubes[0]);

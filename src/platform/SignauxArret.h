@@ -1,7 +1,7 @@
 #pragma once
-// SIGTERM and SIGINT (a desktop logging out, Ctrl+C in a terminal) turned into a Qt signal,
-// so that the program closes as a normal close does, with its data saved. The handler only
-// writes a byte into a pipe; the event loop reads it.
+// SIGTERM, SIGINT and SIGHUP (a desktop logging out, Ctrl+C in a terminal, the terminal
+// closed) turned into a Qt signal, so that the program closes as a normal close does, with its
+// data saved. The handler only writes a byte into a pipe; the event loop reads it.
 
 #include <QObject>
 

@@ -1,5 +1,7 @@
 #include "storage/Contexte.h"
 
+#include <QFileInfo>
+
 TContexte::TContexte(const TEmplacementsConfig &EmplacementsConfig, const QString &cDossierProgramme,
                      std::unique_ptr<IVolumes> VolumesService)
     : Emplacements(EmplacementsConfig), cDossierProgrammeExecutable(cDossierProgramme),
@@ -37,12 +39,15 @@ void TContexte::EcritParametres(const TEnrParametres::TEtatSortie &Etat)
     EcritHistoriqueRepertoires(*iniSetup, HistoriqueRepertoires);
 }
 
-bool TContexte::SauveStores()
+bool TContexte::SauveStores(QStringList *pErreurs)
 {
     bool lOk = true;
-    if (iniSetup && !iniSetup->UpdateFile())
+    for (TBigIniFile *pIni : {iniSetup.get(), iniBDD.get()}) {
+        if (!pIni || pIni->UpdateFile())
+            continue;
         lOk = false;
-    if (iniBDD && !iniBDD->UpdateFile())
-        lOk = false;
+        if (pErreurs)
+            *pErreurs << QStringLiteral("%1 : écriture impossible").arg(QFileInfo(pIni->FileName()).fileName());
+    }
     return lOk;
 }

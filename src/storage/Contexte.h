@@ -32,8 +32,9 @@ public:
     // Writes the settings record and the trimmed folder history into the settings store.
     void EcritParametres(const TEnrParametres::TEtatSortie &Etat);
     // Saves the settings and catalogue stores; false when one of them could not be written
-    // (its data stays in memory for the next save).
-    bool SauveStores();
+    // (its data stays in memory for the next save). pErreurs receives one French line
+    // "<file name> : <reason>" for each store that failed.
+    bool SauveStores(QStringList *pErreurs = nullptr);
 
     const TEmplacementsConfig Emplacements;
     const QString cDossierProgrammeExecutable;

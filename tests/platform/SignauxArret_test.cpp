@@ -18,3 +18,14 @@ TEST(SignauxArret, TermAndIntBecomeAQtSignal)
         ASSERT_TRUE(Arrets.wait(2000));
     EXPECT_EQ(Arrets.at(1).at(0).toInt(), SIGINT);
 }
+
+TEST(SignauxArret, HupIsAStopRequestLikeTerm)
+{
+    // A closed terminal ends the program as a logout does, with its data saved.
+    TSignauxArret Signaux;
+    ASSERT_TRUE(Signaux.Installe());
+    QSignalSpy Arrets(&Signaux, &TSignauxArret::ArretDemande);
+    ::raise(SIGHUP);
+    ASSERT_TRUE(Arrets.wait(2000));
+    EXPECT_EQ(Arrets.at(0).at(0).toInt(), SIGHUP);
+}
