@@ -78,34 +78,55 @@ void TrieFrancais(QStringList &Liste)
 
 namespace
 {
-void AjouteMotsDeValeur(QStringView Valeur, QSet<QString> &Vus, QStringList &Mots)
+// Gathers the words of many values, each once without regard to case. Almost every word met
+// has been met before in exactly the same spelling: that is looked up first, through a view
+// into the value, so that only a spelling new to the run costs a copy and a case conversion.
+// The values must outlive the gathering.
+class TCollecteMots
 {
-    const qsizetype n = Valeur.size();
-    qsizetype i = 0;
-    while (i < n) {
-        while (i < n && EstBlanc(Valeur[i]))
-            ++i;
-        const qsizetype nDebut = i;
-        while (i < n && !EstBlanc(Valeur[i]))
-            ++i;
-        if (i == nDebut)
-            break;
-        const QStringView Mot = Valeur.sliced(nDebut, i - nDebut);
-        QString cForme = FormeSansCasse(Mot);
-        const qsizetype nAvant = Vus.size();
-        Vus.insert(std::move(cForme));
-        if (Vus.size() != nAvant)
-            Mots.append(Mot.toString());
+public:
+    explicit TCollecteMots(QStringList &Mots) : m_Mots(Mots) {}
+
+    void AjouteValeur(QStringView Valeur)
+    {
+        const qsizetype n = Valeur.size();
+        qsizetype i = 0;
+        while (i < n) {
+            while (i < n && EstBlanc(Valeur[i]))
+                ++i;
+            const qsizetype nDebut = i;
+            while (i < n && !EstBlanc(Valeur[i]))
+                ++i;
+            if (i > nDebut)
+                AjouteMot(Valeur.sliced(nDebut, i - nDebut));
+        }
     }
-}
+
+private:
+    void AjouteMot(QStringView Mot)
+    {
+        const qsizetype nAvant = m_Graphies.size();
+        m_Graphies.insert(Mot);
+        if (m_Graphies.size() == nAvant)
+            return;
+        const qsizetype nFormes = m_Formes.size();
+        m_Formes.insert(FormeSansCasse(Mot));
+        if (m_Formes.size() != nFormes)
+            m_Mots.append(Mot.toString());
+    }
+
+    QStringList &m_Mots;
+    QSet<QStringView> m_Graphies; // every spelling met, viewed in its value
+    QSet<QString> m_Formes;       // the case-free form of every word kept
+};
 } // namespace
 
 QStringList VocabulaireMotsCles(const QStringList &Valeurs)
 {
-    QSet<QString> Vus;
     QStringList Mots;
+    TCollecteMots Collecte(Mots);
     for (const QString &cValeur : Valeurs)
-        AjouteMotsDeValeur(cValeur, Vus, Mots);
+        Collecte.AjouteValeur(cValeur);
     TrieFrancais(Mots);
     return Mots;
 }
@@ -117,11 +138,11 @@ void ListerMotsCles(const TBigIniFile &iniSetup, QStringList &Liste)
     // whatever follows the line's first "=". One pass over the lines spares a look-up per image.
     QStringList Lignes;
     iniSetup.ReadSectionValues(cSectionMotsCles, Lignes);
-    QSet<QString> Vus;
+    TCollecteMots Collecte(Liste);
     for (const QString &cLigne : std::as_const(Lignes)) {
         const qsizetype nEgal = cLigne.indexOf(u'=');
         if (nEgal >= 0)
-            AjouteMotsDeValeur(QStringView(cLigne).sliced(nEgal + 1), Vus, Liste);
+            Collecte.AjouteValeur(QStringView(cLigne).sliced(nEgal + 1));
     }
     TrieFrancais(Liste);
 }
