@@ -1,6 +1,7 @@
 #include "mainwindow/Exploration_fm.h"
 
 #include "components/FolderTreeView.h"
+#include "components/MessagesQt.h"
 #include "exploration/Historique.h"
 #include "exploration/ListeImages.h"
 #include "mainwindow/ImageList_fm.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -131,12 +131,6 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
     connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); });
     connect(btSupprHisto, &QPushButton::clicked, this, [this] { btSupprHistoClick(); });
 
-    fnDemande = [this](const QString &cTexte) {
-        return QMessageBox::question(&m_Main, QStringLiteral("Attention"), cTexte, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No)
-            == QMessageBox::Yes;
-    };
-
     m_Liste.fnApresListe = [this](TModeListe nMode) {
         if (nMode == TModeListe::Exploration)
             MetHistorique(m_cDossierListe);
@@ -230,7 +224,8 @@ void TExplorationKX::cbHistoRepsChange(int nIndex)
 
 void TExplorationKX::btSupprHistoClick()
 {
-    if (!fnDemande(QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
+    if (!MessagesDe(m_Contexte).Question(
+            &m_Main, QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
         return;
     m_Contexte.HistoriqueRepertoires.clear();
     RemplitHistorique();

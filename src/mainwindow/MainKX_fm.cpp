@@ -1,6 +1,7 @@
 #include "mainwindow/MainKX_fm.h"
 #include "mainwindow/Exploration_fm.h"
 
+#include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "mainwindow/Separateur.h"
@@ -18,7 +19,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -41,12 +41,6 @@ constexpr int nHauteurTraitements = 34;
 constexpr int nHauteurEtat = 96;
 constexpr int nLargeurVigsCrit = 180;
 
-bool QuestionQuitter(QWidget *Parent)
-{
-    return QMessageBox::question(Parent, QStringLiteral("Attention"), QStringLiteral("Quitter Vimbrel ?"),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-}
-
 QWidget *PageVide(const QString &cNom)
 {
     auto *Page = new QWidget;
@@ -60,7 +54,6 @@ TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent)
     : QMainWindow(Parent), m_Contexte(Contexte)
 {
     setObjectName(QStringLiteral("fmMainKX"));
-    fnConfirmeQuitter = &QuestionQuitter;
     ConstruitFenetre();
 }
 
@@ -483,7 +476,7 @@ bool TfmMainKX::FormCloseQuery()
 {
     if (m_lSansQuestion || !m_Contexte.Parametres.lMsgConfQuitAppli)
         return true;
-    return fnConfirmeQuitter && fnConfirmeQuitter(this);
+    return MessagesDe(m_Contexte).Question(this, QStringLiteral("Quitter Vimbrel ?"));
 }
 
 void TfmMainKX::closeEvent(QCloseEvent *Evenement)

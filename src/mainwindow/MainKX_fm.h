@@ -41,8 +41,6 @@ public:
     // The folder given on the command line (or by a later start), opened first.
     QString cDossierArgument;
 
-    // Asks "Quitter Vimbrel ?"; true to quit. Replaceable so that tests can answer.
-    std::function<bool(QWidget *)> fnConfirmeQuitter;
     // Makes a folder the folder tree's current one and lists it; false when it cannot be
     // opened. Installed by the exploration page; until then the folder is only remembered.
     std::function<bool(const QString &)> fnOuvreDossier;

@@ -8,6 +8,7 @@
 #include "mainwindow/ThumbnailCache_fm.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "support/MessagesFactices.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -150,15 +151,15 @@ TEST_F(ExplorationTest, ClearingTheHistoryAsksFirst)
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
     const int nAvant = Expl->cbHistoReps->count();   // the first folder opened at start-up too
     ASSERT_GE(nAvant, 1);
-    QString cQuestion;
-    Expl->fnDemande = [&](const QString &c) {
-        cQuestion = c;
-        return false;
-    };
+    auto *Messages = new TMessagesFactices;
+    Contexte->Messages.reset(Messages);
+    Messages->Reponses = {false};
     Expl->btSupprHistoClick();
-    EXPECT_EQ(cQuestion, "Supprimer l'historique des dossiers parcourus ?");
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, "Attention");
+    EXPECT_EQ(Messages->Montres[0].cTexte, "Supprimer l'historique des dossiers parcourus ?");
     EXPECT_EQ(Expl->cbHistoReps->count(), nAvant);
-    Expl->fnDemande = [](const QString &) { return true; };
+    Messages->Reponses = {true};
     Expl->btSupprHistoClick();
     EXPECT_EQ(Expl->cbHistoReps->count(), 0);
     EXPECT_TRUE(Contexte->HistoriqueRepertoires.isEmpty());
@@ -193,7 +194,7 @@ TEST_F(ExplorationTest, SaveButtonsFollowTheListAndWriteTheSheet)
         cPropose = cNom;
         return cSortie;
     };
-    Liste->Vignettes->fnMessage = [](const QString &, const QString &) {};
+    Contexte->Messages = std::make_unique<TMessagesFactices>();
     QTest::mouseClick(Fenetre->btSvgTtesVig, Qt::LeftButton);
     EXPECT_EQ(cPropose, "photos.jpg");
     QImage Planche(cSortie);

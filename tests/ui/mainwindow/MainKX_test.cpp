@@ -4,6 +4,7 @@
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/MessagesFactices.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -116,27 +117,25 @@ TEST_F(MainKXTest, AnsweringNoToTheQuitQuestionWritesNothing)
 {
     EcritReglages({{"lMsgConfQuitAppli", "1"}, {"kcVersion", "v 1.44"}});
     Demarre();
-    int nQuestions = 0;
-    bool lReponse = false;
-    Fenetre->fnConfirmeQuitter = [&](QWidget *) {
-        ++nQuestions;
-        return lReponse;
-    };
+    auto *Messages = new TMessagesFactices;
+    Contexte->Messages.reset(Messages);
+    Messages->Reponses = {false, true};
     Contexte->HistoriqueRepertoires = QStringList{"/photos/"};
     const QByteArray Avant = Contenu(FichierSetup());
     const QByteArray AvantBDD = Contenu(E.cDossierDefaut + "KX_BDD.ini");
 
     EXPECT_FALSE(Fenetre->close());
-    EXPECT_EQ(nQuestions, 1);
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, "Attention");
+    EXPECT_EQ(Messages->Montres[0].cTexte, "Quitter Vimbrel ?");
     EXPECT_TRUE(Fenetre->isVisible());
     EXPECT_FALSE(Fenetre->FormDestroyFait());
     EXPECT_EQ(Contenu(FichierSetup()), Avant);
     EXPECT_EQ(Contenu(E.cDossierDefaut + "KX_BDD.ini"), AvantBDD);
     EXPECT_FALSE(Relu().SectionExists("HISTORIQUE REPERTOIRES"));
 
-    lReponse = true;
     EXPECT_TRUE(Fenetre->close());
-    EXPECT_EQ(nQuestions, 2);
+    EXPECT_EQ(Messages->Montres.size(), 2);
     EXPECT_TRUE(Relu().ValueExists("HISTORIQUE REPERTOIRES", "/photos/"));
 }
 
@@ -144,10 +143,10 @@ TEST_F(MainKXTest, StopSignalClosesWithoutTheQuestionAndSaves)
 {
     EcritReglages({{"lMsgConfQuitAppli", "1"}});
     Demarre();
-    int nQuestions = 0;
-    Fenetre->fnConfirmeQuitter = [&](QWidget *) { return ++nQuestions, false; };
+    auto *Messages = new TMessagesFactices;
+    Contexte->Messages.reset(Messages);
     Fenetre->FermeSansQuestion();
-    EXPECT_EQ(nQuestions, 0);
+    EXPECT_TRUE(Messages->Montres.isEmpty());
     EXPECT_FALSE(Fenetre->isVisible());
     EXPECT_TRUE(Fenetre->FormDestroyFait());
     EXPECT_EQ(Relu().ReadString("GENERAL", "lMsgConfQuitAppli", ""), "1");
