@@ -1,6 +1,7 @@
 #include "mainwindow/MainKX_fm.h"
 #include "mainwindow/Exploration_fm.h"
 
+#include "components/BullesBalisees.h"
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "mainwindow/Demarrage_fm.h"
@@ -295,8 +296,10 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
 
     // 1. Random numbers for the features that draw them.
     std::srand(unsigned(std::time(nullptr)));
-    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders.
+    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders; the hint
+    // hook, so that marked-up hints show styled.
     m_Contexte.FixeDossiers();
+    InstalleBullesBalisees(qApp);
     // 5.
     Etape(0, {});
     // 6. The three stores, saved explicitly only.

@@ -6,7 +6,9 @@
 #include "storage/Contexte.h"
 #include "support/MessagesFactices.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -16,6 +18,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -180,6 +183,21 @@ TEST_F(MainKXTest, ModeShowsInTheVersionPanel)
     ASSERT_EQ(Modes.size(), 2);
     EXPECT_FALSE(Modes.at(0).at(0).toBool());
     EXPECT_TRUE(Modes.at(1).at(0).toBool());
+}
+
+TEST_F(MainKXTest, VersionHintShowsTheModeInBold)
+{
+    EcritReglages({{"lModeMAJ", "1"}, {"nEtatFen_Main", "0"}});
+    Demarre();
+    QLabel *pn = Fenetre->pnVersion;
+    const QPoint p = pn->rect().center();
+    QHelpEvent Aide(QEvent::ToolTip, p, pn->mapToGlobal(p));
+    QApplication::sendEvent(pn, &Aide);
+    ASSERT_TRUE(QToolTip::isVisible());
+    const QString cMontre = QToolTip::text();
+    EXPECT_TRUE(cMontre.contains(QString::fromUtf8("<b>Mise à jour</b>"))) << cMontre.toStdString();
+    EXPECT_FALSE(cMontre.contains("<SG>"));
+    QToolTip::hideText();
 }
 
 TEST_F(MainKXTest, LayoutSurvivesARestart)
