@@ -386,12 +386,19 @@ QString TfmMainKX::DossierCourant() const
     return fnDossierCourant ? fnDossierCourant() : m_cDossierCourant;
 }
 
-void TfmMainKX::showEvent(QShowEvent *Evenement)
+void TfmMainKX::setVisible(bool lVisible)
 {
-    if (!m_lFormShowFait) {
+    // Placed before its first showing, while the window has no frame yet: the position then
+    // counts the frame, which the window manager adds around it.
+    if (lVisible && !m_lFormShowFait) {
         m_lFormShowFait = true;
         FormShow();
     }
+    QMainWindow::setVisible(lVisible);
+}
+
+void TfmMainKX::showEvent(QShowEvent *Evenement)
+{
     QMainWindow::showEvent(Evenement);
     PlaceLVImgs();
     if (!m_lFormActivateFait)
@@ -403,10 +410,15 @@ void TfmMainKX::FormShow()
     if (const QScreen *Ecran = screen())
         m_nProfondeurCouleur = Ecran->depth();
     const TEnrParametres &P = m_Contexte.Parametres;
-    if (P.nEtatFen_Main != 0)
-        setGeometry(0, 0, 800, 600);
-    else
-        setGeometry(P.nLeft_Main, P.nTop_Main, P.nWidth_Main, P.nHeight_Main);
+    // The stored place is the frame's, so that the title bar stays on the screen; the size is
+    // the client area's.
+    if (P.nEtatFen_Main != 0) {
+        move(0, 0);
+        resize(800, 600);
+    } else {
+        move(P.nLeft_Main, P.nTop_Main);
+        resize(P.nWidth_Main, P.nHeight_Main);
+    }
     if (P.nEtatFen_Main == 2)
         setWindowState(Qt::WindowMaximized);
     else if (P.nEtatFen_Main == 1)
@@ -516,7 +528,7 @@ void TfmMainKX::FormDestroy()
     P.pnVigs_Align = pnVigs->_Align() == paLeft ? 1 : 0;
     const Qt::WindowStates Etat = windowState();
     P.nEtatFen_Main = (Etat & Qt::WindowMinimized) ? 1 : (Etat & Qt::WindowMaximized) ? 2 : 0;
-    const QRect Normale = (P.nEtatFen_Main == 0 || normalGeometry().isEmpty()) ? geometry() : normalGeometry();
+    const QRect Normale = PlaceNormale();
     P.nLeft_Main = Normale.x();
     P.nTop_Main = Normale.y();
     P.nWidth_Main = Normale.width();
@@ -528,6 +540,16 @@ void TfmMainKX::FormDestroy()
     m_Contexte.EcritParametres(Sortie);
     // 4. Both stores.
     m_Contexte.SauveStores();
+}
+
+QRect TfmMainKX::PlaceNormale() const
+{
+    const Qt::WindowStates Etat = windowState();
+    if (!(Etat & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) || normalGeometry().isEmpty())
+        return {frameGeometry().topLeft(), size()};
+    // Only the client area of the normal state is known: its frame is taken as thick as now.
+    const QPoint Cadre = geometry().topLeft() - frameGeometry().topLeft();
+    return {normalGeometry().topLeft() - Cadre, normalGeometry().size()};
 }
 
 QSize TfmMainKX::TailleMinimale() const

@@ -55,6 +55,11 @@ public:
 
     // The window's smallest size by the size rules.
     QSize TailleMinimale() const;
+    // The window in its normal state: the frame's top left corner and the client area's size,
+    // as the layout keys store them.
+    QRect PlaceNormale() const;
+
+    void setVisible(bool lVisible) override;
     // Places the thumbnail pane at the top (0) or at the left (1) of the right-hand area.
     void PlaceVigs(int nAlign);
 

@@ -93,9 +93,11 @@ TEST_F(MainKXTest, MaximisedAloneRestoresTo800x600AtOrigin)
     EcritReglages({{"nEtatFen_Main", "2"}});
     Demarre();
     EXPECT_TRUE(Fenetre->isMaximized());
-    EXPECT_EQ(Fenetre->normalGeometry(), QRect(0, 0, 800, 600));
+    EXPECT_EQ(Fenetre->normalGeometry().size(), QSize(800, 600));
+    // Back to normal, the title bar is on the screen: the frame, not the client area, is at 0, 0.
     Fenetre->showNormal();
     QTest::qWait(50);
+    EXPECT_EQ(Fenetre->frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(Fenetre->size(), QSize(800, 600));
 }
 
@@ -105,8 +107,12 @@ TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
                    {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
     Demarre();
     EXPECT_FALSE(Fenetre->isMaximized());
-    EXPECT_EQ(Fenetre->geometry(), QRect(40, 30, 1000, 700));
-    Fenetre->setGeometry(50, 60, 900, 650);
+    // The stored place is the frame's top left corner, the stored size the client area's.
+    EXPECT_EQ(Fenetre->frameGeometry().topLeft(), QPoint(40, 30));
+    EXPECT_EQ(Fenetre->size(), QSize(1000, 700));
+    Fenetre->move(50, 60);
+    Fenetre->resize(900, 650);
+    QTest::qWait(20);
     EXPECT_TRUE(Fenetre->close());
     const TBigIniFile Ini = Relu();
     EXPECT_EQ(Ini.ReadInteger("GENERAL", "nEtatFen_Main", -1), 0);
@@ -114,6 +120,23 @@ TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
     EXPECT_EQ(Ini.ReadInteger("GENERAL", "nTop_Main", -1), 60);
     EXPECT_EQ(Ini.ReadInteger("GENERAL", "nWidth_Main", -1), 900);
     EXPECT_EQ(Ini.ReadInteger("GENERAL", "nHeight_Main", -1), 650);
+}
+
+TEST_F(MainKXTest, MaximisedAtExitStoresTheNormalFramePlace)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nLeft_Main", "40"}, {"nTop_Main", "30"},
+                   {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
+    Demarre();
+    Fenetre->showMaximized();
+    QTest::qWait(50);
+    ASSERT_TRUE(Fenetre->isMaximized());
+    EXPECT_TRUE(Fenetre->close());
+    const TBigIniFile Ini = Relu();
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nEtatFen_Main", -1), 2);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nLeft_Main", -1), 40);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nTop_Main", -1), 30);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nWidth_Main", -1), 1000);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nHeight_Main", -1), 700);
 }
 
 TEST_F(MainKXTest, AnsweringNoToTheQuitQuestionWritesNothing)
