@@ -82,7 +82,8 @@ void TfmMainKX::ConstruitFenetre()
     pnCommandes->setObjectName(QStringLiteral("pnCommandes"));
     pnCommandes->set_LargHautRef(297);
     auto *Commandes = new QVBoxLayout(pnCommandes);
-    Commandes->setContentsMargins(pnCommandes->contentsMargins());
+    // A pane's layout fills its contents, which already keep clear of its strip.
+    Commandes->setContentsMargins(0, 0, 0, 0);
     Commandes->setSpacing(0);
     pcExplRech = new QTabWidget(pnCommandes);
     pcExplRech->setObjectName(QStringLiteral("pcExplRech"));
@@ -143,7 +144,7 @@ void TfmMainKX::ConstruitFenetre()
     pnTraitements->setObjectName(QStringLiteral("pnTraitements"));
     pnTraitements->set_LargHautRef(nHauteurTraitements);
     auto *Traitements = new QHBoxLayout(pnTraitements);
-    Traitements->setContentsMargins(pnTraitements->contentsMargins() + QMargins(12, 2, 4, 2));
+    Traitements->setContentsMargins(12, 2, 4, 2);
     ggChrgImg = new QProgressBar(pnTraitements);
     ggChrgImg->setObjectName(QStringLiteral("ggChrgImg"));
     ggChrgImg->setTextVisible(false);
@@ -182,6 +183,9 @@ void TfmMainKX::ConstruitFenetre()
     Traitements->addWidget(ggChrgImg);
     Traitements->addWidget(btQuitter);
     Traitements->addWidget(pnVersion);
+    // As high as its buttons need with the style and font in use, never lower than the bar
+    // was drawn.
+    pnTraitements->set_LargHautRef(std::max(nHauteurTraitements, Traitements->totalSizeHint().height()));
 
     m_pnZoneVisu = new QWidget(pnDroite);
     m_pnZoneVisu->setObjectName(QStringLiteral("pnZoneVisu"));
@@ -196,6 +200,7 @@ void TfmMainKX::ConstruitFenetre()
     tvVigsCrit->setObjectName(QStringLiteral("tvVigsCrit"));
     tvVigsCrit->setHeaderHidden(true);
     auto *VigsCrit = new QVBoxLayout(pnVigsCrit);
+    VigsCrit->setContentsMargins(0, 0, 0, 0);
     VigsCrit->addWidget(tvVigsCrit);
     spVigs = new TSeparateur(
         Qt::Horizontal, [this] { return pnVigs->_LargHautRef(); },
@@ -214,7 +219,7 @@ void TfmMainKX::ConstruitFenetre()
     pnEtat->setObjectName(QStringLiteral("pnEtat"));
     pnEtat->set_LargHautRef(nHauteurEtat);
     auto *Etat = new QVBoxLayout(pnEtat);
-    Etat->setContentsMargins(pnEtat->contentsMargins());
+    Etat->setContentsMargins(0, 0, 0, 0);
     pcEtat = new QTabWidget(pnEtat);
     pcEtat->setObjectName(QStringLiteral("pcEtat"));
     pcEtat->setDocumentMode(true);
@@ -255,7 +260,7 @@ void TfmMainKX::PlaceVigs(int nAlign)
     pnVigsCrit->set_LargHautRef(lGauche ? nLargeurVigsCrit * 2 / 3 : nLargeurVigsCrit);
     QBoxLayout *Vigs = lGauche ? static_cast<QBoxLayout *>(new QVBoxLayout(pnVigs))
                                : static_cast<QBoxLayout *>(new QHBoxLayout(pnVigs));
-    Vigs->setContentsMargins(pnVigs->contentsMargins());
+    Vigs->setContentsMargins(0, 0, 0, 0);
     Vigs->setSpacing(0);
     Vigs->addWidget(plvVigs, 1);
     Vigs->addWidget(pnVigsCrit);

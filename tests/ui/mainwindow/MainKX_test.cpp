@@ -11,6 +11,7 @@
 #include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -221,6 +222,19 @@ TEST_F(MainKXTest, VersionHintShowsTheModeInBold)
     EXPECT_TRUE(cMontre.contains(QString::fromUtf8("<b>Mise à jour</b>"))) << cMontre.toStdString();
     EXPECT_FALSE(cMontre.contains("<SG>"));
     QToolTip::hideText();
+}
+
+TEST_F(MainKXTest, TreatmentBarIsAsHighAsItsButtons)
+{
+    Demarre();
+    QCoreApplication::processEvents();
+    const int nLibre = Fenetre->pnTraitements->height() - TExpColPanel::nEpaisseurBande;
+    for (QWidget *b : {static_cast<QWidget *>(Fenetre->btQuitter), static_cast<QWidget *>(Fenetre->btSvgVigCour),
+                       static_cast<QWidget *>(Fenetre->pnVersion)}) {
+        EXPECT_GE(b->height(), b->sizeHint().height()) << b->objectName().toStdString();
+        EXPECT_GE(b->y(), 0) << b->objectName().toStdString();
+        EXPECT_LE(b->y() + b->height(), nLibre) << b->objectName().toStdString();
+    }
 }
 
 TEST_F(MainKXTest, LayoutSurvivesARestart)
