@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -208,4 +209,37 @@ TEST_F(ExplorationTest, SaveButtonsFollowTheListAndWriteTheSheet)
     const QImage Image(cImage);
     ASSERT_FALSE(Image.isNull());
     EXPECT_EQ(Image.size(), QSize(20, 10));
+}
+
+// Resolutions the listing cannot read are filled by the thumbnails: "Résol." fits them after.
+TEST_F(ExplorationTest, ResolutionColumnFitsTheResolutionsTheThumbnailsFill)
+{
+    const auto Charge = Liste->fnChargeVignettes;
+    Liste->fnChargeVignettes = [&] {
+        const int n = Charge();
+        Liste->Modele().MetResolution(0, 12345678, 87654321);
+        return n;
+    };
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    QHeaderView *Entete = Fenetre->lvImgs->header();
+    int nResol = -1;
+    for (int c = 0; c < Liste->Modele().columnCount(); ++c)
+        if (Liste->Modele().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == QString::fromUtf8("Résol."))
+            nResol = c;
+    ASSERT_GE(nResol, 0);
+    EXPECT_EQ(Liste->Modele().index(0, nResol).data().toString(), "12345678x87654321");
+    EXPECT_GE(Entete->sectionSize(nResol), Fenetre->lvImgs->fontMetrics().horizontalAdvance("12345678x87654321"));
+}
+
+// The check menus are titled with their button's hint, shown whole.
+TEST_F(ExplorationTest, CheckMenuShowsItsWholeTitle)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    Liste->btMenuCocheDeCocheTtesImgsClick(Liste->btMenuCocheTtesImgs, true);
+    QMenu *Menu = Liste->pmMenuCocheDeCocheImgs;
+    ASSERT_TRUE(Menu->isVisible());
+    const QString cTitre = QString::fromUtf8("ajouter à la Sélection les images...");
+    EXPECT_EQ(Menu->title(), cTitre);
+    EXPECT_GE(Menu->width(), Menu->fontMetrics().horizontalAdvance(cTitre) + 10);
+    Menu->close();
 }
