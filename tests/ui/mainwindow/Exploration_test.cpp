@@ -243,3 +243,36 @@ TEST_F(ExplorationTest, CheckMenuShowsItsWholeTitle)
     EXPECT_GE(Menu->width(), Menu->fontMetrics().horizontalAdvance(cTitre) + 10);
     Menu->close();
 }
+
+namespace
+{
+bool ARouge(const QImage &Image)
+{
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = 0; x < Image.width(); ++x) {
+            const QColor c = Image.pixelColor(x, y);
+            if (c.red() > 160 && c.green() < 90 && c.blue() < 90)
+                return true;
+        }
+    return false;
+}
+} // namespace
+
+// The closed history box shortens a long path in its middle with a red "." as its list does.
+TEST_F(ExplorationTest, ClosedHistoryBoxShortensInTheMiddle)
+{
+    QComboBox *cb = Expl->cbHistoReps;
+    QString cLong = "/photos";
+    for (int i = 0; i < 12; ++i)
+        cLong += QString("/dossier au nom assez long %1").arg(i);
+    cb->clear();
+    cb->addItem(cLong + "/");
+    cb->setCurrentIndex(0);
+    ASSERT_GT(cb->fontMetrics().horizontalAdvance(cLong), cb->width());
+    EXPECT_TRUE(ARouge(cb->grab().toImage()));
+
+    cb->clear();
+    cb->addItem("/a/");
+    cb->setCurrentIndex(0);
+    EXPECT_FALSE(ARouge(cb->grab().toImage()));
+}
