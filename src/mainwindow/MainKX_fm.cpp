@@ -132,6 +132,7 @@ void TfmMainKX::ConstruitFenetre()
         Centre);
     spCommandes->setObjectName(QStringLiteral("spCommandes"));
     spCommandes->setMinimum(nLargMinCommandes);
+    spCommandes->PrendPoignee(pnCommandes->Bande());
 
     // Right-hand area: treatment bar, thumbnails and image, state pane.
     pnDroite = new QWidget(Centre);
@@ -278,6 +279,8 @@ void TfmMainKX::PlaceVigs(int nAlign)
         },
         m_pnZoneVisu);
     spVigs->setObjectName(QStringLiteral("spVigs"));
+    spVigs->PrendPoignee(pnVigs->Bande());
+    spVigs->setVisible(pnVigs->_PanelState() == psExpanded);
     const int nMin = TailleVignette(m_Contexte.Parametres.nIndTailleVigs) + 42;
     spVigs->setMinimum(nMin);
     Visu->addWidget(pnVigs);

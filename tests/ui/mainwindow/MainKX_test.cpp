@@ -1,4 +1,5 @@
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/Separateur.h"
 
 #include "components/ExpColPanel.h"
 #include "platform/VolumesFactices.h"
@@ -11,6 +12,7 @@
 #include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -235,6 +237,36 @@ TEST_F(MainKXTest, TreatmentBarIsAsHighAsItsButtons)
         EXPECT_GE(b->y(), 0) << b->objectName().toStdString();
         EXPECT_LE(b->y() + b->height(), nLibre) << b->objectName().toStdString();
     }
+}
+
+// The strips along the command pane and the thumbnail pane are their splitters' handles.
+TEST_F(MainKXTest, DraggingAPaneStripResizesThePane)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nWidth_Main", "1200"}, {"nHeight_Main", "900"}});
+    Demarre();
+    const auto Glisse = [](QWidget *w, QPoint Depart, QPoint Arrivee) {
+        const auto Envoie = [w](QEvent::Type t, QPoint g, Qt::MouseButton b, Qt::MouseButtons bs) {
+            QMouseEvent e(t, QPointF(w->mapFromGlobal(g)), QPointF(g), b, bs, Qt::NoModifier);
+            QApplication::sendEvent(w, &e);
+        };
+        Envoie(QEvent::MouseButtonPress, Depart, Qt::LeftButton, Qt::LeftButton);
+        Envoie(QEvent::MouseMove, Arrivee, Qt::NoButton, Qt::LeftButton);
+        Envoie(QEvent::MouseButtonRelease, Arrivee, Qt::LeftButton, Qt::NoButton);
+    };
+    EXPECT_EQ(Fenetre->spCommandes->width(), 0);
+    const int nCommandes = Fenetre->pnCommandes->_LargHautRef();
+    QWidget *Bande = Fenetre->pnCommandes->Bande();
+    const QPoint g = Bande->mapToGlobal(Bande->rect().center());
+    Glisse(Bande, g, g + QPoint(40, 0));
+    EXPECT_EQ(Fenetre->pnCommandes->_LargHautRef(), nCommandes + 40);
+    EXPECT_EQ(Fenetre->pnCommandes->width(), nCommandes + 40);
+
+    const int nVigs = Fenetre->pnVigs->_LargHautRef();
+    QWidget *BandeVigs = Fenetre->pnVigs->Bande();
+    const QPoint v = BandeVigs->mapToGlobal(BandeVigs->rect().center());
+    Glisse(BandeVigs, v, v + QPoint(0, 30));
+    EXPECT_EQ(Fenetre->pnVigs->_LargHautRef(), nVigs + 30);
+    EXPECT_EQ(Fenetre->pnVigs->height(), nVigs + 30);
 }
 
 TEST_F(MainKXTest, LayoutSurvivesARestart)
