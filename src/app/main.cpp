@@ -1,6 +1,7 @@
 // The program entry: one running program per user, the splash window while the main window
 // is created, then the event loop until the main window closes.
 
+#include "components/Francais.h"
 #include "components/MessagesQt.h"
 #include "imaging/FileKinds.h"
 #include "imaging/ThumbnailCache.h"
@@ -95,6 +96,7 @@ int main(int argc, char **argv)
     }
 
     QApplication Application(argc, argv);
+    InstalleFrancais(&Application);
     QApplication::setApplicationName(QStringLiteral("Vimbrel"));
     QApplication::setApplicationVersion(QStringLiteral("1.44"));
 

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QStyle>
 #include <algorithm>
@@ -426,10 +427,28 @@ void TFolderTreeView::MajAction()
     m_pmiRafraichir->setEnabled(Info(currentItem()) != nullptr);
 }
 
+void TFolderTreeView::mousePressEvent(QMouseEvent *e)
+{
+    // A right click only opens the pop-up menu: selecting the folder under the mouse would list
+    // it, and the menu acts on the selected folder.
+    if (e->button() == Qt::RightButton) {
+        e->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(e);
+}
+
+void TFolderTreeView::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::RightButton) {
+        e->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(e);
+}
+
 void TFolderTreeView::contextMenuEvent(QContextMenuEvent *e)
 {
-    if (QTreeWidgetItem *item = itemAt(e->pos()))
-        setCurrentItem(item);
     MajAction();
     QMenu menu(this);
     menu.addAction(m_pmiRafraichir);

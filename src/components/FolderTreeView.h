@@ -72,6 +72,8 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
 
 private:
     QTreeWidgetItem *NouveauNoeud(QTreeWidgetItem *parent, const QString &cTexte, const QString &cChemin,

@@ -1,5 +1,7 @@
 #include "components/MessagesQt.h"
 
+#include "storage/Contexte.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -39,4 +41,11 @@ void TMessagesQt::Attention(QWidget *Parent, const QString &cTexte)
 void TMessagesQt::Erreur(QWidget *Parent, const QString &cTexte)
 {
     Montre(Parent, QMessageBox::Critical, QStringLiteral("Erreur"), cTexte);
+}
+
+IMessages &MessagesDe(TContexte &Contexte)
+{
+    if (!Contexte.Messages)
+        Contexte.Messages = std::make_unique<TMessagesQt>();
+    return *Contexte.Messages;
 }

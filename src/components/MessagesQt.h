@@ -3,6 +3,8 @@
 
 #include "platform/Messages.h"
 
+class TContexte;
+
 class TMessagesQt : public IMessages
 {
 public:
@@ -12,3 +14,6 @@ public:
     void Attention(QWidget *Parent, const QString &cTexte) override;
     void Erreur(QWidget *Parent, const QString &cTexte) override;
 };
+
+// The context's message helper; a context that was given none gets the on-screen one.
+IMessages &MessagesDe(TContexte &Contexte);

@@ -3,6 +3,7 @@
 #include "components/DrawLabel.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/ThumbnailCache.h"
+#include "platform/Balises.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -649,7 +650,7 @@ bool TPaneledListView::viewportEvent(QEvent *e)
         const int i = ItemAuPoint(he->pos());
         const TPLVListItem *pItem = Item(i);
         if (pItem && !pItem->cBulle_.isEmpty())
-            QToolTip::showText(he->globalPos(), pItem->cBulle_, viewport(), rPanneau(i));
+            QToolTip::showText(he->globalPos(), Balises::PourBulle(pItem->cBulle_), viewport(), rPanneau(i));
         else
             QToolTip::hideText();
         return true;

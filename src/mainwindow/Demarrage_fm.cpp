@@ -3,6 +3,7 @@
 #include "storage/Settings.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -15,6 +16,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
 
 TfmDemarrage::TfmDemarrage(QWidget *Parent)
     : QWidget(Parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -69,6 +72,20 @@ TfmDemarrage::TfmDemarrage(QWidget *Parent)
 
     if (const QScreen *Ecran = QApplication::primaryScreen())
         move(Ecran->geometry().center() - rect().center());
+
+    fnHorloge = [Montre = std::make_shared<QElapsedTimer>()] {
+        if (!Montre->isValid())
+            Montre->start();
+        return Montre->elapsed();
+    };
+    fnAttend = [](int nMs) {
+        QElapsedTimer Attente;
+        Attente.start();
+        for (qint64 nReste = nMs; nReste > 0; nReste = nMs - Attente.elapsed()) {
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            QThread::msleep(std::min<qint64>(nReste, 20));
+        }
+    };
 }
 
 QString TfmDemarrage::TexteEtape(int nEtape)
@@ -92,8 +109,10 @@ void TfmDemarrage::Repeint()
 void TfmDemarrage::Etape(int nEtape, const std::function<void()> &Travail)
 {
     const QString cTexte = TexteEtape(nEtape);
-    if (!cTexte.isEmpty())
+    if (!cTexte.isEmpty()) {
         stLancement->setText(cTexte);
+        m_nDebutTexte = -1;
+    }
     ggLancement->setValue(std::clamp(nEtape, 0, nDerniereEtape));
     Repeint();
     if (Travail)
@@ -103,7 +122,23 @@ void TfmDemarrage::Etape(int nEtape, const std::function<void()> &Travail)
 void TfmDemarrage::AfficheTexte(const QString &cTexte)
 {
     stLancement->setText(cTexte);
+    m_nDebutTexte = fnHorloge();
     Repeint();
+}
+
+void TfmDemarrage::setVisible(bool lVisible)
+{
+    // The clean-up's count comes last, just before the window goes: it is kept readable. A
+    // start with nothing of its own to say is not slowed.
+    if (!lVisible && isVisible() && m_nDebutTexte >= 0) {
+        const qint64 nReste = nDureeTexteMs - (fnHorloge() - m_nDebutTexte);
+        m_nDebutTexte = -1;
+        if (nReste > 0) {
+            Repeint();
+            fnAttend(int(nReste));
+        }
+    }
+    QWidget::setVisible(lVisible);
 }
 
 void TfmDemarrage::hideEvent(QHideEvent *Evenement)
@@ -111,7 +146,7 @@ void TfmDemarrage::hideEvent(QHideEvent *Evenement)
     QWidget::hideEvent(Evenement);
     stLancement->clear();
     Repeint();
-    QThread::msleep(300);
+    fnAttend(300);
 }
 
 void TfmDemarrage::resizeEvent(QResizeEvent *Evenement)

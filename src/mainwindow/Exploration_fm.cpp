@@ -1,6 +1,7 @@
 #include "mainwindow/Exploration_fm.h"
 
 #include "components/FolderTreeView.h"
+#include "components/MessagesQt.h"
 #include "exploration/Historique.h"
 #include "exploration/ListeImages.h"
 #include "mainwindow/ImageList_fm.h"
@@ -12,17 +13,45 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace
 {
-// Each history entry on one line; a path too wide loses its middle, the "." shown in red.
+// A path drawn on one line: too wide, it loses its middle, the "." put there shown in red.
+void DessineCheminRaccourci(QPainter *p, const QRect &r, const QString &cTexte, const QFont &Police,
+                            const QColor &Texte)
+{
+    const QFontMetrics fm(Police);
+    qsizetype nPoint = -1;
+    const QString c = Historique::RaccourcitMilieu(
+        cTexte, [&](const QString &x) { return fm.horizontalAdvance(x) <= r.width(); }, &nPoint);
+    p->save();
+    p->setFont(Police);
+    p->setPen(Texte);
+    if (nPoint < 0) {
+        p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, c);
+    } else {
+        const QString g = c.left(nPoint), d = c.mid(nPoint + 1);
+        int x = r.left();
+        p->drawText(QRect(x, r.top(), r.width(), r.height()), Qt::AlignLeft | Qt::AlignVCenter, g);
+        x += fm.horizontalAdvance(g);
+        p->setPen(Qt::red);
+        p->drawText(QRect(x, r.top(), r.width(), r.height()), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("."));
+        x += fm.horizontalAdvance(QLatin1Char('.'));
+        p->setPen(Texte);
+        p->drawText(QRect(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter, d);
+    }
+    p->restore();
+}
+
+// Each history entry in the open list.
 class TDelegueHistorique : public QStyledItemDelegate
 {
 public:
@@ -35,30 +64,31 @@ public:
         o.text.clear();
         const QWidget *w = o.widget;
         (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
-        const QRect r = o.rect.adjusted(3, 0, -3, 0);
-        const QFontMetrics fm(o.font);
-        qsizetype nPoint = -1;
-        const QString c = Historique::RaccourcitMilieu(
-            cTexte, [&](const QString &x) { return fm.horizontalAdvance(x) <= r.width(); }, &nPoint);
-        const QColor Texte =
-            o.palette.color((o.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text);
-        p->save();
-        p->setFont(o.font);
-        p->setPen(Texte);
-        if (nPoint < 0) {
-            p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, c);
-        } else {
-            const QString g = c.left(nPoint), d = c.mid(nPoint + 1);
-            int x = r.left();
-            p->drawText(QRect(x, r.top(), r.width(), r.height()), Qt::AlignLeft | Qt::AlignVCenter, g);
-            x += fm.horizontalAdvance(g);
-            p->setPen(Qt::red);
-            p->drawText(QRect(x, r.top(), r.width(), r.height()), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("."));
-            x += fm.horizontalAdvance(QLatin1Char('.'));
-            p->setPen(Texte);
-            p->drawText(QRect(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter, d);
-        }
-        p->restore();
+        DessineCheminRaccourci(
+            p, o.rect.adjusted(3, 0, -3, 0), cTexte, o.font,
+            o.palette.color((o.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+    }
+};
+
+// The closed box shows its entry the way its list does.
+class TComboHistorique : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter p(this);
+        QStyleOptionComboBox o;
+        initStyleOption(&o);
+        const QString cTexte = o.currentText;
+        o.currentText.clear();
+        p.drawComplexControl(QStyle::CC_ComboBox, o);
+        p.drawControl(QStyle::CE_ComboBoxLabel, o);
+        const QRect r = style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, this);
+        DessineCheminRaccourci(&p, r.adjusted(1, 0, -1, 0), cTexte, font(),
+                               palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     }
 };
 
@@ -89,7 +119,7 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
 
     auto *Ligne = new QHBoxLayout();
     Ligne->setSpacing(2);
-    cbHistoReps = new QComboBox(Page);
+    cbHistoReps = new TComboHistorique(Page);
     cbHistoReps->setObjectName(QStringLiteral("cbHistoReps"));
     cbHistoReps->setItemDelegate(new TDelegueHistorique(cbHistoReps));
     cbHistoReps->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -138,12 +168,6 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
     // Queued, like a click in the tree: the box closes and repaints before the listing starts.
     connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); }, Qt::QueuedConnection);
     connect(btSupprHisto, &QPushButton::clicked, this, [this] { btSupprHistoClick(); });
-
-    fnDemande = [this](const QString &cTexte) {
-        return QMessageBox::question(&m_Main, QStringLiteral("Attention"), cTexte, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No)
-            == QMessageBox::Yes;
-    };
 
     m_Liste.fnApresListe = [this](TModeListe nMode) {
         if (nMode == TModeListe::Exploration)
@@ -253,7 +277,8 @@ void TExplorationKX::cbHistoRepsChange(int nIndex)
 
 void TExplorationKX::btSupprHistoClick()
 {
-    if (!fnDemande(QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
+    if (!MessagesDe(m_Contexte).Question(
+            &m_Main, QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
         return;
     m_Contexte.HistoriqueRepertoires.clear();
     RemplitHistorique();

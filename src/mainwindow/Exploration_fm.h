@@ -30,8 +30,6 @@ public:
     // The exploration filter's editor opens here once it exists; the button stays disabled
     // until then.
     std::function<bool()> fnEditeFiltre;
-    // Yes/No question under "Attention", No the default; replaceable by tests.
-    std::function<bool(const QString &cTexte)> fnDemande;
 
     TFolderTreeView *tvReps = nullptr;
     QComboBox *cbHistoReps = nullptr;

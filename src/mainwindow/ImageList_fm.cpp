@@ -266,6 +266,8 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
         SelectionneLigne(0);
         if (fnChargeVignettes)
             fnChargeVignettes();
+        // The thumbnails filled the resolutions the listing could not read: fit again.
+        AppliqueColonnes();
         if (m_Modele.nLVColTri() == ColonnesListe::TriResolution)
             m_Modele.TrieListe();
         SelectionneLigne(0);
@@ -530,8 +532,14 @@ void TListeImagesKX::btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool l
 {
     pmMenuCocheDeCocheImgs->clear();
     pmMenuCocheDeCocheImgs->setTitle(Bouton->toolTip());
-    QAction *Titre = pmMenuCocheDeCocheImgs->addSection(Bouton->toolTip());
-    Q_UNUSED(Titre);
+    pmMenuCocheDeCocheImgs->addSection(Bouton->toolTip());
+    // A menu leaves its section titles out of its width: the title sets the width itself.
+    QFont Gras = pmMenuCocheDeCocheImgs->font();
+    Gras.setBold(true);
+    const QStyle *Style = pmMenuCocheDeCocheImgs->style();
+    const int nBords = 2 * (Style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, pmMenuCocheDeCocheImgs)
+                            + Style->pixelMetric(QStyle::PM_MenuHMargin, nullptr, pmMenuCocheDeCocheImgs));
+    pmMenuCocheDeCocheImgs->setMinimumWidth(QFontMetrics(Gras).horizontalAdvance(Bouton->toolTip()) + nBords + 16);
     const QStringList Items = {QStringLiteral("&Toutes"),          QStringLiteral("&Coups de coeur"),
                                QStringLiteral("&avec Critères"),   QStringLiteral("&sans Critère"),
                                QStringLiteral("avec &Méta-données"), QStringLiteral("sans Méta-&données"),

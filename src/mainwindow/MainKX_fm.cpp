@@ -1,6 +1,8 @@
 #include "mainwindow/MainKX_fm.h"
 #include "mainwindow/Exploration_fm.h"
 
+#include "components/BullesBalisees.h"
+#include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
@@ -20,7 +22,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -44,12 +45,6 @@ constexpr int nHauteurTraitements = 34;
 constexpr int nHauteurEtat = 96;
 constexpr int nLargeurVigsCrit = 180;
 
-bool QuestionQuitter(QWidget *Parent)
-{
-    return QMessageBox::question(Parent, QStringLiteral("Attention"), QStringLiteral("Quitter Vimbrel ?"),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-}
-
 QWidget *PageVide(const QString &cNom)
 {
     auto *Page = new QWidget;
@@ -63,7 +58,6 @@ TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent)
     : QMainWindow(Parent), m_Contexte(Contexte)
 {
     setObjectName(QStringLiteral("fmMainKX"));
-    fnConfirmeQuitter = &QuestionQuitter;
     fnSauveStores = [this](QStringList *pRaisons) { return m_Contexte.SauveStores(pRaisons); };
     ConstruitFenetre();
 }
@@ -96,7 +90,8 @@ void TfmMainKX::ConstruitFenetre()
     pnCommandes->setObjectName(QStringLiteral("pnCommandes"));
     pnCommandes->set_LargHautRef(297);
     auto *Commandes = new QVBoxLayout(pnCommandes);
-    Commandes->setContentsMargins(pnCommandes->contentsMargins());
+    // A pane's layout fills its contents, which already keep clear of its strip.
+    Commandes->setContentsMargins(0, 0, 0, 0);
     Commandes->setSpacing(0);
     pcExplRech = new QTabWidget(pnCommandes);
     pcExplRech->setObjectName(QStringLiteral("pcExplRech"));
@@ -145,6 +140,7 @@ void TfmMainKX::ConstruitFenetre()
         Centre);
     spCommandes->setObjectName(QStringLiteral("spCommandes"));
     spCommandes->setMinimum(nLargMinCommandes);
+    spCommandes->PrendPoignee(pnCommandes->Bande());
 
     // Right-hand area: treatment bar, thumbnails and image, state pane.
     pnDroite = new QWidget(Centre);
@@ -157,7 +153,7 @@ void TfmMainKX::ConstruitFenetre()
     pnTraitements->setObjectName(QStringLiteral("pnTraitements"));
     pnTraitements->set_LargHautRef(nHauteurTraitements);
     auto *Traitements = new QHBoxLayout(pnTraitements);
-    Traitements->setContentsMargins(pnTraitements->contentsMargins() + QMargins(12, 2, 4, 2));
+    Traitements->setContentsMargins(12, 2, 4, 2);
     ggChrgImg = new QProgressBar(pnTraitements);
     ggChrgImg->setObjectName(QStringLiteral("ggChrgImg"));
     ggChrgImg->setTextVisible(false);
@@ -196,6 +192,9 @@ void TfmMainKX::ConstruitFenetre()
     Traitements->addWidget(ggChrgImg);
     Traitements->addWidget(btQuitter);
     Traitements->addWidget(pnVersion);
+    // As high as its buttons need with the style and font in use, never lower than the bar
+    // was drawn.
+    pnTraitements->set_LargHautRef(std::max(nHauteurTraitements, Traitements->totalSizeHint().height()));
 
     m_pnZoneVisu = new QWidget(pnDroite);
     m_pnZoneVisu->setObjectName(QStringLiteral("pnZoneVisu"));
@@ -210,6 +209,7 @@ void TfmMainKX::ConstruitFenetre()
     tvVigsCrit->setObjectName(QStringLiteral("tvVigsCrit"));
     tvVigsCrit->setHeaderHidden(true);
     auto *VigsCrit = new QVBoxLayout(pnVigsCrit);
+    VigsCrit->setContentsMargins(0, 0, 0, 0);
     VigsCrit->addWidget(tvVigsCrit);
     spVigs = new TSeparateur(
         Qt::Horizontal, [this] { return pnVigs->_LargHautRef(); },
@@ -228,7 +228,7 @@ void TfmMainKX::ConstruitFenetre()
     pnEtat->setObjectName(QStringLiteral("pnEtat"));
     pnEtat->set_LargHautRef(nHauteurEtat);
     auto *Etat = new QVBoxLayout(pnEtat);
-    Etat->setContentsMargins(pnEtat->contentsMargins());
+    Etat->setContentsMargins(0, 0, 0, 0);
     pcEtat = new QTabWidget(pnEtat);
     pcEtat->setObjectName(QStringLiteral("pcEtat"));
     pcEtat->setDocumentMode(true);
@@ -269,7 +269,7 @@ void TfmMainKX::PlaceVigs(int nAlign)
     pnVigsCrit->set_LargHautRef(lGauche ? nLargeurVigsCrit * 2 / 3 : nLargeurVigsCrit);
     QBoxLayout *Vigs = lGauche ? static_cast<QBoxLayout *>(new QVBoxLayout(pnVigs))
                                : static_cast<QBoxLayout *>(new QHBoxLayout(pnVigs));
-    Vigs->setContentsMargins(pnVigs->contentsMargins());
+    Vigs->setContentsMargins(0, 0, 0, 0);
     Vigs->setSpacing(0);
     Vigs->addWidget(plvVigs, 1);
     Vigs->addWidget(pnVigsCrit);
@@ -287,6 +287,8 @@ void TfmMainKX::PlaceVigs(int nAlign)
         },
         m_pnZoneVisu);
     spVigs->setObjectName(QStringLiteral("spVigs"));
+    spVigs->PrendPoignee(pnVigs->Bande());
+    spVigs->setVisible(pnVigs->_PanelState() == psExpanded);
     const int nMin = TailleVignette(m_Contexte.Parametres.nIndTailleVigs) + 42;
     spVigs->setMinimum(nMin);
     Visu->addWidget(pnVigs);
@@ -310,8 +312,10 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
 
     // 1. Random numbers for the features that draw them.
     std::srand(unsigned(std::time(nullptr)));
-    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders.
+    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders; the hint
+    // hook, so that marked-up hints show styled.
     m_Contexte.FixeDossiers();
+    InstalleBullesBalisees(qApp);
     // 5.
     Etape(0, {});
     // 6. The three stores, saved explicitly only.
@@ -398,12 +402,19 @@ QString TfmMainKX::DossierCourant() const
     return fnDossierCourant ? fnDossierCourant() : m_cDossierCourant;
 }
 
-void TfmMainKX::showEvent(QShowEvent *Evenement)
+void TfmMainKX::setVisible(bool lVisible)
 {
-    if (!m_lFormShowFait) {
+    // Placed before its first showing, while the window has no frame yet: the position then
+    // counts the frame, which the window manager adds around it.
+    if (lVisible && !m_lFormShowFait) {
         m_lFormShowFait = true;
         FormShow();
     }
+    QMainWindow::setVisible(lVisible);
+}
+
+void TfmMainKX::showEvent(QShowEvent *Evenement)
+{
     QMainWindow::showEvent(Evenement);
     PlaceLVImgs();
     if (!m_lFormActivateFait)
@@ -415,10 +426,15 @@ void TfmMainKX::FormShow()
     if (const QScreen *Ecran = screen())
         m_nProfondeurCouleur = Ecran->depth();
     const TEnrParametres &P = m_Contexte.Parametres;
-    if (P.nEtatFen_Main != 0)
-        setGeometry(0, 0, 800, 600);
-    else
-        setGeometry(P.nLeft_Main, P.nTop_Main, P.nWidth_Main, P.nHeight_Main);
+    // The stored place is the frame's, so that the title bar stays on the screen; the size is
+    // the client area's.
+    if (P.nEtatFen_Main != 0) {
+        move(0, 0);
+        resize(800, 600);
+    } else {
+        move(P.nLeft_Main, P.nTop_Main);
+        resize(P.nWidth_Main, P.nHeight_Main);
+    }
     if (P.nEtatFen_Main == 2)
         setWindowState(Qt::WindowMaximized);
     else if (P.nEtatFen_Main == 1)
@@ -515,7 +531,7 @@ bool TfmMainKX::FormCloseQuery()
 {
     if (m_lSansQuestion || TTachesLongues::Etat().ArretDemande() || !m_Contexte.Parametres.lMsgConfQuitAppli)
         return true;
-    return fnConfirmeQuitter && fnConfirmeQuitter(this);
+    return MessagesDe(m_Contexte).Question(this, QStringLiteral("Quitter Vimbrel ?"));
 }
 
 void TfmMainKX::closeEvent(QCloseEvent *Evenement)
@@ -559,7 +575,7 @@ void TfmMainKX::FormDestroy()
     P.pnVigs_Align = pnVigs->_Align() == paLeft ? 1 : 0;
     const Qt::WindowStates Etat = windowState();
     P.nEtatFen_Main = (Etat & Qt::WindowMinimized) ? 1 : (Etat & Qt::WindowMaximized) ? 2 : 0;
-    const QRect Normale = (P.nEtatFen_Main == 0 || normalGeometry().isEmpty()) ? geometry() : normalGeometry();
+    const QRect Normale = PlaceNormale();
     P.nLeft_Main = Normale.x();
     P.nTop_Main = Normale.y();
     P.nWidth_Main = Normale.width();
@@ -572,10 +588,20 @@ void TfmMainKX::FormDestroy()
     // 4. Both stores. A failure is told with its reason and may be tried again once the user
     // has freed space; a close without a question has nobody to ask, so it reports on the
     // error stream and the run ends with a failure status.
-    const bool lUtilisateur = !m_lSansQuestion && !TTachesLongues::Etat().ArretDemande() && m_Contexte.Messages;
+    const bool lUtilisateur = !m_lSansQuestion && !TTachesLongues::Etat().ArretDemande();
     QTextStream Erreurs(stderr);
-    m_nCodeSortie = SauveEnSortant(fnSauveStores, lUtilisateur ? m_Contexte.Messages.get() : nullptr, this,
+    m_nCodeSortie = SauveEnSortant(fnSauveStores, lUtilisateur ? &MessagesDe(m_Contexte) : nullptr, this,
                                    [] { return TTachesLongues::Etat().ArretDemande(); }, Erreurs);
+}
+
+QRect TfmMainKX::PlaceNormale() const
+{
+    const Qt::WindowStates Etat = windowState();
+    if (!(Etat & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) || normalGeometry().isEmpty())
+        return {frameGeometry().topLeft(), size()};
+    // Only the client area of the normal state is known: its frame is taken as thick as now.
+    const QPoint Cadre = geometry().topLeft() - frameGeometry().topLeft();
+    return {normalGeometry().topLeft() - Cadre, normalGeometry().size()};
 }
 
 QSize TfmMainKX::TailleMinimale() const

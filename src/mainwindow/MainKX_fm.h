@@ -41,8 +41,6 @@ public:
     // The folder given on the command line (or by a later start), opened first.
     QString cDossierArgument;
 
-    // Asks "Quitter Vimbrel ?"; true to quit. Replaceable so that tests can answer.
-    std::function<bool(QWidget *)> fnConfirmeQuitter;
     // Makes a folder the folder tree's current one and lists it; false when it cannot be
     // opened. Installed by the exploration page; until then the folder is only remembered.
     std::function<bool(const QString &)> fnOuvreDossier;
@@ -65,6 +63,11 @@ public:
 
     // The window's smallest size by the size rules.
     QSize TailleMinimale() const;
+    // The window in its normal state: the frame's top left corner and the client area's size,
+    // as the layout keys store them.
+    QRect PlaceNormale() const;
+
+    void setVisible(bool lVisible) override;
     // Places the thumbnail pane at the top (0) or at the left (1) of the right-hand area.
     void PlaceVigs(int nAlign);
 

@@ -1,8 +1,10 @@
 #pragma once
 // The splitter bar between a collapsible pane and its neighbour: dragging it changes the
-// pane's reference width or height, never below the given minimum.
+// pane's reference width or height, never below the given minimum. Beside a pane whose strip
+// already looks like a handle, the strip itself is the handle and the bar takes no room.
 
 #include <QFrame>
+#include <QPointer>
 #include <functional>
 
 class TSeparateur : public QFrame
@@ -17,6 +19,11 @@ public:
     TSeparateur(Qt::Orientation nOrientation, std::function<int()> fnTaille,
                 std::function<void(int)> fnApplique, QWidget *Parent = nullptr, int nSens = 1);
 
+    // Makes a widget (a pane's strip) the handle: dragging it moves this splitter, which then
+    // takes no room of its own. The handle acts only while this splitter is shown.
+    void PrendPoignee(QWidget *Poignee);
+    QWidget *Poignee() const { return m_pPoignee; }
+
     void setMinimum(int n) { m_nMin = n; }
     int Minimum() const { return m_nMin; }
     void setMaximum(int n) { m_nMax = n; }
@@ -28,9 +35,13 @@ protected:
     void mousePressEvent(QMouseEvent *Evenement) override;
     void mouseMoveEvent(QMouseEvent *Evenement) override;
     void mouseReleaseEvent(QMouseEvent *Evenement) override;
+    bool eventFilter(QObject *Objet, QEvent *Evenement) override;
+    void showEvent(QShowEvent *Evenement) override;
+    void hideEvent(QHideEvent *Evenement) override;
 
 private:
     int Position(QMouseEvent *Evenement) const;
+    Qt::CursorShape Curseur() const;
 
     Qt::Orientation m_nOrientation;
     std::function<int()> m_fnTaille;
@@ -40,4 +51,5 @@ private:
     int m_nMax = 100000;
     int m_nDepart = -1;
     int m_nTailleDepart = 0;
+    QPointer<QWidget> m_pPoignee;
 };

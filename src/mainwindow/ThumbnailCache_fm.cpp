@@ -1,6 +1,7 @@
 #include "mainwindow/ThumbnailCache_fm.h"
 
 #include "components/GaugeWindow.h"
+#include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "exploration/ModeleListe.h"
@@ -16,7 +17,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
 
@@ -342,23 +342,18 @@ QString TVignettesKX::TexteVignetteCourante() const
 
 bool TVignettesKX::Demande(const QString &cTexte)
 {
-    if (fnDemande)
-        return fnDemande(cTexte);
-    return QMessageBox::question(m_Fenetre, cAttention, cTexte, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-           == QMessageBox::Yes;
+    return MessagesDe(m_Contexte).Question(m_Fenetre, cTexte);
 }
 
 void TVignettesKX::Message(const QString &cTitre, const QString &cTexte)
 {
-    if (fnMessage)
-    {
-        fnMessage(cTitre, cTexte);
-        return;
-    }
+    IMessages &Messages = MessagesDe(m_Contexte);
     if (cTitre == cErreur)
-        QMessageBox::critical(m_Fenetre, cTitre, cTexte);
+        Messages.Erreur(m_Fenetre, cTexte);
+    else if (cTitre == cAttention)
+        Messages.Attention(m_Fenetre, cTexte);
     else
-        QMessageBox::information(m_Fenetre, cTitre, cTexte);
+        Messages.Information(m_Fenetre, cTexte);
 }
 
 QString TVignettesKX::cNomEnregistrement(const QString &cTitre, const QString &cNomPropose)

@@ -67,10 +67,6 @@ public:
     std::function<bool(QImage &Vignette, const TEnrLV &Enr)> fnAppliqueTraitements;
     // After a remake: refresh the caption; lReafficher when the current image must be shown again.
     std::function<void(bool lReafficher)> fnApresRecreation;
-    // Yes/No question under "Attention", No the default.
-    std::function<bool(const QString &cTexte)> fnDemande;
-    // Information, warning or error boxes: (caption, text).
-    std::function<void(const QString &cTitre, const QString &cTexte)> fnMessage;
     // The save dialog: (title, initial folder, proposed name) → chosen file or empty.
     std::function<QString(const QString &cTitre, const QString &cDossier, const QString &cNom)> fnNomFichier;
     // True when an Esc key press is waiting; the default takes the one the long-task guard

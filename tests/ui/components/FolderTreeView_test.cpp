@@ -1,11 +1,14 @@
 #include "components/FolderTreeView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace
@@ -267,4 +270,34 @@ TEST(FolderTreeView, RafraichitRereadsFoldersAndTheDriveText)
 
     a.tv->setCurrentItem(nullptr);
     EXPECT_FALSE(act->isEnabled());
+}
+
+TEST(FolderTreeView, RightClickOpensTheMenuWithoutChangingTheFolder)
+{
+    Arbre a;
+    Cree(a.cRacine + QStringLiteral("un"));
+    Cree(a.cRacine + QStringLiteral("deux"));
+    a.Montre();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.tv.get()));
+    a.tv->ChoisitDossier(a.cRacine + QStringLiteral("un"));
+    QTreeWidgetItem *Deux = a.NoeudCD()->child(0);
+    ASSERT_EQ(Deux->text(0), "deux");
+    const QPoint p = a.tv->visualItemRect(Deux).center();
+    QSignalSpy spy(a.tv.get(), &TFolderTreeView::Change);
+
+    QTest::mouseClick(a.tv->viewport(), Qt::RightButton, {}, p);
+    // The pop-up menu, closed as soon as it shows.
+    QTimer::singleShot(0, [] {
+        if (QWidget *Menu = QApplication::activePopupWidget())
+            Menu->close();
+    });
+    QContextMenuEvent Menu(QContextMenuEvent::Mouse, p, a.tv->viewport()->mapToGlobal(p));
+    QApplication::sendEvent(a.tv->viewport(), &Menu);
+
+    EXPECT_EQ(a.tv->DossierCourant(), a.cRacine + "un/");
+    EXPECT_TRUE(spy.isEmpty());
+    EXPECT_TRUE(a.tv->ActionRafraichir()->isEnabled());
+    // A left click still selects.
+    QTest::mouseClick(a.tv->viewport(), Qt::LeftButton, {}, p);
+    EXPECT_EQ(a.tv->DossierCourant(), a.cRacine + "deux/");
 }

@@ -8,12 +8,14 @@
 #include "mainwindow/ThumbnailCache_fm.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "support/MessagesFactices.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -150,15 +152,15 @@ TEST_F(ExplorationTest, ClearingTheHistoryAsksFirst)
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
     const int nAvant = Expl->cbHistoReps->count();   // the first folder opened at start-up too
     ASSERT_GE(nAvant, 1);
-    QString cQuestion;
-    Expl->fnDemande = [&](const QString &c) {
-        cQuestion = c;
-        return false;
-    };
+    auto *Messages = new TMessagesFactices;
+    Contexte->Messages.reset(Messages);
+    Messages->Reponses = {false};
     Expl->btSupprHistoClick();
-    EXPECT_EQ(cQuestion, "Supprimer l'historique des dossiers parcourus ?");
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, "Attention");
+    EXPECT_EQ(Messages->Montres[0].cTexte, "Supprimer l'historique des dossiers parcourus ?");
     EXPECT_EQ(Expl->cbHistoReps->count(), nAvant);
-    Expl->fnDemande = [](const QString &) { return true; };
+    Messages->Reponses = {true};
     Expl->btSupprHistoClick();
     EXPECT_EQ(Expl->cbHistoReps->count(), 0);
     EXPECT_TRUE(Contexte->HistoriqueRepertoires.isEmpty());
@@ -193,7 +195,7 @@ TEST_F(ExplorationTest, SaveButtonsFollowTheListAndWriteTheSheet)
         cPropose = cNom;
         return cSortie;
     };
-    Liste->Vignettes->fnMessage = [](const QString &, const QString &) {};
+    Contexte->Messages = std::make_unique<TMessagesFactices>();
     QTest::mouseClick(Fenetre->btSvgTtesVig, Qt::LeftButton);
     EXPECT_EQ(cPropose, "photos.jpg");
     QImage Planche(cSortie);
@@ -207,4 +209,70 @@ TEST_F(ExplorationTest, SaveButtonsFollowTheListAndWriteTheSheet)
     const QImage Image(cImage);
     ASSERT_FALSE(Image.isNull());
     EXPECT_EQ(Image.size(), QSize(20, 10));
+}
+
+// Resolutions the listing cannot read are filled by the thumbnails: "Résol." fits them after.
+TEST_F(ExplorationTest, ResolutionColumnFitsTheResolutionsTheThumbnailsFill)
+{
+    const auto Charge = Liste->fnChargeVignettes;
+    Liste->fnChargeVignettes = [&] {
+        const int n = Charge();
+        Liste->Modele().MetResolution(0, 12345678, 87654321);
+        return n;
+    };
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    QHeaderView *Entete = Fenetre->lvImgs->header();
+    int nResol = -1;
+    for (int c = 0; c < Liste->Modele().columnCount(); ++c)
+        if (Liste->Modele().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == QString::fromUtf8("Résol."))
+            nResol = c;
+    ASSERT_GE(nResol, 0);
+    EXPECT_EQ(Liste->Modele().index(0, nResol).data().toString(), "12345678x87654321");
+    EXPECT_GE(Entete->sectionSize(nResol), Fenetre->lvImgs->fontMetrics().horizontalAdvance("12345678x87654321"));
+}
+
+// The check menus are titled with their button's hint, shown whole.
+TEST_F(ExplorationTest, CheckMenuShowsItsWholeTitle)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    Liste->btMenuCocheDeCocheTtesImgsClick(Liste->btMenuCocheTtesImgs, true);
+    QMenu *Menu = Liste->pmMenuCocheDeCocheImgs;
+    ASSERT_TRUE(Menu->isVisible());
+    const QString cTitre = QString::fromUtf8("ajouter à la Sélection les images...");
+    EXPECT_EQ(Menu->title(), cTitre);
+    EXPECT_GE(Menu->width(), Menu->fontMetrics().horizontalAdvance(cTitre) + 10);
+    Menu->close();
+}
+
+namespace
+{
+bool ARouge(const QImage &Image)
+{
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = 0; x < Image.width(); ++x) {
+            const QColor c = Image.pixelColor(x, y);
+            if (c.red() > 160 && c.green() < 90 && c.blue() < 90)
+                return true;
+        }
+    return false;
+}
+} // namespace
+
+// The closed history box shortens a long path in its middle with a red "." as its list does.
+TEST_F(ExplorationTest, ClosedHistoryBoxShortensInTheMiddle)
+{
+    QComboBox *cb = Expl->cbHistoReps;
+    QString cLong = "/photos";
+    for (int i = 0; i < 12; ++i)
+        cLong += QString("/dossier au nom assez long %1").arg(i);
+    cb->clear();
+    cb->addItem(cLong + "/");
+    cb->setCurrentIndex(0);
+    ASSERT_GT(cb->fontMetrics().horizontalAdvance(cLong), cb->width());
+    EXPECT_TRUE(ARouge(cb->grab().toImage()));
+
+    cb->clear();
+    cb->addItem("/a/");
+    cb->setCurrentIndex(0);
+    EXPECT_FALSE(ARouge(cb->grab().toImage()));
 }

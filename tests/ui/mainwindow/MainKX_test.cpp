@@ -1,13 +1,19 @@
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/Separateur.h"
 
 #include "components/ExpColPanel.h"
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/MessagesFactices.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -15,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -89,9 +96,11 @@ TEST_F(MainKXTest, MaximisedAloneRestoresTo800x600AtOrigin)
     EcritReglages({{"nEtatFen_Main", "2"}});
     Demarre();
     EXPECT_TRUE(Fenetre->isMaximized());
-    EXPECT_EQ(Fenetre->normalGeometry(), QRect(0, 0, 800, 600));
+    EXPECT_EQ(Fenetre->normalGeometry().size(), QSize(800, 600));
+    // Back to normal, the title bar is on the screen: the frame, not the client area, is at 0, 0.
     Fenetre->showNormal();
     QTest::qWait(50);
+    EXPECT_EQ(Fenetre->frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(Fenetre->size(), QSize(800, 600));
 }
 
@@ -101,8 +110,12 @@ TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
                    {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
     Demarre();
     EXPECT_FALSE(Fenetre->isMaximized());
-    EXPECT_EQ(Fenetre->geometry(), QRect(40, 30, 1000, 700));
-    Fenetre->setGeometry(50, 60, 900, 650);
+    // The stored place is the frame's top left corner, the stored size the client area's.
+    EXPECT_EQ(Fenetre->frameGeometry().topLeft(), QPoint(40, 30));
+    EXPECT_EQ(Fenetre->size(), QSize(1000, 700));
+    Fenetre->move(50, 60);
+    Fenetre->resize(900, 650);
+    QTest::qWait(20);
     EXPECT_TRUE(Fenetre->close());
     const TBigIniFile Ini = Relu();
     EXPECT_EQ(Ini.ReadInteger("GENERAL", "nEtatFen_Main", -1), 0);
@@ -112,31 +125,46 @@ TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
     EXPECT_EQ(Ini.ReadInteger("GENERAL", "nHeight_Main", -1), 650);
 }
 
+TEST_F(MainKXTest, MaximisedAtExitStoresTheNormalFramePlace)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nLeft_Main", "40"}, {"nTop_Main", "30"},
+                   {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
+    Demarre();
+    Fenetre->showMaximized();
+    QTest::qWait(50);
+    ASSERT_TRUE(Fenetre->isMaximized());
+    EXPECT_TRUE(Fenetre->close());
+    const TBigIniFile Ini = Relu();
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nEtatFen_Main", -1), 2);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nLeft_Main", -1), 40);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nTop_Main", -1), 30);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nWidth_Main", -1), 1000);
+    EXPECT_EQ(Ini.ReadInteger("GENERAL", "nHeight_Main", -1), 700);
+}
+
 TEST_F(MainKXTest, AnsweringNoToTheQuitQuestionWritesNothing)
 {
     EcritReglages({{"lMsgConfQuitAppli", "1"}, {"kcVersion", "v 1.44"}});
     Demarre();
-    int nQuestions = 0;
-    bool lReponse = false;
-    Fenetre->fnConfirmeQuitter = [&](QWidget *) {
-        ++nQuestions;
-        return lReponse;
-    };
+    auto *Messages = new TMessagesFactices;
+    Contexte->Messages.reset(Messages);
+    Messages->Reponses = {false, true};
     Contexte->HistoriqueRepertoires = QStringList{"/photos/"};
     const QByteArray Avant = Contenu(FichierSetup());
     const QByteArray AvantBDD = Contenu(E.cDossierDefaut + "KX_BDD.ini");
 
     EXPECT_FALSE(Fenetre->close());
-    EXPECT_EQ(nQuestions, 1);
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, "Attention");
+    EXPECT_EQ(Messages->Montres[0].cTexte, "Quitter Vimbrel ?");
     EXPECT_TRUE(Fenetre->isVisible());
     EXPECT_FALSE(Fenetre->FormDestroyFait());
     EXPECT_EQ(Contenu(FichierSetup()), Avant);
     EXPECT_EQ(Contenu(E.cDossierDefaut + "KX_BDD.ini"), AvantBDD);
     EXPECT_FALSE(Relu().SectionExists("HISTORIQUE REPERTOIRES"));
 
-    lReponse = true;
     EXPECT_TRUE(Fenetre->close());
-    EXPECT_EQ(nQuestions, 2);
+    EXPECT_EQ(Messages->Montres.size(), 2);
     EXPECT_TRUE(Relu().ValueExists("HISTORIQUE REPERTOIRES", "/photos/"));
 }
 
@@ -144,10 +172,10 @@ TEST_F(MainKXTest, StopSignalClosesWithoutTheQuestionAndSaves)
 {
     EcritReglages({{"lMsgConfQuitAppli", "1"}});
     Demarre();
-    int nQuestions = 0;
-    Fenetre->fnConfirmeQuitter = [&](QWidget *) { return ++nQuestions, false; };
+    auto *Messages = new TMessagesFactices;
+    Contexte->Messages.reset(Messages);
     Fenetre->FermeSansQuestion();
-    EXPECT_EQ(nQuestions, 0);
+    EXPECT_TRUE(Messages->Montres.isEmpty());
     EXPECT_FALSE(Fenetre->isVisible());
     EXPECT_TRUE(Fenetre->FormDestroyFait());
     EXPECT_EQ(Relu().ReadString("GENERAL", "lMsgConfQuitAppli", ""), "1");
@@ -181,6 +209,64 @@ TEST_F(MainKXTest, ModeShowsInTheVersionPanel)
     ASSERT_EQ(Modes.size(), 2);
     EXPECT_FALSE(Modes.at(0).at(0).toBool());
     EXPECT_TRUE(Modes.at(1).at(0).toBool());
+}
+
+TEST_F(MainKXTest, VersionHintShowsTheModeInBold)
+{
+    EcritReglages({{"lModeMAJ", "1"}, {"nEtatFen_Main", "0"}});
+    Demarre();
+    QLabel *pn = Fenetre->pnVersion;
+    const QPoint p = pn->rect().center();
+    QHelpEvent Aide(QEvent::ToolTip, p, pn->mapToGlobal(p));
+    QApplication::sendEvent(pn, &Aide);
+    ASSERT_TRUE(QToolTip::isVisible());
+    const QString cMontre = QToolTip::text();
+    EXPECT_TRUE(cMontre.contains(QString::fromUtf8("<b>Mise à jour</b>"))) << cMontre.toStdString();
+    EXPECT_FALSE(cMontre.contains("<SG>"));
+    QToolTip::hideText();
+}
+
+TEST_F(MainKXTest, TreatmentBarIsAsHighAsItsButtons)
+{
+    Demarre();
+    QCoreApplication::processEvents();
+    const int nLibre = Fenetre->pnTraitements->height() - TExpColPanel::nEpaisseurBande;
+    for (QWidget *b : {static_cast<QWidget *>(Fenetre->btQuitter), static_cast<QWidget *>(Fenetre->btSvgVigCour),
+                       static_cast<QWidget *>(Fenetre->pnVersion)}) {
+        EXPECT_GE(b->height(), b->sizeHint().height()) << b->objectName().toStdString();
+        EXPECT_GE(b->y(), 0) << b->objectName().toStdString();
+        EXPECT_LE(b->y() + b->height(), nLibre) << b->objectName().toStdString();
+    }
+}
+
+// The strips along the command pane and the thumbnail pane are their splitters' handles.
+TEST_F(MainKXTest, DraggingAPaneStripResizesThePane)
+{
+    EcritReglages({{"nEtatFen_Main", "0"}, {"nWidth_Main", "1200"}, {"nHeight_Main", "900"}});
+    Demarre();
+    const auto Glisse = [](QWidget *w, QPoint Depart, QPoint Arrivee) {
+        const auto Envoie = [w](QEvent::Type t, QPoint g, Qt::MouseButton b, Qt::MouseButtons bs) {
+            QMouseEvent e(t, QPointF(w->mapFromGlobal(g)), QPointF(g), b, bs, Qt::NoModifier);
+            QApplication::sendEvent(w, &e);
+        };
+        Envoie(QEvent::MouseButtonPress, Depart, Qt::LeftButton, Qt::LeftButton);
+        Envoie(QEvent::MouseMove, Arrivee, Qt::NoButton, Qt::LeftButton);
+        Envoie(QEvent::MouseButtonRelease, Arrivee, Qt::LeftButton, Qt::NoButton);
+    };
+    EXPECT_EQ(Fenetre->spCommandes->width(), 0);
+    const int nCommandes = Fenetre->pnCommandes->_LargHautRef();
+    QWidget *Bande = Fenetre->pnCommandes->Bande();
+    const QPoint g = Bande->mapToGlobal(Bande->rect().center());
+    Glisse(Bande, g, g + QPoint(40, 0));
+    EXPECT_EQ(Fenetre->pnCommandes->_LargHautRef(), nCommandes + 40);
+    EXPECT_EQ(Fenetre->pnCommandes->width(), nCommandes + 40);
+
+    const int nVigs = Fenetre->pnVigs->_LargHautRef();
+    QWidget *BandeVigs = Fenetre->pnVigs->Bande();
+    const QPoint v = BandeVigs->mapToGlobal(BandeVigs->rect().center());
+    Glisse(BandeVigs, v, v + QPoint(0, 30));
+    EXPECT_EQ(Fenetre->pnVigs->_LargHautRef(), nVigs + 30);
+    EXPECT_EQ(Fenetre->pnVigs->height(), nVigs + 30);
 }
 
 TEST_F(MainKXTest, LayoutSurvivesARestart)

@@ -34,8 +34,12 @@ constexpr int nImagesA = 24;
 struct TMessagesHook : TMessagesFactices
 {
     std::function<void()> fnAvantReponse;
+    // Answers the quit question, which the tests count apart from the others.
+    std::function<bool()> fnQuitter;
     bool Question(QWidget *Parent, const QString &cTexte, bool lOui, const QString &cTitre) override
     {
+        if (fnQuitter && cTexte == QStringLiteral("Quitter Vimbrel ?"))
+            return fnQuitter();
         if (fnAvantReponse)
             fnAvantReponse();
         return TMessagesFactices::Question(Parent, cTexte, lOui, cTitre);
@@ -85,7 +89,7 @@ struct TachesLonguesFenetre : ::testing::Test
         Contexte->Messages = std::move(m);
         Fenetre = std::make_unique<TfmMainKX>(*Contexte);
         Fenetre->FormCreate(nullptr);
-        Fenetre->fnConfirmeQuitter = [this](QWidget *) { return ++nQuestionsQuitter, false; };
+        Messages->fnQuitter = [this] { return ++nQuestionsQuitter, false; };
         Fenetre->fnSauveStores = [this](QStringList *p) {
             ++nSauvegardes;
             return Contexte->SauveStores(p);
@@ -94,7 +98,6 @@ struct TachesLonguesFenetre : ::testing::Test
         Liste = Fenetre->findChild<TListeImagesKX *>();
         ASSERT_NE(Expl, nullptr);
         ASSERT_NE(Liste, nullptr);
-        Liste->Vignettes->fnMessage = [](const QString &, const QString &) {};
         QSignalSpy Ouvert(Fenetre.get(), &TfmMainKX::PremierDossierOuvert);
         Fenetre->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
@@ -304,7 +307,7 @@ TEST_F(TachesLonguesFenetre, ARefusedStopCloseLeavesTheQuitQuestionInPlace)
 
 TEST_F(TachesLonguesFenetre, StopWhileTheQuitQuestionIsOpenClosesAndSaves)
 {
-    Fenetre->fnConfirmeQuitter = [this](QWidget *) {
+    Messages->fnQuitter = [this] {
         ++nQuestionsQuitter;
         Fenetre->FermeSansQuestion();   // the signal arrives; the user has not answered
         return false;

@@ -6,6 +6,7 @@
 #include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/MessagesFactices.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,24 @@
 
 namespace
 {
+// The test's message helper: questions and messages in two lists, questions answered by lOui.
+class TMessagesBanc : public TMessagesFactices
+{
+public:
+    QStringList &Questions;
+    QStringList &Messages;
+    bool lOui = true;
+    TMessagesBanc(QStringList &q, QStringList &m) : Questions(q), Messages(m) {}
+    bool Question(QWidget *, const QString &c, bool, const QString &) override
+    {
+        Questions << c;
+        return lOui;
+    }
+    void Information(QWidget *, const QString &c) override { Messages << "Information|" + c; }
+    void Attention(QWidget *, const QString &c) override { Messages << "Attention|" + c; }
+    void Erreur(QWidget *, const QString &c) override { Messages << "Erreur|" + c; }
+};
+
 struct TBancFenetre
 {
     QTemporaryDir Temp;
@@ -28,6 +47,7 @@ struct TBancFenetre
     std::unique_ptr<TVignettesKX> Vigs;
     QStringList Messages;
     QStringList Questions;
+    TMessagesBanc *Reponses = nullptr;
     QString cImages;
 
     TBancFenetre()
@@ -41,11 +61,9 @@ struct TBancFenetre
         Contexte.Parametres.lModeMAJ = true;
         Grille->set_ItemDim(100);
         Vigs = std::make_unique<TVignettesKX>(Contexte, Modele, Grille, Jauge, &Fenetre);
-        Vigs->fnMessage = [this](const QString &t, const QString &c) { Messages << t + "|" + c; };
-        Vigs->fnDemande = [this](const QString &c) {
-            Questions << c;
-            return true;
-        };
+        auto Faux = std::make_unique<TMessagesBanc>(Questions, Messages);
+        Reponses = Faux.get();
+        Contexte.Messages = std::move(Faux);
     }
 
     QString Jpeg(const QString &cNom, const QString &cDossier = {})
@@ -100,7 +118,7 @@ TEST(ThumbnailCacheFm, AnsweringNoGoesOnAndTheStoreIsSavedOnce)
         b.Ajoute(QString("/c%1.jpg").arg(i), 4242, b.Temp.path() + "/cd");
     b.Modele.Enr(0).lEXIF = true;
     b.Modele.Enr(0).cAppareil = "Canon EOS D60";
-    b.Vigs->fnDemande = [&](const QString &) { return false; };
+    b.Reponses->lOui = false;
     int nAppels = 0;
     b.Vigs->fnEchapAttendu = [&] { return nAppels++ == 1; };
     EXPECT_EQ(b.Vigs->ChargeVignettes(), 5);
@@ -179,10 +197,7 @@ TEST(ThumbnailCacheFm, SavingRefusesTheImageItselfAsksBeforeReplacingAndRefusesH
         cNomVu = n;
         return cAutre;
     };
-    b.Vigs->fnDemande = [&](const QString &c) {
-        b.Questions << c;
-        return false;
-    };
+    b.Reponses->lOui = false;
     b.Vigs->btSvgVigCourClick();
     EXPECT_EQ(cTitreVu, "Sauvegarder la vignette courante");
     EXPECT_EQ(cNomVu, "_a.jpg");
