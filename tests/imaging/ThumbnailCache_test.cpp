@@ -738,3 +738,24 @@ TEST(ThumbnailCache, HeaderSizesMatchTheSizesImagesLoadAt)
     if (nVus == 0)
         GTEST_SKIP() << "corpus absent: only generated files were checked";
 }
+
+TEST(ThumbnailCache, PurgeTellsWhenItsSaveFailedAndKeepsTheChangeForTheNextSave)
+{
+    TBanc b;
+    const QString cVieux = b.cVignettes + "^p^vieux.tif.JPG";
+    b.Jpeg("^p^vieux.tif.JPG", 40, 30, b.cVignettes);
+    // The settings file cannot be replaced: a folder stands in its place.
+    const QString cBloque = b.Temp.path() + "/bloque/KX_Setup.ini";
+    ASSERT_TRUE(QDir().mkpath(cBloque + "/dedans"));
+    TBigIniFile Setup(cBloque);
+    Setup.lAutoSave = false;
+    Setup.WriteString(cSectionResolutionsVignettes, "/p/vieux.tif", "123");
+    bool lSauve = true;
+    EXPECT_EQ(SupprimeVignettesAnciennes(Setup, b.cVignettes, {cVieux}, &lSauve), 1);
+    EXPECT_FALSE(lSauve);
+    EXPECT_FALSE(Setup.ValueExists(cSectionResolutionsVignettes, "/p/vieux.tif"));
+    EXPECT_TRUE(Setup.Modifie());
+    // Nothing to save is no failure.
+    EXPECT_EQ(SupprimeVignettesAnciennes(Setup, b.cVignettes, {}, &lSauve), 0);
+    EXPECT_TRUE(lSauve);
+}
