@@ -4,6 +4,7 @@
 #include "imaging/FileKinds.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
+#include "imaging/TailleEntete.h"
 #include "platform/AtomicFile.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Descriptions.h"
@@ -145,8 +146,16 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
     t.nD = Params.nD > 0 ? Params.nD : TailleVignettes(nIndTailleVigsDefaut);
     t.lLireVigDsTHM = Params.lLireVigDsTHM;
     const QString cCle = Image.Cle();
-    if ((Image.nNumCD != 0 || !t.lJPEG) && iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+    const bool lResolutionStockee = iniSetup.ValueExists(cSectionResolutionsVignettes, cCle);
+    if ((Image.nNumCD != 0 || !t.lJPEG) && lResolutionStockee)
         t.ResolutionStockee = TTailleImage::DePacke(iniSetup.ReadString(cSectionResolutionsVignettes, cCle, QString()).toLongLong());
+    if (Image.lExiste && !t.lManquante)
+    {
+        if (Image.nNumCD != 0)
+            t.lDonneesManquantes = !iniSetup.ValueExists(cSectionTaillesVignettes, cCle) || !lResolutionStockee;
+        else
+            t.lDonneesManquantes = !t.lJPEG && !lResolutionStockee;
+    }
     return t;
 }
 
@@ -190,6 +199,16 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
                 // A damaged cache file (a write cut short by a crash) is made again from the
                 // image, which is at hand.
                 lManquante = Vignette.isNull();
+                if (!lManquante && t.lDonneesManquantes)
+                {
+                    TTailleImage Taille;
+                    if (r.Resolution.Vide() && LitTailleEntete(cFichier, Taille))
+                        r.Resolution = Taille;
+                    r.lDonneesRelues = TailleEtDate(cFichier, r.nTailleFichier, r.nDateFichier)
+                                       && (lCD || !r.Resolution.Vide());
+                    if (r.lDonneesRelues)
+                        DateFichier(t.cFichierVignette, r.nDateFichier);
+                }
             }
             if (lManquante)
             {
@@ -238,16 +257,17 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
 bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, const TResultatVignette &r,
                           const TDonneesBesideCD &Donnees)
 {
-    if (!r.lEcrite)
+    if (!r.lEcrite && !r.lDonneesRelues)
         return false;
     const QString cCle = t.Image.Cle();
-    const auto nPacke = r.Resolution.Packe();
+    // A size that could not be read again is left out rather than stored as 0 × 0.
+    const auto nPacke = r.lDonneesRelues && r.Resolution.Vide() ? std::nullopt : r.Resolution.Packe();
     if (t.Image.nNumCD != 0)
     {
         iniSetup.WriteString(cSectionTaillesVignettes, cCle, QString::number(r.nTailleFichier));
         if (nPacke)
             iniSetup.WriteString(cSectionResolutionsVignettes, cCle, QString::number(*nPacke));
-        else if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
+        else if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle) && !r.lDonneesRelues)
             iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
         if (Donnees.EcritMetadonnees)
             Donnees.EcritMetadonnees(iniSetup, cCle);
@@ -356,9 +376,34 @@ int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote)
     return nLignes;
 }
 
-bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVignette &Image)
+TImageVignette ImageActuelle(const TImageVignette &Image, const TLecteursCD *pLecteurs)
 {
-    if (!Image.lExiste)
+    TImageVignette Actuelle = Image;
+    if (Image.nNumCD == 0)
+    {
+        Actuelle.lExiste = !Image.cChemin.isEmpty() && QFileInfo::exists(Image.cChemin);
+        return Actuelle;
+    }
+    if (pLecteurs)
+    {
+        QString cLecteur;
+        Actuelle.lExiste = LecteurDeCle(*pLecteurs, Image.nNumCD, Image.cChemin, cLecteur);
+        if (cLecteur.endsWith(QLatin1Char('/')))
+            cLecteur.chop(1);
+        Actuelle.cLecteur = cLecteur;
+        return Actuelle;
+    }
+    // The drive as listed: an ejected disc leaves its mount folder empty or gone.
+    Actuelle.lExiste = !Image.cLecteur.isEmpty() && QFileInfo::exists(Image.CheminComplet());
+    if (!Actuelle.lExiste)
+        Actuelle.cLecteur.clear();
+    return Actuelle;
+}
+
+bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVignette &Image,
+                               const TLecteursCD *pLecteurs)
+{
+    if (!ImageActuelle(Image, pLecteurs).lExiste)
         return false;
     const QString cFichier = NomVignette(Params.cDossierVignettes, Image.nNumCD, Image.cChemin);
     QFile f(cFichier);
@@ -372,9 +417,9 @@ bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVigne
 }
 
 bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                      bool &lStoreModifie)
+                      bool &lStoreModifie, const TLecteursCD *pLecteurs)
 {
-    if (!EffaceVignettePourRecreer(Params, Image))
+    if (!EffaceVignettePourRecreer(Params, Image, pLecteurs))
         return false;
     const QString cCle = Image.Cle();
     if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
@@ -388,6 +433,31 @@ bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, con
         iniSetup.DeleteKey(cSectionTaillesVignettes, cCle);
         lStoreModifie = true;
     }
+    return true;
+}
+
+bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
+                    const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
+                    bool &lStoreModifie)
+{
+    Resultat = TResultatVignette();
+    const TImageVignette Actuelle = ImageActuelle(Image, pLecteurs);
+    if (!Actuelle.lExiste)
+    {
+        Resultat.lIllisible = true;
+        Resultat.cErreur = QStringLiteral("Fichier introuvable");
+        return false;
+    }
+    TTravailVignette t = PrepareVignette(iniSetup, Params, Actuelle);
+    // Decoded from the image whatever the cache holds; the file is written whole beside T
+    // and renamed over it, so T stays as it was until the new picture is there.
+    t.lManquante = true;
+    t.lDonneesManquantes = false;
+    Resultat = CalculeVignette(t);
+    if (Resultat.lIllisible || !Resultat.lEcrite)
+        return false;
+    if (EcritDonneesVignette(iniSetup, t, Resultat, Donnees))
+        lStoreModifie = true;
     return true;
 }
 
@@ -504,8 +574,11 @@ QStringList VignettesAnciennes(const QString &cDossierVignettes, const QDate &Jo
     return R;
 }
 
-int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVignettes, const QStringList &Fichiers)
+int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVignettes, const QStringList &Fichiers,
+                               bool *plSauve)
 {
+    if (plSauve)
+        *plSauve = true;
     int nSupprimes = 0;
     bool lModifie = false;
     for (const QString &cFichier : Fichiers)
@@ -527,8 +600,8 @@ int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVig
             }
         }
     }
-    if (lModifie)
-        iniSetup.UpdateFile();
+    if (lModifie && !iniSetup.UpdateFile() && plSauve)
+        *plSauve = false;
     return nSupprimes;
 }
 

@@ -65,6 +65,9 @@ struct TTravailVignette
     QString cFichierVignette;          // the cache file T
     bool lJPEG = false;                 // the image file is a JPEG
     bool lManquante = true;             // T did not exist
+    // T exists and the file can be reached, but the data kept beside it never reached the
+    // store (a stop between the two): they are read again from the file, without decoding.
+    bool lDonneesManquantes = false;
     TTailleImage ResolutionStockee;     // RESOLUTIONS VIGNETTES (0 × 0 when absent)
     int nD = 160;
     bool lLireVigDsTHM = false;
@@ -78,6 +81,7 @@ struct TResultatVignette
     bool lIllisible = false;
     QString cErreur;             // why it could not be loaded
     bool lEcrite = false;        // T was written by this work
+    bool lDonneesRelues = false; // T was kept and the data beside it read again
     QString cErreurEcriture;     // why T could not be written (the thumbnail is still shown)
     qint64 nTailleFichier = 0;   // the image file's size and date, read when T was written
     qint64 nDateFichier = 0;
@@ -103,9 +107,10 @@ struct TDonneesBesideCD
     bool lTrtDescription = false;
 };
 
-// After a thumbnail was written: for a CD image its size, resolution, metadata and
-// description; for another image that is not a JPEG its resolution. Never saves the store:
-// the caller saves once at the end of its batch. True when the store changed.
+// After a thumbnail was written, or when an existing one lacked them: for a CD image its
+// size, resolution, metadata and description; for another image that is not a JPEG its
+// resolution. Never saves the store: the caller saves once at the end of its batch. True
+// when the store changed.
 bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &Travail, const TResultatVignette &Resultat,
                           const TDonneesBesideCD &Donnees);
 
@@ -135,15 +140,29 @@ struct TPiloteVignettes
 };
 int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote);
 
-// Remaking and deleting thumbnails of entries. An entry whose file cannot be reached (its CD
-// is absent) is left alone and returns false: its thumbnail is the only picture of the image.
+// Remaking and deleting thumbnails of entries. The entry is taken as listed, which may be
+// long ago: whether its file can be reached is asked again right before T is touched (with
+// pLecteurs, the CDs mounted now, the disc may also have moved to another drive; without,
+// only the listed place is tried). An entry whose file cannot be reached now (its CD was
+// ejected) is left alone and returns false: its thumbnail is the only picture of the image.
+
+// The entry as it stands now: lExiste and, for a CD image, cLecteur asked again.
+TImageVignette ImageActuelle(const TImageVignette &Image, const TLecteursCD *pLecteurs);
 // Deleting removes T (its write bit set first) and the key from RESOLUTIONS VIGNETTES; a CD
 // image keeps its TAILLES VIGNETTES key, which is part of the CD's history. The store is not
 // saved.
 bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                      bool &lStoreModifie);
+                      bool &lStoreModifie, const TLecteursCD *pLecteurs = nullptr);
 // Removes T (only when the file can be reached) so that FaitVignette makes it again.
-bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVignette &Image);
+bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVignette &Image,
+                               const TLecteursCD *pLecteurs = nullptr);
+// Remakes T from the image: decoded into memory first, T replaced only once the new picture
+// is written, then the data beside it recorded. False when the file cannot be reached now,
+// cannot be decoded (T is kept as it was) or the new T could not be written; Resultat says
+// which (a decoded picture is there even when the write failed). The store is not saved.
+bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
+                    const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
+                    bool &lStoreModifie);
 
 // The contact sheet: every thumbnail of a grid in one picture.
 struct TGeometriePlanche
@@ -186,8 +205,10 @@ bool MemeFichier(const QString &cA, const QString &cB);
 // before the day at 0:00; CD thumbnails, in sub-folders, are never listed.
 QStringList VignettesAnciennes(const QString &cDossierVignettes, const QDate &Jour);
 // Deletes them and removes each one's key from RESOLUTIONS VIGNETTES; saves the store when a
-// key was removed. Returns the number of files deleted.
-int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVignettes, const QStringList &Fichiers);
+// key was removed (a failed save keeps the change for the next one, and sets *plSauve to
+// false). Returns the number of files deleted.
+int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVignettes, const QStringList &Fichiers,
+                               bool *plSauve = nullptr);
 
 // For the start-up clean-up: the image path a file lying directly in the cache folder stands
 // for, when it is the thumbnail of an image file not on a CD; empty otherwise (among others a

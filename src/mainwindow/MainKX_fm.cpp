@@ -346,7 +346,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
 
     // 16. Clean-up of the data of vanished images (never without the volumes to judge them).
     TVolumesFactices SansVolumes;
-    TTestDisparition Test(m_Contexte.Volumes ? *m_Contexte.Volumes : static_cast<const IVolumes &>(SansVolumes));
+    TTestDisparition Test = PrepareNettoyage(
+        *m_Contexte.iniSetup, m_Contexte.Volumes ? *m_Contexte.Volumes : static_cast<const IVolumes &>(SansVolumes));
     Etape(2, [&] { NettoieParametres(*m_Contexte.iniSetup, Test, ResultatNettoyage); });
     Etape(3, [&] { NettoieCatalogue(*m_Contexte.iniBDD, Test, ResultatNettoyage); });
     Etape(4, [&] {

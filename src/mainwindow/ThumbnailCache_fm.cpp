@@ -20,6 +20,8 @@
 #include <QProgressBar>
 #include <QScreen>
 
+#include <optional>
+
 
 namespace
 {
@@ -233,6 +235,12 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     int nNonTraitees = 0;
     bool lModifie = false;
     bool lReafficher = false;
+    // The discs mounted now: a row's file is looked for again right before its thumbnail is
+    // touched, since a CD may have been ejected since the listing.
+    std::optional<TLecteursCD> Lecteurs;
+    if (m_Contexte.Volumes)
+        Lecteurs.emplace(*m_Contexte.Volumes);
+    const TLecteursCD *pLecteurs = Lecteurs ? &*Lecteurs : nullptr;
     for (qsizetype k = 0; k < Rangs.size(); ++k)
     {
         const int i = Rangs[k];
@@ -240,18 +248,19 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
         const TImageVignette Image = ImageDe(Enr);
         if (lRecreer)
         {
-            if (!EffaceVignettePourRecreer(P, Image))
+            const bool lSansResolution = Enr.nLargeur <= 0 || Enr.nHauteur <= 0;
+            TResultatVignette r;
+            if (!RecreeVignette(iniSetup, P, Image, DonneesPour(Enr), pLecteurs, r, lModifie))
                 ++nNonTraitees;
-            else
+            // A picture that could not be decoded leaves the row, like T, as it was.
+            if (!r.lIllisible)
             {
-                const bool lSansResolution = Enr.nLargeur <= 0 || Enr.nHauteur <= 0;
-                const TResultatVignette r = FaitVignette(iniSetup, P, Image, DonneesPour(Enr), lModifie);
                 Applique(i, m_plvVigs ? m_plvVigs->Item(i) : nullptr, r);
                 if (i == nCourante && lSansResolution)
                     lReafficher = true;
             }
         }
-        else if (!SupprimeVignette(iniSetup, P, Image, lModifie))
+        else if (!SupprimeVignette(iniSetup, P, Image, lModifie, pLecteurs))
             ++nNonTraitees;
         if (Jauge)
         {
@@ -262,7 +271,8 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     }
     if (Jauge)
         Jauge->Arrete();
-    if (lModifie)
+    // A save that fails keeps the changes in memory for the next one (the close reports it).
+    if (lModifie || iniSetup.Modifie())
         iniSetup.UpdateFile();
     if (lRecreer && fnApresRecreation)
         fnApresRecreation(lReafficher);

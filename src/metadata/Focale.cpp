@@ -13,19 +13,19 @@ QString TexteCoeff(double dCoeff)
     return TexteDecimal(dCoeff, 1);
 }
 
-void ApprendreCoeffFocale(TBigIniFile *iniCFAPN, const QString &cAppareil, const QString &cFocale, int nFocale35)
+bool ApprendreCoeffFocale(TBigIniFile *iniCFAPN, const QString &cAppareil, const QString &cFocale, int nFocale35)
 {
     if (!iniCFAPN || nFocale35 <= 0 || cAppareil.isEmpty() || cFocale.isEmpty())
-        return;
+        return true;
     const QString cCle = cAppareil.toUpper();
     if (iniCFAPN->ValueExists(cSectionCoeffFoc, cCle))
-        return;
+        return true;
     bool lOk = false;
     const double dFocale = FrenchFormats::LitNombre(cFocale, &lOk);
     if (!lOk || !(dFocale > 0) || !std::isfinite(dFocale))
-        return;
+        return true;
     iniCFAPN->WriteString(cSectionCoeffFoc, cCle, TexteCoeff(nFocale35 / dFocale));
-    iniCFAPN->UpdateFile();
+    return iniCFAPN->UpdateFile();
 }
 
 bool ConvertirFocale(const TContexteFocale &Focale, const QString &cAppareil, QString &cFocale)

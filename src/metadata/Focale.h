@@ -22,7 +22,8 @@ QString TexteCoeff(double dCoeff);
 
 // After a full read of a file: when the camera has no coefficient yet and the file gives both
 // the recorded focal length and its 35 mm equivalent, stores their ratio and saves the store.
-void ApprendreCoeffFocale(TBigIniFile *iniCFAPN, const QString &cAppareil, const QString &cFocale, int nFocale35);
+// A save that fails keeps the coefficient in memory for the next save and returns false.
+bool ApprendreCoeffFocale(TBigIniFile *iniCFAPN, const QString &cAppareil, const QString &cFocale, int nFocale35);
 
 // Replaces the focal text by its 35 mm equivalent (no decimals) when conversion is on and
 // the camera has a coefficient other than "1"; true when it did.

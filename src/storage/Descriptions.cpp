@@ -387,27 +387,43 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
             break;
         }
         // Moved to another folder: the description follows the file into that folder's file.
-        bool lOkAncien = true;
-        if (nEntree >= 0)
+        // It is written there before it leaves the old one, so that a failed write loses
+        // nothing (at worst both files name the image).
+        bool lOkNouveau = true;
         {
-            SupprimeLigne(F, nEntree);
-            Enregistre(cDossier, F);
-            lOkAncien = m_lEcritureOk;
-        }
-        TFichier &G = Fichier(cNouveauDossier);
-        bool lChange = SupprimeEntreesExactes(G, cNouveauNom);
-        if (nEntree >= 0 && !cAncienne.isEmpty())
-        {
-            const QString cLigne = LigneDescription(cNouveauNom, cAncienne);
-            if (!cLigne.isEmpty())
+            TFichier &G = Fichier(cNouveauDossier);
+            bool lChange = SupprimeEntreesExactes(G, cNouveauNom);
+            if (nEntree >= 0)
             {
-                RemplaceLigne(G, -1, cLigne);
-                lChange = true;
+                const QString cLigne = LigneDescription(cNouveauNom, cAncienne);
+                if (cLigne.isEmpty())
+                    lOkNouveau = false;
+                else
+                {
+                    RemplaceLigne(G, -1, cLigne);
+                    lChange = true;
+                }
+            }
+            if (lChange)
+            {
+                Enregistre(cNouveauDossier, G);
+                lOkNouveau = lOkNouveau && m_lEcritureOk;
             }
         }
-        if (lChange)
-            Enregistre(cNouveauDossier, G);
-        m_lEcritureOk = m_lEcritureOk && lOkAncien;
+        bool lOkAncien = true;
+        if (nEntree >= 0 && lOkNouveau)
+        {
+            // Looked up again: reading the other folder may have moved this one in the cache.
+            TFichier &F2 = Fichier(cDossier);
+            const int n = Entree(F2, cDossier, cNom);
+            if (n >= 0)
+            {
+                SupprimeLigne(F2, n);
+                Enregistre(cDossier, F2);
+                lOkAncien = m_lEcritureOk;
+            }
+        }
+        m_lEcritureOk = lOkNouveau && lOkAncien;
         break;
     }
     case nDescSuppression:

@@ -1,7 +1,9 @@
 #include "imaging/ThumbnailCache.h"
 
 #include "imaging/JpegCodec.h"
+#include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
+#include "imaging/TailleEntete.h"
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
@@ -101,6 +103,12 @@ void DateFichier(const QString &c, qint64 nSecondes)
     t[0].tv_nsec = 0;
     t[1] = t[0];
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(c).constData(), t, 0), 0);
+}
+
+QByteArray Contenu(const QString &c)
+{
+    QFile f(c);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 qint64 DateDe(const QString &c)
@@ -354,16 +362,28 @@ TEST(ThumbnailCache, RemakeAndDeleteLeaveAbsentCdThumbnailsAlone)
     ASSERT_TRUE(QFileInfo::exists(cT));
     const QString cCle = Present.Cle();
 
-    // The disc is taken out: its thumbnail is the only picture left of the image.
+    // The disc is taken out: its thumbnail is the only picture left of the image. The
+    // commands get the entry as it was listed, while the disc was in; its mount folder stays,
+    // empty.
+    const QString cSorti = b.Temp.path() + "/cd-sorti";
     ASSERT_TRUE(Volumes.Retire(cCD));
-    const TImageVignette Absent = SurCD(Volumes, 0x1A2B00C4, "/DCIM/c.jpg");
-    ASSERT_FALSE(Absent.lExiste);
+    ASSERT_TRUE(QDir().rename(cCD, cSorti));
+    ASSERT_TRUE(QDir().mkpath(cCD));
+    const QByteArray Avant = Contenu(cT);
     lModifie = false;
-    EXPECT_FALSE(SupprimeVignette(*b.iniSetup, b.Params, Absent, lModifie));
-    EXPECT_FALSE(EffaceVignettePourRecreer(b.Params, Absent));
-    EXPECT_TRUE(QFileInfo::exists(cT));
+    const TLecteursCD Lecteurs(Volumes);
+    for (const TLecteursCD *pLecteurs : {&Lecteurs, static_cast<const TLecteursCD *>(nullptr)}) {
+        EXPECT_FALSE(SupprimeVignette(*b.iniSetup, b.Params, Present, lModifie, pLecteurs));
+        EXPECT_FALSE(EffaceVignettePourRecreer(b.Params, Present, pLecteurs));
+        TResultatVignette r;
+        EXPECT_FALSE(RecreeVignette(*b.iniSetup, b.Params, Present, {}, pLecteurs, r, lModifie));
+        EXPECT_FALSE(ImageActuelle(Present, pLecteurs).lExiste);
+    }
+    EXPECT_EQ(Contenu(cT), Avant);
     EXPECT_FALSE(lModifie);
     EXPECT_TRUE(b.iniSetup->ValueExists(cSectionResolutionsVignettes, cCle));
+    const TImageVignette Absent = SurCD(Volumes, 0x1A2B00C4, "/DCIM/c.jpg");
+    ASSERT_FALSE(Absent.lExiste);
     // Shown from the cache while absent, with the stored resolution.
     const TResultatVignette r = FaitVignette(*b.iniSetup, b.Params, Absent, {}, lModifie);
     EXPECT_FALSE(r.lIllisible);
@@ -372,6 +392,8 @@ TEST(ThumbnailCache, RemakeAndDeleteLeaveAbsentCdThumbnailsAlone)
 
     // Back in the drive: deleting removes the file and the resolution, never the size, which
     // is the disc's history.
+    ASSERT_TRUE(QDir().rmdir(cCD));
+    ASSERT_TRUE(QDir().rename(cSorti, cCD));
     Volumes.AjouteCD(cCD, 0x1A2B00C4, "ETE");
     const TImageVignette DeRetour = SurCD(Volumes, 0x1A2B00C4, "/DCIM/c.jpg");
     QFile(cT).setPermissions(QFileDevice::ReadOwner);
@@ -514,4 +536,226 @@ TEST(ThumbnailCache, CdDescriptionIsCopiedIntoTheStoreWhenDescriptionsAreHandled
     EXPECT_EQ(Descriptions.DescriptionImage(0x00AB0001, "/Photos/d.jpg", nDescLecture), "Le phare de Sein");
     // Not copied while descriptions are not handled.
     EXPECT_FALSE(b.iniSetup->ValueExists(cSectionDescriptions, CleImage(0x00AB0001, "/Photos/e.jpg")));
+}
+
+TEST(ThumbnailCache, RemakeReplacesTheThumbnailOnlyWithAPictureDecodedWhole)
+{
+    TBanc b;
+    const QString cImage = b.Jpeg("r.jpg", 640, 480);
+    bool lModifie = false;
+    ASSERT_FALSE(FaitVignette(*b.iniSetup, b.Params, Locale(cImage), {}, lModifie).lIllisible);
+    const QString cT = NomVignette(b.cVignettes, 0, cImage);
+    const QByteArray Avant = Contenu(cT);
+    ASSERT_FALSE(Avant.isEmpty());
+
+    // The image changed: the remake shows it.
+    b.Jpeg("r.jpg", 300, 600);
+    TResultatVignette r;
+    EXPECT_TRUE(RecreeVignette(*b.iniSetup, b.Params, Locale(cImage), {}, nullptr, r, lModifie));
+    EXPECT_EQ(r.Resolution, (TTailleImage{300, 600}));
+    TTailleImage Taille;
+    ASSERT_TRUE(JpegCodec::LitTaille(cT, Taille));
+    EXPECT_EQ(Taille.nHauteur, 160);
+    const QByteArray Refait = Contenu(cT);
+
+    // Now it cannot be decoded: the thumbnail made before stays, whole.
+    {
+        QFile f(cImage);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("\xFF\xD8\xFF\xE0 pas une image");
+    }
+    EXPECT_FALSE(RecreeVignette(*b.iniSetup, b.Params, Locale(cImage), {}, nullptr, r, lModifie));
+    EXPECT_TRUE(r.lIllisible);
+    EXPECT_EQ(Contenu(cT), Refait);
+
+    // Gone since it was listed: nothing is touched.
+    TImageVignette Listee = Locale(cImage);
+    ASSERT_TRUE(QFile::remove(cImage));
+    EXPECT_FALSE(RecreeVignette(*b.iniSetup, b.Params, Listee, {}, nullptr, r, lModifie));
+    EXPECT_FALSE(SupprimeVignette(*b.iniSetup, b.Params, Listee, lModifie));
+    EXPECT_EQ(Contenu(cT), Refait);
+}
+
+TEST(ThumbnailCache, RemakeFindsTheDiscInTheDriveItIsInNow)
+{
+    TBanc b;
+    const QString cD = b.Temp.path() + "/lecteurD/";
+    const QString cE = b.Temp.path() + "/lecteurE/";
+    b.Jpeg("m.jpg", 200, 100, cD + "DCIM/");
+    TVolumesFactices Volumes;
+    Volumes.AjouteCD(cD, 0x00C00001);
+    const TImageVignette Listee = SurCD(Volumes, 0x00C00001, "/DCIM/m.jpg");
+    ASSERT_TRUE(Listee.lExiste);
+    // Ejected from one drive, put in the other.
+    ASSERT_TRUE(Volumes.Retire(cD));
+    ASSERT_TRUE(QDir().rename(cD, cE));
+    Volumes.AjouteCD(cE, 0x00C00001);
+    const TLecteursCD Lecteurs(Volumes);
+    const TImageVignette Actuelle = ImageActuelle(Listee, &Lecteurs);
+    EXPECT_TRUE(Actuelle.lExiste);
+    EXPECT_EQ(Actuelle.cLecteur + "/", cE);
+    TResultatVignette r;
+    bool lModifie = false;
+    EXPECT_TRUE(RecreeVignette(*b.iniSetup, b.Params, Listee, {}, &Lecteurs, r, lModifie));
+    EXPECT_TRUE(lModifie);
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionResolutionsVignettes, Listee.Cle(), ""), QString::number(200 + 65536 * 100));
+}
+
+TEST(ThumbnailCache, ThumbnailWithoutItsDataGetsThemBackWithoutADecode)
+{
+    TBanc b;
+    const QString cCD = b.Temp.path() + "/cd/";
+    const QString cImage = b.Jpeg("k.jpg", 640, 480, cCD + "DCIM/");
+    DateFichier(cImage, 1100000000);
+    TVolumesFactices Volumes;
+    Volumes.AjouteCD(cCD, 0x00AB0002);
+    const TImageVignette Image = SurCD(Volumes, 0x00AB0002, "/DCIM/k.jpg");
+    int nMeta = 0;
+    TDonneesBesideCD Donnees;
+    Donnees.EcritMetadonnees = [&](TBigIniFile &ini, const QString &cCle) {
+        ++nMeta;
+        ini.WriteString(cSectionEXIF, cCle, "Canon|");
+    };
+    bool lModifie = false;
+    ASSERT_FALSE(FaitVignette(*b.iniSetup, b.Params, Image, Donnees, lModifie).lIllisible);
+    const QString cCle = Image.Cle();
+    const QString cT = NomVignette(b.cVignettes, 0x00AB0002, "/DCIM/k.jpg");
+    ASSERT_EQ(nMeta, 1);
+
+    // A stop before the store was saved: the thumbnail is there, its data are not. The cache
+    // file is made recognisable, so that a new decode would show.
+    for (const QString &cSection : {cSectionTaillesVignettes, cSectionResolutionsVignettes, cSectionEXIF})
+        b.iniSetup->DeleteKey(cSection, cCle);
+    QImage Vert(160, 120, QImage::Format_RGB32);
+    Vert.fill(Qt::green);
+    ASSERT_TRUE(JpegCodec::Encode(Vert, cT));
+    const QByteArray Marque = Contenu(cT);
+
+    lModifie = false;
+    const TResultatVignette r = FaitVignette(*b.iniSetup, b.Params, Image, Donnees, lModifie);
+    EXPECT_FALSE(r.lIllisible);
+    EXPECT_FALSE(r.lEcrite);
+    EXPECT_TRUE(lModifie);
+    EXPECT_EQ(Contenu(cT), Marque);
+    EXPECT_EQ(r.Resolution, (TTailleImage{640, 480}));
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionTaillesVignettes, cCle, ""), QString::number(QFileInfo(cImage).size()));
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionResolutionsVignettes, cCle, ""), QString::number(640 + 65536 * 480));
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionEXIF, cCle, ""), "Canon|");
+    EXPECT_EQ(DateDe(cT), 1100000000);
+
+    // Once they are there, a listing writes nothing.
+    lModifie = false;
+    FaitVignette(*b.iniSetup, b.Params, Image, Donnees, lModifie);
+    EXPECT_FALSE(lModifie);
+    EXPECT_EQ(nMeta, 2);
+
+    // Out of the drive, nothing can be read: nothing is written.
+    b.iniSetup->DeleteKey(cSectionTaillesVignettes, cCle);
+    ASSERT_TRUE(Volumes.Retire(cCD));
+    FaitVignette(*b.iniSetup, b.Params, SurCD(Volumes, 0x00AB0002, "/DCIM/k.jpg"), Donnees, lModifie);
+    EXPECT_FALSE(lModifie);
+    EXPECT_FALSE(b.iniSetup->ValueExists(cSectionTaillesVignettes, cCle));
+}
+
+TEST(ThumbnailCache, ImageNotJpegWithoutItsResolutionGetsItBackWithoutADecode)
+{
+    TBanc b;
+    const QString cImage = b.cImages + "p.png";
+    QImage Source(300, 200, QImage::Format_RGB32);
+    Source.fill(Qt::red);
+    ASSERT_TRUE(Source.save(cImage, "PNG"));
+    bool lModifie = false;
+    ASSERT_FALSE(FaitVignette(*b.iniSetup, b.Params, Locale(cImage), {}, lModifie).lIllisible);
+    const QString cAttendu = QString::number(300 + 65536 * 200);
+    ASSERT_EQ(b.iniSetup->ReadString(cSectionResolutionsVignettes, cImage, ""), cAttendu);
+    const QString cT = NomVignette(b.cVignettes, 0, cImage);
+
+    b.iniSetup->DeleteKey(cSectionResolutionsVignettes, cImage);
+    QImage Vert(160, 107, QImage::Format_RGB32);
+    Vert.fill(Qt::green);
+    ASSERT_TRUE(JpegCodec::Encode(Vert, cT));
+    const QByteArray Marque = Contenu(cT);
+    lModifie = false;
+    const TResultatVignette r = FaitVignette(*b.iniSetup, b.Params, Locale(cImage), {}, lModifie);
+    EXPECT_TRUE(lModifie);
+    EXPECT_FALSE(r.lEcrite);
+    EXPECT_EQ(r.Resolution, (TTailleImage{300, 200}));
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionResolutionsVignettes, cImage, ""), cAttendu);
+    EXPECT_EQ(Contenu(cT), Marque);
+}
+
+TEST(ThumbnailCache, HeaderSizesMatchTheSizesImagesLoadAt)
+{
+    TBanc b;
+    TTailleImage t;
+    EXPECT_TRUE(LitTailleEntete(b.Jpeg("j.jpg", 123, 45), t));
+    EXPECT_EQ(t, (TTailleImage{123, 45}));
+
+    QImage Png(77, 301, QImage::Format_ARGB32);
+    Png.fill(Qt::transparent);
+    ASSERT_TRUE(Png.save(b.cImages + "a.png", "PNG"));
+    EXPECT_TRUE(LitTailleEntete(b.cImages + "a.png", t));
+    EXPECT_EQ(t, (TTailleImage{77, 301}));
+    // A PNG under a TIF name is read by its content, as loading does.
+    ASSERT_TRUE(QFile::copy(b.cImages + "a.png", b.cImages + "a.tif"));
+    EXPECT_TRUE(LitTailleEntete(b.cImages + "a.tif", t));
+    EXPECT_EQ(t, (TTailleImage{77, 301}));
+
+    // A header claiming a zero-wide picture, a text, a missing file.
+    QByteArray Faux = Contenu(b.cImages + "a.png");
+    Faux[16] = Faux[17] = Faux[18] = Faux[19] = 0;
+    {
+        QFile f(b.cImages + "faux.png");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(Faux);
+    }
+    EXPECT_FALSE(LitTailleEntete(b.cImages + "faux.png", t));
+    {
+        QFile f(b.cImages + "texte.tif");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("II*\0 ceci n'est pas une image", 30);
+    }
+    EXPECT_FALSE(LitTailleEntete(b.cImages + "texte.tif", t));
+    EXPECT_FALSE(LitTailleEntete(b.cImages + "absent.nef", t));
+
+    // Real camera files, when the corpus is at hand: the header gives what a load gives.
+    int nVus = 0;
+    for (const char *cKind : {"tif", "cr2", "crw", "nef", "mrw"}) {
+        QDirIterator It(cCorpus + "/kinds/" + cKind, QDir::Files);
+        while (It.hasNext()) {
+            const QString c = It.next();
+            TTailleImage Chargee;
+            try {
+                Chargee = ChargeImage(c, true, 160, false).Taille;
+            } catch (const EImageIllisible &) {
+                continue;
+            }
+            ++nVus;
+            EXPECT_TRUE(LitTailleEntete(c, t)) << c.toStdString();
+            EXPECT_EQ(t, Chargee) << c.toStdString();
+        }
+    }
+    if (nVus == 0)
+        GTEST_SKIP() << "corpus absent: only generated files were checked";
+}
+
+TEST(ThumbnailCache, PurgeTellsWhenItsSaveFailedAndKeepsTheChangeForTheNextSave)
+{
+    TBanc b;
+    const QString cVieux = b.cVignettes + "^p^vieux.tif.JPG";
+    b.Jpeg("^p^vieux.tif.JPG", 40, 30, b.cVignettes);
+    // The settings file cannot be replaced: a folder stands in its place.
+    const QString cBloque = b.Temp.path() + "/bloque/KX_Setup.ini";
+    ASSERT_TRUE(QDir().mkpath(cBloque + "/dedans"));
+    TBigIniFile Setup(cBloque);
+    Setup.lAutoSave = false;
+    Setup.WriteString(cSectionResolutionsVignettes, "/p/vieux.tif", "123");
+    bool lSauve = true;
+    EXPECT_EQ(SupprimeVignettesAnciennes(Setup, b.cVignettes, {cVieux}, &lSauve), 1);
+    EXPECT_FALSE(lSauve);
+    EXPECT_FALSE(Setup.ValueExists(cSectionResolutionsVignettes, "/p/vieux.tif"));
+    EXPECT_TRUE(Setup.Modifie());
+    // Nothing to save is no failure.
+    EXPECT_EQ(SupprimeVignettesAnciennes(Setup, b.cVignettes, {}, &lSauve), 0);
+    EXPECT_TRUE(lSauve);
 }

@@ -3,6 +3,7 @@
 #include "metadata/LectureMeta.h"
 #include "storage/BigIniFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -197,4 +198,25 @@ TEST(CoefficientsFocale, LectureConvertitEtLeCacheGardeLaFocaleReelle)
     l.lLu = false;
     TermineLectureEXIF(l, e, false, TContexteFocale{});
     EXPECT_FALSE(e.lEXIF);
+}
+
+TEST(CoefficientsFocale, UneSauvegardeEchoueeLeDitEtGardeLeCoefficientPourLaSuivante)
+{
+    QTemporaryDir Dossier;
+    const QString cFichier = Dossier.filePath("KX_CFAPN.ini");
+    // The file cannot be replaced: a folder stands in its place.
+    ASSERT_TRUE(QDir().mkpath(cFichier + "/dedans"));
+    TBigIniFile ini(cFichier);
+    ini.lAutoSave = false;
+    EXPECT_FALSE(ApprendreCoeffFocale(&ini, "E4500", "7,5", 15));
+    EXPECT_EQ(ini.ReadString(cSectionCoeffFoc, "E4500", ""), "2");
+    EXPECT_TRUE(ini.Modifie());
+    // Nothing to learn: nothing to report.
+    EXPECT_TRUE(ApprendreCoeffFocale(&ini, "E4500", "8", 16));
+
+    ASSERT_TRUE(QDir(cFichier).removeRecursively());
+    EXPECT_TRUE(ApprendreCoeffFocale(&ini, "D70", "30", 48));
+    TBigIniFile Relu(cFichier);
+    EXPECT_EQ(Relu.ReadString(cSectionCoeffFoc, "E4500", ""), "2");
+    EXPECT_EQ(Relu.ReadString(cSectionCoeffFoc, "D70", ""), "1,6");
 }

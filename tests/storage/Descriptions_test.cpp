@@ -240,3 +240,28 @@ TEST_F(Descriptions, CdImagesUseTheSettingsStore)
     EXPECT_FALSE(iniSetup->ValueExists("DESCRIPTIONS", "<-1975582719>/DCIM/X.JPG"));
     EXPECT_FALSE(QFileInfo::exists("/DCIM/descript.ion"));
 }
+
+TEST_F(Descriptions, MoveToAnotherFolderWritesTheTargetBeforeLeavingTheSource)
+{
+    Ecrit("a.jpg Plage\r\nb.jpg Port\r\n");
+    // The target folder's descript.ion cannot be written: a folder stands in its place.
+    const QString cBloque = Tmp.path() + "/bloque/";
+    ASSERT_TRUE(QDir().mkpath(cBloque + "descript.ion/dedans"));
+    Desc->DescriptionImage(0, cDossier + "a.jpg", nDescRenommage, {}, cBloque + "a.jpg");
+    EXPECT_FALSE(Desc->DerniereEcritureReussie());
+    EXPECT_EQ(Lit(), "a.jpg Plage\r\nb.jpg Port\r\n");
+    EXPECT_EQ(Lire("a.jpg"), "Plage");
+
+    // A name that cannot be written so that it reads back: the source keeps the entry too.
+    const QString cAutre = Tmp.path() + "/autre/";
+    ASSERT_TRUE(QDir().mkpath(cAutre));
+    Desc->DescriptionImage(0, cDossier + "b.jpg", nDescRenommage, {}, cAutre + "le \"b\".jpg");
+    EXPECT_FALSE(Desc->DerniereEcritureReussie());
+    EXPECT_EQ(Lit(), "a.jpg Plage\r\nb.jpg Port\r\n");
+
+    // Once the target can be written, the entry moves.
+    Desc->DescriptionImage(0, cDossier + "b.jpg", nDescRenommage, {}, cAutre + "b.jpg");
+    EXPECT_TRUE(Desc->DerniereEcritureReussie());
+    EXPECT_EQ(Lit(), "a.jpg Plage\r\n");
+    EXPECT_EQ(Lit(cAutre + "descript.ion"), "b.jpg Port\r\n");
+}

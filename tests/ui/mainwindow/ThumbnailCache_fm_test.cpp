@@ -139,17 +139,25 @@ TEST(ThumbnailCacheFm, RemakeCountsEntriesOfAbsentCdsAsNotTreated)
     TBancFenetre b;
     const QString cLocale = b.Jpeg("a.jpg");
     b.Ajoute(cLocale);
-    // A CD image whose disc is out: its thumbnail exists from an earlier listing.
-    const QString cT = NomVignette(b.Contexte.Dossiers.cDossierVignettes, 99, "/DCIM/x.jpg");
-    b.Jpeg(QFileInfo(cT).fileName(), QFileInfo(cT).absolutePath() + "/");
-    b.Ajoute("/DCIM/x.jpg", 99, QString(), false);
+    // A CD image listed while its disc was in: the listing made its thumbnail. The disc is
+    // ejected afterwards, leaving its mount folder empty; the rows stay as they were listed.
+    const QString cCD = b.Temp.path() + "/cd/";
+    b.Jpeg("x.jpg", cCD + "DCIM/");
+    b.Ajoute("/DCIM/x.jpg", 99, b.Temp.path() + "/cd", true);
     b.Vigs->ChargeVignettes();
     ASSERT_EQ(b.Grille->Nombre(), 2);
     EXPECT_FALSE(b.Modele.Enr(1).lIllisible);
+    const QString cT = NomVignette(b.Contexte.Dossiers.cDossierVignettes, 99, "/DCIM/x.jpg");
+    ASSERT_TRUE(QFileInfo::exists(cT));
+    ASSERT_TRUE(QDir(cCD).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(cCD));
+    ASSERT_TRUE(b.Modele.Enr(1).lExiste);
 
     b.Vigs->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
     EXPECT_EQ(b.Messages, QStringList{"Attention|1 image(s) n'ont(a) pas été traitée(s)."});
     EXPECT_TRUE(QFileInfo::exists(cT));
+    EXPECT_FALSE(b.Modele.Enr(1).lIllisible);
+    EXPECT_TRUE(b.Contexte.iniSetup->ValueExists(cSectionTaillesVignettes, "<99>/DCIM/x.jpg"));
     EXPECT_TRUE(QFileInfo::exists(NomVignette(b.Contexte.Dossiers.cDossierVignettes, 0, cLocale)));
 
     b.Messages.clear();
