@@ -281,7 +281,9 @@ TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax)
         return L;
     };
     const QByteArray cChemin = QFile::encodeName(cFichier);
-    const int nDrapeaux = O_RDONLY | O_CLOEXEC;
+    // Non-blocking, so that a pipe put where a file should be does not hang the start; it
+    // changes nothing for a regular file.
+    const int nDrapeaux = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     const int fd = Appels.Ouvre ? Appels.Ouvre(cChemin.constData(), nDrapeaux) : ::open(cChemin.constData(), nDrapeaux);
     if (fd < 0) {
         if (errno == ENOENT)
@@ -299,6 +301,8 @@ TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax)
         return Illisible(TexteErreur(QStringLiteral("état du fichier"), errno));
     if (S_ISDIR(St.st_mode))
         return Illisible(TexteErreurSysteme(EISDIR));
+    if (!S_ISREG(St.st_mode))
+        return Illisible(QStringLiteral("ce n'est pas un fichier ordinaire"));
     if (St.st_size > nTailleMax)
         return Illisible(QStringLiteral("fichier trop gros (%1 octets)").arg(qint64(St.st_size)));
 

@@ -63,7 +63,8 @@ struct TLectureFichier
 };
 
 // Reads the whole file. Only a file that does not exist (ENOENT) is Absent; a failed open or
-// read, a read that ends before the file's size, or a file larger than nTailleMax is Illisible.
+// read, a read that ends before the file's size, a folder, pipe or device, or a file larger
+// than nTailleMax is Illisible.
 TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax = qint64(1) << 40);
 
 // The system calls LitFichierEntier goes through, so that tests can make them fail. An empty

@@ -298,6 +298,11 @@ TEST(AtomicFile, WholeReadTellsAMissingFileFromAnUnreadableOne)
     EXPECT_EQ(L.cErreur, QString::fromUtf8("ouverture : un élément du chemin n'est pas un dossier"));
     L = LitFichierEntier(Dossier.path());
     EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+    // A pipe where the file should be neither hangs the read nor passes for a file.
+    ASSERT_EQ(mkfifo(QFile::encodeName(Dossier.filePath("tube")).constData(), 0600), 0);
+    L = LitFichierEntier(Dossier.filePath("tube"));
+    EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+    EXPECT_EQ(LitFichierEntier("/dev/zero").nIssue, TLectureFichier::TIssue::Illisible);
     L = LitFichierEntier(cFichier, 1000);
     EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
     EXPECT_TRUE(L.Octets.isEmpty());
