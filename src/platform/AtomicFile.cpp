@@ -208,7 +208,7 @@ QString ConserveCopieDatee(const QString &cFichier, const QDateTime &Date, QStri
         if (::access(cCopie.constData(), F_OK) == 0)
             continue;
         const TLectureFichier L = LitFichierEntier(QFile::decodeName(cReelle));
-        if (L.nIssue != TLectureFichier::TIssue::Lu) {
+        if (L.nResultat != TLectureFichier::TResultat::Lu) {
             if (cErreur)
                 *cErreur = L.cErreur;
             return {};
@@ -274,7 +274,7 @@ TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax)
     TLectureFichier L;
     const TAppelsLecture &Appels = AppelsLecture();
     auto Illisible = [&L](const QString &cRaison) {
-        L.nIssue = TLectureFichier::TIssue::Illisible;
+        L.nResultat = TLectureFichier::TResultat::Illisible;
         L.cErreur = cRaison;
         L.Octets.clear();
         L.Etat = {};
@@ -336,6 +336,6 @@ TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax)
     L.Octets.truncate(nLus);
     struct stat StFin;
     L.Etat = VersEtat(::fstat(fd, &StFin) == 0 ? StFin : St);
-    L.nIssue = TLectureFichier::TIssue::Lu;
+    L.nResultat = TLectureFichier::TResultat::Lu;
     return L;
 }

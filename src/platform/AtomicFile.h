@@ -55,8 +55,8 @@ int SupprimeTemporairesPerimes(const QString &cFichierCible, qint64 nAgeMinSecon
 // The result of reading a whole file.
 struct TLectureFichier
 {
-    enum class TIssue { Lu, Absent, Illisible };
-    TIssue nIssue = TIssue::Absent;
+    enum class TResultat { Lu, Absent, Illisible };
+    TResultat nResultat = TResultat::Absent;
     QByteArray Octets;
     QString cErreur;     // why, in French, when Illisible
     TEtatFichier Etat;   // the version read, when Lu

@@ -541,12 +541,12 @@ struct TBigIniFile::TDonnees
     void Charge()
     {
         TLectureFichier Lecture = LitFichierEntier(cNomFichier);
-        if (Lecture.nIssue == TLectureFichier::TIssue::Illisible) {
+        if (Lecture.nResultat == TLectureFichier::TResultat::Illisible) {
             lIllisible = true;
             cErreurLecture = cErreur = Lecture.cErreur;
             return;
         }
-        if (Lecture.nIssue == TLectureFichier::TIssue::Absent)
+        if (Lecture.nResultat == TLectureFichier::TResultat::Absent)
             return;
         Etat = Lecture.Etat;
         if (!Decoupe(std::move(Lecture.Octets))) {

@@ -282,29 +282,29 @@ TEST(AtomicFile, WholeReadTellsAMissingFileFromAnUnreadableOne)
 {
     QTemporaryDir Dossier;
     const QString cFichier = Dossier.filePath("KX_BDD.ini");
-    EXPECT_EQ(LitFichierEntier(cFichier).nIssue, TLectureFichier::TIssue::Absent);
+    EXPECT_EQ(LitFichierEntier(cFichier).nResultat, TLectureFichier::TResultat::Absent);
     // Missing folders on the way are missing too; a path through a file is not.
-    EXPECT_EQ(LitFichierEntier(Dossier.filePath("absent/KX_BDD.ini")).nIssue, TLectureFichier::TIssue::Absent);
+    EXPECT_EQ(LitFichierEntier(Dossier.filePath("absent/KX_BDD.ini")).nResultat, TLectureFichier::TResultat::Absent);
 
     const QByteArray Octets = QByteArray(300000, 'a') + "fin";
     ASSERT_TRUE(EcritFichierAtomique(cFichier, Octets));
     TLectureFichier L = LitFichierEntier(cFichier);
-    ASSERT_EQ(L.nIssue, TLectureFichier::TIssue::Lu);
+    ASSERT_EQ(L.nResultat, TLectureFichier::TResultat::Lu);
     EXPECT_EQ(L.Octets, Octets);
     EXPECT_EQ(L.Etat, EtatFichier(cFichier));
 
     L = LitFichierEntier(cFichier + "/sous");
-    EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+    EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
     EXPECT_EQ(L.cErreur, QString::fromUtf8("ouverture : un élément du chemin n'est pas un dossier"));
     L = LitFichierEntier(Dossier.path());
-    EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+    EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
     // A pipe where the file should be neither hangs the read nor passes for a file.
     ASSERT_EQ(mkfifo(QFile::encodeName(Dossier.filePath("tube")).constData(), 0600), 0);
     L = LitFichierEntier(Dossier.filePath("tube"));
-    EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
-    EXPECT_EQ(LitFichierEntier("/dev/zero").nIssue, TLectureFichier::TIssue::Illisible);
+    EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
+    EXPECT_EQ(LitFichierEntier("/dev/zero").nResultat, TLectureFichier::TResultat::Illisible);
     L = LitFichierEntier(cFichier, 1000);
-    EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+    EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
     EXPECT_TRUE(L.Octets.isEmpty());
 }
 
@@ -316,14 +316,14 @@ TEST(AtomicFile, InjectedOpenAndReadFailuresMakeTheFileUnreadable)
     for (const int nErr : {EIO, EMFILE, EACCES}) {
         const TLecturesEnPanne Panne = TLecturesEnPanne::Ouverture("KX_BDD.ini", nErr);
         const TLectureFichier L = LitFichierEntier(cFichier);
-        EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible) << nErr;
+        EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible) << nErr;
         EXPECT_EQ(L.cErreur, "ouverture : " + TexteErreurSysteme(nErr));
         EXPECT_TRUE(L.Octets.isEmpty());
     }
     {
         const TLecturesEnPanne Panne = TLecturesEnPanne::Lecture("KX_BDD.ini", 1 << 20, EIO);
         const TLectureFichier L = LitFichierEntier(cFichier);
-        EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+        EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
         EXPECT_EQ(L.cErreur, QString::fromUtf8("lecture : erreur d'entrée/sortie"));
         EXPECT_TRUE(L.Octets.isEmpty());
     }
@@ -331,7 +331,7 @@ TEST(AtomicFile, InjectedOpenAndReadFailuresMakeTheFileUnreadable)
         // The file ends early: a cut network share, a file truncated while read.
         const TLecturesEnPanne Panne = TLecturesEnPanne::Lecture("KX_BDD.ini", 1 << 20, 0);
         const TLectureFichier L = LitFichierEntier(cFichier);
-        EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+        EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
         EXPECT_TRUE(L.cErreur.startsWith(QString::fromUtf8("lecture incomplète"))) << L.cErreur.toStdString();
     }
     // Other files read normally meanwhile, and everything again once the fault is gone.
@@ -349,6 +349,6 @@ TEST(AtomicFile, FileWithoutReadRightsIsUnreadable)
     ASSERT_TRUE(EcritFichierAtomique(cFichier, "[A]"));
     ASSERT_EQ(chmod(QFile::encodeName(cFichier).constData(), 0), 0);
     const TLectureFichier L = LitFichierEntier(cFichier);
-    EXPECT_EQ(L.nIssue, TLectureFichier::TIssue::Illisible);
+    EXPECT_EQ(L.nResultat, TLectureFichier::TResultat::Illisible);
     EXPECT_EQ(L.cErreur, QString::fromUtf8("ouverture : accès refusé"));
 }
