@@ -121,6 +121,8 @@ int main(int argc, char **argv)
     TContexte Contexte(TEmplacementsConfig::DuSysteme(), QCoreApplication::applicationDirPath(),
                        CreeVolumes(A.cdSimules));
     Contexte.Messages = std::make_unique<TMessagesQt>();
+    if (!Contexte.PrendDossierDonnees())
+        return 1;
 
     // The clean-up reads cache names the way the cache writes them; only thumbnails of image
     // files not on a CD are judged there.

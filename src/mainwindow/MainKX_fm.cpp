@@ -320,6 +320,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     Etape(0, {});
     // 6. The three stores, saved explicitly only.
     m_Contexte.OuvreStores();
+    m_Contexte.SignaleFichiersIllisibles(this);
     // 7.
     setWindowTitle(QStringLiteral("Vimbrel"));
     // 8. Layout and settings.

@@ -3,11 +3,13 @@
 #include "platform/AtomicFile.h"
 #include "platform/TextCodec.h"
 
-#include <QFile>
+#include <QDateTime>
 #include <QHashFunctions>
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 // How the file text maps onto memory.
@@ -40,6 +42,8 @@ namespace
 constexpr qsizetype SeuilIndexCles = 12;
 // Holes are squeezed out when they exceed half of the entries and at least this many.
 constexpr qsizetype MinTrous = 16;
+
+qint64 nLongueurMaxLigne = std::numeric_limits<qint32>::max();
 
 // Open addressing with linear probing: each case holds a hash and position + 1 (0: empty).
 class TIndexHache
@@ -217,6 +221,15 @@ QByteArray PlieCasse(QByteArray s)
     return DecodeLigne(s).toUpper().toUtf8();
 }
 
+// A key line as written. A key opening with "[" before a value closing with "]" would read
+// back as a header: its bracket is then written escaped, whether the key is new or kept.
+QByteArray LigneCle(QByteArray Brute, const QByteArray &Valeur)
+{
+    if (Brute.startsWith('[') && Valeur.endsWith(']'))
+        Brute.replace(0, 1, "%5B");
+    return Brute + '=' + Valeur;
+}
+
 // The text of a store line is valid UTF-8 by construction; names decoded from "%XX" may not
 // be, and then read as Windows-1252 like any other line.
 QString VersTexte(QByteArrayView s)
@@ -249,6 +262,13 @@ struct TBigIniFile::TDonnees
     QString cNomFichier;
     bool lSensibleCasse = false;
     bool lModifie = false;
+    bool lIllisible = false;
+    QString cErreurLecture;
+    QString cErreur;
+    QString cCopieConservee;
+    QString cCopieEnAttente;  // kept by a save whose write then failed
+    TEtatFichier Etat;        // the file's version as last read or saved
+    TEtatFichier EtatGarde;   // another program's version already kept as a dated copy
     QByteArray Texte;       // every line's bytes, plus dead bytes of replaced lines
     qint64 nMorts = 0;      // dead bytes in Texte
     std::vector<TLigne> Preambule;
@@ -505,13 +525,39 @@ struct TBigIniFile::TDonnees
         nMorts = 0;
     }
 
+    void Vide()
+    {
+        Texte.clear();
+        nMorts = 0;
+        Preambule.clear();
+        Sections.clear();
+        nSectionsTrous = 0;
+        IndexSections.Vide();
+        lSectionsEnDouble = false;
+    }
+
+    // Only a missing file makes a new store; any other failure leaves the store empty and
+    // marked, so that the file, which may hold a whole catalogue, is never saved over.
     void Charge()
     {
-        QFile f(cNomFichier);
-        if (!f.open(QIODevice::ReadOnly))
+        TLectureFichier Lecture = LitFichierEntier(cNomFichier);
+        if (Lecture.nResultat == TLectureFichier::TResultat::Illisible) {
+            lIllisible = true;
+            cErreurLecture = cErreur = Lecture.cErreur;
             return;
-        QByteArray Octets = f.readAll();
-        f.close();
+        }
+        if (Lecture.nResultat == TLectureFichier::TResultat::Absent)
+            return;
+        Etat = Lecture.Etat;
+        if (!Decoupe(std::move(Lecture.Octets))) {
+            Vide();
+            lIllisible = true;
+            cErreurLecture = cErreur = QStringLiteral("ligne de plus de %1 octets").arg(nLongueurMaxLigne);
+        }
+    }
+
+    bool Decoupe(QByteArray Octets)
+    {
         qsizetype nDepart = Octets.startsWith("\xEF\xBB\xBF") ? 3 : 0;
         if (!EstUtf8Valide(QByteArrayView(Octets).sliced(nDepart))) {
             // Files from the earlier platform: each line that is not UTF-8 is Windows-1252.
@@ -540,7 +586,13 @@ struct TBigIniFile::TDonnees
         const char *p = pBase + nDepart;
         const char *const pFin = pBase + Texte.size();
         TSection *Courante = nullptr;
+        const qint64 nMax = nLongueurMaxLigne;
+        bool lTropLongue = false;
         auto LigneLue = [&](const char *d, const char *e) {
+            if (e - d > nMax) {
+                lTropLongue = true;
+                return;
+            }
             TLigne l;
             l.nDebut = d - pBase;
             l.nLong = qint32(e - d);
@@ -569,12 +621,15 @@ struct TBigIniFile::TDonnees
             LigneLue(d, eLigne);
             p = pLf ? pLf + 1 : pFin;
         }
+        if (lTropLongue)
+            return false;
         ReconstruitIndexSections();
         // The large sections are indexed now rather than at their first lookup, so that the
         // cost is paid while the program starts, not in the middle of a user's action.
         for (TSection &s : Sections)
             if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
                 IndexeCles(s);
+        return true;
     }
 };
 
@@ -649,16 +704,11 @@ void TBigIniFile::WriteString(const QString &cSection, const QString &cCle, cons
         TDonnees::TLigne &l = s->Lignes[size_t(n)];
         const QByteArrayView Ancienne = d->Vue(l);
         if (Ancienne.sliced(l.nEgal + 1) != Valeur) {
-            const QByteArray Ligne = Ancienne.first(l.nEgal + 1).toByteArray() + Valeur;
-            d->Remplace(l, Ligne);
+            d->Remplace(l, LigneCle(Ancienne.first(l.nEgal).toByteArray(), Valeur));
             d->lModifie = true;
         }
     } else {
-        QByteArray Brute = EncodeNom(Cle, true);
-        // A key opening with "[" before a value closing with "]" would read back as a header.
-        if (Brute.startsWith('[') && Valeur.endsWith(']'))
-            Brute.replace(0, 1, "%5B");
-        d->AjouteLigne(*s, Brute + '=' + Valeur);
+        d->AjouteLigne(*s, LigneCle(EncodeNom(Cle, true), Valeur));
         d->lModifie = true;
     }
     if (lAutoSave && d->lModifie)
@@ -742,12 +792,62 @@ void TBigIniFile::EraseSection(const QString &cSection)
 
 bool TBigIniFile::UpdateFile()
 {
+    d->cCopieConservee.clear();
+    if (d->lIllisible) {
+        d->cErreur = QStringLiteral("illisible au chargement (%1) : le fichier n'est pas remplacé").arg(d->cErreurLecture);
+        return false;
+    }
+    const TEtatFichier Present = EtatFichier(d->cNomFichier);
+    if (Present.lExiste && Present != d->Etat && Present != d->EtatGarde) {
+        QString cRaison;
+        const QString cCopie = ConserveCopieDatee(d->cNomFichier, QDateTime::currentDateTime(), &cRaison);
+        if (cCopie.isEmpty()) {
+            d->cErreur =
+                QStringLiteral("modifié par un autre programme, dont la version n'a pas pu être gardée (%1)").arg(cRaison);
+            return false;
+        }
+        d->EtatGarde = Present;
+        d->cCopieEnAttente = cCopie;
+    }
     // The rebuilt text is the file to write; it stays the store's text even if the write fails.
     d->Reconstruit();
-    if (!EcritFichierAtomique(d->cNomFichier, d->Texte))
+    if (!EcritFichierAtomique(d->cNomFichier, d->Texte, &d->cErreur, &d->Etat))
         return false;
+    d->cErreur.clear();
+    d->cCopieConservee = std::exchange(d->cCopieEnAttente, QString());
+    d->EtatGarde = {};
     d->lModifie = false;
     return true;
+}
+
+bool TBigIniFile::Illisible() const
+{
+    return d->lIllisible;
+}
+
+QString TBigIniFile::ErreurLecture() const
+{
+    return d->cErreurLecture;
+}
+
+QString TBigIniFile::DerniereErreur() const
+{
+    return d->cErreur;
+}
+
+QString TBigIniFile::CopieConservee() const
+{
+    return d->cCopieConservee;
+}
+
+qint64 TBigIniFile::LongueurMaxLigne()
+{
+    return nLongueurMaxLigne;
+}
+
+qint64 TBigIniFile::FixeLongueurMaxLigne(qint64 nLongueur)
+{
+    return std::exchange(nLongueurMaxLigne, std::min<qint64>(nLongueur, std::numeric_limits<qint32>::max()));
 }
 
 bool TBigIniFile::SectionExists(const QString &cSection) const

@@ -43,8 +43,27 @@ public:
     void EraseSection(const QString &cSection);
 
     // Atomic save (temporary file, fsync, rename, fsync of the folder). On failure the old
-    // file stays whole, the lines stay in memory for the next save, and false is returned.
+    // file stays whole, the lines stay in memory for the next save, false is returned and
+    // DerniereErreur() says why. A store that could not be read is never saved over its file.
+    // A file that changed on disk since it was read or last saved (another program wrote it)
+    // is first kept beside it under a dated name, CopieConservee(), then replaced.
     bool UpdateFile();
+
+    // True when the file exists but could not be read whole: the store then starts empty and
+    // refuses to replace the file.
+    bool Illisible() const;
+    // Why the file could not be read (empty when it was read or is new).
+    QString ErreurLecture() const;
+    // Why the file could not be read, or why the last save failed (empty after a good save).
+    QString DerniereErreur() const;
+    // The dated copy of another program's version that the last save kept (empty when none).
+    QString CopieConservee() const;
+
+    // The longest line a store holds: line lengths are kept in 32 bits. A file with a longer
+    // line is unreadable. Tests lower the limit to try it without gigabytes; the setter
+    // returns the previous limit.
+    static qint64 LongueurMaxLigne();
+    static qint64 FixeLongueurMaxLigne(qint64 nLongueur);
 
     bool SectionExists(const QString &cSection) const;
     bool ValueExists(const QString &cSection, const QString &cCle) const;

@@ -51,15 +51,20 @@ TEmplacementsConfig TEmplacementsConfig::DuSysteme()
     return E;
 }
 
-QString LitDossierDonneesConfig(const QString &cFichierConfig)
+QString LitDossierDonneesConfig(const QString &cFichierConfig, QString *cErreur)
 {
-    if (cFichierConfig.isEmpty() || !QFileInfo::exists(cFichierConfig))
+    if (cFichierConfig.isEmpty())
         return {};
     const TBigIniFile Config(cFichierConfig);
+    if (Config.Illisible()) {
+        if (cErreur)
+            *cErreur = Config.DerniereErreur();
+        return {};
+    }
     return Config.ReadString(cSectionConfig, cCleDossierDonnees, QString()).trimmed();
 }
 
-bool EcritDossierDonneesConfig(const QString &cFichierConfig, const QString &cDossier)
+bool EcritDossierDonneesConfig(const QString &cFichierConfig, const QString &cDossier, QString *cErreur)
 {
     if (cFichierConfig.isEmpty())
         return false;
@@ -67,13 +72,19 @@ bool EcritDossierDonneesConfig(const QString &cFichierConfig, const QString &cDo
     TBigIniFile Config(cFichierConfig);
     Config.lAutoSave = false;
     Config.WriteString(cSectionConfig, cCleDossierDonnees, cDossier);
-    return Config.UpdateFile();
+    const bool lOk = Config.UpdateFile();
+    if (!lOk && cErreur)
+        *cErreur = Config.DerniereErreur();
+    return lOk;
 }
 
-QString ChoisitDossierDonnees(const TEmplacementsConfig &Emplacements)
+QString ChoisitDossierDonnees(const TEmplacementsConfig &Emplacements, QStringList *pErreurs)
 {
     for (const TRacineConfig Racine : {TRacineConfig::Utilisateur, TRacineConfig::Machine}) {
-        const QString cDossier = LitDossierDonneesConfig(Emplacements.Fichier(Racine));
+        QString cErreur;
+        const QString cDossier = LitDossierDonneesConfig(Emplacements.Fichier(Racine), &cErreur);
+        if (!cErreur.isEmpty() && pErreurs)
+            *pErreurs << QStringLiteral("%1 : %2").arg(Emplacements.Fichier(Racine), cErreur);
         if (EstDossierExistant(cDossier))
             return AvecSeparateurFinal(QFileInfo(cDossier).absoluteFilePath());
     }
@@ -84,7 +95,7 @@ TDossiers FixeDossiers(const TEmplacementsConfig &Emplacements, const QString &c
 {
     TDossiers D;
     D.cDossierProgramme = AvecSeparateurFinal(cDossierProgramme);
-    D.cDossierDonnees = ChoisitDossierDonnees(Emplacements);
+    D.cDossierDonnees = ChoisitDossierDonnees(Emplacements, &D.cErreursConfig);
     D.cDossierEcriture = AvecSeparateurFinal(Emplacements.cDossierDefaut);
     D.cDossierVignettes = D.cDossierDonnees + QStringLiteral("Vignettes/");
     D.cDossierMotifs = D.cDossierDonnees + QStringLiteral("Motifs/");

@@ -9,6 +9,7 @@
 // installed.
 
 #include <QString>
+#include <QStringList>
 
 // The configuration file standing for a registry root.
 enum class TRacineConfig { Utilisateur, Machine };
@@ -28,15 +29,18 @@ struct TEmplacementsConfig
     }
 };
 
-// The value `cDossierDonnees` of a configuration file; empty when the file or value is missing.
-QString LitDossierDonneesConfig(const QString &cFichierConfig);
+// The value `cDossierDonnees` of a configuration file; empty when the file or value is missing,
+// or when the file exists but cannot be read (then cErreur, when given, says why).
+QString LitDossierDonneesConfig(const QString &cFichierConfig, QString *cErreur = nullptr);
 // Writes the value (an empty one clears it), creating the file and its folder when needed.
-// False when it could not be written (a machine-wide file without the rights, typically).
-bool EcritDossierDonneesConfig(const QString &cFichierConfig, const QString &cDossier);
+// False when it could not be written (a machine-wide file without the rights, typically, or a
+// file that exists but cannot be read, which is never replaced); cErreur then says why.
+bool EcritDossierDonneesConfig(const QString &cFichierConfig, const QString &cDossier, QString *cErreur = nullptr);
 
 // The data folder of this run, ending with "/": the user's value, the machine's value, then
-// the default folder.
-QString ChoisitDossierDonnees(const TEmplacementsConfig &Emplacements);
+// the default folder. A configuration file that exists but cannot be read passes the turn
+// like an empty one, and adds "<file> : <reason>" to pErreurs.
+QString ChoisitDossierDonnees(const TEmplacementsConfig &Emplacements, QStringList *pErreurs = nullptr);
 
 // Every folder and file name of the data, fixed once at start-up.
 struct TDossiers
@@ -51,6 +55,7 @@ struct TDossiers
     QString cFichierBDD;          // cDossierDonnees + "KX_BDD.ini"
     QString cFichierCFAPN;        // cDossierEcriture + "KX_CFAPN.ini"
     QString cFichierAide;         // cDossierProgramme + "KX.hlp"
+    QStringList cErreursConfig;   // "<file> : <reason>" of configuration files not read
 };
 
 // Fixes the folders: the data folder by ChoisitDossierDonnees, the writable program files in

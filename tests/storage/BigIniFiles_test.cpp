@@ -1,13 +1,19 @@
 #include "storage/BigIniFiles.h"
 
+#include "support/LecturesEnPanne.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <limits>
 #include <sys/resource.h>
 
 namespace
@@ -486,4 +492,190 @@ TEST_F(BigIniFile, AgreesWithALineByLineReferenceOverRandomChanges)
                 Attendues << l.mid(1, l.size() - 2);
         EXPECT_EQ(Sections, Attendues);
     }
+}
+
+TEST_F(BigIniFile, UnreadableFileLoadsEmptyAndIsNeverSavedOver)
+{
+    // A catalogue large enough that a read cut short leaves part of it behind.
+    QByteArray Catalogue;
+    for (int i = 0; i < 60000; ++i)
+        Catalogue += QStringLiteral("[/photos/IMG_%1.JPG]\r\nLieux/Rome=\r\n").arg(i, 6, 10, QChar('0')).toUtf8();
+    Ecrit(cFichier, Catalogue);
+    struct TCas
+    {
+        const char *cNom;
+        std::function<TLecturesEnPanne()> Panne;
+        QString cRaison;
+    };
+    const QList<TCas> Cas = {
+        {"open EIO", [] { return TLecturesEnPanne::Ouverture("KX_Test.ini", EIO); },
+         QString::fromUtf8("ouverture : erreur d'entrée/sortie")},
+        {"open EMFILE", [] { return TLecturesEnPanne::Ouverture("KX_Test.ini", EMFILE); },
+         QString::fromUtf8("ouverture : trop de fichiers ouverts")},
+        {"open EACCES", [] { return TLecturesEnPanne::Ouverture("KX_Test.ini", EACCES); },
+         QString::fromUtf8("ouverture : accès refusé")},
+        {"read EIO at 1 MiB", [] { return TLecturesEnPanne::Lecture("KX_Test.ini", 1 << 20, EIO); },
+         QString::fromUtf8("lecture : erreur d'entrée/sortie")},
+        {"short read", [] { return TLecturesEnPanne::Lecture("KX_Test.ini", 1 << 20, 0); },
+         QString::fromUtf8("lecture incomplète (1048576 octets sur %1)").arg(Catalogue.size())},
+    };
+    for (const TCas &c : Cas) {
+        SCOPED_TRACE(c.cNom);
+        std::unique_ptr<TBigIniFile> ini;
+        {
+            const TLecturesEnPanne Panne = c.Panne();
+            ini = std::make_unique<TBigIniFile>(cFichier, true);
+        }
+        EXPECT_TRUE(ini->Illisible());
+        EXPECT_EQ(ini->DerniereErreur(), c.cRaison);
+        QStringList Sections;
+        ini->ReadSections(Sections);
+        EXPECT_TRUE(Sections.isEmpty());
+        // Changes stay in memory; the file is neither replaced by them nor by an automatic save.
+        ini->WriteString("/photos/nouvelle.jpg", "Lieux/Paris", "");
+        EXPECT_TRUE(ini->ReadString("/photos/nouvelle.jpg", "Lieux/Paris", "-").isEmpty());
+        EXPECT_FALSE(ini->UpdateFile());
+        EXPECT_EQ(ini->DerniereErreur(),
+                  QString::fromUtf8("illisible au chargement (%1) : le fichier n'est pas remplacé").arg(c.cRaison));
+        EXPECT_EQ(ini->ErreurLecture(), c.cRaison);
+        EXPECT_EQ(Lit(cFichier), Catalogue);
+    }
+    // Once the fault is gone the same file loads whole.
+    TBigIniFile ini(cFichier, true);
+    EXPECT_FALSE(ini.Illisible());
+    EXPECT_TRUE(ini.DerniereErreur().isEmpty());
+    EXPECT_TRUE(ini.SectionExists("/photos/IMG_059999.JPG"));
+}
+
+TEST_F(BigIniFile, OnlyAMissingFileMakesANewStore)
+{
+    {
+        TBigIniFile ini(Dossier.filePath("absent/KX_Test.ini"));
+        EXPECT_FALSE(ini.Illisible());
+    }
+    TBigIniFile ini(cFichier);
+    EXPECT_FALSE(ini.Illisible());
+    ini.WriteString("S", "k", "1");
+    EXPECT_EQ(Lit(cFichier), "[S]\r\nk=1\r\n");
+    // A folder where the file should be is not a missing file.
+    ASSERT_TRUE(QDir(Dossier.path()).mkdir("KX_Dossier.ini"));
+    TBigIniFile Dossier_(Dossier.filePath("KX_Dossier.ini"));
+    EXPECT_TRUE(Dossier_.Illisible());
+    EXPECT_FALSE(Dossier_.UpdateFile());
+    EXPECT_TRUE(QFileInfo(Dossier.filePath("KX_Dossier.ini")).isDir());
+}
+
+TEST_F(BigIniFile, LineLongerThanTheLengthFieldMakesTheFileUnreadable)
+{
+    // The real limit is what a line's 32-bit length holds; a smaller one stands in for it.
+    EXPECT_EQ(TBigIniFile::LongueurMaxLigne(), std::numeric_limits<qint32>::max());
+    struct Limite
+    {
+        qint64 nAvant = TBigIniFile::FixeLongueurMaxLigne(20);
+        ~Limite() { TBigIniFile::FixeLongueurMaxLigne(nAvant); }
+    } Garde;
+    // "/p/huge.jpg=" and 8 letters: exactly 20 bytes.
+    const QByteArray Juste = "[LEGENDES]\r\n/p/a.jpg=a\r\n/p/huge.jpg=aaaaaaaa\r\n/p/b.jpg=b\r\n";
+    Ecrit(cFichier, Juste);
+    {
+        TBigIniFile ini(cFichier);
+        EXPECT_FALSE(ini.Illisible());
+        EXPECT_EQ(ini.ReadString("LEGENDES", "/p/huge.jpg", ""), "aaaaaaaa");
+        EXPECT_EQ(ini.ReadString("LEGENDES", "/p/b.jpg", ""), "b");
+    }
+    const QByteArray Long = "[LEGENDES]\r\n/p/a.jpg=a\r\n/p/huge.jpg=aaaaaaaaa\r\n/p/b.jpg=b\r\n";
+    Ecrit(cFichier, Long);
+    TBigIniFile ini(cFichier);
+    EXPECT_TRUE(ini.Illisible());
+    EXPECT_EQ(ini.DerniereErreur(), "ligne de plus de 20 octets");
+    EXPECT_FALSE(ini.SectionExists("LEGENDES"));
+    ini.WriteString("ZZ-TRIAL", "tag", "x");
+    EXPECT_FALSE(ini.UpdateFile());
+    EXPECT_EQ(Lit(cFichier), Long);
+    // The limit is never raised beyond what the length field holds.
+    TBigIniFile::FixeLongueurMaxLigne(qint64(1) << 40);
+    EXPECT_EQ(TBigIniFile::LongueurMaxLigne(), std::numeric_limits<qint32>::max());
+}
+
+TEST_F(BigIniFile, ReplacedValueOfABracketKeyNeverReadsBackAsAHeader)
+{
+    Ecrit(cFichier, "[/photos/a.jpg]\r\n[2004] Rome=1\r\nLieux/Rome=\r\n");
+    {
+        TBigIniFile ini(cFichier, true);
+        ini.lAutoSave = false;
+        ini.WriteString("/photos/a.jpg", "[2004] Rome", "x]");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TBigIniFile Relu(cFichier, true);
+    QStringList Liste;
+    Relu.ReadSections(Liste);
+    EXPECT_EQ(Liste, QStringList{"/photos/a.jpg"});
+    Relu.ReadSection("/photos/a.jpg", Liste);
+    EXPECT_EQ(Liste, (QStringList{"[2004] Rome", "Lieux/Rome"}));
+    EXPECT_EQ(Relu.ReadString("/photos/a.jpg", "[2004] Rome", ""), "x]");
+}
+
+TEST_F(BigIniFile, StoreChangedOnDiskIsKeptAsADatedCopyBeforeItIsReplaced)
+{
+    Ecrit(cFichier, "[S]\r\nk=0\r\n");
+    TBigIniFile Nous(cFichier);
+    Nous.lAutoSave = false;
+    {
+        // Another program saves the same store meanwhile.
+        TBigIniFile Autre(cFichier);
+        Autre.WriteString("S", "autre", "1");
+    }
+    const QByteArray Leur = Lit(cFichier);
+    Nous.WriteString("S", "nous", "1");
+    ASSERT_TRUE(Nous.UpdateFile());
+    const QString cCopie = Nous.CopieConservee();
+    ASSERT_FALSE(cCopie.isEmpty());
+    EXPECT_TRUE(QRegularExpression("^KX_Test\\.ini\\.\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d$")
+                    .match(QFileInfo(cCopie).fileName())
+                    .hasMatch())
+        << cCopie.toStdString();
+    EXPECT_EQ(QFileInfo(cCopie).absolutePath(), QFileInfo(cFichier).absolutePath());
+    EXPECT_EQ(Lit(cCopie), Leur);
+    EXPECT_EQ(Lit(cFichier), "[S]\r\nk=0\r\nnous=1\r\n");
+
+    // Our own saves are not someone else's: no further copy.
+    Nous.WriteString("S", "nous", "2");
+    ASSERT_TRUE(Nous.UpdateFile());
+    EXPECT_TRUE(Nous.CopieConservee().isEmpty());
+    EXPECT_EQ(QDir(Dossier.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // A change in place (same file, appended to) counts as well.
+    {
+        QFile f(cFichier);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("[/photos/ajoutee.jpg]\r\nLieux/Rome=\r\n");
+    }
+    const QByteArray Ajoute = Lit(cFichier);
+    ASSERT_TRUE(Nous.UpdateFile());
+    ASSERT_FALSE(Nous.CopieConservee().isEmpty());
+    EXPECT_NE(Nous.CopieConservee(), cCopie);
+    EXPECT_EQ(Lit(Nous.CopieConservee()), Ajoute);
+}
+
+TEST_F(BigIniFile, StoreCreatedByAnotherProgramAfterLoadIsKeptToo)
+{
+    TBigIniFile Nous(cFichier);
+    Nous.lAutoSave = false;
+    Ecrit(cFichier, "[S]\r\nleur=1\r\n");
+    Nous.WriteString("S", "nous", "1");
+    ASSERT_TRUE(Nous.UpdateFile());
+    EXPECT_EQ(Lit(Nous.CopieConservee()), "[S]\r\nleur=1\r\n");
+    EXPECT_EQ(Lit(cFichier), "[S]\r\nnous=1\r\n");
+}
+
+TEST_F(BigIniFile, FailedSaveKeepsTheWritersReason)
+{
+    TBigIniFile ini(Dossier.filePath("absent/KX_BDD.ini"));
+    ini.lAutoSave = false;
+    ini.WriteString("S", "k", "1");
+    EXPECT_FALSE(ini.UpdateFile());
+    EXPECT_EQ(ini.DerniereErreur(), QString::fromUtf8("création du fichier temporaire : fichier ou dossier absent"));
+    ASSERT_TRUE(QDir(Dossier.path()).mkdir("absent"));
+    EXPECT_TRUE(ini.UpdateFile());
+    EXPECT_TRUE(ini.DerniereErreur().isEmpty());
 }

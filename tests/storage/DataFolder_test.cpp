@@ -1,5 +1,7 @@
 #include "storage/DataFolder.h"
 
+#include "support/LecturesEnPanne.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -99,4 +101,31 @@ TEST_F(DataFolderTest, UnwritableConfigurationReportsFailure)
     EXPECT_FALSE(EcritDossierDonneesConfig(cBloque + "/Vimbrel.conf", Temp.path()));
     EXPECT_TRUE(LitDossierDonneesConfig(cBloque + "/Vimbrel.conf").isEmpty());
     QFile::setPermissions(cBloque, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(DataFolderTest, UnreadableConfigurationPassesTheTurnSaysWhyAndIsNeverReplaced)
+{
+    const QString cUtilisateur = Dossier("utilisateur");
+    const QString cMachine = Dossier("machine");
+    ASSERT_TRUE(EcritDossierDonneesConfig(E.cFichierUtilisateur, cUtilisateur));
+    ASSERT_TRUE(EcritDossierDonneesConfig(E.cFichierMachine, cMachine));
+    QFile f(E.cFichierUtilisateur);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray Avant = f.readAll();
+    f.close();
+
+    const TLecturesEnPanne Panne = TLecturesEnPanne::Lecture(E.cFichierUtilisateur, 3, EIO);
+    QString cErreur;
+    EXPECT_TRUE(LitDossierDonneesConfig(E.cFichierUtilisateur, &cErreur).isEmpty());
+    EXPECT_EQ(cErreur, QString::fromUtf8("lecture : erreur d'entrée/sortie"));
+    QStringList cErreurs;
+    EXPECT_EQ(ChoisitDossierDonnees(E, &cErreurs), cMachine + "/");
+    EXPECT_EQ(cErreurs, QStringList{E.cFichierUtilisateur + QString::fromUtf8(" : lecture : erreur d'entrée/sortie")});
+    EXPECT_EQ(FixeDossiers(E, Temp.path()).cErreursConfig, cErreurs);
+
+    // The data-folder move at exit must not replace what it could not read.
+    EXPECT_FALSE(EcritDossierDonneesConfig(E.cFichierUtilisateur, Temp.path(), &cErreur));
+    EXPECT_TRUE(cErreur.startsWith(QString::fromUtf8("illisible au chargement"))) << cErreur.toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), Avant);
 }

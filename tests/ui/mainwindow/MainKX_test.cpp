@@ -5,6 +5,7 @@
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/LecturesEnPanne.h"
 #include "support/MessagesFactices.h"
 
 #include <QApplication>
@@ -389,4 +390,34 @@ TEST_F(MainKXTest, LaterStartBringsTheWindowForwardWithItsFolder)
     EXPECT_EQ(cOuvert, "/photos/[2004] Rome/");
     EXPECT_FALSE(Fenetre->isMinimized());
     EXPECT_TRUE(Fenetre->isVisible());
+}
+
+TEST_F(MainKXTest, UnreadableCatalogueIsToldAtStartAndLeftAsItIs)
+{
+    EcritReglages({{"kcVersion", "v 1.44"}});
+    const QString cBDD = E.cDossierDefaut + "KX_BDD.ini";
+    {
+        QFile F(cBDD);
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write("[/photos/a.jpg]\r\nLieux/Rome=\r\n");
+    }
+    auto Volumes = std::make_unique<TVolumesFactices>();
+    Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
+    auto Messages = std::make_unique<TMessagesFactices>();
+    TMessagesFactices *pMessages = Messages.get();
+    Contexte->Messages = std::move(Messages);
+    Fenetre = std::make_unique<TfmMainKX>(*Contexte);
+    {
+        const TLecturesEnPanne Panne = TLecturesEnPanne::Ouverture("KX_BDD.ini", EIO);
+        Fenetre->FormCreate(nullptr);
+    }
+    ASSERT_EQ(pMessages->Montres.size(), 1);
+    EXPECT_EQ(pMessages->Montres[0].cTitre, "Erreur");
+    EXPECT_TRUE(pMessages->Montres[0].cTexte.contains(cBDD + QString::fromUtf8(" : ouverture : erreur d'entrée/sortie")))
+        << pMessages->Montres[0].cTexte.toStdString();
+    Fenetre->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
+    Fenetre->close();
+    EXPECT_TRUE(Fenetre->FormDestroyFait());
+    EXPECT_EQ(Contenu(cBDD), "[/photos/a.jpg]\r\nLieux/Rome=\r\n");
 }
