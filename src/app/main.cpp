@@ -120,7 +120,11 @@ int main(int argc, char **argv)
 
     TContexte Contexte(TEmplacementsConfig::DuSysteme(), QCoreApplication::applicationDirPath(),
                        CreeVolumes(A.cdSimules));
-    Contexte.Messages = std::make_unique<TMessagesQt>();
+    // A capture runs where nobody can answer a box: its messages go to the error stream.
+    if (A.cCapture.isEmpty())
+        Contexte.Messages = std::make_unique<TMessagesQt>();
+    else
+        Contexte.Messages = std::make_unique<TMessagesSansUtilisateur>();
     if (!Contexte.PrendDossierDonnees())
         return 1;
 

@@ -594,6 +594,14 @@ void TfmMainKX::FormDestroy()
     QTextStream Erreurs(stderr);
     m_nCodeSortie = SauveEnSortant(fnSauveStores, lUtilisateur ? &MessagesDe(m_Contexte) : nullptr, this,
                                    [] { return TTachesLongues::Etat().ArretDemande(); }, Erreurs);
+    // A store that another program changed meanwhile was kept as a dated copy: say where.
+    const QString cCopies = TexteCopiesConservees(m_Contexte.CopiesConservees());
+    if (!cCopies.isEmpty()) {
+        if (lUtilisateur)
+            MessagesDe(m_Contexte).Attention(this, cCopies);
+        else
+            Erreurs << "vimbrel : " << QString(cCopies).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
+    }
 }
 
 QRect TfmMainKX::PlaceNormale() const

@@ -24,3 +24,21 @@ public:
     // An error, captioned "Erreur".
     virtual void Erreur(QWidget *Parent, const QString &cTexte) = 0;
 };
+
+// The message helper of a run without a user (a capture without a display): every message
+// goes to the error stream as "<caption> : <text>" and a question takes its default answer,
+// so that nothing waits for a click that will never come.
+class TMessagesSansUtilisateur : public IMessages
+{
+public:
+    explicit TMessagesSansUtilisateur(QString *pSortie = nullptr) : m_pSortie(pSortie) {}
+    bool Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut = false,
+                  const QString &cTitre = QStringLiteral("Attention")) override;
+    void Information(QWidget *Parent, const QString &cTexte) override;
+    void Attention(QWidget *Parent, const QString &cTexte) override;
+    void Erreur(QWidget *Parent, const QString &cTexte) override;
+
+private:
+    void Ecrit(const QString &cTitre, const QString &cTexte);
+    QString *m_pSortie;   // tests read what was written here; null: the error stream
+};

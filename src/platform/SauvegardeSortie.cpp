@@ -34,3 +34,13 @@ int SauveEnSortant(const std::function<bool(QStringList *pRaisons)> &fnSauve, IM
         }
     }
 }
+
+QString TexteCopiesConservees(const QStringList &cCopies)
+{
+    if (cCopies.isEmpty())
+        return {};
+    return QStringLiteral("Un autre programme a modifié les données de Vimbrel pendant cette session. "
+                          "Sa version a été conservée dans :\r\n%1\r\n"
+                          "Les modifications de cette session ont été enregistrées.")
+        .arg(cCopies.join(QStringLiteral("\r\n")));
+}

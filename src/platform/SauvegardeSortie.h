@@ -17,6 +17,10 @@ constexpr int nSortieNonEnregistree = 1;
 // The question asked after a failed save; cRaisons holds one "<file> : <reason>" line a store.
 QString TexteReessaiEnregistrement(const QStringList &cRaisons);
 
+// What the user is told when saves kept another program's version of a store beside it
+// (cCopies: the dated copies); empty when there are none.
+QString TexteCopiesConservees(const QStringList &cCopies);
+
 // Saves with fnSauve (true when every store was written, otherwise it fills the reasons). When
 // it fails and pMessages is given, asks under "Erreur" whether to try again, Yes the default,
 // and tries again as long as the answer is Yes and the save fails; a stop requested meanwhile

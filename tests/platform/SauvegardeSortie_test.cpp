@@ -88,3 +88,25 @@ TEST(SauvegardeSortie, WithoutAnyoneToAskTheReasonGoesToTheErrorStreamAndTheStat
     EXPECT_TRUE(Muet.Montres.isEmpty());
     EXPECT_TRUE(cErreurs.isEmpty());
 }
+
+TEST(SauvegardeSortie, KeptCopiesOfAnotherProgramAreNamedAndNothingIsSaidWithoutThem)
+{
+    EXPECT_TRUE(TexteCopiesConservees({}).isEmpty());
+    const QString c = TexteCopiesConservees({"/d/KX_BDD.ini.2026-12-09_10-45-00", "/d/KX_Setup.ini.2026-12-09_10-45-01"});
+    EXPECT_TRUE(c.contains("/d/KX_BDD.ini.2026-12-09_10-45-00\r\n/d/KX_Setup.ini.2026-12-09_10-45-01"));
+    EXPECT_TRUE(c.startsWith("Un autre programme a modifié"));
+}
+
+TEST(MessagesSansUtilisateur, EverythingIsWrittenOnOneLineAndQuestionsTakeTheirDefault)
+{
+    QString cSortie;
+    TMessagesSansUtilisateur M(&cSortie);
+    EXPECT_FALSE(M.Question(nullptr, "Quitter Vimbrel ?"));
+    EXPECT_TRUE(M.Question(nullptr, "Interrompre le traitement ?", true));
+    M.Erreur(nullptr, "KX_BDD.ini : lecture impossible\r\nrien n'est remplacé");
+    M.Information(nullptr, "Fini.");
+    EXPECT_EQ(cSortie, "vimbrel : Attention : Quitter Vimbrel ? (Non)\n"
+                       "vimbrel : Attention : Interrompre le traitement ? (Oui)\n"
+                       "vimbrel : Erreur : KX_BDD.ini : lecture impossible rien n'est remplacé\n"
+                       "vimbrel : Information : Fini.\n");
+}
