@@ -11,7 +11,7 @@
 
 namespace
 {
-QString Corpus(const char *c) { return CorpusReference::Dossier() + QLatin1Char('/') + QLatin1String(c); }
+QString FichierCorpus(const char *c) { return CorpusReference::Dossier() + QLatin1Char('/') + QLatin1String(c); }
 
 struct TEtapes
 {
@@ -41,8 +41,8 @@ TEST(ChargeImage, CrwThumbnailComesFromItsThmWhenAsked)
     // A JPEG from the same camera stands for the .THM that the camera writes.
     QTemporaryDir d;
     const QString cCrw = d.filePath("IMG_0001.CRW");
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/crw/exiv2-canon-powershot-s40.crw"), cCrw));
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("IMG_0001.THM")));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/crw/exiv2-canon-powershot-s40.crw"), cCrw));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("IMG_0001.THM")));
     TTailleImage TailleCrw;
     ASSERT_TRUE(LitTailleCRW(cCrw, TailleCrw));
 
@@ -70,8 +70,8 @@ TEST(ChargeImage, CrwWithPixelsAndThm)
 {
     QTemporaryDir d;
     const QString cCrw = d.filePath("d30.crw");
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/crw/gil_RAW_CANON_D30_SRGB.CRW"), cCrw));
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("d30.thm")));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/crw/gil_RAW_CANON_D30_SRGB.CRW"), cCrw));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("d30.thm")));
     // The size reader finds the frame of the embedded JPEG (1440 × 960 for this file).
     TTailleImage t;
     ASSERT_TRUE(LitTailleCRW(cCrw, t));
@@ -194,7 +194,12 @@ TEST(ChargeImage, ProgressOfFullLoads)
 
 TEST(ChargeImage, JpegThumbnailIsDecodedAtTheReduction)
 {
-    const QString c = Corpus("kinds/jpeg/mde_Canon_PowerShot_G11.jpg");  // 3648 × 2736
+    const TImageChargee D60 = ChargeImage(FichierCorpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"), true, 160, false);
+    EXPECT_EQ(D60.nEchelle, 8);
+    EXPECT_EQ(D60.Taille, (TTailleImage{1772, 1181}));
+    EXPECT_EQ(D60.Image.size(), QSize(222, 148));  // sides rounded up, as the decoder does
+
+    CORPUS_FICHIER(c, "kinds/jpeg/mde_Canon_PowerShot_G11.jpg");  // 3648 × 2736
     const TImageChargee R = ChargeImage(c, true, 160, false);
     EXPECT_TRUE(R.lJPEG);
     EXPECT_EQ(R.nEchelle, 8);
@@ -209,7 +214,7 @@ TEST(ChargeImage, CorruptOrEmptyPicturesAreUnreadable)
 {
     QTemporaryDir d;
     // Valid header, data cut: fails here, in both modes, not later while painting.
-    QFile Source(Corpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"));
+    QFile Source(FichierCorpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"));
     ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
     const QByteArray Bon = Source.readAll();
     QFile Coupe(d.filePath("coupe.jpg"));
@@ -246,7 +251,7 @@ TEST(ChargeImage, CorruptOrEmptyPicturesAreUnreadable)
     EXPECT_THROW(ChargeImage(tz.fileName(), false, 0, false), EImageIllisible);
 
     EXPECT_THROW(ChargeImage(d.filePath("absente.png"), false, 0, false), EImageIllisible);
-    EXPECT_THROW(ChargeImage(Corpus("kinds/jpeg/exiftool_Canon.jpg"), true, 0, false), EImageIllisible);
+    EXPECT_THROW(ChargeImage(FichierCorpus("kinds/jpeg/exiftool_Canon.jpg"), true, 0, false), EImageIllisible);
 }
 
 TEST(ChargeImage, ErrorPlaceholder)

@@ -1,12 +1,13 @@
 #include "metadata/InfoCommande.h"
 #include "metadata/InfoMeta.h"
+#include "support/Corpus.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 
 TEST(InfoMeta, ColonnesDansLOrdreDeLaLigne)
 {
-    const QString c = ColonnesInfoMeta(QStringLiteral(VIMBREL_CORPUS_DIR "/kinds/jpeg/exiftool_IPTC.jpg"));
+    const QString c = ColonnesInfoMeta(Corpus::Dossier() + "/kinds/jpeg/exiftool_IPTC.jpg");
     ASSERT_TRUE(c.startsWith('\t'));
     const QStringList Col = c.mid(1).split('\t');
     ASSERT_EQ(Col.size(), 8 + 14);
@@ -20,7 +21,7 @@ TEST(InfoMeta, ColonnesDansLOrdreDeLaLigne)
     EXPECT_EQ(Col[18], "26/02/2004");
     EXPECT_EQ(Col[21], "Canada");
 
-    const QStringList Nikon = ColonnesInfoMeta(QStringLiteral(VIMBREL_CORPUS_DIR "/kinds/jpeg/exiftool_NikonD70.jpg")).mid(1).split('\t');
+    const QStringList Nikon = ColonnesInfoMeta(Corpus::Dossier() + "/kinds/jpeg/exiftool_NikonD70.jpg").mid(1).split('\t');
     ASSERT_EQ(Nikon.size(), 22);
     EXPECT_EQ(Nikon.mid(0, 8), QStringList({"NIKON D70", "56", "1/60", "5", "14/01/2005 08:57:59", "200", "1",
                                             "curve: fotogenics point and shoot"}));
@@ -29,7 +30,7 @@ TEST(InfoMeta, ColonnesDansLOrdreDeLaLigne)
 
 TEST(InfoMeta, CommandeInfoUneLigneParFichier)
 {
-    const QString a = QStringLiteral(VIMBREL_CORPUS_DIR "/kinds/jpeg/exiftool_Canon.jpg");
+    const QString a = Corpus::Dossier() + "/kinds/jpeg/exiftool_Canon.jpg";
     const QString b = QStringLiteral("/nulle/part.jpg");
     QString cSortie;
     QTextStream Flux(&cSortie);
