@@ -77,7 +77,7 @@ QString LabelCD(const TBigIniFile &iniSetup, qint32 nNumCD)
 
 QImage ChargeFichierVignette(const QString &cFichier, int nD, QString &cErreur)
 {
-    const QImage Image = JpegCodec::Decode(cFichier, 1, &cErreur);
+    const QImage Image = JpegCodec::Decode(cFichier, 1, &cErreur, JpegCodec::TAvertissements::Refuses);
     if (Image.isNull())
         return {};
     return AjusteVignette(Image, Image.width(), Image.height(), nD);
