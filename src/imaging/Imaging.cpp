@@ -37,6 +37,7 @@ struct TImageBrute
 {
     QImage Image;
     TTailleImage Taille;
+    bool lApercu = false;  // a raw's embedded preview, whose proportions may differ from Taille's
 };
 
 enum class TGenre { Inconnu, Jpeg, Tiff, Png };
@@ -342,12 +343,32 @@ public:
             const auto &S = m_pRaw->imgdata.sizes;
             if (!DimensionsAdmises(S.width, S.height, cErreur) || !DimensionsAdmises(S.raw_width, S.raw_height, cErreur))
                 return false;
-            m_Taille = {S.width, S.height};
-            return true;
+            m_Taille = TailleDeveloppee();
+            return DimensionsAdmises(m_Taille.nLargeur, m_Taille.nHauteur, cErreur);
         } catch (...) {
             Pose(cErreur, QStringLiteral("image brute illisible"));
             return false;
         }
+    }
+
+    // The size the image develops to. A sensor whose photosites are turned by 45 degrees, or
+    // that has non-square pixels, declares another size than the picture it gives; LibRaw
+    // computes the developed size by altering the state a development relies on, so the
+    // computation runs on a second opening of the file, and only for those sensors.
+    TTailleImage TailleDeveloppee()
+    {
+        const auto &S = m_pRaw->imgdata.sizes;
+        const TTailleImage Declaree{S.width, S.height};
+        const bool lCarres = S.pixel_aspect >= 0.995 && S.pixel_aspect <= 1.005;
+        if (m_pRaw->imgdata.rawdata.ioparams.fuji_width == 0 && lCarres)
+            return Declaree;
+        auto pCalcul = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+        pCalcul->imgdata.params.user_flip = 0;
+        if (pCalcul->open_file(QFile::encodeName(m_cFichier).constData()) != LIBRAW_SUCCESS ||
+            pCalcul->adjust_sizes_info_only() != LIBRAW_SUCCESS)
+            return Declaree;
+        const auto &A = pCalcul->imgdata.sizes;
+        return A.iwidth > 0 && A.iheight > 0 ? TTailleImage{A.iwidth, A.iheight} : Declaree;
     }
 
     TTailleImage Taille() const { return m_Taille; }
@@ -453,6 +474,7 @@ bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *
     if (nD > 0) {
         if (Raw.Apercu(nD, Apercu, nCoteApercu, &cErreurApercu) && nCoteApercu >= nD) {
             Resultat.Image = std::move(Apercu);
+            Resultat.lApercu = true;
             return true;
         }
         const qint64 nCote = qMax(Resultat.Taille.nLargeur, Resultat.Taille.nHauteur);
@@ -468,6 +490,7 @@ bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *
     }
     if (!Apercu.isNull()) {
         Resultat.Image = std::move(Apercu);
+        Resultat.lApercu = true;
         return true;
     }
     return false;
@@ -546,7 +569,10 @@ bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString 
     TImageBrute Brute;
     if (!ChargeBrute(cFichier, nD, Brute, cErreur))
         return false;
-    const QRect r = RectangleVignette(Brute.Taille.nLargeur, Brute.Taille.nHauteur, nD);
+    // A preview is fitted by its own proportions: a 4:3 preview of a 3:2 sensor, or the square
+    // one of a turned sensor, would be stretched into the image's.
+    const QRect r = Brute.lApercu ? RectangleVignette(Brute.Image.width(), Brute.Image.height(), nD)
+                                  : RectangleVignette(Brute.Taille.nLargeur, Brute.Taille.nHauteur, nD);
     if (r.isEmpty()) {
         Pose(cErreur, QStringLiteral("dimensions nulles"));
         return false;
@@ -560,6 +586,7 @@ bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString 
         std::memcpy(Bitmap.scanLine(r.y() + y) + r.x() * 4, Ajustee.constScanLine(y), static_cast<size_t>(r.width()) * 4);
     Resultat.Image = std::move(Bitmap);
     Resultat.TailleSource = Brute.Taille;
+    Resultat.Rectangle = r;
     return true;
 }
 }

@@ -83,7 +83,8 @@ TEST(ChargeImage, CrwWithPixelsAndThm)
     const TImageChargee Sans = ChargeImage(cCrw, true, 160, false);
     EXPECT_FALSE(Sans.lJPEG);
     EXPECT_EQ(Sans.Taille, (TTailleImage{2176, 1448}));
-    EXPECT_EQ(Sans.Image.size(), QSize(160, 106));
+    // Its embedded preview (1440 × 960) fitted by its own proportions: 960 × 160 / 1440 = 106.67.
+    EXPECT_EQ(Sans.Image.size(), QSize(160, 107));
 }
 
 TEST(ChargeImage, CrwSizeWalkIsBounded)

@@ -260,7 +260,9 @@ TEST(Imaging, CompleteRawDecodesFullyAndAsThumbnail)
 
     const TImageChargee Vignette = ChargeImage(c, true, 160, false);
     EXPECT_EQ(Vignette.Taille, (TTailleImage{2176, 1448}));
-    EXPECT_EQ(Vignette.Image.size(), QSize(160, 106));  // 1448 × 160 / 2176 = 106.47
+    // The embedded preview, 1440 × 960, fitted by its own proportions (960 × 160 / 1440 = 106.67),
+    // not by the developed size's (1448 × 160 / 2176 = 106.47).
+    EXPECT_EQ(Vignette.Image.size(), QSize(160, 107));
 }
 
 TEST(Imaging, DecodingRunsOnSeveralThreadsAtOnce)

@@ -3,6 +3,7 @@
 
 #include "CorpusReference.h"
 
+#include "imaging/ChargeImage.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
 #include "imaging/ThumbnailCache.h"
@@ -56,6 +57,53 @@ QSize TailleFichierVignette(const TCache &c, const QString &cImage)
         return {};
     return QSize(int(t.nLargeur), int(t.nHauteur));
 }
+}
+
+TEST(VignettesBrutes, TurnedSensorGivesItsDevelopedSizeAndItsPreviewUnstretched)
+{
+    // This camera's photosites are turned by 45 degrees: it declares a nearly square sensor
+    // (3584 × 3583) and develops to 3030 × 2036 (what LibRaw's size computation gives), close to
+    // the camera's own 3:2 pictures. Its preview is 160 × 120.
+    const QString cRaf = Corpus::Dossier() + QStringLiteral("/kinds/raf/exiftool_FujiFilm.raf");
+    const TImageChargee R = ChargeImage(cRaf, true, 160, false);
+    EXPECT_EQ(R.Taille, (TTailleImage{3030, 2036}));
+    EXPECT_EQ(R.Image.size(), QSize(160, 120));
+
+    TCache c;
+    const QString cCopie = c.Copie(cRaf, QStringLiteral("DSCF0001.RAF"));
+    const TResultatVignette r = c.Fait(cCopie);
+    ASSERT_FALSE(r.lIllisible) << r.cErreur.toStdString();
+    EXPECT_EQ(r.Resolution, (TTailleImage{3030, 2036}));
+    EXPECT_EQ(r.Image.size(), QSize(160, 120));
+    EXPECT_EQ(TailleFichierVignette(c, cCopie), QSize(160, 120));
+}
+
+TEST(VignettesBrutes, CrwThumbnailFromA43ThmKeepsItsProportions)
+{
+    // A 3:2 CRW whose camera wrote a 4:3 .THM: the thumbnail is that picture, unsquashed; the
+    // CRW's size is only the resolution shown in the list.
+    TCache c;
+    const QString cCrw = c.Copie(Corpus::Dossier() + QStringLiteral("/kinds/crw/gil_RAW_CANON_D30_SRGB.CRW"),
+                                 QStringLiteral("IMG_0001.CRW"));
+    ASSERT_FALSE(cCrw.isEmpty());
+    QImage Thm(160, 120, QImage::Format_RGB32);
+    Thm.fill(qRgb(20, 160, 40));
+    ASSERT_TRUE(JpegCodec::Encode(Thm, c.Temp.filePath("IMG_0001.THM")));
+    c.Params.lLireVigDsTHM = true;
+
+    const TResultatVignette r = c.Fait(cCrw);
+    ASSERT_FALSE(r.lIllisible) << r.cErreur.toStdString();
+    EXPECT_EQ(r.Resolution, (TTailleImage{1440, 960}));
+    EXPECT_EQ(r.Image.size(), QSize(160, 120));
+    EXPECT_EQ(TailleFichierVignette(c, cCrw), QSize(160, 120));
+
+    // A picture that is the image at a reduction keeps the image's proportions, its sides
+    // having been rounded: 1772 × 1181 decoded at 1/8 is 222 × 148.
+    QImage Reduite(222, 148, QImage::Format_RGB32);
+    Reduite.fill(Qt::white);
+    EXPECT_EQ(AjusteVignette(Reduite, 1772, 1181, 160).size(), QSize(160, 107));
+    EXPECT_EQ(AjusteVignette(Reduite, 0, 0, 160).size(), QSize(160, 107));
+    EXPECT_EQ(AjusteVignette(Thm, 1440, 960, 160).size(), QSize(160, 120));
 }
 
 TEST(VignettesBrutes, CacheFileCutShortIsMadeAgain)
