@@ -176,6 +176,30 @@ bool ChargeTiff(const QString &cFichier, TImageBrute &Resultat, QString *cErreur
     return true;
 }
 
+bool TailleTiff(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    TMessagesTiff Messages;
+    TTiff T;
+    T.pOptions = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(T.pOptions, ErreurTiff, &Messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(T.pOptions, AvertissementTiff, nullptr);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(T.pOptions, 64LL * 1024 * 1024);
+    T.pTif = TIFFOpenExt(QFile::encodeName(cFichier).constData(), "r", T.pOptions);
+    if (!T.pTif) {
+        Pose(cErreur, QStringLiteral("TIF illisible : %1").arg(Messages.cErreur));
+        return false;
+    }
+    uint32_t w = 0, h = 0;
+    if (!TIFFGetField(T.pTif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(T.pTif, TIFFTAG_IMAGELENGTH, &h)) {
+        Pose(cErreur, QStringLiteral("TIF sans dimensions"));
+        return false;
+    }
+    if (!DimensionsAdmises(w, h, cErreur))
+        return false;
+    Taille = {w, h};
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // PNG
 
@@ -266,6 +290,36 @@ bool ChargePng(const QString &cFichier, TImageBrute &Resultat, QString *cErreur)
     png_read_image(P->pPng, P->Lignes.data());
     Resultat.Image = std::move(P->Image);
     Resultat.Taille = {w, h};
+    return true;
+}
+
+bool TaillePng(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    auto P = std::make_unique<TPng>();
+    P->pFichier = std::fopen(QFile::encodeName(cFichier).constData(), "rb");
+    if (!P->pFichier) {
+        Pose(cErreur, QStringLiteral("fichier illisible"));
+        return false;
+    }
+    P->pPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, P.get(), ErreurPng, AvertissementPng);
+    P->pInfo = P->pPng ? png_create_info_struct(P->pPng) : nullptr;
+    if (!P->pInfo) {
+        Pose(cErreur, QStringLiteral("mémoire insuffisante"));
+        return false;
+    }
+    if (setjmp(png_jmpbuf(P->pPng))) {
+        Pose(cErreur, QStringLiteral("PNG illisible : %1").arg(QString::fromLocal8Bit(P->cMessage)));
+        return false;
+    }
+    png_init_io(P->pPng, P->pFichier);
+    png_set_user_limits(P->pPng, kCoteMax, kCoteMax);
+    png_set_chunk_malloc_max(P->pPng, 64 * 1024 * 1024);
+    png_read_info(P->pPng, P->pInfo);
+    const qint64 w = png_get_image_width(P->pPng, P->pInfo);
+    const qint64 h = png_get_image_height(P->pPng, P->pInfo);
+    if (!DimensionsAdmises(w, h, cErreur))
+        return false;
+    Taille = {w, h};
     return true;
 }
 
@@ -548,6 +602,35 @@ QRect RectangleVignette(qint64 w, qint64 h, int nD)
     }
     const int nHauteur = static_cast<int>(qBound(qint64(1), DivisionArrondiePair(h * nD, w), qint64(nD)));
     return {0, (nD - nHauteur) / 2, nD, nHauteur};
+}
+
+bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    if (!QFileInfo(cFichier).isFile()) {
+        Pose(cErreur, QStringLiteral("fichier introuvable"));
+        return false;
+    }
+    // The same choice of reader as a decoding, so that both give the same size.
+    const TGenre Genre = GenreContenu(cFichier);
+    QString cErreurRaw;
+    if (EstRAW(cFichier) || Genre == TGenre::Inconnu) {
+        TRaw Raw(cFichier);
+        if (Raw.Ouvre(&cErreurRaw)) {
+            Taille = Raw.Taille();
+            return true;
+        }
+        if (Genre == TGenre::Inconnu) {
+            Pose(cErreur, EstRAW(cFichier) ? cErreurRaw : QStringLiteral("format non reconnu"));
+            return false;
+        }
+    }
+    switch (Genre) {
+    case TGenre::Jpeg: return JpegCodec::LitTaille(cFichier, Taille, cErreur);
+    case TGenre::Tiff: return TailleTiff(cFichier, Taille, cErreur);
+    case TGenre::Png: return TaillePng(cFichier, Taille, cErreur);
+    case TGenre::Inconnu: break;
+    }
+    return false;
 }
 
 bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur)

@@ -26,6 +26,11 @@ struct TBitmap
     QRect Rectangle;             // in a thumbnail, the part of the D × D bitmap the picture fills
 };
 
+// The image's width and height from its header, without decoding the pixels: the size a
+// decoding reports (for a raw, the size it develops to). False, with a French reason in
+// cErreur, when the header cannot be read.
+bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur = nullptr);
+
 // The whole image at full size. False, with a French reason in cErreur, when the file cannot be
 // read or decoded.
 bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur = nullptr);
