@@ -156,8 +156,7 @@ TImageChargee ChargeImage(const QString &cFichier, bool lVignette, int nD, bool 
         throw EImageIllisible(QStringLiteral("Image illisible : dimensions nulles"));
 
     const QImage &Source = Bitmap.Image;
-    const QRect r = lVignette ? Imaging::RectangleVignette(Bitmap.TailleSource.nLargeur, Bitmap.TailleSource.nHauteur, nD)
-                              : Source.rect();
+    const QRect r = lVignette ? Bitmap.Rectangle : Source.rect();
     if (r.isEmpty() || !Source.rect().contains(r))
         throw EImageIllisible(QStringLiteral("Image illisible : dimensions incohérentes"));
     TImageChargee R;

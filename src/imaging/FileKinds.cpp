@@ -199,8 +199,22 @@ QString RemplaceExtension(const QString &cChemin, const QString &cExt)
 QString TrouveCompagnon(const QString &cImage, const QString &cExtMaj)
 {
     const QString cMaj = cExtMaj.toUpper();
-    const QString Essais[] = {RemplaceExtension(cImage, cMaj), RemplaceExtension(cImage, cMaj.toLower())};
-    for (const QString &c : Essais) {
+    // Every mix of cases of the extension's letters (".THM", ".thm", ".Thm"...), the two
+    // plain ones first: a few lookups, where listing the folder would cost one per file in it.
+    QList<qsizetype> Lettres;
+    for (qsizetype i = 0; i < cMaj.size(); ++i)
+        if (cMaj[i] != cMaj[i].toLower())
+            Lettres.append(i);
+    const quint32 nMelanges = Lettres.size() <= 5 ? 1u << Lettres.size() : 2u;
+    QList<quint32> Ordre{0, nMelanges - 1};
+    for (quint32 m = 1; m + 1 < nMelanges; ++m)
+        Ordre.append(m);
+    for (const quint32 m : Ordre) {
+        QString cExt = cMaj;
+        for (qsizetype k = 0; k < Lettres.size(); ++k)
+            if (m == nMelanges - 1 || (m >> k) & 1u)
+                cExt[Lettres[k]] = cExt[Lettres[k]].toLower();
+        const QString c = RemplaceExtension(cImage, cExt);
         const QFileInfo fi(c);
         if (fi.exists() && fi.isFile())
             return c;

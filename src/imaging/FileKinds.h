@@ -37,8 +37,8 @@ QString ImageDeEntree(const QString &cChemin);
 // (given with its dot); cExt is appended when the name has no extension.
 QString RemplaceExtension(const QString &cChemin, const QString &cExt);
 
-// The existing companion of an image with the extension cExtMaj (".THM", ".WAV"), looked up as
-// the camera writes it (upper case), then in lower case. Empty when none exists.
+// The existing companion of an image with the extension cExtMaj (".THM", ".WAV") in any case
+// (".THM", ".thm", ".Thm"...), the name before the extension unchanged. Empty when none exists.
 QString TrouveCompagnon(const QString &cImage, const QString &cExtMaj);
 inline QString CompagnonTHM(const QString &cImage) { return TrouveCompagnon(cImage, QStringLiteral(".THM")); }
 inline QString CompagnonWAV(const QString &cImage) { return TrouveCompagnon(cImage, QStringLiteral(".WAV")); }

@@ -37,6 +37,7 @@ struct TImageBrute
 {
     QImage Image;
     TTailleImage Taille;
+    bool lApercu = false;  // a raw's embedded preview, whose proportions may differ from Taille's
 };
 
 enum class TGenre { Inconnu, Jpeg, Tiff, Png };
@@ -175,6 +176,30 @@ bool ChargeTiff(const QString &cFichier, TImageBrute &Resultat, QString *cErreur
     return true;
 }
 
+bool TailleTiff(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    TMessagesTiff Messages;
+    TTiff T;
+    T.pOptions = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(T.pOptions, ErreurTiff, &Messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(T.pOptions, AvertissementTiff, nullptr);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(T.pOptions, 64LL * 1024 * 1024);
+    T.pTif = TIFFOpenExt(QFile::encodeName(cFichier).constData(), "r", T.pOptions);
+    if (!T.pTif) {
+        Pose(cErreur, QStringLiteral("TIF illisible : %1").arg(Messages.cErreur));
+        return false;
+    }
+    uint32_t w = 0, h = 0;
+    if (!TIFFGetField(T.pTif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(T.pTif, TIFFTAG_IMAGELENGTH, &h)) {
+        Pose(cErreur, QStringLiteral("TIF sans dimensions"));
+        return false;
+    }
+    if (!DimensionsAdmises(w, h, cErreur))
+        return false;
+    Taille = {w, h};
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // PNG
 
@@ -268,6 +293,36 @@ bool ChargePng(const QString &cFichier, TImageBrute &Resultat, QString *cErreur)
     return true;
 }
 
+bool TaillePng(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    auto P = std::make_unique<TPng>();
+    P->pFichier = std::fopen(QFile::encodeName(cFichier).constData(), "rb");
+    if (!P->pFichier) {
+        Pose(cErreur, QStringLiteral("fichier illisible"));
+        return false;
+    }
+    P->pPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, P.get(), ErreurPng, AvertissementPng);
+    P->pInfo = P->pPng ? png_create_info_struct(P->pPng) : nullptr;
+    if (!P->pInfo) {
+        Pose(cErreur, QStringLiteral("mémoire insuffisante"));
+        return false;
+    }
+    if (setjmp(png_jmpbuf(P->pPng))) {
+        Pose(cErreur, QStringLiteral("PNG illisible : %1").arg(QString::fromLocal8Bit(P->cMessage)));
+        return false;
+    }
+    png_init_io(P->pPng, P->pFichier);
+    png_set_user_limits(P->pPng, kCoteMax, kCoteMax);
+    png_set_chunk_malloc_max(P->pPng, 64 * 1024 * 1024);
+    png_read_info(P->pPng, P->pInfo);
+    const qint64 w = png_get_image_width(P->pPng, P->pInfo);
+    const qint64 h = png_get_image_height(P->pPng, P->pInfo);
+    if (!DimensionsAdmises(w, h, cErreur))
+        return false;
+    Taille = {w, h};
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Camera raw
 
@@ -342,12 +397,32 @@ public:
             const auto &S = m_pRaw->imgdata.sizes;
             if (!DimensionsAdmises(S.width, S.height, cErreur) || !DimensionsAdmises(S.raw_width, S.raw_height, cErreur))
                 return false;
-            m_Taille = {S.width, S.height};
-            return true;
+            m_Taille = TailleDeveloppee();
+            return DimensionsAdmises(m_Taille.nLargeur, m_Taille.nHauteur, cErreur);
         } catch (...) {
             Pose(cErreur, QStringLiteral("image brute illisible"));
             return false;
         }
+    }
+
+    // The size the image develops to. A sensor whose photosites are turned by 45 degrees, or
+    // that has non-square pixels, declares another size than the picture it gives; LibRaw
+    // computes the developed size by altering the state a development relies on, so the
+    // computation runs on a second opening of the file, and only for those sensors.
+    TTailleImage TailleDeveloppee()
+    {
+        const auto &S = m_pRaw->imgdata.sizes;
+        const TTailleImage Declaree{S.width, S.height};
+        const bool lCarres = S.pixel_aspect >= 0.995 && S.pixel_aspect <= 1.005;
+        if (m_pRaw->imgdata.rawdata.ioparams.fuji_width == 0 && lCarres)
+            return Declaree;
+        auto pCalcul = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+        pCalcul->imgdata.params.user_flip = 0;
+        if (pCalcul->open_file(QFile::encodeName(m_cFichier).constData()) != LIBRAW_SUCCESS ||
+            pCalcul->adjust_sizes_info_only() != LIBRAW_SUCCESS)
+            return Declaree;
+        const auto &A = pCalcul->imgdata.sizes;
+        return A.iwidth > 0 && A.iheight > 0 ? TTailleImage{A.iwidth, A.iheight} : Declaree;
     }
 
     TTailleImage Taille() const { return m_Taille; }
@@ -453,6 +528,7 @@ bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *
     if (nD > 0) {
         if (Raw.Apercu(nD, Apercu, nCoteApercu, &cErreurApercu) && nCoteApercu >= nD) {
             Resultat.Image = std::move(Apercu);
+            Resultat.lApercu = true;
             return true;
         }
         const qint64 nCote = qMax(Resultat.Taille.nLargeur, Resultat.Taille.nHauteur);
@@ -468,6 +544,7 @@ bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *
     }
     if (!Apercu.isNull()) {
         Resultat.Image = std::move(Apercu);
+        Resultat.lApercu = true;
         return true;
     }
     return false;
@@ -527,6 +604,35 @@ QRect RectangleVignette(qint64 w, qint64 h, int nD)
     return {0, (nD - nHauteur) / 2, nD, nHauteur};
 }
 
+bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
+{
+    if (!QFileInfo(cFichier).isFile()) {
+        Pose(cErreur, QStringLiteral("fichier introuvable"));
+        return false;
+    }
+    // The same choice of reader as a decoding, so that both give the same size.
+    const TGenre Genre = GenreContenu(cFichier);
+    QString cErreurRaw;
+    if (EstRAW(cFichier) || Genre == TGenre::Inconnu) {
+        TRaw Raw(cFichier);
+        if (Raw.Ouvre(&cErreurRaw)) {
+            Taille = Raw.Taille();
+            return true;
+        }
+        if (Genre == TGenre::Inconnu) {
+            Pose(cErreur, EstRAW(cFichier) ? cErreurRaw : QStringLiteral("format non reconnu"));
+            return false;
+        }
+    }
+    switch (Genre) {
+    case TGenre::Jpeg: return JpegCodec::LitTaille(cFichier, Taille, cErreur);
+    case TGenre::Tiff: return TailleTiff(cFichier, Taille, cErreur);
+    case TGenre::Png: return TaillePng(cFichier, Taille, cErreur);
+    case TGenre::Inconnu: break;
+    }
+    return false;
+}
+
 bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur)
 {
     TImageBrute Brute;
@@ -546,7 +652,10 @@ bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString 
     TImageBrute Brute;
     if (!ChargeBrute(cFichier, nD, Brute, cErreur))
         return false;
-    const QRect r = RectangleVignette(Brute.Taille.nLargeur, Brute.Taille.nHauteur, nD);
+    // A preview is fitted by its own proportions: a 4:3 preview of a 3:2 sensor, or the square
+    // one of a turned sensor, would be stretched into the image's.
+    const QRect r = Brute.lApercu ? RectangleVignette(Brute.Image.width(), Brute.Image.height(), nD)
+                                  : RectangleVignette(Brute.Taille.nLargeur, Brute.Taille.nHauteur, nD);
     if (r.isEmpty()) {
         Pose(cErreur, QStringLiteral("dimensions nulles"));
         return false;
@@ -560,6 +669,7 @@ bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString 
         std::memcpy(Bitmap.scanLine(r.y() + y) + r.x() * 4, Ajustee.constScanLine(y), static_cast<size_t>(r.width()) * 4);
     Resultat.Image = std::move(Bitmap);
     Resultat.TailleSource = Brute.Taille;
+    Resultat.Rectangle = r;
     return true;
 }
 }

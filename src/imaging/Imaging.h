@@ -23,7 +23,13 @@ struct TBitmap
 {
     QImage Image;                // Format_RGB32, or Format_ARGB32 when the file has transparency
     TTailleImage TailleSource;   // the file's own size (for a raw: the size LibRaw develops it to)
+    QRect Rectangle;             // in a thumbnail, the part of the D × D bitmap the picture fills
 };
+
+// The image's width and height from its header, without decoding the pixels: the size a
+// decoding reports (for a raw, the size it develops to). False, with a French reason in
+// cErreur, when the header cannot be read.
+bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur = nullptr);
 
 // The whole image at full size. False, with a French reason in cErreur, when the file cannot be
 // read or decoded.
@@ -31,7 +37,8 @@ bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur =
 
 // A D × D bitmap holding the whole image fitted into RectangleVignette and centred, white
 // around it. A raw file gives its embedded preview when that is at least D pixels on its larger
-// side, otherwise its developed picture, otherwise whatever preview it holds.
+// side, otherwise its developed picture, otherwise whatever preview it holds; a preview is
+// fitted by its own proportions, which may not be the image's.
 bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString *cErreur = nullptr);
 
 // The rectangle of a D × D thumbnail that holds a w × h image: for w < h, w × D / h wide

@@ -3,7 +3,9 @@
 
 #include <QString>
 
-// One tab-separated line: the path, the kind ("JPEG", "RAW", "TIF", "PNG" or "-"), the file
-// size in bytes, then the width and height the file decodes to, or "Erreur" and the reason.
-// The file is fully decoded (at the thumbnail reduction), so a corrupt file says so here.
-QString LigneInfoImage(const QString &cFichier);
+// The first columns of the line, tab-separated: the path, the kind ("JPEG", "RAW", "TIF", "PNG"
+// or "-"), the file size in bytes, then the image's width and height as its header gives them
+// (both empty when the header cannot be read). The file is also fully decoded (at the
+// thumbnail reduction), so that a corrupt file says so: cErreur, when given, receives why it
+// could not be decoded, on one line, or an empty text.
+QString LigneInfoImage(const QString &cFichier, QString *cErreur = nullptr);

@@ -26,6 +26,7 @@ struct TErreurJpeg
     jpeg_error_mgr Pub;
     std::jmp_buf Saut;
     char cMessage[JMSG_LENGTH_MAX];
+    bool lAvertissementsRefuses;
 };
 
 [[noreturn]] void SortieErreur(j_common_ptr cinfo)
@@ -35,15 +36,18 @@ struct TErreurJpeg
     std::longjmp(err->Saut, 1);
 }
 
-// Warnings (level -1) are corrupt or missing data: the picture would show grey or garbage
-// blocks, so the image counts as unreadable. Only the warnings about odd but harmless header
-// fields are let through. Trace messages (level >= 0) are ignored.
+// Warnings (level -1) are data libjpeg worked around: bytes before a marker, odd scan
+// parameters of many phone photos, a file cut short (the rows it lacks come out grey). The
+// picture libjpeg makes of them is what the user expects to see, so only a decoding that asks
+// for intact data stops there; warnings about odd but harmless header fields never do. Trace
+// messages (level >= 0) are ignored.
 void Message(j_common_ptr cinfo, int nNiveau)
 {
     if (nNiveau >= 0)
         return;
+    const auto *err = reinterpret_cast<const TErreurJpeg *>(cinfo->err);
     const int nCode = cinfo->err->msg_code;
-    if (nCode == JWRN_JFIF_MAJOR || nCode == JWRN_ADOBE_XFORM || nCode == JWRN_BOGUS_ICC)
+    if (!err->lAvertissementsRefuses || nCode == JWRN_JFIF_MAJOR || nCode == JWRN_ADOBE_XFORM || nCode == JWRN_BOGUS_ICC)
         return;
     SortieErreur(cinfo);
 }
@@ -56,6 +60,7 @@ jpeg_error_mgr *Installe(TErreurJpeg &Err)
     Err.Pub.error_exit = SortieErreur;
     Err.Pub.emit_message = Message;
     Err.cMessage[0] = 0;
+    Err.lAvertissementsRefuses = false;
     return &Err.Pub;
 }
 
@@ -131,10 +136,12 @@ inline unsigned char Mul255(unsigned a, unsigned b)
 
 bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, bool lEnTeteSeul,
                   TTailleImage *pTaille, QImage *pImage, QString *cErreur,
-                  const std::function<void(int)> *pProgres)
+                  const std::function<void(int)> *pProgres,
+                  JpegCodec::TAvertissements Avertissements = JpegCodec::TAvertissements::Toleres)
 {
     const unsigned nReduction = (nEchelle == 2 || nEchelle == 4 || nEchelle == 8) ? unsigned(nEchelle) : 1u;
     auto D = std::make_unique<TDecodage>();
+    D->Err.lAvertissementsRefuses = Avertissements == JpegCodec::TAvertissements::Refuses;
     if (setjmp(D->Err.Saut)) {
         Pose(cErreur, QStringLiteral("JPEG invalide : %1").arg(Raison(D->Err)));
         return false;
@@ -319,9 +326,16 @@ int EchellePour(qint64 nCoteMax, int nD)
     return 1;
 }
 
-QImage Decode(const QString &cFichier, int nEchelle, QString *cErreur)
+QImage Decode(const QString &cFichier, int nEchelle, QString *cErreur, TAvertissements Avertissements)
 {
-    return DecodeAvecProgres(cFichier, nEchelle, cErreur, {});
+    QByteArray Donnees;
+    if (!LitFichier(cFichier, Donnees, cErreur))
+        return {};
+    QImage Image;
+    if (!DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()),
+                      nEchelle, false, nullptr, &Image, cErreur, nullptr, Avertissements))
+        return {};
+    return Image;
 }
 
 QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur,

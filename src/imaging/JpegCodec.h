@@ -1,7 +1,8 @@
 #pragma once
 // JPEG (and .THM) through libjpeg-turbo directly: size from the header alone, decoding at
 // 1/1, 1/2, 1/4 or 1/8, encoding at quality 90. Every function is safe on hostile files: a
-// corrupt file gives false or a null image with the reason in cErreur, never a crash.
+// file libjpeg cannot decode gives false or a null image with the reason in cErreur, never a
+// crash; data it can work around gives the picture it makes of it.
 
 #include "storage/TailleImage.h"
 
@@ -20,9 +21,18 @@ bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur =
 // nCoteMax div 8 >= nD, else 4 when div 4 >= nD, else 2 when div 2 >= nD, else 1.
 int EchellePour(qint64 nCoteMax, int nD);
 
+// What a decoding makes of libjpeg's warnings: data it worked around, such as bytes before a
+// marker, odd scan parameters, or a file cut short whose missing rows come out grey.
+enum class TAvertissements
+{
+    Toleres,  // the picture libjpeg produced, as for every photograph
+    Refuses   // no picture: for the program's own files, which only a cut-short write damages
+};
+
 // Decodes the whole file at 1/nEchelle (1, 2, 4 or 8) into a 32-bit picture. A null image and
-// the reason in cErreur when the data is corrupt, even behind a valid header.
-QImage Decode(const QString &cFichier, int nEchelle = 1, QString *cErreur = nullptr);
+// the reason in cErreur when libjpeg stops on an error (or, when they are refused, a warning).
+QImage Decode(const QString &cFichier, int nEchelle = 1, QString *cErreur = nullptr,
+              TAvertissements Avertissements = TAvertissements::Toleres);
 QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle = 1, QString *cErreur = nullptr);
 // The same, reporting the percentage of rows decoded (0 to 100) and giving the full-size
 // width and height read from the header.

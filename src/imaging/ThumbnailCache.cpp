@@ -78,7 +78,7 @@ QString LabelCD(const TBigIniFile &iniSetup, qint32 nNumCD)
 
 QImage ChargeFichierVignette(const QString &cFichier, int nD, QString &cErreur)
 {
-    const QImage Image = JpegCodec::Decode(cFichier, 1, &cErreur);
+    const QImage Image = JpegCodec::Decode(cFichier, 1, &cErreur, JpegCodec::TAvertissements::Refuses);
     if (Image.isNull())
         return {};
     return AjusteVignette(Image, Image.width(), Image.height(), nD);
@@ -123,10 +123,14 @@ QImage AjusteVignette(const QImage &Source, qint64 w, qint64 h, int nD)
 {
     if (Source.isNull())
         return {};
-    if (w <= 0 || h <= 0)
+    // w × h are the proportions of a picture decoded at a reduction, whose sides were rounded
+    // (by less than a pixel each); a picture of other proportions, such as the 4:3 .THM of a
+    // 3:2 CRW or a raw's preview, keeps its own.
+    const qint64 sw = Source.width(), sh = Source.height();
+    if (w <= 0 || h <= 0 || qAbs(sw * h - sh * w) >= w + h)
     {
-        w = Source.width();
-        h = Source.height();
+        w = sw;
+        h = sh;
     }
     const QSize Cible = TailleAjustee(w, h, nD);
     if (Cible.isEmpty())

@@ -36,7 +36,8 @@ int TailleVignettes(int nIndTailleVigs);
 // divided by 4 is widened by one pixel. An empty size when w or h is not positive.
 QSize TailleAjustee(qint64 w, qint64 h, int D);
 // The picture fitted so; w and h are the proportions to keep (the image's own size, which a
-// reduced JPEG decoding only approximates).
+// reduced JPEG decoding only approximates) when the picture has them within a pixel, otherwise
+// the picture keeps its own (a CRW's .THM, a raw's preview).
 QImage AjusteVignette(const QImage &Source, qint64 w, qint64 h, int D);
 
 // What the cache needs to know of one list entry.

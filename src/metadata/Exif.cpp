@@ -286,19 +286,29 @@ bool LitCrwA(TSourceOctets &s, bool lModeleSeul, TLectureEXIF &r)
     if (nA == 0xFFFFFFFFu || nB == 0xFFFFFFFFu)
         return false;
     const qint64 A = qint64(nA) + 26, B = qint64(nB) + 26;
+    // These places hold the model and the date only in the files of some cameras; elsewhere
+    // they hold other data. A model is printable text ended by a zero within its 32 bytes.
+    bool lModele = false;
     if (A + 504 + 32 <= B) {
         if (const uchar *p = s.Octets(A + 504, 32)) {
             qint64 n = 0;
-            while (n < 32 && p[n] != 0)
-                ++n;
-            r.Donnees.cAppareil = TrimControle(TexteDeOctets(p, n));
+            bool lTexte = true;
+            for (; n < 32 && p[n] != 0; ++n)
+                lTexte &= p[n] >= 0x20 && p[n] < 0x7F;
+            const QString cModele = lTexte && n < 32 ? TexteDeOctets(p, n).trimmed() : QString();
+            lModele = !cModele.isEmpty();
+            r.Donnees.cAppareil = cModele;
         }
     }
-    if (!lModeleSeul && A + 4 <= B) {
+    if (!lModeleSeul && lModele && A + 4 <= B) {
         if (const uchar *p = s.Octets(A, 4)) {
-            // The camera's clock, written as seconds since 1970 without a time zone.
-            const QDateTime dt = QDateTime::fromSecsSinceEpoch(Lit32(p, false), Qt::UTC);
-            r.Donnees.cDatePDV = FrenchFormats::DateHeure(dt);
+            // The camera's clock, written as seconds since 1970 without a time zone; a time
+            // before digital cameras or after today (a day ahead allows for the zone) is not
+            // a shooting date.
+            const qint64 nSecondes = Lit32(p, false);
+            const qint64 n1990 = QDateTime(QDate(1990, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+            if (nSecondes >= n1990 && nSecondes <= QDateTime::currentSecsSinceEpoch() + 86400)
+                r.Donnees.cDatePDV = FrenchFormats::DateHeure(QDateTime::fromSecsSinceEpoch(nSecondes, Qt::UTC));
         }
     }
     return true;

@@ -11,7 +11,9 @@ int ExecuteInfo(const QStringList &fichiers, QTextStream &out)
     for (const QString &cFichier : fichiers) {
         if (!QFileInfo(cFichier).isFile())
             nCode = 1;
-        out << LigneInfoImage(cFichier) << ColonnesInfoMeta(cFichier) << '\n';
+        QString cErreur;
+        const QString cImage = LigneInfoImage(cFichier, &cErreur);
+        out << cImage << ColonnesInfoMeta(cFichier) << '\t' << cErreur << '\n';
     }
     out.flush();
     return nCode;

@@ -1,6 +1,8 @@
 #pragma once
-// "vimbrel --info FILE…": one line per file, the imaging inspection followed by the EXIF and
-// IPTC columns.
+// "vimbrel --info FILE…": one line per file, tab-separated: the imaging inspection (path,
+// kind, file size, width, height), the EXIF and IPTC columns, and last the reason the file
+// could not be decoded (empty when it decodes), so that every line has the same columns and
+// a numeric column never holds a text.
 
 #include <QStringList>
 #include <QTextStream>

@@ -18,6 +18,12 @@ QString LitOrdre(const TBigIniFile &Ini, const QString &cCle, const QString &cDe
     return EstOrdreValide(c, cDefaut.toUpper()) ? c : cDefaut;
 }
 
+QString LitOrdrePartiel(const TBigIniFile &Ini, const QString &cCle, const QString &cDefaut)
+{
+    const QString c = Ini.ReadString(G, cCle, cDefaut);
+    return EstOrdrePartielValide(c, cDefaut.toUpper()) ? c : cDefaut;
+}
+
 // The thumbnail sizes in pixels (the cache's table), to floor the thumbnail pane.
 constexpr int nTaillesVignettesPixels[nNbTaillesVignettes] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
 
@@ -25,6 +31,20 @@ constexpr int nTaillesVignettesPixels[nNbTaillesVignettes] = {60, 80, 100, 120, 
 constexpr int nTailleMax = 100000;
 
 } // namespace
+
+bool EstOrdrePartielValide(const QString &cOrdre, const QString &cLettres)
+{
+    QString cVues;
+    for (const QChar c : cOrdre) {
+        if (!c.isLetter())
+            continue;
+        const QChar cMaj = c.toUpper();
+        if (c.unicode() > 127 || !cLettres.contains(cMaj) || cVues.contains(cMaj))
+            return false;
+        cVues += cMaj;
+    }
+    return true;
+}
 
 bool EstOrdreValide(const QString &cOrdre, const QString &cLettres)
 {
@@ -92,8 +112,8 @@ void TEnrParametres::Lit(const TBigIniFile &Ini, const QString &cDossierDonnees)
         LitEntier(Ini, QStringLiteral("nIndLargMaxSvgTtesVig"), D.nIndLargMaxSvgTtesVig, 0, nNbLargMaxSvgTtesVig - 1);
 
     cOrdreTrt = LitOrdre(Ini, QStringLiteral("cOrdreTrt"), D.cOrdreTrt);
-    cOrdreEXIF = LitOrdre(Ini, QStringLiteral("cOrdreEXIF"), D.cOrdreEXIF);
-    cOrdreIPTC = LitOrdre(Ini, QStringLiteral("cOrdreIPTC"), D.cOrdreIPTC);
+    cOrdreEXIF = LitOrdrePartiel(Ini, QStringLiteral("cOrdreEXIF"), D.cOrdreEXIF);
+    cOrdreIPTC = LitOrdrePartiel(Ini, QStringLiteral("cOrdreIPTC"), D.cOrdreIPTC);
 
     lHintAffTRT = Ini.ReadBool(G, QStringLiteral("lHintAffTRT"), D.lHintAffTRT);
     lHintAffCRIT = Ini.ReadBool(G, QStringLiteral("lHintAffCRIT"), D.lHintAffCRIT);

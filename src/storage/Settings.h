@@ -35,6 +35,9 @@ inline constexpr int nMaxHistoriqueRepertoires = 10;
 // True when cOrdre holds each letter of cLettres exactly once, in any order, each in upper
 // case (shown) or lower case (hidden).
 bool EstOrdreValide(const QString &cOrdre, const QString &cLettres);
+// True when no letter of cOrdre is foreign to cLettres or stands twice (in either case); a
+// letter left out hides its item and other characters are ignored, so "DA" and "123" are valid.
+bool EstOrdrePartielValide(const QString &cOrdre, const QString &cLettres);
 
 // The pixel size of a thumbnail size index (the default size when out of range).
 int TailleVignette(int nIndTailleVigs);

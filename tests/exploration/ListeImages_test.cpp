@@ -6,6 +6,7 @@
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
+#include "support/Corpus.h"
 
 #include <QDir>
 #include <QFile>
@@ -333,7 +334,7 @@ TEST(ListeImages, ProgramReadersGiveCameraResolutionAndCachedDataOfAbsentCds)
 {
     TFixture f;
     const QString d = f.Dossier("corpus");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VIMBREL_CORPUS_DIR "/kinds/jpeg/mde_Canon_EOS_D60.jpg"), d + "d60.jpg"));
+    ASSERT_TRUE(QFile::copy(Corpus::Dossier() + "/kinds/jpeg/mde_Canon_EOS_D60.jpg", d + "d60.jpg"));
     BrancheMetadonnees(f.Ctx, TContexteFocale{});
     ASSERT_EQ(f.Liste(d), 1);
     const TEnrLV &e = f.Modele.Enr(0);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,7 +57,7 @@ std::string DansUnFils(F Travail, int nSecondes)
 TEST(BadCorpus, EveryFileEndsInAnErrorOrAPicture)
 {
     const QFileInfoList Fichiers = QDir(CorpusReference::Dossier() + QStringLiteral("/bad")).entryInfoList(QDir::Files);
-    ASSERT_GT(Fichiers.size(), 40);
+    ASSERT_GT(Fichiers.size(), Corpus::Minimum(40, 35));
     for (const QFileInfo &fi : Fichiers) {
         const QString c = fi.filePath();
         const std::string cEchec = DansUnFils(
@@ -80,6 +81,7 @@ TEST(BadCorpus, EveryFileEndsInAnErrorOrAPicture)
 TEST(BadCorpus, MetadataListingsSurviveHostileFiles)
 {
     const QFileInfoList Fichiers = QDir(CorpusReference::Dossier() + QStringLiteral("/bad")).entryInfoList(QDir::Files);
+    ASSERT_GT(Fichiers.size(), Corpus::Minimum(40, 35));
     for (const QFileInfo &fi : Fichiers) {
         const QString c = fi.filePath();
         const std::string cEchec = DansUnFils(
@@ -101,10 +103,17 @@ TEST(BadCorpus, TruncatedFilesOfEveryKindFailCleanly)
         const char *cFichier;
         bool lPleine;  // also at full size (slow for a raw that develops)
     };
+    int nCas = 0;
     for (const TCas &Cas : {TCas{"tif/rusttiff_kodim02-lzw.tif", true}, TCas{"tif/ximage_video-001-tile-64x64.tiff", true},
-                            TCas{"png/ximage_yellow_rose.png", true}, TCas{"jpeg/mde_Nikon_D70.jpg", true},
+                            TCas{"png/ximage_yellow_rose.png", true}, TCas{"png/go_video-001.png", true},
+                            TCas{"jpeg/mde_Nikon_D70.jpg", true}, TCas{"jpeg/mde_Canon_EOS_D60.jpg", true},
                             TCas{"crw/gil_RAW_CANON_D30_SRGB.CRW", false}, TCas{"raf/exiftool_FujiFilm.raf", true}}) {
         QFile Source(cKinds + QLatin1String(Cas.cFichier));
+        if (!Source.exists()) {
+            std::printf("note: %s is only in the full corpus, not cut here\n", Cas.cFichier);
+            continue;
+        }
+        ++nCas;
         ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
         const QByteArray Tout = Source.readAll();
         for (const int nPourMille : {50, 300, 600, 900, 999}) {
@@ -130,6 +139,7 @@ TEST(BadCorpus, TruncatedFilesOfEveryKindFailCleanly)
             EXPECT_EQ(cEchec, "") << Cas.cFichier << " " << nPourMille;
         }
     }
+    EXPECT_GE(nCas, 5);
     // The one complete raw cut in half loses the directory kept at its end: refused, at full size too.
     QFile Source(cKinds + QStringLiteral("crw/gil_RAW_CANON_D30_SRGB.CRW"));
     ASSERT_TRUE(Source.open(QIODevice::ReadOnly));

@@ -11,7 +11,7 @@
 
 namespace
 {
-QString Corpus(const char *c) { return CorpusReference::Dossier() + QLatin1Char('/') + QLatin1String(c); }
+QString FichierCorpus(const char *c) { return CorpusReference::Dossier() + QLatin1Char('/') + QLatin1String(c); }
 
 struct TEtapes
 {
@@ -41,8 +41,8 @@ TEST(ChargeImage, CrwThumbnailComesFromItsThmWhenAsked)
     // A JPEG from the same camera stands for the .THM that the camera writes.
     QTemporaryDir d;
     const QString cCrw = d.filePath("IMG_0001.CRW");
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/crw/exiv2-canon-powershot-s40.crw"), cCrw));
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("IMG_0001.THM")));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/crw/exiv2-canon-powershot-s40.crw"), cCrw));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("IMG_0001.THM")));
     TTailleImage TailleCrw;
     ASSERT_TRUE(LitTailleCRW(cCrw, TailleCrw));
 
@@ -70,8 +70,8 @@ TEST(ChargeImage, CrwWithPixelsAndThm)
 {
     QTemporaryDir d;
     const QString cCrw = d.filePath("d30.crw");
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/crw/gil_RAW_CANON_D30_SRGB.CRW"), cCrw));
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("d30.thm")));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/crw/gil_RAW_CANON_D30_SRGB.CRW"), cCrw));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/jpeg/exiv2-canon-powershot-s40.jpg"), d.filePath("d30.thm")));
     // The size reader finds the frame of the embedded JPEG (1440 × 960 for this file).
     TTailleImage t;
     ASSERT_TRUE(LitTailleCRW(cCrw, t));
@@ -83,7 +83,8 @@ TEST(ChargeImage, CrwWithPixelsAndThm)
     const TImageChargee Sans = ChargeImage(cCrw, true, 160, false);
     EXPECT_FALSE(Sans.lJPEG);
     EXPECT_EQ(Sans.Taille, (TTailleImage{2176, 1448}));
-    EXPECT_EQ(Sans.Image.size(), QSize(160, 106));
+    // Its embedded preview (1440 × 960) fitted by its own proportions: 960 × 160 / 1440 = 106.67.
+    EXPECT_EQ(Sans.Image.size(), QSize(160, 107));
 }
 
 TEST(ChargeImage, CrwSizeWalkIsBounded)
@@ -194,7 +195,12 @@ TEST(ChargeImage, ProgressOfFullLoads)
 
 TEST(ChargeImage, JpegThumbnailIsDecodedAtTheReduction)
 {
-    const QString c = Corpus("kinds/jpeg/mde_Canon_PowerShot_G11.jpg");  // 3648 × 2736
+    const TImageChargee D60 = ChargeImage(FichierCorpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"), true, 160, false);
+    EXPECT_EQ(D60.nEchelle, 8);
+    EXPECT_EQ(D60.Taille, (TTailleImage{1772, 1181}));
+    EXPECT_EQ(D60.Image.size(), QSize(222, 148));  // sides rounded up, as the decoder does
+
+    CORPUS_FICHIER(c, "kinds/jpeg/mde_Canon_PowerShot_G11.jpg");  // 3648 × 2736
     const TImageChargee R = ChargeImage(c, true, 160, false);
     EXPECT_TRUE(R.lJPEG);
     EXPECT_EQ(R.nEchelle, 8);
@@ -208,8 +214,9 @@ TEST(ChargeImage, JpegThumbnailIsDecodedAtTheReduction)
 TEST(ChargeImage, CorruptOrEmptyPicturesAreUnreadable)
 {
     QTemporaryDir d;
-    // Valid header, data cut: fails here, in both modes, not later while painting.
-    QFile Source(Corpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"));
+    // Valid header, data cut: a photograph cut short shows the part decoded and grey below,
+    // in both modes, as libjpeg makes it.
+    QFile Source(FichierCorpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"));
     ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
     const QByteArray Bon = Source.readAll();
     QFile Coupe(d.filePath("coupe.jpg"));
@@ -218,8 +225,13 @@ TEST(ChargeImage, CorruptOrEmptyPicturesAreUnreadable)
     Coupe.close();
     TTailleImage t;
     EXPECT_TRUE(JpegCodec::LitTaille(Coupe.fileName(), t));
-    EXPECT_THROW(ChargeImage(Coupe.fileName(), false, 0, false), EImageIllisible);
-    EXPECT_THROW(ChargeImage(Coupe.fileName(), true, 160, false), EImageIllisible);
+    const TImageChargee Pleine = ChargeImage(Coupe.fileName(), false, 0, false);
+    ASSERT_EQ(Pleine.Image.size(), QSize(1772, 1181));
+    EXPECT_EQ(Pleine.Image.pixel(900, 1180), qRgb(128, 128, 128));
+    EXPECT_NE(Pleine.Image.pixel(900, 10), qRgb(128, 128, 128));
+    const TImageChargee Reduite = ChargeImage(Coupe.fileName(), true, 160, false);
+    EXPECT_EQ(Reduite.Image.size(), QSize(222, 148));
+    EXPECT_EQ(Reduite.Taille, (TTailleImage{1772, 1181}));
 
     // A frame of width 0.
     QByteArray Zero = Bon;
@@ -246,7 +258,7 @@ TEST(ChargeImage, CorruptOrEmptyPicturesAreUnreadable)
     EXPECT_THROW(ChargeImage(tz.fileName(), false, 0, false), EImageIllisible);
 
     EXPECT_THROW(ChargeImage(d.filePath("absente.png"), false, 0, false), EImageIllisible);
-    EXPECT_THROW(ChargeImage(Corpus("kinds/jpeg/exiftool_Canon.jpg"), true, 0, false), EImageIllisible);
+    EXPECT_THROW(ChargeImage(FichierCorpus("kinds/jpeg/exiftool_Canon.jpg"), true, 0, false), EImageIllisible);
 }
 
 TEST(ChargeImage, ErrorPlaceholder)

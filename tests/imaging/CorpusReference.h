@@ -1,5 +1,8 @@
 #pragma once
-// The corpus and its independent reference values (one row per file, exiftool's reading).
+// The corpus read by the tests (Corpus.h) and its independent reference values (one row per
+// file, exiftool's reading).
+
+#include "support/Corpus.h"
 
 #include <QFile>
 #include <QHash>
@@ -8,7 +11,7 @@
 
 namespace CorpusReference
 {
-inline QString Dossier() { return QStringLiteral(VIMBREL_CORPUS_DIR); }
+inline QString Dossier() { return Corpus::Dossier(); }
 
 struct TLigne
 {

@@ -144,6 +144,28 @@ TEST(FileKinds, CompanionsAreFoundInEitherCase)
     EXPECT_EQ(CompagnonWAV(d.filePath("img_2.crw")), d.filePath("img_2.wav"));
     EXPECT_TRUE(CompagnonTHM(d.filePath("IMG_3.CRW")).isEmpty());
     EXPECT_TRUE(CompagnonWAV(d.filePath("IMG_1.CRW")).isEmpty());
+    // Any mix of cases, as renaming tools and other systems leave them; the name itself keeps
+    // its case.
+    Ecrit(d.filePath("IMG_4.CRW"));
+    Ecrit(d.filePath("IMG_4.Thm"));
+    Ecrit(d.filePath("IMG_4.wAV"));
+    Ecrit(d.filePath("p.jpg"));
+    Ecrit(d.filePath("p.Wav"));
+    Ecrit(d.filePath("q.JPG"));
+    Ecrit(d.filePath("Q.WAV"));
+    Ecrit(d.filePath("r.crw"));
+    Ecrit(d.filePath("r.tHm"));
+    Ecrit(d.filePath("r.Wav"));
+    EXPECT_EQ(CompagnonTHM(d.filePath("IMG_4.CRW")), d.filePath("IMG_4.Thm"));
+    EXPECT_EQ(CompagnonWAV(d.filePath("IMG_4.CRW")), d.filePath("IMG_4.wAV"));
+    EXPECT_EQ(CompagnonWAV(d.filePath("p.jpg")), d.filePath("p.Wav"));
+    EXPECT_TRUE(CompagnonWAV(d.filePath("q.JPG")).isEmpty());
+    EXPECT_EQ(CompagnonTHM(d.filePath("r.crw")), d.filePath("r.tHm"));
+    EXPECT_EQ(CompagnonWAV(d.filePath("r.crw")), d.filePath("r.Wav"));
+    // A folder is no companion.
+    QDir(d.path()).mkdir("s.THM");
+    Ecrit(d.filePath("s.CRW"));
+    EXPECT_TRUE(CompagnonTHM(d.filePath("s.CRW")).isEmpty());
     EXPECT_EQ(RemplaceExtension("/a.b/c", ".THM"), "/a.b/c.THM");
     EXPECT_EQ(RemplaceExtension("/a/c.d.crw", ".THM"), "/a/c.d.THM");
 }

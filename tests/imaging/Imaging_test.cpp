@@ -158,7 +158,7 @@ TEST(Imaging, CorpusPicturesDecodeToTheirReferenceSize)
             ADD_FAILURE() << e.what();
         }
     }
-    EXPECT_GT(nVus, 90);
+    EXPECT_GT(nVus, Corpus::Minimum(90, 50));
 }
 
 TEST(Imaging, CmykJpegKeepsItsColours)
@@ -260,13 +260,15 @@ TEST(Imaging, CompleteRawDecodesFullyAndAsThumbnail)
 
     const TImageChargee Vignette = ChargeImage(c, true, 160, false);
     EXPECT_EQ(Vignette.Taille, (TTailleImage{2176, 1448}));
-    EXPECT_EQ(Vignette.Image.size(), QSize(160, 106));  // 1448 × 160 / 2176 = 106.47
+    // The embedded preview, 1440 × 960, fitted by its own proportions (960 × 160 / 1440 = 106.67),
+    // not by the developed size's (1448 × 160 / 2176 = 106.47).
+    EXPECT_EQ(Vignette.Image.size(), QSize(160, 107));
 }
 
 TEST(Imaging, DecodingRunsOnSeveralThreadsAtOnce)
 {
     const QString cDossier = CorpusReference::Dossier() + QStringLiteral("/kinds/");
-    const QStringList Fichiers{cDossier + "png/ximage_yellow_rose.png", cDossier + "tif/rusttiff_kodim02-lzw.tif",
+    const QStringList Fichiers{cDossier + "png/go_video-001.png", cDossier + "tif/ximage_video-001.tiff",
                                cDossier + "jpeg/mde_Canon_EOS_D60.jpg", cDossier + "raf/exiftool_FujiFilm.raf"};
     QList<QImage> Attendues;
     for (const QString &c : Fichiers)

@@ -28,6 +28,17 @@ int EcartMax(const QImage &a, const QImage &b)
 }
 
 qsizetype PositionSOF(const QByteArray &b) { return b.indexOf(QByteArray::fromHex("FFC0")); }
+qsizetype PositionSOS(const QByteArray &b) { return b.indexOf(QByteArray::fromHex("FFDA")); }
+
+QString Ecrit(const QTemporaryDir &d, const QString &cNom, const QByteArray &b)
+{
+    QFile f(d.filePath(cNom));
+    if (!f.open(QIODevice::WriteOnly) || f.write(b) != b.size())
+        return {};
+    return f.fileName();
+}
+
+bool Gris(QRgb p) { return qAbs(qRed(p) - 128) <= 3 && qAbs(qGreen(p) - 128) <= 3 && qAbs(qBlue(p) - 128) <= 3; }
 }
 
 TEST(JpegCodec, ReductionIsTheLargestThatStillCoversTheBox)
@@ -116,11 +127,12 @@ TEST(JpegCodec, HostileFilesFailWithoutAllocating)
     EXPECT_FALSE(cErreur.isEmpty());
     EXPECT_TRUE(JpegCodec::DecodeMemoire(Enorme).isNull());
 
-    // A valid header with the data cut short fails at decoding, at every scale.
+    // A valid header with the data cut short gives the picture libjpeg makes of it, at every
+    // scale, and nothing when intact data is asked for.
     const QByteArray Coupe = Bon.left(Bon.size() * 2 / 3);
     ASSERT_TRUE(JpegCodec::TailleMemoire(Coupe, t));
     for (int nEchelle : {1, 2, 4, 8})
-        EXPECT_TRUE(JpegCodec::DecodeMemoire(Coupe, nEchelle).isNull()) << nEchelle;
+        EXPECT_EQ(JpegCodec::DecodeMemoire(Coupe, nEchelle).size(), QSize(64 / nEchelle, 64 / nEchelle)) << nEchelle;
 
     // A width of zero is no picture.
     QByteArray Vide = Bon;
@@ -129,4 +141,56 @@ TEST(JpegCodec, HostileFilesFailWithoutAllocating)
     EXPECT_TRUE(JpegCodec::DecodeMemoire(QByteArray()).isNull());
     EXPECT_TRUE(JpegCodec::DecodeMemoire(QByteArray("not a jpeg at all")).isNull());
     EXPECT_TRUE(JpegCodec::Decode("/nonexistent/x.jpg").isNull());
+}
+
+TEST(JpegCodec, WarningsGiveThePictureLibjpegMakes)
+{
+    QTemporaryDir d;
+    const QImage Source = Degrade(64, 128);
+    const QByteArray Bon = JpegCodec::EncodeMemoire(Source);
+    ASSERT_GT(PositionSOS(Bon), 0);
+
+    // Stray bytes before the frame header and before the scan: "3 extraneous bytes before marker".
+    QByteArray Octets = Bon;
+    Octets.insert(PositionSOS(Octets), QByteArray("\x12\x34\x56", 3));
+    Octets.insert(PositionSOF(Octets), QByteArray("\x00\x77\x99", 3));
+    const QString cOctets = Ecrit(d, "octets.jpg", Octets);
+    TTailleImage t;
+    ASSERT_TRUE(JpegCodec::LitTaille(cOctets, t));
+    EXPECT_EQ(t, (TTailleImage{64, 128}));
+    const QImage ImOctets = JpegCodec::Decode(cOctets);
+    ASSERT_EQ(ImOctets.size(), QSize(64, 128));
+    EXPECT_LE(EcartMax(Source, ImOctets), 12);
+
+    // Scan parameters a sequential frame does not use, as some phones write them (all zero, or
+    // anything): "Invalid SOS parameters for sequential JPEG".
+    for (const QByteArray &Params : {QByteArray("\x00\x00\x00", 3), QByteArray("\x05\x0A\x21", 3)}) {
+        QByteArray Sos = Bon;
+        const qsizetype n = PositionSOS(Sos);
+        const int nComposantes = uchar(Sos[n + 4]);
+        Sos.replace(n + 5 + 2 * nComposantes, 3, Params);
+        const QImage Im = JpegCodec::DecodeMemoire(Sos);
+        ASSERT_EQ(Im.size(), QSize(64, 128)) << Params.toHex().toStdString();
+        EXPECT_LE(EcartMax(Source, Im), 12);
+        EXPECT_TRUE(JpegCodec::Decode(Ecrit(d, "sos.jpg", Sos), 1, nullptr, JpegCodec::TAvertissements::Refuses).isNull());
+    }
+
+    // A file cut in the middle of its scan: "Premature end of JPEG file". The rows decoded are
+    // the picture's, the rest is grey.
+    const QString cCoupe = Ecrit(d, "coupe.jpg", Bon.left(PositionSOS(Bon) + (Bon.size() - PositionSOS(Bon)) / 2));
+    QString cErreur;
+    const QImage ImCoupe = JpegCodec::Decode(cCoupe, 1, &cErreur);
+    ASSERT_EQ(ImCoupe.size(), QSize(64, 128)) << cErreur.toStdString();
+    EXPECT_LE(EcartMax(Source.copy(0, 0, 64, 16), ImCoupe.copy(0, 0, 64, 16)), 12);
+    for (int x : {0, 31, 63}) {
+        EXPECT_TRUE(Gris(ImCoupe.pixel(x, 127))) << x;
+        EXPECT_FALSE(Gris(Source.pixel(x, 127))) << x;
+    }
+    // The program's own files are taken only intact: a cut-short one is made again.
+    cErreur.clear();
+    EXPECT_TRUE(JpegCodec::Decode(cCoupe, 1, &cErreur, JpegCodec::TAvertissements::Refuses).isNull());
+    EXPECT_FALSE(cErreur.isEmpty());
+    EXPECT_TRUE(JpegCodec::Decode(cOctets, 1, nullptr, JpegCodec::TAvertissements::Refuses).isNull());
+    EXPECT_EQ(JpegCodec::Decode(Ecrit(d, "bon.jpg", Bon), 1, nullptr, JpegCodec::TAvertissements::Refuses).size(),
+              QSize(64, 128));
 }

@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace
 {
-QString Corpus(const QString &c) { return CorpusReference::Dossier() + QLatin1Char('/') + c; }
+QString FichierCorpus(const QString &c) { return CorpusReference::Dossier() + QLatin1Char('/') + c; }
 
 CorpusReference::TLigne Reference(const QString &cFichier)
 {
@@ -32,10 +34,17 @@ QStringList Valeurs(const QList<Imaging::TEntreeMeta> &Liste, quint32 nId)
 
 TEST(ImagingMeta, ExifListingMatchesTheReference)
 {
-    for (const char *c : {"kinds/jpeg/exiftool_Canon.jpg", "kinds/jpeg/mde_Nikon_D70.jpg", "kinds/tif/exiftool_ExifTool.tif"}) {
+    int nLus = 0;
+    for (const char *c : {"kinds/jpeg/exiftool_Canon.jpg", "kinds/jpeg/exiftool_NikonD70.jpg", "kinds/jpeg/mde_Nikon_D70.jpg",
+                          "kinds/tif/exiftool_ExifTool.tif"}) {
         SCOPED_TRACE(c);
+        if (Corpus::Fichier(QLatin1String(c)).isEmpty()) {
+            std::printf("note: %s is only in the full corpus\n", c);
+            continue;
+        }
+        ++nLus;
         const auto Ref = Reference(QLatin1String(c));
-        const auto Liste = Imaging::ListeEXIF(Corpus(QLatin1String(c)));
+        const auto Liste = Imaging::ListeEXIF(FichierCorpus(QLatin1String(c)));
         ASSERT_FALSE(Liste.isEmpty());
         EXPECT_EQ(Valeurs(Liste, 0x0110).value(0), Ref.Champs.value("Model"));
         for (const auto &e : Liste) {
@@ -44,18 +53,23 @@ TEST(ImagingMeta, ExifListingMatchesTheReference)
             }
         }
     }
-    EXPECT_TRUE(Imaging::ListeEXIF(Corpus("kinds/png/pngsuite_basn2c08.png")).isEmpty());
+    EXPECT_GE(nLus, 3);
+    EXPECT_TRUE(Imaging::ListeEXIF(FichierCorpus("kinds/png/pngsuite_basn2c08.png")).isEmpty());
     QString cErreur;
-    EXPECT_TRUE(Imaging::ListeEXIF(Corpus("absent.jpg"), &cErreur).isEmpty());
+    EXPECT_TRUE(Imaging::ListeEXIF(FichierCorpus("absent.jpg"), &cErreur).isEmpty());
     EXPECT_FALSE(cErreur.isEmpty());
 }
 
 TEST(ImagingMeta, IptcListingMatchesTheReference)
 {
-    for (const char *c : {"kinds/jpeg/exiftool_IPTC.jpg", "kinds/jpeg/mde_Issue_258_dotnet.jpg"}) {
+    for (const char *c : {"kinds/jpeg/exiftool_IPTC.jpg", "kinds/jpeg/exiftool_PhotoMechanic.jpg", "kinds/jpeg/mde_Issue_258_dotnet.jpg"}) {
         SCOPED_TRACE(c);
+        if (Corpus::Fichier(QLatin1String(c)).isEmpty()) {
+            std::printf("note: %s is only in the full corpus\n", c);
+            continue;
+        }
         const auto Ref = Reference(QLatin1String(c));
-        const auto Liste = Imaging::ListeIPTC(Corpus(QLatin1String(c)));
+        const auto Liste = Imaging::ListeIPTC(FichierCorpus(QLatin1String(c)));
         ASSERT_FALSE(Liste.isEmpty());
         EXPECT_EQ(Valeurs(Liste, 25).join('|'), Ref.Champs.value("Keywords"));
         EXPECT_EQ(Valeurs(Liste, 120).join('|'), Ref.Champs.value("Caption-Abstract").replace("\\n", "\n").replace("\\r", "\r"));
@@ -66,7 +80,7 @@ TEST(ImagingMeta, IptcWritingReplacesDatasetsAndKeepsThePicture)
 {
     QTemporaryDir d;
     const QString c = d.filePath("photo.jpg");
-    ASSERT_TRUE(QFile::copy(Corpus("kinds/jpeg/exiftool_IPTC.jpg"), c));
+    ASSERT_TRUE(QFile::copy(FichierCorpus("kinds/jpeg/exiftool_IPTC.jpg"), c));
     QFile::setPermissions(c, QFile::ReadOwner | QFile::WriteOwner);
     const QImage Avant = JpegCodec::Decode(c);
     ASSERT_FALSE(Avant.isNull());

@@ -8,6 +8,7 @@
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
 #include "storage/Descriptions.h"
+#include "support/Corpus.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,7 +23,7 @@
 
 namespace
 {
-const QString cCorpus = QStringLiteral(VIMBREL_CORPUS_DIR);
+const QString cCorpus = Corpus::Dossier();
 
 // A temporary data folder with its thumbnail folder and a settings store that never saves
 // by itself, as the program opens it.

@@ -2,6 +2,7 @@
 #include "metadata/Exif.h"
 #include "metadata/SourceOctets.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -236,7 +237,8 @@ TEST(LecteurCrw, ModeleEtDateAuxPlacesFixesDeLaFin)
     EXPECT_EQ(r.Donnees.cDatePDV, "09/11/2004 11:33:20");
     EXPECT_EQ(LitEXIFCrw(U(b), b.size(), true).Donnees.cDatePDV, "");
 
-    // -1 as read means failure; a limit B below the model keeps the model empty.
+    // -1 as read means failure; a limit B below the model keeps the model empty, and without
+    // the model at its place the date is not trusted either.
     QByteArray m = b;
     m.replace(m.size() - 8, 4, QByteArray(4, '\xFF'));
     EXPECT_FALSE(LitEXIFCrw(U(m), m.size(), false).lLu);
@@ -245,7 +247,33 @@ TEST(LecteurCrw, ModeleEtDateAuxPlacesFixesDeLaFin)
     const TLectureEXIF rc = LitEXIFCrw(U(c), c.size(), false);
     EXPECT_TRUE(rc.lLu);
     EXPECT_TRUE(rc.Donnees.cAppareil.isEmpty());
-    EXPECT_FALSE(rc.Donnees.cDatePDV.isEmpty());
+    EXPECT_TRUE(rc.Donnees.cDatePDV.isEmpty());
+    // Other data at those places: bytes that are no text give no model and no date, and a
+    // time before 1990 or after today is no shooting date.
+    QByteArray g = b;
+    g.replace(26 + nA + 504, 9, QByteArray("\x15\x08 \0", 4));
+    EXPECT_EQ(LitEXIFCrw(U(g), g.size(), false).Donnees.cAppareil, "");
+    EXPECT_EQ(LitEXIFCrw(U(g), g.size(), false).Donnees.cDatePDV, "");
+    g = b;
+    g.replace(26 + nA + 504, 5, QByteArray("Ca\x01on", 5));
+    EXPECT_EQ(LitEXIFCrw(U(g), g.size(), false).Donnees.cAppareil, "");
+    g = b;
+    g.replace(26 + nA + 504, 32, QByteArray(32, 'C'));  // no terminating zero
+    EXPECT_EQ(LitEXIFCrw(U(g), g.size(), false).Donnees.cAppareil, "");
+    struct TCasDate
+    {
+        qint64 nSecondes;
+        const char *cAttendu;
+    };
+    const qint64 nMaintenant = QDateTime::currentSecsSinceEpoch();
+    for (const TCasDate &Cas : {TCasDate{2272, ""}, TCasDate{631151999, ""}, TCasDate{631152000, "01/01/1990 00:00:00"},
+                                TCasDate{1038150682, "24/11/2002 15:11:22"}, TCasDate{nMaintenant + 3 * 86400, ""},
+                                TCasDate{1836401724, ""}}) {
+        QByteArray t = b;
+        t.replace(26 + nA, 4, le.B32(quint32(Cas.nSecondes)));
+        EXPECT_EQ(LitEXIFCrw(U(t), t.size(), false).Donnees.cDatePDV, Cas.cAttendu) << Cas.nSecondes;
+    }
+
     // Places beyond the end of the file are not read.
     QByteArray f(12, '\0');
     f.replace(4, 8, le.B32(0x7FFFFFF0) + le.B32(0x7FFFFFFE));
