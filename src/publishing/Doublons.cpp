@@ -439,11 +439,13 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     std::map<qint64, TGroupe> ParTaille;
     {
         QSet<TIdFichier> Vus;
+        QSet<QString> CheminsVus;
         for (int i = 0; i < Candidats.size(); ++i)
         {
             const TEnrImgSel &c = Candidats[i];
-            if (c.nTaille <= 0)
+            if (c.nTaille <= 0 || CheminsVus.contains(c.cChemin))
                 continue;
+            CheminsVus.insert(c.cChemin);
             if (c.nInode != 0)
             {
                 if (Vus.contains({c.nPeripherique, c.nInode}))

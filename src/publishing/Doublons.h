@@ -22,6 +22,8 @@ class IVolumes;
 class TBigIniFile;
 class TModeleListeImages;
 
+inline const QString cTitreRechercheDoublons = QStringLiteral("Recherche des doublons");
+
 // One candidate.
 struct TEnrImgSel
 {

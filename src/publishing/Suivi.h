@@ -8,7 +8,8 @@
 
 struct TSuivi
 {
-    // The work has reached nPosition of nMaximum (both counted in the task's own unit).
+    // The work has reached nPosition of nMaximum (both counted in the task's own unit); a
+    // maximum of 0 means the total is not known yet (a folder walk counting its finds).
     std::function<void(qint64 nPosition, qint64 nMaximum)> Avance;
     // True when the user asked to stop (Esc, confirmed).
     std::function<bool()> Interrompu;

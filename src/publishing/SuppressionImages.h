@@ -21,6 +21,11 @@ class TBigIniFile;
 class TDescriptions;
 class TModeleListeImages;
 
+// The texts the windows around deletion show.
+inline const QString cTitreSuppressionImages = QStringLiteral("Suppression des images");
+inline const QString cTexteSupprimerDefinitivement =
+    QStringLiteral("Supprimer définitivement (sans passer par la corbeille)");
+
 // An image handed over for deletion: its full path and its row in the main image list (-1
 // when it is not listed there).
 struct TEnrImgASuppr

@@ -137,10 +137,13 @@ TEST_F(Doublons, AFileReachedTwiceNeverPairsWithItself)
     ASSERT_EQ(L.size(), 1);
     EXPECT_TRUE(ChercherPaires(L).Paires.isEmpty());
 
-    // Even when a caller hands the same file twice.
+    // Even when a caller hands the same file twice, by another name or without its identity.
     TEnrImgSel Double = L[0];
     Double.cChemin = lien;
     EXPECT_TRUE(ChercherPaires({L[0], Double}).Paires.isEmpty());
+    TEnrImgSel SansIdentite = L[0];
+    SansIdentite.nInode = 0;
+    EXPECT_TRUE(ChercherPaires({SansIdentite, SansIdentite}).Paires.isEmpty());
     // A real copy beside it does pair, once, with whichever name of the file came first.
     const QString copie = Cree(QStringLiteral("photos/copie.jpg"), Photo);
     const QList<TEnrImgSel> C2 = Candidats();
