@@ -3,6 +3,7 @@
 #include "exploration/ModeleListe.h"
 #include "imaging/FileKinds.h"
 #include "imaging/NomVignette.h"
+#include "platform/Messages.h"
 #include "platform/OperationsFichiers.h"
 #include "publishing/AlbumImages.h"
 #include "storage/BigIniFiles.h"
@@ -232,5 +233,27 @@ TBilanSuppression TSuppressionImages::SupprimerImages(const QList<TEnrImgASuppr>
         }
     }
     FinLot(Bilan, pModele);
+    return Bilan;
+}
+
+TBilanSuppression ConfirmeEtSupprimeSelection(TSuppressionImages &Suppression, TModeleListeImages &Modele,
+                                              const QList<int> &Selection,
+                                              const std::function<std::optional<bool>(const QString &cQuestion)> &Demande,
+                                              IMessages &Messages)
+{
+    const int n = NombreImagesASupprimer(Modele, Selection);
+    if (n == 0)
+    {
+        Messages.Attention(nullptr, QStringLiteral("Aucune image à traiter."));
+        return {};
+    }
+    const std::optional<bool> lDefinitif = Demande ? Demande(QuestionSuppression(n)) : std::nullopt;
+    if (!lDefinitif)
+        return {};
+    TBilanSuppression Bilan = Suppression.SupprimerImagesSelectionnees(Modele, Selection, *lDefinitif);
+    for (const QString &c : std::as_const(Bilan.cErreursEnregistrement))
+        Messages.Erreur(nullptr, c);
+    if (const QString c = Bilan.MessageFinal(); !c.isEmpty())
+        Messages.Attention(nullptr, c);
     return Bilan;
 }

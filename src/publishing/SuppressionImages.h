@@ -14,6 +14,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 class IAlbumImages;
 class IOperationsFichiers;
 class IVolumes;
@@ -82,6 +85,18 @@ struct TBilanSuppression
 QString QuestionSuppression(int nImages);
 // The selected rows whose image is not on a CD: the n of the question.
 int NombreImagesASupprimer(const TModeleListeImages &Modele, const QList<int> &Selection);
+
+class IMessages;
+class TSuppressionImages;
+
+// The button's whole procedure, the window only asking the question: no image to delete gives
+// "Aucune image à traiter."; otherwise Demande gets QuestionSuppression(n) and answers nullopt
+// for No, else whether "Supprimer définitivement" is ticked; then the batch, its save errors
+// ("Erreur") and its final notice ("Attention").
+TBilanSuppression ConfirmeEtSupprimeSelection(TSuppressionImages &Suppression, TModeleListeImages &Modele,
+                                              const QList<int> &Selection,
+                                              const std::function<std::optional<bool>(const QString &cQuestion)> &Demande,
+                                              IMessages &Messages);
 
 class TSuppressionImages
 {

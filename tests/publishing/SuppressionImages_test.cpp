@@ -3,6 +3,7 @@
 #include "BancPublication.h"
 #include "imaging/NomVignette.h"
 #include "storage/Descriptions.h"
+#include "support/MessagesFactices.h"
 
 #include <cerrno>
 
@@ -309,4 +310,43 @@ TEST_F(Suppression, EscStopsBetweenImagesAndKeepsWhatWasDone)
     EXPECT_EQ(ClesSurDisque(Chemins[2]), 0);
     EXPECT_EQ(ClesSurDisque(Chemins[1]), 8);
     EXPECT_FALSE(iniSetup->Modifie());
+}
+
+TEST_F(Suppression, ButtonAsksOnlyWhenThereIsSomethingToDeleteAndReports)
+{
+    const QString a = Cree(QStringLiteral("photos/a.jpg"), "A");
+    const QString b = Cree(QStringLiteral("photos/b.jpg"), "B");
+    Liste(a);
+    ListeCD(QStringLiteral("/DCIM/c.jpg"));
+    Liste(b);
+    TSuppressionImages S = Suppresseur(Params());
+    TMessagesFactices Messages;
+    QStringList Questions;
+    std::optional<bool> Reponse;
+    auto Demande = [&](const QString &c) {
+        Questions << c;
+        return Reponse;
+    };
+
+    // Only a CD image selected: nothing to ask.
+    ConfirmeEtSupprimeSelection(S, Modele, {1}, Demande, Messages);
+    EXPECT_TRUE(Questions.isEmpty());
+    EXPECT_EQ(Messages.Textes(), QStringList{"Aucune image à traiter."});
+    EXPECT_EQ(Messages.Montres[0].cTitre, QStringLiteral("Attention"));
+
+    // No: nothing deleted, nothing more said.
+    ConfirmeEtSupprimeSelection(S, Modele, {0, 1, 2}, Demande, Messages);
+    EXPECT_EQ(Questions, QStringList{"Supprimer les 2 image(s) sélectionnée(s) ?"});
+    EXPECT_EQ(Messages.Montres.size(), 1);
+    EXPECT_EQ(Modele.Nombre(), 3);
+
+    // Yes with the box ticked: the files go for good, the CD image is reported.
+    Reponse = true;
+    Operations->EchoueSur(b, EBUSY);
+    const TBilanSuppression Bilan = ConfirmeEtSupprimeSelection(S, Modele, {0, 1, 2}, Demande, Messages);
+    EXPECT_EQ(Bilan.nSupprimees, 1);
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_FALSE(QFileInfo::exists(cCorbeille + QStringLiteral("/files/a.jpg")));
+    EXPECT_EQ(Messages.Textes().last(), QStringLiteral("2 image(s) n'ont(a) pas été traitée(s)."));
+    EXPECT_EQ(Messages.Montres.last().cTitre, QStringLiteral("Attention"));
 }
