@@ -190,6 +190,40 @@ void TModeleListeImages::SupprimeApres(int nLigne)
     }
 }
 
+void TModeleListeImages::SupprimeLignes(QList<int> nLignes)
+{
+    std::sort(nLignes.begin(), nLignes.end(), std::greater<int>());
+    nLignes.erase(std::unique(nLignes.begin(), nLignes.end()), nLignes.end());
+    int nCochesOtees = 0;
+    qsizetype i = 0;
+    while (i < nLignes.size()) {
+        const int nDerniere = nLignes[i];
+        if (nDerniere < 0 || nDerniere >= Nombre()) {
+            ++i;
+            continue;
+        }
+        int nPremiere = nDerniere;
+        while (i + 1 < nLignes.size() && nLignes[i + 1] == nPremiere - 1 && nPremiere - 1 >= 0) {
+            --nPremiere;
+            ++i;
+        }
+        ++i;
+        beginRemoveRows({}, nPremiere, nDerniere);
+        for (int n = nPremiere; n <= nDerniere; ++n)
+            nCochesOtees += m_Lignes[static_cast<size_t>(n)].lCoche ? 1 : 0;
+        m_Lignes.erase(m_Lignes.begin() + nPremiere, m_Lignes.begin() + nDerniere + 1);
+        if (m_nDerniereBasculee >= nPremiere && m_nDerniereBasculee <= nDerniere)
+            m_nDerniereBasculee = -1;
+        else if (m_nDerniereBasculee > nDerniere)
+            m_nDerniereBasculee -= nDerniere - nPremiere + 1;
+        endRemoveRows();
+    }
+    if (nCochesOtees) {
+        m_nNbCoches -= nCochesOtees;
+        emit nbCochesChange(m_nNbCoches);
+    }
+}
+
 int TModeleListeImages::Icone(int nLigne) const
 {
     const TLigne &l = m_Lignes.at(static_cast<size_t>(nLigne));

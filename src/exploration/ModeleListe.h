@@ -57,6 +57,10 @@ public:
     // Removes one entry, or every entry after a row (an interrupted thumbnail loading).
     void Supprime(int nLigne);
     void SupprimeApres(int nLigne);
+    // Removes the listed rows (any order; repeated or out-of-range rows ignored) in one call:
+    // views see one removal per run of adjacent rows, the last run first, and the check count
+    // changes once.
+    void SupprimeLignes(QList<int> nLignes);
 
     // Row state.
     int Icone(int nLigne) const;

@@ -189,6 +189,32 @@ TEST(ModeleListe, RemovingRowsKeepsTheCheckCount)
     EXPECT_EQ(m.nDerniereBasculee(), 1);
 }
 
+TEST(ModeleListe, RemovingScatteredRowsInOneCallRemovesExactlyThem)
+{
+    TModeleListeImages m;
+    for (int i = 0; i < 10; ++i)
+        m.Ajoute(Entree(QString("/p/%1.jpg").arg(i)), false);
+    m.BasculeCoche(3);
+    m.BasculeCoche(5);
+    m.BasculeCoche(9);   // last toggled: row 9, which shifts down to 5 once rows 2, 3, 4 and 7 go
+    QSignalSpy Retraits(&m, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy Coches(&m, &TModeleListeImages::nbCochesChange);
+
+    m.SupprimeLignes({7, 3, 2, 4, 3, -1, 42});
+    EXPECT_EQ(Noms(m), QStringList({"0.jpg", "1.jpg", "5.jpg", "6.jpg", "8.jpg", "9.jpg"}));
+    EXPECT_EQ(m.nNbCoches(), 2);
+    EXPECT_EQ(m.nDerniereBasculee(), 5);
+    // One removal per run of adjacent rows, the last first, so that a view following them
+    // one by one never removes a wrong item; the count changes once.
+    ASSERT_EQ(Retraits.size(), 2);
+    EXPECT_EQ(Retraits[0][1].toInt(), 7);
+    EXPECT_EQ(Retraits[0][2].toInt(), 7);
+    EXPECT_EQ(Retraits[1][1].toInt(), 2);
+    EXPECT_EQ(Retraits[1][2].toInt(), 4);
+    ASSERT_EQ(Coches.size(), 1);
+    EXPECT_EQ(Coches[0][0].toInt(), 2);
+}
+
 #include "exploration/Historique.h"
 
 TEST(Historique, FolderGoesToTheTopOnce)
