@@ -1,10 +1,10 @@
-#include "mainwindow/Exploration_fm.h"
+#include "exploration/Exploration_fm.h"
 
 #include "components/FolderTreeView.h"
 #include "components/MessagesQt.h"
 #include "exploration/Historique.h"
 #include "exploration/ListeImages.h"
-#include "mainwindow/ImageList_fm.h"
+#include "exploration/ListeImages_fm.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 

@@ -1,4 +1,4 @@
-#include "mainwindow/ImageList_fm.h"
+#include "exploration/ListeImages_fm.h"
 
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
@@ -6,7 +6,7 @@
 #include "imaging/ChargeImage.h"
 #include "imaging/FileKinds.h"
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 #include "metadata/Focale.h"
 #include "storage/Contexte.h"
 #include "storage/Settings.h"

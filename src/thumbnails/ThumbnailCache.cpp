@@ -1,4 +1,4 @@
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 
 #include "imaging/ChargeImage.h"
 #include "imaging/FileKinds.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 
 #include "components/GaugeWindow.h"
 #include "components/MessagesQt.h"

@@ -2,9 +2,9 @@
 // The main window's thumbnail commands: the thumbnails of a listing (ChargeVignettes, with the
 // small gauge and Esc), the "Vignettes en&registrées" pop-up (remaking and deleting cached
 // thumbnails), and the three save buttons with the contact sheet. The rules live in
-// imaging/ThumbnailCache; this unit asks the user and moves the gauges.
+// thumbnails/ThumbnailCache; this unit asks the user and moves the gauges.
 
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 
 #include <QColor>
 #include <QImage>

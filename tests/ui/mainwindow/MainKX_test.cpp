@@ -1,5 +1,5 @@
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/Separateur.h"
+#include "components/Separateur.h"
 
 #include "components/ExpColPanel.h"
 #include "platform/VolumesFactices.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 
 #include "components/PaneledListView.h"
 #include "exploration/ModeleListe.h"
