@@ -8,7 +8,7 @@
 #include "exploration/ListeImages.h"
 #include "exploration/ModeleListe.h"
 #include "imaging/JpegCodec.h"
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 #include "storage/BigIniFiles.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "components/Francais.h"
 #include "components/MessagesQt.h"
 #include "imaging/FileKinds.h"
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "mainwindow/MainKX_fm.h"
 #include "metadata/InfoCommande.h"

@@ -2,7 +2,7 @@
 
 #include "components/DrawLabel.h"
 #include "imaging/JpegCodec.h"
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 #include "platform/Balises.h"
 
 #include <QApplication>

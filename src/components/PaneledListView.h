@@ -43,9 +43,6 @@ public:
     bool lSelectionne() const { return lSelectionne_; }
     bool lCoche() const { return lCoche_; }
 
-    // The owner's record for this item (the main window keeps its list entry there).
-    void *pDonnees = nullptr;
-
 private:
     friend class TPaneledListView;
     friend class TPLVListItems;

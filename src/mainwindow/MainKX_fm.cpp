@@ -1,12 +1,15 @@
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/Exploration_fm.h"
+
+#include "exploration/Exploration_fm.h"
+#include "exploration/Selection.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 
 #include "components/BullesBalisees.h"
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
-#include "mainwindow/Separateur.h"
+#include "components/Separateur.h"
 #include "platform/Couleurs.h"
 #include "platform/SauvegardeSortie.h"
 #include "platform/VolumesFactices.h"
@@ -60,6 +63,10 @@ TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent)
     setObjectName(QStringLiteral("fmMainKX"));
     fnSauveStores = [this](QStringList *pRaisons) { return m_Contexte.SauveStores(pRaisons); };
     ConstruitFenetre();
+    // Made after the views, so that the views go first when the window is destroyed.
+    m_pModele = new TModeleListeImages(this);
+    m_pSelection = new TSelectionKX(*m_pModele, this);
+    m_pSelection->setObjectName(QStringLiteral("Selection"));
 }
 
 TfmMainKX::~TfmMainKX()
@@ -74,9 +81,10 @@ void TfmMainKX::ConstruitFenetre()
     mmMain->setObjectName(QStringLiteral("mmMain"));
     miMainFic = mmMain->addMenu(QStringLiteral("&Fichiers"));
     miMainFic->setObjectName(QStringLiteral("miMainFic"));
-    QAction *miMainFicQuitter = miMainFic->addAction(QStringLiteral("&Quitter"));
+    miMainFicQuitter = miMainFic->addAction(QStringLiteral("&Quitter"));
     miMainFicQuitter->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(miMainFicQuitter, &QAction::triggered, this, &TfmMainKX::btQuitterClick);
+    connect(miMainFic, &QMenu::aboutToShow, this, &TfmMainKX::miMainFicPopup);
 
     auto *Centre = new QWidget(this);
     Centre->setObjectName(QStringLiteral("pnCentre"));
@@ -171,23 +179,11 @@ void TfmMainKX::ConstruitFenetre()
     QFont Gras = pnVersion->font();
     Gras.setBold(true);
     pnVersion->setFont(Gras);
-    auto BoutonSauvegarde = [this](const char *cNom, const QString &cTexte, const QString &cBulle) {
-        auto *b = new QPushButton(cTexte, pnTraitements);
-        b->setObjectName(QLatin1String(cNom));
-        b->setToolTip(cBulle);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setEnabled(false);
-        return b;
-    };
-    btSvgVigCour = BoutonSauvegarde("btSvgVigCour", QStringLiteral("Vignette"),
-                                    QStringLiteral("Sauvegarder la vignette courante"));
-    btSvgTtesVig = BoutonSauvegarde("btSvgTtesVig", QStringLiteral("Planche"),
-                                    QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"));
-    btSvgImgCour = BoutonSauvegarde("btSvgImgCour", QStringLiteral("Image"),
-                                    QStringLiteral("Sauvegarder l'image courante"));
-    Traitements->addWidget(btSvgVigCour);
-    Traitements->addWidget(btSvgTtesVig);
-    Traitements->addWidget(btSvgImgCour);
+    m_pnSauvegardes = new QWidget(pnTraitements);
+    m_pnSauvegardes->setObjectName(QStringLiteral("pnSauvegardes"));
+    auto *Sauvegardes = new QHBoxLayout(m_pnSauvegardes);
+    Sauvegardes->setContentsMargins(0, 0, 0, 0);
+    Traitements->addWidget(m_pnSauvegardes);
     Traitements->addStretch(1);
     Traitements->addWidget(ggChrgImg);
     Traitements->addWidget(btQuitter);
@@ -359,8 +355,10 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         fmDemarrage->AfficheTexte(QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).")
                                       .arg(ResultatNettoyage.Total()));
 
-    // 12. The exploration page and the image list, with the settings as migrated.
-    InstalleExploration(*this, m_Contexte);
+    // The features, with the settings as migrated: the exploration page with the image list,
+    // then the thumbnail commands, which load the thumbnails of its listings.
+    TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
+    InstalleVignettes(*this, m_Contexte, Exploration->Liste());
 
     // 20. The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
@@ -396,12 +394,43 @@ void TfmMainKX::ShowMode()
     pnVersion->setToolTip(QStringLiteral("%1 est en mode <SG>%2</SG/>")
                               .arg(QStringLiteral("Vimbrel"),
                                    lMAJ ? QStringLiteral("Mise à jour") : QStringLiteral("Consultation")));
-    emit ModeChange(lMAJ);
+    m_pSelection->MetModeMAJ(lMAJ);
 }
 
 QString TfmMainKX::DossierCourant() const
 {
-    return fnDossierCourant ? fnDossierCourant() : m_cDossierCourant;
+    const QString c = m_pSelection->DossierCourant();
+    return c.isEmpty() ? m_cDossierCourant : c;
+}
+
+bool TfmMainKX::OuvreDossier(const QString &cDossier)
+{
+    if (cDossier.isEmpty())
+        return false;
+    if (const std::optional<bool> r = m_Fonctionnalites.OuvreDossierDemande(cDossier))
+        return *r;
+    // No feature opens folders: the folder is only remembered.
+    if (!QFileInfo(cDossier).isDir())
+        return false;
+    m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
+    return true;
+}
+
+void TfmMainKX::miMainFicPopup()
+{
+    // The features' actions are asked again at each opening; the separators are the menu's own.
+    for (QAction *a : miMainFic->actions()) {
+        if (a == miMainFicQuitter)
+            continue;
+        miMainFic->removeAction(a);
+        if (a->isSeparator() && a->parent() == miMainFic)
+            delete a;
+    }
+    const QList<QAction *> l = m_Fonctionnalites.Actions(TEmplacementAction::MenuFichiers);
+    if (l.isEmpty())
+        return;
+    miMainFic->insertActions(miMainFicQuitter, l);
+    miMainFic->insertSeparator(miMainFicQuitter);
 }
 
 void TfmMainKX::setVisible(bool lVisible)
@@ -456,16 +485,7 @@ void TfmMainKX::FormActivate()
         return;
     m_lFormActivateFait = true;
     const QString cPremier = !cDossierArgument.isEmpty() ? cDossierArgument : m_Contexte.Parametres.cRep;
-    const auto Ouvre = [this](const QString &cDossier) {
-        if (cDossier.isEmpty())
-            return false;
-        if (fnOuvreDossier)
-            return fnOuvreDossier(cDossier);
-        if (!QFileInfo(cDossier).isDir())
-            return false;
-        m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
-        return true;
-    };
+    const auto Ouvre = [this](const QString &cDossier) { return OuvreDossier(cDossier); };
     QString cOuvert = cPremier;
     if (!Ouvre(cPremier)) {
         // The program folder is read-only once installed; the data folder is the
@@ -491,12 +511,8 @@ void TfmMainKX::RecoitDossier(const QString &cDossier)
     // Opening lists the folder: while a long task walks the rows, the folder is only
     // remembered and opened once the task has returned.
     TTachesLongues::Etat().Differe(TTachesLongues::cCleListe, this, [this, cDossier] {
-        if (m_lFormDestroyFait)
-            return;
-        if (fnOuvreDossier)
-            fnOuvreDossier(cDossier);
-        else if (QFileInfo(cDossier).isDir())
-            m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
+        if (!m_lFormDestroyFait)
+            OuvreDossier(cDossier);
     });
 }
 

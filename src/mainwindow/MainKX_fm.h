@@ -5,6 +5,7 @@
 // when it closes; the features fill its panes from their own files.
 
 #include "components/ExpColPanel.h"
+#include "mainwindow/Fonctionnalite.h"
 #include "storage/Nettoyage.h"
 
 #include <QMainWindow>
@@ -22,6 +23,8 @@ class QTreeWidget;
 class TContexte;
 class TfmDemarrage;
 class TPaneledListView;
+class TModeleListeImages;
+class TSelectionKX;
 class TSeparateur;
 
 class TfmMainKX : public QMainWindow
@@ -41,11 +44,31 @@ public:
     // The folder given on the command line (or by a later start), opened first.
     QString cDossierArgument;
 
-    // Makes a folder the folder tree's current one and lists it; false when it cannot be
-    // opened. Installed by the exploration page; until then the folder is only remembered.
-    std::function<bool(const QString &)> fnOuvreDossier;
-    // The folder tree's current folder, written back as `cRep` at exit.
-    std::function<QString()> fnDossierCourant;
+    // What is current (list, entry, checks, mode, folder), for every feature to connect to;
+    // it lives as long as the window, beside the list model.
+    TSelectionKX &Selection() { return *m_pSelection; }
+    TModeleListeImages &Modele() { return *m_pModele; }
+
+    // The installed features, asked for their actions and for opening folders. The window
+    // installs its own at creation; a feature installed later joins the menus from then on.
+    TFonctionnalitesKX &Fonctionnalites() { return m_Fonctionnalites; }
+    void Installe(IFonctionnaliteKX *pFonctionnalite) { m_Fonctionnalites.Ajoute(pFonctionnalite); }
+
+    // The panes the features fill.
+    QWidget *PageExploration() const { return tsExpl; }
+    QWidget *PageRecherche() const { return tsRech; }
+    QWidget *PageHistoCD() const { return tsHistoCD; }
+    // The image list's tool bar (a horizontal layout) and the list view itself, which the
+    // window places so that it can widen over the thumbnails.
+    QWidget *BarreListe() const { return pnLVImgsCmdes; }
+    QTreeView *VueListe() const { return lvImgs; }
+    TPaneledListView *Grille() const { return plvVigs; }
+    QTreeWidget *ArbreCriteresVignettes() const { return tvVigsCrit; }
+    // The left end of the treatment bar (a horizontal layout), where the save buttons go.
+    QWidget *BarreSauvegardes() const { return m_pnSauvegardes; }
+    QProgressBar *JaugeChargement() const { return ggChrgImg; }
+    QScrollArea *PanneauImage() const { return sbImage; }
+    QTabWidget *PanneauEtat() const { return pcEtat; }
     // Saves the settings and catalogue stores at exit, filling the reasons of a failure; the
     // application context's by default.
     std::function<bool(QStringList *pRaisons)> fnSauveStores;
@@ -81,30 +104,16 @@ public:
     QMenu *miMainFic = nullptr;
     TExpColPanel *pnCommandes = nullptr;
     QTabWidget *pcExplRech = nullptr;
-    QWidget *tsExpl = nullptr;
-    QWidget *tsRech = nullptr;
-    QWidget *tsHistoCD = nullptr;
     TSeparateur *spExplRech = nullptr;
-    QWidget *pnLVImgsCmdes = nullptr;
-    QTreeView *lvImgs = nullptr;
     TSeparateur *spCommandes = nullptr;
     QWidget *pnDroite = nullptr;
     TExpColPanel *pnTraitements = nullptr;
     QPushButton *btQuitter = nullptr;
-    // Saving thumbnails and the current image (the image list connects them).
-    QPushButton *btSvgVigCour = nullptr;
-    QPushButton *btSvgTtesVig = nullptr;
-    QPushButton *btSvgImgCour = nullptr;
-    QProgressBar *ggChrgImg = nullptr;
     QLabel *pnVersion = nullptr;
     TExpColPanel *pnVigs = nullptr;
-    TPaneledListView *plvVigs = nullptr;
     TExpColPanel *pnVigsCrit = nullptr;
-    QTreeWidget *tvVigsCrit = nullptr;
     TSeparateur *spVigs = nullptr;
-    QScrollArea *sbImage = nullptr;
     TExpColPanel *pnEtat = nullptr;
-    QTabWidget *pcEtat = nullptr;
 
     void btQuitterClick();
     void pnCommandes_OnCollapsedExpanded();
@@ -113,8 +122,6 @@ public:
 signals:
     // The first folder has been opened (and listed, once exploration lists it).
     void PremierDossierOuvert(const QString &cDossier);
-    // The working mode changed: the features enable their controls from it.
-    void ModeChange(bool lModeMAJ);
 
 protected:
     void showEvent(QShowEvent *Evenement) override;
@@ -136,7 +143,27 @@ private:
     void AppliqueParametresVignettes();
     int LargeurLVImgsSurvol() const;
 
+    bool OuvreDossier(const QString &cDossier);
+    void miMainFicPopup();
+
     TContexte &m_Contexte;
+    // The panes handed to the features.
+    QWidget *tsExpl = nullptr;
+    QWidget *tsRech = nullptr;
+    QWidget *tsHistoCD = nullptr;
+    QWidget *pnLVImgsCmdes = nullptr;
+    QTreeView *lvImgs = nullptr;
+    QWidget *m_pnSauvegardes = nullptr;
+    QProgressBar *ggChrgImg = nullptr;
+    TPaneledListView *plvVigs = nullptr;
+    QTreeWidget *tvVigsCrit = nullptr;
+    QScrollArea *sbImage = nullptr;
+    QTabWidget *pcEtat = nullptr;
+
+    TModeleListeImages *m_pModele = nullptr;
+    TSelectionKX *m_pSelection = nullptr;
+    TFonctionnalitesKX m_Fonctionnalites;
+    QAction *miMainFicQuitter = nullptr;
     QWidget *m_pnZoneLVImgs = nullptr;   // where the image list lies while not widened
     QWidget *m_pnZoneVisu = nullptr;     // thumbnails and image
     bool m_lFormShowFait = false;

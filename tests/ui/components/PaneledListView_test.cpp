@@ -446,10 +446,8 @@ TEST(PaneledListView, ModelOperationsKeepIndexesAndSelection)
 {
     auto g = Grille(500, 400, 100);
     Remplit(*g, {"a", "b", "c"});
-    int nDonnee = 42;
     TPLVListItem *pX = g->Insere(1);
     g->MetTitre(pX, "x");
-    pX->pDonnees = &nDonnee;
     EXPECT_EQ(g->Item(1), pX);
     EXPECT_EQ(g->Item(2)->cTitre(), "b");
     EXPECT_EQ(g->Item(3)->Index(), 3);
@@ -460,7 +458,7 @@ TEST(PaneledListView, ModelOperationsKeepIndexesAndSelection)
     EXPECT_EQ(g->Item(1)->cTitre(), "b");
     g->Deplace(3, 0);   // x a b c
     EXPECT_EQ(g->Item(0), pX);
-    EXPECT_EQ(*static_cast<int *>(g->Item(0)->pDonnees), 42);
+    EXPECT_EQ(g->Item(0)->cTitre(), "x");
 
     Compteur Change;
     g->Selectionne(g->Item(2));

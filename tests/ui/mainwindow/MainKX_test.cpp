@@ -1,7 +1,8 @@
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/Separateur.h"
+#include "components/Separateur.h"
 
 #include "components/ExpColPanel.h"
+#include "exploration/Selection.h"
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
@@ -199,17 +200,22 @@ TEST_F(MainKXTest, ModeShowsInTheVersionPanel)
 {
     EcritReglages({{"lModeMAJ", "0"}});
     Demarre(false);
-    QSignalSpy Modes(Fenetre.get(), &TfmMainKX::ModeChange);
+    // The features hear the mode from the selection object, once per change.
+    QSignalSpy Modes(&Fenetre->Selection(), &TSelectionKX::ModeChange);
     Fenetre->ShowMode();
     EXPECT_EQ(Fenetre->pnVersion->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(Fenetre->pnVersion->toolTip(), "Vimbrel est en mode <SG>Consultation</SG/>");
+    EXPECT_TRUE(Modes.isEmpty());
+    EXPECT_FALSE(Fenetre->Selection().ModeMAJ());
     Contexte->Parametres.lModeMAJ = true;
     Fenetre->ShowMode();
     EXPECT_EQ(Fenetre->pnVersion->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(Fenetre->pnVersion->toolTip(), "Vimbrel est en mode <SG>Mise à jour</SG/>");
+    Contexte->Parametres.lModeMAJ = false;
+    Fenetre->ShowMode();
     ASSERT_EQ(Modes.size(), 2);
-    EXPECT_FALSE(Modes.at(0).at(0).toBool());
-    EXPECT_TRUE(Modes.at(1).at(0).toBool());
+    EXPECT_TRUE(Modes.at(0).at(0).toBool());
+    EXPECT_FALSE(Modes.at(1).at(0).toBool());
 }
 
 TEST_F(MainKXTest, VersionHintShowsTheModeInBold)
@@ -232,11 +238,14 @@ TEST_F(MainKXTest, TreatmentBarIsAsHighAsItsButtons)
     Demarre();
     QCoreApplication::processEvents();
     const int nLibre = Fenetre->pnTraitements->height() - TExpColPanel::nEpaisseurBande;
-    for (QWidget *b : {static_cast<QWidget *>(Fenetre->btQuitter), static_cast<QWidget *>(Fenetre->btSvgVigCour),
+    auto *btSvgVigCour = Fenetre->findChild<QPushButton *>("btSvgVigCour");
+    ASSERT_NE(btSvgVigCour, nullptr);
+    for (QWidget *b : {static_cast<QWidget *>(Fenetre->btQuitter), static_cast<QWidget *>(btSvgVigCour),
                        static_cast<QWidget *>(Fenetre->pnVersion)}) {
+        const int y = b->mapTo(Fenetre->pnTraitements, QPoint(0, 0)).y();
         EXPECT_GE(b->height(), b->sizeHint().height()) << b->objectName().toStdString();
-        EXPECT_GE(b->y(), 0) << b->objectName().toStdString();
-        EXPECT_LE(b->y() + b->height(), nLibre) << b->objectName().toStdString();
+        EXPECT_GE(y, 0) << b->objectName().toStdString();
+        EXPECT_LE(y + b->height(), nLibre) << b->objectName().toStdString();
     }
 }
 
@@ -294,7 +303,7 @@ TEST_F(MainKXTest, CollapsedCommandPaneKeepsItsStoredWidth)
     EcritReglages({{"pnCommandes.Width", "333"}});
     Demarre();
     Fenetre->pnCommandes->set_PanelState(psCollapsed);
-    EXPECT_FALSE(Fenetre->lvImgs->isVisible());
+    EXPECT_FALSE(Fenetre->VueListe()->isVisible());
     EXPECT_TRUE(Fenetre->close());
     EXPECT_EQ(Relu().ReadInteger("GENERAL", "pnCommandes.Width", 0), 333);
 }
@@ -319,7 +328,7 @@ TEST_F(MainKXTest, ImageListWidensUnderTheMouseInDetailsView)
     EcritReglages({{"nEtatFen_Main", "0"}, {"nWidth_Main", "1200"}, {"nHeight_Main", "800"}});
     Demarre();
     QStandardItemModel Modele(0, 5);
-    QTreeView *lv = Fenetre->lvImgs;
+    QTreeView *lv = Fenetre->VueListe();
     lv->setModel(&Modele);
     for (int i = 0; i < 5; ++i)
         lv->header()->resizeSection(i, 150);
@@ -382,14 +391,21 @@ TEST_F(MainKXTest, FirstFolderIsTheArgumentThenTheLastFolderThenTheDataFolder)
 TEST_F(MainKXTest, LaterStartBringsTheWindowForwardWithItsFolder)
 {
     Demarre();
-    QString cOuvert;
-    Fenetre->fnOuvreDossier = [&](const QString &c) { return cOuvert = c, true; };
+    // A feature that opens any folder, beside the exploration page, which cannot open this one.
+    struct TOuvreur : IFonctionnaliteKX
+    {
+        QString cOuvert;
+        std::optional<bool> OuvreDossierDemande(const QString &c) override { return cOuvert = c, true; }
+    } Ouvreur;
+    Fenetre->Installe(&Ouvreur);
+    const QString &cOuvert = Ouvreur.cOuvert;
     Fenetre->showMinimized();
     QCoreApplication::processEvents();
     Fenetre->RecoitDossier("/photos/[2004] Rome/");
     EXPECT_EQ(cOuvert, "/photos/[2004] Rome/");
     EXPECT_FALSE(Fenetre->isMinimized());
     EXPECT_TRUE(Fenetre->isVisible());
+    Fenetre.reset();
 }
 
 TEST_F(MainKXTest, UnreadableCatalogueIsToldAtStartAndLeftAsItIs)

@@ -6,10 +6,10 @@
 #include "components/PaneledListView.h"
 #include "exploration/ListeImages.h"
 #include "imaging/JpegCodec.h"
-#include "mainwindow/Exploration_fm.h"
-#include "mainwindow/ImageList_fm.h"
+#include "exploration/Exploration_fm.h"
+#include "exploration/ListeImages_fm.h"
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 #include "platform/SignauxArret.h"
 #include "platform/TachesLongues.h"
 #include "platform/VolumesFactices.h"
@@ -54,6 +54,7 @@ struct TachesLonguesFenetre : ::testing::Test
     std::unique_ptr<TfmMainKX> Fenetre;
     TExplorationKX *Expl = nullptr;
     TListeImagesKX *Liste = nullptr;
+    TVignettesKX *Vignettes = nullptr;
     TMessagesHook *Messages = nullptr;
     QString cA, cB;
     int nSauvegardes = 0;
@@ -98,6 +99,8 @@ struct TachesLonguesFenetre : ::testing::Test
         Liste = Fenetre->findChild<TListeImagesKX *>();
         ASSERT_NE(Expl, nullptr);
         ASSERT_NE(Liste, nullptr);
+        Vignettes = Fenetre->findChild<TVignettesKX *>();
+        ASSERT_NE(Vignettes, nullptr);
         QSignalSpy Ouvert(Fenetre.get(), &TfmMainKX::PremierDossierOuvert);
         Fenetre->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
@@ -138,7 +141,7 @@ struct TachesLonguesFenetre : ::testing::Test
     void CrochetVignettes(int nieme, std::function<void()> fn)
     {
         nAppliquees = 0;
-        Liste->Vignettes->fnAppliqueTraitements = [this, nieme, fn](QImage &, const TEnrLV &) {
+        Vignettes->fnAppliqueTraitements = [this, nieme, fn](QImage &, const TEnrLV &) {
             if (nAppliquees++ == nieme)
                 fn();
             return false;
@@ -175,7 +178,7 @@ TEST_F(TachesLonguesFenetre, HandOverDuringThumbnailsIsOpenedOnceTheyAreLoaded)
     EXPECT_EQ(Liste->Modele().Nombre(), nImagesA);
     EXPECT_EQ(Liste->plvVigs->Nombre(), nImagesA);
     // Then, from the event loop, the folder handed over.
-    Liste->Vignettes->fnAppliqueTraitements = nullptr;
+    Vignettes->fnAppliqueTraitements = nullptr;
     EXPECT_TRUE(Attend([&] { return Noms() == QStringList({"b1.jpg", "b2.jpg"}); })) << Noms().join(',').toStdString();
     EXPECT_EQ(Liste->plvVigs->Nombre(), 2);
 }
@@ -241,15 +244,15 @@ TEST_F(TachesLonguesFenetre, HandOverAndStopDuringARemakeUnderTheProgressWindow)
         Fenetre->RecoitDossier(cB);
         nPendant = Liste->Modele().Nombre();
     });
-    Liste->Vignettes->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
+    Vignettes->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
     EXPECT_EQ(nPendant, nImagesA);
     EXPECT_EQ(nAppliquees, nImagesA);
-    Liste->Vignettes->fnAppliqueTraitements = nullptr;
+    Vignettes->fnAppliqueTraitements = nullptr;
     EXPECT_TRUE(Attend([&] { return Noms() == QStringList({"b1.jpg", "b2.jpg"}); }));
 
     ASSERT_TRUE(Expl->OuvreDossier(cA));
     CrochetVignettes(5, [&] { Fenetre->FermeSansQuestion(); });
-    Liste->Vignettes->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
+    Vignettes->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
     // The progress window took the stop as a confirmed Esc, without asking.
     EXPECT_EQ(nAppliquees, 6);
     EXPECT_TRUE(Messages->Montres.isEmpty());

@@ -1,7 +1,8 @@
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 
 #include "components/PaneledListView.h"
 #include "exploration/ModeleListe.h"
+#include "exploration/Selection.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -41,6 +43,7 @@ struct TBancFenetre
     QTemporaryDir Temp;
     TContexte Contexte{TEmplacementsConfig{}, QString(), nullptr};
     TModeleListeImages Modele;
+    TSelectionKX Selection{Modele};
     QWidget Fenetre;
     TPaneledListView *Grille = new TPaneledListView(&Fenetre);
     QProgressBar *Jauge = new QProgressBar(&Fenetre);
@@ -60,7 +63,7 @@ struct TBancFenetre
         Contexte.iniSetup->lAutoSave = false;
         Contexte.Parametres.lModeMAJ = true;
         Grille->set_ItemDim(100);
-        Vigs = std::make_unique<TVignettesKX>(Contexte, Modele, Grille, Jauge, &Fenetre);
+        Vigs = std::make_unique<TVignettesKX>(Contexte, Selection, Grille, Jauge, &Fenetre);
         auto Faux = std::make_unique<TMessagesBanc>(Questions, Messages);
         Reponses = Faux.get();
         Contexte.Messages = std::move(Faux);
@@ -178,7 +181,7 @@ TEST(ThumbnailCacheFm, SavingRefusesTheImageItselfAsksBeforeReplacingAndRefusesH
     const QString cImage = b.Jpeg("a.jpg");
     b.Ajoute(cImage);
     b.Vigs->ChargeVignettes();
-    b.Vigs->fnLigneCourante = [] { return 0; };
+    b.Selection.MetLigneCourante(0);
     QImage Affichee(50, 40, QImage::Format_RGB32);
     Affichee.fill(Qt::red);
     b.Vigs->fnImageAffichee = [&] { return Affichee; };
@@ -262,7 +265,17 @@ TEST(ThumbnailCacheFm, StoredThumbnailsMenuTellsTheSizeItWasMadeAt)
     TBancFenetre b;
     b.Ajoute(b.Jpeg("a.jpg"));
     b.Vigs->ChargeVignettes();
-    b.Vigs->fnLigneCourante = [] { return 0; };
+    b.Selection.MetLigneCourante(0);
+    // The grid's pop-up gets the menu from the commands, enabled while an entry is current.
+    ASSERT_TRUE(b.Vigs->Actions(TEmplacementAction::PopupImages).isEmpty());
+    const QList<QAction *> Grille = b.Vigs->Actions(TEmplacementAction::PopupVignettes);
+    ASSERT_EQ(Grille.size(), 1);
+    EXPECT_EQ(Grille[0]->text(), "Vignettes en&registrées");
+    EXPECT_TRUE(Grille[0]->isEnabled());
+    b.Selection.MetLigneCourante(-1);
+    EXPECT_FALSE(b.Vigs->Actions(TEmplacementAction::PopupVignettes).at(0)->isEnabled());
+    b.Selection.MetLigneCourante(0);
+
     QMenu *Menu = b.Vigs->CreeMenuVignettesEnregistrees(&b.Fenetre);
     ASSERT_EQ(Menu->title(), "Vignettes en&registrées");
     const QList<QAction *> Sous = Menu->actions();
@@ -284,4 +297,23 @@ TEST(ThumbnailCacheFm, StoredThumbnailsMenuTellsTheSizeItWasMadeAt)
     b.Contexte.Parametres.lModeMAJ = false;
     emit Menu->aboutToShow();
     EXPECT_FALSE(Sous[1]->menu()->isEnabled());
+}
+
+// A remade thumbnail is told to every feature showing that picture, once per image.
+TEST(ThumbnailCacheFm, RemakeTellsWhichPicturesChanged)
+{
+    TBancFenetre b;
+    b.Ajoute(b.Jpeg("a.jpg"));
+    b.Ajoute(b.Jpeg("b.jpg"));
+    b.Vigs->ChargeVignettes();
+    b.Selection.MetLigneCourante(1);
+    QSignalSpy Images(&b.Selection, &TSelectionKX::ImageChange);
+    b.Vigs->miVigsVigsEnregRecreerClick(TPorteeVignettes::Courante);
+    ASSERT_EQ(Images.size(), 1);
+    EXPECT_EQ(Images.at(0).at(0).toString(), b.Modele.Enr(1).Cle());
+    b.Vigs->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
+    EXPECT_EQ(Images.size(), 3);
+    // Deleting stored thumbnails leaves the pictures shown as they are.
+    b.Vigs->miVigsVigsEnregSupprimerClick(TPorteeVignettes::Toutes);
+    EXPECT_EQ(Images.size(), 3);
 }

@@ -1,12 +1,11 @@
-#include "mainwindow/ImageList_fm.h"
+#include "exploration/ListeImages_fm.h"
 
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "exploration/ColonnesListe.h"
-#include "imaging/ChargeImage.h"
+#include "exploration/Selection.h"
 #include "imaging/FileKinds.h"
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/ThumbnailCache_fm.h"
 #include "metadata/Focale.h"
 #include "storage/Contexte.h"
 #include "storage/Settings.h"
@@ -77,7 +76,7 @@ QPushButton *PetitBouton(const QString &cTexte, const QString &cBulle, QWidget *
 }
 
 TListeImagesKX::TListeImagesKX(TfmMainKX &Main, TContexte &Contexte)
-    : QObject(&Main), m_Main(Main), m_Contexte(Contexte)
+    : QObject(&Main), m_Main(Main), m_Contexte(Contexte), m_Selection(Main.Selection()), m_Modele(Main.Modele())
 {
     m_Ctx.iniSetup = Contexte.iniSetup.get();
     m_Ctx.iniBDD = Contexte.iniBDD.get();
@@ -94,13 +93,12 @@ TListeImagesKX::TListeImagesKX(TfmMainKX &Main, TContexte &Contexte)
     m_Modele.MetOrdreCol(P.cOrdreCol);
     m_Modele.MetCleTri(P.nLVColTri);
     ConstruitControles();
-    // The thumbnail cache gives the grid its pictures (made and stored when missing).
-    Vignettes = new TVignettesKX(Contexte, m_Modele, plvVigs, Main.ggChrgImg, &Main);
-    Vignettes->fnLigneCourante = [this] { return LigneCourante(); };
-    Vignettes->fnApresRecreation = [this](bool) { MetCaption(); };
-    fnChargeVignettes = [this] { return Vignettes->ChargeVignettes(); };
-    BrancheSauvegardes();
     BrancheGrille();
+    // A remade thumbnail may have brought the resolution the caption shows.
+    connect(&m_Selection, &TSelectionKX::ImageChange, this, [this](const QString &cCle) {
+        if (cCle == m_Selection.CleCourante())
+            MetCaption();
+    });
     MetStyle(P.lvImgs_ViewStyle);
     AppliqueColonnes();
     MajBoutons();
@@ -110,8 +108,8 @@ TListeImagesKX::~TListeImagesKX() = default;
 
 void TListeImagesKX::ConstruitControles()
 {
-    lvImgs = m_Main.lvImgs;
-    plvVigs = m_Main.plvVigs;
+    lvImgs = m_Main.VueListe();
+    plvVigs = m_Main.Grille();
     lvImgs->setModel(&m_Modele);
     lvImgs->setSelectionMode(QAbstractItemView::SingleSelection);
     lvImgs->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -148,12 +146,13 @@ void TListeImagesKX::ConstruitControles()
 
     connect(lvImgs->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &Courant, const QModelIndex &) {
+                m_Selection.MetLigneCourante(Courant.isValid() ? Courant.row() : -1);
                 if (Courant.isValid() && !m_lListage && !m_Modele.EnCours())
                     lvImgsChange(Courant.row());
             });
 
     // Check buttons in the list's tool bar.
-    QWidget *Barre = m_Main.pnLVImgsCmdes;
+    QWidget *Barre = m_Main.BarreListe();
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
     btCocheTtesImgs = PetitBouton(QStringLiteral("☑"), QStringLiteral("Cocher toutes les images"), Barre);
     btMenuCocheTtesImgs = PetitBouton(QStringLiteral("▾"), QStringLiteral("ajouter à la Sélection les images..."), Barre, 14);
@@ -218,6 +217,19 @@ void TListeImagesKX::BrancheGrille()
         SelectionneLigne(p->Index());
     };
     plvVigs->_OnItemDblClick = [this](TPaneledListView *, TPLVListItem *) { lvImgsDblClick(); };
+    // The grid's pop-up holds what the features add to it.
+    pmVigs = new QMenu(plvVigs);
+    pmVigs->setObjectName(QStringLiteral("pmVigs"));
+    plvVigs->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(plvVigs, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &p) { pmVigsPopup(plvVigs->viewport()->mapToGlobal(p)); });
+}
+
+void TListeImagesKX::pmVigsPopup(const QPoint &ptEcran)
+{
+    pmVigs->clear();
+    if (m_Main.Fonctionnalites().AjouteAuMenu(pmVigs, TEmplacementAction::PopupVignettes) > 0)
+        pmVigs->popup(ptEcran);
 }
 
 bool TListeImagesKX::InterrompreListage()
@@ -282,9 +294,8 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
     if (m_Modele.Nombre() > 0)
         lvImgsChange(0);
     MetCaption();
-    if (fnApresListe)
-        fnApresListe(Demande.nMode);
     MajBoutons();
+    m_Selection.SignaleListeConstruite(Demande.nMode);
     return n;
 }
 
@@ -311,43 +322,6 @@ void TListeImagesKX::MajBoutons()
     for (QPushButton *b : {btCocheTtesImgs, btDeCocheTtesImgs, btMenuCocheTtesImgs, btMenuDeCocheTtesImgs})
         if (b)
             b->setEnabled(lLignes);
-    // The current thumbnail and image can be saved when their picture could be read.
-    const int nLigne = LigneCourante();
-    const TEnrLV *pEnr = nLigne >= 0 && nLigne < m_Modele.Nombre() ? &m_Modele.Enr(nLigne) : nullptr;
-    const bool lValide = pEnr && !pEnr->lIllisible;
-    if (m_Main.btSvgVigCour)
-        m_Main.btSvgVigCour->setEnabled(lValide);
-    if (m_Main.btSvgImgCour)
-        m_Main.btSvgImgCour->setEnabled(lValide && pEnr->lExiste);
-    if (m_Main.btSvgTtesVig)
-        m_Main.btSvgTtesVig->setEnabled(plvVigs && plvVigs->Nombre() > 0);
-}
-
-void TListeImagesKX::BrancheSauvegardes()
-{
-    // Until the image pane shows treated pictures, the picture saved is the image as loaded.
-    Vignettes->fnImageAffichee = [this]() -> QImage {
-        const int nLigne = LigneCourante();
-        const TEnrLV *pEnr = nLigne >= 0 && nLigne < m_Modele.Nombre() ? &m_Modele.Enr(nLigne) : nullptr;
-        if (!pEnr || !pEnr->lExiste)
-            return {};
-        try {
-            return ChargeImage(pEnr->CheminComplet(), false, 0, false, {}).Image;
-        } catch (const EImageIllisible &) {
-            return {};
-        }
-    };
-    connect(m_Main.btSvgVigCour, &QPushButton::clicked, this, [this] { Vignettes->btSvgVigCourClick(); });
-    connect(m_Main.btSvgImgCour, &QPushButton::clicked, this, [this] { Vignettes->btSvgImgCourClick(); });
-    connect(m_Main.btSvgTtesVig, &QPushButton::clicked, this, [this] {
-        // On the exploration page the sheet is proposed under the current folder's name.
-        const QString cDossier = m_Main.fnDossierCourant ? m_Main.fnDossierCourant() : QString();
-        QString cNom = QDir(cDossier).dirName();
-        if (cNom.isEmpty())
-            cNom = QStringLiteral("Racine");
-        Vignettes->btSvgTtesVigClick(cNom);
-    });
-    connect(lvImgs->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { MajBoutons(); });
 }
 
 void TListeImagesKX::TrieListe()
@@ -401,11 +375,7 @@ void TListeImagesKX::MetStyle(int nStyle)
     lvImgsIcones->raise();
 }
 
-int TListeImagesKX::LigneCourante() const
-{
-    const QModelIndex i = lvImgs->selectionModel()->currentIndex();
-    return i.isValid() ? i.row() : -1;
-}
+int TListeImagesKX::LigneCourante() const { return m_Selection.LigneCourante(); }
 
 void TListeImagesKX::SelectionneLigne(int nLigne)
 {
@@ -447,16 +417,14 @@ void TListeImagesKX::lvImgsChange(int nLigne)
             plvVigs->MontreItem(p);
         }
     }
-    if (fnAfficheImage)
-        fnAfficheImage(nLigne);
     MetCaption();
 }
 
 void TListeImagesKX::lvImgsDblClick()
 {
     const int n = LigneCourante();
-    if (n >= 0 && fnEditeCriteres)
-        fnEditeCriteres(n);
+    if (n >= 0)
+        emit LigneActivee(n);
 }
 
 void TListeImagesKX::lvImgsColumnClick(int nColonne)
@@ -520,9 +488,7 @@ void TListeImagesKX::pmImgsPopup(const QPoint &ptEcran)
     QAction *Bulles = pmImgs->addAction(QStringLiteral("&Bulles d'aide"), this, [this] { miImgsAffBullesAideClick(); });
     Bulles->setCheckable(true);
     Bulles->setChecked(m_Contexte.Parametres.lAffHintDsLVImgs);
-    pmImgs->addSeparator();
-    QAction *Crit = pmImgs->addAction(QStringLiteral("Editer les &critères..."), this, [this] { lvImgsDblClick(); });
-    Crit->setEnabled(fnEditeCriteres && m_Contexte.Parametres.lModeMAJ && LigneCourante() >= 0);
+    m_Main.Fonctionnalites().AjouteAuMenu(pmImgs, TEmplacementAction::PopupImages);
     pmImgs->popup(ptEcran);
 }
 

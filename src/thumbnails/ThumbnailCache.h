@@ -14,7 +14,6 @@
 #include "storage/CleImage.h"
 #include "storage/TailleImage.h"
 
-#include <QColor>
 #include <QDate>
 #include <QImage>
 #include <QList>
@@ -164,43 +163,6 @@ bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVigne
 bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
                     const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
                     bool &lStoreModifie);
-
-// The contact sheet: every thumbnail of a grid in one picture.
-struct TGeometriePlanche
-{
-    int nColonnes = 0;
-    int nLignes = 0;
-    qint64 nLargeur = 0;
-    qint64 nHauteur = 0;
-    int nPasX = 0;   // B = D + 12
-    int nPasY = 0;   // D + 27
-    // JPEG files cannot hold a side above 65,535 pixels.
-    bool Valide() const { return nLargeur > 0 && nHauteur > 0 && nLargeur <= 65535 && nHauteur <= 65535; }
-};
-// The maximum sheet width W for nIndLargMaxSvgTtesVig (0: the screen width).
-int LargeurMaxPlanche(int nIndLargMaxSvgTtesVig, int nLargeurEcran);
-TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax);
-
-struct TCellulePlanche
-{
-    QImage Vignette;   // as shown in the grid (fitted into D × D)
-    QString cTitre;
-};
-struct TCouleursPlanche
-{
-    QColor Fond;          // the grid's colour
-    QColor Panneau;       // the panel colour
-    QColor TextePanneau;  // the caption colour
-};
-// Draws the sheet; a null image when the geometry is not valid.
-QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &Geometrie,
-                      const TCouleursPlanche &Couleurs);
-
-// Writes a picture as a JPEG file (quality 90). Refuses to write over cFichierProtege (the
-// image the picture comes from). False with the reason on failure.
-bool SauveImageJPEG(const QImage &Image, const QString &cFichier, const QString &cFichierProtege, QString &cErreur);
-// True when the two paths name the same file (links and "." resolved).
-bool MemeFichier(const QString &cA, const QString &cB);
 
 // The purge of old thumbnails: the files lying directly in the cache folder whose date is
 // before the day at 0:00; CD thumbnails, in sub-folders, are never listed.

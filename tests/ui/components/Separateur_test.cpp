@@ -1,4 +1,4 @@
-#include "mainwindow/Separateur.h"
+#include "components/Separateur.h"
 
 #include <QApplication>
 #include <QMouseEvent>

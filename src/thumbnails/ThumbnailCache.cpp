@@ -1,4 +1,4 @@
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 
 #include "imaging/ChargeImage.h"
 #include "imaging/FileKinds.h"
@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QThread>
 #include <QThreadPool>
 
@@ -63,12 +62,6 @@ void DateFichier(const QString &cFichier, qint64 nDate)
     t[0].tv_nsec = 0;
     t[1] = t[0];
     ::utimensat(AT_FDCWD, QFile::encodeName(cFichier).constData(), t, 0);
-}
-
-bool AvecTexte()
-{
-    // Text needs the fonts of a graphical application.
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
 QString LabelCD(const TBigIniFile &iniSetup, qint32 nNumCD)
@@ -463,107 +456,6 @@ bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const
     if (EcritDonneesVignette(iniSetup, t, Resultat, Donnees))
         lStoreModifie = true;
     return true;
-}
-
-int LargeurMaxPlanche(int nIndLargMaxSvgTtesVig, int nLargeurEcran)
-{
-    static constexpr int nLargeurs[] = {800, 1024, 1600, 2048, 3072, 4096};
-    if (nIndLargMaxSvgTtesVig >= 1 && nIndLargMaxSvgTtesVig <= 6)
-        return nLargeurs[nIndLargMaxSvgTtesVig - 1];
-    return nLargeurEcran;
-}
-
-TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax)
-{
-    TGeometriePlanche g;
-    if (nVignettes <= 0 || nD <= 0)
-        return g;
-    g.nPasX = nD + 12;
-    g.nPasY = nD + 27;
-    // A screen narrower than one cell still gets one column.
-    g.nColonnes = std::max(1, nLargeurMax / g.nPasX);
-    g.nLignes = (nVignettes + g.nColonnes - 1) / g.nColonnes;
-    g.nLargeur = qint64(std::min(nVignettes, g.nColonnes)) * g.nPasX;
-    g.nHauteur = qint64(g.nLignes) * g.nPasY;
-    return g;
-}
-
-QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &g,
-                      const TCouleursPlanche &Couleurs)
-{
-    if (!g.Valide() || g.nColonnes <= 0)
-        return {};
-    QImage Planche(static_cast<int>(g.nLargeur), static_cast<int>(g.nHauteur), QImage::Format_RGB32);
-    if (Planche.isNull())
-        return {};
-    Planche.fill(Couleurs.Fond);
-    QPainter p(&Planche);
-    const bool lTexte = AvecTexte();
-    if (lTexte)
-    {
-        QFont Police;
-        Police.setPixelSize(12);
-        p.setFont(Police);
-    }
-    for (qsizetype i = 0; i < Cellules.size(); ++i)
-    {
-        const int x = static_cast<int>(i % g.nColonnes) * g.nPasX;
-        const int y = static_cast<int>(i / g.nColonnes) * g.nPasY;
-        p.setPen(Qt::NoPen);
-        p.setBrush(Couleurs.Panneau);
-        p.drawRect(QRect(QPoint(x + 2, y + 2), QPoint(x + g.nPasX - 3, y + nD + 24)));
-        const QImage &v = Cellules[i].Vignette;
-        if (!v.isNull())
-        {
-            // A thumbnail larger than the cell (a grid of another size) is fitted first.
-            const QImage w = (v.width() > nD || v.height() > nD) ? AjusteVignette(v, v.width(), v.height(), nD) : v;
-            p.drawImage(QPoint(x + (nD - w.width()) / 2 + 6, y + (nD - w.height()) / 2 + 6), w);
-        }
-        if (lTexte && !Cellules[i].cTitre.isEmpty())
-        {
-            p.setPen(Couleurs.TextePanneau);
-            const QRect r(x + 6, y + nD + 7, nD, p.fontMetrics().height());
-            p.drawText(r, Qt::AlignHCenter | Qt::AlignTop,
-                       p.fontMetrics().elidedText(Cellules[i].cTitre, Qt::ElideMiddle, nD));
-        }
-    }
-    p.end();
-    return Planche;
-}
-
-bool MemeFichier(const QString &cA, const QString &cB)
-{
-    const QFileInfo a(cA), b(cB);
-    if (a.exists() && b.exists())
-    {
-        struct stat sa, sb;
-        if (::stat(QFile::encodeName(a.absoluteFilePath()).constData(), &sa) == 0
-            && ::stat(QFile::encodeName(b.absoluteFilePath()).constData(), &sb) == 0)
-            return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    }
-    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
-}
-
-bool SauveImageJPEG(const QImage &Image, const QString &cFichier, const QString &cFichierProtege, QString &cErreur)
-{
-    cErreur.clear();
-    if (Image.isNull())
-    {
-        cErreur = QStringLiteral("Aucune image à enregistrer.");
-        return false;
-    }
-    if (!cFichierProtege.isEmpty() && MemeFichier(cFichier, cFichierProtege))
-    {
-        cErreur = QStringLiteral("Le fichier de l'image elle-même ne peut pas être remplacé.");
-        return false;
-    }
-    const QByteArray Donnees = JpegCodec::EncodeMemoire(Image, 90);
-    if (Donnees.isEmpty())
-    {
-        cErreur = QStringLiteral("Codage JPEG impossible.");
-        return false;
-    }
-    return EcritFichierAtomique(cFichier, Donnees, &cErreur);
 }
 
 QStringList VignettesAnciennes(const QString &cDossierVignettes, const QDate &Jour)

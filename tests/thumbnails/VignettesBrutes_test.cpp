@@ -6,7 +6,7 @@
 #include "imaging/ChargeImage.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
-#include "imaging/ThumbnailCache.h"
+#include "thumbnails/ThumbnailCache.h"
 #include "storage/BigIniFiles.h"
 
 #include <QDir>

@@ -1,10 +1,12 @@
 #pragma once
 // The main window's thumbnail commands: the thumbnails of a listing (ChargeVignettes, with the
 // small gauge and Esc), the "Vignettes en&registrées" pop-up (remaking and deleting cached
-// thumbnails), and the three save buttons with the contact sheet. The rules live in
-// imaging/ThumbnailCache; this unit asks the user and moves the gauges.
+// thumbnails) added to the grid's pop-up, and the three save buttons with the contact sheet.
+// The rules live in thumbnails/ThumbnailCache, Planche and SauveImage; this unit asks the user
+// and moves the gauges. The current entry comes from the selection object.
 
-#include "imaging/ThumbnailCache.h"
+#include "mainwindow/Fonctionnalite.h"
+#include "thumbnails/ThumbnailCache.h"
 
 #include <QColor>
 #include <QImage>
@@ -17,25 +19,37 @@
 
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QWidget;
 class TBigIniFile;
 class TContexte;
 class TDescriptions;
 class TModeleListeImages;
 class TPaneledListView;
+class TListeImagesKX;
 class TPLVListItem;
+class TSelectionKX;
+class TfmMainKX;
 struct TEnrLV;
 
 // Which entries a remake or delete command treats.
 enum class TPorteeVignettes { Courante = 0, Cochees = 1, Toutes = 2 };
 
-class TVignettesKX : public QObject
+class TVignettesKX : public QObject, public IFonctionnaliteKX
 {
     Q_OBJECT
 public:
-    TVignettesKX(TContexte &Contexte, TModeleListeImages &Modele, TPaneledListView *plvVigs, QProgressBar *ggChrgImg,
+    TVignettesKX(TContexte &Contexte, TSelectionKX &Selection, TPaneledListView *plvVigs, QProgressBar *ggChrgImg,
                  QWidget *Fenetre);
     ~TVignettesKX() override;
+
+    // "Vignettes en&registrées" in the grid's pop-up, enabled when there is a current entry.
+    QList<QAction *> Actions(TEmplacementAction nPlace) override;
+    // Puts the three save buttons into the bar given (a horizontal layout).
+    void CreeBoutons(QWidget *Barre);
+    QPushButton *btSvgVigCour = nullptr;
+    QPushButton *btSvgTtesVig = nullptr;
+    QPushButton *btSvgImgCour = nullptr;
 
     TParamsVignettes Params() const;
     static TImageVignette ImageDe(const TEnrLV &Enr);
@@ -48,7 +62,6 @@ public:
 
     // The pop-up "Vignettes en&registrées" with "&Recréer" and "&Supprimer", each offering
     // "la vignette &courante", "les vignettes &sélectionnées", "&Toutes les vignettes".
-    // The menu is enabled by its owner when there is a current row.
     QMenu *CreeMenuVignettesEnregistrees(QWidget *Parent);
     void miVigsVigsEnregRecreerClick(TPorteeVignettes nPortee);
     void miVigsVigsEnregSupprimerClick(TPorteeVignettes nPortee);
@@ -60,13 +73,11 @@ public:
     // Saves every thumbnail of a grid as one JPEG sheet; false when nothing was written.
     bool SauverPlanche(TPaneledListView *Grille, const QString &cNomPropose);
 
-    // Seams the main window (and the tests) fill.
-    std::function<int()> fnLigneCourante;                 // current row, -1 when none
-    std::function<QImage()> fnImageAffichee;              // the picture shown in the image pane
+    // Seams the image pane and the tests fill.
+    // The picture shown in the image pane; by default the current image as loaded.
+    std::function<QImage()> fnImageAffichee;
     // The remembered treatments of an image applied to its thumbnail; true when changed.
     std::function<bool(QImage &Vignette, const TEnrLV &Enr)> fnAppliqueTraitements;
-    // After a remake: refresh the caption; lReafficher when the current image must be shown again.
-    std::function<void(bool lReafficher)> fnApresRecreation;
     // The save dialog: (title, initial folder, proposed name) → chosen file or empty.
     std::function<QString(const QString &cTitre, const QString &cDossier, const QString &cNom)> fnNomFichier;
     // True when an Esc key press is waiting; the default takes the one the long-task guard
@@ -79,6 +90,8 @@ public:
     void setDescriptions(TDescriptions *pDescriptions) { m_pDescriptions = pDescriptions; }
 
 private:
+    int LigneCourante() const;
+    void MajBoutons();
     TDonneesBesideCD DonneesPour(const TEnrLV &Enr);
     void Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r);
     QList<int> Lignes(TPorteeVignettes nPortee) const;
@@ -92,11 +105,16 @@ private:
     QString cNomEnregistrement(const QString &cTitre, const QString &cNomPropose);
 
     TContexte &m_Contexte;
+    TSelectionKX &m_Selection;
     TModeleListeImages &m_Modele;
     QPointer<TPaneledListView> m_plvVigs;
     QPointer<QProgressBar> m_ggChrgImg;
     QPointer<QWidget> m_Fenetre;
     TDescriptions *m_pDescriptions = nullptr;
     std::unique_ptr<TDescriptions> m_DescriptionsPropres;
-    QMenu *m_pmVigs = nullptr;
+    QMenu *m_pmEnregistrees = nullptr;
 };
+
+// Installs the thumbnail commands: the save buttons in the window's bar, the stored thumbnails
+// in the grid's pop-up, and the thumbnails of every listing of the image list.
+TVignettesKX *InstalleVignettes(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste);

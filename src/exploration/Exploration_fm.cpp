@@ -1,10 +1,11 @@
-#include "mainwindow/Exploration_fm.h"
+#include "exploration/Exploration_fm.h"
 
 #include "components/FolderTreeView.h"
 #include "components/MessagesQt.h"
 #include "exploration/Historique.h"
 #include "exploration/ListeImages.h"
-#include "mainwindow/ImageList_fm.h"
+#include "exploration/ListeImages_fm.h"
+#include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 
@@ -100,10 +101,9 @@ QString AvecBarre(QString c)
 }
 }
 
-TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste)
-    : QObject(&Main), m_Main(Main), m_Contexte(Contexte), m_Liste(Liste)
+TExplorationKX::TExplorationKX(QWidget *Page, TContexte &Contexte, TListeImagesKX &Liste)
+    : QObject(Page), m_Page(Page), m_Contexte(Contexte), m_Liste(Liste), m_Selection(Liste.Selection())
 {
-    QWidget *Page = Main.tsExpl;
     auto *Disposition = qobject_cast<QVBoxLayout *>(Page->layout());
     if (!Disposition) {
         delete Page->layout();
@@ -151,6 +151,7 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
     Disposition->addLayout(Boutons);
 
     connect(tvReps, &TFolderTreeView::Change, this, [this](const QString &c) {
+        PublieDossier();
         if (m_lImmediat)
             tvRepsChange(c);
         else if (!m_lSansListe)
@@ -169,21 +170,23 @@ TExplorationKX::TExplorationKX(TfmMainKX &Main, TContexte &Contexte, TListeImage
     connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); }, Qt::QueuedConnection);
     connect(btSupprHisto, &QPushButton::clicked, this, [this] { btSupprHistoClick(); });
 
-    m_Liste.fnApresListe = [this](TModeListe nMode) {
+    connect(&m_Selection, &TSelectionKX::ListeConstruite, this, [this](TModeListe nMode) {
         if (nMode == TModeListe::Exploration)
             MetHistorique(m_cDossierListe);
-    };
+    });
     RemplitHistorique();
+    PublieDossier();
+}
 
-    Main.fnOuvreDossier = [this](const QString &c) { return OuvreDossier(c); };
-    // The folder as the window keeps it for the next start: spelt as it was asked for when it
-    // is still the current one, otherwise the tree's folder without its final "/".
-    Main.fnDossierCourant = [this] {
-        const QString c = DossierCourant();
-        if (!m_cDemande.isEmpty() && AvecBarre(m_cDemande) == AvecBarre(c))
-            return m_cDemande;
-        return c.size() > 1 && c.endsWith(QLatin1Char('/')) ? c.chopped(1) : c;
-    };
+void TExplorationKX::PublieDossier()
+{
+    // Spelt as it was asked for when it is still the current one, otherwise the tree's folder
+    // without its final "/".
+    const QString c = DossierCourant();
+    if (!m_cDemande.isEmpty() && AvecBarre(m_cDemande) == AvecBarre(c))
+        m_Selection.MetDossierCourant(m_cDemande);
+    else
+        m_Selection.MetDossierCourant(c.size() > 1 && c.endsWith(QLatin1Char('/')) ? c.chopped(1) : c);
 }
 
 QString TExplorationKX::DossierCourant() const { return tvReps->DossierCourant(); }
@@ -199,6 +202,7 @@ bool TExplorationKX::OuvreDossier(const QString &cDossier)
     m_cDemande = cDossier;
     try {
         if (AvecBarre(tvReps->DossierCourant()) == c) {
+            PublieDossier();
             tvRepsChange(c);   // already current: list it again
         } else {
             // Asked for by the program: listed before this returns.
@@ -206,6 +210,7 @@ bool TExplorationKX::OuvreDossier(const QString &cDossier)
             tvReps->ChoisitDossier(c);
         }
     } catch (const ECheminNonTrouve &) {
+        PublieDossier();
         return false;
     }
     return true;
@@ -278,7 +283,7 @@ void TExplorationKX::cbHistoRepsChange(int nIndex)
 void TExplorationKX::btSupprHistoClick()
 {
     if (!MessagesDe(m_Contexte).Question(
-            &m_Main, QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
+            m_Page, QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
         return;
     m_Contexte.HistoriqueRepertoires.clear();
     RemplitHistorique();
@@ -303,5 +308,7 @@ void TExplorationKX::RemplitHistorique()
 TExplorationKX *InstalleExploration(TfmMainKX &Main, TContexte &Contexte)
 {
     auto *Liste = new TListeImagesKX(Main, Contexte);
-    return new TExplorationKX(Main, Contexte, *Liste);
+    auto *Exploration = new TExplorationKX(Main.PageExploration(), Contexte, *Liste);
+    Main.Installe(Exploration);
+    return Exploration;
 }

@@ -1,12 +1,19 @@
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
+
+#include "thumbnails/Planche.h"
+#include "thumbnails/SauveImage.h"
 
 #include "components/GaugeWindow.h"
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
+#include "exploration/ListeImages_fm.h"
 #include "exploration/ModeleListe.h"
+#include "exploration/Selection.h"
+#include "imaging/ChargeImage.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
+#include "mainwindow/MainKX_fm.h"
 #include "metadata/CacheMeta.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
@@ -15,6 +22,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QFileInfo>
 #include <QMenu>
 #include <QProgressBar>
@@ -38,27 +47,81 @@ public:
 };
 }
 
-TVignettesKX::TVignettesKX(TContexte &Contexte, TModeleListeImages &Modele, TPaneledListView *plvVigs,
+TVignettesKX::TVignettesKX(TContexte &Contexte, TSelectionKX &Selection, TPaneledListView *plvVigs,
                            QProgressBar *ggChrgImg, QWidget *Fenetre)
-    : QObject(Fenetre), m_Contexte(Contexte), m_Modele(Modele), m_plvVigs(plvVigs), m_ggChrgImg(ggChrgImg),
-      m_Fenetre(Fenetre)
+    : QObject(Fenetre), m_Contexte(Contexte), m_Selection(Selection), m_Modele(Selection.Modele()), m_plvVigs(plvVigs),
+      m_ggChrgImg(ggChrgImg), m_Fenetre(Fenetre)
 {
-    // Until the grid has its full pop-up menu, a right click on it offers the stored thumbnails.
-    if (m_plvVigs && m_plvVigs->contextMenuPolicy() == Qt::DefaultContextMenu)
-    {
-        m_plvVigs->setContextMenuPolicy(Qt::CustomContextMenu);
-        m_pmVigs = new QMenu(m_plvVigs);
-        m_pmVigs->setObjectName(QStringLiteral("pmVigs"));
-        QMenu *Enregistrees = CreeMenuVignettesEnregistrees(m_pmVigs);
-        m_pmVigs->addMenu(Enregistrees);
-        connect(m_plvVigs, &QWidget::customContextMenuRequested, this, [this, Enregistrees](const QPoint &p) {
-            Enregistrees->setEnabled(fnLigneCourante && fnLigneCourante() >= 0);
-            m_pmVigs->popup(m_plvVigs->viewport()->mapToGlobal(p));
-        });
-    }
+    m_pmEnregistrees = CreeMenuVignettesEnregistrees(Fenetre);
+    // Until the image pane shows treated pictures, the picture saved is the image as loaded.
+    fnImageAffichee = [this]() -> QImage {
+        const TEnrLV *pEnr = m_Selection.EnrCourant();
+        if (!pEnr || !pEnr->lExiste)
+            return {};
+        try {
+            return ChargeImage(pEnr->CheminComplet(), false, 0, false, {}).Image;
+        } catch (const EImageIllisible &) {
+            return {};
+        }
+    };
+    connect(&m_Selection, &TSelectionKX::CouranteChange, this, &TVignettesKX::MajBoutons);
+    connect(&m_Selection, &TSelectionKX::ListeConstruite, this, &TVignettesKX::MajBoutons);
+    connect(&m_Modele, &QAbstractItemModel::modelReset, this, &TVignettesKX::MajBoutons);
+    connect(&m_Modele, &QAbstractItemModel::rowsRemoved, this, &TVignettesKX::MajBoutons);
 }
 
 TVignettesKX::~TVignettesKX() = default;
+
+QList<QAction *> TVignettesKX::Actions(TEmplacementAction nPlace)
+{
+    if (nPlace != TEmplacementAction::PopupVignettes)
+        return {};
+    m_pmEnregistrees->setEnabled(LigneCourante() >= 0);
+    return {m_pmEnregistrees->menuAction()};
+}
+
+int TVignettesKX::LigneCourante() const { return m_Selection.LigneCourante(); }
+
+void TVignettesKX::CreeBoutons(QWidget *Barre)
+{
+    auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
+    if (!Disposition)
+        return;
+    auto Bouton = [Barre, Disposition](const char *cNom, const QString &cTexte, const QString &cBulle) {
+        auto *b = new QPushButton(cTexte, Barre);
+        b->setObjectName(QLatin1String(cNom));
+        b->setToolTip(cBulle);
+        b->setFocusPolicy(Qt::NoFocus);
+        Disposition->addWidget(b);
+        return b;
+    };
+    btSvgVigCour = Bouton("btSvgVigCour", QStringLiteral("Vignette"), QStringLiteral("Sauvegarder la vignette courante"));
+    btSvgTtesVig = Bouton("btSvgTtesVig", QStringLiteral("Planche"),
+                          QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"));
+    btSvgImgCour = Bouton("btSvgImgCour", QStringLiteral("Image"), QStringLiteral("Sauvegarder l'image courante"));
+    connect(btSvgVigCour, &QPushButton::clicked, this, [this] { btSvgVigCourClick(); });
+    connect(btSvgImgCour, &QPushButton::clicked, this, [this] { btSvgImgCourClick(); });
+    connect(btSvgTtesVig, &QPushButton::clicked, this, [this] {
+        // On the exploration page the sheet is proposed under the current folder's name.
+        QString cNom = QDir(m_Selection.DossierCourant()).dirName();
+        if (cNom.isEmpty())
+            cNom = QStringLiteral("Racine");
+        btSvgTtesVigClick(cNom);
+    });
+    MajBoutons();
+}
+
+void TVignettesKX::MajBoutons()
+{
+    if (!btSvgVigCour)
+        return;
+    // The current thumbnail and image can be saved when their picture could be read.
+    const TEnrLV *pEnr = m_Selection.EnrCourant();
+    const bool lValide = pEnr && !pEnr->lIllisible;
+    btSvgVigCour->setEnabled(lValide);
+    btSvgImgCour->setEnabled(lValide && pEnr->lExiste);
+    btSvgTtesVig->setEnabled(m_plvVigs && m_plvVigs->Nombre() > 0);
+}
 
 TParamsVignettes TVignettesKX::Params() const
 {
@@ -156,7 +219,6 @@ int TVignettesKX::ChargeVignettes()
         {
             pItem = m_plvVigs->Ajoute();
             m_plvVigs->MetTitre(pItem, Enr.NomFichier());
-            pItem->pDonnees = &Enr;
         }
         if (EcritDonneesVignette(iniSetup, t, r, DonneesPour(Enr)))
             lModifie = true;
@@ -189,6 +251,7 @@ int TVignettesKX::ChargeVignettes()
     }
     if (m_plvVigs)
         m_plvVigs->Reorganise();
+    MajBoutons();
     return nGardees;
 }
 
@@ -199,7 +262,7 @@ QList<int> TVignettesKX::Lignes(TPorteeVignettes nPortee) const
     {
     case TPorteeVignettes::Courante:
     {
-        const int n = fnLigneCourante ? fnLigneCourante() : -1;
+        const int n = LigneCourante();
         if (n >= 0 && n < m_Modele.Nombre())
             R << n;
         break;
@@ -225,7 +288,6 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     }
     TBigIniFile &iniSetup = *m_Contexte.iniSetup;
     const TParamsVignettes P = Params();
-    const int nCourante = fnLigneCourante ? fnLigneCourante() : -1;
     std::unique_ptr<TGaugeWindow> Jauge;
     if (Rangs.size() > 1)
     {
@@ -234,7 +296,7 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     }
     int nNonTraitees = 0;
     bool lModifie = false;
-    bool lReafficher = false;
+    QStringList Changees;
     // The discs mounted now: a row's file is looked for again right before its thumbnail is
     // touched, since a CD may have been ejected since the listing.
     std::optional<TLecteursCD> Lecteurs;
@@ -248,7 +310,6 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
         const TImageVignette Image = ImageDe(Enr);
         if (lRecreer)
         {
-            const bool lSansResolution = Enr.nLargeur <= 0 || Enr.nHauteur <= 0;
             TResultatVignette r;
             if (!RecreeVignette(iniSetup, P, Image, DonneesPour(Enr), pLecteurs, r, lModifie))
                 ++nNonTraitees;
@@ -256,8 +317,7 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
             if (!r.lIllisible)
             {
                 Applique(i, m_plvVigs ? m_plvVigs->Item(i) : nullptr, r);
-                if (i == nCourante && lSansResolution)
-                    lReafficher = true;
+                Changees << Enr.Cle();
             }
         }
         else if (!SupprimeVignette(iniSetup, P, Image, lModifie, pLecteurs))
@@ -274,8 +334,9 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     // A save that fails keeps the changes in memory for the next one (the close reports it).
     if (lModifie || iniSetup.Modifie())
         iniSetup.UpdateFile();
-    if (lRecreer && fnApresRecreation)
-        fnApresRecreation(lReafficher);
+    for (const QString &cCle : Changees)
+        m_Selection.SignaleImage(cCle);
+    MajBoutons();
     if (nNonTraitees > 0)
         Message(cAttention, QStringLiteral("%1 image(s) n'ont(a) pas été traitée(s).").arg(nNonTraitees));
 }
@@ -318,7 +379,7 @@ QMenu *TVignettesKX::CreeMenuVignettesEnregistrees(QWidget *Parent)
         const bool lLignes = m_Modele.Nombre() > 0;
         const QList<QAction *> r = Recreer->actions();
         const QList<QAction *> s = Supprimer->actions();
-        const bool lCourante = fnLigneCourante && fnLigneCourante() >= 0;
+        const bool lCourante = LigneCourante() >= 0;
         const bool lCochees = m_Modele.nNbCoches() > 0;
         const bool lEtats[] = {lCourante, lCochees, lLignes};
         for (int i = 0; i < 3; ++i)
@@ -337,7 +398,7 @@ QMenu *TVignettesKX::CreeMenuVignettesEnregistrees(QWidget *Parent)
 QString TVignettesKX::TexteVignetteCourante() const
 {
     const QString cTexte = QStringLiteral("la vignette &courante");
-    const int n = fnLigneCourante ? fnLigneCourante() : -1;
+    const int n = LigneCourante();
     if (n < 0 || n >= m_Modele.Nombre())
         return cTexte;
     const TEnrLV &Enr = m_Modele.Enr(n);
@@ -418,7 +479,7 @@ bool TVignettesKX::SauveImage(const QImage &Image, const QString &cTitre, const 
 
 void TVignettesKX::btSvgVigCourClick()
 {
-    const int n = fnLigneCourante ? fnLigneCourante() : -1;
+    const int n = LigneCourante();
     if (n < 0 || n >= m_Modele.Nombre())
     {
         Message(cAttention, cAucuneImage);
@@ -434,7 +495,7 @@ void TVignettesKX::btSvgVigCourClick()
 
 void TVignettesKX::btSvgImgCourClick()
 {
-    const int n = fnLigneCourante ? fnLigneCourante() : -1;
+    const int n = LigneCourante();
     const QImage Image = fnImageAffichee ? fnImageAffichee() : QImage();
     if (n < 0 || n >= m_Modele.Nombre() || Image.isNull())
     {
@@ -498,4 +559,13 @@ bool TVignettesKX::SauverPlanche(TPaneledListView *Grille, const QString &cNomPr
     }
     return SauveImage(Planche, QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"),
                       cNomPropose + QStringLiteral(".jpg"), QString());
+}
+
+TVignettesKX *InstalleVignettes(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste)
+{
+    auto *Vignettes = new TVignettesKX(Contexte, Main.Selection(), Main.Grille(), Main.JaugeChargement(), &Main);
+    Vignettes->CreeBoutons(Main.BarreSauvegardes());
+    Liste.fnChargeVignettes = [Vignettes] { return Vignettes->ChargeVignettes(); };
+    Main.Installe(Vignettes);
+    return Vignettes;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The main window's image list: the list view `lvImgs` (details) and its icon views, the
 // thumbnail grid `plvVigs` kept item for item in step with the list model, checking, the
-// pop-up menus, the caption, and the window side of building a list (cursor, Esc, colours,
-// thumbnails, first entry).
+// pop-up menus (with the actions the installed features add), the caption, and the window
+// side of building a list (cursor, Esc, colours, thumbnails, first entry). The current entry
+// it shows is reported to the window's selection object.
 
 #include "exploration/ListeImages.h"
 
@@ -19,7 +20,7 @@ class TContexte;
 class TfmMainKX;
 class TPaneledListView;
 class TPLVListItem;
-class TVignettesKX;
+class TSelectionKX;
 
 class TListeImagesKX : public QObject
 {
@@ -29,6 +30,7 @@ public:
     ~TListeImagesKX() override;
 
     TModeleListeImages &Modele() { return m_Modele; }
+    TSelectionKX &Selection() { return m_Selection; }
     TContexteListe &ContexteListe() { return m_Ctx; }
 
     // Builds the list in a mode (window disabled, wait cursor, Esc stops), then the
@@ -47,15 +49,9 @@ public:
     void SelectionneLigne(int nLigne);
     void MetCaption();
 
-    // Thumbnails of the whole list after a listing; returns the rows kept. The thumbnail
-    // cache's loader by default.
+    // Thumbnails of the whole list after a listing, before its first entry is shown; returns
+    // the rows kept. One step of the listing, which the thumbnail commands fill when installed.
     std::function<int()> fnChargeVignettes;
-    // Shows the current entry in the image pane (and its criteria tree and state memo).
-    std::function<void(int nLigne)> fnAfficheImage;
-    // Opens the criteria editor of the current image; empty while there is none.
-    std::function<void(int nLigne)> fnEditeCriteres;
-    // Run at the end of every listing (the exploration page updates its history).
-    std::function<void(TModeListe nMode)> fnApresListe;
 
     // Controls.
     QTreeView *lvImgs = nullptr;
@@ -63,11 +59,11 @@ public:
     TPaneledListView *plvVigs = nullptr;
     QMenu *pmImgs = nullptr;
     QMenu *pmMenuCocheDeCocheImgs = nullptr;
+    QMenu *pmVigs = nullptr;
     QPushButton *btCocheTtesImgs = nullptr;
     QPushButton *btDeCocheTtesImgs = nullptr;
     QPushButton *btMenuCocheTtesImgs = nullptr;
     QPushButton *btMenuDeCocheTtesImgs = nullptr;
-    TVignettesKX *Vignettes = nullptr;
 
     // Events.
     void lvImgsColumnClick(int nColonne);
@@ -80,7 +76,11 @@ public:
     void miImgsAffBullesAideClick();
     void btCocheDeCocheTtesImgsClick(bool lCocher);
     void btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool lCocher);
+    void pmVigsPopup(const QPoint &ptEcran);
 
+signals:
+    // A row was double-clicked: the criteria editor opens on it.
+    void LigneActivee(int nLigne);
 
 protected:
     bool eventFilter(QObject *Objet, QEvent *Evenement) override;
@@ -90,7 +90,6 @@ private:
     void BrancheGrille();
     void AppliqueColonnes();
     void MajBoutons();
-    void BrancheSauvegardes();
     int LigneSousCoche(const QPoint &ptVue) const;
     bool lvImgsMouseDown(QMouseEvent *e);
     bool lvImgsMouseMove(QMouseEvent *e);
@@ -98,7 +97,8 @@ private:
 
     TfmMainKX &m_Main;
     TContexte &m_Contexte;
-    TModeleListeImages m_Modele;
+    TSelectionKX &m_Selection;
+    TModeleListeImages &m_Modele;
     TContexteListe m_Ctx;
     int m_nStyle = 3;
     bool m_lListage = false;

@@ -1,11 +1,12 @@
-#include "mainwindow/Exploration_fm.h"
+#include "exploration/Exploration_fm.h"
 
 #include "components/FolderTreeView.h"
 #include "components/PaneledListView.h"
 #include "imaging/JpegCodec.h"
-#include "mainwindow/ImageList_fm.h"
+#include "exploration/ListeImages_fm.h"
+#include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
-#include "mainwindow/ThumbnailCache_fm.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
 #include "support/MessagesFactices.h"
@@ -17,6 +18,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -32,6 +34,7 @@ struct ExplorationTest : ::testing::Test
     std::unique_ptr<TfmMainKX> Fenetre;
     TExplorationKX *Expl = nullptr;
     TListeImagesKX *Liste = nullptr;
+    TVignettesKX *Vignettes = nullptr;
     QString cPhotos;
 
     void SetUp() override
@@ -63,6 +66,8 @@ struct ExplorationTest : ::testing::Test
         ASSERT_NE(Expl, nullptr);
         Liste = Fenetre->findChild<TListeImagesKX *>();
         ASSERT_NE(Liste, nullptr);
+        Vignettes = Fenetre->findChild<TVignettesKX *>();
+        ASSERT_NE(Vignettes, nullptr);
         Fenetre->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
     }
@@ -96,8 +101,8 @@ TEST_F(ExplorationTest, OpeningAFolderListsItsImagesInListAndGrid)
         EXPECT_EQ(Liste->plvVigs->Item(i)->cTitre(), Noms().at(i));
     EXPECT_EQ(Fenetre->windowTitle(), QString("%1 [20x10] (1/3)").arg(cPhotos + "a.jpg"));
     EXPECT_EQ(Expl->cbHistoReps->itemText(0), cPhotos);
-    EXPECT_FALSE(Fenetre->lvImgs->isHeaderHidden());
-    EXPECT_EQ(Fenetre->lvImgs->header()->sectionSize(1), 0);   // "Emplacement" hidden by "eRTD"
+    EXPECT_FALSE(Fenetre->VueListe()->isHeaderHidden());
+    EXPECT_EQ(Fenetre->VueListe()->header()->sectionSize(1), 0);   // "Emplacement" hidden by "eRTD"
     EXPECT_TRUE(Liste->btCocheTtesImgs->isEnabled());
 
     // A size sort moves rows and thumbnails together.
@@ -120,8 +125,8 @@ TEST_F(ExplorationTest, ChecksGoThroughTheModelToTheGrid)
         EXPECT_TRUE(Liste->plvVigs->Item(i)->lCoche());
 
     // A plain click on a row's check box toggles it.
-    const QRect r = Fenetre->lvImgs->visualRect(Liste->Modele().index(0, 0));
-    QTest::mouseClick(Fenetre->lvImgs->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
+    const QRect r = Fenetre->VueListe()->visualRect(Liste->Modele().index(0, 0));
+    QTest::mouseClick(Fenetre->VueListe()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
     EXPECT_FALSE(Liste->Modele().Coche(0));
     EXPECT_EQ(Liste->Modele().nNbCoches(), 2);
 }
@@ -183,29 +188,29 @@ TEST_F(ExplorationTest, ViewStylesSwitchBetweenDetailsAndIconViews)
 // sheet is proposed under the listed folder's name and written where the user chose.
 TEST_F(ExplorationTest, SaveButtonsFollowTheListAndWriteTheSheet)
 {
-    EXPECT_FALSE(Fenetre->btSvgTtesVig->isEnabled());
+    EXPECT_FALSE(Vignettes->btSvgTtesVig->isEnabled());
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
-    EXPECT_TRUE(Fenetre->btSvgTtesVig->isEnabled());
-    EXPECT_TRUE(Fenetre->btSvgVigCour->isEnabled());
-    EXPECT_TRUE(Fenetre->btSvgImgCour->isEnabled());
+    EXPECT_TRUE(Vignettes->btSvgTtesVig->isEnabled());
+    EXPECT_TRUE(Vignettes->btSvgVigCour->isEnabled());
+    EXPECT_TRUE(Vignettes->btSvgImgCour->isEnabled());
 
     QString cPropose;
     const QString cSortie = Temp.filePath("planche.jpg");
-    Liste->Vignettes->fnNomFichier = [&](const QString &, const QString &, const QString &cNom) {
+    Vignettes->fnNomFichier = [&](const QString &, const QString &, const QString &cNom) {
         cPropose = cNom;
         return cSortie;
     };
     Contexte->Messages = std::make_unique<TMessagesFactices>();
-    QTest::mouseClick(Fenetre->btSvgTtesVig, Qt::LeftButton);
+    QTest::mouseClick(Vignettes->btSvgTtesVig, Qt::LeftButton);
     EXPECT_EQ(cPropose, "photos.jpg");
     QImage Planche(cSortie);
     ASSERT_FALSE(Planche.isNull());
-    EXPECT_EQ(Planche.height() % (Fenetre->plvVigs->_ItemDim() + 27), 0);
+    EXPECT_EQ(Planche.height() % (Fenetre->Grille()->_ItemDim() + 27), 0);
 
     // The current image is saved whole, at its own size.
     const QString cImage = Temp.filePath("image.jpg");
-    Liste->Vignettes->fnNomFichier = [&](const QString &, const QString &, const QString &) { return cImage; };
-    QTest::mouseClick(Fenetre->btSvgImgCour, Qt::LeftButton);
+    Vignettes->fnNomFichier = [&](const QString &, const QString &, const QString &) { return cImage; };
+    QTest::mouseClick(Vignettes->btSvgImgCour, Qt::LeftButton);
     const QImage Image(cImage);
     ASSERT_FALSE(Image.isNull());
     EXPECT_EQ(Image.size(), QSize(20, 10));
@@ -221,14 +226,14 @@ TEST_F(ExplorationTest, ResolutionColumnFitsTheResolutionsTheThumbnailsFill)
         return n;
     };
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
-    QHeaderView *Entete = Fenetre->lvImgs->header();
+    QHeaderView *Entete = Fenetre->VueListe()->header();
     int nResol = -1;
     for (int c = 0; c < Liste->Modele().columnCount(); ++c)
         if (Liste->Modele().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == QString::fromUtf8("Résol."))
             nResol = c;
     ASSERT_GE(nResol, 0);
     EXPECT_EQ(Liste->Modele().index(0, nResol).data().toString(), "12345678x87654321");
-    EXPECT_GE(Entete->sectionSize(nResol), Fenetre->lvImgs->fontMetrics().horizontalAdvance("12345678x87654321"));
+    EXPECT_GE(Entete->sectionSize(nResol), Fenetre->VueListe()->fontMetrics().horizontalAdvance("12345678x87654321"));
 }
 
 // The check menus are titled with their button's hint, shown whole.
@@ -275,4 +280,93 @@ TEST_F(ExplorationTest, ClosedHistoryBoxShortensInTheMiddle)
     cb->addItem("/a/");
     cb->setCurrentIndex(0);
     EXPECT_FALSE(ARouge(cb->grab().toImage()));
+}
+
+// The list reports what is current to the window's selection object: the listing with its
+// mode, the first entry, the folder, and the entry a click or a sort makes current.
+TEST_F(ExplorationTest, TheSelectionFollowsListingsClicksAndSorts)
+{
+    TSelectionKX &Selection = Fenetre->Selection();
+    QSignalSpy Listes(&Selection, &TSelectionKX::ListeConstruite);
+    QSignalSpy Courantes(&Selection, &TSelectionKX::CouranteChange);
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    ASSERT_EQ(Listes.size(), 1);
+    EXPECT_EQ(Listes.at(0).at(0).value<TModeListe>(), TModeListe::Exploration);
+    EXPECT_EQ(AvecSeparateurFinal(Selection.DossierCourant()), cPhotos);
+    EXPECT_EQ(Fenetre->DossierCourant(), Selection.DossierCourant());
+    ASSERT_FALSE(Courantes.isEmpty());
+    EXPECT_EQ(Courantes.last().at(1).toString(), cPhotos + "a.jpg");
+    EXPECT_EQ(Selection.LigneCourante(), 0);
+
+    // A click on a thumbnail makes its entry current, in the list as in the selection.
+    Liste->plvVigs->Selectionne(Liste->plvVigs->Item(2));
+    EXPECT_EQ(Selection.CleCourante(), cPhotos + "c.jpg");
+    EXPECT_EQ(Liste->LigneCourante(), 2);
+    // A size sort moves it; it stays current.
+    Liste->lvImgsColumnClick(3);
+    EXPECT_EQ(Selection.CleCourante(), cPhotos + "c.jpg");
+    EXPECT_EQ(Fenetre->VueListe()->currentIndex().row(), Selection.LigneCourante());
+
+    // A double click asks for the entry's editor, through a signal any feature may hear.
+    QSignalSpy Activees(Liste, &TListeImagesKX::LigneActivee);
+    Liste->lvImgsDblClick();
+    ASSERT_EQ(Activees.size(), 1);
+    EXPECT_EQ(Activees.at(0).at(0).toInt(), Selection.LigneCourante());
+}
+
+namespace
+{
+// A feature that adds one action to every place.
+struct TFonctionnaliteEssai : IFonctionnaliteKX
+{
+    QAction Fichiers{QStringLiteral("&Essai du menu")};
+    QAction Images{QStringLiteral("Essai des &images")};
+    QList<QAction *> Actions(TEmplacementAction n) override
+    {
+        if (n == TEmplacementAction::MenuFichiers)
+            return {&Fichiers};
+        if (n == TEmplacementAction::PopupImages)
+            return {&Images};
+        return {};
+    }
+};
+
+QStringList Textes(const QMenu *Menu)
+{
+    QStringList l;
+    for (const QAction *a : Menu->actions())
+        l << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return l;
+}
+} // namespace
+
+// The menus are built from the installed features: the thumbnail commands put their stored
+// thumbnails in the grid's pop-up, and a feature installed later joins the list's pop-up and
+// "&Fichiers" without touching them.
+TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
+{
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    Liste->pmVigsPopup(QPoint(0, 0));
+    EXPECT_EQ(Textes(Liste->pmVigs), QStringList({"Vignettes en&registrées"}));
+    EXPECT_TRUE(Liste->pmVigs->actions().at(0)->isEnabled());
+    Liste->pmVigs->close();
+
+    TFonctionnaliteEssai Essai;
+    Fenetre->Installe(&Essai);
+    Liste->pmImgsPopup(QPoint(0, 0));
+    const QStringList Popup = Textes(Liste->pmImgs);
+    ASSERT_GE(Popup.size(), 3);
+    EXPECT_EQ(Popup.mid(Popup.size() - 2), QStringList({"-", "Essai des &images"}));
+    EXPECT_EQ(Popup.first(), "Trier sur");
+    Liste->pmImgs->close();
+
+    QMenu *Fichiers = Fenetre->findChild<QMenu *>("miMainFic");
+    ASSERT_NE(Fichiers, nullptr);
+    emit Fichiers->aboutToShow();
+    EXPECT_EQ(Textes(Fichiers), QStringList({"&Essai du menu", "-", "&Quitter"}));
+    // Asked again at each opening: nothing doubles.
+    emit Fichiers->aboutToShow();
+    EXPECT_EQ(Textes(Fichiers), QStringList({"&Essai du menu", "-", "&Quitter"}));
+    // The window goes first: it still lists the feature.
+    Fenetre.reset();
 }
