@@ -1,7 +1,7 @@
 // Thumbnails whose picture does not have the image's proportions: a raw's embedded preview, the
 // .THM of a CRW; and cache files damaged by a write cut short.
 
-#include "CorpusReference.h"
+#include "imaging/CorpusReference.h"
 
 #include "imaging/ChargeImage.h"
 #include "imaging/JpegCodec.h"
