@@ -203,18 +203,24 @@ TEST(CoefficientsFocale, LectureConvertitEtLeCacheGardeLaFocaleReelle)
 TEST(CoefficientsFocale, UneSauvegardeEchoueeLeDitEtGardeLeCoefficientPourLaSuivante)
 {
     QTemporaryDir Dossier;
-    const QString cFichier = Dossier.filePath("KX_CFAPN.ini");
-    // The file cannot be replaced: a folder stands in its place.
-    ASSERT_TRUE(QDir().mkpath(cFichier + "/dedans"));
+    const QString cSousDossier = Dossier.filePath("cfapn");
+    const QString cFichier = cSousDossier + "/KX_CFAPN.ini";
+    // Absent at load, so a new store; then a plain file takes its folder's place and no save
+    // can be made there.
     TBigIniFile ini(cFichier);
     ini.lAutoSave = false;
+    {
+        QFile Bouchon(cSousDossier);
+        ASSERT_TRUE(Bouchon.open(QIODevice::WriteOnly));
+    }
     EXPECT_FALSE(ApprendreCoeffFocale(&ini, "E4500", "7,5", 15));
     EXPECT_EQ(ini.ReadString(cSectionCoeffFoc, "E4500", ""), "2");
     EXPECT_TRUE(ini.Modifie());
     // Nothing to learn: nothing to report.
     EXPECT_TRUE(ApprendreCoeffFocale(&ini, "E4500", "8", 16));
 
-    ASSERT_TRUE(QDir(cFichier).removeRecursively());
+    ASSERT_TRUE(QFile::remove(cSousDossier));
+    ASSERT_TRUE(QDir().mkpath(cSousDossier));
     EXPECT_TRUE(ApprendreCoeffFocale(&ini, "D70", "30", 48));
     TBigIniFile Relu(cFichier);
     EXPECT_EQ(Relu.ReadString(cSectionCoeffFoc, "E4500", ""), "2");
