@@ -17,6 +17,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace
 {
@@ -34,9 +36,57 @@ QString TexteSurUneLigne(const QString &cTexte)
     return DescriptionSurUneLigne(cTexte);
 }
 
+// A stored value never holds a line break: read with this default, a key tells in one look-up
+// whether it is there and what it holds.
+const QString cAbsente = QStringLiteral("\n");
+
+bool LitValeur(const TBigIniFile &ini, const QString &cSection, const QString &cCle, QString &cValeur)
+{
+    cValeur = ini.ReadString(cSection, cCle, cAbsente);
+    if (cValeur == cAbsente) {
+        cValeur.clear();
+        return false;
+    }
+    return true;
+}
+
 QStringList Mots(const QString &cTexte)
 {
     return cTexte.split(u' ', Qt::SkipEmptyParts);
+}
+
+// A keyword text as the program stores it: keyword characters, single blanks between words,
+// none at either end.
+bool MotsClesPropres(QStringView c)
+{
+    if (!c.isEmpty() && (c.front() == u' ' || c.back() == u' '))
+        return false;
+    QChar Precedent;
+    for (const QChar ch : c) {
+        if (ch == u' ' ? Precedent == u' ' : !CaractereMotCle(ch))
+            return false;
+        Precedent = ch;
+    }
+    return true;
+}
+
+// The merge of new keywords, in stored form, before the stored ones not among them. A stored
+// text already clean and short is merged word by word, as MotsClesStockes would; anything else
+// goes through it.
+QString FusionneMotsCles(const QString &cNouveaux, const QStringList &MotsNouveaux, const QString &cAvant)
+{
+    if (cAvant.size() > 256 || !MotsClesPropres(cAvant))
+        return MotsClesStockes(cNouveaux + u' ' + cAvant);
+    QString r = cNouveaux;
+    std::vector<QStringView> Vus;
+    for (const QStringView Mot : QStringView(cAvant).tokenize(u' ', Qt::SkipEmptyParts)) {
+        if (MotsNouveaux.contains(Mot) || std::find(Vus.begin(), Vus.end(), Mot) != Vus.end())
+            continue;
+        Vus.push_back(Mot);
+        r += u' ';
+        r += Mot;
+    }
+    return r;
 }
 
 // True when the stored path p is still there after the change: kept, or implied by a kept path
@@ -65,14 +115,100 @@ struct TChangementDescription
 
 enum class TIssueDossier { Ecrit, Repli, Echec };
 
-// Rewrites the folder's descript.ion once with every change, by the rules the descriptions
+// One folder's descript.ion as a batch reads and rewrites it, by the rules the descriptions
 // follow for one change: entries found by exact name first, then by name without regard to
 // case when no file of that spelling exists; a line of a name written as it stands in the file;
 // lines of a file read as Windows-1252 written in it; an emptied file deleted.
-// Repli when the file is not as the descriptions read it (changed since, too large, a name
-// that cannot be written): the caller then goes through the descriptions one image at a time.
-TIssueDossier EcritDescriptionsDossier(const QString &cDossier, const QList<TChangementDescription> &Changements)
+class TFichierDescriptions
 {
+public:
+    // False when the file cannot be taken whole: not a regular file, too large, unreadable, or
+    // changed while it was read.
+    bool Lit(const QString &cDossier)
+    {
+        m_cDossier = cDossier;
+        const QString cFichier = cDossier + cNomFichierDescriptions;
+        const QFileInfo Info(cFichier);
+        m_lExiste = Info.exists();
+        if (!m_lExiste)
+            return true;
+        if (!Info.isFile() || Info.size() > nTailleMaxDescriptions)
+            return false;
+        QFile f(cFichier);
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray Contenu = f.read(Info.size() + 1);
+        if (Contenu.size() != Info.size())
+            return false;
+        if (Contenu.startsWith("\xEF\xBB\xBF")) {
+            m_lBOM = true;
+            Contenu.remove(0, 3);
+        }
+        QList<QByteArray> Brutes = Contenu.split('\n');
+        if (!Brutes.isEmpty() && Brutes.back().isEmpty())
+            Brutes.removeLast();
+        m_Lignes.reserve(Brutes.size());
+        for (QByteArray &Brut : Brutes) {
+            if (Brut.endsWith('\r'))
+                Brut.chop(1);
+            TLigne l;
+            if (!EstUtf8Valide(Brut))
+                m_lWindows1252 = true;
+            l.cTexte = DecodeLigne(Brut);
+            l.Brut = std::move(Brut);
+            if (!AnalyseLigneDescription(l.cTexte, l.cNom, l.cDescription))
+                l.cNom.clear();
+            m_Lignes.append(std::move(l));
+        }
+        for (int i = 0; i < m_Lignes.size(); ++i)
+            Indexe(i);
+        return true;
+    }
+
+    QString Description(const QString &cNom) const
+    {
+        const int n = Entree(cNom);
+        return n >= 0 ? m_Lignes[n].cDescription : QString();
+    }
+
+    // Applies the changes and writes the file once. Repli when the file does not hold what the
+    // batch read before (another writer came in between) or a name cannot be written: the
+    // caller then goes through the descriptions one image at a time.
+    TIssueDossier Applique(const QList<TChangementDescription> &Changements)
+    {
+        bool lChange = false;
+        for (const TChangementDescription &c : Changements) {
+            const int n = Entree(c.cNom);
+            if ((n >= 0 ? m_Lignes[n].cDescription : QString()) != c.cAncienne)
+                return TIssueDossier::Repli;
+            if (c.cNouvelle.isEmpty()) {
+                if (n >= 0) {
+                    m_Lignes[n].lSupprimee = true;
+                    lChange = true;
+                }
+                continue;
+            }
+            if (n >= 0 && m_Lignes[n].cDescription == c.cNouvelle)
+                continue;
+            const QString cLigne = LigneDescription(n >= 0 ? m_Lignes[n].cNom : c.cNom, c.cNouvelle);
+            if (cLigne.isEmpty())
+                return TIssueDossier::Repli;
+            TLigne l;
+            l.cTexte = cLigne;
+            l.Brut = Encode(cLigne);
+            AnalyseLigneDescription(cLigne, l.cNom, l.cDescription);
+            if (n >= 0) {
+                m_Lignes[n] = std::move(l);
+            } else {
+                m_Lignes.append(std::move(l));
+                Indexe(int(m_Lignes.size() - 1));
+            }
+            lChange = true;
+        }
+        return lChange ? Ecrit() : TIssueDossier::Ecrit;
+    }
+
+private:
     struct TLigne
     {
         QByteArray Brut;
@@ -81,118 +217,69 @@ TIssueDossier EcritDescriptionsDossier(const QString &cDossier, const QList<TCha
         QString cDescription;
         bool lSupprimee = false;
     };
-    const QString cFichier = cDossier + cNomFichierDescriptions;
-    const QFileInfo Info(cFichier);
-    const bool lExiste = Info.exists();
-    QList<TLigne> Lignes;
-    bool lBOM = false;
-    bool lWindows1252 = false;
-    if (lExiste) {
-        if (!Info.isFile() || Info.size() > nTailleMaxDescriptions)
-            return TIssueDossier::Repli;
-        QFile f(cFichier);
-        if (!f.open(QIODevice::ReadOnly))
-            return TIssueDossier::Repli;
-        QByteArray Contenu = f.read(Info.size() + 1);
-        if (Contenu.size() != Info.size())
-            return TIssueDossier::Repli;
-        if (Contenu.startsWith("\xEF\xBB\xBF")) {
-            lBOM = true;
-            Contenu.remove(0, 3);
-        }
-        QList<QByteArray> Brutes = Contenu.split('\n');
-        if (!Brutes.isEmpty() && Brutes.back().isEmpty())
-            Brutes.removeLast();
-        Lignes.reserve(Brutes.size());
-        for (QByteArray &Brut : Brutes) {
-            if (Brut.endsWith('\r'))
-                Brut.chop(1);
-            TLigne l;
-            if (!EstUtf8Valide(Brut))
-                lWindows1252 = true;
-            l.cTexte = DecodeLigne(Brut);
-            l.Brut = std::move(Brut);
-            if (!AnalyseLigneDescription(l.cTexte, l.cNom, l.cDescription))
-                l.cNom.clear();
-            Lignes.append(std::move(l));
-        }
+
+    void Indexe(int i)
+    {
+        if (m_Lignes[i].cNom.isEmpty())
+            return;
+        m_ParNom[m_Lignes[i].cNom].append(i);
+        m_ParNomSansCasse[m_Lignes[i].cNom.toCaseFolded()].append(i);
     }
 
-    QHash<QString, QList<int>> ParNom, ParNomSansCasse;
-    auto Indexe = [&](int i) {
-        if (Lignes[i].cNom.isEmpty())
-            return;
-        ParNom[Lignes[i].cNom].append(i);
-        ParNomSansCasse[Lignes[i].cNom.toCaseFolded()].append(i);
-    };
-    for (int i = 0; i < Lignes.size(); ++i)
-        Indexe(i);
-    auto Entree = [&](const QString &cNom) {
-        for (const int i : ParNom.value(cNom))
-            if (!Lignes[i].lSupprimee)
+    int Entree(const QString &cNom) const
+    {
+        for (const int i : m_ParNom.value(cNom))
+            if (!m_Lignes[i].lSupprimee)
                 return i;
-        for (const int i : ParNomSansCasse.value(cNom.toCaseFolded()))
-            if (!Lignes[i].lSupprimee && !QFileInfo::exists(cDossier + Lignes[i].cNom))
+        for (const int i : m_ParNomSansCasse.value(cNom.toCaseFolded()))
+            if (!m_Lignes[i].lSupprimee && !QFileInfo::exists(m_cDossier + m_Lignes[i].cNom))
                 return i;
         return -1;
-    };
-    auto Encode = [&](const QString &cTexte) {
-        if (lWindows1252) {
+    }
+
+    QByteArray Encode(const QString &cTexte) const
+    {
+        if (m_lWindows1252) {
             bool lOk = false;
             const QByteArray Octets = EncodeWindows1252(cTexte, &lOk);
             if (lOk)
                 return Octets;
         }
         return cTexte.toUtf8();
-    };
-
-    bool lChange = false;
-    for (const TChangementDescription &c : Changements) {
-        const int n = Entree(c.cNom);
-        if ((n >= 0 ? Lignes[n].cDescription : QString()) != c.cAncienne)
-            return TIssueDossier::Repli;
-        if (c.cNouvelle.isEmpty()) {
-            if (n >= 0) {
-                Lignes[n].lSupprimee = true;
-                lChange = true;
-            }
-            continue;
-        }
-        if (n >= 0 && Lignes[n].cDescription == c.cNouvelle)
-            continue;
-        const QString cLigne = LigneDescription(n >= 0 ? Lignes[n].cNom : c.cNom, c.cNouvelle);
-        if (cLigne.isEmpty())
-            return TIssueDossier::Repli;
-        TLigne l;
-        l.cTexte = cLigne;
-        l.Brut = Encode(cLigne);
-        AnalyseLigneDescription(cLigne, l.cNom, l.cDescription);
-        if (n >= 0) {
-            Lignes[n] = std::move(l);
-        } else {
-            Lignes.append(std::move(l));
-            Indexe(int(Lignes.size() - 1));
-        }
-        lChange = true;
     }
-    if (!lChange)
-        return TIssueDossier::Ecrit;
 
-    QByteArray Donnees;
-    bool lVide = true;
-    if (lBOM)
-        Donnees += "\xEF\xBB\xBF";
-    for (const TLigne &l : std::as_const(Lignes)) {
-        if (l.lSupprimee)
-            continue;
-        if (!l.cTexte.trimmed().isEmpty())
-            lVide = false;
-        Donnees += l.Brut;
-        Donnees += "\r\n";
+    TIssueDossier Ecrit() const
+    {
+        const QString cFichier = m_cDossier + cNomFichierDescriptions;
+        QByteArray Donnees;
+        bool lVide = true;
+        if (m_lBOM)
+            Donnees += "\xEF\xBB\xBF";
+        for (const TLigne &l : m_Lignes) {
+            if (l.lSupprimee)
+                continue;
+            if (!l.cTexte.trimmed().isEmpty())
+                lVide = false;
+            Donnees += l.Brut;
+            Donnees += "\r\n";
+        }
+        if (lVide)
+            return (!m_lExiste || QFile::remove(cFichier)) ? TIssueDossier::Ecrit : TIssueDossier::Echec;
+        return EcritFichierAtomique(cFichier, Donnees) ? TIssueDossier::Ecrit : TIssueDossier::Echec;
     }
-    if (lVide)
-        return (!lExiste || QFile::remove(cFichier)) ? TIssueDossier::Ecrit : TIssueDossier::Echec;
-    return EcritFichierAtomique(cFichier, Donnees) ? TIssueDossier::Ecrit : TIssueDossier::Echec;
+
+    QString m_cDossier;
+    bool m_lExiste = false;
+    bool m_lBOM = false;
+    bool m_lWindows1252 = false;
+    QList<TLigne> m_Lignes;
+    QHash<QString, QList<int>> m_ParNom, m_ParNomSansCasse;
+};
+
+TIssueDossier EcritDescriptionsDossier(const QString &cDossier, const QList<TChangementDescription> &Changements)
+{
+    TFichierDescriptions F;
+    return F.Lit(cDossier) ? F.Applique(Changements) : TIssueDossier::Repli;
 }
 
 QString ErreurStore(const QString &cFichier)
@@ -300,6 +387,69 @@ TParamsClassement ParamsDepuisChoix(const TChoixDonneesAppliquer &Choix, bool lT
 
 // ---- The batch ----------------------------------------------------------------------------------
 
+namespace
+{
+// The tree's nodes by path, looked up once per path met: a batch meets the same few criteria
+// over and over, and splitting each path again would cost more than the rest of the merge.
+class TIndexCriteres
+{
+public:
+    explicit TIndexCriteres(const TArboCriteres &Arbo)
+        : m_Arbo(Arbo)
+        , m_Chemins(size_t(Arbo.NbNoeuds()))
+    {
+    }
+
+    // Pre-order index of the node the path names, or -1.
+    int Index(const QString &cChemin)
+    {
+        const auto It = m_ParChemin.constFind(cChemin);
+        if (It != m_ParChemin.cend())
+            return *It;
+        const TNoeudCritere *n = m_Arbo.NoeudDeChemin(cChemin);
+        const int nIndex = n ? n->Index() : -1;
+        m_ParChemin.insert(cChemin, nIndex);
+        return nIndex;
+    }
+
+    const QString &Chemin(int nIndex)
+    {
+        QString &c = m_Chemins[size_t(nIndex)];
+        if (c.isEmpty())
+            c = CheminCritere(*m_Arbo.Noeud(nIndex));
+        return c;
+    }
+
+    // The nodes of the paths, each once, without those that have another one below them, in
+    // pre-order.
+    QStringList Fusionne(const QStringList &Chemins)
+    {
+        m_Index.clear();
+        for (const QString &cChemin : Chemins)
+            if (const int n = Index(cChemin); n >= 0)
+                m_Index.push_back(n);
+        std::sort(m_Index.begin(), m_Index.end());
+        m_Index.erase(std::unique(m_Index.begin(), m_Index.end()), m_Index.end());
+        QStringList r;
+        r.reserve(qsizetype(m_Index.size()));
+        // In pre-order a node's descendants follow it within its size: a node keeps its place
+        // only when the next one kept is not among them.
+        for (size_t i = 0; i < m_Index.size(); ++i) {
+            const TNoeudCritere *n = m_Arbo.Noeud(m_Index[i]);
+            if (i + 1 < m_Index.size() && m_Index[i + 1] < n->Index() + n->Taille())
+                continue;
+            r.append(Chemin(m_Index[i]));
+        }
+        return r;
+    }
+
+private:
+    const TArboCriteres &m_Arbo;
+    QHash<QString, int> m_ParChemin;
+    std::vector<QString> m_Chemins;
+    std::vector<int> m_Index;
+};
+
 // What one image holds before the change and will hold after it, for each part asked for.
 struct TPlanImage
 {
@@ -334,6 +484,35 @@ struct TPlanImage
     bool DescriptionChange() const { return lDes && cDesApres != cDesAvant; }
 };
 
+void ComptePertes(TPertesClassement &p, const TPlanImage &r)
+{
+    bool lPerte = false;
+    auto Compte = [&lPerte](int &n, bool lPerd) {
+        if (lPerd) {
+            ++n;
+            lPerte = true;
+        }
+    };
+    bool lCritPerdu = false;
+    if (r.lCrit)
+        for (const QString &cAvant : r.CritAvant)
+            lCritPerdu = lCritPerdu || !CheminConserve(cAvant, r.CritApres);
+    Compte(p.nCriteres, lCritPerdu);
+    bool lMotPerdu = false;
+    if (r.lMC) {
+        const QStringList Apres = Mots(r.cMCApres);
+        for (const QString &cMot : Mots(r.cMCAvant))
+            lMotPerdu = lMotPerdu || !Apres.contains(cMot, Qt::CaseInsensitive);
+    }
+    Compte(p.nMotsCles, lMotPerdu);
+    Compte(p.nCoupsDeCoeur, r.lCDC && r.lCDCAvant && !r.lCDCApres);
+    Compte(p.nLegendes, r.lLeg && !r.cLegAvant.trimmed().isEmpty() && r.cLegApres != r.cLegAvant);
+    Compte(p.nDescriptions, r.lDes && !r.cDesAvant.isEmpty() && r.cDesApres != r.cDesAvant);
+    if (lPerte)
+        ++p.nImages;
+}
+} // namespace
+
 struct TLotClassement::TDonnees
 {
     TClassement &C;
@@ -353,6 +532,10 @@ struct TLotClassement::TDonnees
     QStringList Dossiers;    // in the order first met
     QHash<QString, QList<TChangementDescription>> Changements;
     QHash<QString, std::pair<QString, int>> ChangementDe;   // full path -> folder, index
+    TIndexCriteres Criteres;
+    QSet<QString> DossiersVus;
+    QHash<QString, std::shared_ptr<TFichierDescriptions>> DossiersLus;   // null: not taken whole
+    QStringList MotsNouveaux;
 
     TDonnees(TClassement &Classement, const QStringList &Coches, const TParamsClassement &Params)
         : C(Classement)
@@ -361,19 +544,43 @@ struct TLotClassement::TDonnees
         , cMotsCles(MotsClesStockes(Params.cNouvMotsCles))
         , cLegende(TexteSurUneLigne(Params.cNouvLegende))
         , cDescription(TexteSurUneLigne(Params.cNouvDescription))
+        , Criteres(Classement.m_Arbo)
+        , MotsNouveaux(Mots(cMotsCles))
     {
     }
 
     // The description of an image as the batch has left it so far.
-    QString DescriptionCourante(const TEnrLV &Image) const
+    QString DescriptionCourante(const TEnrLV &Image)
     {
         const auto It = ChangementDe.constFind(Image.cChemin);
         if (It != ChangementDe.cend())
             return Changements.value(It->first).at(It->second).cNouvelle;
+        const qsizetype nBarre = Image.cChemin.lastIndexOf(u'/');
+        if (Image.nNumCD == 0 && nBarre >= 0 && nBarre + 1 < Image.cChemin.size()) {
+            // A folder is read through the descriptions for its first image and taken whole
+            // for the next ones, so that a batch does not look at the file once per image.
+            const QString cDossier = Image.cChemin.left(nBarre + 1);
+            if (!C.m_DossiersEnAttente.contains(cDossier)) {
+                const auto Lu = DossiersLus.constFind(cDossier);
+                if (Lu != DossiersLus.cend()) {
+                    if (*Lu)
+                        return (*Lu)->Description(Image.cChemin.mid(nBarre + 1));
+                } else if (DossiersVus.contains(cDossier)) {
+                    auto F = std::make_shared<TFichierDescriptions>();
+                    if (!F->Lit(cDossier))
+                        F.reset();
+                    DossiersLus.insert(cDossier, F);
+                    if (F)
+                        return F->Description(Image.cChemin.mid(nBarre + 1));
+                } else {
+                    DossiersVus.insert(cDossier);
+                }
+            }
+        }
         return C.m_Descriptions.DescriptionImage(Image.nNumCD, Image.cChemin, nDescLecture);
     }
 
-    TPlanImage Plan(const TEnrLV &Image) const
+    TPlanImage Plan(const TEnrLV &Image)
     {
         TPlanImage r;
         r.cCle = Cle(Image);
@@ -388,18 +595,17 @@ struct TLotClassement::TDonnees
             else if (CritCoches.isEmpty())
                 r.CritApres = r.CritAvant;
             else
-                r.CritApres = TLotClassement::FusionneCriteres(C.m_Arbo, CritCoches + r.CritAvant);
+                r.CritApres = Criteres.Fusionne(CritCoches + r.CritAvant);
         }
         if (P.lAppMC) {
             r.lMC = true;
-            r.lMCExiste = iniSetup.ValueExists(cSectionMotsCles, r.cCle);
-            r.cMCAvant = iniSetup.ReadString(cSectionMotsCles, r.cCle, QString());
+            r.lMCExiste = LitValeur(iniSetup, cSectionMotsCles, r.cCle, r.cMCAvant);
             if (P.lRemplMC)
                 r.cMCApres = cMotsCles;
             else if (cMotsCles.isEmpty())
                 r.lMC = false;
             else
-                r.cMCApres = MotsClesStockes(cMotsCles + u' ' + r.cMCAvant);
+                r.cMCApres = FusionneMotsCles(cMotsCles, MotsNouveaux, r.cMCAvant);
         }
         if (P.lAppCDC) {
             r.lCDC = true;
@@ -408,8 +614,7 @@ struct TLotClassement::TDonnees
         }
         if (P.lAppLeg) {
             r.lLeg = true;
-            r.lLegExiste = iniSetup.ValueExists(cSectionLegendes, r.cCle);
-            r.cLegAvant = iniSetup.ReadString(cSectionLegendes, r.cCle, QString());
+            r.lLegExiste = LitValeur(iniSetup, cSectionLegendes, r.cCle, r.cLegAvant);
             r.cLegApres = cLegende;
         }
         if (P.lAppDes && C.DescriptionModifiable(Image)) {
@@ -420,9 +625,12 @@ struct TLotClassement::TDonnees
         return r;
     }
 
-    void Applique(const TEnrLV &Image)
+    void Applique(const TEnrLV &Image) { AppliquePlan(Image, Plan(Image)); }
+
+    // The plan must have been made on the stores as they are (nothing applied in between but
+    // other images' plans).
+    void AppliquePlan(const TEnrLV &Image, const TPlanImage &r)
     {
-        const TPlanImage r = Plan(Image);
         TBigIniFile &iniBDD = C.m_iniBDD;
         TBigIniFile &iniSetup = C.m_iniSetup;
         bool lChange = false;
@@ -570,29 +778,15 @@ TResultatClassement TLotClassement::Terminer()
     d->Dossiers.clear();
     d->Changements.clear();
     d->ChangementDe.clear();
+    d->DossiersVus.clear();
+    d->DossiersLus.clear();
     d->lLegendeAppliquee = d->lDescriptionAppliquee = false;
     return r;
 }
 
 QStringList TLotClassement::FusionneCriteres(const TArboCriteres &Arbo, const QStringList &Chemins)
 {
-    std::vector<int> Index;
-    Index.reserve(size_t(Chemins.size()));
-    for (const QString &cChemin : Chemins)
-        if (const TNoeudCritere *n = Arbo.NoeudDeChemin(cChemin))
-            Index.push_back(n->Index());
-    std::sort(Index.begin(), Index.end());
-    Index.erase(std::unique(Index.begin(), Index.end()), Index.end());
-    QStringList r;
-    // In pre-order a node's descendants follow it within its size: a node keeps its place only
-    // when the next one kept is not among them.
-    for (size_t i = 0; i < Index.size(); ++i) {
-        const TNoeudCritere *n = Arbo.Noeud(Index[i]);
-        if (i + 1 < Index.size() && Index[i + 1] < n->Index() + n->Taille())
-            continue;
-        r.append(CheminCritere(*n));
-    }
-    return r;
+    return TIndexCriteres(Arbo).Fusionne(Chemins);
 }
 
 // ---- TClassement ---------------------------------------------------------------------------
@@ -668,40 +862,15 @@ TResultatClassement TClassement::AppliquerClassementLot(const QList<const TEnrLV
 }
 
 TPertesClassement TClassement::PertesLot(const QList<const TEnrLV *> &Images, const TCochesCriteres &Coches,
-                                         const TParamsClassement &Params) const
+                                         const TParamsClassement &Params)
 {
     QStringList CritCoches;
     if (Params.lAppCrit)
         Coches.ListerCritCoches(CritCoches);
-    const TLotClassement::TDonnees Lot(const_cast<TClassement &>(*this), CritCoches, Params);
+    TLotClassement::TDonnees Lot(*this, CritCoches, Params);
     TPertesClassement p;
-    for (const TEnrLV *Image : Images) {
-        const TPlanImage r = Lot.Plan(*Image);
-        bool lPerte = false;
-        auto Compte = [&lPerte](int &n, bool lPerd) {
-            if (lPerd) {
-                ++n;
-                lPerte = true;
-            }
-        };
-        bool lCritPerdu = false;
-        if (r.lCrit)
-            for (const QString &cAvant : r.CritAvant)
-                lCritPerdu = lCritPerdu || !CheminConserve(cAvant, r.CritApres);
-        Compte(p.nCriteres, lCritPerdu);
-        bool lMotPerdu = false;
-        if (r.lMC) {
-            const QStringList Apres = Mots(r.cMCApres);
-            for (const QString &cMot : Mots(r.cMCAvant))
-                lMotPerdu = lMotPerdu || !Apres.contains(cMot, Qt::CaseInsensitive);
-        }
-        Compte(p.nMotsCles, lMotPerdu);
-        Compte(p.nCoupsDeCoeur, r.lCDC && r.lCDCAvant && !r.lCDCApres);
-        Compte(p.nLegendes, r.lLeg && !r.cLegAvant.trimmed().isEmpty() && r.cLegApres != r.cLegAvant);
-        Compte(p.nDescriptions, r.lDes && !r.cDesAvant.isEmpty() && r.cDesApres != r.cDesAvant);
-        if (lPerte)
-            ++p.nImages;
-    }
+    for (const TEnrLV *Image : Images)
+        ComptePertes(p, Lot.Plan(*Image));
     return p;
 }
 
@@ -732,10 +901,24 @@ TResultatClassement TClassement::AppliquerAuxImages(const QList<const TEnrLV *> 
         Messages.Information(Parent, QStringLiteral("Aucune image à traiter."));
         return {};
     }
-    const QString cQuestion = QuestionPertes(PertesLot(Images, Coches, Params), int(Images.size()));
+    QStringList CritCoches;
+    if (Params.lAppCrit)
+        Coches.ListerCritCoches(CritCoches);
+    TLotClassement Lot(*this, CritCoches, Params);
+    // What the question counts is what is then applied: the stores do not change meanwhile.
+    std::vector<TPlanImage> Plans;
+    Plans.reserve(size_t(Images.size()));
+    TPertesClassement Pertes;
+    for (const TEnrLV *Image : Images) {
+        Plans.push_back(Lot.d->Plan(*Image));
+        ComptePertes(Pertes, Plans.back());
+    }
+    const QString cQuestion = QuestionPertes(Pertes, int(Images.size()));
     if (!cQuestion.isEmpty() && !Messages.Question(Parent, cQuestion))
         return {};
-    TResultatClassement r = AppliquerClassementLot(Images, Coches, Params);
+    for (qsizetype i = 0; i < Images.size(); ++i)
+        Lot.d->AppliquePlan(*Images[i], Plans[size_t(i)]);
+    TResultatClassement r = Lot.Terminer();
     if (!r.Reussi())
         Messages.Erreur(Parent, r.cErreur);
     return r;

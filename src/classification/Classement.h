@@ -160,7 +160,7 @@ public:
     // What the batch would remove: criteria, keywords, favourite marks, legends or descriptions
     // that an image holds and would no longer hold (a legend replaced by another counts).
     TPertesClassement PertesLot(const QList<const TEnrLV *> &Images, const TCochesCriteres &Coches,
-                                const TParamsClassement &Params) const;
+                                const TParamsClassement &Params);
     // The question asked before such a batch, or empty when it removes nothing.
     static QString QuestionPertes(const TPertesClassement &Pertes, int nNbImages);
 

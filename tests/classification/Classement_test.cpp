@@ -247,6 +247,13 @@ TEST_F(ClassementTest, KeywordsAreMergedOrReplacedAndNeverStoredAsTyped)
     EXPECT_EQ(Sur("MOTS-CLES", e), "MER SOLEIL PLAGE");
     Classement->AppliquerClassement(e, Coches({}), MotsCles("", false));
     EXPECT_EQ(Sur("MOTS-CLES", e), "MER SOLEIL PLAGE");
+    // Stored words repeated, or written in lower case by another tool, are merged once.
+    const TEnrLV f = Photo("f.jpg"), g = Photo("g.jpg");
+    Setup->WriteString("MOTS-CLES", f.cChemin, "PLAGE PLAGE MER");
+    Setup->WriteString("MOTS-CLES", g.cChemin, "plage  Mer");
+    Classement->AppliquerClassementLot({&f, &g}, Coches({}), MotsCles("soleil mer", false));
+    EXPECT_EQ(Sur("MOTS-CLES", f), "SOLEIL MER PLAGE");
+    EXPECT_EQ(Sur("MOTS-CLES", g), "SOLEIL MER PLAGE");
     Classement->AppliquerClassement(e, Coches({}), MotsCles(" mer  MER\tsoleil été ", true));
     EXPECT_EQ(Sur("MOTS-CLES", e), "MER SOLEIL T");
     Classement->AppliquerClassement(e, Coches({}), MotsCles("  ", true));
@@ -452,6 +459,21 @@ TEST_F(ClassementTest, ABatchRewritesADescriptionFileAsSingleChangesWould)
                                                                "h.jpg Th\xE9\r\n"));
     // The descriptions read the file as it now is.
     EXPECT_EQ(Classement->DescriptionImage(Image(cPhotos + "a.jpg")), "Doublon");
+}
+
+TEST_F(ClassementTest, ABatchReadsEveryDescriptionAsTheDescriptionsDo)
+{
+    Ouvre();
+    EcritFichier(cPhotos + "descript.ion", "a.jpg Mer\r\nB.JPG Port\r\n\"c d.jpg\" Quai\r\ne.jpg Mer\r\n");
+    const TEnrLV a = Photo("a.jpg"), b = Photo("b.jpg"), c = Photo("c d.jpg"), e = Photo("e.jpg"), z = Photo("z.jpg");
+    TParamsClassement p;
+    p.lAppDes = true;
+    p.cNouvDescription = "Mer";
+    // b.jpg finds B.JPG's entry, no file of that spelling being there.
+    EXPECT_EQ(Classement->PertesLot({&a, &b, &c, &e, &z}, Coches({}), p).nDescriptions, 2);
+    const TResultatClassement r = Classement->AppliquerClassementLot({&a, &b, &c, &e, &z}, Coches({}), p);
+    EXPECT_EQ(r.ClesModifiees, QStringList({b.cChemin, c.cChemin, z.cChemin}));
+    EXPECT_EQ(LitFichier(cPhotos + "descript.ion"), "a.jpg Mer\r\nB.JPG Mer\r\n\"c d.jpg\" Mer\r\ne.jpg Mer\r\nz.jpg Mer\r\n");
 }
 
 TEST_F(ClassementTest, DeletingEveryDescriptionOfAFolderDeletesItsFile)
