@@ -23,6 +23,7 @@
 namespace
 {
 const QString cCRLF = QStringLiteral("\r\n");
+constexpr qsizetype nProfondeurMaxAffichee = 64;
 const QString cRetrait = QStringLiteral("     ");
 
 QString Cle(const TEnrLV &Image)
@@ -989,7 +990,15 @@ QList<TNoeudClassement> TClassement::AfficherClassement(const TEnrLV &Image) con
     for (const QString &cChemin : std::as_const(Chemins)) {
         QList<TNoeudClassement> *Niveau = &Racines;
         QString cPrefixe;
-        for (const QString &cComposant : DecoupeChemin(cChemin)) {
+        QStringList Composants = DecoupeChemin(cChemin);
+        // A hand-edited line may hold thousands of levels: the deepest shown node takes the
+        // rest of the path, so that the nodes stay few levels deep.
+        if (Composants.size() > nProfondeurMaxAffichee) {
+            const QString cReste = Composants.mid(nProfondeurMaxAffichee - 1).join(u'/');
+            Composants.resize(nProfondeurMaxAffichee - 1);
+            Composants.append(cReste);
+        }
+        for (const QString &cComposant : std::as_const(Composants)) {
             cPrefixe = cPrefixe.isEmpty() ? cComposant : cPrefixe + u'/' + cComposant;
             auto It = std::find_if(Niveau->begin(), Niveau->end(),
                                    [&](const TNoeudClassement &n) { return n.cTexte == cComposant; });
@@ -1060,6 +1069,13 @@ QString TClassement::BlocHintClassement(const TEnrLV &Image) const
         c += cElement;
     };
     QStringList Chemins = CriteresImage(Image);
+    // The outline indents each level once more: a hand-edited path of thousands of levels is
+    // cut, or its outline alone would take gigabytes.
+    for (QString &cChemin : Chemins) {
+        const QStringList Composants = DecoupeChemin(cChemin);
+        if (Composants.size() > nProfondeurMaxAffichee)
+            cChemin = (Composants.mid(0, nProfondeurMaxAffichee - 1) << QStringLiteral("…")).join(u'/');
+    }
     if (!Chemins.isEmpty()) {
         if (m_Parametres.lTrierArboCritHier)
             std::stable_sort(Chemins.begin(), Chemins.end(), [](const QString &a, const QString &b) {

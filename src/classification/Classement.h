@@ -189,10 +189,11 @@ public:
 
     // The image's classification tree: its criteria (icons of the tree's node of the same
     // path, the folder when there is none), keywords, favourite, legend, description, EXIF
-    // and IPTC nodes. Every node expanded except those under the IPTC node.
+    // and IPTC nodes. Every node expanded except those under the IPTC node. A stored path of
+    // more than 64 levels shows the rest of it in its 64th node.
     QList<TNoeudClassement> AfficherClassement(const TEnrLV &Image) const;
     // The classification block of the image hint; empty when the image has nothing to show
-    // or the hint does not show criteria.
+    // or the hint does not show criteria. A stored path of more than 64 levels is cut there.
     QString BlocHintClassement(const TEnrLV &Image) const;
 
     const TEnrParametres &Parametres() const { return m_Parametres; }

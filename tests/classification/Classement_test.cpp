@@ -775,3 +775,27 @@ TEST_F(ClassementTest, TheImageTreeShowsEveryPartWithItsIcons)
     EXPECT_EQ(Autre[5].cTexte, "EXIF");
     EXPECT_TRUE(Classement->AfficherClassement(Photo("vide.jpg")).isEmpty());
 }
+
+TEST_F(ClassementTest, AHandEditedPathOfManyLevelsIsShownFewLevelsDeep)
+{
+    const TEnrLV e = Photo("a.jpg");
+    QStringList Niveaux;
+    for (int i = 0; i < 100000; ++i)
+        Niveaux << QString::number(i % 10);
+    Ouvre({}, QString("[%1]\r\nVoyages/Italie=\r\n%2=\r\n").arg(e.cChemin, Niveaux.join(u'/')).toUtf8());
+    const QList<TNoeudClassement> Arbre = Classement->AfficherClassement(e);
+    ASSERT_EQ(Arbre.size(), 2);
+    const TNoeudClassement *n = &Arbre[1];
+    int nProfondeur = 1;
+    while (!n->Enfants.isEmpty()) {
+        ASSERT_EQ(n->Enfants.size(), 1);
+        n = &n->Enfants[0];
+        ++nProfondeur;
+    }
+    EXPECT_EQ(nProfondeur, 64);
+    EXPECT_EQ(n->cTexte, Niveaux.mid(63).join(u'/'));
+
+    const QStringList Lignes = Classement->BlocHintClassement(e).split("\r\n");
+    ASSERT_EQ(Lignes.size(), 1 + 1 + 2 + 64);
+    EXPECT_EQ(Lignes.last(), QString(63 * 5, u' ') + QString::fromUtf8("…"));
+}
