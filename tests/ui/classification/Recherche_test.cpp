@@ -143,7 +143,10 @@ TEST_F(RechercheTest, ClicksWithAModifierOrBesideTheBoxChangeNothing)
 {
     Demarre(cArboTroisNiveaux);
     Clique("Famille", Qt::ShiftModifier);
-    Clique("Famille", Qt::ControlModifier);
+    EXPECT_TRUE(Coches().isEmpty());
+    Clique("Voyages/France", Qt::ControlModifier);
+    EXPECT_TRUE(Coches().isEmpty());
+    Clique("Voyages/Italie", Qt::AltModifier);
     EXPECT_TRUE(Coches().isEmpty());
     EXPECT_EQ(Etat("Famille"), Qt::Unchecked);
     EXPECT_FALSE(tv->font().bold());
