@@ -9,6 +9,8 @@
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "classification/MigrationArbo.h"
+#include "classification/Recherche_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"
 #include "platform/SauvegardeSortie.h"
@@ -324,9 +326,13 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     pnCommandes->set_LargHautRef(std::max(P.pnCommandes_Width, nLargMinCommandes));
     pcExplRech->setFixedHeight(std::max(P.pcExplRech_Height, spExplRech->Minimum()));
     pcExplRech->setCurrentWidget(tsExpl);
-    // 9-12. The camera model list, the criteria-tree migration, the saved keyword sets and
-    // the image-list settings belong to the exploration, criteria and keyword features, which
-    // read them from the settings record.
+    // 9-12. The criteria tree of older versions moves into the settings store now: it reads
+    // the stored version, which the version migrations below overwrite. The camera model
+    // list, the saved keyword sets and the image-list settings belong to the exploration,
+    // criteria and keyword features, which read them from the settings record; the tree is
+    // loaded by the page "Recherche" once the settings are final.
+    if (m_Contexte.iniSetup && m_Contexte.Messages)
+        MigreArboCriteres(*m_Contexte.iniSetup, m_Contexte.Dossiers.cDossierDonnees, *m_Contexte.Messages, this);
 
     // 13. Version migrations; the settings they may have changed are read again.
     Etape(1, [this] {
@@ -356,9 +362,11 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
                                       .arg(ResultatNettoyage.Total()));
 
     // The features, with the settings as migrated: the exploration page with the image list,
-    // then the thumbnail commands, which load the thumbnails of its listings.
+    // the thumbnail commands, which load the thumbnails of its listings, then the page
+    // "Recherche" with the criteria tree.
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
+    InstalleRecherche(*this, m_Contexte);
 
     // 20. The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
