@@ -42,6 +42,9 @@ bool EstOrdrePartielValide(const QString &cOrdre, const QString &cLettres);
 // The pixel size of a thumbnail size index (the default size when out of range).
 int TailleVignette(int nIndTailleVigs);
 
+// Each member below is one key of GENERAL; its initialiser is the key's default. The key, the
+// member and the range a read value must fall in are listed once, in the table of Settings.cpp
+// that Lit and Ecrit walk: a new setting is a member here and a line there.
 struct TEnrParametres
 {
     QString kcVersion;            // as read; the program writes cVersionProgramme
