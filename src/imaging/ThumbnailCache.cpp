@@ -85,13 +85,6 @@ QImage ChargeFichierVignette(const QString &cFichier, int nD, QString &cErreur)
 }
 } // namespace
 
-int TailleVignettes(int nIndTailleVigs)
-{
-    if (nIndTailleVigs < 0 || nIndTailleVigs >= int(std::size(nTaillesVignettes)))
-        nIndTailleVigs = nIndTailleVigsDefaut;
-    return nTaillesVignettes[nIndTailleVigs];
-}
-
 QSize TailleAjustee(qint64 w, qint64 h, int nD)
 {
     if (w <= 0 || h <= 0 || nD <= 0)
@@ -147,7 +140,7 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
     t.cFichierVignette = NomVignette(Params.cDossierVignettes, Image.nNumCD, Image.cChemin);
     t.lJPEG = EstJPEG(Image.cChemin);
     t.lManquante = !QFileInfo::exists(t.cFichierVignette);
-    t.nD = Params.nD > 0 ? Params.nD : TailleVignettes(nIndTailleVigsDefaut);
+    t.nD = Params.nD > 0 ? Params.nD : TailleVignette(nIndTailleVigsDefaut);
     t.lLireVigDsTHM = Params.lLireVigDsTHM;
     const QString cCle = Image.Cle();
     const bool lResolutionStockee = iniSetup.ValueExists(cSectionResolutionsVignettes, cCle);
@@ -478,8 +471,8 @@ TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax)
     TGeometriePlanche g;
     if (nVignettes <= 0 || nD <= 0)
         return g;
-    g.nPasX = nD + 12;
-    g.nPasY = nD + 27;
+    g.nPasX = PasXCellule(nD);
+    g.nPasY = PasYCellule(nD);
     // A screen narrower than one cell still gets one column.
     g.nColonnes = std::max(1, nLargeurMax / g.nPasX);
     g.nLignes = (nVignettes + g.nColonnes - 1) / g.nColonnes;

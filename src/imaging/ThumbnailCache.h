@@ -13,6 +13,7 @@
 
 #include "storage/CleImage.h"
 #include "storage/TailleImage.h"
+#include "storage/TaillesVignettes.h"
 
 #include <QColor>
 #include <QDate>
@@ -25,11 +26,6 @@
 
 class TBigIniFile;
 class TDescriptions;
-
-// The thumbnail side D of each index of nIndTailleVigs; out-of-range indexes give the default.
-inline constexpr int nTaillesVignettes[10] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
-inline constexpr int nIndTailleVigsDefaut = 5;
-int TailleVignettes(int nIndTailleVigs);
 
 // The size a picture of w × h takes once fitted into D × D, as the grid shows it: the larger
 // side becomes D, the other is scaled and rounded, a portrait width leaving remainder 1 when
@@ -172,8 +168,8 @@ struct TGeometriePlanche
     int nLignes = 0;
     qint64 nLargeur = 0;
     qint64 nHauteur = 0;
-    int nPasX = 0;   // B = D + 12
-    int nPasY = 0;   // D + 27
+    int nPasX = 0;
+    int nPasY = 0;
     // JPEG files cannot hold a side above 65,535 pixels.
     bool Valide() const { return nLargeur > 0 && nHauteur > 0 && nLargeur <= 65535 && nHauteur <= 65535; }
 };

@@ -289,7 +289,7 @@ void TfmMainKX::PlaceVigs(int nAlign)
     spVigs->setObjectName(QStringLiteral("spVigs"));
     spVigs->PrendPoignee(pnVigs->Bande());
     spVigs->setVisible(pnVigs->_PanelState() == psExpanded);
-    const int nMin = TailleVignette(m_Contexte.Parametres.nIndTailleVigs) + 42;
+    const int nMin = LargHautMinPanneauVignettes(TailleVignette(m_Contexte.Parametres.nIndTailleVigs));
     spVigs->setMinimum(nMin);
     Visu->addWidget(pnVigs);
     Visu->addWidget(spVigs);
@@ -378,12 +378,12 @@ void TfmMainKX::AppliqueParametresVignettes()
     plvVigs->set_PanelsColor(Couleurs::Couleur(P.nVigCoulPan, Palette, 35));
     plvVigs->set_PanelsFontColor(Couleurs::Couleur(P.nVigCoulTxtPan, Palette, 30));
     plvVigs->set_ItemDim(nTaille);
-    plvVigs->verticalScrollBar()->setSingleStep((nTaille + 27) / 2);
+    plvVigs->verticalScrollBar()->setSingleStep(PasYCellule(nTaille) / 2);
     QPalette Fond = sbImage->palette();
     Fond.setColor(QPalette::Window, Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
     sbImage->setPalette(Fond);
     sbImage->setBackgroundRole(QPalette::Window);
-    pnVigs->set_LargHautRef(std::max(P.pnVigs_LargHaut, nTaille + 42));
+    pnVigs->set_LargHautRef(std::max(P.pnVigs_LargHaut, LargHautMinPanneauVignettes(nTaille)));
     PlaceVigs(P.pnVigs_Align);
 }
 

@@ -64,7 +64,7 @@ TParamsVignettes TVignettesKX::Params() const
 {
     TParamsVignettes P;
     P.cDossierVignettes = m_Contexte.Dossiers.cDossierVignettes;
-    P.nD = m_plvVigs ? m_plvVigs->_ItemDim() : TailleVignettes(m_Contexte.Parametres.nIndTailleVigs);
+    P.nD = m_plvVigs ? m_plvVigs->_ItemDim() : TailleVignette(m_Contexte.Parametres.nIndTailleVigs);
     P.lLireVigDsTHM = m_Contexte.Parametres.lLireVigDsTHM;
     return P;
 }

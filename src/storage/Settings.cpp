@@ -27,9 +27,6 @@ QString LitOrdrePartiel(const TBigIniFile &Ini, const QString &cCle, const QStri
     return EstOrdrePartielValide(c, cDefaut.toUpper()) ? c : cDefaut;
 }
 
-// The thumbnail sizes in pixels (the cache's table), to floor the thumbnail pane.
-constexpr int nTaillesVignettesPixels[nNbTaillesVignettes] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
-
 // Far beyond any screen, but small enough that sums of sizes never overflow.
 constexpr int nTailleMax = 100000;
 
@@ -238,13 +235,6 @@ bool EstOrdreValide(const QString &cOrdre, const QString &cLettres)
     return true;
 }
 
-int TailleVignette(int nIndTailleVigs)
-{
-    if (nIndTailleVigs < 0 || nIndTailleVigs >= nNbTaillesVignettes)
-        nIndTailleVigs = 5;
-    return nTaillesVignettesPixels[nIndTailleVigs];
-}
-
 void TEnrParametres::Lit(const TBigIniFile &Ini, const QString &cDossierDonnees)
 {
     const TEnrParametres D;
@@ -258,7 +248,7 @@ void TEnrParametres::Lit(const TBigIniFile &Ini, const QString &cDossierDonnees)
     pnCommandes_Width = std::max(pnCommandes_Width, nLargMinCommandes);
 
     TEnrParametres DefautsLies;
-    DefautsLies.pnVigs_LargHaut = TailleVignette(nIndTailleVigs) + 42;
+    DefautsLies.pnVigs_LargHaut = LargHautMinPanneauVignettes(TailleVignette(nIndTailleVigs));
     DefautsLies.nRapZoom = lSauveRapZoom ? D.nRapZoom : nIndRapZoom11;
     for (const TDescParametre &e : Descriptions) {
         if (e.Regle == TRegle::SuitTailleVignettes) {

@@ -120,11 +120,11 @@ qint64 DateDe(const QString &c)
 
 TEST(ThumbnailCache, SizesTableAndFitting)
 {
-    EXPECT_EQ(TailleVignettes(0), 60);
-    EXPECT_EQ(TailleVignettes(5), 160);
-    EXPECT_EQ(TailleVignettes(9), 300);
-    EXPECT_EQ(TailleVignettes(10), 160);
-    EXPECT_EQ(TailleVignettes(-1), 160);
+    EXPECT_EQ(TailleVignette(0), 60);
+    EXPECT_EQ(TailleVignette(5), 160);
+    EXPECT_EQ(TailleVignette(9), 300);
+    EXPECT_EQ(TailleVignette(10), 160);
+    EXPECT_EQ(TailleVignette(-1), 160);
     // 640 × 480 at D = 160 is shown 160 × 120; a 97 × 200 portrait at D = 200 is 98 wide.
     EXPECT_EQ(TailleAjustee(640, 480, 160), QSize(160, 120));
     EXPECT_EQ(TailleAjustee(97, 200, 200), QSize(98, 200));
