@@ -8,6 +8,7 @@
 // (sizes, colours, zoom steps, view styles) and a bad file must not make the program read
 // past one.
 
+#include "storage/Sections.h"
 #include "storage/TaillesVignettes.h"
 
 #include <QString>
@@ -15,8 +16,6 @@
 
 class TBigIniFile;
 
-inline const QString cSectionGeneral = QStringLiteral("GENERAL");
-inline const QString cSectionHistoriqueRepertoires = QStringLiteral("HISTORIQUE REPERTOIRES");
 inline const QString cVersionProgramme = QStringLiteral("v 1.44");
 
 // Entries of the colour table that colour settings index.
