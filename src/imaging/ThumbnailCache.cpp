@@ -252,7 +252,7 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
 }
 
 bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, const TResultatVignette &r,
-                          const TDonneesBesideCD &Donnees)
+                          const TSourcesDonneesCD &Donnees)
 {
     if (!r.lEcrite && !r.lDonneesRelues)
         return false;
@@ -304,7 +304,7 @@ QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Imag
 }
 
 TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                               const TDonneesBesideCD &Donnees, bool &lStoreModifie)
+                               const TSourcesDonneesCD &Donnees, bool &lStoreModifie)
 {
     const TTravailVignette t = PrepareVignette(iniSetup, Params, Image);
     TResultatVignette r = CalculeVignette(t);
@@ -434,7 +434,7 @@ bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, con
 }
 
 bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                    const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
+                    const TSourcesDonneesCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
                     bool &lStoreModifie)
 {
     Resultat = TResultatVignette();

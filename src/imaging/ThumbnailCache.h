@@ -95,7 +95,7 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
 TResultatVignette CalculeVignette(const TTravailVignette &Travail);
 
 // Where the data kept beside a CD thumbnail come from.
-struct TDonneesBesideCD
+struct TSourcesDonneesCD
 {
     // Writes the entry's EXIF and IPTC records under the key when it has them.
     std::function<void(TBigIniFile &iniSetup, const QString &cCle)> EcritMetadonnees;
@@ -109,7 +109,7 @@ struct TDonneesBesideCD
 // resolution. Never saves the store: the caller saves once at the end of its batch. True
 // when the store changed.
 bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &Travail, const TResultatVignette &Resultat,
-                          const TDonneesBesideCD &Donnees);
+                          const TSourcesDonneesCD &Donnees);
 
 // Removes the file a cancelled work wrote for a row that is not kept.
 void AbandonneVignette(const TTravailVignette &Travail, const TResultatVignette &Resultat);
@@ -121,7 +121,7 @@ QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Imag
 // The whole of it on the calling thread (remaking one thumbnail). The store is not saved;
 // lStoreModifie tells whether it changed.
 TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                               const TDonneesBesideCD &Donnees, bool &lStoreModifie);
+                               const TSourcesDonneesCD &Donnees, bool &lStoreModifie);
 
 // Drives the thumbnails of a list. Rows are prepared and applied on the calling thread, in row
 // order; their decoding runs meanwhile on a pool of nFils worker threads (0: one per core).
@@ -158,7 +158,7 @@ bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVigne
 // cannot be decoded (T is kept as it was) or the new T could not be written; Resultat says
 // which (a decoded picture is there even when the write failed). The store is not saved.
 bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                    const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
+                    const TSourcesDonneesCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
                     bool &lStoreModifie);
 
 // The contact sheet: every thumbnail of a grid in one picture.

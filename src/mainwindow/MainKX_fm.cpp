@@ -310,42 +310,42 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
             Travail();
     };
 
-    // 1. Random numbers for the features that draw them.
+    // Random numbers for the features that draw them.
     std::srand(unsigned(std::time(nullptr)));
-    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders; the hint
-    // hook, so that marked-up hints show styled.
+    // The folders (the data folder first, then the cache, pattern and icon folders) and the
+    // hint hook, so that marked-up hints show styled.
     m_Contexte.FixeDossiers();
     InstalleBullesBalisees(qApp);
-    // 5.
+    // The splash shows its first step before the stores are read.
     Etape(0, {});
-    // 6. The three stores, saved explicitly only.
+    // The three stores, saved explicitly only.
     m_Contexte.OuvreStores();
     m_Contexte.SignaleFichiersIllisibles(this);
-    // 7.
+    // The caption names the program alone until a list names its images.
     setWindowTitle(QStringLiteral("Vimbrel"));
-    // 8. Layout and settings.
+    // The settings, then the pane sizes they give.
     m_Contexte.LitParametres();
     pnCommandes->set_LargHautRef(std::max(P.pnCommandes_Width, nLargMinCommandes));
     pcExplRech->setFixedHeight(std::max(P.pcExplRech_Height, spExplRech->Minimum()));
     pcExplRech->setCurrentWidget(tsExpl);
-    // 9-12. The camera model list, the criteria-tree migration, the saved keyword sets and
+    // The camera model list, the criteria-tree migration, the saved keyword sets and
     // the image-list settings belong to the exploration, criteria and keyword features, which
     // read them from the settings record.
 
-    // 13. Version migrations; the settings they may have changed are read again.
+    // Version migrations; the settings they may have changed are read again.
     Etape(1, [this] {
         TContexteMigration Migration{*m_Contexte.iniSetup, *m_Contexte.iniBDD, m_Contexte.Dossiers};
         ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
         m_Contexte.LitParametres();
     });
 
-    // 14. Thumbnail grid and thumbnail pane.
+    // Thumbnail grid and thumbnail pane.
     AppliqueParametresVignettes();
-    // 15. Mode and main menu.
+    // Mode and main menu.
     ShowMode();
     mmMain->setVisible(P.lMenuCipalVisible);
 
-    // 16. Clean-up of the data of vanished images (never without the volumes to judge them).
+    // Clean-up of the data of vanished images (never without the volumes to judge them).
     TVolumesFactices SansVolumes;
     TTestDisparition Test = PrepareNettoyage(
         *m_Contexte.iniSetup, m_Contexte.Volumes ? *m_Contexte.Volumes : static_cast<const IVolumes &>(SansVolumes));
@@ -359,12 +359,12 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         fmDemarrage->AfficheTexte(QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).")
                                       .arg(ResultatNettoyage.Total()));
 
-    // 12. The exploration page and the image list, with the settings as migrated.
+    // The exploration page and the image list, with the settings as migrated.
     InstalleExploration(*this, m_Contexte);
 
-    // 20. The command pane as if both splitters had just moved.
+    // The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
-    // 22.
+    // The version in the treatments pane, once everything it describes is in place.
     pnVersion->setText(cVersionProgramme);
 }
 
@@ -564,10 +564,10 @@ void TfmMainKX::FormDestroy()
     m_lFormDestroyFait = true;
     TEnrParametres &P = m_Contexte.Parametres;
 
-    // 1. The focal store is saved by its writers, never here; it stays open (unsaved) until
+    // The focal store is saved by its writers, never here; it stays open (unsaved) until
     // the context goes, since the listing still refers to it.
 
-    // 2. Settings and layout.
+    // The settings take the layout as the user leaves it.
     const QString cCourant = DossierCourant();
     if (!cCourant.isEmpty())
         P.cRep = cCourant;
@@ -585,9 +585,9 @@ void TfmMainKX::FormDestroy()
     TEnrParametres::TEtatSortie Sortie;
     Sortie.lCommandesDeplie = pnCommandes->_PanelState() == psExpanded;
     Sortie.lVigsDeplie = pnVigs->_PanelState() == psExpanded;
-    // 2-3. Settings, then the folder history trimmed to its first ten entries.
+    // The settings, then the folder history trimmed to its first ten entries.
     m_Contexte.EcritParametres(Sortie);
-    // 4. Both stores. A failure is told with its reason and may be tried again once the user
+    // Both stores. A failure is told with its reason and may be tried again once the user
     // has freed space; a close without a question has nobody to ask, so it reports on the
     // error stream and the run ends with a failure status.
     const bool lUtilisateur = !m_lSansQuestion && !TTachesLongues::Etat().ArretDemande();

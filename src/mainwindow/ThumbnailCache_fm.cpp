@@ -79,9 +79,9 @@ TImageVignette TVignettesKX::ImageDe(const TEnrLV &Enr)
     return i;
 }
 
-TDonneesBesideCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
+TSourcesDonneesCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
 {
-    TDonneesBesideCD d;
+    TSourcesDonneesCD d;
     if (Enr.nNumCD == 0)
         return d;
     d.EcritMetadonnees = [&Enr](TBigIniFile &iniSetup, const QString &cCle) {

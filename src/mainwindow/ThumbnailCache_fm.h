@@ -79,7 +79,7 @@ public:
     void setDescriptions(TDescriptions *pDescriptions) { m_pDescriptions = pDescriptions; }
 
 private:
-    TDonneesBesideCD DonneesPour(const TEnrLV &Enr);
+    TSourcesDonneesCD DonneesPour(const TEnrLV &Enr);
     void Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r);
     QList<int> Lignes(TPorteeVignettes nPortee) const;
     // "la vignette &courante", with the size the stored thumbnail was made at when it differs.

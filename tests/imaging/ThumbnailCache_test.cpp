@@ -159,7 +159,7 @@ TEST(ThumbnailCache, FileNamesOfImagesOnDiskAndOnCd)
     const TImageVignette i = SurCD(Volumes, 0x120034, "/DCIM/b.JPG");
     ASSERT_TRUE(i.lExiste);
     int nAppelsMeta = 0;
-    TDonneesBesideCD Donnees;
+    TSourcesDonneesCD Donnees;
     Donnees.EcritMetadonnees = [&](TBigIniFile &, const QString &cCle) {
         ++nAppelsMeta;
         EXPECT_EQ(cCle, "<1179700>/DCIM/b.JPG");
@@ -523,7 +523,7 @@ TEST(ThumbnailCache, CdDescriptionIsCopiedIntoTheStoreWhenDescriptionsAreHandled
     TVolumesFactices Volumes;
     Volumes.AjouteCD(cCD, 0x00AB0001);
     TDescriptions Descriptions(*b.iniSetup);
-    TDonneesBesideCD Donnees;
+    TSourcesDonneesCD Donnees;
     Donnees.pDescriptions = &Descriptions;
     Donnees.lTrtDescription = false;
     bool lModifie = false;
@@ -612,7 +612,7 @@ TEST(ThumbnailCache, ThumbnailWithoutItsDataGetsThemBackWithoutADecode)
     Volumes.AjouteCD(cCD, 0x00AB0002);
     const TImageVignette Image = SurCD(Volumes, 0x00AB0002, "/DCIM/k.jpg");
     int nMeta = 0;
-    TDonneesBesideCD Donnees;
+    TSourcesDonneesCD Donnees;
     Donnees.EcritMetadonnees = [&](TBigIniFile &ini, const QString &cCle) {
         ++nMeta;
         ini.WriteString(cSectionEXIF, cCle, "Canon|");
