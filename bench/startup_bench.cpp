@@ -8,6 +8,7 @@
 #include "platform/Volumes.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Nettoyage.h"
+#include "storage/Sections.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,10 +72,10 @@ int main()
                     return 1;
             }
             BDD.WriteString(cCle, QStringLiteral("Lieux/Italie/Rome"), QString());
-            Setup.WriteString(QStringLiteral("MOTS-CLES"), cCle, QStringLiteral("ROME FORUM"));
-            Setup.WriteString(QStringLiteral("LEGENDES"), cCle, QStringLiteral("Le forum"));
-            Setup.WriteString(QStringLiteral("ROTATIONS"), cCle, QStringLiteral("1"));
-            Setup.WriteString(QStringLiteral("RESOLUTIONS VIGNETTES"), cCle, QStringLiteral("196808704"));
+            Setup.WriteString(cSectionMotsCles, cCle, QStringLiteral("ROME FORUM"));
+            Setup.WriteString(cSectionLegendes, cCle, QStringLiteral("Le forum"));
+            Setup.WriteString(cSectionRotations, cCle, QStringLiteral("1"));
+            Setup.WriteString(cSectionResolutionsVignettes, cCle, QStringLiteral("196808704"));
         }
         if (!Setup.UpdateFile() || !BDD.UpdateFile())
             return 1;

@@ -5,6 +5,7 @@
 // ours (above 1: the text store is faster).
 
 #include "storage/BigIniFiles.h"
+#include "storage/Sections.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -174,21 +175,22 @@ void EcritFichiers(const TCatalogue &c, const QString &cBDD, const QString &cSet
     for (int i = 0; i < 80; ++i)
         f << "nReglage" << i << '=' << i * 7 << "\r\n";
     f << "\r\n";
-    auto Section = [&](const char *cNom, auto &&Valeur) {
-        f << '[' << cNom << "]\r\n";
+    auto Section = [&](const QString &cNom, auto &&Valeur) {
+        f << '[' << cNom.toStdString() << "]\r\n";
         for (const QString &cImage : c.Images)
             f << cImage.toStdString() << '=' << Valeur().toStdString() << "\r\n";
         f << "\r\n";
     };
-    Section("MOTS-CLES", [&] { return MotsCles(Alea); });
-    Section("LEGENDES", [&] { return Legende(Alea); });
-    Section("COUPS DE COEUR", [] { return QString(); });
-    Section("RESOLUTIONS VIGNETTES", [&] { return Resolution(Alea); });
+    Section(cSectionMotsCles, [&] { return MotsCles(Alea); });
+    Section(cSectionLegendes, [&] { return Legende(Alea); });
+    Section(cSectionCoupsDeCoeur, [] { return QString(); });
+    Section(cSectionResolutionsVignettes, [&] { return Resolution(Alea); });
 }
 
 // ---------------------------------------------------------------- the work, decided once
 
-const char *const SectionsSetup[] = {"MOTS-CLES", "LEGENDES", "COUPS DE COEUR", "RESOLUTIONS VIGNETTES"};
+const QString *const SectionsSetup[] = {&cSectionMotsCles, &cSectionLegendes, &cSectionCoupsDeCoeur,
+                                        &cSectionResolutionsVignettes};
 
 struct TLecture
 {
@@ -305,7 +307,7 @@ TTemps MesureTexte(const TCatalogue &c, const TTravail &t, const QString &cBDD, 
             if (l.nGenre == 0)
                 nTotal += iniBDD.ReadString(cImage, c.Criteres[size_t(l.nImage)][size_t(l.nCritere)], "?").size();
             else
-                nTotal += iniSetup.ReadString(QString::fromLatin1(SectionsSetup[l.nGenre - 1]), cImage, "?").size();
+                nTotal += iniSetup.ReadString(*SectionsSetup[l.nGenre - 1], cImage, "?").size();
         }
         r.dLectures = std::min(r.dLectures, Secondes(t0));
         dLecturesCpu = std::min(dLecturesCpu, SecondesCpu() - c0);
@@ -315,14 +317,12 @@ TTemps MesureTexte(const TCatalogue &c, const TTravail &t, const QString &cBDD, 
         std::printf("no value read\n");
 
     t0 = Horloge::now();
-    const QString cMotsCles = QStringLiteral("MOTS-CLES"), cLegendes = QStringLiteral("LEGENDES"),
-                  cResolutions = QStringLiteral("RESOLUTIONS VIGNETTES");
     for (const TEcriture &e : t.Ecritures) {
         switch (e.nGenre) {
         case 0: iniBDD.WriteString(e.cCle, e.cValeur, QString()); break;
-        case 1: iniSetup.WriteString(cMotsCles, e.cCle, e.cValeur); break;
-        case 2: iniSetup.WriteString(cLegendes, c.Images[size_t(e.nImage)], e.cValeur); break;
-        default: iniSetup.WriteString(cResolutions, c.Images[size_t(e.nImage)], e.cValeur);
+        case 1: iniSetup.WriteString(cSectionMotsCles, e.cCle, e.cValeur); break;
+        case 2: iniSetup.WriteString(cSectionLegendes, c.Images[size_t(e.nImage)], e.cValeur); break;
+        default: iniSetup.WriteString(cSectionResolutionsVignettes, c.Images[size_t(e.nImage)], e.cValeur);
         }
     }
     r.dEcritures = Secondes(t0);
@@ -333,7 +333,7 @@ TTemps MesureTexte(const TCatalogue &c, const TTravail &t, const QString &cBDD, 
         if (s.lCatalogue)
             iniBDD.DeleteKey(cImage, c.Criteres[size_t(s.nImage)].front());
         else
-            iniSetup.DeleteKey(cMotsCles, cImage);
+            iniSetup.DeleteKey(cSectionMotsCles, cImage);
     }
     r.dSuppressions = Secondes(t0);
 

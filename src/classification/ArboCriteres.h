@@ -11,6 +11,7 @@
 // components, and every walk goes through the pre-order list or an explicit stack.
 
 #include "classification/IconesArbres.h"
+#include "storage/Sections.h"
 
 #include <QHash>
 #include <QIcon>
@@ -22,8 +23,6 @@
 
 class TBigIniFile;
 struct TEnrParametres;
-
-inline const QString cSectionCritHier = QStringLiteral("CRITERES HIERARCHIQUES");
 
 class TNoeudCritere
 {

@@ -8,6 +8,8 @@
 // A-Z 0-9 & + , - . _ separated by single blanks. Other tools write that section too, so
 // nothing here relies on a value being clean.
 
+#include "storage/Sections.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -15,7 +17,6 @@
 
 class TBigIniFile;
 
-inline const QString cSectionMotsClesEnregistres = QStringLiteral("MOTS-CLES ENREGISTRES");
 inline const QString cCaptionGroupeMotsCles = QStringLiteral("Mots-clés");
 
 // ---- Vocabulary ----------------------------------------------------------------------------

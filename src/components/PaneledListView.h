@@ -7,6 +7,7 @@
 // computed from an item's index, the column count and the scroll offsets.
 
 #include "imaging/ImageChargee.h"
+#include "storage/TaillesVignettes.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -187,8 +188,8 @@ protected:
     bool viewportEvent(QEvent *e) override;
 
 private:
-    int PasX() const { return nD + 12; }
-    int PasY() const { return nD + 27; }
+    int PasX() const { return PasXCellule(nD); }
+    int PasY() const { return PasYCellule(nD); }
     int ColonnesPour(int nLargeur) const;
     int ItemAuPoint(const QPoint &ptVue) const;
     void MetAJourBarres();

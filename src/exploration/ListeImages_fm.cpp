@@ -250,13 +250,13 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
         TTachesLongues::Etat().Differe(TTachesLongues::cCleListe, this, [this, Demande] { ConstruitListe(Demande); });
         return -1;
     }
-    // 1. The window takes no input but Esc while the list is built.
+    // The window takes no input but Esc while the list is built.
     TTacheLongue Tache;
     m_lListage = true;
     m_lEchap = false;
     m_Main.setWindowTitle(QStringLiteral("Vimbrel"));
 
-    // 2. The list's text colour tells the mode.
+    // The list's text colour tells the mode.
     QPalette Pal = lvImgs->palette();
     const QColor Couleur = Demande.nMode == TModeListe::Recherche      ? QColor(0, 0, 128)
                            : Demande.nMode == TModeListe::HistoriqueCD ? QColor(128, 0, 0)
@@ -268,10 +268,10 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
     m_Modele.MetCleTri(m_Contexte.Parametres.nLVColTri);
     const int n = ::ConstruitListe(m_Modele, m_Ctx, Demande);
 
-    // 3. Headers only with rows; visible columns fitted to their contents.
+    // Headers only with rows; visible columns fitted to their contents.
     AppliqueColonnes();
 
-    // 5. Thumbnails (they may drop rows when interrupted, after asking), then the resolution
+    // Thumbnails (they may drop rows when interrupted, after asking), then the resolution
     // sort.
     m_lListage = false;
     if (m_Modele.Nombre() > 0) {
@@ -290,7 +290,8 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
         }
     }
 
-    // 6 to 8.
+    // The first image shown, the caption naming the list, those waiting for the list told,
+    // and the buttons brought up to date.
     if (m_Modele.Nombre() > 0)
         lvImgsChange(0);
     MetCaption();

@@ -3,6 +3,7 @@
 #include "exploration/ColonnesListe.h"
 #include "imaging/FileKinds.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Sections.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
@@ -486,7 +487,7 @@ std::function<bool(const TEnrLV &, bool)> CritereCoche(int nCritere, const TBigI
     switch (nCritere) {
     case 1:
         return [&iniSetup](const TEnrLV &e, bool) {
-            return iniSetup.ValueExists(QStringLiteral("COUPS DE COEUR"), e.Cle());
+            return iniSetup.ValueExists(cSectionCoupsDeCoeur, e.Cle());
         };
     case 2: return [](const TEnrLV &, bool lDonnees) { return lDonnees; };
     case 3: return [](const TEnrLV &, bool lDonnees) { return !lDonnees; };

@@ -287,7 +287,7 @@ void TfmMainKX::PlaceVigs(int nAlign)
     spVigs->setObjectName(QStringLiteral("spVigs"));
     spVigs->PrendPoignee(pnVigs->Bande());
     spVigs->setVisible(pnVigs->_PanelState() == psExpanded);
-    const int nMin = TailleVignette(m_Contexte.Parametres.nIndTailleVigs) + 42;
+    const int nMin = LargHautMinPanneauVignettes(TailleVignette(m_Contexte.Parametres.nIndTailleVigs));
     spVigs->setMinimum(nMin);
     Visu->addWidget(pnVigs);
     Visu->addWidget(spVigs);
@@ -308,25 +308,25 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
             Travail();
     };
 
-    // 1. Random numbers for the features that draw them.
+    // Random numbers for the features that draw them.
     std::srand(unsigned(std::time(nullptr)));
-    // 2-4. Folders: data folder lookup, then the cache, pattern and icon folders; the hint
-    // hook, so that marked-up hints show styled.
+    // The folders (the data folder first, then the cache, pattern and icon folders) and the
+    // hint hook, so that marked-up hints show styled.
     m_Contexte.FixeDossiers();
     InstalleBullesBalisees(qApp);
-    // 5.
+    // The splash shows its first step before the stores are read.
     Etape(0, {});
-    // 6. The three stores, saved explicitly only.
+    // The three stores, saved explicitly only.
     m_Contexte.OuvreStores();
     m_Contexte.SignaleFichiersIllisibles(this);
-    // 7.
+    // The caption names the program alone until a list names its images.
     setWindowTitle(QStringLiteral("Vimbrel"));
-    // 8. Layout and settings.
+    // The settings, then the pane sizes they give.
     m_Contexte.LitParametres();
     pnCommandes->set_LargHautRef(std::max(P.pnCommandes_Width, nLargMinCommandes));
     pcExplRech->setFixedHeight(std::max(P.pcExplRech_Height, spExplRech->Minimum()));
     pcExplRech->setCurrentWidget(tsExpl);
-    // 9-12. The criteria tree of older versions moves into the settings store now: it reads
+    // The criteria tree of older versions moves into the settings store now: it reads
     // the stored version, which the version migrations below overwrite. The camera model
     // list, the saved keyword sets and the image-list settings belong to the exploration,
     // criteria and keyword features, which read them from the settings record; the tree is
@@ -334,20 +334,20 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     if (m_Contexte.iniSetup && m_Contexte.Messages)
         MigreArboCriteres(*m_Contexte.iniSetup, m_Contexte.Dossiers.cDossierDonnees, *m_Contexte.Messages, this);
 
-    // 13. Version migrations; the settings they may have changed are read again.
+    // Version migrations; the settings they may have changed are read again.
     Etape(1, [this] {
         TContexteMigration Migration{*m_Contexte.iniSetup, *m_Contexte.iniBDD, m_Contexte.Dossiers};
         ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
         m_Contexte.LitParametres();
     });
 
-    // 14. Thumbnail grid and thumbnail pane.
+    // Thumbnail grid and thumbnail pane.
     AppliqueParametresVignettes();
-    // 15. Mode and main menu.
+    // Mode and main menu.
     ShowMode();
     mmMain->setVisible(P.lMenuCipalVisible);
 
-    // 16. Clean-up of the data of vanished images (never without the volumes to judge them).
+    // Clean-up of the data of vanished images (never without the volumes to judge them).
     TVolumesFactices SansVolumes;
     TTestDisparition Test = PrepareNettoyage(
         *m_Contexte.iniSetup, m_Contexte.Volumes ? *m_Contexte.Volumes : static_cast<const IVolumes &>(SansVolumes));
@@ -368,9 +368,9 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     InstalleRecherche(*this, m_Contexte);
 
-    // 20. The command pane as if both splitters had just moved.
+    // The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
-    // 22.
+    // The version in the treatments pane, once everything it describes is in place.
     pnVersion->setText(cVersionProgramme);
 }
 
@@ -384,12 +384,12 @@ void TfmMainKX::AppliqueParametresVignettes()
     plvVigs->set_PanelsColor(Couleurs::Couleur(P.nVigCoulPan, Palette, 35));
     plvVigs->set_PanelsFontColor(Couleurs::Couleur(P.nVigCoulTxtPan, Palette, 30));
     plvVigs->set_ItemDim(nTaille);
-    plvVigs->verticalScrollBar()->setSingleStep((nTaille + 27) / 2);
+    plvVigs->verticalScrollBar()->setSingleStep(PasYCellule(nTaille) / 2);
     QPalette Fond = sbImage->palette();
     Fond.setColor(QPalette::Window, Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
     sbImage->setPalette(Fond);
     sbImage->setBackgroundRole(QPalette::Window);
-    pnVigs->set_LargHautRef(std::max(P.pnVigs_LargHaut, nTaille + 42));
+    pnVigs->set_LargHautRef(std::max(P.pnVigs_LargHaut, LargHautMinPanneauVignettes(nTaille)));
     PlaceVigs(P.pnVigs_Align);
 }
 
@@ -588,10 +588,10 @@ void TfmMainKX::FormDestroy()
     m_lFormDestroyFait = true;
     TEnrParametres &P = m_Contexte.Parametres;
 
-    // 1. The focal store is saved by its writers, never here; it stays open (unsaved) until
+    // The focal store is saved by its writers, never here; it stays open (unsaved) until
     // the context goes, since the listing still refers to it.
 
-    // 2. Settings and layout.
+    // The settings take the layout as the user leaves it.
     const QString cCourant = DossierCourant();
     if (!cCourant.isEmpty())
         P.cRep = cCourant;
@@ -609,9 +609,9 @@ void TfmMainKX::FormDestroy()
     TEnrParametres::TEtatSortie Sortie;
     Sortie.lCommandesDeplie = pnCommandes->_PanelState() == psExpanded;
     Sortie.lVigsDeplie = pnVigs->_PanelState() == psExpanded;
-    // 2-3. Settings, then the folder history trimmed to its first ten entries.
+    // The settings, then the folder history trimmed to its first ten entries.
     m_Contexte.EcritParametres(Sortie);
-    // 4. Both stores. A failure is told with its reason and may be tried again once the user
+    // Both stores. A failure is told with its reason and may be tried again once the user
     // has freed space; a close without a question has nobody to ask, so it reports on the
     // error stream and the run ends with a failure status.
     const bool lUtilisateur = !m_lSansQuestion && !TTachesLongues::Etat().ArretDemande();

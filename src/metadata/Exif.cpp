@@ -1,4 +1,5 @@
 #include "metadata/Exif.h"
+#include "metadata/TagsExif.h"
 
 #include "metadata/SourceOctets.h"
 #include "metadata/TexteOctets.h"
@@ -143,71 +144,72 @@ private:
             const qint64 nTaille = nCompte * nTailleT;  // at most 2^32 × 8: no overflow in 64 bits
             // An entry without any value has nothing to read.
             if (nCompte > 0)
-                Entree_(Entree, nTag, nType, nCompte, nTaille, lIFD0);
-            if (lModeleSeul && nTag == 0x0110)
+                LitEntree(Entree, nTag, nType, nCompte, nTaille, lIFD0);
+            if (lModeleSeul && TTagExif(nTag) == TTagExif::Model)
                 return;
         }
     }
 
-    void Entree_(const uchar *e, quint16 nTag, quint16 nType, qint64 nCompte, qint64 nTaille, bool lIFD0)
+    // Decodes one entry of an IFD into the result when its tag is one the reader knows.
+    void LitEntree(const uchar *e, quint16 nTag, quint16 nType, qint64 nCompte, qint64 nTaille, bool lIFD0)
     {
         TDonneesEXIF &D = Res.Donnees;
         qint64 v = 0, n = 0, d = 0;
-        switch (nTag) {
-        case 0x0110:
+        switch (TTagExif(nTag)) {
+        case TTagExif::Model:
             D.cAppareil = TrimControle(Texte(e, nTaille, nMaxModele));
             break;
-        case 0x0112:
+        case TTagExif::Orientation:
             if (Entier(e, nType, nTaille, v) && v > 0)
                 D.cOrientation = QString::number(v);
             break;
-        case 0x829A:
+        case TTagExif::ExposureTime:
             if (Rationnel(e, nType, nTaille, n, d)) {
                 const QString c = TexteVitesse(n, d);
                 if (!c.isEmpty())
                     D.cVitesse = c;
             }
             break;
-        case 0x829D:
+        case TTagExif::FNumber:
             if (Rationnel(e, nType, nTaille, n, d)) {
                 const QString c = TexteDiaphragme(n, d);
                 if (!c.isEmpty())
                     D.cDiaphragme = c;
             }
             break;
-        case 0x920A:
+        case TTagExif::FocalLength:
             if (Rationnel(e, nType, nTaille, n, d)) {
                 const QString c = TexteFocale(n, d);
                 if (!c.isEmpty())
                     D.cFocale = c;
             }
             break;
-        case 0x8827:
+        case TTagExif::IsoSpeedRatings:
             if (Entier(e, nType, nTaille, v))
                 D.cISO = QString::number(v);
             break;
-        case 0x9003: {
+        case TTagExif::DateTimeOriginal: {
             const QString c = TexteDatePDV(Texte(e, nTaille, nMaxDate));
             if (!c.isEmpty())
                 D.cDatePDV = c;
             break;
         }
-        case 0x9286:
+        case TTagExif::UserComment:
             if (nType == 7 && nCompte > 8)
                 D.cCommentaire = Commentaire(e, nCompte);
             break;
-        case 0xA405:
+        case TTagExif::FocalLengthIn35mmFilm:
             if (Entier(e, nType, nTaille, v) && v > 0 && v < 100000)
                 Res.nFocale35 = int(v);
             break;
-        case 0x8769:
+        case TTagExif::ExifIfdPointer:
             // Only the pointer of IFD 0 is followed, once: no chain of sub-IFDs.
             if (lIFD0 && Entier(e, nType, nTaille, v) && v >= 0) {
                 lPtrExif = true;
                 nPtrExif = quint32(v);
             }
             break;
-        case 0x927C:
+        case TTagExif::MakerNote:
             if (nTaille > 4) {
                 lNote = true;
                 nNote = Lit32(e + 8, lMotorola);
@@ -250,7 +252,7 @@ private:
         const quint16 nEntrees = Lit16(Octets(nPos + 18, 2), lMM);
         for (qint64 i = 0; i < nEntrees; ++i) {
             const uchar *e = Octets(nPos + 20 + 12 * i, 12);
-            if (Lit16(e, lMM) == 0x0002) {
+            if (Lit16(e, lMM) == nTagNikonIso) {
                 // Two 16-bit values; the second is the ISO.
                 Res.Donnees.cISO = QString::number(Lit16(e + 10, lMM));
                 return;
@@ -259,12 +261,14 @@ private:
     }
 };
 
-bool LitTiffA(TSourceOctets &s, qint64 nEntete, bool lModeleSeul, TLectureEXIF &r)
+// The EXIF of the TIFF structure whose header starts at nEntete.
+bool LitEnteteTiff(TSourceOctets &s, qint64 nEntete, bool lModeleSeul, TLectureEXIF &r)
 {
     return TLecteurTiff(s, nEntete, lModeleSeul, r).Lit();
 }
 
-bool LitJpegA(TSourceOctets &s, qint64 nDebut, bool lModeleSeul, TLectureEXIF &r)
+// The EXIF of the APP1 segment of the JPEG that starts at nDebut.
+bool LitSegmentApp1(TSourceOctets &s, qint64 nDebut, bool lModeleSeul, TLectureEXIF &r)
 {
     const qint64 nPos = ChercheSegmentJpeg(s, nDebut, 0xE1);
     if (nPos < 0)
@@ -272,10 +276,11 @@ bool LitJpegA(TSourceOctets &s, qint64 nDebut, bool lModeleSeul, TLectureEXIF &r
     const uchar *p = s.Octets(nPos, 8);
     if (!p || !(p[2] == 'E' && p[3] == 'x' && p[4] == 'i' && p[5] == 'f'))
         return false;
-    return LitTiffA(s, nPos + 8, lModeleSeul, r);
+    return LitEnteteTiff(s, nPos + 8, lModeleSeul, r);
 }
 
-bool LitCrwA(TSourceOctets &s, bool lModeleSeul, TLectureEXIF &r)
+// The model and date kept in the trailer of a CRW file.
+bool LitFinCrw(TSourceOctets &s, bool lModeleSeul, TLectureEXIF &r)
 {
     const qint64 nTaille = s.Taille();
     const uchar *pA = s.Octets(nTaille - 8, 4);
@@ -429,25 +434,25 @@ TLectureEXIF LitEXIFSource(TSourceOctets &s, TModeEXIF Mode, bool lModeleSeul)
     case TModeEXIF::Aucun:
         break;
     case TModeEXIF::Jpeg:
-        r.lLu = LitJpegA(s, 0, lModeleSeul, r);
+        r.lLu = LitSegmentApp1(s, 0, lModeleSeul, r);
         break;
     case TModeEXIF::Tiff:
-        r.lLu = LitTiffA(s, 0, lModeleSeul, r);
+        r.lLu = LitEnteteTiff(s, 0, lModeleSeul, r);
         break;
     case TModeEXIF::Mrw:
-        r.lLu = LitTiffA(s, 48, lModeleSeul, r);
+        r.lLu = LitEnteteTiff(s, 48, lModeleSeul, r);
         break;
     case TModeEXIF::Raf:
-        r.lLu = LitTiffA(s, 120, lModeleSeul, r);
+        r.lLu = LitEnteteTiff(s, 120, lModeleSeul, r);
         if (!r.lLu) {
             // Most RAF files hold no TIFF header at byte 120 but a JPEG preview whose offset
             // is the big-endian value at byte 84; its APP1 carries the EXIF block.
             if (const uchar *p = s.Octets(84, 4))
-                r.lLu = LitJpegA(s, Lit32(p, true), lModeleSeul, r);
+                r.lLu = LitSegmentApp1(s, Lit32(p, true), lModeleSeul, r);
         }
         break;
     case TModeEXIF::Crw:
-        r.lLu = LitCrwA(s, lModeleSeul, r);
+        r.lLu = LitFinCrw(s, lModeleSeul, r);
         break;
     }
     return r;
@@ -463,7 +468,7 @@ TLectureEXIF LitEXIFTiff(const uchar *p, qint64 n, qint64 nEntete, bool lModeleS
 {
     TSourceOctets s(p, n);
     TLectureEXIF r;
-    r.lLu = LitTiffA(s, nEntete, lModeleSeul, r);
+    r.lLu = LitEnteteTiff(s, nEntete, lModeleSeul, r);
     return r;
 }
 

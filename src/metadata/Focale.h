@@ -2,6 +2,8 @@
 // Focal lengths as 35 mm equivalents, with a multiplier per camera model learnt from the
 // files that record both focal lengths and kept in the focal store (KX_CFAPN.ini).
 
+#include "storage/Sections.h"
+
 #include <QString>
 
 class TBigIniFile;
@@ -13,8 +15,6 @@ struct TContexteFocale
     TBigIniFile *iniCFAPN = nullptr;
     bool lCoeffFocDansTable = false;
 };
-
-inline const QString cSectionCoeffFoc = QStringLiteral("COEFF MULT FOC EXIF");
 
 // The coefficient as stored: "1,6" when it has a fractional part, "2" otherwise (French form
 // whatever the machine's locale).

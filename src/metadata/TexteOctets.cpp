@@ -1,16 +1,8 @@
 #include "metadata/TexteOctets.h"
 
-#include <QStringDecoder>
+#include "platform/TextCodec.h"
 
-namespace
-{
-// Windows-1252 differs from Latin-1 only in 0x80-0x9F; the five unassigned codes keep their
-// Latin-1 value so that no byte is lost.
-const char16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                              0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-}
+#include <QStringDecoder>
 
 QString TexteDeOctets(const uchar *p, qint64 n)
 {
@@ -26,10 +18,8 @@ QString TexteDeOctets(const uchar *p, qint64 n)
     QString cTexte = utf8.decode(QByteArrayView(c, n));
     if (!utf8.hasError())
         return cTexte;
-    cTexte.resize(n);
-    for (qint64 i = 0; i < n; ++i)
-        cTexte[i] = (p[i] >= 0x80 && p[i] < 0xA0) ? QChar(kCp1252[p[i] - 0x80]) : QChar(p[i]);
-    return cTexte;
+    // The five codes Windows-1252 leaves unassigned keep their Latin-1 value: no byte is lost.
+    return DecodeWindows1252(QByteArrayView(c, n));
 }
 
 QString TrimControle(const QString &c)

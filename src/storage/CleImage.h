@@ -7,6 +7,7 @@
 // exactly and case-sensitively.
 
 #include "platform/Volumes.h"
+#include "storage/Sections.h"
 
 #include <QHash>
 #include <QList>
@@ -22,44 +23,6 @@ struct TEnrLST
     QString cChemin;
     friend bool operator==(const TEnrLST &, const TEnrLST &) = default;
 };
-
-// Per-image sections of the settings store.
-inline const QString cSectionMotsCles = QStringLiteral("MOTS-CLES");
-inline const QString cSectionCoupsDeCoeur = QStringLiteral("COUPS DE COEUR");
-inline const QString cSectionLegendes = QStringLiteral("LEGENDES");
-inline const QString cSectionDescriptions = QStringLiteral("DESCRIPTIONS");
-inline const QString cSectionEXIF = QStringLiteral("EXIF");
-inline const QString cSectionIPTC = QStringLiteral("IPTC");
-inline const QString cSectionTaillesVignettes = QStringLiteral("TAILLES VIGNETTES");
-inline const QString cSectionResolutionsVignettes = QStringLiteral("RESOLUTIONS VIGNETTES");
-inline const QString cSectionLabelsCD = QStringLiteral("LABELS CD");
-inline const QString cSectionAlbumImages = QStringLiteral("SAUVEGARDE ALBUM IMAGES");
-inline const QString cSectionAlbumWeb = QStringLiteral("SAUVEGARDE ALBUM WEB");
-
-// Wanted names for renaming, copying and deleting image files, and the start-up clean-up.
-inline const QStringList cSectionsFichiersImages = {
-    QStringLiteral("ROTATIONS"), QStringLiteral("MIROIRS"), QStringLiteral("NOIR ET BLANC"),
-    QStringLiteral("CONTRASTE LUMINOSITE"), QStringLiteral("NEGATIF"), QStringLiteral("CANAUX"),
-    QStringLiteral("MOTS-CLES"), QStringLiteral("COUPS DE COEUR"), QStringLiteral("LEGENDES"),
-    QStringLiteral("SAUVEGARDE ALBUM IMAGES"), QStringLiteral("SAUVEGARDE ALBUM WEB"),
-    QStringLiteral("RESOLUTIONS VIGNETTES")};
-
-// Wanted names for the migration of the catalogue to version 1.15.
-inline const QStringList cSectionsMigration115 = {
-    QStringLiteral("ROTATIONS"), QStringLiteral("MIROIRS"), QStringLiteral("NOIR ET BLANC"),
-    QStringLiteral("CONTRASTE LUMINOSITE"), QStringLiteral("NEGATIF"), QStringLiteral("CANAUX"),
-    QStringLiteral("MOTS-CLES"), QStringLiteral("COUPS DE COEUR"), QStringLiteral("EXIF"),
-    QStringLiteral("SAUVEGARDE ALBUM IMAGES"), QStringLiteral("SAUVEGARDE ALBUM WEB"),
-    QStringLiteral("TAILLES VIGNETTES"), QStringLiteral("RESOLUTIONS VIGNETTES")};
-
-// Wanted names for deleting images from the CD history: every section that may hold a CD image.
-inline const QStringList cSectionsHistoriqueCD = {
-    QStringLiteral("ROTATIONS"), QStringLiteral("MIROIRS"), QStringLiteral("NOIR ET BLANC"),
-    QStringLiteral("CONTRASTE LUMINOSITE"), QStringLiteral("NEGATIF"), QStringLiteral("CANAUX"),
-    QStringLiteral("MOTS-CLES"), QStringLiteral("COUPS DE COEUR"), QStringLiteral("LEGENDES"),
-    QStringLiteral("EXIF"), QStringLiteral("IPTC"), QStringLiteral("DESCRIPTIONS"),
-    QStringLiteral("SAUVEGARDE ALBUM IMAGES"), QStringLiteral("SAUVEGARDE ALBUM WEB"),
-    QStringLiteral("TAILLES VIGNETTES"), QStringLiteral("RESOLUTIONS VIGNETTES")};
 
 // The key of an image: the path alone for volume 0, else "<volume>" + path.
 QString CleImage(qint32 nVolume, const QString &cChemin);

@@ -18,7 +18,6 @@
 
 namespace {
 
-const QString cSectionAlbumsWebHistorique = QStringLiteral("ALBUMS WEB:HISTORIQUE");
 const QString cIndexAlbumWeb = QStringLiteral("Index.htm");
 // A mount table is a few kilobytes; anything far larger is not one.
 constexpr qint64 nTailleFstabMax = 1024 * 1024;

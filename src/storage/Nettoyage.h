@@ -11,6 +11,7 @@
 // before any of its files is looked at, so that a hung network mount never blocks the start.
 
 #include "platform/Volumes.h"
+#include "storage/Sections.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -76,9 +77,6 @@ private:
     QHash<QString, bool> m_Absents;    // entries not listed, each checked once on its own
 };
 
-// The settings-store section where the mount points seen mounted are remembered (keys: the
-// mount points ending with "/", in the order they were first seen).
-inline const QString cSectionPointsMontage = QStringLiteral("POINTS DE MONTAGE");
 // At most this many remembered mount points; the oldest go first.
 inline constexpr int nPointsMontageRetenusMax = 256;
 

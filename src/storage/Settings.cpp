@@ -2,6 +2,9 @@
 
 #include "storage/BigIniFiles.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 const QString &G = cSectionGeneral;
@@ -24,11 +27,180 @@ QString LitOrdrePartiel(const TBigIniFile &Ini, const QString &cCle, const QStri
     return EstOrdrePartielValide(c, cDefaut.toUpper()) ? c : cDefaut;
 }
 
-// The thumbnail sizes in pixels (the cache's table), to floor the thumbnail pane.
-constexpr int nTaillesVignettesPixels[nNbTaillesVignettes] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
-
 // Far beyond any screen, but small enough that sums of sizes never overflow.
 constexpr int nTailleMax = 100000;
+
+
+// How a setting is stored and checked when read.
+enum class TGenre
+{
+    Entier,        // clamped to [nMin, nMax]: outside, the default
+    Booleen,       // "0" or "1"
+    Texte,         // as stored
+    Dossier,       // as stored; the data folder by default
+    Ordre,         // each letter of the default once, shown or hidden, else the default
+    OrdrePartiel,  // letters of the default at most once each, else the default
+};
+
+// What ties a setting to another one or to the state of the window at exit.
+enum class TRegle
+{
+    Aucune,
+    Version,              // written as the program's own version
+    PlancherCommandes,    // never below the command pane's minimum; written only while expanded
+    SuitTailleVignettes,  // default and floor follow the thumbnail size; written only while expanded
+    SiSauveRapZoom,       // read and written only when the zoom is kept from run to run
+    LuSeulement,          // saved by the window that changes it, never at exit
+};
+
+struct TDescParametre
+{
+    const char *cCle;
+    TGenre Genre;
+    int TEnrParametres::*pnEntier = nullptr;
+    bool TEnrParametres::*plBooleen = nullptr;
+    QString TEnrParametres::*pcTexte = nullptr;
+    int nMin = 0, nMax = 0;
+    TRegle Regle = TRegle::Aucune;
+};
+
+using P = TEnrParametres;
+
+constexpr TDescParametre Entier(const char *cCle, int P::*pn, int nMin, int nMax, TRegle Regle = TRegle::Aucune)
+{
+    return {cCle, TGenre::Entier, pn, nullptr, nullptr, nMin, nMax, Regle};
+}
+constexpr TDescParametre Booleen(const char *cCle, bool P::*pl)
+{
+    return {cCle, TGenre::Booleen, nullptr, pl};
+}
+constexpr TDescParametre Texte(const char *cCle, QString P::*pc, TGenre Genre = TGenre::Texte,
+                               TRegle Regle = TRegle::Aucune)
+{
+    return {cCle, Genre, nullptr, nullptr, pc, 0, 0, Regle};
+}
+
+// Every key of GENERAL with its member and range; the defaults are the members' initialisers.
+// The order is the order of the keys in a new file.
+constexpr TDescParametre Descriptions[] = {
+    Texte("kcVersion", &P::kcVersion, TGenre::Texte, TRegle::Version),
+    Texte("cRep", &P::cRep, TGenre::Dossier),
+    Texte("cRepSvgVig", &P::cRepSvgVig, TGenre::Dossier),
+    Entier("pnCommandes.Width", &P::pnCommandes_Width, 0, nTailleMax, TRegle::PlancherCommandes),
+    Entier("pcExplRech.Height", &P::pcExplRech_Height, 0, nTailleMax),
+    Entier("pnVigs.Align", &P::pnVigs_Align, 0, 1),
+    Entier("pnVigs.LargHaut", &P::pnVigs_LargHaut, 0, nTailleMax, TRegle::SuitTailleVignettes),
+    Entier("lvImgs.ViewStyle", &P::lvImgs_ViewStyle, 0, 3),
+    Entier("nEtatFen_Main", &P::nEtatFen_Main, 0, 2),
+    Entier("nLeft_Main", &P::nLeft_Main, -nTailleMax, nTailleMax),
+    Entier("nTop_Main", &P::nTop_Main, -nTailleMax, nTailleMax),
+    Entier("nWidth_Main", &P::nWidth_Main, 1, nTailleMax),
+    Entier("nHeight_Main", &P::nHeight_Main, 1, nTailleMax),
+    Entier("nLVColTri", &P::nLVColTri, 0, 5),
+    Texte("cOrdreCol", &P::cOrdreCol, TGenre::Ordre),
+    Booleen("lConsRapZoom", &P::lConsRapZoom),
+    Booleen("lSauveRapZoom", &P::lSauveRapZoom),
+    Entier("nRapZoom", &P::nRapZoom, 0, nNbRapZoom - 1, TRegle::SiSauveRapZoom),
+    Booleen("lVigPan3D", &P::lVigPan3D),
+    Entier("nVigCoulFond", &P::nVigCoulFond, 0, nNbCouleurs - 1),
+    Entier("nVigCoulPan", &P::nVigCoulPan, 0, nNbCouleurs - 1),
+    Entier("nVigCoulTxtPan", &P::nVigCoulTxtPan, 0, nNbCouleurs - 1),
+    Entier("nImgFACoulFond", &P::nImgFACoulFond, 0, nNbCouleurs - 1),
+    Entier("nImgPECoulFond", &P::nImgPECoulFond, 0, nNbCouleurs - 1),
+    Entier("nIndTailleVigs", &P::nIndTailleVigs, 0, nNbTaillesVignettes - 1),
+    Entier("nIndLargMaxSvgTtesVig", &P::nIndLargMaxSvgTtesVig, 0, nNbLargMaxSvgTtesVig - 1),
+    Texte("cOrdreTrt", &P::cOrdreTrt, TGenre::Ordre),
+    Texte("cOrdreEXIF", &P::cOrdreEXIF, TGenre::OrdrePartiel),
+    Texte("cOrdreIPTC", &P::cOrdreIPTC, TGenre::OrdrePartiel),
+    Booleen("lHintAffTRT", &P::lHintAffTRT),
+    Booleen("lHintAffCRIT", &P::lHintAffCRIT),
+    Booleen("lHintAffAlbImg", &P::lHintAffAlbImg),
+    Booleen("lHintAffAlbWHP", &P::lHintAffAlbWHP),
+    Booleen("lHintAffEXIF", &P::lHintAffEXIF),
+    Booleen("lHintAffIPTC", &P::lHintAffIPTC),
+    Booleen("lAffHintDsLVImgs", &P::lAffHintDsLVImgs),
+    Booleen("lAgrandirLVQdSurvol", &P::lAgrandirLVQdSurvol),
+    Booleen("lPreRemplCBEXIFApp", &P::lPreRemplCBEXIFApp),
+    Booleen("lCoeffFocDansTable", &P::lCoeffFocDansTable),
+    Booleen("lOrientationAuto", &P::lOrientationAuto),
+    Booleen("lPreRemplCBLeg", &P::lPreRemplCBLeg),
+    Booleen("lLegComplSaisie", &P::lLegComplSaisie),
+    Entier("nAffLegMaxCarLig", &P::nAffLegMaxCarLig, -nTailleMax, nTailleMax),
+    Booleen("lDeplEntArboCritHier", &P::lDeplEntArboCritHier),
+    Booleen("lTrierArboCritHier", &P::lTrierArboCritHier),
+    Booleen("lDecocheImgAprAffectCrit", &P::lDecocheImgAprAffectCrit),
+    Booleen("lEtendRechCritEnf", &P::lEtendRechCritEnf),
+    Booleen("lLireVigDsTHM", &P::lLireVigDsTHM),
+    Booleen("lTrtTHMDsOpFic", &P::lTrtTHMDsOpFic),
+    Booleen("lTrtWAVDsOpFic", &P::lTrtWAVDsOpFic),
+    Booleen("lTrtDescription", &P::lTrtDescription),
+    Booleen("lModeMAJ", &P::lModeMAJ),
+    Booleen("lMenuCipalVisible", &P::lMenuCipalVisible),
+    Booleen("lTrtApercu", &P::lTrtApercu),
+    Booleen("lMsgConfQuitAppli", &P::lMsgConfQuitAppli),
+    Booleen("vfGene.lActive", &P::vfGene_lActive),
+    Booleen("vfGene.lAussiDepuisCD", &P::vfGene_lAussiDepuisCD),
+    Entier("vfGene.nMaxLH", &P::vfGene_nMaxLH, 1, nTailleMax),
+    Entier("vfGene.nQuelleImg", &P::vfGene_nQuelleImg, 0, 3),
+    Entier("nMasqueChoixDon", &P::nMasqueChoixDon, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+           TRegle::LuSeulement),
+    Texte("cParamNB", &P::cParamNB),
+    Texte("cParamCL", &P::cParamCL),
+    Booleen("lCLSynchroC", &P::lCLSynchroC),
+    Booleen("lCLSynchroL", &P::lCLSynchroL),
+    Texte("cParamCanaux", &P::cParamCanaux),
+    Entier("nLeft_GDC", &P::nLeft_GDC, -nTailleMax, nTailleMax),
+    Entier("nTop_GDC", &P::nTop_GDC, -nTailleMax, nTailleMax),
+    Entier("nWidth_GDC", &P::nWidth_GDC, 1, nTailleMax),
+    Entier("nHeight_GDC", &P::nHeight_GDC, 1, nTailleMax),
+    Booleen("lcbR_GDC", &P::lcbR_GDC),
+    Booleen("lcbV_GDC", &P::lcbV_GDC),
+    Booleen("lcbB_GDC", &P::lcbB_GDC),
+};
+
+void LitParametre(TEnrParametres &Enr, const TBigIniFile &Ini, const TDescParametre &e, const TEnrParametres &Defaut,
+                  const QString &cDossierDonnees)
+{
+    const QString cCle = QLatin1String(e.cCle);
+    switch (e.Genre) {
+    case TGenre::Entier:
+        Enr.*e.pnEntier = LitEntier(Ini, cCle, Defaut.*e.pnEntier, e.nMin, e.nMax);
+        break;
+    case TGenre::Booleen:
+        Enr.*e.plBooleen = Ini.ReadBool(G, cCle, Defaut.*e.plBooleen);
+        break;
+    case TGenre::Texte:
+        Enr.*e.pcTexte = Ini.ReadString(G, cCle, Defaut.*e.pcTexte);
+        break;
+    case TGenre::Dossier:
+        Enr.*e.pcTexte = Ini.ReadString(G, cCle, cDossierDonnees);
+        break;
+    case TGenre::Ordre:
+        Enr.*e.pcTexte = LitOrdre(Ini, cCle, Defaut.*e.pcTexte);
+        break;
+    case TGenre::OrdrePartiel:
+        Enr.*e.pcTexte = LitOrdrePartiel(Ini, cCle, Defaut.*e.pcTexte);
+        break;
+    }
+}
+
+bool AEcrire(const TDescParametre &e, const TEnrParametres &Enr, const TEnrParametres::TEtatSortie &Etat)
+{
+    switch (e.Regle) {
+    case TRegle::Aucune:
+    case TRegle::Version:
+        return true;
+    case TRegle::PlancherCommandes:
+        return Etat.lCommandesDeplie;
+    case TRegle::SuitTailleVignettes:
+        return Etat.lVigsDeplie;
+    case TRegle::SiSauveRapZoom:
+        return Enr.lSauveRapZoom;
+    case TRegle::LuSeulement:
+        return false;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -63,187 +235,56 @@ bool EstOrdreValide(const QString &cOrdre, const QString &cLettres)
     return true;
 }
 
-int TailleVignette(int nIndTailleVigs)
-{
-    if (nIndTailleVigs < 0 || nIndTailleVigs >= nNbTaillesVignettes)
-        nIndTailleVigs = 5;
-    return nTaillesVignettesPixels[nIndTailleVigs];
-}
-
 void TEnrParametres::Lit(const TBigIniFile &Ini, const QString &cDossierDonnees)
 {
-    const TEnrParametres D;  // the defaults
-    kcVersion = Ini.ReadString(G, QStringLiteral("kcVersion"), QString());
-    cRep = Ini.ReadString(G, QStringLiteral("cRep"), cDossierDonnees);
-    cRepSvgVig = Ini.ReadString(G, QStringLiteral("cRepSvgVig"), cDossierDonnees);
-
-    nEtatFen_Main = LitEntier(Ini, QStringLiteral("nEtatFen_Main"), D.nEtatFen_Main, 0, 2);
-    nLeft_Main = LitEntier(Ini, QStringLiteral("nLeft_Main"), D.nLeft_Main, -nTailleMax, nTailleMax);
-    nTop_Main = LitEntier(Ini, QStringLiteral("nTop_Main"), D.nTop_Main, -nTailleMax, nTailleMax);
-    nWidth_Main = LitEntier(Ini, QStringLiteral("nWidth_Main"), D.nWidth_Main, 1, nTailleMax);
-    nHeight_Main = LitEntier(Ini, QStringLiteral("nHeight_Main"), D.nHeight_Main, 1, nTailleMax);
-
-    pnCommandes_Width = LitEntier(Ini, QStringLiteral("pnCommandes.Width"), D.pnCommandes_Width, 0, nTailleMax);
+    const TEnrParametres D;
+    // Settings whose default or presence follows another one are read once that one is known.
+    const auto Suit = [](const TDescParametre &e) {
+        return e.Regle == TRegle::SuitTailleVignettes || e.Regle == TRegle::SiSauveRapZoom;
+    };
+    for (const TDescParametre &e : Descriptions)
+        if (!Suit(e))
+            LitParametre(*this, Ini, e, D, cDossierDonnees);
     pnCommandes_Width = std::max(pnCommandes_Width, nLargMinCommandes);
-    pcExplRech_Height = LitEntier(Ini, QStringLiteral("pcExplRech.Height"), D.pcExplRech_Height, 0, nTailleMax);
 
-    nIndTailleVigs = LitEntier(Ini, QStringLiteral("nIndTailleVigs"), D.nIndTailleVigs, 0, nNbTaillesVignettes - 1);
-    const int nMinVigs = TailleVignette(nIndTailleVigs) + 42;
-    pnVigs_Align = LitEntier(Ini, QStringLiteral("pnVigs.Align"), D.pnVigs_Align, 0, 1);
-    pnVigs_LargHaut = LitEntier(Ini, QStringLiteral("pnVigs.LargHaut"), nMinVigs, 0, nTailleMax);
-    pnVigs_LargHaut = std::max(pnVigs_LargHaut, nMinVigs);
-
-    lvImgs_ViewStyle = LitEntier(Ini, QStringLiteral("lvImgs.ViewStyle"), D.lvImgs_ViewStyle, 0, 3);
-    nLVColTri = LitEntier(Ini, QStringLiteral("nLVColTri"), D.nLVColTri, 0, 5);
-    cOrdreCol = LitOrdre(Ini, QStringLiteral("cOrdreCol"), D.cOrdreCol);
-
-    lConsRapZoom = Ini.ReadBool(G, QStringLiteral("lConsRapZoom"), D.lConsRapZoom);
-    lSauveRapZoom = Ini.ReadBool(G, QStringLiteral("lSauveRapZoom"), D.lSauveRapZoom);
-    nRapZoom = lSauveRapZoom ? LitEntier(Ini, QStringLiteral("nRapZoom"), D.nRapZoom, 0, nNbRapZoom - 1)
-                             : nIndRapZoom11;
-
-    lVigPan3D = Ini.ReadBool(G, QStringLiteral("lVigPan3D"), D.lVigPan3D);
-    nVigCoulFond = LitEntier(Ini, QStringLiteral("nVigCoulFond"), D.nVigCoulFond, 0, nNbCouleurs - 1);
-    nVigCoulPan = LitEntier(Ini, QStringLiteral("nVigCoulPan"), D.nVigCoulPan, 0, nNbCouleurs - 1);
-    nVigCoulTxtPan = LitEntier(Ini, QStringLiteral("nVigCoulTxtPan"), D.nVigCoulTxtPan, 0, nNbCouleurs - 1);
-    nImgFACoulFond = LitEntier(Ini, QStringLiteral("nImgFACoulFond"), D.nImgFACoulFond, 0, nNbCouleurs - 1);
-    nImgPECoulFond = LitEntier(Ini, QStringLiteral("nImgPECoulFond"), D.nImgPECoulFond, 0, nNbCouleurs - 1);
-    nIndLargMaxSvgTtesVig =
-        LitEntier(Ini, QStringLiteral("nIndLargMaxSvgTtesVig"), D.nIndLargMaxSvgTtesVig, 0, nNbLargMaxSvgTtesVig - 1);
-
-    cOrdreTrt = LitOrdre(Ini, QStringLiteral("cOrdreTrt"), D.cOrdreTrt);
-    cOrdreEXIF = LitOrdrePartiel(Ini, QStringLiteral("cOrdreEXIF"), D.cOrdreEXIF);
-    cOrdreIPTC = LitOrdrePartiel(Ini, QStringLiteral("cOrdreIPTC"), D.cOrdreIPTC);
-
-    lHintAffTRT = Ini.ReadBool(G, QStringLiteral("lHintAffTRT"), D.lHintAffTRT);
-    lHintAffCRIT = Ini.ReadBool(G, QStringLiteral("lHintAffCRIT"), D.lHintAffCRIT);
-    lHintAffAlbImg = Ini.ReadBool(G, QStringLiteral("lHintAffAlbImg"), D.lHintAffAlbImg);
-    lHintAffAlbWHP = Ini.ReadBool(G, QStringLiteral("lHintAffAlbWHP"), D.lHintAffAlbWHP);
-    lHintAffEXIF = Ini.ReadBool(G, QStringLiteral("lHintAffEXIF"), D.lHintAffEXIF);
-    lHintAffIPTC = Ini.ReadBool(G, QStringLiteral("lHintAffIPTC"), D.lHintAffIPTC);
-    lAffHintDsLVImgs = Ini.ReadBool(G, QStringLiteral("lAffHintDsLVImgs"), D.lAffHintDsLVImgs);
-    lAgrandirLVQdSurvol = Ini.ReadBool(G, QStringLiteral("lAgrandirLVQdSurvol"), D.lAgrandirLVQdSurvol);
-    lPreRemplCBEXIFApp = Ini.ReadBool(G, QStringLiteral("lPreRemplCBEXIFApp"), D.lPreRemplCBEXIFApp);
-    lCoeffFocDansTable = Ini.ReadBool(G, QStringLiteral("lCoeffFocDansTable"), D.lCoeffFocDansTable);
-    lOrientationAuto = Ini.ReadBool(G, QStringLiteral("lOrientationAuto"), D.lOrientationAuto);
-    lPreRemplCBLeg = Ini.ReadBool(G, QStringLiteral("lPreRemplCBLeg"), D.lPreRemplCBLeg);
-    lLegComplSaisie = Ini.ReadBool(G, QStringLiteral("lLegComplSaisie"), D.lLegComplSaisie);
-    nAffLegMaxCarLig = LitEntier(Ini, QStringLiteral("nAffLegMaxCarLig"), D.nAffLegMaxCarLig, -nTailleMax, nTailleMax);
-    lDeplEntArboCritHier = Ini.ReadBool(G, QStringLiteral("lDeplEntArboCritHier"), D.lDeplEntArboCritHier);
-    lTrierArboCritHier = Ini.ReadBool(G, QStringLiteral("lTrierArboCritHier"), D.lTrierArboCritHier);
-    lDecocheImgAprAffectCrit = Ini.ReadBool(G, QStringLiteral("lDecocheImgAprAffectCrit"), D.lDecocheImgAprAffectCrit);
-    lEtendRechCritEnf = Ini.ReadBool(G, QStringLiteral("lEtendRechCritEnf"), D.lEtendRechCritEnf);
-    lLireVigDsTHM = Ini.ReadBool(G, QStringLiteral("lLireVigDsTHM"), D.lLireVigDsTHM);
-    lTrtTHMDsOpFic = Ini.ReadBool(G, QStringLiteral("lTrtTHMDsOpFic"), D.lTrtTHMDsOpFic);
-    lTrtWAVDsOpFic = Ini.ReadBool(G, QStringLiteral("lTrtWAVDsOpFic"), D.lTrtWAVDsOpFic);
-    lTrtDescription = Ini.ReadBool(G, QStringLiteral("lTrtDescription"), D.lTrtDescription);
-    lModeMAJ = Ini.ReadBool(G, QStringLiteral("lModeMAJ"), D.lModeMAJ);
-    lMenuCipalVisible = Ini.ReadBool(G, QStringLiteral("lMenuCipalVisible"), D.lMenuCipalVisible);
-    lTrtApercu = Ini.ReadBool(G, QStringLiteral("lTrtApercu"), D.lTrtApercu);
-    lMsgConfQuitAppli = Ini.ReadBool(G, QStringLiteral("lMsgConfQuitAppli"), D.lMsgConfQuitAppli);
-
-    vfGene_lActive = Ini.ReadBool(G, QStringLiteral("vfGene.lActive"), D.vfGene_lActive);
-    vfGene_lAussiDepuisCD = Ini.ReadBool(G, QStringLiteral("vfGene.lAussiDepuisCD"), D.vfGene_lAussiDepuisCD);
-    vfGene_nMaxLH = LitEntier(Ini, QStringLiteral("vfGene.nMaxLH"), D.vfGene_nMaxLH, 1, nTailleMax);
-    vfGene_nQuelleImg = LitEntier(Ini, QStringLiteral("vfGene.nQuelleImg"), D.vfGene_nQuelleImg, 0, 3);
-    nMasqueChoixDon = Ini.ReadInteger(G, QStringLiteral("nMasqueChoixDon"), D.nMasqueChoixDon);
-
-    cParamNB = Ini.ReadString(G, QStringLiteral("cParamNB"), D.cParamNB);
-    cParamCL = Ini.ReadString(G, QStringLiteral("cParamCL"), D.cParamCL);
-    lCLSynchroC = Ini.ReadBool(G, QStringLiteral("lCLSynchroC"), D.lCLSynchroC);
-    lCLSynchroL = Ini.ReadBool(G, QStringLiteral("lCLSynchroL"), D.lCLSynchroL);
-    cParamCanaux = Ini.ReadString(G, QStringLiteral("cParamCanaux"), D.cParamCanaux);
-
-    nLeft_GDC = LitEntier(Ini, QStringLiteral("nLeft_GDC"), D.nLeft_GDC, -nTailleMax, nTailleMax);
-    nTop_GDC = LitEntier(Ini, QStringLiteral("nTop_GDC"), D.nTop_GDC, -nTailleMax, nTailleMax);
-    nWidth_GDC = LitEntier(Ini, QStringLiteral("nWidth_GDC"), D.nWidth_GDC, 1, nTailleMax);
-    nHeight_GDC = LitEntier(Ini, QStringLiteral("nHeight_GDC"), D.nHeight_GDC, 1, nTailleMax);
-    lcbR_GDC = Ini.ReadBool(G, QStringLiteral("lcbR_GDC"), D.lcbR_GDC);
-    lcbV_GDC = Ini.ReadBool(G, QStringLiteral("lcbV_GDC"), D.lcbV_GDC);
-    lcbB_GDC = Ini.ReadBool(G, QStringLiteral("lcbB_GDC"), D.lcbB_GDC);
+    TEnrParametres DefautsLies;
+    DefautsLies.pnVigs_LargHaut = LargHautMinPanneauVignettes(TailleVignette(nIndTailleVigs));
+    DefautsLies.nRapZoom = lSauveRapZoom ? D.nRapZoom : nIndRapZoom11;
+    for (const TDescParametre &e : Descriptions) {
+        if (e.Regle == TRegle::SuitTailleVignettes) {
+            LitParametre(*this, Ini, e, DefautsLies, cDossierDonnees);
+            this->*e.pnEntier = std::max(this->*e.pnEntier, DefautsLies.pnVigs_LargHaut);
+        } else if (e.Regle == TRegle::SiSauveRapZoom) {
+            if (lSauveRapZoom)
+                LitParametre(*this, Ini, e, DefautsLies, cDossierDonnees);
+            else
+                this->*e.pnEntier = DefautsLies.*e.pnEntier;
+        }
+    }
 }
 
 void TEnrParametres::Ecrit(TBigIniFile &Ini, const TEtatSortie &Etat) const
 {
-    const auto E = [&Ini](const char *cCle, int n) { Ini.WriteInteger(G, QLatin1String(cCle), n); };
-    const auto B = [&Ini](const char *cCle, bool l) { Ini.WriteBool(G, QLatin1String(cCle), l); };
-    const auto T = [&Ini](const char *cCle, const QString &c) { Ini.WriteString(G, QLatin1String(cCle), c); };
-
-    T("kcVersion", cVersionProgramme);
-    T("cRep", cRep);
-    T("cRepSvgVig", cRepSvgVig);
-    if (Etat.lCommandesDeplie)
-        E("pnCommandes.Width", std::max(pnCommandes_Width, nLargMinCommandes));
-    E("pcExplRech.Height", pcExplRech_Height);
-    E("pnVigs.Align", pnVigs_Align);
-    if (Etat.lVigsDeplie)
-        E("pnVigs.LargHaut", pnVigs_LargHaut);
-    E("lvImgs.ViewStyle", lvImgs_ViewStyle);
-
-    E("nEtatFen_Main", nEtatFen_Main);
-    E("nLeft_Main", nLeft_Main);
-    E("nTop_Main", nTop_Main);
-    E("nWidth_Main", nWidth_Main);
-    E("nHeight_Main", nHeight_Main);
-    E("nLVColTri", nLVColTri);
-    T("cOrdreCol", cOrdreCol);
-    B("lConsRapZoom", lConsRapZoom);
-    B("lSauveRapZoom", lSauveRapZoom);
-    if (lSauveRapZoom)
-        E("nRapZoom", nRapZoom);
-    B("lVigPan3D", lVigPan3D);
-    E("nVigCoulFond", nVigCoulFond);
-    E("nVigCoulPan", nVigCoulPan);
-    E("nVigCoulTxtPan", nVigCoulTxtPan);
-    E("nImgFACoulFond", nImgFACoulFond);
-    E("nImgPECoulFond", nImgPECoulFond);
-    E("nIndTailleVigs", nIndTailleVigs);
-    E("nIndLargMaxSvgTtesVig", nIndLargMaxSvgTtesVig);
-    T("cOrdreTrt", cOrdreTrt);
-    T("cOrdreEXIF", cOrdreEXIF);
-    T("cOrdreIPTC", cOrdreIPTC);
-    B("lHintAffTRT", lHintAffTRT);
-    B("lHintAffCRIT", lHintAffCRIT);
-    B("lHintAffAlbImg", lHintAffAlbImg);
-    B("lHintAffAlbWHP", lHintAffAlbWHP);
-    B("lHintAffEXIF", lHintAffEXIF);
-    B("lHintAffIPTC", lHintAffIPTC);
-    B("lAffHintDsLVImgs", lAffHintDsLVImgs);
-    B("lAgrandirLVQdSurvol", lAgrandirLVQdSurvol);
-    B("lPreRemplCBEXIFApp", lPreRemplCBEXIFApp);
-    B("lCoeffFocDansTable", lCoeffFocDansTable);
-    B("lOrientationAuto", lOrientationAuto);
-    B("lPreRemplCBLeg", lPreRemplCBLeg);
-    B("lLegComplSaisie", lLegComplSaisie);
-    E("nAffLegMaxCarLig", nAffLegMaxCarLig);
-    B("lDeplEntArboCritHier", lDeplEntArboCritHier);
-    B("lTrierArboCritHier", lTrierArboCritHier);
-    B("lDecocheImgAprAffectCrit", lDecocheImgAprAffectCrit);
-    B("lEtendRechCritEnf", lEtendRechCritEnf);
-    B("lLireVigDsTHM", lLireVigDsTHM);
-    B("lTrtTHMDsOpFic", lTrtTHMDsOpFic);
-    B("lTrtWAVDsOpFic", lTrtWAVDsOpFic);
-    B("lTrtDescription", lTrtDescription);
-    B("lModeMAJ", lModeMAJ);
-    B("lMenuCipalVisible", lMenuCipalVisible);
-    B("lTrtApercu", lTrtApercu);
-    B("lMsgConfQuitAppli", lMsgConfQuitAppli);
-    B("vfGene.lActive", vfGene_lActive);
-    B("vfGene.lAussiDepuisCD", vfGene_lAussiDepuisCD);
-    E("vfGene.nMaxLH", vfGene_nMaxLH);
-    E("vfGene.nQuelleImg", vfGene_nQuelleImg);
-    T("cParamNB", cParamNB);
-    T("cParamCL", cParamCL);
-    B("lCLSynchroC", lCLSynchroC);
-    B("lCLSynchroL", lCLSynchroL);
-    T("cParamCanaux", cParamCanaux);
-    E("nLeft_GDC", nLeft_GDC);
-    E("nTop_GDC", nTop_GDC);
-    E("nWidth_GDC", nWidth_GDC);
-    E("nHeight_GDC", nHeight_GDC);
-    B("lcbR_GDC", lcbR_GDC);
-    B("lcbV_GDC", lcbV_GDC);
-    B("lcbB_GDC", lcbB_GDC);
+    for (const TDescParametre &e : Descriptions) {
+        if (!AEcrire(e, *this, Etat))
+            continue;
+        const QString cCle = QLatin1String(e.cCle);
+        switch (e.Genre) {
+        case TGenre::Entier:
+            Ini.WriteInteger(G, cCle, e.Regle == TRegle::PlancherCommandes ? std::max(this->*e.pnEntier, nLargMinCommandes)
+                                                                           : this->*e.pnEntier);
+            break;
+        case TGenre::Booleen:
+            Ini.WriteBool(G, cCle, this->*e.plBooleen);
+            break;
+        case TGenre::Texte:
+        case TGenre::Dossier:
+        case TGenre::Ordre:
+        case TGenre::OrdrePartiel:
+            Ini.WriteString(G, cCle, e.Regle == TRegle::Version ? cVersionProgramme : this->*e.pcTexte);
+            break;
+        }
+    }
 }
 
 QStringList LitHistoriqueRepertoires(const TBigIniFile &iniSetup)

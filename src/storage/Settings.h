@@ -8,18 +8,16 @@
 // (sizes, colours, zoom steps, view styles) and a bad file must not make the program read
 // past one.
 
+#include "storage/Sections.h"
+#include "storage/TaillesVignettes.h"
+
 #include <QString>
 #include <QStringList>
-#include <iterator>
 
 class TBigIniFile;
 
-inline const QString cSectionGeneral = QStringLiteral("GENERAL");
-inline const QString cSectionHistoriqueRepertoires = QStringLiteral("HISTORIQUE REPERTOIRES");
 inline const QString cVersionProgramme = QStringLiteral("v 1.44");
 
-// Entries of the thumbnail size table that nIndTailleVigs indexes.
-inline constexpr int nNbTaillesVignettes = 10;
 // Entries of the colour table that colour settings index.
 inline constexpr int nNbCouleurs = 37;
 // Entries of the zoom list (0 "Ajusté" ... 6 "1:1" ... 11 "1:8").
@@ -39,9 +37,9 @@ bool EstOrdreValide(const QString &cOrdre, const QString &cLettres);
 // letter left out hides its item and other characters are ignored, so "DA" and "123" are valid.
 bool EstOrdrePartielValide(const QString &cOrdre, const QString &cLettres);
 
-// The pixel size of a thumbnail size index (the default size when out of range).
-int TailleVignette(int nIndTailleVigs);
-
+// Each member below is one key of GENERAL; its initialiser is the key's default. The key, the
+// member and the range a read value must fall in are listed once, in the table of Settings.cpp
+// that Lit and Ecrit walk: a new setting is a member here and a line there.
 struct TEnrParametres
 {
     QString kcVersion;            // as read; the program writes cVersionProgramme
@@ -52,7 +50,7 @@ struct TEnrParametres
     int pnCommandes_Width = 297;
     int pcExplRech_Height = 361;
     int pnVigs_Align = 0;
-    int pnVigs_LargHaut = 160 + 42;   // thumbnail size + 42
+    int pnVigs_LargHaut = LargHautMinPanneauVignettes(TailleVignette(nIndTailleVigsDefaut));
     int lvImgs_ViewStyle = 3;
     int nLVColTri = 0;
     QString cOrdreCol = QStringLiteral("eRTD");

@@ -30,8 +30,8 @@ TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax)
     TGeometriePlanche g;
     if (nVignettes <= 0 || nD <= 0)
         return g;
-    g.nPasX = nD + 12;
-    g.nPasY = nD + 27;
+    g.nPasX = PasXCellule(nD);
+    g.nPasY = PasYCellule(nD);
     // A screen narrower than one cell still gets one column.
     g.nColonnes = std::max(1, nLargeurMax / g.nPasX);
     g.nLignes = (nVignettes + g.nColonnes - 1) / g.nColonnes;

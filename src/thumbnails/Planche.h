@@ -14,8 +14,8 @@ struct TGeometriePlanche
     int nLignes = 0;
     qint64 nLargeur = 0;
     qint64 nHauteur = 0;
-    int nPasX = 0;   // B = D + 12
-    int nPasY = 0;   // D + 27
+    int nPasX = 0;
+    int nPasY = 0;
     // JPEG files cannot hold a side above 65,535 pixels.
     bool Valide() const { return nLargeur > 0 && nHauteur > 0 && nLargeur <= 65535 && nHauteur <= 65535; }
 };

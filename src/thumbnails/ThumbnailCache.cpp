@@ -78,13 +78,6 @@ QImage ChargeFichierVignette(const QString &cFichier, int nD, QString &cErreur)
 }
 } // namespace
 
-int TailleVignettes(int nIndTailleVigs)
-{
-    if (nIndTailleVigs < 0 || nIndTailleVigs >= int(std::size(nTaillesVignettes)))
-        nIndTailleVigs = nIndTailleVigsDefaut;
-    return nTaillesVignettes[nIndTailleVigs];
-}
-
 QSize TailleAjustee(qint64 w, qint64 h, int nD)
 {
     if (w <= 0 || h <= 0 || nD <= 0)
@@ -140,7 +133,7 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
     t.cFichierVignette = NomVignette(Params.cDossierVignettes, Image.nNumCD, Image.cChemin);
     t.lJPEG = EstJPEG(Image.cChemin);
     t.lManquante = !QFileInfo::exists(t.cFichierVignette);
-    t.nD = Params.nD > 0 ? Params.nD : TailleVignettes(nIndTailleVigsDefaut);
+    t.nD = Params.nD > 0 ? Params.nD : TailleVignette(nIndTailleVigsDefaut);
     t.lLireVigDsTHM = Params.lLireVigDsTHM;
     const QString cCle = Image.Cle();
     const bool lResolutionStockee = iniSetup.ValueExists(cSectionResolutionsVignettes, cCle);
@@ -252,7 +245,7 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
 }
 
 bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, const TResultatVignette &r,
-                          const TDonneesBesideCD &Donnees)
+                          const TSourcesDonneesCD &Donnees)
 {
     if (!r.lEcrite && !r.lDonneesRelues)
         return false;
@@ -304,7 +297,7 @@ QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Imag
 }
 
 TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                               const TDonneesBesideCD &Donnees, bool &lStoreModifie)
+                               const TSourcesDonneesCD &Donnees, bool &lStoreModifie)
 {
     const TTravailVignette t = PrepareVignette(iniSetup, Params, Image);
     TResultatVignette r = CalculeVignette(t);
@@ -434,7 +427,7 @@ bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, con
 }
 
 bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                    const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
+                    const TSourcesDonneesCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
                     bool &lStoreModifie)
 {
     Resultat = TResultatVignette();

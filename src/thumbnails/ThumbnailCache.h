@@ -13,6 +13,7 @@
 
 #include "storage/CleImage.h"
 #include "storage/TailleImage.h"
+#include "storage/TaillesVignettes.h"
 
 #include <QDate>
 #include <QImage>
@@ -24,11 +25,6 @@
 
 class TBigIniFile;
 class TDescriptions;
-
-// The thumbnail side D of each index of nIndTailleVigs; out-of-range indexes give the default.
-inline constexpr int nTaillesVignettes[10] = {60, 80, 100, 120, 140, 160, 180, 200, 250, 300};
-inline constexpr int nIndTailleVigsDefaut = 5;
-int TailleVignettes(int nIndTailleVigs);
 
 // The size a picture of w × h takes once fitted into D × D, as the grid shows it: the larger
 // side becomes D, the other is scaled and rounded, a portrait width leaving remainder 1 when
@@ -98,7 +94,7 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
 TResultatVignette CalculeVignette(const TTravailVignette &Travail);
 
 // Where the data kept beside a CD thumbnail come from.
-struct TDonneesBesideCD
+struct TSourcesDonneesCD
 {
     // Writes the entry's EXIF and IPTC records under the key when it has them.
     std::function<void(TBigIniFile &iniSetup, const QString &cCle)> EcritMetadonnees;
@@ -112,7 +108,7 @@ struct TDonneesBesideCD
 // resolution. Never saves the store: the caller saves once at the end of its batch. True
 // when the store changed.
 bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &Travail, const TResultatVignette &Resultat,
-                          const TDonneesBesideCD &Donnees);
+                          const TSourcesDonneesCD &Donnees);
 
 // Removes the file a cancelled work wrote for a row that is not kept.
 void AbandonneVignette(const TTravailVignette &Travail, const TResultatVignette &Resultat);
@@ -124,7 +120,7 @@ QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Imag
 // The whole of it on the calling thread (remaking one thumbnail). The store is not saved;
 // lStoreModifie tells whether it changed.
 TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                               const TDonneesBesideCD &Donnees, bool &lStoreModifie);
+                               const TSourcesDonneesCD &Donnees, bool &lStoreModifie);
 
 // Drives the thumbnails of a list. Rows are prepared and applied on the calling thread, in row
 // order; their decoding runs meanwhile on a pool of nFils worker threads (0: one per core).
@@ -161,7 +157,7 @@ bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVigne
 // cannot be decoded (T is kept as it was) or the new T could not be written; Resultat says
 // which (a decoded picture is there even when the write failed). The store is not saved.
 bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,
-                    const TDonneesBesideCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
+                    const TSourcesDonneesCD &Donnees, const TLecteursCD *pLecteurs, TResultatVignette &Resultat,
                     bool &lStoreModifie);
 
 // The purge of old thumbnails: the files lying directly in the cache folder whose date is

@@ -127,7 +127,7 @@ TParamsVignettes TVignettesKX::Params() const
 {
     TParamsVignettes P;
     P.cDossierVignettes = m_Contexte.Dossiers.cDossierVignettes;
-    P.nD = m_plvVigs ? m_plvVigs->_ItemDim() : TailleVignettes(m_Contexte.Parametres.nIndTailleVigs);
+    P.nD = m_plvVigs ? m_plvVigs->_ItemDim() : TailleVignette(m_Contexte.Parametres.nIndTailleVigs);
     P.lLireVigDsTHM = m_Contexte.Parametres.lLireVigDsTHM;
     return P;
 }
@@ -142,9 +142,9 @@ TImageVignette TVignettesKX::ImageDe(const TEnrLV &Enr)
     return i;
 }
 
-TDonneesBesideCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
+TSourcesDonneesCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
 {
-    TDonneesBesideCD d;
+    TSourcesDonneesCD d;
     if (Enr.nNumCD == 0)
         return d;
     d.EcritMetadonnees = [&Enr](TBigIniFile &iniSetup, const QString &cCle) {

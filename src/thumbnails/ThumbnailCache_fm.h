@@ -92,7 +92,7 @@ public:
 private:
     int LigneCourante() const;
     void MajBoutons();
-    TDonneesBesideCD DonneesPour(const TEnrLV &Enr);
+    TSourcesDonneesCD DonneesPour(const TEnrLV &Enr);
     void Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r);
     QList<int> Lignes(TPorteeVignettes nPortee) const;
     // "la vignette &courante", with the size the stored thumbnail was made at when it differs.

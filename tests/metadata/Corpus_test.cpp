@@ -58,7 +58,8 @@ QList<QStringList> Reference()
     return Lignes;
 }
 
-// The specified text forms, computed from the reference's decimal values.
+// The shown text forms (decimal comma, rounded as the program shows them), computed from the
+// reference's decimal values.
 QString Arrondi(double x, int n)
 {
     const double e = std::pow(10.0, n);

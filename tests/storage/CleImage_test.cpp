@@ -202,6 +202,24 @@ TEST_F(Catalogue, AlbumNamesExpandToEveryAlbumSectionInStoreOrder)
     EXPECT_FALSE(cSectionsMigration115.contains("LEGENDES"));
 }
 
+// The lists are built from the named sections; what they hold, and in which order, is what the
+// stores have always been walked by.
+TEST(CleImage, WantedSectionListsNameTheStoredSectionsInOrder)
+{
+    const QStringList cTraitements = {"ROTATIONS", "MIROIRS", "NOIR ET BLANC", "CONTRASTE LUMINOSITE", "NEGATIF",
+                                      "CANAUX"};
+    EXPECT_EQ(cSectionsFichiersImages,
+              cTraitements + QStringList({"MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "SAUVEGARDE ALBUM IMAGES",
+                                          "SAUVEGARDE ALBUM WEB", "RESOLUTIONS VIGNETTES"}));
+    EXPECT_EQ(cSectionsMigration115,
+              cTraitements + QStringList({"MOTS-CLES", "COUPS DE COEUR", "EXIF", "SAUVEGARDE ALBUM IMAGES",
+                                          "SAUVEGARDE ALBUM WEB", "TAILLES VIGNETTES", "RESOLUTIONS VIGNETTES"}));
+    EXPECT_EQ(cSectionsHistoriqueCD,
+              cTraitements + QStringList({"MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "EXIF", "IPTC", "DESCRIPTIONS",
+                                          "SAUVEGARDE ALBUM IMAGES", "SAUVEGARDE ALBUM WEB", "TAILLES VIGNETTES",
+                                          "RESOLUTIONS VIGNETTES"}));
+}
+
 TEST_F(Catalogue, RenameMovesExactlyTheKeysThatExisted)
 {
     const QString a = "/photos/a.jpg";

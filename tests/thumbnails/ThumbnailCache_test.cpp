@@ -120,11 +120,11 @@ qint64 DateDe(const QString &c)
 
 TEST(ThumbnailCache, SizesTableAndFitting)
 {
-    EXPECT_EQ(TailleVignettes(0), 60);
-    EXPECT_EQ(TailleVignettes(5), 160);
-    EXPECT_EQ(TailleVignettes(9), 300);
-    EXPECT_EQ(TailleVignettes(10), 160);
-    EXPECT_EQ(TailleVignettes(-1), 160);
+    EXPECT_EQ(TailleVignette(0), 60);
+    EXPECT_EQ(TailleVignette(5), 160);
+    EXPECT_EQ(TailleVignette(9), 300);
+    EXPECT_EQ(TailleVignette(10), 160);
+    EXPECT_EQ(TailleVignette(-1), 160);
     // 640 × 480 at D = 160 is shown 160 × 120; a 97 × 200 portrait at D = 200 is 98 wide.
     EXPECT_EQ(TailleAjustee(640, 480, 160), QSize(160, 120));
     EXPECT_EQ(TailleAjustee(97, 200, 200), QSize(98, 200));
@@ -159,7 +159,7 @@ TEST(ThumbnailCache, FileNamesOfImagesOnDiskAndOnCd)
     const TImageVignette i = SurCD(Volumes, 0x120034, "/DCIM/b.JPG");
     ASSERT_TRUE(i.lExiste);
     int nAppelsMeta = 0;
-    TDonneesBesideCD Donnees;
+    TSourcesDonneesCD Donnees;
     Donnees.EcritMetadonnees = [&](TBigIniFile &, const QString &cCle) {
         ++nAppelsMeta;
         EXPECT_EQ(cCle, "<1179700>/DCIM/b.JPG");
@@ -463,7 +463,7 @@ TEST(ThumbnailCache, CdDescriptionIsCopiedIntoTheStoreWhenDescriptionsAreHandled
     TVolumesFactices Volumes;
     Volumes.AjouteCD(cCD, 0x00AB0001);
     TDescriptions Descriptions(*b.iniSetup);
-    TDonneesBesideCD Donnees;
+    TSourcesDonneesCD Donnees;
     Donnees.pDescriptions = &Descriptions;
     Donnees.lTrtDescription = false;
     bool lModifie = false;
@@ -552,7 +552,7 @@ TEST(ThumbnailCache, ThumbnailWithoutItsDataGetsThemBackWithoutADecode)
     Volumes.AjouteCD(cCD, 0x00AB0002);
     const TImageVignette Image = SurCD(Volumes, 0x00AB0002, "/DCIM/k.jpg");
     int nMeta = 0;
-    TDonneesBesideCD Donnees;
+    TSourcesDonneesCD Donnees;
     Donnees.EcritMetadonnees = [&](TBigIniFile &ini, const QString &cCle) {
         ++nMeta;
         ini.WriteString(cSectionEXIF, cCle, "Canon|");

@@ -117,7 +117,7 @@ TEST(GaugeWindow, EmptyAndSingleItemRangesDoNotDivideByZero)
     g.Arrete();
 }
 
-TEST(GaugeWindow, WindowHasTheSpecifiedSizeAndStaysOnTop)
+TEST(GaugeWindow, WindowHasTheRequiredSizeAndStaysOnTop)
 {
     TGaugeWindow g;
     EXPECT_EQ(g._WindowWidth, 300);
