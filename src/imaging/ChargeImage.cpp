@@ -15,7 +15,7 @@
 namespace
 {
 // Larger JPEG files are no photographs; they are refused before being read into memory.
-constexpr qint64 kTailleJpegMax = 1LL << 30;
+constexpr qint64 nTailleJpegMax = 1LL << 30;
 
 void Signale(const TProgresImage &Progres, int nEtape, int nPourcent)
 {
@@ -28,7 +28,7 @@ TImageChargee ChargeJpeg(const QString &cFichier, int nD, const TProgresImage &P
     QFile f(cFichier);
     if (!f.open(QIODevice::ReadOnly))
         throw EImageIllisible(QStringLiteral("Fichier illisible : %1").arg(f.errorString()));
-    if (f.size() > kTailleJpegMax)
+    if (f.size() > nTailleJpegMax)
         throw EImageIllisible(QStringLiteral("Fichier trop grand"));
     const QByteArray Donnees = f.readAll();
     QString cErreur;

@@ -127,9 +127,9 @@ QString CibleRaccourci(const QString &cChemin)
     const qint64 nTaille = b.size();
     if (nTaille < 76 || Lit32(b, 0) != 0x4C)
         return {};
-    static const uchar kClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+    static const uchar Clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                      0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-    if (memcmp(b.constData() + 4, kClsid, 16) != 0)
+    if (memcmp(b.constData() + 4, Clsid, 16) != 0)
         return {};
     const quint32 nDrapeaux = Lit32(b, 20);
     qint64 nPos = 76;

@@ -24,7 +24,7 @@ static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "32-bit pixels are written in lit
 namespace
 {
 using LimitesImage::DimensionsAdmises;
-using LimitesImage::kCoteMax;
+using LimitesImage::nCoteLimite;
 
 void Pose(QString *cErreur, const QString &c)
 {
@@ -254,7 +254,7 @@ bool ChargePng(const QString &cFichier, TImageBrute &Resultat, QString *cErreur)
         return false;
     }
     png_init_io(P->pPng, P->pFichier);
-    png_set_user_limits(P->pPng, kCoteMax, kCoteMax);
+    png_set_user_limits(P->pPng, nCoteLimite, nCoteLimite);
     png_set_chunk_malloc_max(P->pPng, 64 * 1024 * 1024);
     png_read_info(P->pPng, P->pInfo);
     const qint64 w = png_get_image_width(P->pPng, P->pInfo);
@@ -312,7 +312,7 @@ bool TaillePng(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
         return false;
     }
     png_init_io(P->pPng, P->pFichier);
-    png_set_user_limits(P->pPng, kCoteMax, kCoteMax);
+    png_set_user_limits(P->pPng, nCoteLimite, nCoteLimite);
     png_set_chunk_malloc_max(P->pPng, 64 * 1024 * 1024);
     png_read_info(P->pPng, P->pInfo);
     const qint64 w = png_get_image_width(P->pPng, P->pInfo);
@@ -645,7 +645,7 @@ bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur)
 
 bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString *cErreur)
 {
-    if (nD <= 0 || nD > kCoteMax) {
+    if (nD <= 0 || nD > nCoteLimite) {
         Pose(cErreur, QStringLiteral("taille de vignette invalide"));
         return false;
     }

@@ -19,9 +19,9 @@
 namespace
 {
 // A value longer than this (a binary block printed as numbers) says nothing in a grid cell.
-constexpr int kValeurMax = 2000;
+constexpr int nValeurMax = 2000;
 // Image files are rewritten in memory; a file larger than this is refused.
-constexpr qint64 kTailleFichierMax = 1LL << 30;
+constexpr qint64 nTailleFichierMax = 1LL << 30;
 
 void Pose(QString *cErreur, const QString &c)
 {
@@ -38,8 +38,8 @@ void Silence()
 
 QString Borne(QString c)
 {
-    if (c.size() > kValeurMax)
-        c = c.left(kValeurMax) + QStringLiteral("…");
+    if (c.size() > nValeurMax)
+        c = c.left(nValeurMax) + QStringLiteral("…");
     return c;
 }
 
@@ -171,7 +171,7 @@ bool TBlocIPTC::Enregistre(const QString &cFichier, QString *cErreur) const
         Pose(cErreur, f.errorString());
         return false;
     }
-    if (f.size() > kTailleFichierMax) {
+    if (f.size() > nTailleFichierMax) {
         Pose(cErreur, QStringLiteral("fichier trop grand"));
         return false;
     }

@@ -19,7 +19,7 @@ namespace
 {
 using LimitesImage::DimensionsAdmises;
 // The file is read whole into memory; a JPEG file larger than this is not a photograph.
-constexpr qint64 kTailleFichierMax = 1LL << 30;
+constexpr qint64 nTailleFichierMax = 1LL << 30;
 
 struct TErreurJpeg
 {
@@ -83,7 +83,7 @@ bool LitFichier(const QString &cFichier, QByteArray &Donnees, QString *cErreur)
         Pose(cErreur, QStringLiteral("fichier illisible : %1").arg(f.errorString()));
         return false;
     }
-    if (f.size() > kTailleFichierMax) {
+    if (f.size() > nTailleFichierMax) {
         Pose(cErreur, QStringLiteral("fichier trop grand"));
         return false;
     }
@@ -304,7 +304,7 @@ bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
         if (DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()), 1,
                          true, &Taille, nullptr, &cErr, nullptr))
             return true;
-        if (Donnees.size() < nLu || nLu >= kTailleFichierMax || f.size() <= nLu) {
+        if (Donnees.size() < nLu || nLu >= nTailleFichierMax || f.size() <= nLu) {
             Pose(cErreur, cErr);
             return false;
         }

@@ -9,7 +9,7 @@ bool DimensionsAdmises(qint64 w, qint64 h, QString *cErreur)
             *cErreur = QStringLiteral("dimensions nulles");
         return false;
     }
-    if (w > kCoteMax || h > kCoteMax || w * h > kPixelsMax) {
+    if (w > nCoteLimite || h > nCoteLimite || w * h > nPixelsLimite) {
         if (cErreur)
             *cErreur = QStringLiteral("dimensions démesurées (%1 x %2)").arg(w).arg(h);
         return false;

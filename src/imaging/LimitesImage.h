@@ -8,8 +8,8 @@
 
 namespace LimitesImage
 {
-inline constexpr qint64 kCoteMax = 65535;
-inline constexpr qint64 kPixelsMax = 500LL * 1000 * 1000;
+inline constexpr qint64 nCoteLimite = 65535;
+inline constexpr qint64 nPixelsLimite = 500LL * 1000 * 1000;
 
 // True when w × h is a size worth decoding; otherwise false with the reason in cErreur
 // (when given): "dimensions nulles" or "dimensions démesurées (w x h)".

@@ -3,52 +3,52 @@
 #include <QFile>
 
 TSourceOctets::TSourceOctets(const uchar *pDonnees, qint64 nTailleDonnees)
-    : pTete(pDonnees), nTailleTeteLue(pDonnees ? qMax<qint64>(0, nTailleDonnees) : 0),
-      nTaille(nTailleTeteLue), lOuverte(true)
+    : m_pTete(pDonnees), m_nTailleTeteLue(pDonnees ? qMax<qint64>(0, nTailleDonnees) : 0),
+      m_nTaille(m_nTailleTeteLue), m_lOuverte(true)
 {
 }
 
-TSourceOctets::TSourceOctets(const QString &cFichier) : Fichier(std::make_unique<QFile>(cFichier))
+TSourceOctets::TSourceOctets(const QString &cFichier) : m_Fichier(std::make_unique<QFile>(cFichier))
 {
-    if (!Fichier->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!m_Fichier->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return;
-    nTaille = Fichier->size();
-    if (nTaille < 0)
+    m_nTaille = m_Fichier->size();
+    if (m_nTaille < 0)
         return;
-    Tete.resize(qMin(nTaille, nTailleTete));
-    const qint64 nLu = Tete.isEmpty() ? 0 : Fichier->read(Tete.data(), Tete.size());
+    m_Tete.resize(qMin(m_nTaille, nTailleTete));
+    const qint64 nLu = m_Tete.isEmpty() ? 0 : m_Fichier->read(m_Tete.data(), m_Tete.size());
     if (nLu < 0)
         return;
-    Tete.truncate(nLu);
-    pTete = reinterpret_cast<const uchar *>(Tete.constData());
-    nTailleTeteLue = nLu;
-    lOuverte = true;
+    m_Tete.truncate(nLu);
+    m_pTete = reinterpret_cast<const uchar *>(m_Tete.constData());
+    m_nTailleTeteLue = nLu;
+    m_lOuverte = true;
 }
 
 TSourceOctets::~TSourceOctets() = default;
 
 const uchar *TSourceOctets::Octets(qint64 nPos, qint64 nLongueur)
 {
-    if (!lOuverte || nPos < 0 || nLongueur < 0 || nLongueur > nTailleFenetre || nPos > nTaille
-        || nLongueur > nTaille - nPos)
+    if (!m_lOuverte || nPos < 0 || nLongueur < 0 || nLongueur > nTailleFenetre || nPos > m_nTaille
+        || nLongueur > m_nTaille - nPos)
         return nullptr;
-    if (nLongueur <= nTailleTeteLue - nPos)
-        return pTete + nPos;
-    if (!Fichier)
+    if (nLongueur <= m_nTailleTeteLue - nPos)
+        return m_pTete + nPos;
+    if (!m_Fichier)
         return nullptr;
-    if (nPosFenetre >= 0 && nPos >= nPosFenetre && nLongueur <= Fenetre.size() - (nPos - nPosFenetre))
-        return reinterpret_cast<const uchar *>(Fenetre.constData()) + (nPos - nPosFenetre);
+    if (m_nPosFenetre >= 0 && nPos >= m_nPosFenetre && nLongueur <= m_Fenetre.size() - (nPos - m_nPosFenetre))
+        return reinterpret_cast<const uchar *>(m_Fenetre.constData()) + (nPos - m_nPosFenetre);
     // A window from the requested place on, so that the entries of an IFD lying past the head
     // cost one read, not one per entry.
-    const qint64 nVoulu = qMin(nTailleFenetre, nTaille - nPos);
-    Fenetre.resize(nVoulu);
-    nPosFenetre = -1;
-    if (!Fichier->seek(nPos))
+    const qint64 nVoulu = qMin(nTailleFenetre, m_nTaille - nPos);
+    m_Fenetre.resize(nVoulu);
+    m_nPosFenetre = -1;
+    if (!m_Fichier->seek(nPos))
         return nullptr;
-    const qint64 nLu = Fichier->read(Fenetre.data(), nVoulu);
+    const qint64 nLu = m_Fichier->read(m_Fenetre.data(), nVoulu);
     if (nLu < nLongueur)
         return nullptr;
-    Fenetre.truncate(nLu);
-    nPosFenetre = nPos;
-    return reinterpret_cast<const uchar *>(Fenetre.constData());
+    m_Fenetre.truncate(nLu);
+    m_nPosFenetre = nPos;
+    return reinterpret_cast<const uchar *>(m_Fenetre.constData());
 }

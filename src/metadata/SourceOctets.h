@@ -29,22 +29,22 @@ public:
     TSourceOctets(const TSourceOctets &) = delete;
     TSourceOctets &operator=(const TSourceOctets &) = delete;
 
-    bool Ouverte() const { return lOuverte; }
-    qint64 Taille() const { return nTaille; }
+    bool Ouverte() const { return m_lOuverte; }
+    qint64 Taille() const { return m_nTaille; }
 
     // Pointer to nLongueur bytes at nPos (nLongueur ≤ nTailleFenetre), valid until the next call;
     // nullptr when the range lies outside the file or cannot be read.
     const uchar *Octets(qint64 nPos, qint64 nLongueur);
 
 private:
-    const uchar *pTete = nullptr;
-    qint64 nTailleTeteLue = 0;
-    qint64 nTaille = 0;
-    bool lOuverte = false;
-    std::unique_ptr<QFile> Fichier;
-    QByteArray Tete;
-    QByteArray Fenetre;
-    qint64 nPosFenetre = -1;
+    const uchar *m_pTete = nullptr;
+    qint64 m_nTailleTeteLue = 0;
+    qint64 m_nTaille = 0;
+    bool m_lOuverte = false;
+    std::unique_ptr<QFile> m_Fichier;
+    QByteArray m_Tete;
+    QByteArray m_Fenetre;
+    qint64 m_nPosFenetre = -1;
 };
 
 // Reads a value in the byte order of the data.
