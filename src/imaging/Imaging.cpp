@@ -231,24 +231,29 @@ struct TPng
 
 void AvertissementPng(png_structp, png_const_charp) {}
 
-bool ChargePng(const QString &cFichier, TImageBrute &Resultat, QString *cErreur)
+// Opens the file and creates libpng's reader and info for it. The caller sets its own
+// setjmp point afterwards: one set here would be gone once this returns.
+bool OuvrePng(const QString &cFichier, TPng &P, QString *cErreur)
 {
-    auto P = std::make_unique<TPng>();
-    P->pFichier = std::fopen(QFile::encodeName(cFichier).constData(), "rb");
-    if (!P->pFichier) {
+    P.pFichier = std::fopen(QFile::encodeName(cFichier).constData(), "rb");
+    if (!P.pFichier) {
         Pose(cErreur, QStringLiteral("fichier illisible"));
         return false;
     }
-    P->pPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, P.get(), ErreurPng, AvertissementPng);
-    if (!P->pPng) {
+    P.pPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, &P, ErreurPng, AvertissementPng);
+    P.pInfo = P.pPng ? png_create_info_struct(P.pPng) : nullptr;
+    if (!P.pInfo) {
         Pose(cErreur, QStringLiteral("mémoire insuffisante"));
         return false;
     }
-    P->pInfo = png_create_info_struct(P->pPng);
-    if (!P->pInfo) {
-        Pose(cErreur, QStringLiteral("mémoire insuffisante"));
+    return true;
+}
+
+bool ChargePng(const QString &cFichier, TImageBrute &Resultat, QString *cErreur)
+{
+    auto P = std::make_unique<TPng>();
+    if (!OuvrePng(cFichier, *P, cErreur))
         return false;
-    }
     if (setjmp(png_jmpbuf(P->pPng))) {
         Pose(cErreur, QStringLiteral("PNG illisible : %1").arg(QString::fromLocal8Bit(P->cMessage)));
         return false;
@@ -296,17 +301,8 @@ bool ChargePng(const QString &cFichier, TImageBrute &Resultat, QString *cErreur)
 bool TaillePng(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
 {
     auto P = std::make_unique<TPng>();
-    P->pFichier = std::fopen(QFile::encodeName(cFichier).constData(), "rb");
-    if (!P->pFichier) {
-        Pose(cErreur, QStringLiteral("fichier illisible"));
+    if (!OuvrePng(cFichier, *P, cErreur))
         return false;
-    }
-    P->pPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, P.get(), ErreurPng, AvertissementPng);
-    P->pInfo = P->pPng ? png_create_info_struct(P->pPng) : nullptr;
-    if (!P->pInfo) {
-        Pose(cErreur, QStringLiteral("mémoire insuffisante"));
-        return false;
-    }
     if (setjmp(png_jmpbuf(P->pPng))) {
         Pose(cErreur, QStringLiteral("PNG illisible : %1").arg(QString::fromLocal8Bit(P->cMessage)));
         return false;
