@@ -38,21 +38,17 @@ QString Genere(const QString &cDossier)
         return cDossier;
     std::fprintf(stderr, "generating %d images of %dx%d in %s\n", nImages, nLargeur, nHauteur, qPrintable(cDossier));
     QImage im(nLargeur, nHauteur, QImage::Format_RGB32);
-    for (int n = 0; n < nImages; ++n)
-    {
+    for (int n = 0; n < nImages; ++n) {
         // Smooth gradients with a texture, so that files weigh what camera files weigh.
-        for (int y = 0; y < nHauteur; ++y)
-        {
+        for (int y = 0; y < nHauteur; ++y) {
             QRgb *l = reinterpret_cast<QRgb *>(im.scanLine(y));
-            for (int x = 0; x < nLargeur; ++x)
-            {
+            for (int x = 0; x < nLargeur; ++x) {
                 const int t = ((x * 7 + y * 13 + n * 101) ^ (x * y >> 6)) & 31;
                 l[x] = qRgb((x / 16 + n * 3 + t) & 255, (y / 12 + t) & 255, ((x + y) / 28 + n) & 255);
             }
         }
         const QString c = cDossier + QStringLiteral("/IMG_%1.jpg").arg(n, 4, 10, QLatin1Char('0'));
-        if (!JpegCodec::Encode(im, c))
-        {
+        if (!JpegCodec::Encode(im, c)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(c));
             std::exit(1);
         }
@@ -71,7 +67,7 @@ struct TMesure
 {
     double nSecondes = 0;
     double nCPU = 0;
-    double nCPUPrincipal = 0;   // the user-interface thread's share: the part no pool can spread
+    double nCPUPrincipal = 0; // the user-interface thread's share: the part no pool can spread
     int nLignes = 0;
     int nFaites = 0;
 };
@@ -150,8 +146,7 @@ int main(int argc, char **argv)
     const TMesure Un = Liste(cImages, cUn, 1);
     const TMesure Premier = Liste(cImages, cTous, 0);
     const TMesure Second = Liste(cImages, cTous, 0);
-    if (Un.nLignes != nImages || Premier.nFaites != nImages || Second.nFaites != 0)
-    {
+    if (Un.nLignes != nImages || Premier.nFaites != nImages || Second.nFaites != 0) {
         std::fprintf(stderr, "unexpected counts: %d rows, %d then %d thumbnails made\n", Premier.nLignes,
                      Premier.nFaites, Second.nFaites);
         return 1;

@@ -69,29 +69,29 @@ void Bench(const char *cNom, double dValeur, const char *cUnite)
 
 // ---------------------------------------------------------------- the catalogue of store_bench
 
-const char *const Lieux[] = {"France/Paris", "France/Lyon", "France/Bretagne/Quimper", "Italie/Rome",
-                             "Italie/Venise", "Espagne/Barcelone", "Grèce/Crète", "Maroc/Fès",
-                             "Canada/Québec", "Japon/Kyoto", "Écosse/Skye", "Portugal/Porto"};
+const char *const Lieux[] = {
+    "France/Paris", "France/Lyon", "France/Bretagne/Quimper", "Italie/Rome", "Italie/Venise", "Espagne/Barcelone",
+    "Grèce/Crète",  "Maroc/Fès",   "Canada/Québec",           "Japon/Kyoto", "Écosse/Skye",   "Portugal/Porto"};
 const char *const Personnes[] = {"Famille/Anne", "Famille/Paul", "Famille/Léa", "Famille/Grand-mère",
-                                 "Amis/Marc", "Amis/Sophie", "Amis/Hélène", "Collègues/Équipe"};
-const char *const Sujets[] = {"Architecture", "Paysages/Montagne", "Paysages/Mer", "Animaux/Chats",
-                              "Animaux/Oiseaux", "Fleurs", "Portraits", "Nuit", "Sport/Vélo", "Fêtes/Noël"};
-const char *const Mots[] = {"ROME", "VACANCES", "2004", "FAMILLE", "MER", "MONTAGNE", "NUIT", "NEIGE",
-                            "ANNIVERSAIRE", "MARIAGE", "CHAT", "PLAGE", "VELO", "FORET", "EGLISE",
-                            "MUSEE", "MARCHE", "PORT", "BATEAU", "PONT", "CHATEAU", "JARDIN", "FLEURS",
-                            "COUCHER", "SOLEIL", "PLUIE", "AMIS", "ECOLE", "CONCERT", "NOEL"};
-const char *const Phrases[] = {"Le Colisée au coucher du soleil", "Anne et Paul sur la plage",
-                               "Première neige sur le col", "Marché du dimanche matin, place de l'église",
+                                 "Amis/Marc",    "Amis/Sophie",  "Amis/Hélène", "Collègues/Équipe"};
+const char *const Sujets[] = {"Architecture", "Paysages/Montagne", "Paysages/Mer", "Animaux/Chats", "Animaux/Oiseaux",
+                              "Fleurs",       "Portraits",         "Nuit",         "Sport/Vélo",    "Fêtes/Noël"};
+const char *const Mots[] = {"ROME",         "VACANCES", "2004",   "FAMILLE", "MER",     "MONTAGNE", "NUIT",   "NEIGE",
+                            "ANNIVERSAIRE", "MARIAGE",  "CHAT",   "PLAGE",   "VELO",    "FORET",    "EGLISE", "MUSEE",
+                            "MARCHE",       "PORT",     "BATEAU", "PONT",    "CHATEAU", "JARDIN",   "FLEURS", "COUCHER",
+                            "SOLEIL",       "PLUIE",    "AMIS",   "ECOLE",   "CONCERT", "NOEL"};
+const char *const Phrases[] = {"Le Colisée au coucher du soleil",  "Anne et Paul sur la plage",
+                               "Première neige sur le col",        "Marché du dimanche matin, place de l'église",
                                "Vue depuis le pont, brume légère", "Le chat de la voisine",
                                "Repas de famille chez grand-mère", "Retour de pêche au port",
-                               "Feu d'artifice du 14 juillet", "Lumière d'hiver dans la forêt"};
+                               "Feu d'artifice du 14 juillet",     "Lumière d'hiver dans la forêt"};
 
 struct TCatalogue
 {
     std::vector<QString> Images;
     std::vector<std::vector<QString>> Criteres;
     std::vector<QString> Chemins;
-    std::vector<int> Cochees;           // indexes of the checked images, in list order
+    std::vector<int> Cochees; // indexes of the checked images, in list order
 };
 
 TCatalogue Genere(std::mt19937 &Alea, const QString &cPhotos)
@@ -106,18 +106,24 @@ TCatalogue Genere(std::mt19937 &Alea, const QString &cPhotos)
     for (int a = 1998; a <= 2008; ++a)
         c.Chemins.push_back(QString::fromUtf8("Événements/%1/Vacances d'été").arg(a));
 
-    const char *const Dossiers[] = {"Rome", "Noël en famille", "[2004] Rome", "Bretagne", "Été", "Divers",
-                                    "Mariage de Léa", "Week-end à Lyon"};
+    const char *const Dossiers[] = {"Rome", "Noël en famille", "[2004] Rome",    "Bretagne",
+                                    "Été",  "Divers",          "Mariage de Léa", "Week-end à Lyon"};
     c.Images.reserve(NbImages);
     for (int i = 0; i < NbImages; ++i) {
         const int nAnnee = 1998 + i % 11;
         QString cCle;
         if (i % 10 == 9) {
-            cCle = QString("<%1>/DCIM/%2CANON/IMG_%3.JPG").arg(-1975582719 + i / 5000).arg(100 + (i / 900) % 10).arg(i % 10000, 4, 10, QChar('0'));
+            cCle = QString("<%1>/DCIM/%2CANON/IMG_%3.JPG")
+                       .arg(-1975582719 + i / 5000)
+                       .arg(100 + (i / 900) % 10)
+                       .arg(i % 10000, 4, 10, QChar('0'));
         } else if (i % 100 == 1) {
             // The checked images live in folders of their own, where descript.ion files can be.
             const int j = i / 100;
-            cCle = QString("%1Dossier %2/IMG_%3.jpg").arg(cPhotos).arg(j / (NbCochees / NbDossiers)).arg(i, 6, 10, QChar('0'));
+            cCle = QString("%1Dossier %2/IMG_%3.jpg")
+                       .arg(cPhotos)
+                       .arg(j / (NbCochees / NbDossiers))
+                       .arg(i, 6, 10, QChar('0'));
             c.Cochees.push_back(i);
         } else {
             const char *cExt = (i % 7 == 0) ? "CR2" : ((i % 13 == 0) ? "NEF" : "jpg");
@@ -181,7 +187,7 @@ QByteArray Octets(const QString &c)
 struct TFichiers
 {
     QString cBDD, cSetup;
-    QHash<QString, QByteArray> Contenus;   // every file as first written, restored before each round
+    QHash<QString, QByteArray> Contenus; // every file as first written, restored before each round
 
     void Restaure() const
     {
@@ -289,11 +295,8 @@ struct TSession
     QList<const TEnrLV *> Images;
 
     TSession(const TFichiers &f, const TCatalogue &c, const QString &cIcones)
-        : Setup(f.cSetup)
-        , BDD(f.cBDD, true)
-        , Descriptions(Setup)
-        , Classement(Setup, BDD, Descriptions, Arbo, Parametres)
-        , Coches(Arbo)
+        : Setup(f.cSetup), BDD(f.cBDD, true), Descriptions(Setup),
+          Classement(Setup, BDD, Descriptions, Arbo, Parametres), Coches(Arbo)
     {
         Setup.lAutoSave = BDD.lAutoSave = false;
         Parametres.lTrtDescription = true;
@@ -462,8 +465,8 @@ void ConstruitSqlite(sqlite3 *db, const TCatalogue &c, const TArboCriteres &Arbo
 
 struct TRequetes
 {
-    sqlite3_stmt *sIdImage, *sCritere, *sCriteresImage, *sSupprCritere, *sAjoutCritere, *sLitMC, *sEcritMC,
-        *sCDC, *sLeg, *sDes;
+    sqlite3_stmt *sIdImage, *sCritere, *sCriteresImage, *sSupprCritere, *sAjoutCritere, *sLitMC, *sEcritMC, *sCDC,
+        *sLeg, *sDes;
 
     explicit TRequetes(sqlite3 *db)
     {
@@ -484,8 +487,8 @@ struct TRequetes
     }
     ~TRequetes()
     {
-        for (sqlite3_stmt *s : {sIdImage, sCritere, sCriteresImage, sSupprCritere, sAjoutCritere, sLitMC, sEcritMC,
-                                sCDC, sLeg, sDes})
+        for (sqlite3_stmt *s :
+             {sIdImage, sCritere, sCriteresImage, sSupprCritere, sAjoutCritere, sLitMC, sEcritMC, sCDC, sLeg, sDes})
             sqlite3_finalize(s);
     }
 };
@@ -527,7 +530,8 @@ void AppliqueSqlite(const TRequetes &r, const TCatalogue &c)
         for (size_t k = 0; k < Tous.size(); ++k) {
             // In pre-order a criterion's descendants follow it within its subtree size.
             const bool lGarde = k + 1 >= Tous.size() || Tous[k + 1].nOrdre >= Tous[k].nOrdre + Tous[k].nTaille;
-            const bool lStocke = std::any_of(Avant.begin(), Avant.end(), [&](const TCrit &a) { return a.nId == Tous[k].nId; });
+            const bool lStocke =
+                std::any_of(Avant.begin(), Avant.end(), [&](const TCrit &a) { return a.nId == Tous[k].nId; });
             if (lGarde && !lStocke) {
                 sqlite3_bind_int(r.sAjoutCritere, 1, nId);
                 sqlite3_bind_int(r.sAjoutCritere, 2, Tous[k].nId);
@@ -598,8 +602,8 @@ int main(int argc, char **argv)
                          Oui.nQuestions);
     }
     Bench("classify_1000", dTotal, "s");
-    Bench("classify_store_size", double(QFile(Fichiers.cBDD).size() + QFile(Fichiers.cSetup).size()) / (1024.0 * 1024.0),
-          "MB");
+    Bench("classify_store_size",
+          double(QFile(Fichiers.cBDD).size() + QFile(Fichiers.cSetup).size()) / (1024.0 * 1024.0), "MB");
     Bench("classify_1000_writes", nEcritures, "count");
 
     // The changes alone, without saving anything, against SQLite doing them in one transaction

@@ -49,8 +49,7 @@ QByteArray Octets(qint64 n)
     QByteArray b(n, Qt::Uninitialized);
     auto *p = reinterpret_cast<unsigned char *>(b.data());
     qint64 i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
+    for (; i + 8 <= n; i += 8) {
         const quint64 v = Alea();
         std::memcpy(p + i, &v, 8);
     }
@@ -73,9 +72,11 @@ qint64 Genere(const QString &cRacine)
     qint64 nTotal = 0;
     QStringList Sources;
     const int nOriginaux = nFichiers - nRaws - nCopies - nVariantes - nLiens - nVides;
-    for (int i = 0; i < nOriginaux; ++i)
-    {
-        const QString c = QStringLiteral("%1/DCIM/%2CANON/IMG_%3.JPG").arg(cRacine).arg(100 + i / 400).arg(i, 4, 10, QLatin1Char('0'));
+    for (int i = 0; i < nOriginaux; ++i) {
+        const QString c = QStringLiteral("%1/DCIM/%2CANON/IMG_%3.JPG")
+                              .arg(cRacine)
+                              .arg(100 + i / 400)
+                              .arg(i, 4, 10, QLatin1Char('0'));
         const QByteArray b = Octets(std::uniform_int_distribution<qint64>(40000, 240000)(Alea));
         Ecrit(c, b);
         nTotal += b.size();
@@ -83,27 +84,29 @@ qint64 Genere(const QString &cRacine)
     }
     // Raw files of one camera: the same header layout, the shot's time and number early in it.
     const QByteArray Entete = Octets(16384);
-    for (int i = 0; i < nRaws; ++i)
-    {
+    for (int i = 0; i < nRaws; ++i) {
         QByteArray b = Entete + Octets(nTailleRaw - Entete.size());
         const QByteArray Marque = QStringLiteral("2024:03:05 %1 #%2").arg(i / 60).arg(i).toLatin1();
         std::memcpy(b.data() + 300, Marque.constData(), static_cast<size_t>(Marque.size()));
-        const QString c = QStringLiteral("%1/RAW/%2/IMG_%3.CR2").arg(cRacine).arg(i / 200).arg(i, 4, 10, QLatin1Char('0'));
+        const QString c =
+            QStringLiteral("%1/RAW/%2/IMG_%3.CR2").arg(cRacine).arg(i / 200).arg(i, 4, 10, QLatin1Char('0'));
         Ecrit(c, b);
         nTotal += b.size();
         Sources << c;
     }
     auto Source = [&] { return Sources[std::uniform_int_distribution<int>(0, int(Sources.size()) - 1)(Alea)]; };
-    for (int i = 0; i < nCopies; ++i)
-    {
+    for (int i = 0; i < nCopies; ++i) {
         const QString s = Source();
-        const QString c = QStringLiteral("%1/Sauvegarde/%2/copie_%3_%4").arg(cRacine).arg(i / 100).arg(i).arg(QFileInfo(s).fileName());
+        const QString c = QStringLiteral("%1/Sauvegarde/%2/copie_%3_%4")
+                              .arg(cRacine)
+                              .arg(i / 100)
+                              .arg(i)
+                              .arg(QFileInfo(s).fileName());
         QDir().mkpath(QFileInfo(c).path());
         QFile::copy(s, c);
         nTotal += QFileInfo(c).size();
     }
-    for (int i = 0; i < nVariantes; ++i)
-    {
+    for (int i = 0; i < nVariantes; ++i) {
         const QString s = Source();
         QFile f(s);
         f.open(QIODevice::ReadOnly);
@@ -113,8 +116,7 @@ qint64 Genere(const QString &cRacine)
         Ecrit(QStringLiteral("%1/Retouches/var_%2_%3").arg(cRacine).arg(i).arg(QFileInfo(s).fileName()), b);
         nTotal += b.size();
     }
-    for (int i = 0; i < nLiens; ++i)
-    {
+    for (int i = 0; i < nLiens; ++i) {
         const QString s = Source();
         const QString c = QStringLiteral("%1/Liens/lien_%2_%3").arg(cRacine).arg(i).arg(QFileInfo(s).fileName());
         QDir().mkpath(QFileInfo(c).path());
@@ -129,13 +131,16 @@ qint64 Genere(const QString &cRacine)
 void Rechauffe(const QString &cRacine)
 {
     QProcess p;
-    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("find \"$0\" -type f -exec cat {} + > /dev/null"), cRacine});
+    p.start(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("find \"$0\" -type f -exec cat {} + > /dev/null"), cRacine});
     p.waitForFinished(-1);
 }
 
 std::pair<quint64, quint64> Identite(const QString &c)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(c).constData(), &st) != 0)
         return {0, 0};
     return {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
@@ -177,14 +182,11 @@ TGroupes GroupesTexte(const QByteArray &Sortie)
 {
     TGroupes Groupes;
     QStringList Courant;
-    for (const QByteArray &Ligne : Sortie.split('\n'))
-    {
-        if (Ligne.trimmed().isEmpty())
-        {
+    for (const QByteArray &Ligne : Sortie.split('\n')) {
+        if (Ligne.trimmed().isEmpty()) {
             AjouteGroupe(Groupes, Courant);
             Courant.clear();
-        }
-        else
+        } else
             Courant << QFile::decodeName(Ligne);
     }
     AjouteGroupe(Groupes, Courant);
@@ -211,8 +213,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir Tmp(QStringLiteral("/tmp/vimbrel-dupes-XXXXXX"));
-    if (!Tmp.isValid())
-    {
+    if (!Tmp.isValid()) {
         std::fprintf(stderr, "dossier temporaire impossible\n");
         return 1;
     }
@@ -222,12 +223,13 @@ int main(int argc, char **argv)
     Rechauffe(cRacine);
 
     std::vector<TPair> Pairs;
-    for (const auto &[cNom, Args] : {std::pair{QStringLiteral("jdupes"), QStringList{QStringLiteral("-r")}},
-                                     std::pair{QStringLiteral("fdupes"), QStringList{QStringLiteral("-r"), QStringLiteral("-n")}}})
-    {
+    for (const auto &[cNom, Args] :
+         {std::pair{QStringLiteral("jdupes"), QStringList{QStringLiteral("-r")}},
+          std::pair{QStringLiteral("fdupes"), QStringList{QStringLiteral("-r"), QStringLiteral("-n")}}}) {
         const QString cProgramme = QStandardPaths::findExecutable(cNom);
         if (cProgramme.isEmpty())
-            std::printf("# %s absent : pas de comparaison avec lui (apt-get install %s)\n", qPrintable(cNom), qPrintable(cNom));
+            std::printf("# %s absent : pas de comparaison avec lui (apt-get install %s)\n", qPrintable(cNom),
+                        qPrintable(cNom));
         else
             Pairs.push_back({cNom, cProgramme, Args + QStringList{cRacine}, {}, {}});
     }
@@ -239,20 +241,17 @@ int main(int argc, char **argv)
     std::vector<double> Notres;
     TGroupes NosGroupes;
     int nPaires = 0;
-    for (int e = 0; e < nEssais; ++e)
-    {
+    for (int e = 0; e < nEssais; ++e) {
         QElapsedTimer t;
         t.start();
         const QList<TEnrImgSel> C = CandidatsDossier(cRacine, true, Volumes, QString());
         const TResultatPaires R = ChercherPaires(C, {}, 2);
         Notres.push_back(t.nsecsElapsed() / 1e9);
-        if (e == 0)
-        {
+        if (e == 0) {
             NosGroupes = GroupesNotre(C, R.Paires);
             nPaires = int(R.Paires.size());
         }
-        for (TPair &p : Pairs)
-        {
+        for (TPair &p : Pairs) {
             QProcess Proc;
             t.restart();
             Proc.start(p.cProgramme, p.Arguments);
@@ -268,8 +267,7 @@ int main(int argc, char **argv)
     std::printf("# nous : %d paires, %zu groupes\n", nPaires, NosGroupes.size());
     std::printf("BENCH dupes_5000 %.3f s\n", tNous);
     int nCode = 0;
-    for (const TPair &p : Pairs)
-    {
+    for (const TPair &p : Pairs) {
         const bool lMemes = p.Groupes == NosGroupes;
         std::printf("# %s : %zu groupes, %s, médiane %.3f s\n", qPrintable(p.cNom), p.Groupes.size(),
                     lMemes ? "les mêmes que les nôtres" : "DIFFÉRENTS des nôtres", Mediane(p.Temps));

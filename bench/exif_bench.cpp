@@ -16,17 +16,21 @@ namespace
 using Horloge = std::chrono::steady_clock;
 
 // The values the program reads, looked up in exiv2's decoded data.
-const char *const ClesExif[] = {"Exif.Image.Model", "Exif.Image.Orientation", "Exif.Photo.ExposureTime",
-                                "Exif.Photo.FNumber", "Exif.Photo.FocalLength", "Exif.Photo.ISOSpeedRatings",
-                                "Exif.Photo.DateTimeOriginal", "Exif.Photo.UserComment",
+const char *const ClesExif[] = {"Exif.Image.Model",
+                                "Exif.Image.Orientation",
+                                "Exif.Photo.ExposureTime",
+                                "Exif.Photo.FNumber",
+                                "Exif.Photo.FocalLength",
+                                "Exif.Photo.ISOSpeedRatings",
+                                "Exif.Photo.DateTimeOriginal",
+                                "Exif.Photo.UserComment",
                                 "Exif.Photo.FocalLengthIn35mmFilm"};
-const char *const ClesIptc[] = {"Iptc.Application2.Headline", "Iptc.Application2.Caption",
-                                "Iptc.Application2.Copyright", "Iptc.Application2.Writer",
-                                "Iptc.Application2.Keywords", "Iptc.Application2.Category",
-                                "Iptc.Application2.SuppCategory", "Iptc.Application2.Credit",
-                                "Iptc.Application2.Source", "Iptc.Application2.ObjectName",
-                                "Iptc.Application2.DateCreated", "Iptc.Application2.City",
-                                "Iptc.Application2.ProvinceState", "Iptc.Application2.CountryName"};
+const char *const ClesIptc[] = {
+    "Iptc.Application2.Headline",      "Iptc.Application2.Caption",     "Iptc.Application2.Copyright",
+    "Iptc.Application2.Writer",        "Iptc.Application2.Keywords",    "Iptc.Application2.Category",
+    "Iptc.Application2.SuppCategory",  "Iptc.Application2.Credit",      "Iptc.Application2.Source",
+    "Iptc.Application2.ObjectName",    "Iptc.Application2.DateCreated", "Iptc.Application2.City",
+    "Iptc.Application2.ProvinceState", "Iptc.Application2.CountryName"};
 
 size_t LitExiv2(const std::string &cFichier)
 {
@@ -82,7 +86,7 @@ int main(int argc, char **argv)
     }
 
     size_t nPuits = 0;
-    for (const QString &f : Fichiers)  // warm the page cache for both sides
+    for (const QString &f : Fichiers) // warm the page cache for both sides
         nPuits += LitNotre(f);
     for (const std::string &f : FichiersStd)
         nPuits += LitExiv2(f);

@@ -81,15 +81,14 @@ int main(int argc, char **argv)
     QElapsedTimer t;
     t.start();
     g.Debut();
-    for (int i = 0; i < kNombre; ++i)
-    {
+    for (int i = 0; i < kNombre; ++i) {
         TPLVListItem *p = g.Ajoute();
         g.MetImage(p, Images[static_cast<size_t>(i)]);
         g.MetTitre(p, QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0')));
     }
     g.Fin();
     std::printf("BENCH add_20000 %.1f ms\n", Millis(t));
-    Images.clear();   // the grid holds the only copies now
+    Images.clear(); // the grid holds the only copies now
     g.Selectionne(g.Item(0));
 
     QImage Cible(g.viewport()->size(), QImage::Format_RGB32);
@@ -101,8 +100,7 @@ int main(int argc, char **argv)
     // A page down, then the repaint it causes.
     Temps.clear();
     QScrollBar *vb = g.verticalScrollBar();
-    for (int n = 0; n < 30; ++n)
-    {
+    for (int n = 0; n < 30; ++n) {
         QElapsedTimer ts;
         ts.start();
         vb->setValue(vb->value() + vb->pageStep());
@@ -113,14 +111,12 @@ int main(int argc, char **argv)
 
     // Reverse order of captions: every item moves.
     t.restart();
-    g.Trie(0, true, [](const TPLVListItem *a, const TPLVListItem *b, int)
-           { return b->cTitre().compare(a->cTitre()); });
+    g.Trie(0, true, [](const TPLVListItem *a, const TPLVListItem *b, int) { return b->cTitre().compare(a->cTitre()); });
     std::printf("BENCH sort %.1f ms\n", Millis(t));
 
     // Narrower window (fewer columns), laid out again and repainted.
     Temps.clear();
-    for (int n = 0; n < 10; ++n)
-    {
+    for (int n = 0; n < 10; ++n) {
         QElapsedTimer tr;
         tr.start();
         g.resize(n % 2 == 0 ? 1280 : 1920, n % 2 == 0 ? 800 : 1080);

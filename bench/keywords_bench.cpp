@@ -24,8 +24,8 @@ constexpr int nMotsDistincts = 5000;
 // Words of several lengths, a few with accented capitals, as a real vocabulary has.
 QByteArray Mot(int n)
 {
-    static const char *const Racines[] = {"MER", "PLAGE", "SOLEIL", "MONTAGNE", "FAMILLE", "ÉTÉ",
-                                          "FORÊT", "CHÂTEAU", "NOËL", "VACANCES", "ANNIVERSAIRE"};
+    static const char *const Racines[] = {"MER",   "PLAGE",   "SOLEIL", "MONTAGNE", "FAMILLE",     "ÉTÉ",
+                                          "FORÊT", "CHÂTEAU", "NOËL",   "VACANCES", "ANNIVERSAIRE"};
     return QByteArray(Racines[n % 11]) + '_' + QByteArray::number(n / 11);
 }
 } // namespace
@@ -44,8 +44,8 @@ int main(int argc, char **argv)
     QByteArray Texte = "[GENERAL]\r\nkcVersion=v 1.44\r\n[MOTS-CLES]\r\n";
     Texte.reserve(nImages * 80);
     for (int i = 0; i < nImages; ++i) {
-        Texte += "/home/photos/" + QByteArray::number(2000 + i % 10) + "/dossier" +
-                 QByteArray::number(i / 500) + "/IMG_" + QByteArray::number(i).rightJustified(6, '0') + ".JPG=";
+        Texte += "/home/photos/" + QByteArray::number(2000 + i % 10) + "/dossier" + QByteArray::number(i / 500)
+                 + "/IMG_" + QByteArray::number(i).rightJustified(6, '0') + ".JPG=";
         for (int k = 0; k < nMotsParImage; ++k) {
             if (k)
                 Texte += ' ';

@@ -51,7 +51,9 @@ qint64 Plancher(const QString &cDossier)
         if (e->d_name[0] == '.')
             continue;
         const QString c = cDossier + QFile::decodeName(e->d_name);
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::stat(QFile::encodeName(c).constData(), &st) != 0)
             continue;
         TTailleImage t;

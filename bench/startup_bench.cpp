@@ -62,11 +62,9 @@ int main()
         TBigIniFile Setup(Temp.filePath(QStringLiteral("KX_Setup.ini")));
         TBigIniFile BDD(Temp.filePath(QStringLiteral("KX_BDD.ini")), true);
         Setup.lAutoSave = BDD.lAutoSave = false;
-        for (int i = 0; i < NbImages; ++i)
-        {
+        for (int i = 0; i < NbImages; ++i) {
             const QString cCle = Image(cPhotos, i);
-            if ((i / NbDossiers) % 10 != 0)
-            {
+            if ((i / NbDossiers) % 10 != 0) {
                 QFile F(cCle);
                 if (!F.open(QIODevice::WriteOnly))
                     return 1;
@@ -97,8 +95,7 @@ int main()
     const double dSecondes = std::chrono::duration<double>(Horloge::now() - t0).count();
     const double dCpu = SecondesCpu() - dCpu0;
 
-    if (Resultat.nSectionsCatalogue != NbImages / 10 || !Resultat.cStoresNonSauves.isEmpty())
-    {
+    if (Resultat.nSectionsCatalogue != NbImages / 10 || !Resultat.cStoresNonSauves.isEmpty()) {
         std::fprintf(stderr, "startup_bench: %d sections removed, %lld saves failed\n", Resultat.nSectionsCatalogue,
                      static_cast<long long>(Resultat.cStoresNonSauves.size()));
         return 1;

@@ -72,28 +72,28 @@ double PicMemoireMo()
 
 // ---------------------------------------------------------------- the generated catalogue
 
-const char *const Lieux[] = {"France/Paris", "France/Lyon", "France/Bretagne/Quimper", "Italie/Rome",
-                             "Italie/Venise", "Espagne/Barcelone", "Grèce/Crète", "Maroc/Fès",
-                             "Canada/Québec", "Japon/Kyoto", "Écosse/Skye", "Portugal/Porto"};
+const char *const Lieux[] = {
+    "France/Paris", "France/Lyon", "France/Bretagne/Quimper", "Italie/Rome", "Italie/Venise", "Espagne/Barcelone",
+    "Grèce/Crète",  "Maroc/Fès",   "Canada/Québec",           "Japon/Kyoto", "Écosse/Skye",   "Portugal/Porto"};
 const char *const Personnes[] = {"Famille/Anne", "Famille/Paul", "Famille/Léa", "Famille/Grand-mère",
-                                 "Amis/Marc", "Amis/Sophie", "Amis/Hélène", "Collègues/Équipe"};
-const char *const Sujets[] = {"Architecture", "Paysages/Montagne", "Paysages/Mer", "Animaux/Chats",
-                              "Animaux/Oiseaux", "Fleurs", "Portraits", "Nuit", "Sport/Vélo", "Fêtes/Noël"};
-const char *const Mots[] = {"ROME", "VACANCES", "2004", "FAMILLE", "MER", "MONTAGNE", "NUIT", "NEIGE",
-                            "ANNIVERSAIRE", "MARIAGE", "CHAT", "PLAGE", "VELO", "FORET", "EGLISE",
-                            "MUSEE", "MARCHE", "PORT", "BATEAU", "PONT", "CHATEAU", "JARDIN", "FLEURS",
-                            "COUCHER", "SOLEIL", "PLUIE", "AMIS", "ECOLE", "CONCERT", "NOEL"};
-const char *const Phrases[] = {"Le Colisée au coucher du soleil", "Anne et Paul sur la plage",
-                               "Première neige sur le col", "Marché du dimanche matin, place de l'église",
+                                 "Amis/Marc",    "Amis/Sophie",  "Amis/Hélène", "Collègues/Équipe"};
+const char *const Sujets[] = {"Architecture", "Paysages/Montagne", "Paysages/Mer", "Animaux/Chats", "Animaux/Oiseaux",
+                              "Fleurs",       "Portraits",         "Nuit",         "Sport/Vélo",    "Fêtes/Noël"};
+const char *const Mots[] = {"ROME",         "VACANCES", "2004",   "FAMILLE", "MER",     "MONTAGNE", "NUIT",   "NEIGE",
+                            "ANNIVERSAIRE", "MARIAGE",  "CHAT",   "PLAGE",   "VELO",    "FORET",    "EGLISE", "MUSEE",
+                            "MARCHE",       "PORT",     "BATEAU", "PONT",    "CHATEAU", "JARDIN",   "FLEURS", "COUCHER",
+                            "SOLEIL",       "PLUIE",    "AMIS",   "ECOLE",   "CONCERT", "NOEL"};
+const char *const Phrases[] = {"Le Colisée au coucher du soleil",  "Anne et Paul sur la plage",
+                               "Première neige sur le col",        "Marché du dimanche matin, place de l'église",
                                "Vue depuis le pont, brume légère", "Le chat de la voisine",
                                "Repas de famille chez grand-mère", "Retour de pêche au port",
-                               "Feu d'artifice du 14 juillet", "Lumière d'hiver dans la forêt"};
+                               "Feu d'artifice du 14 juillet",     "Lumière d'hiver dans la forêt"};
 
 struct TCatalogue
 {
-    std::vector<QString> Images;                     // image keys
-    std::vector<std::vector<QString>> Criteres;      // criterion paths of each image
-    std::vector<QString> Chemins;                    // every criterion path of the tree
+    std::vector<QString> Images;                // image keys
+    std::vector<std::vector<QString>> Criteres; // criterion paths of each image
+    std::vector<QString> Chemins;               // every criterion path of the tree
 };
 
 TCatalogue Genere(std::mt19937 &Alea)
@@ -108,15 +108,18 @@ TCatalogue Genere(std::mt19937 &Alea)
     for (int a = 1998; a <= 2008; ++a)
         c.Chemins.push_back(QString::fromUtf8("Événements/%1/Vacances d'été").arg(a));
 
-    const char *const Dossiers[] = {"Rome", "Noël en famille", "[2004] Rome", "Bretagne", "Été", "Divers",
-                                    "Mariage de Léa", "Week-end à Lyon"};
+    const char *const Dossiers[] = {"Rome", "Noël en famille", "[2004] Rome",    "Bretagne",
+                                    "Été",  "Divers",          "Mariage de Léa", "Week-end à Lyon"};
     c.Images.reserve(NbImages);
     for (int i = 0; i < NbImages; ++i) {
         const int nAnnee = 1998 + i % 11;
         QString cCle;
         if (i % 10 == 9) {
             // An image of an indexed CD.
-            cCle = QString("<%1>/DCIM/%2CANON/IMG_%3.JPG").arg(-1975582719 + i / 5000).arg(100 + (i / 900) % 10).arg(i % 10000, 4, 10, QChar('0'));
+            cCle = QString("<%1>/DCIM/%2CANON/IMG_%3.JPG")
+                       .arg(-1975582719 + i / 5000)
+                       .arg(100 + (i / 900) % 10)
+                       .arg(i % 10000, 4, 10, QChar('0'));
         } else {
             const char *cExt = (i % 7 == 0) ? "CR2" : ((i % 13 == 0) ? "NEF" : "jpg");
             cCle = QString::fromUtf8("/home/ann/Photos/%1/%2 %3/IMG_%4.%5")
@@ -239,11 +242,8 @@ TTravail Prepare(const TCatalogue &c, std::mt19937 &Alea)
             e.cCle = QString::fromUtf8("/home/ann/Photos/2009/Nouvelles/IMG_%1.jpg").arg(i);
             e.cValeur = MotsCles(Alea);
             break;
-        case 2:
-            e.cValeur = Legende(Alea) + QString(" (%1)").arg(i);
-            break;
-        default:
-            e.cValeur = QString::number(i);
+        case 2: e.cValeur = Legende(Alea) + QString(" (%1)").arg(i); break;
+        default: e.cValeur = QString::number(i);
         }
         t.Ecritures.push_back(std::move(e));
     }
@@ -404,7 +404,8 @@ void ConstruitSqlite(const TCatalogue &c, const QString &cFichier, std::mt19937 
 {
     sqlite3 *db = nullptr;
     sqlite3_open(cFichier.toUtf8().constData(), &db);
-    Exec(db, "CREATE TABLE criteres(image TEXT NOT NULL, critere TEXT NOT NULL, valeur TEXT, PRIMARY KEY(image, critere))");
+    Exec(db,
+         "CREATE TABLE criteres(image TEXT NOT NULL, critere TEXT NOT NULL, valeur TEXT, PRIMARY KEY(image, critere))");
     Exec(db, "CREATE TABLE general(cle TEXT PRIMARY KEY, valeur TEXT)");
     for (const char *t : TablesSetup)
         Exec(db, (std::string("CREATE TABLE ") + t + "(cle TEXT PRIMARY KEY, valeur TEXT)").c_str());
@@ -582,10 +583,10 @@ int main()
     Ratio("erase_section", Sql.dEffacements, Texte.dEffacements);
     Ratio("save", Sql.dSauvegarde, Texte.dSauvegarde);
     // The whole session: open, read, change and make the changes durable.
-    const double dTotalTexte = Texte.dCharge + Texte.dLectures + Texte.dEcritures + Texte.dSuppressions +
-                               Texte.dEffacements + Texte.dSauvegarde;
-    const double dTotalSql = Sql.dCharge + Sql.dLectures + Sql.dEcritures + Sql.dSuppressions +
-                             Sql.dEffacements + Sql.dSauvegarde;
+    const double dTotalTexte = Texte.dCharge + Texte.dLectures + Texte.dEcritures + Texte.dSuppressions
+                               + Texte.dEffacements + Texte.dSauvegarde;
+    const double dTotalSql =
+        Sql.dCharge + Sql.dLectures + Sql.dEcritures + Sql.dSuppressions + Sql.dEffacements + Sql.dSauvegarde;
     Bench("session", dTotalTexte, "s");
     Ratio("session", dTotalSql, dTotalTexte);
     return 0;

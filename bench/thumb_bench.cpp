@@ -62,7 +62,8 @@ bool GenerePhotos(const QString &cDossier, int nParTaille)
         int k = 0;
         for (const QSize t : {QSize(4000, 3000), QSize(6000, 4000)})
             for (int i = 0; i < nParTaille; ++i, ++k) {
-                const QString c = QStringLiteral("%1/gen_%2mp_%3.jpg").arg(cDossier).arg(t.width() * t.height() / 1000000).arg(i);
+                const QString c =
+                    QStringLiteral("%1/gen_%2mp_%3.jpg").arg(cDossier).arg(t.width() * t.height() / 1000000).arg(i);
                 if (!JpegCodec::Encode(Photo(t.width(), t.height(), quint32(k)), c, 90))
                     _exit(1);
             }
@@ -145,8 +146,9 @@ double ImageMagick(const QString &cProgramme, const QStringList &Fichiers, const
     for (const QString &c : Fichiers) {
         QProcess p;
         p.setProcessEnvironment(Env);
-        p.start(cProgramme, {c, QStringLiteral("-thumbnail"), QStringLiteral("%1x%1").arg(kD), QStringLiteral("-quality"),
-                             QStringLiteral("90"), cSortie + QLatin1Char('/') + QFileInfo(c).completeBaseName() + QStringLiteral(".jpg")});
+        p.start(cProgramme, {c, QStringLiteral("-thumbnail"), QStringLiteral("%1x%1").arg(kD),
+                             QStringLiteral("-quality"), QStringLiteral("90"),
+                             cSortie + QLatin1Char('/') + QFileInfo(c).completeBaseName() + QStringLiteral(".jpg")});
         if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit)
             return -1;
     }
@@ -165,7 +167,10 @@ double RssActuelleMo()
     return nResidente * double(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
-void Bench(const char *cNom, double v, const char *cUnite) { std::printf("BENCH %s %.3f %s\n", cNom, v, cUnite); }
+void Bench(const char *cNom, double v, const char *cUnite)
+{
+    std::printf("BENCH %s %.3f %s\n", cNom, v, cUnite);
+}
 }
 
 int main(int argc, char **argv)
@@ -209,7 +214,9 @@ int main(int argc, char **argv)
     const int nCoeurs = int(qMax(1u, std::thread::hardware_concurrency()));
     const double tN = Nous(Fichiers, Sortie("tous"), nCoeurs, nEchecs);
     const double tGrands = Nous(Grands, Sortie("grands"), 1, nEchecs);
-    struct rusage Usage{};
+    struct rusage Usage
+    {
+    };
     getrusage(RUSAGE_SELF, &Usage);
     const double nPicMo = Usage.ru_maxrss / 1024.0;
 
@@ -221,8 +228,8 @@ int main(int argc, char **argv)
 
     const QString cVips = Programme({QStringLiteral("vipsthumbnail")});
     // The real convert, not a wrapper placed earlier in the PATH.
-    const QString cConvert = Programme({QStringLiteral("/usr/bin/convert-im6.q16"), QStringLiteral("/usr/bin/convert"),
-                                        QStringLiteral("convert")});
+    const QString cConvert = Programme(
+        {QStringLiteral("/usr/bin/convert-im6.q16"), QStringLiteral("/usr/bin/convert"), QStringLiteral("convert")});
     if (!cVips.isEmpty()) {
         Vips(cVips, Fichiers, Sortie("vips_chauffe"));
         const double tV = Vips(cVips, Fichiers, Sortie("vips"));

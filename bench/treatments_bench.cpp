@@ -29,12 +29,10 @@ QImage Photo()
 {
     QImage Image(nLargeur, nHauteur, QImage::Format_RGB32);
     quint32 s = 2654435761u;
-    for (int y = 0; y < nHauteur; ++y)
-    {
+    for (int y = 0; y < nHauteur; ++y) {
         auto *p = reinterpret_cast<QRgb *>(Image.scanLine(y));
         const double fy = double(y) / nHauteur;
-        for (int x = 0; x < nLargeur; ++x)
-        {
+        for (int x = 0; x < nLargeur; ++x) {
             s ^= s << 13;
             s ^= s >> 17;
             s ^= s << 5;
@@ -70,7 +68,7 @@ struct TCas
 {
     int nCode;
     QString cParam;
-    QStringList Magick;   // the same work for convert
+    QStringList Magick; // the same work for convert
 };
 
 // Milliseconds of one convert run, or -1 when it failed.
@@ -80,8 +78,7 @@ double LanceConvert(const QString &cConvert, const QStringList &Args)
     QElapsedTimer t;
     t.start();
     p.start(cConvert, Args);
-    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-    {
+    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         std::fprintf(stderr, "convert %s: %s\n", qPrintable(Args.join(u' ')), p.readAllStandardError().constData());
         return -1;
     }
@@ -91,8 +88,7 @@ double LanceConvert(const QString &cConvert, const QStringList &Args)
 double MedianeConvert(const QString &cConvert, const QStringList &Args)
 {
     std::vector<double> v;
-    for (int i = 0; i < nEssais; ++i)
-    {
+    for (int i = 0; i < nEssais; ++i) {
         const double ms = LanceConvert(cConvert, Args);
         if (ms < 0)
             return -1;
@@ -125,20 +121,17 @@ int main(int argc, char **argv)
     };
 
     std::vector<double> Nos(Cas.size());
-    for (size_t i = 0; i < Cas.size(); ++i)
-    {
+    for (size_t i = 0; i < Cas.size(); ++i) {
         QImage Travail = Source.copy();
         std::vector<double> v, vCPU;
-        for (int k = 0; k < nEssais; ++k)
-        {
+        for (int k = 0; k < nEssais; ++k) {
             QElapsedTimer t;
             const double nCPU = MsCPU();
             t.start();
             const TResultatTrt r = AppliqueTrt(Travail, Cas[i].nCode, Cas[i].cParam);
             v.push_back(t.nsecsElapsed() / 1e6);
             vCPU.push_back(MsCPU() - nCPU);
-            if (!r)
-            {
+            if (!r) {
                 std::fprintf(stderr, "trt %d: %s\n", Cas[i].nCode, qPrintable(r.cRaison));
                 return 1;
             }
@@ -153,22 +146,19 @@ int main(int argc, char **argv)
     QString cConvert = qEnvironmentVariable("VIMBREL_CONVERT");
     if (cConvert.isEmpty())
         cConvert = QStandardPaths::findExecutable(QStringLiteral("convert"));
-    if (cConvert.isEmpty())
-    {
+    if (cConvert.isEmpty()) {
         std::printf("# convert not found: no comparison\n");
         return 0;
     }
     QTemporaryDir Temp;
     const QString cPpm = Temp.filePath("photo.ppm"), cMpc = Temp.filePath("photo.mpc");
-    if (!Source.save(cPpm) || LanceConvert(cConvert, {cPpm, cMpc}) < 0)
-    {
+    if (!Source.save(cPpm) || LanceConvert(cConvert, {cPpm, cMpc}) < 0) {
         std::printf("# could not prepare the .mpc file: no comparison\n");
         return 0;
     }
     const double nBase = MedianeConvert(cConvert, {cMpc, "null:"});
     std::printf("# convert reading the .mpc to null: %.1f ms\n", nBase);
-    for (size_t i = 0; i < Cas.size(); ++i)
-    {
+    for (size_t i = 0; i < Cas.size(); ++i) {
         const double nTotal = MedianeConvert(cConvert, QStringList{cMpc} + Cas[i].Magick + QStringList{"null:"});
         if (nTotal < 0)
             continue;

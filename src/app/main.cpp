@@ -23,15 +23,16 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 struct TArguments
 {
-    QStringList cdSimules;      // values of --cd-simule
-    QStringList cFichiersInfo;  // files after --info
+    QStringList cdSimules;     // values of --cd-simule
+    QStringList cFichiersInfo; // files after --info
     bool lInfo = false;
-    QString cCapture;           // --capture FILE
-    QStringList cDossiers;      // folders to open (at most one is taken)
+    QString cCapture;      // --capture FILE
+    QStringList cDossiers; // folders to open (at most one is taken)
     QString cErreur;
 };
 
@@ -46,7 +47,7 @@ TArguments AnalyseArguments(const QStringList &Arguments)
         } else if (c == QLatin1String("--info")) {
             A.lInfo = true;
         } else if (c == QLatin1String("--cd-simule")) {
-            ++i;  // its value was taken by ValeursCdSimule
+            ++i; // its value was taken by ValeursCdSimule
         } else if (c.startsWith(QLatin1String("--cd-simule="))) {
             continue;
         } else if (c == QLatin1String("--capture")) {

@@ -79,9 +79,7 @@ QString ResumeCritCoches(const QStringList &Chemins, bool lTab)
     return Lignes.join(QStringLiteral("\r\n"));
 }
 
-TArboCriteres::TArboCriteres(QObject *parent)
-    : QObject(parent)
-    , m_Racine(std::make_unique<TNoeudCritere>())
+TArboCriteres::TArboCriteres(QObject *parent) : QObject(parent), m_Racine(std::make_unique<TNoeudCritere>())
 {
     m_Racine->m_nProfondeur = -1;
 }
@@ -173,8 +171,7 @@ void TArboCriteres::TrieEnfants()
         Cles.clear();
         for (TNoeudCritere *Enfant : Parent.m_Enfants)
             Cles.emplace_back(Enfant->m_cCaption.toUtf8(), Enfant);
-        std::stable_sort(Cles.begin(), Cles.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        std::stable_sort(Cles.begin(), Cles.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         for (size_t i = 0; i < Cles.size(); ++i)
             Parent.m_Enfants[i] = Cles[i].second;
     };

@@ -131,8 +131,8 @@ private:
     void TrieEnfants();
     void Numerote();
 
-    std::vector<std::unique_ptr<TNoeudCritere>> m_Noeuds;  // owner, in creation order
-    std::unique_ptr<TNoeudCritere> m_Racine;                // hidden root above the top level
+    std::vector<std::unique_ptr<TNoeudCritere>> m_Noeuds; // owner, in creation order
+    std::unique_ptr<TNoeudCritere> m_Racine;              // hidden root above the top level
     std::vector<TNoeudCritere *> m_Preordre;
     TListeImagesArbres m_ilArbres;
     quint64 m_nGeneration = 0;

@@ -108,10 +108,10 @@ constexpr qint64 nTailleMaxDescriptions = 64 * 1024 * 1024;
 
 struct TChangementDescription
 {
-    QString cChemin;     // the image's full path
-    QString cNom;        // its file name
-    QString cAncienne;   // the description the descriptions read before the batch
-    QString cNouvelle;   // empty: remove it
+    QString cChemin;   // the image's full path
+    QString cNom;      // its file name
+    QString cAncienne; // the description the descriptions read before the batch
+    QString cNouvelle; // empty: remove it
 };
 
 enum class TIssueDossier { Ecrit, Repli, Echec };
@@ -395,11 +395,7 @@ namespace
 class TIndexCriteres
 {
 public:
-    explicit TIndexCriteres(const TArboCriteres &Arbo)
-        : m_Arbo(Arbo)
-        , m_Chemins(size_t(Arbo.NbNoeuds()))
-    {
-    }
+    explicit TIndexCriteres(const TArboCriteres &Arbo) : m_Arbo(Arbo), m_Chemins(size_t(Arbo.NbNoeuds())) {}
 
     // Pre-order index of the node the path names, or -1.
     int Index(const QString &cChemin)
@@ -460,14 +456,14 @@ struct TPlanImage
     QStringList CritAvant, CritApres;
     bool lMC = false;
     bool lMCExiste = false;
-    QString cMCAvant, cMCApres;        // empty after: no key
+    QString cMCAvant, cMCApres; // empty after: no key
     bool lCDC = false;
     bool lCDCAvant = false, lCDCApres = false;
     bool lLeg = false;
     bool lLegExiste = false;
-    QString cLegAvant, cLegApres;      // empty after: no key
+    QString cLegAvant, cLegApres; // empty after: no key
     bool lDes = false;
-    QString cDesAvant, cDesApres;      // empty after: no description
+    QString cDesAvant, cDesApres; // empty after: no description
 
     bool CriteresChangent() const
     {
@@ -519,9 +515,9 @@ struct TLotClassement::TDonnees
     TClassement &C;
     TParamsClassement P;
     QStringList CritCoches;
-    QString cMotsCles;       // cleaned
-    QString cLegende;        // one line, trimmed
-    QString cDescription;    // one line, trimmed
+    QString cMotsCles;    // cleaned
+    QString cLegende;     // one line, trimmed
+    QString cDescription; // one line, trimmed
 
     bool lBDDModifie = false;
     bool lSetupModifie = false;
@@ -530,25 +526,19 @@ struct TLotClassement::TDonnees
     bool lLegendeAppliquee = false;
     bool lDescriptionAppliquee = false;
 
-    QStringList Dossiers;    // in the order first met
+    QStringList Dossiers; // in the order first met
     QHash<QString, QList<TChangementDescription>> Changements;
-    QHash<QString, std::pair<QString, int>> ChangementDe;   // full path -> folder, index
+    QHash<QString, std::pair<QString, int>> ChangementDe; // full path -> folder, index
     TIndexCriteres Criteres;
     QSet<QString> DossiersVus;
-    QHash<QString, std::shared_ptr<TFichierDescriptions>> DossiersLus;   // null: not taken whole
+    QHash<QString, std::shared_ptr<TFichierDescriptions>> DossiersLus; // null: not taken whole
     QStringList MotsNouveaux;
 
     TDonnees(TClassement &Classement, const QStringList &Coches, const TParamsClassement &Params)
-        : C(Classement)
-        , P(Params)
-        , CritCoches(Coches)
-        , cMotsCles(MotsClesStockes(Params.cNouvMotsCles))
-        , cLegende(TexteSurUneLigne(Params.cNouvLegende))
-        , cDescription(TexteSurUneLigne(Params.cNouvDescription))
-        , Criteres(Classement.m_Arbo)
-        , MotsNouveaux(Mots(cMotsCles))
-    {
-    }
+        : C(Classement), P(Params), CritCoches(Coches), cMotsCles(MotsClesStockes(Params.cNouvMotsCles)),
+          cLegende(TexteSurUneLigne(Params.cNouvLegende)), cDescription(TexteSurUneLigne(Params.cNouvDescription)),
+          Criteres(Classement.m_Arbo), MotsNouveaux(Mots(cMotsCles))
+    {}
 
     // The description of an image as the batch has left it so far.
     QString DescriptionCourante(const TEnrLV &Image)
@@ -723,12 +713,8 @@ struct TLotClassement::TDonnees
             lOk = EcritParDescriptions(Liste);
         } else {
             switch (EcritDescriptionsDossier(cDossier, Liste)) {
-            case TIssueDossier::Ecrit:
-                lOk = true;
-                break;
-            default:
-                lOk = EcritParDescriptions(Liste);
-                break;
+            case TIssueDossier::Ecrit: lOk = true; break;
+            default: lOk = EcritParDescriptions(Liste); break;
             }
         }
         if (lOk)
@@ -741,8 +727,7 @@ struct TLotClassement::TDonnees
 
 TLotClassement::TLotClassement(TClassement &Classement, const QStringList &CritCoches, const TParamsClassement &Params)
     : d(std::make_unique<TDonnees>(Classement, CritCoches, Params))
-{
-}
+{}
 
 TLotClassement::~TLotClassement() = default;
 
@@ -794,14 +779,9 @@ QStringList TLotClassement::FusionneCriteres(const TArboCriteres &Arbo, const QS
 
 TClassement::TClassement(TBigIniFile &iniSetup, TBigIniFile &iniBDD, TDescriptions &Descriptions,
                          const TArboCriteres &Arbo, const TEnrParametres &Parametres, QObject *parent)
-    : QObject(parent)
-    , m_iniSetup(iniSetup)
-    , m_iniBDD(iniBDD)
-    , m_Descriptions(Descriptions)
-    , m_Arbo(Arbo)
-    , m_Parametres(Parametres)
-{
-}
+    : QObject(parent), m_iniSetup(iniSetup), m_iniBDD(iniBDD), m_Descriptions(Descriptions), m_Arbo(Arbo),
+      m_Parametres(Parametres)
+{}
 
 TClassement::~TClassement() = default;
 
@@ -1019,19 +999,20 @@ QList<TNoeudClassement> TClassement::AfficherClassement(const TEnrLV &Image) con
         TrieParCode(Racines);
 
     if (m_iniSetup.ValueExists(cSectionMotsCles, cCle)) {
-        TNoeudClassement n{cCaptionGroupeMotsCles, IconesArbres::nGroupeMotsCles, IconesArbres::nGroupeMotsCles + 1,
-                           true, {}};
+        TNoeudClassement n{
+            cCaptionGroupeMotsCles, IconesArbres::nGroupeMotsCles, IconesArbres::nGroupeMotsCles + 1, true, {}};
         for (const QString &cMot : Mots(MotsClesImage(Image)))
             n.Enfants.append({cMot, IconesArbres::nMotCle, IconesArbres::nMotCle + 1, true, {}});
         Racines.append(n);
     }
     if (EstCoupDeCoeur(Image))
-        Racines.append({QStringLiteral("Coup de coeur"), IconesArbres::nCoupDeCoeur, IconesArbres::nCoupDeCoeur + 1,
-                        true, {}});
+        Racines.append(
+            {QStringLiteral("Coup de coeur"), IconesArbres::nCoupDeCoeur, IconesArbres::nCoupDeCoeur + 1, true, {}});
     const QString cLegende = LegendeImage(Image);
     if (!cLegende.isEmpty()) {
         if (m_Parametres.nAffLegMaxCarLig > 0) {
-            TNoeudClassement n{QStringLiteral("Légende :"), IconesArbres::nLegende, IconesArbres::nLegende + 1, true, {}};
+            TNoeudClassement n{
+                QStringLiteral("Légende :"), IconesArbres::nLegende, IconesArbres::nLegende + 1, true, {}};
             for (const QString &cLigne : CouperLignes(cLegende, m_Parametres.nAffLegMaxCarLig))
                 n.Enfants.append({cLigne, IconesArbres::nMotCle, IconesArbres::nMotCle + 1, true, {}});
             Racines.append(n);
@@ -1041,8 +1022,8 @@ QList<TNoeudClassement> TClassement::AfficherClassement(const TEnrLV &Image) con
     }
     const QString cDescription = DescriptionImage(Image);
     if (!cDescription.isEmpty()) {
-        TNoeudClassement n{QStringLiteral("Description :"), IconesArbres::nDescription, IconesArbres::nDescription + 1,
-                           true, {}};
+        TNoeudClassement n{
+            QStringLiteral("Description :"), IconesArbres::nDescription, IconesArbres::nDescription + 1, true, {}};
         for (const QString &cLigne : CouperLignes(cDescription, 40))
             n.Enfants.append({cLigne, IconesArbres::nMotCle, IconesArbres::nMotCle + 1, true, {}});
         Racines.append(n);
@@ -1078,9 +1059,8 @@ QString TClassement::BlocHintClassement(const TEnrLV &Image) const
     }
     if (!Chemins.isEmpty()) {
         if (m_Parametres.lTrierArboCritHier)
-            std::stable_sort(Chemins.begin(), Chemins.end(), [](const QString &a, const QString &b) {
-                return a.compare(b, Qt::CaseInsensitive) < 0;
-            });
+            std::stable_sort(Chemins.begin(), Chemins.end(),
+                             [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
         Ajoute(cCRLF + ResumeCritCoches(Chemins));
     }
     const QString cMotsCles = MotsClesImage(Image);
@@ -1088,7 +1068,8 @@ QString TClassement::BlocHintClassement(const TEnrLV &Image) const
         Ajoute(cCRLF + cCaptionGroupeMotsCles + QStringLiteral(" :") + cCRLF + cRetrait + cMotsCles);
     if (EstCoupDeCoeur(Image))
         Ajoute(cCRLF + QStringLiteral("<SG>Coup de coeur</SG/>"));
-    const QString cLegende = TexteLegende(QStringLiteral("Légende"), LegendeImage(Image), m_Parametres.nAffLegMaxCarLig);
+    const QString cLegende =
+        TexteLegende(QStringLiteral("Légende"), LegendeImage(Image), m_Parametres.nAffLegMaxCarLig);
     if (!cLegende.isEmpty())
         Ajoute(cCRLF + cLegende);
     const QString cDescription = TexteLegende(QStringLiteral("Description"), DescriptionImage(Image), 200);
@@ -1099,11 +1080,8 @@ QString TClassement::BlocHintClassement(const TEnrLV &Image) const
 
 // ---- TEditionClassement --------------------------------------------------------------------
 
-TEditionClassement::TEditionClassement(TClassement &Classement)
-    : m_Classement(Classement)
-    , m_Coches(Classement.Arbo())
-{
-}
+TEditionClassement::TEditionClassement(TClassement &Classement) : m_Classement(Classement), m_Coches(Classement.Arbo())
+{}
 
 TEditionClassement::~TEditionClassement() = default;
 

@@ -36,16 +36,16 @@ struct TEnrParametres;
 // description become blanks; keywords are cleaned as every writer of `MOTS-CLES` cleans them.
 struct TParamsClassement
 {
-    bool lAppCrit = false;      // apply the checked criteria
-    bool lRemplCrit = false;    // replace the image's criteria (else merge them)
-    bool lAppMC = false;        // apply the keywords
-    bool lRemplMC = false;      // replace the image's keywords (else merge them)
+    bool lAppCrit = false;   // apply the checked criteria
+    bool lRemplCrit = false; // replace the image's criteria (else merge them)
+    bool lAppMC = false;     // apply the keywords
+    bool lRemplMC = false;   // replace the image's keywords (else merge them)
     QString cNouvMotsCles;
-    bool lAppCDC = false;       // apply the favourite mark
+    bool lAppCDC = false; // apply the favourite mark
     bool lNouvCDC = false;
-    bool lAppLeg = false;       // apply the legend (empty removes it)
+    bool lAppLeg = false; // apply the legend (empty removes it)
     QString cNouvLegende;
-    bool lAppDes = false;       // apply the description (empty removes it); never on a CD
+    bool lAppDes = false; // apply the description (empty removes it); never on a CD
     QString cNouvDescription;
     // Optional lists that a new legend or description is added to, unless a text equal to it
     // without regard to case is there already (the boxes of the window that applied it).
@@ -71,7 +71,7 @@ struct TPertesClassement
     int nCoupsDeCoeur = 0;
     int nLegendes = 0;
     int nDescriptions = 0;
-    int nImages = 0;            // images losing at least one of them
+    int nImages = 0; // images losing at least one of them
     bool Aucune() const { return nImages == 0; }
 };
 
@@ -80,12 +80,12 @@ struct TPertesClassement
 struct TChoixDonneesAppliquer
 {
     bool lCriteres = true;
-    bool lEffacerCriteres = true;   // cbEASCritHier
+    bool lEffacerCriteres = true; // cbEASCritHier
     bool lMotsCles = true;
-    bool lEffacerMotsCles = true;   // cbEASMC
+    bool lEffacerMotsCles = true; // cbEASMC
     bool lCoupDeCoeur = true;
     bool lLegende = true;
-    bool lDescription = true;       // only when descriptions are handled
+    bool lDescription = true; // only when descriptions are handled
     bool OKPossible() const { return lCriteres || lMotsCles || lCoupDeCoeur || lLegende || lDescription; }
 };
 TParamsClassement ParamsDepuisChoix(const TChoixDonneesAppliquer &Choix, bool lTrtDescription, bool lCritCDC,
@@ -128,8 +128,8 @@ class TClassement : public QObject
 public:
     // The stores, the descriptions, the criteria tree and the settings are the application's;
     // they must outlive this object.
-    TClassement(TBigIniFile &iniSetup, TBigIniFile &iniBDD, TDescriptions &Descriptions,
-                const TArboCriteres &Arbo, const TEnrParametres &Parametres, QObject *parent = nullptr);
+    TClassement(TBigIniFile &iniSetup, TBigIniFile &iniBDD, TDescriptions &Descriptions, const TArboCriteres &Arbo,
+                const TEnrParametres &Parametres, QObject *parent = nullptr);
     ~TClassement() override;
 
     // ---- Reading an image's classification

@@ -2,8 +2,7 @@
 
 #include "classification/ArboCriteres.h"
 
-TCochesCriteres::TCochesCriteres(const TArboCriteres &Arbo)
-    : m_pArbo(&Arbo)
+TCochesCriteres::TCochesCriteres(const TArboCriteres &Arbo) : m_pArbo(&Arbo)
 {
     Actualise();
 }

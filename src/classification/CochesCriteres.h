@@ -43,7 +43,7 @@ private:
     void Pose(const TNoeudCritere &Noeud, bool lCoche);
 
     const TArboCriteres *m_pArbo;
-    mutable std::vector<bool> m_Coches;   // by pre-order index
+    mutable std::vector<bool> m_Coches; // by pre-order index
     mutable quint64 m_nGeneration = 0;
     mutable int m_nNbCoches = 0;
     mutable quint64 m_nRevision = 0;

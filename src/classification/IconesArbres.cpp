@@ -89,7 +89,8 @@ void Etiquette(QPainter &p, int dx, int dy, const TTeinte &t)
 {
     p.setPen(t.Trait);
     p.setBrush(t.Fond);
-    p.drawPolygon(QPolygon({{1 + dx, 4 + dy}, {8 + dx, 4 + dy}, {11 + dx, 7 + dy}, {8 + dx, 10 + dy}, {1 + dx, 10 + dy}}));
+    p.drawPolygon(
+        QPolygon({{1 + dx, 4 + dy}, {8 + dx, 4 + dy}, {11 + dx, 7 + dy}, {8 + dx, 10 + dy}, {1 + dx, 10 + dy}}));
     p.fillRect(8 + dx, 7 + dy, 1, 1, t.Accent);
 }
 
@@ -167,7 +168,10 @@ void GroupeExif(QPainter &p, bool lSel)
     Bandeau(p, Teinte(QColor(70, 110, 190), lSel), "EXIF");
 }
 
-void ExifModele(QPainter &p, bool lSel) { Appareil(p, Teinte(QColor(110, 110, 120), lSel)); }
+void ExifModele(QPainter &p, bool lSel)
+{
+    Appareil(p, Teinte(QColor(110, 110, 120), lSel));
+}
 
 void ExifFocale(QPainter &p, bool lSel)
 {
@@ -267,7 +271,10 @@ void GroupeIptc(QPainter &p, bool)
     Bandeau(p, Teinte(QColor(40, 150, 150), false), "IPTC");
 }
 
-void SousGroupeIptc(QPainter &p, bool lOuvert) { Dossier(p, lOuvert, QColor(60, 170, 170)); }
+void SousGroupeIptc(QPainter &p, bool lOuvert)
+{
+    Dossier(p, lOuvert, QColor(60, 170, 170));
+}
 
 void ElementIptc(QPainter &p, bool lSel)
 {
@@ -294,25 +301,41 @@ QImage Dessine(int nIndex)
         {[](QPainter &p, bool) { Dossier(p, true, QColor(240, 200, 80)); }, true},
         {[](QPainter &p, bool) { Case(p, false); }, false},
         {[](QPainter &p, bool) { Case(p, true); }, true},
-        {GroupeMotsCles, false}, {GroupeMotsCles, true},
-        {MotCle, false}, {MotCle, true},
-        {Coeur, false}, {Coeur, true},
-        {Bulle, false}, {Bulle, true},
+        {GroupeMotsCles, false},
+        {GroupeMotsCles, true},
+        {MotCle, false},
+        {MotCle, true},
+        {Coeur, false},
+        {Coeur, true},
+        {Bulle, false},
+        {Bulle, true},
         {[](QPainter &p, bool l) { Page(p, l, QColor(90, 130, 200)); }, false},
         {[](QPainter &p, bool l) { Page(p, l, QColor(90, 130, 200)); }, true},
-        {GroupeExif, false}, {GroupeExif, true},
-        {ExifModele, false}, {ExifModele, true},
-        {ExifFocale, false}, {ExifFocale, true},
-        {ExifExposition, false}, {ExifExposition, true},
-        {ExifOuverture, false}, {ExifOuverture, true},
-        {ExifDate, false}, {ExifDate, true},
-        {ExifIso, false}, {ExifIso, true},
-        {ExifOrientation, false}, {ExifOrientation, true},
-        {ExifCommentaire, false}, {ExifCommentaire, true},
-        {ExifFocale35, false}, {ExifFocale35, true},
+        {GroupeExif, false},
+        {GroupeExif, true},
+        {ExifModele, false},
+        {ExifModele, true},
+        {ExifFocale, false},
+        {ExifFocale, true},
+        {ExifExposition, false},
+        {ExifExposition, true},
+        {ExifOuverture, false},
+        {ExifOuverture, true},
+        {ExifDate, false},
+        {ExifDate, true},
+        {ExifIso, false},
+        {ExifIso, true},
+        {ExifOrientation, false},
+        {ExifOrientation, true},
+        {ExifCommentaire, false},
+        {ExifCommentaire, true},
+        {ExifFocale35, false},
+        {ExifFocale35, true},
         {GroupeIptc, false},
-        {SousGroupeIptc, false}, {SousGroupeIptc, true},
-        {ElementIptc, false}, {ElementIptc, true},
+        {SousGroupeIptc, false},
+        {SousGroupeIptc, true},
+        {ElementIptc, false},
+        {ElementIptc, true},
     }};
     QImage Image(nTaille, nTaille, QImage::Format_ARGB32_Premultiplied);
     Image.fill(Qt::transparent);
@@ -384,10 +407,7 @@ QImage IconesArbres::ImageIconeCritere(const QByteArray &Octets)
     return Image;
 }
 
-TListeImagesArbres::TListeImagesArbres()
-    : m_fnLit(IconesArbres::LitFichierIcone)
-{
-}
+TListeImagesArbres::TListeImagesArbres() : m_fnLit(IconesArbres::LitFichierIcone) {}
 
 void TListeImagesArbres::Vide()
 {

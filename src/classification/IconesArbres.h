@@ -98,8 +98,8 @@ public:
 private:
     QString m_cDossier;
     FnLitFichier m_fnLit;
-    std::vector<QImage> m_Images;         // index 39 + n
-    QHash<QString, int> m_IndexParNom;    // file name -> index given (0 for an unusable file)
-    mutable std::vector<QIcon> m_Icones;  // built on demand, parallel to m_Images
+    std::vector<QImage> m_Images;        // index 39 + n
+    QHash<QString, int> m_IndexParNom;   // file name -> index given (0 for an unusable file)
+    mutable std::vector<QIcon> m_Icones; // built on demand, parallel to m_Images
     mutable QIcon m_IconeDossier;
 };

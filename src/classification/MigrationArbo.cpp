@@ -24,9 +24,8 @@ bool EstIndentation(char c)
 QString TrouveFichierAncien(const QString &cDossierDonnees)
 {
     QDir Dossier(cDossierDonnees);
-    const QStringList Noms = Dossier.entryList({cFichierArboAncien},
-                                               QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                                               QDir::Name);
+    const QStringList Noms = Dossier.entryList(
+        {cFichierArboAncien}, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &cNom : Noms)
         if (cNom.compare(cFichierArboAncien, Qt::CaseInsensitive) == 0)
             return Dossier.filePath(cNom);
@@ -52,7 +51,7 @@ std::optional<QByteArray> LitFichier(const QString &cFichier)
 TLectureArboAncien LitArboAncien(const QByteArray &Contenu)
 {
     TLectureArboAncien Lecture;
-    QStringList Ascendants;   // captions of the current line's ancestors, top level first
+    QStringList Ascendants; // captions of the current line's ancestors, top level first
     int nNiveauPrecedent = -1;
     qsizetype nDebut = 0;
     while (nDebut < Contenu.size()) {
@@ -83,8 +82,8 @@ TLectureArboAncien LitArboAncien(const QByteArray &Contenu)
     return Lecture;
 }
 
-TResultatMigrationArbo MigreArboCriteres(TBigIniFile &iniSetup, const QString &cDossierDonnees,
-                                         IMessages &Messages, QWidget *Parent)
+TResultatMigrationArbo MigreArboCriteres(TBigIniFile &iniSetup, const QString &cDossierDonnees, IMessages &Messages,
+                                         QWidget *Parent)
 {
     TResultatMigrationArbo Resultat;
     const QString cVersion = iniSetup.ReadString(cSectionGeneral, QStringLiteral("kcVersion"), QString());

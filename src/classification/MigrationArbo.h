@@ -56,5 +56,5 @@ struct TResultatMigrationArbo
 // file's name is matched without regard to case, as on the platform that wrote it. A path
 // already in the section keeps its value (its icon). Problems are told through Messages:
 // the level error, then that the file is kept; or that the file could not be read.
-TResultatMigrationArbo MigreArboCriteres(TBigIniFile &iniSetup, const QString &cDossierDonnees,
-                                         IMessages &Messages, QWidget *Parent = nullptr);
+TResultatMigrationArbo MigreArboCriteres(TBigIniFile &iniSetup, const QString &cDossierDonnees, IMessages &Messages,
+                                         QWidget *Parent = nullptr);

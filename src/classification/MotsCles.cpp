@@ -66,9 +66,8 @@ void TrieFrancais(QStringList &Liste)
         Cles.push_back(Collateur.sortKey(c));
     std::vector<qsizetype> Ordre(size_t(Liste.size()));
     std::iota(Ordre.begin(), Ordre.end(), qsizetype(0));
-    std::stable_sort(Ordre.begin(), Ordre.end(), [&](qsizetype a, qsizetype b) {
-        return Cles[size_t(a)].compare(Cles[size_t(b)]) < 0;
-    });
+    std::stable_sort(Ordre.begin(), Ordre.end(),
+                     [&](qsizetype a, qsizetype b) { return Cles[size_t(a)].compare(Cles[size_t(b)]) < 0; });
     QStringList Triee;
     Triee.reserve(Liste.size());
     for (const qsizetype i : Ordre)
@@ -153,8 +152,8 @@ std::vector<TNoeudMotCle> NoeudsMotsCles(const QStringList &MotsCles)
     if (MotsCles.isEmpty())
         return Noeuds;
     Noeuds.reserve(size_t(MotsCles.size()) + 1);
-    Noeuds.push_back({cCaptionGroupeMotsCles, 0, IconesArbres::nGroupeMotsCles,
-                      IconesArbres::nGroupeMotsCles + 1, false});
+    Noeuds.push_back(
+        {cCaptionGroupeMotsCles, 0, IconesArbres::nGroupeMotsCles, IconesArbres::nGroupeMotsCles + 1, false});
     for (const QString &cMot : MotsCles)
         Noeuds.push_back({cMot, 1, IconesArbres::nMotCle, IconesArbres::nMotCle + 1, true});
     return Noeuds;
@@ -195,8 +194,8 @@ bool AjouteMotCleTexte(QString &cTexte, const QString &cMotCle)
 bool CaractereMotCle(QChar c)
 {
     const char16_t u = c.unicode();
-    return (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'&' || u == u'+' || u == u',' ||
-           u == u'-' || u == u'.' || u == u'_';
+    return (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'&' || u == u'+' || u == u',' || u == u'-'
+           || u == u'.' || u == u'_';
 }
 
 QString NormaliseMotsCles(const QString &cTexte)
@@ -278,7 +277,7 @@ bool TMotsClesRecherche::EnregistrerMotsCles(TBigIniFile &iniSetup, QString &cTe
         iniSetup.WriteString(cSectionMotsClesEnregistres, cJeu, QString());
     if (iniSetup.UpdateFile())
         return true;
-    cErreur = QStringLiteral("Les mots-clés enregistrés n'ont pas pu être écrits dans « %1 ».")
-                  .arg(iniSetup.FileName());
+    cErreur =
+        QStringLiteral("Les mots-clés enregistrés n'ont pas pu être écrits dans « %1 ».").arg(iniSetup.FileName());
     return false;
 }

@@ -38,8 +38,7 @@ QFont PoliceArbre()
 }
 } // namespace
 
-TArbreCritRech::TArbreCritRech(TArboCriteres &Arbo, QWidget *Parent)
-    : QTreeWidget(Parent), m_Arbo(Arbo), m_Coches(Arbo)
+TArbreCritRech::TArbreCritRech(TArboCriteres &Arbo, QWidget *Parent) : QTreeWidget(Parent), m_Arbo(Arbo), m_Coches(Arbo)
 {
     setObjectName(QStringLiteral("tvCritRech"));
     setHeaderHidden(true);
@@ -75,8 +74,7 @@ void TArbreCritRech::Reconstruit()
     // Pre-order puts each parent's item before its children's: no recursion needed.
     for (TNoeudCritere *Noeud : m_Arbo.Preordre()) {
         const TNoeudCritere *Parent = Noeud->Parent();
-        auto *Item = Parent ? new QTreeWidgetItem(m_Items[size_t(Parent->Index())])
-                            : new QTreeWidgetItem(this);
+        auto *Item = Parent ? new QTreeWidgetItem(m_Items[size_t(Parent->Index())]) : new QTreeWidgetItem(this);
         Item->setText(0, Noeud->Caption());
         Item->setIcon(0, Noeud->Icone());
         Item->setData(0, nRoleIndex, Noeud->Index());
@@ -337,9 +335,7 @@ TRechercheKX *InstalleRecherche(TfmMainKX &Main, TContexte &Contexte)
 {
     auto *Recherche = new TRechercheKX(Main.PageRecherche(), Contexte, Main.Selection());
     TPaneledListView *Grille = Main.Grille();
-    Recherche->tvCritRech->fnVignettesVisibles = [Grille, &Main] {
-        return Grille && Grille->isVisibleTo(&Main);
-    };
+    Recherche->tvCritRech->fnVignettesVisibles = [Grille, &Main] { return Grille && Grille->isVisibleTo(&Main); };
     Recherche->ChargeArbo();
     Main.Installe(Recherche);
     return Recherche;

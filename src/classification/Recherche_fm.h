@@ -86,7 +86,7 @@ private:
 
     TArboCriteres &m_Arbo;
     TCochesCriteres m_Coches;
-    std::vector<QTreeWidgetItem *> m_Items;   // by pre-order index
+    std::vector<QTreeWidgetItem *> m_Items; // by pre-order index
     quint64 m_nGenerationItems = 0;
     bool m_lIndicateurGras = false;
     bool m_lModeMAJ = false;

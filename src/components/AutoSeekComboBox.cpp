@@ -21,11 +21,8 @@ bool TAutoSeekComboBox::eventFilter(QObject *watched, QEvent *event)
         case QEvent::InputMethod:
         case QEvent::MouseButtonPress:
         case QEvent::ContextMenu:
-        case QEvent::Drop:
-            m_nAvant = lineEdit()->text().size() - lineEdit()->selectedText().size();
-            break;
-        default:
-            break;
+        case QEvent::Drop: m_nAvant = lineEdit()->text().size() - lineEdit()->selectedText().size(); break;
+        default: break;
         }
     }
     return QComboBox::eventFilter(watched, event);

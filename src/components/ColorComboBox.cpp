@@ -66,7 +66,8 @@ void TColorItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->save();
     painter->fillRect(r, pal.color(lChoisi ? QPalette::Highlight : QPalette::Base));
     painter->setPen(pal.color(lChoisi ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(r.adjusted(15, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
+    painter->drawText(r.adjusted(15, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      index.data(Qt::DisplayRole).toString());
     const QRect rc(r.left() + 1, r.top() + 1, 12, r.height() - 2);
     painter->fillRect(rc, Couleurs::Couleur(n, pal));
     painter->setPen(Qt::black);

@@ -80,8 +80,8 @@ void TDrawLabel::paintEvent(QPaintEvent *e)
     if (text().trimmed().isEmpty())
         return;
     const QFontMetrics fm = fontMetrics();
-    const TRaccourci r = Raccourcit(text(), m_cSep, rc.width(),
-                                    [&fm](const QString &c) { return fm.horizontalAdvance(c); });
+    const TRaccourci r =
+        Raccourcit(text(), m_cSep, rc.width(), [&fm](const QString &c) { return fm.horizontalAdvance(c); });
     p.setPen(palette().color(foregroundRole()));
     if (r.lRaccourci) {
         p.drawText(rc, Qt::AlignLeft | Qt::AlignVCenter, r.cTexte);

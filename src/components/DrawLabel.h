@@ -22,9 +22,9 @@ public:
 
     struct TRaccourci
     {
-        QString cTexte;      // the text to draw
+        QString cTexte; // the text to draw
         bool lRaccourci = false;
-        int nAvantSep = 0;   // characters before the separator when shortened
+        int nAvantSep = 0; // characters before the separator when shortened
     };
     // Cuts cTexte in its middle until fLargeur says it fits in nLargeur; stops with the
     // separator alone when nothing fits (a width of 0 included). The folder history has a

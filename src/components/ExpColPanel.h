@@ -55,5 +55,5 @@ private:
     TPanelState m_nEtat = psExpanded;
     QFrame *m_pBande = nullptr;
     QToolButton *m_pBouton = nullptr;
-    QList<QPointer<QWidget>> m_lCaches;   // the controls hidden by the last collapse
+    QList<QPointer<QWidget>> m_lCaches; // the controls hidden by the last collapse
 };

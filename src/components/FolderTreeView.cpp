@@ -159,9 +159,8 @@ QString TFolderTreeView::TexteLecteur(const TVolume &v)
         cPoint.chop(1);
     const quint32 nHaut = v.nSerie >> 16;
     const quint32 nBas = v.nSerie & 0xFFFFu;
-    const QString V = (nHaut != 0 && nBas != 0)
-                          ? QString::asprintf("%x-%x", unsigned(nHaut), unsigned(nBas))
-                          : QString();
+    const QString V =
+        (nHaut != 0 && nBas != 0) ? QString::asprintf("%x-%x", unsigned(nHaut), unsigned(nBas)) : QString();
     const QString &L = v.cLabel;
     const QString cDebut = QLatin1Char('(') + cPoint + QLatin1Char(')');
     if (!V.isEmpty() && !L.isEmpty())
@@ -178,15 +177,16 @@ TFolderTreeView::TTypeVolume TFolderTreeView::TypeVolume(const TVolume &v)
     if (v.lCD)
         return tvCD;
     const QString s = v.cSysteme.toLower();
-    static const QStringList lReseau = {QStringLiteral("nfs"), QStringLiteral("nfs4"), QStringLiteral("cifs"),
-                                        QStringLiteral("smb3"), QStringLiteral("smbfs"), QStringLiteral("sshfs"),
-                                        QStringLiteral("fuse.sshfs"), QStringLiteral("9p"), QStringLiteral("davfs"),
+    static const QStringList lReseau = {QStringLiteral("nfs"),         QStringLiteral("nfs4"),  QStringLiteral("cifs"),
+                                        QStringLiteral("smb3"),        QStringLiteral("smbfs"), QStringLiteral("sshfs"),
+                                        QStringLiteral("fuse.sshfs"),  QStringLiteral("9p"),    QStringLiteral("davfs"),
                                         QStringLiteral("fuse.rclone"), QStringLiteral("afs")};
     if (lReseau.contains(s))
         return tvReseau;
     if (s == QLatin1String("tmpfs") || s == QLatin1String("ramfs"))
         return tvRam;
-    if (v.cPointMontage.startsWith(QLatin1String("/media/")) || v.cPointMontage.startsWith(QLatin1String("/run/media/")))
+    if (v.cPointMontage.startsWith(QLatin1String("/media/"))
+        || v.cPointMontage.startsWith(QLatin1String("/run/media/")))
         return tvAmovible;
     return tvFixe;
 }
@@ -240,7 +240,12 @@ void TFolderTreeView::Remplit()
 {
     clear();
     if (m_lShellNodes) {
-        struct { QString cTexte; QString cChemin; QIcon icone; } shell[] = {
+        struct
+        {
+            QString cTexte;
+            QString cChemin;
+            QIcon icone;
+        } shell[] = {
             {QStringLiteral("Bureau"), m_cBureau, IconeTheme("user-desktop", QStyle::SP_DesktopIcon)},
             {QStringLiteral("Mes Documents"), m_cDocuments, IconeTheme("folder-documents", QStyle::SP_DirHomeIcon)},
         };

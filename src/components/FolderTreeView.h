@@ -22,8 +22,8 @@ public:
 
 struct TInfoNoeud
 {
-    bool lLu = false;   // its sub-folders have been read
-    QString cChemin;    // full path ending with "/"; empty for the placeholder child
+    bool lLu = false; // its sub-folders have been read
+    QString cChemin;  // full path ending with "/"; empty for the placeholder child
 };
 
 class TFolderTreeView : public QTreeWidget

@@ -21,8 +21,8 @@ TGaugeWindow::TGaugeWindow(QWidget *owner, IMessages *pMessages)
     m_fQuestion = [this](const QString &cTitre, const QString &cTexte) {
         return m_pMessages->Question(m_pFenetre, cTexte, true, cTitre);
     };
-    m_pFenetre = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
-                                          | Qt::WindowTitleHint);
+    m_pFenetre =
+        new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     TTacheLongue::AutoriseFenetre(m_pFenetre);
     m_pFenetre->setWindowModality(Qt::ApplicationModal);
     m_pFenetre->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -45,15 +45,13 @@ QImage ImageCoche(bool lCoche)
     QImage im(13, 13, QImage::Format_RGB32);
     im.fill(Qt::white);
     const QRgb noir = qRgb(0, 0, 0);
-    for (int i = 0; i < 13; ++i)
-    {
+    for (int i = 0; i < 13; ++i) {
         im.setPixel(i, 0, noir);
         im.setPixel(i, 12, noir);
         im.setPixel(0, i, noir);
         im.setPixel(12, i, noir);
     }
-    if (lCoche)
-    {
+    if (lCoche) {
         const QRgb vert = qRgb(0, 128, 0);
         Diagonale(im, 2, 2, 11, 11, vert);
         Diagonale(im, 2, 3, 10, 11, vert);
@@ -73,9 +71,7 @@ void TPLVListItems::Renumerote(int nDepuis)
         Items[i]->nIndex = static_cast<int>(i);
 }
 
-TPaneledListView::TPaneledListView(QWidget *parent)
-    : QAbstractScrollArea(parent)
-    , Horloge_(HorlogeSysteme)
+TPaneledListView::TPaneledListView(QWidget *parent) : QAbstractScrollArea(parent), Horloge_(HorlogeSysteme)
 {
     const QPalette pal = palette();
     cPanels = pal.color(QPalette::Button);
@@ -121,8 +117,7 @@ void TPaneledListView::set_ItemDim(int nValeur)
         return;
     nD = nValeur;
     for (auto &p : Liste.Items)
-        if (!p->Vignette_.isNull())
-        {
+        if (!p->Vignette_.isNull()) {
             const QImage Actuelle = p->Vignette_;
             Ajuste(p.get(), Actuelle, Actuelle.width(), Actuelle.height());
         }
@@ -181,8 +176,8 @@ QRect TPaneledListView::rPanneau(int nIndex) const
 {
     const int nCol = nIndex % nColonnes;
     const int nLigne = nIndex / nColonnes;
-    return QRect(nCol * PasX() + 2 - horizontalScrollBar()->value(),
-                 nLigne * PasY() + 2 - verticalScrollBar()->value(), nD + 8, nD + 23);
+    return QRect(nCol * PasX() + 2 - horizontalScrollBar()->value(), nLigne * PasY() + 2 - verticalScrollBar()->value(),
+                 nD + 8, nD + 23);
 }
 
 QRect TPaneledListView::rCoche(int nIndex) const
@@ -227,8 +222,7 @@ void TPaneledListView::MetAJourBarres()
     if (lBarresEnCours)
         return;
     lBarresEnCours = true;
-    for (int nPasse = 0; nPasse < 3; ++nPasse)
-    {
+    for (int nPasse = 0; nPasse < 3; ++nPasse) {
         const QSize Taille = viewport()->size();
         const int nLignes = (Liste.Nombre() + nColonnes - 1) / nColonnes;
         const qint64 nLargeur = qint64(nColonnes) * PasX();
@@ -299,8 +293,7 @@ TPLVListItem *TPaneledListView::Insere(int nIndex)
     TPLVListItem *pItem = p.get();
     Liste.Items.insert(Liste.Items.begin() + nIndex, std::move(p));
     Liste.Renumerote(nIndex);
-    if (!Liste.lMiseAJour_)
-    {
+    if (!Liste.lMiseAJour_) {
         MetAJourBarres();
         viewport()->update();
     }
@@ -364,8 +357,9 @@ void TPaneledListView::Trie(int nCle, bool lMontre, const TPLVCompare &Compare)
     if (!Compare)
         return;
     std::stable_sort(Liste.Items.begin(), Liste.Items.end(),
-                     [&](const std::unique_ptr<TPLVListItem> &a, const std::unique_ptr<TPLVListItem> &b)
-                     { return Compare(a.get(), b.get(), nCle) < 0; });
+                     [&](const std::unique_ptr<TPLVListItem> &a, const std::unique_ptr<TPLVListItem> &b) {
+                         return Compare(a.get(), b.get(), nCle) < 0;
+                     });
     Liste.Renumerote(0);
     nCocheAppuyee = -1;
     viewport()->update();
@@ -379,15 +373,15 @@ bool TPaneledListView::Reordonne(const std::vector<int> &nAnciens, bool lMontre)
     if (static_cast<int>(nAnciens.size()) != N)
         return false;
     std::vector<char> lVu(static_cast<size_t>(N), 0);
-    for (int n : nAnciens)
-    {
+    for (int n : nAnciens) {
         if (n < 0 || n >= N || lVu[static_cast<size_t>(n)])
             return false;
         lVu[static_cast<size_t>(n)] = 1;
     }
     std::vector<std::unique_ptr<TPLVListItem>> Nouveaux(static_cast<size_t>(N));
     for (int i = 0; i < N; ++i)
-        Nouveaux[static_cast<size_t>(i)] = std::move(Liste.Items[static_cast<size_t>(nAnciens[static_cast<size_t>(i)])]);
+        Nouveaux[static_cast<size_t>(i)] =
+            std::move(Liste.Items[static_cast<size_t>(nAnciens[static_cast<size_t>(i)])]);
     Liste.Items = std::move(Nouveaux);
     Liste.Renumerote(0);
     nCocheAppuyee = -1;
@@ -409,14 +403,12 @@ void TPaneledListView::Selectionne(TPLVListItem *pItem)
         return;
     if (pItem == Liste.pSelectionne)
         return;
-    if (TPLVListItem *pAncien = Liste.pSelectionne)
-    {
+    if (TPLVListItem *pAncien = Liste.pSelectionne) {
         pAncien->lSelectionne_ = false;
         RedessineItem(pAncien);
     }
     Liste.pSelectionne = pItem;
-    if (pItem)
-    {
+    if (pItem) {
         pItem->lSelectionne_ = true;
         RedessineItem(pItem);
     }
@@ -487,14 +479,12 @@ void TPaneledListView::MetImage(TPLVListItem *pItem, const TImageChargee &Image)
     // reduced decode rounds its sides up), else from the pixels at hand.
     qint64 w = Image.Image.width();
     qint64 h = Image.Image.height();
-    if (Image.lJPEG && !Image.Taille.Vide())
-    {
+    if (Image.lJPEG && !Image.Taille.Vide()) {
         w = Image.Taille.nLargeur;
         h = Image.Taille.nHauteur;
     }
     int nEchelle = 1;
-    if (Image.lJPEG)
-    {
+    if (Image.lJPEG) {
         nEchelle = std::max(1, Image.nEchelle);
         if (std::max(w, h) != nD && w > 0 && h > 0)
             // A picture decoded finer than the grid needs is brought down to the reduction
@@ -508,8 +498,7 @@ void TPaneledListView::MetImage(TPLVListItem *pItem, const TImageChargee &Image)
 void TPaneledListView::Ajuste(TPLVListItem *pItem, const QImage &Source, qint64 w, qint64 h)
 {
     // A picture with no width or no height is no picture at all.
-    if (Source.isNull() || Source.width() <= 0 || Source.height() <= 0 || w <= 0 || h <= 0)
-    {
+    if (Source.isNull() || Source.width() <= 0 || Source.height() <= 0 || w <= 0 || h <= 0) {
         pItem->Vignette_ = QImage();
         RedessineItem(pItem);
         return;
@@ -533,14 +522,12 @@ void TPaneledListView::PeintPanneau(QPainter &p, const TPLVListItem &Item, const
     const QPalette &pal = palette();
     QColor cPanneau = cPanels;
     QColor cTexte = cPanelsFont;
-    if (Item.lSelectionne_)
-    {
+    if (Item.lSelectionne_) {
         cPanneau = pal.color(lFocus ? QPalette::Highlight : QPalette::Button);
         cTexte = pal.color(lFocus ? QPalette::HighlightedText : QPalette::ButtonText);
     }
     p.fillRect(r, cPanneau);
-    if (lPanels3D)
-    {
+    if (lPanels3D) {
         const QColor cClair = pal.color(QPalette::Light);
         const QColor cSombre = pal.color(QPalette::Dark);
         p.fillRect(r.left(), r.top(), r.width(), 1, cClair);
@@ -556,21 +543,19 @@ void TPaneledListView::PeintPanneau(QPainter &p, const TPLVListItem &Item, const
     if (Item.cTitre_.trimmed().isEmpty())
         return;
     const int nGauche = lChecks ? 19 : 4;
-    const QRect rLabel(r.left() + nGauche, r.top() + nD + 5, std::max(0, lChecks ? nD - 15 : nD),
-                       r.height() - nD - 6);
+    const QRect rLabel(r.left() + nGauche, r.top() + nD + 5, std::max(0, lChecks ? nD - 15 : nD), r.height() - nD - 6);
     // A caption too wide for its label loses characters from its middle, as a shortening label
     // does, so that both the start and the end of a file name stay readable.
     const QFontMetrics fm(font());
     const QString cSeparateur = QStringLiteral(".");
-    const TDrawLabel::TRaccourci R = TDrawLabel::Raccourcit(Item.cTitre_, cSeparateur, rLabel.width(),
-                                                            [&fm](const QString &c) { return fm.horizontalAdvance(c); });
+    const TDrawLabel::TRaccourci R = TDrawLabel::Raccourcit(
+        Item.cTitre_, cSeparateur, rLabel.width(), [&fm](const QString &c) { return fm.horizontalAdvance(c); });
     p.save();
     p.setClipRect(rLabel);
     p.setPen(cTexte);
     if (!R.lRaccourci)
         p.drawText(rLabel, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, R.cTexte);
-    else
-    {
+    else {
         p.drawText(rLabel, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, R.cTexte);
         p.setPen(QColor(Qt::red));
         p.drawText(rLabel.translated(fm.horizontalAdvance(R.cTexte.left(R.nAvantSep)), 0),
@@ -594,13 +579,11 @@ void TPaneledListView::paintEvent(QPaintEvent *e)
     const int nLigne1 = std::max(0, (rZone.bottom() + vs) / PasY());
     const int nCol0 = std::max(0, (rZone.left() + hs - 2) / PasX());
     const int nCol1 = std::min(nColonnes - 1, (rZone.right() + hs) / PasX());
-    for (int nLigne = nLigne0; nLigne <= nLigne1; ++nLigne)
-    {
+    for (int nLigne = nLigne0; nLigne <= nLigne1; ++nLigne) {
         const qint64 nDebut = qint64(nLigne) * nColonnes;
         if (nDebut >= N)
             break;
-        for (int nCol = nCol0; nCol <= nCol1; ++nCol)
-        {
+        for (int nCol = nCol0; nCol <= nCol1; ++nCol) {
             const qint64 i = nDebut + nCol;
             if (i >= N)
                 break;
@@ -644,8 +627,7 @@ void TPaneledListView::focusOutEvent(QFocusEvent *e)
 
 bool TPaneledListView::viewportEvent(QEvent *e)
 {
-    if (e->type() == QEvent::ToolTip)
-    {
+    if (e->type() == QEvent::ToolTip) {
         auto *he = static_cast<QHelpEvent *>(e);
         const int i = ItemAuPoint(he->pos());
         const TPLVListItem *pItem = Item(i);
@@ -666,16 +648,14 @@ TPLVListItem *TPaneledListView::Presse(QMouseEvent *e, bool lHorsItems)
     setFocus(Qt::MouseFocusReason);
     const QPoint pt = e->position().toPoint();
     const int i = ItemAuPoint(pt);
-    if (i < 0)
-    {
+    if (i < 0) {
         if (lHorsItems && lUnSelectOnClickOut)
             Selectionne(nullptr);
         return nullptr;
     }
     // A press on a check box waits for the release to toggle it (the second click of a quick
     // pair is a click like the first).
-    if (lChecks && rCoche(i).contains(pt))
-    {
+    if (lChecks && rCoche(i).contains(pt)) {
         nCocheAppuyee = i;
         return nullptr;
     }
@@ -723,8 +703,7 @@ void TPaneledListView::wheelEvent(QWheelEvent *e)
     nRoulette += e->angleDelta().y();
     const int nCrans = nRoulette / 120;
     nRoulette -= nCrans * 120;
-    if (nCrans != 0)
-    {
+    if (nCrans != 0) {
         QScrollBar *vb = verticalScrollBar();
         vb->setValue(vb->value() - nCrans * vb->singleStep());
     }
@@ -738,8 +717,7 @@ void TPaneledListView::ChercheTitre()
 {
     const qsizetype n = cPrefixe_.size();
     for (auto &p : Liste.Items)
-        if (p->lVisible && p->cTitre_.left(n).toUpper() == cPrefixe_)
-        {
+        if (p->lVisible && p->cTitre_.left(n).toUpper() == cPrefixe_) {
             Selectionne(p.get());
             MontreItem(p.get());
             return;
@@ -749,8 +727,7 @@ void TPaneledListView::ChercheTitre()
 void TPaneledListView::keyPressEvent(QKeyEvent *e)
 {
     const int nTouche = e->key();
-    switch (nTouche)
-    {
+    switch (nTouche) {
     case Qt::Key_Shift:
     case Qt::Key_Control:
     case Qt::Key_Alt:
@@ -761,15 +738,13 @@ void TPaneledListView::keyPressEvent(QKeyEvent *e)
         // Holding Shift to type a capital must not lose what was typed so far.
         e->accept();
         return;
-    default:
-        break;
+    default: break;
     }
 
     const Qt::KeyboardModifiers Mods = e->modifiers();
     const bool lRaccourci = Mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     QChar c;
-    if (!lRaccourci)
-    {
+    if (!lRaccourci) {
         if (nTouche >= Qt::Key_A && nTouche <= Qt::Key_Z)
             c = QChar(u'A' + (nTouche - Qt::Key_A));
         else if ((Mods & Qt::KeypadModifier) && nTouche >= Qt::Key_0 && nTouche <= Qt::Key_9)
@@ -779,8 +754,7 @@ void TPaneledListView::keyPressEvent(QKeyEvent *e)
         else if (nTouche == Qt::Key_Underscore)
             c = QChar(u'_');
     }
-    if (!c.isNull())
-    {
+    if (!c.isNull()) {
         const qint64 nMaintenant = Horloge_();
         if (nMaintenant - nDerniereTouche > 1000)
             cPrefixe_ = c;
@@ -799,14 +773,9 @@ void TPaneledListView::keyPressEvent(QKeyEvent *e)
     // A grid lower than one row still pages by a row.
     const int R = std::max(1, LignesVisibles());
     int n = -1;
-    switch (nTouche)
-    {
-    case Qt::Key_Home:
-        n = N > 0 ? 0 : -1;
-        break;
-    case Qt::Key_End:
-        n = N - 1;
-        break;
+    switch (nTouche) {
+    case Qt::Key_Home: n = N > 0 ? 0 : -1; break;
+    case Qt::Key_End: n = N - 1; break;
     case Qt::Key_Left:
         if (c0 > 0)
             n = c0 - 1;
@@ -833,8 +802,7 @@ void TPaneledListView::keyPressEvent(QKeyEvent *e)
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (lReturnIsDblClick && Liste.pSelectionne)
-        {
+        if (lReturnIsDblClick && Liste.pSelectionne) {
             Declenche(_OnItemDblClick, Liste.pSelectionne);
             e->accept();
             return;
@@ -847,8 +815,7 @@ void TPaneledListView::keyPressEvent(QKeyEvent *e)
         return;
     }
     e->accept();
-    if (n >= 0 && n < N)
-    {
+    if (n >= 0 && n < N) {
         TPLVListItem *pItem = Item(n);
         Selectionne(pItem);
         MontreItem(pItem);

@@ -57,7 +57,7 @@ private:
     qint8 nEchelle_ = 1;
     bool lSelectionne_ = false;
     bool lCoche_ = false;
-    bool lVisible = true;   // false for a panel added while the grid is updating
+    bool lVisible = true; // false for a panel added while the grid is updating
 };
 
 // The items in display order, the selected one, and the "updating" mark.
@@ -220,9 +220,9 @@ private:
     qint64 nDerniereTouche = 0;
     std::function<qint64()> Horloge_;
 
-    int nCocheAppuyee = -1;          // item whose check image the mouse pressed
-    int nReentree = 0;               // depth of item-change handlers running
-    int nRoulette = 0;               // wheel delta not yet turned into lines
+    int nCocheAppuyee = -1; // item whose check image the mouse pressed
+    int nReentree = 0;      // depth of item-change handlers running
+    int nRoulette = 0;      // wheel delta not yet turned into lines
     bool lBarresEnCours = false;
     QImage imCoche[2];
 };

@@ -40,9 +40,7 @@ bool TSeparateur::eventFilter(QObject *Objet, QEvent *Evenement)
     if (Objet != m_pPoignee || isHidden())
         return QFrame::eventFilter(Objet, Evenement);
     switch (Evenement->type()) {
-    case QEvent::MouseButtonPress:
-        mousePressEvent(static_cast<QMouseEvent *>(Evenement));
-        return m_nDepart >= 0;
+    case QEvent::MouseButtonPress: mousePressEvent(static_cast<QMouseEvent *>(Evenement)); return m_nDepart >= 0;
     case QEvent::MouseMove:
         if (m_nDepart < 0)
             break;
@@ -53,8 +51,7 @@ bool TSeparateur::eventFilter(QObject *Objet, QEvent *Evenement)
             break;
         mouseReleaseEvent(static_cast<QMouseEvent *>(Evenement));
         return true;
-    default:
-        break;
+    default: break;
     }
     return QFrame::eventFilter(Objet, Evenement);
 }
@@ -93,8 +90,8 @@ void TSeparateur::mouseMoveEvent(QMouseEvent *Evenement)
 {
     if (m_nDepart < 0)
         return;
-    const int n = std::clamp(m_nTailleDepart + m_nSens * (Position(Evenement) - m_nDepart), m_nMin,
-                             std::max(m_nMin, m_nMax));
+    const int n =
+        std::clamp(m_nTailleDepart + m_nSens * (Position(Evenement) - m_nDepart), m_nMin, std::max(m_nMin, m_nMax));
     if (n != m_fnTaille()) {
         m_fnApplique(n);
         emit Deplace();

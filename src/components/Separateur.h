@@ -16,8 +16,8 @@ public:
     // Qt::Vertical: a vertical bar that changes a width; Qt::Horizontal: a height.
     // fnTaille gives the current size, fnApplique sets a new one. nSens is +1 when dragging
     // right or down enlarges the pane, -1 when it shrinks it.
-    TSeparateur(Qt::Orientation nOrientation, std::function<int()> fnTaille,
-                std::function<void(int)> fnApplique, QWidget *Parent = nullptr, int nSens = 1);
+    TSeparateur(Qt::Orientation nOrientation, std::function<int()> fnTaille, std::function<void(int)> fnApplique,
+                QWidget *Parent = nullptr, int nSens = 1);
 
     // Makes a widget (a pane's strip) the handle: dragging it moves this splitter, which then
     // takes no room of its own. The handle acts only while this splitter is shown.

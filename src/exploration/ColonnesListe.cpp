@@ -41,7 +41,10 @@ QStringList Titres(const QString &cOrdre)
     return l;
 }
 
-bool Visible(QChar cLettre) { return cLettre.isUpper(); }
+bool Visible(QChar cLettre)
+{
+    return cLettre.isUpper();
+}
 
 QString BasculeLettre(const QString &cOrdre, QChar cLettre)
 {

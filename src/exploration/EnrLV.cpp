@@ -2,4 +2,7 @@
 
 #include "storage/CleImage.h"
 
-QString TEnrLV::Cle() const { return CleImage(nNumCD, cChemin); }
+QString TEnrLV::Cle() const
+{
+    return CleImage(nNumCD, cChemin);
+}

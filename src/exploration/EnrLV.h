@@ -10,12 +10,12 @@
 
 struct TEnrLV : TDonneesEXIF, TDonneesIPTC
 {
-    qint32 nNumCD = 0;        // volume number of the image key (0: not on a CD)
-    QString cLecteur;         // mount point of a present CD, without its final "/"; else empty
-    QString cChemin;          // path part of the image key; cLecteur + cChemin is the full path
-    qint64 nTaille = 0;       // bytes
-    qint64 nDate = 0;         // modification time, seconds since 1970 (UTC); <= 0 unknown
-    qint64 nLargeur = 0;      // resolution, 0 while unknown
+    qint32 nNumCD = 0;   // volume number of the image key (0: not on a CD)
+    QString cLecteur;    // mount point of a present CD, without its final "/"; else empty
+    QString cChemin;     // path part of the image key; cLecteur + cChemin is the full path
+    qint64 nTaille = 0;  // bytes
+    qint64 nDate = 0;    // modification time, seconds since 1970 (UTC); <= 0 unknown
+    qint64 nLargeur = 0; // resolution, 0 while unknown
     qint64 nHauteur = 0;
 
     bool lExiste = false;

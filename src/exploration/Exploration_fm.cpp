@@ -88,8 +88,9 @@ protected:
         p.drawComplexControl(QStyle::CC_ComboBox, o);
         p.drawControl(QStyle::CE_ComboBoxLabel, o);
         const QRect r = style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, this);
-        DessineCheminRaccourci(&p, r.adjusted(1, 0, -1, 0), cTexte, font(),
-                               palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        DessineCheminRaccourci(
+            &p, r.adjusted(1, 0, -1, 0), cTexte, font(),
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     }
 };
 
@@ -138,7 +139,7 @@ TExplorationKX::TExplorationKX(QWidget *Page, TContexte &Contexte, TListeImagesK
     btExplLectRecurs->setCheckable(true);
     btExplFiltres = new QPushButton(QStringLiteral("Filtre"), Page);
     btExplFiltres->setObjectName(QStringLiteral("btExplFiltres"));
-    btExplFiltres->setEnabled(false);   // the filter editor is not there yet
+    btExplFiltres->setEnabled(false); // the filter editor is not there yet
     btExplFiltres->setContextMenuPolicy(Qt::CustomContextMenu);
     btExplExplorer = new QPushButton(QStringLiteral("Explorer"), Page);
     btExplExplorer->setObjectName(QStringLiteral("btExplExplorer"));
@@ -163,11 +164,12 @@ TExplorationKX::TExplorationKX(QWidget *Page, TContexte &Contexte, TListeImagesK
     connect(btExplFiltres, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
         QMenu m;
         QAction *a = m.addAction(QStringLiteral("&Pas de Filtre"));
-        a->setEnabled(false);   // no exploration filter can be active yet
+        a->setEnabled(false); // no exploration filter can be active yet
         m.exec(btExplFiltres->mapToGlobal(p));
     });
     // Queued, like a click in the tree: the box closes and repaints before the listing starts.
-    connect(cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); }, Qt::QueuedConnection);
+    connect(
+        cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); }, Qt::QueuedConnection);
     connect(btSupprHisto, &QPushButton::clicked, this, [this] { btSupprHistoClick(); });
 
     connect(&m_Selection, &TSelectionKX::ListeConstruite, this, [this](TModeListe nMode) {
@@ -189,7 +191,10 @@ void TExplorationKX::PublieDossier()
         m_Selection.MetDossierCourant(c.size() > 1 && c.endsWith(QLatin1Char('/')) ? c.chopped(1) : c);
 }
 
-QString TExplorationKX::DossierCourant() const { return tvReps->DossierCourant(); }
+QString TExplorationKX::DossierCourant() const
+{
+    return tvReps->DossierCourant();
+}
 
 bool TExplorationKX::OuvreDossier(const QString &cDossier)
 {
@@ -203,7 +208,7 @@ bool TExplorationKX::OuvreDossier(const QString &cDossier)
     try {
         if (AvecBarre(tvReps->DossierCourant()) == c) {
             PublieDossier();
-            tvRepsChange(c);   // already current: list it again
+            tvRepsChange(c); // already current: list it again
         } else {
             // Asked for by the program: listed before this returns.
             const QScopedValueRollback Immediat(m_lImmediat, true);
@@ -263,9 +268,15 @@ void TExplorationKX::ListeDossier()
     m_Liste.ConstruitListe(d);
 }
 
-void TExplorationKX::btExplLectRecursClick() { tvRepsChange(tvReps->DossierCourant()); }
+void TExplorationKX::btExplLectRecursClick()
+{
+    tvRepsChange(tvReps->DossierCourant());
+}
 
-void TExplorationKX::btExplExplorerClick() { ListeDossier(); }
+void TExplorationKX::btExplExplorerClick()
+{
+    ListeDossier();
+}
 
 void TExplorationKX::btExplFiltresClick()
 {
@@ -282,8 +293,9 @@ void TExplorationKX::cbHistoRepsChange(int nIndex)
 
 void TExplorationKX::btSupprHistoClick()
 {
-    if (!MessagesDe(m_Contexte).Question(
-            m_Page, QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
+    if (!MessagesDe(m_Contexte)
+             .Question(m_Page,
+                       QStringLiteral("Supprimer %1 ?").arg(QStringLiteral("l'historique des dossiers parcourus"))))
         return;
     m_Contexte.HistoriqueRepertoires.clear();
     RemplitHistorique();

@@ -63,10 +63,10 @@ private:
     TContexte &m_Contexte;
     TListeImagesKX &m_Liste;
     TSelectionKX &m_Selection;
-    QString m_cDossierListe;   // the folder of the current list
-    QString m_cDemande;        // the last folder asked for, as it was spelt
+    QString m_cDossierListe; // the folder of the current list
+    QString m_cDemande;      // the last folder asked for, as it was spelt
     bool m_lSansListe = false;
-    bool m_lImmediat = false;       // the tree's folder is being set by OuvreDossier
+    bool m_lImmediat = false; // the tree's folder is being set by OuvreDossier
     bool m_lClicEnAttente = false;
 };
 

@@ -56,7 +56,9 @@ TListeur::TListeur(TModeleListeImages &Modele, TContexteListe &Ctx) : m_Modele(M
         m_Lecteurs = std::make_unique<TLecteursCD>(*Ctx.pVolumes);
     for (const QString &c : std::as_const(Modele.lstAppareils))
         m_Appareils.insert(c);
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (!Ctx.cDossierVignettes.isEmpty() && ::stat(QFile::encodeName(Ctx.cDossierVignettes).constData(), &st) == 0) {
         m_Vignettes = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
         m_lVignettesConnu = true;
@@ -90,7 +92,9 @@ void TListeur::ParcourtDossier(const QString &cDossier, qint64 &nCompteur, bool 
     const QString d = AvecBarre(cDossier);
     if (EstDansVignettes(d, m_Ctx.cDossierVignettes))
         return;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(d).constData(), &st) == 0)
         m_DossiersVus.insert({static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)});
     Parcourt(d, nCompteur, lRecursif, lCompteSeul, 0);
@@ -101,7 +105,7 @@ void TListeur::Parcourt(const QString &cDossier, qint64 &nCompteur, bool lRecurs
     const QByteArray cDossierOctets = QFile::encodeName(cDossier);
     DIR *pDir = ::opendir(cDossierOctets.constData());
     if (!pDir)
-        return;   // a folder that cannot be listed gives no entry and no message
+        return; // a folder that cannot be listed gives no entry and no message
     const int fd = ::dirfd(pDir);
     const qint32 nVolDossier = lCompteSeul ? 0 : VolumeDeChemin(cDossier);
 
@@ -116,18 +120,22 @@ void TListeur::Parcourt(const QString &cDossier, qint64 &nCompteur, bool lRecurs
         const unsigned char nType = pEnt->d_type;
 
         if (nType == DT_REG && !EstImage(cNom) && !EstRaccourci(cNom))
-            continue;   // the common case of other files, without a stat
+            continue; // the common case of other files, without a stat
 
-        struct stat lst{};
+        struct stat lst
+        {
+        };
         bool lLien = nType == DT_LNK;
         if (nType == DT_UNKNOWN) {
             if (::fstatat(fd, cNomC, &lst, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             lLien = S_ISLNK(lst.st_mode);
         }
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::fstatat(fd, cNomC, &st, 0) != 0)
-            continue;   // a dangling link or a file gone meanwhile
+            continue; // a dangling link or a file gone meanwhile
 
         const QString cChemin = cDossier + cNom;
         if (S_ISDIR(st.st_mode)) {

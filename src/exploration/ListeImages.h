@@ -20,10 +20,10 @@ class TLecteursCD;
 // the seams where the filter, the progress window, Esc and the metadata reader plug in.
 struct TContexteListe
 {
-    TBigIniFile *iniSetup = nullptr;        // LABELS CD, favourites, keywords, legends
-    const TBigIniFile *iniBDD = nullptr;    // catalogue sections (ADesDonnees)
-    const IVolumes *pVolumes = nullptr;     // null: no volume is a CD
-    QString cDossierVignettes;              // the thumbnail cache: never listed
+    TBigIniFile *iniSetup = nullptr;     // LABELS CD, favourites, keywords, legends
+    const TBigIniFile *iniBDD = nullptr; // catalogue sections (ADesDonnees)
+    const IVolumes *pVolumes = nullptr;  // null: no volume is a CD
+    QString cDossierVignettes;           // the thumbnail cache: never listed
 
     // Polled after every entry; true stops the walk at every level (Esc).
     std::function<bool()> Interrompre;
@@ -35,7 +35,7 @@ struct TContexteListe
     // window is shown over them.
     bool lFiltreLong = false;
     std::function<void(qint64 nMax)> OuvreProgression;
-    std::function<bool()> AvanceProgression;   // true when the user asked to stop
+    std::function<bool()> AvanceProgression; // true when the user asked to stop
     std::function<void()> FermeProgression;
 
     // Reads the file's EXIF and IPTC into the entry's texts and flags (one read of the file).
@@ -83,8 +83,8 @@ public:
 private:
     TModeleListeImages &m_Modele;
     TContexteListe &m_Ctx;
-    std::set<std::pair<quint64, quint64>> m_DossiersVus;   // device, inode
-    std::unique_ptr<TLecteursCD> m_Lecteurs;   // the CDs mounted when the listing began
+    std::set<std::pair<quint64, quint64>> m_DossiersVus; // device, inode
+    std::unique_ptr<TLecteursCD> m_Lecteurs;             // the CDs mounted when the listing began
     std::pair<quint64, quint64> m_Vignettes{0, 0};
     bool m_lVignettesConnu = false;
     QSet<quint32> m_VolumesVus;
@@ -93,15 +93,15 @@ private:
     void Parcourt(const QString &cDossier, qint64 &nCompteur, bool lRecursif, bool lCompteSeul, int nProfondeur);
     void Ajoute(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci,
                 quint8 nPctCouleur, quint8 nPctMotif, int nExiste);
-    void Traite(const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci, qint32 nNumCD,
-                qint64 &nCompteur, bool lCompteSeul);
+    void Traite(const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci, qint32 nNumCD, qint64 &nCompteur,
+                bool lCompteSeul);
 };
 
 // A request to build the list.
 struct TDemandeListe
 {
     TModeListe nMode = TModeListe::Exploration;
-    QString cDossier;      // exploration: the folder to list
+    QString cDossier; // exploration: the folder to list
     bool lRecursif = false;
     // Search and CD history: gives the images by calling AjouteEntree (and may count them
     // first when asked with lCompteSeul true, returning the count).

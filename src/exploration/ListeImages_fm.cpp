@@ -155,9 +155,11 @@ void TListeImagesKX::ConstruitControles()
     QWidget *Barre = m_Main.BarreListe();
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
     btCocheTtesImgs = PetitBouton(QStringLiteral("☑"), QStringLiteral("Cocher toutes les images"), Barre);
-    btMenuCocheTtesImgs = PetitBouton(QStringLiteral("▾"), QStringLiteral("ajouter à la Sélection les images..."), Barre, 14);
+    btMenuCocheTtesImgs =
+        PetitBouton(QStringLiteral("▾"), QStringLiteral("ajouter à la Sélection les images..."), Barre, 14);
     btDeCocheTtesImgs = PetitBouton(QStringLiteral("☐"), QStringLiteral("Décocher toutes les images"), Barre);
-    btMenuDeCocheTtesImgs = PetitBouton(QStringLiteral("▾"), QStringLiteral("enlever de la Sélection les images..."), Barre, 14);
+    btMenuDeCocheTtesImgs =
+        PetitBouton(QStringLiteral("▾"), QStringLiteral("enlever de la Sélection les images..."), Barre, 14);
     btCocheTtesImgs->setObjectName(QStringLiteral("btCocheTtesImgs"));
     btDeCocheTtesImgs->setObjectName(QStringLiteral("btDeCocheTtesImgs"));
     btMenuCocheTtesImgs->setObjectName(QStringLiteral("btMenuCocheTtesImgs"));
@@ -193,10 +195,11 @@ void TListeImagesKX::BrancheGrille()
         if (plvVigs->Nombre() != m_Modele.Nombre())
             plvVigs->Vide();
     });
-    connect(&m_Modele, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &, int nPremiere, int nDerniere) {
-        for (int i = std::min(nDerniere, plvVigs->Nombre() - 1); i >= nPremiere; --i)
-            plvVigs->Supprime(plvVigs->Item(i));
-    });
+    connect(&m_Modele, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int nPremiere, int nDerniere) {
+                for (int i = std::min(nDerniere, plvVigs->Nombre() - 1); i >= nPremiere; --i)
+                    plvVigs->Supprime(plvVigs->Item(i));
+            });
     connect(&m_Modele, &TModeleListeImages::ordreChange, this, [this](const std::vector<int> &nAnciens) {
         if (plvVigs->Nombre() == static_cast<int>(nAnciens.size()))
             plvVigs->Reordonne(nAnciens, true);
@@ -333,7 +336,10 @@ void TListeImagesKX::TrieListe()
         lvImgs->scrollTo(m_Modele.index(LigneCourante(), 0));
 }
 
-void TListeImagesKX::BasculeCoche(int nLigne) { m_Modele.BasculeCoche(nLigne); }
+void TListeImagesKX::BasculeCoche(int nLigne)
+{
+    m_Modele.BasculeCoche(nLigne);
+}
 
 void TListeImagesKX::CocheSelon(bool lCocher, int nCritere)
 {
@@ -376,7 +382,10 @@ void TListeImagesKX::MetStyle(int nStyle)
     lvImgsIcones->raise();
 }
 
-int TListeImagesKX::LigneCourante() const { return m_Selection.LigneCourante(); }
+int TListeImagesKX::LigneCourante() const
+{
+    return m_Selection.LigneCourante();
+}
 
 void TListeImagesKX::SelectionneLigne(int nLigne)
 {
@@ -449,7 +458,10 @@ void TListeImagesKX::miImgsColClick(QChar cLettre)
     ColonnesListe(ColonnesListe::BasculeLettre(m_Modele.cOrdreCol(), cLettre));
 }
 
-void TListeImagesKX::miImgsAffClick(int nStyle) { MetStyle(nStyle); }
+void TListeImagesKX::miImgsAffClick(int nStyle)
+{
+    MetStyle(nStyle);
+}
 
 void TListeImagesKX::miImgsAffBullesAideClick()
 {
@@ -493,7 +505,10 @@ void TListeImagesKX::pmImgsPopup(const QPoint &ptEcran)
     pmImgs->popup(ptEcran);
 }
 
-void TListeImagesKX::btCocheDeCocheTtesImgsClick(bool lCocher) { CocheSelon(lCocher, 0); }
+void TListeImagesKX::btCocheDeCocheTtesImgsClick(bool lCocher)
+{
+    CocheSelon(lCocher, 0);
+}
 
 void TListeImagesKX::btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool lCocher)
 {
@@ -504,13 +519,14 @@ void TListeImagesKX::btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool l
     QFont Gras = pmMenuCocheDeCocheImgs->font();
     Gras.setBold(true);
     const QStyle *Style = pmMenuCocheDeCocheImgs->style();
-    const int nBords = 2 * (Style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, pmMenuCocheDeCocheImgs)
-                            + Style->pixelMetric(QStyle::PM_MenuHMargin, nullptr, pmMenuCocheDeCocheImgs));
+    const int nBords = 2
+                       * (Style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, pmMenuCocheDeCocheImgs)
+                          + Style->pixelMetric(QStyle::PM_MenuHMargin, nullptr, pmMenuCocheDeCocheImgs));
     pmMenuCocheDeCocheImgs->setMinimumWidth(QFontMetrics(Gras).horizontalAdvance(Bouton->toolTip()) + nBords + 16);
-    const QStringList Items = {QStringLiteral("&Toutes"),          QStringLiteral("&Coups de coeur"),
-                               QStringLiteral("&avec Critères"),   QStringLiteral("&sans Critère"),
-                               QStringLiteral("avec &Méta-données"), QStringLiteral("sans Méta-&données"),
-                               QStringLiteral("&JPEG"),            QStringLiteral("&RAW, TIF, PNG")};
+    const QStringList Items = {
+        QStringLiteral("&Toutes"),       QStringLiteral("&Coups de coeur"),    QStringLiteral("&avec Critères"),
+        QStringLiteral("&sans Critère"), QStringLiteral("avec &Méta-données"), QStringLiteral("sans Méta-&données"),
+        QStringLiteral("&JPEG"),         QStringLiteral("&RAW, TIF, PNG")};
     for (int n = 0; n < Items.size(); ++n)
         pmMenuCocheDeCocheImgs->addAction(Items[n], this, [this, lCocher, n] { CocheSelon(lCocher, n); })->setData(n);
     pmMenuCocheDeCocheImgs->popup(Bouton->mapToGlobal(QPoint(0, Bouton->height())));
@@ -548,7 +564,8 @@ bool TListeImagesKX::lvImgsMouseMove(QMouseEvent *e)
     // At the edge of the visible rows the list moves by one row.
     const QModelIndex Haut = lvImgs->indexAt(QPoint(1, 1));
     const QModelIndex Bas = lvImgs->indexAt(QPoint(1, lvImgs->viewport()->height() - 2));
-    if ((Haut.isValid() && n == Haut.row() && n > 0) || (Bas.isValid() && n == Bas.row() && n + 1 < m_Modele.Nombre())) {
+    if ((Haut.isValid() && n == Haut.row() && n > 0)
+        || (Bas.isValid() && n == Bas.row() && n + 1 < m_Modele.Nombre())) {
         QScrollBar *b = lvImgs->verticalScrollBar();
         b->setValue(b->value() + (n == Haut.row() ? -1 : 1));
         m_Modele.OublieDerniereBasculee();
@@ -565,7 +582,8 @@ bool TListeImagesKX::eventFilter(QObject *Objet, QEvent *Evenement)
     if (Objet == m_pVueDetails && m_pVueDetails) {
         if (t == QEvent::MouseButtonPress && lvImgsMouseDown(static_cast<QMouseEvent *>(Evenement)))
             return true;
-        if (t == QEvent::MouseButtonDblClick && LigneSousCoche(static_cast<QMouseEvent *>(Evenement)->position().toPoint()) >= 0)
+        if (t == QEvent::MouseButtonDblClick
+            && LigneSousCoche(static_cast<QMouseEvent *>(Evenement)->position().toPoint()) >= 0)
             return true;
         if (t == QEvent::MouseMove && lvImgsMouseMove(static_cast<QMouseEvent *>(Evenement)))
             return true;

@@ -55,7 +55,7 @@ public:
 
     // Controls.
     QTreeView *lvImgs = nullptr;
-    QListView *lvImgsIcones = nullptr;   // the icons, small icons and list styles
+    QListView *lvImgsIcones = nullptr; // the icons, small icons and list styles
     TPaneledListView *plvVigs = nullptr;
     QMenu *pmImgs = nullptr;
     QMenu *pmMenuCocheDeCocheImgs = nullptr;
@@ -103,7 +103,7 @@ private:
     int m_nStyle = 3;
     bool m_lListage = false;
     bool m_lEchap = false;
-    bool m_lSansRetour = false;   // a selection made by code: no echo to the other view
-    QObject *m_pDetails = nullptr;     // lvImgs and its viewport, as the event filter sees them
+    bool m_lSansRetour = false;    // a selection made by code: no echo to the other view
+    QObject *m_pDetails = nullptr; // lvImgs and its viewport, as the event filter sees them
     QObject *m_pVueDetails = nullptr;
 };

@@ -24,4 +24,3 @@ void BrancheMetadonnees(TContexteListe &Ctx, const TContexteFocale &Focale)
             LireIPTCCatalogue(*iniSetup, cCle, Enr);
     };
 }
-

@@ -14,8 +14,7 @@
 
 TModeleListeImages::TModeleListeImages(QObject *parent)
     : QAbstractTableModel(parent), m_cOrdreCol(QString::fromLatin1(ColonnesListe::cOrdreColDefaut))
-{
-}
+{}
 
 TModeleListeImages::~TModeleListeImages() = default;
 
@@ -44,8 +43,7 @@ QVariant TModeleListeImages::data(const QModelIndex &index, int role) const
     const TEnrLV &e = *l.pEnr;
     const int c = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-        return c == 0 ? e.NomFichier() : ColonnesListe::TexteColonne(e, LettreColonne(c));
+    case Qt::DisplayRole: return c == 0 ? e.NomFichier() : ColonnesListe::TexteColonne(e, LettreColonne(c));
     case Qt::CheckStateRole:
         if (c == 0)
             return l.lCoche ? Qt::Checked : Qt::Unchecked;
@@ -58,20 +56,15 @@ QVariant TModeleListeImages::data(const QModelIndex &index, int role) const
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    case RoleIcone:
-        return Icone(index.row());
+    case RoleIcone: return Icone(index.row());
     case Qt::DecorationRole:
         if (c == 0 && Icone(index.row()) < m_Icones.size())
             return m_Icones.at(Icone(index.row()));
         return {};
-    case RoleVignette:
-        return l.Vignette;
-    case RoleCle:
-        return e.Cle();
-    case RoleCheminComplet:
-        return e.CheminComplet();
-    default:
-        return {};
+    case RoleVignette: return l.Vignette;
+    case RoleCle: return e.Cle();
+    case RoleCheminComplet: return e.CheminComplet();
+    default: return {};
     }
 }
 
@@ -420,7 +413,10 @@ std::vector<int> TModeleListeImages::OrdreTri(int nCle) const
     const std::vector<qint64> RNom = Rangs(Noms, Coll), RDossier = Rangs(Dossiers, Coll);
     const std::vector<qint64> RExt = nCle == ColonnesListe::TriType ? Rangs(Exts, Coll) : std::vector<qint64>();
 
-    struct TCle { qint64 a, b, c; };
+    struct TCle
+    {
+        qint64 a, b, c;
+    };
     std::vector<TCle> Cles(static_cast<size_t>(n));
     for (size_t i = 0; i < Cles.size(); ++i) {
         const TEnrLV &e = *m_Lignes[i].pEnr;
@@ -485,10 +481,7 @@ void TModeleListeImages::Permute(const std::vector<int> &Ordre)
 std::function<bool(const TEnrLV &, bool)> CritereCoche(int nCritere, const TBigIniFile &iniSetup)
 {
     switch (nCritere) {
-    case 1:
-        return [&iniSetup](const TEnrLV &e, bool) {
-            return iniSetup.ValueExists(cSectionCoupsDeCoeur, e.Cle());
-        };
+    case 1: return [&iniSetup](const TEnrLV &e, bool) { return iniSetup.ValueExists(cSectionCoupsDeCoeur, e.Cle()); };
     case 2: return [](const TEnrLV &, bool lDonnees) { return lDonnees; };
     case 3: return [](const TEnrLV &, bool lDonnees) { return !lDonnees; };
     case 4: return [](const TEnrLV &e, bool) { return e.lEXIF || e.lIPTC; };

@@ -23,11 +23,11 @@ class TModeleListeImages : public QAbstractTableModel
     Q_OBJECT
 public:
     enum TRole {
-        RoleIcone = Qt::UserRole + 1,   // 0..7: 1 shortcut + 2 metadata + 4 catalogue data
-        RoleVignette,                   // QImage given to the grid item
-        RoleCle,                        // the image key
+        RoleIcone = Qt::UserRole + 1, // 0..7: 1 shortcut + 2 metadata + 4 catalogue data
+        RoleVignette,                 // QImage given to the grid item
+        RoleCle,                      // the image key
         RoleCheminComplet,
-        RoleVisible,                    // header: the column is shown (upper-case letter)
+        RoleVisible, // header: the column is shown (upper-case letter)
     };
 
     explicit TModeleListeImages(QObject *parent = nullptr);
@@ -68,7 +68,7 @@ public:
     void MetResolution(int nLigne, qint64 nLargeur, qint64 nHauteur);
     void MetVignette(int nLigne, const QImage &Image);
     QImage Vignette(int nLigne) const;
-    void EnrModifie(int nLigne);   // the entry's fields changed: refresh every view of its row
+    void EnrModifie(int nLigne); // the entry's fields changed: refresh every view of its row
 
     // Checking.
     bool Coche(int nLigne) const;
@@ -92,10 +92,10 @@ public:
 
     // Columns.
     QString cOrdreCol() const { return m_cOrdreCol; }
-    void MetOrdreCol(const QString &cOrdre);   // without re-arranging rows (start-up)
+    void MetOrdreCol(const QString &cOrdre); // without re-arranging rows (start-up)
     // Rebuilds the columns from a new order; every row's texts follow their letter.
     void ColonnesListe(const QString &cNouvelOrdre);
-    QChar LettreColonne(int nColonne) const;   // 0 for "Nom"
+    QChar LettreColonne(int nColonne) const; // 0 for "Nom"
 
     // Camera models met while listing (every distinct non-blank one).
     QStringList lstAppareils;

@@ -10,14 +10,15 @@ TSelectionKX::TSelectionKX(TModeleListeImages &Modele, QObject *Parent) : QObjec
                 return;
             }
     });
-    connect(&m_Modele, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &, int nPremiere, int nDerniere) {
-        if (m_nLigne < nPremiere)
-            return;
-        if (m_nLigne > nDerniere)
-            m_nLigne -= nDerniere - nPremiere + 1;
-        else
-            Devient(-1);
-    });
+    connect(&m_Modele, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int nPremiere, int nDerniere) {
+                if (m_nLigne < nPremiere)
+                    return;
+                if (m_nLigne > nDerniere)
+                    m_nLigne -= nDerniere - nPremiere + 1;
+                else
+                    Devient(-1);
+            });
     // A reset (a new listing, new columns) leaves the views without a current row.
     connect(&m_Modele, &QAbstractItemModel::modelReset, this, [this] { Devient(-1); });
     connect(&m_Modele, &TModeleListeImages::nbCochesChange, this, &TSelectionKX::CochesChange);

@@ -48,7 +48,10 @@ TImageChargee ChargeJpeg(const QString &cFichier, int nD, const TProgresImage &P
     return R;
 }
 
-quint16 Gros16(const uchar *p) { return quint16(p[0] << 8 | p[1]); }
+quint16 Gros16(const uchar *p)
+{
+    return quint16(p[0] << 8 | p[1]);
+}
 
 bool AvecTexte()
 {
@@ -111,10 +114,10 @@ bool LitTailleCRW(const QString &cFichier, TTailleImage &Taille)
             Taille = {Gros16(b + 5), Gros16(b + 3)};
             return true;
         }
-        if (m == 0xD9)  // end of image: no frame found
+        if (m == 0xD9) // end of image: no frame found
             return false;
         if (m == 0x01 || (m >= 0xD0 && m <= 0xD8) || m == 0xFF) {
-            nPos += m == 0xFF ? 1 : 2;  // markers without a length; FF FF is padding
+            nPos += m == 0xFF ? 1 : 2; // markers without a length; FF FF is padding
             continue;
         }
         if (f.read(reinterpret_cast<char *>(b), 2) != 2)

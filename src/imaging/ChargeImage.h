@@ -14,10 +14,8 @@
 class EImageIllisible : public std::runtime_error
 {
 public:
-    explicit EImageIllisible(const QString &cMessage)
-        : std::runtime_error(cMessage.toStdString()), m_cMessage(cMessage)
-    {
-    }
+    explicit EImageIllisible(const QString &cMessage) : std::runtime_error(cMessage.toStdString()), m_cMessage(cMessage)
+    {}
     const QString &Message() const { return m_cMessage; }
 
 private:

@@ -78,9 +78,15 @@ QString ExtensionMaj(const QString &cNom)
     return n < 0 ? QString() : cSeul.mid(n).toUpper();
 }
 
-bool EstJPEG(const QString &cNom) { return DansListe(ExtensionMaj(cNom), {".JPG", ".JPEG"}); }
+bool EstJPEG(const QString &cNom)
+{
+    return DansListe(ExtensionMaj(cNom), {".JPG", ".JPEG"});
+}
 
-bool EstCRW(const QString &cNom) { return ExtensionMaj(cNom) == QLatin1String(".CRW"); }
+bool EstCRW(const QString &cNom)
+{
+    return ExtensionMaj(cNom) == QLatin1String(".CRW");
+}
 
 bool EstRAW(const QString &cNom)
 {
@@ -93,7 +99,10 @@ bool EstAutreImage(const QString &cNom)
     return cExt == QLatin1String(".TIF") || cExt == QLatin1String(".PNG") || EstRAW(cNom);
 }
 
-bool EstImage(const QString &cNom) { return EstJPEG(cNom) || EstAutreImage(cNom); }
+bool EstImage(const QString &cNom)
+{
+    return EstJPEG(cNom) || EstAutreImage(cNom);
+}
 
 QString TexteGenre(const QString &cNom)
 {
@@ -128,17 +137,17 @@ QString CibleRaccourci(const QString &cChemin)
     if (nTaille < 76 || Lit32(b, 0) != 0x4C)
         return {};
     static const uchar Clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
     if (memcmp(b.constData() + 4, Clsid, 16) != 0)
         return {};
     const quint32 nDrapeaux = Lit32(b, 20);
     qint64 nPos = 76;
-    if (nDrapeaux & 0x1) {  // HasLinkTargetIDList
+    if (nDrapeaux & 0x1) { // HasLinkTargetIDList
         if (nPos + 2 > nTaille)
             return {};
         nPos += 2 + Lit16(b, nPos);
     }
-    if (!(nDrapeaux & 0x2) || nPos + 28 > nTaille)  // HasLinkInfo
+    if (!(nDrapeaux & 0x2) || nPos + 28 > nTaille) // HasLinkInfo
         return {};
     const qint64 nInfo = nPos;
     const qint64 nTailleInfo = Lit32(b, nInfo);
@@ -147,7 +156,7 @@ QString CibleRaccourci(const QString &cChemin)
     if (nTailleInfo < 28 || nFin > nTaille || nTailleEntete < 28 || nTailleEntete > nTailleInfo)
         return {};
     const quint32 nDrapeauxInfo = Lit32(b, nInfo + 8);
-    if (!(nDrapeauxInfo & 0x1))  // VolumeIDAndLocalBasePath
+    if (!(nDrapeauxInfo & 0x1)) // VolumeIDAndLocalBasePath
         return {};
     const qint64 nBase = nInfo + Lit32(b, nInfo + 16);
     const qint64 nSuffixe = nInfo + Lit32(b, nInfo + 24);
@@ -226,7 +235,9 @@ bool TailleEtDate(const QString &cChemin, qint64 &nTaille, qint64 &nDate)
 {
     nTaille = 0;
     nDate = 0;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(cChemin).constData(), &st) != 0)
         return false;
     nTaille = static_cast<qint64>(st.st_size);

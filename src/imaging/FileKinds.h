@@ -10,11 +10,11 @@
 // (the part after the last "/"), upper-cased; empty when the name has no ".".
 QString ExtensionMaj(const QString &cNom);
 
-bool EstJPEG(const QString &cNom);        // ".JPG", ".JPEG"
-bool EstCRW(const QString &cNom);         // ".CRW"
-bool EstRAW(const QString &cNom);         // one of the seven camera raw extensions
-bool EstAutreImage(const QString &cNom);  // a raw extension, ".TIF" or ".PNG"
-bool EstImage(const QString &cNom);       // EstJPEG or EstAutreImage
+bool EstJPEG(const QString &cNom);       // ".JPG", ".JPEG"
+bool EstCRW(const QString &cNom);        // ".CRW"
+bool EstRAW(const QString &cNom);        // one of the seven camera raw extensions
+bool EstAutreImage(const QString &cNom); // a raw extension, ".TIF" or ".PNG"
+bool EstImage(const QString &cNom);      // EstJPEG or EstAutreImage
 
 // The kind as the inspection line and the filters name it: "JPEG", "RAW", "TIF", "PNG", or "-"
 // for a name that is no image.
@@ -40,8 +40,14 @@ QString RemplaceExtension(const QString &cChemin, const QString &cExt);
 // The existing companion of an image with the extension cExtMaj (".THM", ".WAV") in any case
 // (".THM", ".thm", ".Thm"...), the name before the extension unchanged. Empty when none exists.
 QString TrouveCompagnon(const QString &cImage, const QString &cExtMaj);
-inline QString CompagnonTHM(const QString &cImage) { return TrouveCompagnon(cImage, QStringLiteral(".THM")); }
-inline QString CompagnonWAV(const QString &cImage) { return TrouveCompagnon(cImage, QStringLiteral(".WAV")); }
+inline QString CompagnonTHM(const QString &cImage)
+{
+    return TrouveCompagnon(cImage, QStringLiteral(".THM"));
+}
+inline QString CompagnonWAV(const QString &cImage)
+{
+    return TrouveCompagnon(cImage, QStringLiteral(".WAV"));
+}
 
 // Size in bytes and modification time (seconds since 1970, UTC) as the directory listing
 // gives them. False, with both left at 0, when the file cannot be listed.

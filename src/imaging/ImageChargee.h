@@ -8,8 +8,8 @@
 
 struct TImageChargee
 {
-    QImage Image;          // decoded pixels, Format_RGB32 or Format_ARGB32
-    TTailleImage Taille;   // the image's own width and height (full size)
-    bool lJPEG = false;    // decoded by the JPEG codec
-    int nEchelle = 1;      // the JPEG reduction used (1, 2, 4 or 8)
+    QImage Image;        // decoded pixels, Format_RGB32 or Format_ARGB32
+    TTailleImage Taille; // the image's own width and height (full size)
+    bool lJPEG = false;  // decoded by the JPEG codec
+    int nEchelle = 1;    // the JPEG reduction used (1, 2, 4 or 8)
 };

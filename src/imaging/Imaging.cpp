@@ -37,7 +37,7 @@ struct TImageBrute
 {
     QImage Image;
     TTailleImage Taille;
-    bool lApercu = false;  // a raw's embedded preview, whose proportions may differ from Taille's
+    bool lApercu = false; // a raw's embedded preview, whose proportions may differ from Taille's
 };
 
 enum class TGenre { Inconnu, Jpeg, Tiff, Png };
@@ -52,8 +52,9 @@ TGenre GenreContenu(const QString &cFichier)
         return TGenre::Jpeg;
     if (b.size() >= 8 && b.startsWith("\x89PNG\r\n\x1a\n"))
         return TGenre::Png;
-    if (b.size() >= 4 && (b.startsWith(QByteArray("II*\0", 4)) || b.startsWith(QByteArray("MM\0*", 4)) ||
-                          b.startsWith(QByteArray("II+\0", 4)) || b.startsWith(QByteArray("MM\0+", 4))))
+    if (b.size() >= 4
+        && (b.startsWith(QByteArray("II*\0", 4)) || b.startsWith(QByteArray("MM\0*", 4))
+            || b.startsWith(QByteArray("II+\0", 4)) || b.startsWith(QByteArray("MM\0+", 4))))
         return TGenre::Tiff;
     return TGenre::Inconnu;
 }
@@ -91,10 +92,13 @@ int ErreurTiff(TIFF *, void *pDonnees, const char *cModule, const char *cFormat,
         std::vsnprintf(c, sizeof c, cFormat, Args);
         m->cErreur = QString::fromLocal8Bit(cModule ? cModule : "") + QStringLiteral(" : ") + QString::fromLocal8Bit(c);
     }
-    return 1;  // handled: nothing on the terminal
+    return 1; // handled: nothing on the terminal
 }
 
-int AvertissementTiff(TIFF *, void *, const char *, const char *, va_list) { return 1; }
+int AvertissementTiff(TIFF *, void *, const char *, const char *, va_list)
+{
+    return 1;
+}
 
 struct TTiff
 {
@@ -387,11 +391,13 @@ public:
             m_pRaw->set_dataerror_handler(ErreurDonneesRaw, &m_Donnees);
             const int rc = m_pRaw->open_file(QFile::encodeName(m_cFichier).constData());
             if (rc != LIBRAW_SUCCESS) {
-                Pose(cErreur, QStringLiteral("image brute illisible : %1").arg(QString::fromLatin1(libraw_strerror(rc))));
+                Pose(cErreur,
+                     QStringLiteral("image brute illisible : %1").arg(QString::fromLatin1(libraw_strerror(rc))));
                 return false;
             }
             const auto &S = m_pRaw->imgdata.sizes;
-            if (!DimensionsAdmises(S.width, S.height, cErreur) || !DimensionsAdmises(S.raw_width, S.raw_height, cErreur))
+            if (!DimensionsAdmises(S.width, S.height, cErreur)
+                || !DimensionsAdmises(S.raw_width, S.raw_height, cErreur))
                 return false;
             m_Taille = TailleDeveloppee();
             return DimensionsAdmises(m_Taille.nLargeur, m_Taille.nHauteur, cErreur);
@@ -414,8 +420,8 @@ public:
             return Declaree;
         auto pCalcul = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
         pCalcul->imgdata.params.user_flip = 0;
-        if (pCalcul->open_file(QFile::encodeName(m_cFichier).constData()) != LIBRAW_SUCCESS ||
-            pCalcul->adjust_sizes_info_only() != LIBRAW_SUCCESS)
+        if (pCalcul->open_file(QFile::encodeName(m_cFichier).constData()) != LIBRAW_SUCCESS
+            || pCalcul->adjust_sizes_info_only() != LIBRAW_SUCCESS)
             return Declaree;
         const auto &A = pCalcul->imgdata.sizes;
         return A.iwidth > 0 && A.iheight > 0 ? TTailleImage{A.iwidth, A.iheight} : Declaree;
@@ -480,13 +486,15 @@ public:
             m_pRaw->imgdata.params.half_size = lDemiTaille ? 1 : 0;
             int rc = m_pRaw->unpack();
             if (rc != LIBRAW_SUCCESS || m_Donnees.lErreurDonnees || m_pRaw->error_count() > 0) {
-                Pose(cErreur, QStringLiteral("données brutes illisibles : %1")
-                                  .arg(QString::fromLatin1(rc != LIBRAW_SUCCESS ? libraw_strerror(rc) : "données corrompues")));
+                Pose(cErreur,
+                     QStringLiteral("données brutes illisibles : %1")
+                         .arg(QString::fromLatin1(rc != LIBRAW_SUCCESS ? libraw_strerror(rc) : "données corrompues")));
                 return false;
             }
             rc = m_pRaw->dcraw_process();
             if (rc != LIBRAW_SUCCESS) {
-                Pose(cErreur, QStringLiteral("développement impossible : %1").arg(QString::fromLatin1(libraw_strerror(rc))));
+                Pose(cErreur,
+                     QStringLiteral("développement impossible : %1").arg(QString::fromLatin1(libraw_strerror(rc))));
                 return false;
             }
             TImageTraitee Traitee;
@@ -659,10 +667,11 @@ bool ChargeVignette(const QString &cFichier, int nD, TBitmap &Resultat, QString 
     const bool lAlpha = Brute.Image.hasAlphaChannel();
     QImage Bitmap(nD, nD, lAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     Bitmap.fill(Qt::white);
-    const QImage Ajustee = Brute.Image.scaled(r.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                               .convertToFormat(Bitmap.format());
+    const QImage Ajustee =
+        Brute.Image.scaled(r.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(Bitmap.format());
     for (int y = 0; y < Ajustee.height(); ++y)
-        std::memcpy(Bitmap.scanLine(r.y() + y) + r.x() * 4, Ajustee.constScanLine(y), static_cast<size_t>(r.width()) * 4);
+        std::memcpy(Bitmap.scanLine(r.y() + y) + r.x() * 4, Ajustee.constScanLine(y),
+                    static_cast<size_t>(r.width()) * 4);
     Resultat.Image = std::move(Bitmap);
     Resultat.TailleSource = Brute.Taille;
     Resultat.Rectangle = r;

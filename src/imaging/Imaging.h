@@ -21,9 +21,9 @@ namespace Imaging
 // A decoded picture and the source image's own width and height.
 struct TBitmap
 {
-    QImage Image;                // Format_RGB32, or Format_ARGB32 when the file has transparency
-    TTailleImage TailleSource;   // the file's own size (for a raw: the size LibRaw develops it to)
-    QRect Rectangle;             // in a thumbnail, the part of the D × D bitmap the picture fills
+    QImage Image;              // Format_RGB32, or Format_ARGB32 when the file has transparency
+    TTailleImage TailleSource; // the file's own size (for a raw: the size LibRaw develops it to)
+    QRect Rectangle;           // in a thumbnail, the part of the D × D bitmap the picture fills
 };
 
 // The image's width and height from its header, without decoding the pixels: the size a

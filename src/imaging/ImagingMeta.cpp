@@ -53,7 +53,10 @@ Exiv2::Image::AutoPtr Ouvre(const QString &cFichier)
     return pImage;
 }
 
-QString Utf8(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Utf8(const std::string &s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QString NomIPTC(const Exiv2::Iptcdatum &d)
 {

@@ -47,7 +47,8 @@ void Message(j_common_ptr cinfo, int nNiveau)
         return;
     const auto *err = reinterpret_cast<const TErreurJpeg *>(cinfo->err);
     const int nCode = cinfo->err->msg_code;
-    if (!err->lAvertissementsRefuses || nCode == JWRN_JFIF_MAJOR || nCode == JWRN_ADOBE_XFORM || nCode == JWRN_BOGUS_ICC)
+    if (!err->lAvertissementsRefuses || nCode == JWRN_JFIF_MAJOR || nCode == JWRN_ADOBE_XFORM
+        || nCode == JWRN_BOGUS_ICC)
         return;
     SortieErreur(cinfo);
 }
@@ -125,7 +126,7 @@ struct TObjetJpeg
 struct TDecodage : TObjetJpeg<jpeg_decompress_struct>
 {
     QImage Image;
-    std::vector<unsigned char> Ligne;  // one CMYK row, for the files libjpeg cannot turn into RGB
+    std::vector<unsigned char> Ligne; // one CMYK row, for the files libjpeg cannot turn into RGB
 };
 
 inline unsigned char Mul255(unsigned a, unsigned b)
@@ -134,9 +135,8 @@ inline unsigned char Mul255(unsigned a, unsigned b)
     return static_cast<unsigned char>((t + (t >> 8)) >> 8);
 }
 
-bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, bool lEnTeteSeul,
-                  TTailleImage *pTaille, QImage *pImage, QString *cErreur,
-                  const std::function<void(int)> *pProgres,
+bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, bool lEnTeteSeul, TTailleImage *pTaille,
+                  QImage *pImage, QString *cErreur, const std::function<void(int)> *pProgres,
                   JpegCodec::TAvertissements Avertissements = JpegCodec::TAvertissements::Toleres)
 {
     const unsigned nReduction = (nEchelle == 2 || nEchelle == 4 || nEchelle == 8) ? unsigned(nEchelle) : 1u;
@@ -272,7 +272,8 @@ bool EncodeTampon(const QImage &Source, int nQualite, QByteArray &Resultat, QStr
     jpeg_set_quality(&E->cinfo, qBound(1, nQualite, 100), TRUE);
     jpeg_start_compress(&E->cinfo, TRUE);
     while (E->cinfo.next_scanline < E->cinfo.image_height) {
-        JSAMPROW Lignes[1] = {const_cast<unsigned char *>(Image.constScanLine(static_cast<int>(E->cinfo.next_scanline)))};
+        JSAMPROW Lignes[1] = {
+            const_cast<unsigned char *>(Image.constScanLine(static_cast<int>(E->cinfo.next_scanline)))};
         jpeg_write_scanlines(&E->cinfo, Lignes, 1);
     }
     jpeg_finish_compress(&E->cinfo);
@@ -301,8 +302,8 @@ bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur)
             return false;
         }
         QString cErr;
-        if (DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()), 1,
-                         true, &Taille, nullptr, &cErr, nullptr))
+        if (DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()),
+                         static_cast<size_t>(Donnees.size()), 1, true, &Taille, nullptr, &cErr, nullptr))
             return true;
         if (Donnees.size() < nLu || nLu >= nTailleFichierMax || f.size() <= nLu) {
             Pose(cErreur, cErr);
@@ -372,8 +373,8 @@ bool TailleMemoire(const QByteArray &Donnees, TTailleImage &Taille, QString *cEr
         Pose(cErreur, QStringLiteral("données vides"));
         return false;
     }
-    return DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()), 1,
-                        true, &Taille, nullptr, cErreur, nullptr);
+    return DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()),
+                        static_cast<size_t>(Donnees.size()), 1, true, &Taille, nullptr, cErreur, nullptr);
 }
 
 bool Encode(const QImage &Image, const QString &cFichier, int nQualite, QString *cErreur)

@@ -23,10 +23,9 @@ int EchellePour(qint64 nCoteMax, int nD);
 
 // What a decoding makes of libjpeg's warnings: data it worked around, such as bytes before a
 // marker, odd scan parameters, or a file cut short whose missing rows come out grey.
-enum class TAvertissements
-{
-    Toleres,  // the picture libjpeg produced, as for every photograph
-    Refuses   // no picture: for the program's own files, which only a cut-short write damages
+enum class TAvertissements {
+    Toleres, // the picture libjpeg produced, as for every photograph
+    Refuses  // no picture: for the program's own files, which only a cut-short write damages
 };
 
 // Decodes the whole file at 1/nEchelle (1, 2, 4 or 8) into a 32-bit picture. A null image and

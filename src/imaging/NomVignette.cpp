@@ -75,10 +75,16 @@ QString DecodeCheminVignette(const QString &cEncode)
             c += QLatin1Char('/');
         else if (ch == QLatin1Char('%') && i + 2 < cEncode.size()) {
             const QStringView esc = QStringView(cEncode).mid(i + 1, 2);
-            if (esc == u"25") c += QLatin1Char('%');
-            else if (esc == u"23") c += QLatin1Char('#');
-            else if (esc.compare(u"5E", Qt::CaseInsensitive) == 0) c += QLatin1Char('^');
-            else { c += ch; continue; }
+            if (esc == u"25")
+                c += QLatin1Char('%');
+            else if (esc == u"23")
+                c += QLatin1Char('#');
+            else if (esc.compare(u"5E", Qt::CaseInsensitive) == 0)
+                c += QLatin1Char('^');
+            else {
+                c += ch;
+                continue;
+            }
             i += 2;
         } else
             c += ch;
@@ -89,7 +95,8 @@ QString DecodeCheminVignette(const QString &cEncode)
 QString NomVignette(const QString &cDossierVignettes, qint32 nVolume, const QString &cChemin)
 {
     const QString cNom = EncodeCheminVignette(cChemin) + cExtension;
-    const QString cFichier = cNom.toUtf8().size() <= nOctetsMax ? cNom : Abrege(EncodeCheminVignette(cChemin), CleImage(nVolume, cChemin));
+    const QString cFichier =
+        cNom.toUtf8().size() <= nOctetsMax ? cNom : Abrege(EncodeCheminVignette(cChemin), CleImage(nVolume, cChemin));
     if (nVolume == 0)
         return cDossierVignettes + cFichier;
     return cDossierVignettes + IdVolume(static_cast<quint32>(nVolume)) + QLatin1Char('/') + cFichier;

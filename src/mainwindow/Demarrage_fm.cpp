@@ -35,9 +35,8 @@ TfmDemarrage::TfmDemarrage(QWidget *Parent)
     auto *Haut = new QHBoxLayout(pnHaut);
     Haut->setContentsMargins(0, 0, 0, 0);
     auto *imIcone = new QLabel(pnHaut);
-    imIcone->setPixmap(QApplication::windowIcon().isNull()
-                           ? style()->standardIcon(QStyle::SP_DirIcon).pixmap(32, 32)
-                           : QApplication::windowIcon().pixmap(32, 32));
+    imIcone->setPixmap(QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_DirIcon).pixmap(32, 32)
+                                                           : QApplication::windowIcon().pixmap(32, 32));
     auto *stTitre = new QLabel(QStringLiteral("Vimbrel ") + cVersionProgramme, pnHaut);
     QFont Police = stTitre->font();
     Police.setPointSizeF(Police.pointSizeF() * 1.6);

@@ -43,5 +43,5 @@ protected:
 private:
     void Repeint();
 
-    qint64 m_nDebutTexte = -1;   // when the text of its own appeared, -1 without one
+    qint64 m_nDebutTexte = -1; // when the text of its own appeared, -1 without one
 };

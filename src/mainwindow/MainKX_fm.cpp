@@ -44,7 +44,8 @@
 #include <cstdlib>
 #include <ctime>
 
-namespace {
+namespace
+{
 
 constexpr int nHauteurTraitements = 34;
 constexpr int nHauteurEtat = 96;
@@ -59,8 +60,7 @@ QWidget *PageVide(const QString &cNom)
 
 } // namespace
 
-TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent)
-    : QMainWindow(Parent), m_Contexte(Contexte)
+TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent) : QMainWindow(Parent), m_Contexte(Contexte)
 {
     setObjectName(QStringLiteral("fmMainKX"));
     fnSauveStores = [this](QStringList *pRaisons) { return m_Contexte.SauveStores(pRaisons); };
@@ -113,8 +113,8 @@ void TfmMainKX::ConstruitFenetre()
     pcExplRech->addTab(tsHistoCD, QStringLiteral("CDs"));
     pcExplRech->setFixedHeight(361);
     spExplRech = new TSeparateur(
-        Qt::Horizontal, [this] { return pcExplRech->height(); },
-        [this](int n) { pcExplRech->setFixedHeight(n); }, pnCommandes);
+        Qt::Horizontal, [this] { return pcExplRech->height(); }, [this](int n) { pcExplRech->setFixedHeight(n); },
+        pnCommandes);
     spExplRech->setObjectName(QStringLiteral("spExplRech"));
     spExplRech->setMinimum(60);
     pnLVImgsCmdes = new QWidget(pnCommandes);
@@ -354,12 +354,11 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     Etape(2, [&] { NettoieParametres(*m_Contexte.iniSetup, Test, ResultatNettoyage); });
     Etape(3, [&] { NettoieCatalogue(*m_Contexte.iniBDD, Test, ResultatNettoyage); });
     Etape(4, [&] {
-        NettoieVignettes(m_Contexte.Dossiers.cDossierVignettes, m_Contexte.fnImageDeVignette, Test,
-                         ResultatNettoyage);
+        NettoieVignettes(m_Contexte.Dossiers.cDossierVignettes, m_Contexte.fnImageDeVignette, Test, ResultatNettoyage);
     });
     if (fmDemarrage && ResultatNettoyage.Total() > 0)
-        fmDemarrage->AfficheTexte(QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).")
-                                      .arg(ResultatNettoyage.Total()));
+        fmDemarrage->AfficheTexte(
+            QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).").arg(ResultatNettoyage.Total()));
 
     // The features, with the settings as migrated: the exploration page with the image list,
     // the thumbnail commands, which load the thumbnails of its listings, then the page
@@ -399,9 +398,9 @@ void TfmMainKX::ShowMode()
     QPalette Palette = pnVersion->palette();
     Palette.setColor(QPalette::WindowText, lMAJ ? QColor(255, 0, 0) : QColor(0, 128, 0));
     pnVersion->setPalette(Palette);
-    pnVersion->setToolTip(QStringLiteral("%1 est en mode <SG>%2</SG/>")
-                              .arg(QStringLiteral("Vimbrel"),
-                                   lMAJ ? QStringLiteral("Mise à jour") : QStringLiteral("Consultation")));
+    pnVersion->setToolTip(
+        QStringLiteral("%1 est en mode <SG>%2</SG/>")
+            .arg(QStringLiteral("Vimbrel"), lMAJ ? QStringLiteral("Mise à jour") : QStringLiteral("Consultation")));
     m_pSelection->MetModeMAJ(lMAJ);
 }
 
@@ -616,8 +615,9 @@ void TfmMainKX::FormDestroy()
     // error stream and the run ends with a failure status.
     const bool lUtilisateur = !m_lSansQuestion && !TTachesLongues::Etat().ArretDemande();
     QTextStream Erreurs(stderr);
-    m_nCodeSortie = SauveEnSortant(fnSauveStores, lUtilisateur ? &MessagesDe(m_Contexte) : nullptr, this,
-                                   [] { return TTachesLongues::Etat().ArretDemande(); }, Erreurs);
+    m_nCodeSortie = SauveEnSortant(
+        fnSauveStores, lUtilisateur ? &MessagesDe(m_Contexte) : nullptr, this,
+        [] { return TTachesLongues::Etat().ArretDemande(); }, Erreurs);
     // A store that another program changed meanwhile was kept as a dated copy: say where.
     const QString cCopies = TexteCopiesConservees(m_Contexte.CopiesConservees());
     if (!cCopies.isEmpty()) {
@@ -718,8 +718,8 @@ int TfmMainKX::LargeurLVImgsSurvol() const
 
 void TfmMainKX::ElargitLVImgs(bool lElargir)
 {
-    const bool lPossible = m_Contexte.Parametres.lAgrandirLVQdSurvol && m_Contexte.Parametres.lvImgs_ViewStyle == 3 &&
-                           lvImgs->model() && lvImgs->model()->rowCount() > 0 && lvImgs->isVisible();
+    const bool lPossible = m_Contexte.Parametres.lAgrandirLVQdSurvol && m_Contexte.Parametres.lvImgs_ViewStyle == 3
+                           && lvImgs->model() && lvImgs->model()->rowCount() > 0 && lvImgs->isVisible();
     const bool lNouveau = lElargir && lPossible;
     if (lNouveau == m_lLVElargie && !lNouveau)
         return;
@@ -734,11 +734,10 @@ bool TfmMainKX::eventFilter(QObject *Objet, QEvent *Evenement)
             ElargitLVImgs(true);
         else if (Evenement->type() == QEvent::Leave)
             ElargitLVImgs(false);
-    } else if (Evenement->type() == QEvent::Resize &&
-               (Objet == pnCommandes || Objet == pnTraitements || Objet == pnVigs || Objet == pcExplRech)) {
+    } else if (Evenement->type() == QEvent::Resize
+               && (Objet == pnCommandes || Objet == pnTraitements || Objet == pnVigs || Objet == pcExplRech)) {
         AppliqueTaillesMinimales();
-    } else if (Objet == m_pnZoneLVImgs &&
-               (Evenement->type() == QEvent::Resize || Evenement->type() == QEvent::Move)) {
+    } else if (Objet == m_pnZoneLVImgs && (Evenement->type() == QEvent::Resize || Evenement->type() == QEvent::Move)) {
         PlaceLVImgs();
     }
     return QMainWindow::eventFilter(Objet, Evenement);

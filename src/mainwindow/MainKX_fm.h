@@ -164,13 +164,13 @@ private:
     TSelectionKX *m_pSelection = nullptr;
     TFonctionnalitesKX m_Fonctionnalites;
     QAction *miMainFicQuitter = nullptr;
-    QWidget *m_pnZoneLVImgs = nullptr;   // where the image list lies while not widened
-    QWidget *m_pnZoneVisu = nullptr;     // thumbnails and image
+    QWidget *m_pnZoneLVImgs = nullptr; // where the image list lies while not widened
+    QWidget *m_pnZoneVisu = nullptr;   // thumbnails and image
     bool m_lFormShowFait = false;
     bool m_lFormActivateFait = false;
     bool m_lFormDestroyFait = false;
     bool m_lSansQuestion = false;
-    bool m_lFermeture = false;   // a close is asking its questions
+    bool m_lFermeture = false; // a close is asking its questions
     int m_nCodeSortie = 0;
     bool m_lLVElargie = false;
     bool m_lAppliqueTailles = false;

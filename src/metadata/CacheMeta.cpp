@@ -38,8 +38,8 @@ QStringList DecoupeRecord(const QString &cRecord)
 
 QString RecordEXIF(const TDonneesEXIF &e)
 {
-    return FormeRecord({e.cAppareil, e.cFocaleReelle, e.cVitesse, e.cDiaphragme, e.cDatePDV, e.cISO, e.cOrientation,
-                        e.cCommentaire});
+    return FormeRecord(
+        {e.cAppareil, e.cFocaleReelle, e.cVitesse, e.cDiaphragme, e.cDatePDV, e.cISO, e.cOrientation, e.cCommentaire});
 }
 
 QString RecordIPTC(const TDonneesIPTC &r)

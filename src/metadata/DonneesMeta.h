@@ -6,8 +6,8 @@
 
 struct TDonneesEXIF
 {
-    bool lEXIF = false;   // the reader succeeded and at least one value below is present
-    bool lFocEq = false;  // cFocale holds the 35 mm equivalent
+    bool lEXIF = false;  // the reader succeeded and at least one value below is present
+    bool lFocEq = false; // cFocale holds the 35 mm equivalent
     QString cAppareil;
     QString cFocale;
     QString cFocaleReelle;
@@ -23,7 +23,7 @@ struct TDonneesEXIF
     bool AValeurs() const
     {
         return !cAppareil.isEmpty() || !cFocale.isEmpty() || !cVitesse.isEmpty() || !cDiaphragme.isEmpty()
-            || !cDatePDV.isEmpty() || !cISO.isEmpty() || !cCommentaire.isEmpty();
+               || !cDatePDV.isEmpty() || !cISO.isEmpty() || !cCommentaire.isEmpty();
     }
     friend bool operator==(const TDonneesEXIF &, const TDonneesEXIF &) = default;
 };
@@ -63,14 +63,14 @@ struct TDonneesIPTC
         lIPTCCategorie = !cCategorie.isEmpty() || !cCatSuppl.isEmpty();
         lIPTCCredits = !cCredits.isEmpty() || !cSource.isEmpty();
         lIPTCOrigine = !cOriNom.isEmpty() || !cOriDate.isEmpty() || !cOriVille.isEmpty() || !cOriEtat.isEmpty()
-            || !cOriPays.isEmpty();
+                       || !cOriPays.isEmpty();
         lIPTC = lIPTCLegende || lIPTCMotsCles || lIPTCCategorie || lIPTCCredits || lIPTCOrigine;
     }
     // The fourteen fields in their stored order (the order of the cached record).
     QString *Champ(int i)
     {
-        QString *const champs[] = {&cTitre, &cTexte, &cCopyright, &cAuteur, &cMotsClesIPTC, &cCategorie, &cCatSuppl,
-                                   &cCredits, &cSource, &cOriNom, &cOriDate, &cOriVille, &cOriEtat, &cOriPays};
+        QString *const champs[] = {&cTitre,   &cTexte,  &cCopyright, &cAuteur,  &cMotsClesIPTC, &cCategorie, &cCatSuppl,
+                                   &cCredits, &cSource, &cOriNom,    &cOriDate, &cOriVille,     &cOriEtat,   &cOriPays};
         return (i >= 0 && i < 14) ? champs[i] : nullptr;
     }
     const QString *Champ(int i) const { return const_cast<TDonneesIPTC *>(this)->Champ(i); }

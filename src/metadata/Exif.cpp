@@ -32,8 +32,7 @@ class TLecteurTiff
 public:
     TLecteurTiff(TSourceOctets &s, qint64 nEntete, bool lModeleSeul, TLectureEXIF &r)
         : Src(s), nEntete(nEntete), lModeleSeul(lModeleSeul), Res(r)
-    {
-    }
+    {}
 
     // False when no valid byte-order mark stands at the header.
     bool Lit()
@@ -92,11 +91,14 @@ private:
     bool Entier(const uchar *e, quint16 nType, qint64 nTailleDonnees, qint64 &nValeur)
     {
         switch (nType) {
-        case 1: case 2: case 7: nValeur = *Donnees(e, nTailleDonnees, 1); return true;
+        case 1:
+        case 2:
+        case 7: nValeur = *Donnees(e, nTailleDonnees, 1); return true;
         case 6: nValeur = qint8(*Donnees(e, nTailleDonnees, 1)); return true;
         case 3: nValeur = Lit16(Donnees(e, nTailleDonnees, 2), lMotorola); return true;
         case 8: nValeur = qint16(Lit16(Donnees(e, nTailleDonnees, 2), lMotorola)); return true;
-        case 4: case 13: nValeur = Lit32(Donnees(e, nTailleDonnees, 4), lMotorola); return true;
+        case 4:
+        case 13: nValeur = Lit32(Donnees(e, nTailleDonnees, 4), lMotorola); return true;
         case 9: nValeur = qint32(Lit32(Donnees(e, nTailleDonnees, 4), lMotorola)); return true;
         default: return false;
         }
@@ -141,7 +143,7 @@ private:
             const int nTailleT = TailleType(nType);
             if (nTailleT == 0)
                 continue;
-            const qint64 nTaille = nCompte * nTailleT;  // at most 2^32 × 8: no overflow in 64 bits
+            const qint64 nTaille = nCompte * nTailleT; // at most 2^32 × 8: no overflow in 64 bits
             // An entry without any value has nothing to read.
             if (nCompte > 0)
                 LitEntree(Entree, nTag, nType, nCompte, nTaille, lIFD0);
@@ -156,9 +158,7 @@ private:
         TDonneesEXIF &D = Res.Donnees;
         qint64 v = 0, n = 0, d = 0;
         switch (TTagExif(nTag)) {
-        case TTagExif::Model:
-            D.cAppareil = TrimControle(Texte(e, nTaille, nMaxModele));
-            break;
+        case TTagExif::Model: D.cAppareil = TrimControle(Texte(e, nTaille, nMaxModele)); break;
         case TTagExif::Orientation:
             if (Entier(e, nType, nTaille, v) && v > 0)
                 D.cOrientation = QString::number(v);
@@ -215,8 +215,7 @@ private:
                 nNote = Lit32(e + 8, lMotorola);
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
 
@@ -374,7 +373,8 @@ QString TexteDatePDV(const QString &c)
         if (forme[i] == '9' ? !(ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) : ch != QLatin1Char(forme[i]))
             return QString();
     }
-    return c.mid(8, 2) + QLatin1Char('/') + c.mid(5, 2) + QLatin1Char('/') + c.left(4) + QLatin1Char(' ') + c.mid(11, 8);
+    return c.mid(8, 2) + QLatin1Char('/') + c.mid(5, 2) + QLatin1Char('/') + c.left(4) + QLatin1Char(' ')
+           + c.mid(11, 8);
 }
 
 qint64 ChercheSegmentJpeg(TSourceOctets &s, qint64 nDebut, uchar nMarqueur)
@@ -431,17 +431,10 @@ TLectureEXIF LitEXIFSource(TSourceOctets &s, TModeEXIF Mode, bool lModeleSeul)
     if (!s.Ouverte())
         return r;
     switch (Mode) {
-    case TModeEXIF::Aucun:
-        break;
-    case TModeEXIF::Jpeg:
-        r.lLu = LitSegmentApp1(s, 0, lModeleSeul, r);
-        break;
-    case TModeEXIF::Tiff:
-        r.lLu = LitEnteteTiff(s, 0, lModeleSeul, r);
-        break;
-    case TModeEXIF::Mrw:
-        r.lLu = LitEnteteTiff(s, 48, lModeleSeul, r);
-        break;
+    case TModeEXIF::Aucun: break;
+    case TModeEXIF::Jpeg: r.lLu = LitSegmentApp1(s, 0, lModeleSeul, r); break;
+    case TModeEXIF::Tiff: r.lLu = LitEnteteTiff(s, 0, lModeleSeul, r); break;
+    case TModeEXIF::Mrw: r.lLu = LitEnteteTiff(s, 48, lModeleSeul, r); break;
     case TModeEXIF::Raf:
         r.lLu = LitEnteteTiff(s, 120, lModeleSeul, r);
         if (!r.lLu) {
@@ -451,9 +444,7 @@ TLectureEXIF LitEXIFSource(TSourceOctets &s, TModeEXIF Mode, bool lModeleSeul)
                 r.lLu = LitSegmentApp1(s, Lit32(p, true), lModeleSeul, r);
         }
         break;
-    case TModeEXIF::Crw:
-        r.lLu = LitFinCrw(s, lModeleSeul, r);
-        break;
+    case TModeEXIF::Crw: r.lLu = LitFinCrw(s, lModeleSeul, r); break;
     }
     return r;
 }

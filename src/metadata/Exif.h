@@ -15,21 +15,20 @@ class TSourceOctets;
 // The raw result of a reader, before the focal store is consulted.
 struct TLectureEXIF
 {
-    TDonneesEXIF Donnees;  // values read; lEXIF and lFocEq are not set yet
-    bool lLu = false;      // the reader reported success
-    bool lTIFF = false;    // a full TIFF read took place, after which a coefficient may be learnt
-    int nFocale35 = 0;     // FocalLengthIn35mmFilm, 0 when absent
+    TDonneesEXIF Donnees; // values read; lEXIF and lFocEq are not set yet
+    bool lLu = false;     // the reader reported success
+    bool lTIFF = false;   // a full TIFF read took place, after which a coefficient may be learnt
+    int nFocale35 = 0;    // FocalLengthIn35mmFilm, 0 when absent
 };
 
 // Where the EXIF block of a file lies, decided by its extension.
-enum class TModeEXIF
-{
-    Aucun,  // not read
-    Jpeg,   // APP1 segment (.JPG, .JPEG, the .THM of a .CRW)
-    Tiff,   // TIFF header at byte 0 (.CR2, .NEF, .ORF, .PEF, .TIF)
-    Raf,    // TIFF header at byte 120, else the embedded JPEG
-    Mrw,    // TIFF header at byte 48
-    Crw     // trailer of a .CRW without companion
+enum class TModeEXIF {
+    Aucun, // not read
+    Jpeg,  // APP1 segment (.JPG, .JPEG, the .THM of a .CRW)
+    Tiff,  // TIFF header at byte 0 (.CR2, .NEF, .ORF, .PEF, .TIF)
+    Raf,   // TIFF header at byte 120, else the embedded JPEG
+    Mrw,   // TIFF header at byte 48
+    Crw    // trailer of a .CRW without companion
 };
 
 // Readers over bytes; none reads outside [0, size).
@@ -46,9 +45,9 @@ qint64 ChercheSegmentJpeg(TSourceOctets &Source, qint64 nDebut, uchar nMarqueur)
 bool LitTailleSOF(TSourceOctets &Source, qint64 &nLargeur, qint64 &nHauteur);
 
 // Text forms of the values (French decimal comma).
-QString TexteVitesse(qint64 n, qint64 d);     // 10/1250 -> "1/125", 2/1 -> "2"; empty when ignored
-QString TexteDiaphragme(qint64 n, qint64 d);  // 28/10 -> "2,8", 8/1 -> "8"
-QString TexteFocale(qint64 n, qint64 d);      // 725/100 -> "7,25", 50/1 -> "50"
+QString TexteVitesse(qint64 n, qint64 d);    // 10/1250 -> "1/125", 2/1 -> "2"; empty when ignored
+QString TexteDiaphragme(qint64 n, qint64 d); // 28/10 -> "2,8", 8/1 -> "8"
+QString TexteFocale(qint64 n, qint64 d);     // 725/100 -> "7,25", 50/1 -> "50"
 // "2005:07:14 18:30:05" -> "14/07/2005 18:30:05"; empty for any other shape.
 QString TexteDatePDV(const QString &cTexte);
 // A value with at most nDecimales decimals, halves rounded away from zero, decimal comma.

@@ -34,7 +34,7 @@ TDonneesIPTC LitIPTCSegment(const uchar *p, qint64 L)
         ++i;
     if (i + 1 >= L)
         return r;
-    qint64 nPos = i + 1;  // the record byte after the first 0x1C
+    qint64 nPos = i + 1; // the record byte after the first 0x1C
     while (nPos < L - 3) {
         const int nRecord = p[nPos];
         const int nDataset = p[nPos + 1];

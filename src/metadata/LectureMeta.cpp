@@ -39,8 +39,7 @@ TLectureEXIF LitEXIF(const QString &cFichier, bool lModeleSeul)
     return LitEXIFSource(s, Mode, lModeleSeul);
 }
 
-void TermineLectureEXIF(const TLectureEXIF &Lecture, TDonneesEXIF &Enr, bool lModeleSeul,
-                        const TContexteFocale &Focale)
+void TermineLectureEXIF(const TLectureEXIF &Lecture, TDonneesEXIF &Enr, bool lModeleSeul, const TContexteFocale &Focale)
 {
     Enr = Lecture.Donnees;
     Enr.lEXIF = false;

@@ -39,5 +39,4 @@ struct TMetaImage
 // Pure and thread-safe: may run on a worker pool.
 TMetaImage LitMetaImage(const QString &cFichier);
 // On the user-interface thread: fills the list record's EXIF and IPTC texts.
-void AppliqueMetaImage(const TMetaImage &Meta, TDonneesEXIF &EXIF, TDonneesIPTC &IPTC,
-                       const TContexteFocale &Focale);
+void AppliqueMetaImage(const TMetaImage &Meta, TDonneesEXIF &EXIF, TDonneesIPTC &IPTC, const TContexteFocale &Focale);

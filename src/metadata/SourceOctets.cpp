@@ -3,10 +3,9 @@
 #include <QFile>
 
 TSourceOctets::TSourceOctets(const uchar *pDonnees, qint64 nTailleDonnees)
-    : m_pTete(pDonnees), m_nTailleTeteLue(pDonnees ? qMax<qint64>(0, nTailleDonnees) : 0),
-      m_nTaille(m_nTailleTeteLue), m_lOuverte(true)
-{
-}
+    : m_pTete(pDonnees), m_nTailleTeteLue(pDonnees ? qMax<qint64>(0, nTailleDonnees) : 0), m_nTaille(m_nTailleTeteLue),
+      m_lOuverte(true)
+{}
 
 TSourceOctets::TSourceOctets(const QString &cFichier) : m_Fichier(std::make_unique<QFile>(cFichier))
 {

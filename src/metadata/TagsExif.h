@@ -3,8 +3,7 @@
 
 #include <QtGlobal>
 
-enum class TTagExif : quint16
-{
+enum class TTagExif : quint16 {
     // IFD 0
     Model = 0x0110,
     Orientation = 0x0112,

@@ -77,8 +77,14 @@ QString TexteEtatEXIF(const TDonneesEXIF &e)
     return c;
 }
 
-QString TexteEtatCommentaireEXIF(const TDonneesEXIF &e) { return e.cCommentaire; }
-QString TexteEtatLegendeIPTC(const TDonneesIPTC &r) { return r.cTexte; }
+QString TexteEtatCommentaireEXIF(const TDonneesEXIF &e)
+{
+    return e.cCommentaire;
+}
+QString TexteEtatLegendeIPTC(const TDonneesIPTC &r)
+{
+    return r.cTexte;
+}
 
 QString TexteEtatMotsClesIPTC(const TDonneesIPTC &r)
 {
@@ -87,8 +93,14 @@ QString TexteEtatMotsClesIPTC(const TDonneesIPTC &r)
     return c;
 }
 
-QColor CouleurEtatEXIF() { return QColor(0, 128, 0); }
-QColor CouleurEtatIPTC() { return QColor(0, 128, 128); }
+QColor CouleurEtatEXIF()
+{
+    return QColor(0, 128, 0);
+}
+QColor CouleurEtatIPTC()
+{
+    return QColor(0, 128, 128);
+}
 
 QString BlocHintEXIF(const TDonneesEXIF &e, bool lHintAffEXIF)
 {
@@ -123,11 +135,14 @@ QString BlocHintIPTC(const TDonneesIPTC &r, bool lHintAffIPTC)
     if (!lHintAffIPTC || !r.lIPTC)
         return QString();
     QString c = QStringLiteral("\r\n<PG>IPTC</PG/>");
-    auto Groupe = [&c](const QString &cTitre) { c += cCRLF + QStringLiteral("<SG>") + cTitre + QStringLiteral("</SG/>"); };
+    auto Groupe = [&c](const QString &cTitre) {
+        c += cCRLF + QStringLiteral("<SG>") + cTitre + QStringLiteral("</SG/>");
+    };
     auto Ligne = [&c](const QString &cEtiquette, const QString &cValeur) {
         if (cValeur.trimmed().isEmpty())
             return;
-        c += cCRLF + QStringLiteral("     ") + QStringLiteral("<SS>") + cEtiquette + QStringLiteral(" :</SS/> ") + cValeur;
+        c += cCRLF + QStringLiteral("     ") + QStringLiteral("<SS>") + cEtiquette + QStringLiteral(" :</SS/> ")
+             + cValeur;
     };
     if (r.lIPTCLegende) {
         Groupe(QStringLiteral("Légende"));
@@ -210,8 +225,7 @@ std::optional<TNoeudMeta> NoeudEXIF(const TDonneesEXIF &e, const QString &cOrdre
             if (!e.cCommentaire.isEmpty())
                 Enfant(QLatin1Char('\'') + e.cCommentaire + QLatin1Char('\''), 30);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return Racine;
@@ -287,8 +301,7 @@ std::optional<TNoeudMeta> NoeudIPTC(const TDonneesIPTC &r, const QString &cOrdre
                 Racine.Enfants.append(g);
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return Racine;

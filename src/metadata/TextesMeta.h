@@ -19,12 +19,12 @@ QString PrefixeJour(const QString &cDate);
 QStringList CouperLignes(const QString &cTexte, int nLargeur);
 
 // State memo tabs.
-QString TexteEtatEXIF(const TDonneesEXIF &e);              // "Données techniques EXIF"
-QString TexteEtatCommentaireEXIF(const TDonneesEXIF &e);   // "Commentaire EXIF"
-QString TexteEtatLegendeIPTC(const TDonneesIPTC &r);       // "Légende IPTC"
-QString TexteEtatMotsClesIPTC(const TDonneesIPTC &r);      // "Mots-clés IPTC"
-QColor CouleurEtatEXIF();                                  // green
-QColor CouleurEtatIPTC();                                  // teal
+QString TexteEtatEXIF(const TDonneesEXIF &e);            // "Données techniques EXIF"
+QString TexteEtatCommentaireEXIF(const TDonneesEXIF &e); // "Commentaire EXIF"
+QString TexteEtatLegendeIPTC(const TDonneesIPTC &r);     // "Légende IPTC"
+QString TexteEtatMotsClesIPTC(const TDonneesIPTC &r);    // "Mots-clés IPTC"
+QColor CouleurEtatEXIF();                                // green
+QColor CouleurEtatIPTC();                                // teal
 
 // Blocks appended to the image hint; empty when the setting is off or the image has no data.
 QString BlocHintEXIF(const TDonneesEXIF &e, bool lHintAffEXIF);

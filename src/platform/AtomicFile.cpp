@@ -133,8 +133,8 @@ bool EcritFichierAtomique(const QString &cFichier, const QByteArray &Donnees, QS
 
     // The kernel gives a new file 0666 less the umask; the umask is never touched, since
     // other threads create files meanwhile.
-    const QByteArray cPrefixe = cDossierReel + (cDossierReel.endsWith('/') ? "" : "/") +
-                                PrefixeTemp(cReelle.mid(cReelle.lastIndexOf('/') + 1));
+    const QByteArray cPrefixe =
+        cDossierReel + (cDossierReel.endsWith('/') ? "" : "/") + PrefixeTemp(cReelle.mid(cReelle.lastIndexOf('/') + 1));
     QByteArray cTemp;
     int fd = -1;
     for (int nEssai = 0; fd < 0 && nEssai < 100; ++nEssai) {

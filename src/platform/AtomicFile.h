@@ -17,7 +17,7 @@ struct TEtatFichier
     quint64 nPeripherique = 0;
     quint64 nInode = 0;
     qint64 nTaille = 0;
-    qint64 nModifNs = 0;   // modification time, nanoseconds since the epoch
+    qint64 nModifNs = 0; // modification time, nanoseconds since the epoch
 
     bool operator==(const TEtatFichier &) const = default;
 };
@@ -58,8 +58,8 @@ struct TLectureFichier
     enum class TResultat { Lu, Absent, Illisible };
     TResultat nResultat = TResultat::Absent;
     QByteArray Octets;
-    QString cErreur;     // why, in French, when Illisible
-    TEtatFichier Etat;   // the version read, when Lu
+    QString cErreur;   // why, in French, when Illisible
+    TEtatFichier Etat; // the version read, when Lu
 };
 
 // Reads the whole file. Only a file that does not exist (ENOENT) is Absent; a failed open or

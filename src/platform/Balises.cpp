@@ -7,8 +7,8 @@ namespace Balises
 
 namespace
 {
-constexpr qsizetype nLongOuverture = 4;   // "<KS>"
-constexpr qsizetype nLongFermeture = 6;   // "</xx/>"
+constexpr qsizetype nLongOuverture = 4; // "<KS>"
+constexpr qsizetype nLongFermeture = 6; // "</xx/>"
 
 QString EnLigne(const TMorceau &m)
 {

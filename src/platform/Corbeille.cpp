@@ -19,7 +19,10 @@ const QString cExtensionInfo = QStringLiteral(".trashinfo");
 // A folder where thousands of copies of one name were trashed is not worth walking further.
 constexpr int nMaxEssaisNom = 10000;
 
-QByteArray Octets(const QString &c) { return QFile::encodeName(c); }
+QByteArray Octets(const QString &c)
+{
+    return QFile::encodeName(c);
+}
 
 TResultatOperation Indisponible(int nErrno)
 {
@@ -39,7 +42,9 @@ int PrepareDossierPrive(const QString &cDossier, uid_t nUid, bool lLienPermis)
     const QByteArray c = Octets(cDossier);
     if (::mkdir(c.constData(), 0700) != 0 && errno != EEXIST)
         return errno;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if ((lLienPermis ? ::stat(c.constData(), &st) : ::lstat(c.constData(), &st)) != 0)
         return errno;
     if (!S_ISDIR(st.st_mode))
@@ -52,8 +57,7 @@ int PrepareDossierPrive(const QString &cDossier, uid_t nUid, bool lLienPermis)
 // files/ and info/ of a trash folder.
 int PrepareSousDossiers(const QString &cCorbeille, uid_t nUid)
 {
-    for (const char *cSous : {"/files", "/info"})
-    {
+    for (const char *cSous : {"/files", "/info"}) {
         const int e = PrepareDossierPrive(cCorbeille + QLatin1String(cSous), nUid, false);
         if (e != 0)
             return e;
@@ -64,11 +68,9 @@ int PrepareSousDossiers(const QString &cCorbeille, uid_t nUid)
 bool EcritTout(int fd, const QByteArray &Donnees)
 {
     qsizetype nFait = 0;
-    while (nFait < Donnees.size())
-    {
+    while (nFait < Donnees.size()) {
         const ssize_t n = ::write(fd, Donnees.constData() + nFait, static_cast<size_t>(Donnees.size() - nFait));
-        if (n < 0)
-        {
+        if (n < 0) {
             if (errno == EINTR)
                 continue;
             return false;
@@ -109,8 +111,7 @@ QString NomCandidatCorbeille(const QString &cNom, int n)
     const QString cExt = cNom.mid(nPoint);
     const QString cSuffixe = n <= 1 ? QString() : QStringLiteral("(%1)").arg(n);
     auto Longueur = [&] { return Octets(cRacine + cSuffixe + cExt + cExtensionInfo).size(); };
-    while (Longueur() > nMaxOctetsNom && !cRacine.isEmpty())
-    {
+    while (Longueur() > nMaxOctetsNom && !cRacine.isEmpty()) {
         cRacine.chop(1);
         // Never leave half of a surrogate pair.
         if (!cRacine.isEmpty() && cRacine.back().isHighSurrogate())
@@ -134,9 +135,10 @@ TCorbeille::TCorbeille(const IVolumes &Volumes, const QString &cDossierDonneesUt
 QString TCorbeille::CorbeillePour(const QString &cChemin, TResultatOperation &r) const
 {
     r = {};
-    struct stat stFichier{};
-    if (::lstat(Octets(cChemin).constData(), &stFichier) != 0)
+    struct stat stFichier
     {
+    };
+    if (::lstat(Octets(cChemin).constData(), &stFichier) != 0) {
         r.nErrno = errno;
         r.cErreur = TexteErreurFichier(r.nErrno);
         return {};
@@ -144,7 +146,9 @@ QString TCorbeille::CorbeillePour(const QString &cChemin, TResultatOperation &r)
 
     // The home trash's volume: the trash folder itself or, before it exists, its nearest
     // existing ancestor.
-    struct stat stMaison{};
+    struct stat stMaison
+    {
+    };
     QString cExistant = m_cMaison;
     while (::stat(Octets(cExistant).constData(), &stMaison) != 0 && cExistant.size() > 1)
         cExistant = QFileInfo(cExistant).path();
@@ -152,18 +156,15 @@ QString TCorbeille::CorbeillePour(const QString &cChemin, TResultatOperation &r)
     const TVolume VolMaison = m_Volumes.VolumeDe(m_cMaison);
     // rename(2) refuses to cross mount points even within one file system, so the home trash
     // takes a file only when both the device and the mount agree.
-    if (stMaison.st_dev == stFichier.st_dev && VolFichier.cPointMontage == VolMaison.cPointMontage)
-    {
-        if (!QDir().mkpath(QFileInfo(m_cMaison).path()))
-        {
+    if (stMaison.st_dev == stFichier.st_dev && VolFichier.cPointMontage == VolMaison.cPointMontage) {
+        if (!QDir().mkpath(QFileInfo(m_cMaison).path())) {
             r = Indisponible(EACCES);
             return {};
         }
         int e = PrepareDossierPrive(m_cMaison, m_nUid, true);
         if (e == 0)
             e = PrepareSousDossiers(m_cMaison, m_nUid);
-        if (e != 0)
-        {
+        if (e != 0) {
             r = Indisponible(e);
             return {};
         }
@@ -171,15 +172,15 @@ QString TCorbeille::CorbeillePour(const QString &cChemin, TResultatOperation &r)
     }
 
     // Read-only discs have no trash; a volume the volumes layer does not know has no top.
-    if (VolFichier.cPointMontage.isEmpty() || VolFichier.lCD)
-    {
+    if (VolFichier.cPointMontage.isEmpty() || VolFichier.lCD) {
         r = Indisponible(VolFichier.lCD ? EROFS : 0);
         return {};
     }
     const QString cSommet = SansBarreFinale(VolFichier.cPointMontage);
-    struct stat stSommet{};
-    if (::stat(Octets(cSommet).constData(), &stSommet) != 0 || stSommet.st_dev != stFichier.st_dev)
+    struct stat stSommet
     {
+    };
+    if (::stat(Octets(cSommet).constData(), &stSommet) != 0 || stSommet.st_dev != stFichier.st_dev) {
         r = Indisponible(EXDEV);
         return {};
     }
@@ -194,9 +195,10 @@ QString TCorbeille::CorbeilleSommet(const QString &cSommet, TResultatOperation &
     // A shared .Trash is only trusted when it is a real folder with the sticky bit, so that
     // users cannot remove each other's folders in it.
     const QString cPartagee = cBase + QStringLiteral("/.Trash");
-    struct stat st{};
-    if (::lstat(Octets(cPartagee).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX))
+    struct stat st
     {
+    };
+    if (::lstat(Octets(cPartagee).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         const QString cDossier = cPartagee + QLatin1Char('/') + cUid;
         if (PrepareDossierPrive(cDossier, m_nUid, false) == 0 && PrepareSousDossiers(cDossier, m_nUid) == 0)
             return cDossier;
@@ -206,8 +208,7 @@ QString TCorbeille::CorbeilleSommet(const QString &cSommet, TResultatOperation &
     int e = PrepareDossierPrive(cDossier, m_nUid, false);
     if (e == 0)
         e = PrepareSousDossiers(cDossier, m_nUid);
-    if (e != 0)
-    {
+    if (e != 0) {
         r = Indisponible(e);
         return {};
     }
@@ -225,39 +226,34 @@ TResultatOperation TCorbeille::Jette(const QString &cChemin, const QDateTime &Da
     // Path= is absolute in the home trash and relative to the volume's top elsewhere, so that
     // a removable disc restores wherever it is mounted next.
     QString cPath = cAbsolu;
-    if (cDossier != m_cMaison)
-    {
+    if (cDossier != m_cMaison) {
         const qsizetype nFin = cDossier.lastIndexOf(QStringLiteral("/.Trash"));
         const QString cSommet = cDossier.left(nFin);
         cPath = cAbsolu.mid(cSommet.size() + 1);
     }
-    const QByteArray Contenu =
-        ContenuInfoCorbeille(EncodeCheminCorbeille(Octets(cPath)), Date.isValid() ? Date : QDateTime::currentDateTime());
+    const QByteArray Contenu = ContenuInfoCorbeille(EncodeCheminCorbeille(Octets(cPath)),
+                                                    Date.isValid() ? Date : QDateTime::currentDateTime());
 
     const QString cNom = cAbsolu.mid(cAbsolu.lastIndexOf(QLatin1Char('/')) + 1);
-    for (int n = 1; n <= nMaxEssaisNom; ++n)
-    {
+    for (int n = 1; n <= nMaxEssaisNom; ++n) {
         const QString cCandidat = NomCandidatCorbeille(cNom, n);
         const QByteArray cInfo = Octets(cDossier + QStringLiteral("/info/") + cCandidat + cExtensionInfo);
         const int fd = ::open(cInfo.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0)
-        {
+        if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return Indisponible(errno);
         }
         const bool lEcrit = EcritTout(fd, Contenu);
         const int nErrEcriture = errno;
-        if (::close(fd) != 0 || !lEcrit)
-        {
+        if (::close(fd) != 0 || !lEcrit) {
             ::unlink(cInfo.constData());
             return Indisponible(lEcrit ? EIO : nErrEcriture);
         }
 
         const QString cCible = cDossier + QStringLiteral("/files/") + cCandidat;
         const int e = RenommeSansRemplacer(cAbsolu, cCible);
-        if (e == 0)
-        {
+        if (e == 0) {
             r = {};
             r.lOk = true;
             r.cDestination = cCible;

@@ -7,9 +7,9 @@ namespace
 struct TEnrCouleur
 {
     const char *cNom;
-    QRgb nRgb;                       // fixed colours
-    QPalette::ColorGroup nGroupe;    // theme colours
-    QPalette::ColorRole nRole;       // NoRole for fixed colours
+    QRgb nRgb;                    // fixed colours
+    QPalette::ColorGroup nGroupe; // theme colours
+    QPalette::ColorRole nRole;    // NoRole for fixed colours
 };
 
 // Qt has no caption or border colours: the nearest palette roles stand for them, so that a

@@ -9,8 +9,8 @@
 
 namespace Couleurs
 {
-constexpr int nNbCouleurs = 37;       // with the theme colours
-constexpr int nNbCouleursFixes = 19;  // without them
+constexpr int nNbCouleurs = 37;      // with the theme colours
+constexpr int nNbCouleursFixes = 19; // without them
 
 // The name of a colour, or an empty text outside the table.
 QString Nom(int nIndex);

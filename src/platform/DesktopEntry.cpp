@@ -50,8 +50,7 @@ QString ArgumentExecDesktop(const QString &cArgument)
     return QLatin1Char('"') + cCite + QLatin1Char('"');
 }
 
-bool InstalleVerbeDossier(const QString &cDossierApplications, const QString &cProduit,
-                          const QString &cExecutable)
+bool InstalleVerbeDossier(const QString &cDossierApplications, const QString &cProduit, const QString &cExecutable)
 {
     if (!QDir().mkpath(cDossierApplications))
         return false;

@@ -15,8 +15,7 @@ bool VerbeDossierInstalle(const QString &cDossierApplications, const QString &cP
 
 // Writes the entry: its name "Lire avec <product>", Exec the quoted executable and %f (the
 // folder the file manager passes). False when the file could not be written.
-bool InstalleVerbeDossier(const QString &cDossierApplications, const QString &cProduit,
-                          const QString &cExecutable);
+bool InstalleVerbeDossier(const QString &cDossierApplications, const QString &cProduit, const QString &cExecutable);
 
 // Removes the entry when it exists; false only when it exists and could not be removed.
 bool SupprimeVerbeDossier(const QString &cDossierApplications, const QString &cProduit);

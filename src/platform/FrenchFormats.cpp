@@ -19,9 +19,18 @@ double LitNombre(const QString &cTexte, bool *lOk)
     return c.toDouble(lOk);
 }
 
-QString Date(const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
-QString Heure(const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }
-QString DateHeure(const QDateTime &dt) { return Date(dt.date()) + QLatin1Char(' ') + Heure(dt.time()); }
+QString Date(const QDate &d)
+{
+    return d.toString(QStringLiteral("dd/MM/yyyy"));
+}
+QString Heure(const QTime &t)
+{
+    return t.toString(QStringLiteral("HH:mm:ss"));
+}
+QString DateHeure(const QDateTime &dt)
+{
+    return Date(dt.date()) + QLatin1Char(' ') + Heure(dt.time());
+}
 
 QString NomJour(int nJour)
 {
@@ -31,8 +40,8 @@ QString NomJour(int nJour)
 
 QString NomMois(int nMois)
 {
-    static const char *const mois[] = {"janvier", "février", "mars", "avril", "mai", "juin", "juillet",
-                                       "août", "septembre", "octobre", "novembre", "décembre"};
+    static const char *const mois[] = {"janvier", "février", "mars",      "avril",   "mai",      "juin",
+                                       "juillet", "août",    "septembre", "octobre", "novembre", "décembre"};
     return (nMois >= 1 && nMois <= 12) ? QString::fromUtf8(mois[nMois - 1]) : QString();
 }
 

@@ -40,5 +40,5 @@ public:
 
 private:
     void Ecrit(const QString &cTitre, const QString &cTexte);
-    QString *m_pSortie;   // tests read what was written here; null: the error stream
+    QString *m_pSortie; // tests read what was written here; null: the error stream
 };

@@ -13,8 +13,7 @@
 
 QString TexteErreurFichier(int nErrno)
 {
-    switch (nErrno)
-    {
+    switch (nErrno) {
     case 0: return {};
     case ENOENT: return QStringLiteral("fichier introuvable");
     case EACCES:
@@ -45,8 +44,7 @@ int RenommeSansRemplacer(const QString &cSource, const QString &cCible)
     // Without RENAME_NOREPLACE, link(2) is the atomic "create only if absent".
     if (::link(s.constData(), c.constData()) != 0)
         return errno;
-    if (::unlink(s.constData()) != 0)
-    {
+    if (::unlink(s.constData()) != 0) {
         const int e2 = errno;
         ::unlink(c.constData());
         return e2;
@@ -70,8 +68,7 @@ TResultatOperation Resultat(int nErrno, const QString &cDestination = {})
 
 TOperationsFichiers::TOperationsFichiers(const IVolumes &Volumes, const QString &cDossierDonneesUtilisateur)
     : m_pCorbeille(std::make_unique<TCorbeille>(Volumes, cDossierDonneesUtilisateur))
-{
-}
+{}
 
 TOperationsFichiers::~TOperationsFichiers() = default;
 
@@ -92,7 +89,9 @@ TResultatOperation TOperationsFichiers::Supprime(const QString &cChemin)
 
 bool TOperationsFichiers::Absent(const QString &cChemin) const
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return ::lstat(QFile::encodeName(cChemin).constData(), &st) != 0 && errno == ENOENT;
 }
 
@@ -111,8 +110,7 @@ void TOperationsFichiersFactices::Oublie()
 
 bool TOperationsFichiersFactices::Echec(const QString &cChemin, TResultatOperation &r) const
 {
-    if (m_SansEffet.contains(cChemin))
-    {
+    if (m_SansEffet.contains(cChemin)) {
         r = {};
         r.lOk = true;
         return true;
@@ -139,8 +137,7 @@ TResultatOperation TOperationsFichiersFactices::Corbeille(const QString &cChemin
     TResultatOperation r;
     if (Echec(cChemin, r))
         return r;
-    if (m_lSansCorbeille)
-    {
+    if (m_lSansCorbeille) {
         r.nErrno = EROFS;
         r.lCorbeilleIndisponible = true;
         r.cErreur = QStringLiteral("corbeille indisponible");

@@ -17,10 +17,10 @@ class TCorbeille;
 struct TResultatOperation
 {
     bool lOk = false;
-    int nErrno = 0;                        // why it failed (errno), 0 on success
-    bool lCorbeilleIndisponible = false;   // the file's volume has no usable trash
-    QString cErreur;                       // the reason in French, for messages
-    QString cDestination;                  // where the file went (the trash's files/ entry...)
+    int nErrno = 0;                      // why it failed (errno), 0 on success
+    bool lCorbeilleIndisponible = false; // the file's volume has no usable trash
+    QString cErreur;                     // the reason in French, for messages
+    QString cDestination;                // where the file went (the trash's files/ entry...)
 };
 
 // The reason of an errno value in French ("fichier introuvable", "accès refusé"...).

@@ -13,8 +13,8 @@ QString TexteReessaiEnregistrement(const QStringList &cRaisons)
         .arg(cRaisons.join(QStringLiteral("\r\n")));
 }
 
-int SauveEnSortant(const std::function<bool(QStringList *pRaisons)> &fnSauve, IMessages *pMessages,
-                   QWidget *Parent, const std::function<bool()> &fnArret, QTextStream &Erreurs)
+int SauveEnSortant(const std::function<bool(QStringList *pRaisons)> &fnSauve, IMessages *pMessages, QWidget *Parent,
+                   const std::function<bool()> &fnArret, QTextStream &Erreurs)
 {
     if (!fnSauve)
         return 0;

@@ -26,5 +26,5 @@ QString TexteCopiesConservees(const QStringList &cCopies);
 // and tries again as long as the answer is Yes and the save fails; a stop requested meanwhile
 // (fnArret) ends the asking. Without pMessages nothing is asked. A final failure writes its
 // reasons to Erreurs. Returns the exit status: 0 when saved, nSortieNonEnregistree otherwise.
-int SauveEnSortant(const std::function<bool(QStringList *pRaisons)> &fnSauve, IMessages *pMessages,
-                   QWidget *Parent, const std::function<bool()> &fnArret, QTextStream &Erreurs);
+int SauveEnSortant(const std::function<bool(QStringList *pRaisons)> &fnSauve, IMessages *pMessages, QWidget *Parent,
+                   const std::function<bool()> &fnArret, QTextStream &Erreurs);

@@ -8,7 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Written by the signal handler, which may use nothing else.
 int g_nTubes[2] = {-1, -1};
@@ -33,7 +34,9 @@ TSignauxArret::TSignauxArret(QObject *Parent) : QObject(Parent)
     ::fcntl(g_nTubes[0], F_SETFL, ::fcntl(g_nTubes[0], F_GETFL) | O_NONBLOCK);
     m_Notificateur = new QSocketNotifier(g_nTubes[1], QSocketNotifier::Read, this);
     connect(m_Notificateur, &QSocketNotifier::activated, this, &TSignauxArret::Lit);
-    struct sigaction Action {};
+    struct sigaction Action
+    {
+    };
     Action.sa_handler = GestionnaireArret;
     sigemptyset(&Action.sa_mask);
     Action.sa_flags = SA_RESTART;
@@ -45,7 +48,9 @@ TSignauxArret::~TSignauxArret()
 {
     if (!m_Notificateur)
         return;
-    struct sigaction Action {};
+    struct sigaction Action
+    {
+    };
     Action.sa_handler = SIG_DFL;
     sigemptyset(&Action.sa_mask);
     for (const int nSignal : nSignaux)

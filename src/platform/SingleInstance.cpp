@@ -9,7 +9,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // The folder travels as one UTF-8 line; the running program answers "OK" once it has it.
 constexpr char cFinMessage = '\n';
@@ -21,8 +22,7 @@ constexpr qint64 nTailleMaxMessage = 64 * 1024;
 
 TInstanceUnique::TInstanceUnique(const QString &cDossierExecution, QObject *Parent)
     : QObject(Parent), m_cDossierExecution(cDossierExecution)
-{
-}
+{}
 
 TInstanceUnique::~TInstanceUnique()
 {
@@ -53,7 +53,8 @@ QString TInstanceUnique::NomSocket() const
 TInstanceUnique::TResultat TInstanceUnique::Demarre(const QString &cDossier, int nDelaiMs)
 {
     QDir().mkpath(m_cDossierExecution);
-    QFile::setPermissions(m_cDossierExecution, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_cDossierExecution,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     m_Verrou = std::make_unique<QLockFile>(CheminVerrou());
     // Never stale by age: a long session keeps its lock; a dead holder is detected by its pid.
     m_Verrou->setStaleLockTime(0);

@@ -6,13 +6,13 @@
 TVolume VolumeContenant(const QList<TVolume> &Volumes, const QString &cChemin)
 {
     const TVolume *Meilleur = nullptr;
-    for (const TVolume &Volume : Volumes)
-    {
+    for (const TVolume &Volume : Volumes) {
         const QString &cPoint = Volume.cPointMontage;
         if (cPoint.isEmpty())
             continue;
-        const bool lContient = cChemin.startsWith(cPoint)
-                               || (cPoint.size() > 1 && cChemin.size() == cPoint.size() - 1 && cPoint.startsWith(cChemin));
+        const bool lContient =
+            cChemin.startsWith(cPoint)
+            || (cPoint.size() > 1 && cChemin.size() == cPoint.size() - 1 && cPoint.startsWith(cChemin));
         if (lContient && (!Meilleur || cPoint.size() > Meilleur->cPointMontage.size()))
             Meilleur = &Volume;
     }
@@ -44,8 +44,8 @@ bool AnalyseCdSimule(const QString &cValeur, TCdSimule &Cd, QString *cErreur)
             *cErreur = cTexte;
         return false;
     };
-    for (qsizetype nEgal = cValeur.indexOf(QLatin1Char('=')); nEgal >= 0; nEgal = cValeur.indexOf(QLatin1Char('='), nEgal + 1))
-    {
+    for (qsizetype nEgal = cValeur.indexOf(QLatin1Char('=')); nEgal >= 0;
+         nEgal = cValeur.indexOf(QLatin1Char('='), nEgal + 1)) {
         const QString cReste = cValeur.mid(nEgal + 1);
         const qsizetype nDeuxPoints = cReste.indexOf(QLatin1Char(':'));
         quint32 nSerie = 0;
@@ -70,15 +70,12 @@ QStringList ValeursCdSimule(const QStringList &Arguments)
 {
     const QString cOption = QStringLiteral("--cd-simule");
     QStringList cValeurs;
-    for (qsizetype i = 0; i < Arguments.size(); ++i)
-    {
+    for (qsizetype i = 0; i < Arguments.size(); ++i) {
         const QString &cArg = Arguments[i];
-        if (cArg == cOption)
-        {
+        if (cArg == cOption) {
             if (i + 1 < Arguments.size())
                 cValeurs.append(Arguments[++i]);
-        }
-        else if (cArg.startsWith(cOption + QLatin1Char('=')))
+        } else if (cArg.startsWith(cOption + QLatin1Char('=')))
             cValeurs.append(cArg.mid(cOption.size() + 1));
     }
     return cValeurs;

@@ -12,13 +12,13 @@
 
 struct TVolume
 {
-    QString cPointMontage;   // mount point, ending with "/"
-    QString cSysteme;        // file-system type (ext4, iso9660, ...)
-    QString cPeripherique;   // device (/dev/sr0, ...) or empty
-    QString cLabel;          // volume label, may be empty
-    quint32 nSerie = 0;      // volume serial; 0 for volumes that are not CDs
+    QString cPointMontage; // mount point, ending with "/"
+    QString cSysteme;      // file-system type (ext4, iso9660, ...)
+    QString cPeripherique; // device (/dev/sr0, ...) or empty
+    QString cLabel;        // volume label, may be empty
+    quint32 nSerie = 0;    // volume serial; 0 for volumes that are not CDs
     bool lCD = false;
-    qint64 nLibre = -1;      // free bytes, -1 when unknown
+    qint64 nLibre = -1; // free bytes, -1 when unknown
 };
 
 class IVolumes
@@ -40,7 +40,7 @@ TVolume VolumeContenant(const QList<TVolume> &Volumes, const QString &cChemin);
 // A folder acting as a mounted CD (`--cd-simule DIR=SERIAL[:LABEL]`).
 struct TCdSimule
 {
-    QString cDossier;  // absolute, ending with "/"
+    QString cDossier; // absolute, ending with "/"
     quint32 nSerie = 0;
     QString cLabel;
 };

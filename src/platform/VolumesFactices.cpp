@@ -13,10 +13,8 @@ QString AvecBarre(QString cPoint)
 void TVolumesFactices::Ajoute(TVolume Volume)
 {
     Volume.cPointMontage = AvecBarre(Volume.cPointMontage);
-    for (TVolume &Existant : m_Volumes)
-    {
-        if (Existant.cPointMontage == Volume.cPointMontage)
-        {
+    for (TVolume &Existant : m_Volumes) {
+        if (Existant.cPointMontage == Volume.cPointMontage) {
             Existant = Volume;
             return;
         }

@@ -15,15 +15,12 @@ QString DecodeChampMontage(QByteArrayView Champ)
 {
     QByteArray Octets;
     Octets.reserve(Champ.size());
-    for (qsizetype i = 0; i < Champ.size(); ++i)
-    {
+    for (qsizetype i = 0; i < Champ.size(); ++i) {
         const char c = Champ[i];
         const auto Octal = [](char d) { return d >= '0' && d <= '7'; };
-        if (c == '\\' && i + 3 < Champ.size() && Octal(Champ[i + 1]) && Octal(Champ[i + 2]) && Octal(Champ[i + 3]))
-        {
+        if (c == '\\' && i + 3 < Champ.size() && Octal(Champ[i + 1]) && Octal(Champ[i + 2]) && Octal(Champ[i + 3])) {
             const int n = (Champ[i + 1] - '0') * 64 + (Champ[i + 2] - '0') * 8 + (Champ[i + 3] - '0');
-            if (n <= 0xFF)
-            {
+            if (n <= 0xFF) {
                 Octets.append(static_cast<char>(n));
                 i += 3;
                 continue;
@@ -39,10 +36,12 @@ bool MontageVisible(const QString &cPointMontage, const QString &cSysteme, const
     if (cPointMontage == QLatin1String("/"))
         return true;
     static constexpr const char *SystemesNoyau[] = {
-        "proc",      "sysfs",      "devtmpfs", "devpts",     "cgroup", "cgroup2",   "securityfs",
-        "debugfs",   "tracefs",    "pstore",   "bpf",        "configfs", "fusectl", "mqueue",
-        "hugetlbfs", "autofs",     "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs", "overlay",
-        "ramfs",     "selinuxfs",  "fuse.snapfuse", "fuse.gvfsd-fuse", "fuse.portal"};
+        "proc",       "sysfs",       "devtmpfs",  "devpts",        "cgroup",
+        "cgroup2",    "securityfs",  "debugfs",   "tracefs",       "pstore",
+        "bpf",        "configfs",    "fusectl",   "mqueue",        "hugetlbfs",
+        "autofs",     "binfmt_misc", "efivarfs",  "rpc_pipefs",    "nsfs",
+        "overlay",    "ramfs",       "selinuxfs", "fuse.snapfuse", "fuse.gvfsd-fuse",
+        "fuse.portal"};
     for (const char *cNoyau : SystemesNoyau)
         if (cSysteme == QLatin1String(cNoyau))
             return false;
@@ -50,7 +49,8 @@ bool MontageVisible(const QString &cPointMontage, const QString &cSysteme, const
     if (Sous(QLatin1String("/proc")) || Sous(QLatin1String("/sys")) || Sous(QLatin1String("/dev"))
         || Sous(QLatin1String("/snap")))
         return false;
-    if (Sous(QLatin1String("/run")) && !(Sous(QLatin1String("/run/media")) && cPointMontage != QLatin1String("/run/media/")))
+    if (Sous(QLatin1String("/run"))
+        && !(Sous(QLatin1String("/run/media")) && cPointMontage != QLatin1String("/run/media/")))
         return false;
     if (cSysteme == QLatin1String("squashfs") && cSource.contains(QLatin1String("/snapd/")))
         return false;
@@ -67,8 +67,7 @@ QList<TMontage> AnalyseMountinfo(const QByteArray &cTexte)
 {
     QList<TMontage> Montages;
     QHash<QString, qsizetype> Positions;
-    for (const QByteArray &cLigne : cTexte.split('\n'))
-    {
+    for (const QByteArray &cLigne : cTexte.split('\n')) {
         const QList<QByteArray> Champs = cLigne.trimmed().split(' ');
         // id parent maj:min root point options [optional fields...] - type source super-options
         const qsizetype nTiret = Champs.indexOf(QByteArrayLiteral("-"), 6);
@@ -89,8 +88,7 @@ QList<TMontage> AnalyseMountinfo(const QByteArray &cTexte)
         if (!MontageVisible(Montage.cPointMontage, Montage.cSysteme, Montage.cSource))
             continue;
         // A later mount on the same point hides the earlier one.
-        if (const auto It = Positions.constFind(Montage.cPointMontage); It != Positions.cend())
-        {
+        if (const auto It = Positions.constFind(Montage.cPointMontage); It != Positions.cend()) {
             Montages[*It] = Montage;
             continue;
         }
@@ -141,13 +139,13 @@ QByteArray LitDescripteurISO(const QString &cFichier)
     if (fd < 0)
         return {};
     QByteArray Descripteur;
-    struct stat Etat{};
-    if (::fstat(fd, &Etat) == 0 && (S_ISREG(Etat.st_mode) || S_ISBLK(Etat.st_mode)))
+    struct stat Etat
     {
+    };
+    if (::fstat(fd, &Etat) == 0 && (S_ISREG(Etat.st_mode) || S_ISBLK(Etat.st_mode))) {
         Descripteur.resize(nTailleSecteurISO);
         qint64 nLus = 0;
-        while (nLus < nTailleSecteurISO)
-        {
+        while (nLus < nTailleSecteurISO) {
             const ssize_t n = ::pread(fd, Descripteur.data() + nLus, size_t(nTailleSecteurISO - nLus),
                                       off_t(nPositionDescripteurISO + nLus));
             if (n <= 0)
@@ -168,8 +166,7 @@ quint32 HacheVolume(const QString &cUuid, const QString &cLabel)
     // FNV-1a: fixed by its definition, so the identifier never changes between versions.
     quint32 h = 2166136261u;
     const QByteArray Octets = cUuid.toUtf8() + '\n' + cLabel.toUtf8();
-    for (const char c : Octets)
-    {
+    for (const char c : Octets) {
         h ^= static_cast<quint8>(c);
         h *= 16777619u;
     }
@@ -183,14 +180,11 @@ QString DecodeNomUdev(const QString &cNom)
 {
     QByteArray Octets;
     const QByteArray Source = cNom.toUtf8();
-    for (qsizetype i = 0; i < Source.size(); ++i)
-    {
-        if (Source[i] == '\\' && i + 3 < Source.size() && Source[i + 1] == 'x')
-        {
+    for (qsizetype i = 0; i < Source.size(); ++i) {
+        if (Source[i] == '\\' && i + 3 < Source.size() && Source[i + 1] == 'x') {
             bool ok = false;
             const int n = Source.mid(i + 2, 2).toInt(&ok, 16);
-            if (ok)
-            {
+            if (ok) {
                 Octets.append(static_cast<char>(n));
                 i += 3;
                 continue;
@@ -203,7 +197,9 @@ QString DecodeNomUdev(const QString &cNom)
 
 qint64 EspaceLibre(const QString &cPoint)
 {
-    struct statvfs Etat{};
+    struct statvfs Etat
+    {
+    };
     if (::statvfs(QFile::encodeName(cPoint).constData(), &Etat) != 0)
         return -1;
     return static_cast<qint64>(Etat.f_bavail) * static_cast<qint64>(Etat.f_frsize);
@@ -244,8 +240,8 @@ QString TVolumesLinux::LienDisque(const QString &cSousDossier, const QString &cS
 
 TVolumesLinux::TInfos TVolumesLinux::Infos(const TMontage &Montage, bool lCD) const
 {
-    const QString cCle = QString::number(Montage.nId) + QLatin1Char('|') + Montage.cSource + QLatin1Char('|')
-                         + Montage.cPointMontage;
+    const QString cCle =
+        QString::number(Montage.nId) + QLatin1Char('|') + Montage.cSource + QLatin1Char('|') + Montage.cPointMontage;
     {
         QMutexLocker Verrou(&m_Verrou);
         if (const auto It = m_Infos.constFind(cCle); It != m_Infos.cend())
@@ -253,26 +249,22 @@ TVolumesLinux::TInfos TVolumesLinux::Infos(const TMontage &Montage, bool lCD) co
     }
     TInfos Infos;
     Infos.cLabel = LienDisque(QStringLiteral("by-label"), Montage.cSource);
-    if (lCD)
-    {
+    if (lCD) {
         QByteArray Descripteur;
         if (Montage.cSource.startsWith(QLatin1Char('/')))
             Descripteur = LitDescripteurISO(Montage.cSource);
-        if (Descripteur.isEmpty())
-        {
+        if (Descripteur.isEmpty()) {
             const QString cImage = FichierDeBoucle(Montage.cSource);
             if (!cImage.isEmpty())
                 Descripteur = LitDescripteurISO(cImage);
         }
-        if (!Descripteur.isEmpty())
-        {
+        if (!Descripteur.isEmpty()) {
             Infos.nSerie = SerieDescripteurISO(Descripteur);
             const QString cLabel = LabelDescripteurISO(Descripteur);
             if (!cLabel.isEmpty())
                 Infos.cLabel = cLabel;
         }
-        if (Infos.nSerie == 0)
-        {
+        if (Infos.nSerie == 0) {
             QString cUuid = LienDisque(QStringLiteral("by-uuid"), Montage.cSource);
             QString cLabel = Infos.cLabel;
             // Without either, the mount point name (usually the label) is all that tells discs apart.
@@ -294,8 +286,7 @@ QList<TVolume> TVolumesLinux::Liste() const
         cTexte = Fichier.readAll();
     QList<TVolume> Volumes;
     QSet<QString> Vus;
-    for (const TMontage &Montage : AnalyseMountinfo(cTexte))
-    {
+    for (const TMontage &Montage : AnalyseMountinfo(cTexte)) {
         // Containers bind single files (/etc/hosts); only folders are drives.
         if (Montage.cPointMontage != QLatin1String("/") && !QFileInfo(Montage.cPointMontage).isDir())
             continue;
@@ -312,8 +303,7 @@ QList<TVolume> TVolumesLinux::Liste() const
         Vus.insert(Volume.cPointMontage);
         Volumes.append(Volume);
     }
-    if (!Vus.contains(QStringLiteral("/")))
-    {
+    if (!Vus.contains(QStringLiteral("/"))) {
         TVolume Racine;
         Racine.cPointMontage = QStringLiteral("/");
         Racine.nLibre = EspaceLibre(Racine.cPointMontage);
@@ -339,14 +329,12 @@ TVolume TVolumesLinux::VolumeDe(const QString &cChemin) const
 
 TVolumesAvecCdSimules::TVolumesAvecCdSimules(std::unique_ptr<IVolumes> Base, QList<TCdSimule> Cds)
     : m_Base(std::move(Base)), m_Cds(std::move(Cds))
-{
-}
+{}
 
 QList<TVolume> TVolumesAvecCdSimules::Simules() const
 {
     QList<TVolume> Volumes;
-    for (const TCdSimule &Cd : m_Cds)
-    {
+    for (const TCdSimule &Cd : m_Cds) {
         if (!QFileInfo(Cd.cDossier).isDir())
             continue;
         TVolume Volume;
@@ -391,8 +379,7 @@ std::unique_ptr<IVolumes> CreeVolumes(const QStringList &argumentsCdSimule)
     if (argumentsCdSimule.isEmpty())
         return Volumes;
     QList<TCdSimule> Cds;
-    for (const QString &cValeur : argumentsCdSimule)
-    {
+    for (const QString &cValeur : argumentsCdSimule) {
         TCdSimule Cd;
         QString cErreur;
         if (AnalyseCdSimule(cValeur, Cd, &cErreur))

@@ -11,9 +11,9 @@
 struct TMontage
 {
     int nId = 0;
-    QString cPointMontage;  // ending with "/"
+    QString cPointMontage; // ending with "/"
     QString cSysteme;
-    QString cSource;        // device or other mount source
+    QString cSource; // device or other mount source
 };
 
 // Decodes the octal escapes of mountinfo fields ("\040" is a blank) and then UTF-8.

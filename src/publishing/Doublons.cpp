@@ -51,9 +51,10 @@ public:
         m_fd = ::open(QFile::encodeName(cChemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (m_fd < 0)
             return;
-        struct stat st{};
-        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
+        struct stat st
         {
+        };
+        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(m_fd);
             m_fd = -1;
             return;
@@ -76,11 +77,9 @@ public:
     qint64 Lit(char *p, size_t n) const
     {
         size_t nLu = 0;
-        while (nLu < n)
-        {
+        while (nLu < n) {
             const ssize_t r = ::read(m_fd, p + nLu, n - nLu);
-            if (r < 0)
-            {
+            if (r < 0) {
                 if (errno == EINTR)
                     continue;
                 return -1;
@@ -137,8 +136,7 @@ std::optional<TEmpreinte> EmpreinteFichier(TAtelier &At, const QString &cChemin,
     f.Sequentiel();
     XXH3_128bits_reset(At.pEtat);
     qint64 nTotal = 0;
-    for (;;)
-    {
+    for (;;) {
         if (At.Arret())
             return std::nullopt;
         const qint64 n = f.Lit(At.A.data(), nTailleTampon);
@@ -165,8 +163,7 @@ int CompareOctets(TAtelier &At, const QString &cA, const QString &cB)
         return 0;
     a.Sequentiel();
     b.Sequentiel();
-    for (;;)
-    {
+    for (;;) {
         if (At.Arret())
             return -1;
         const qint64 na = a.Lit(At.A.data(), nTailleTampon);
@@ -183,7 +180,7 @@ int CompareOctets(TAtelier &At, const QString &cA, const QString &cB)
 struct TGroupe
 {
     qint64 nTaille = 0;
-    std::vector<int> Indices;   // ascending
+    std::vector<int> Indices; // ascending
 };
 
 // The work on one group of equal-size files: the pairs found, as (lower, higher) indices.
@@ -192,18 +189,16 @@ class TTraitementGroupe
 public:
     TTraitementGroupe(TAtelier &At, const QList<TEnrImgSel> &Candidats, std::vector<std::pair<int, int>> &Paires)
         : m_At(At), m_Candidats(Candidats), m_Paires(Paires)
-    {
-    }
+    {}
 
     void Traite(const TGroupe &G)
     {
-        if (G.Indices.size() == 2)
-        {
+        if (G.Indices.size() == 2) {
             Paire(G.Indices[0], G.Indices[1]);
             return;
         }
-        for (const auto &Sous : Partage(G.Indices, [&](int i) { return EmpreintePrefixe(m_At, Chemin(i), G.nTaille); }))
-        {
+        for (const auto &Sous :
+             Partage(G.Indices, [&](int i) { return EmpreintePrefixe(m_At, Chemin(i), G.nTaille); })) {
             if (m_At.Arret())
                 return;
             if (Sous.size() == 2)
@@ -211,8 +206,8 @@ public:
             else if (G.nTaille <= nTaillePrefixe)
                 Confirme(Sous);
             else
-                for (const auto &Sous2 : Partage(Sous, [&](int i) { return EmpreinteFichier(m_At, Chemin(i), G.nTaille); }))
-                {
+                for (const auto &Sous2 :
+                     Partage(Sous, [&](int i) { return EmpreinteFichier(m_At, Chemin(i), G.nTaille); })) {
                     if (Sous2.size() == 2)
                         Paire(Sous2[0], Sous2[1]);
                     else
@@ -225,12 +220,11 @@ private:
     const QString &Chemin(int i) const { return m_Candidats[i].cChemin; }
 
     // The members split by a fingerprint; unreadable members dropped, single ones too.
-    template<typename F>
+    template <typename F>
     std::vector<std::vector<int>> Partage(const std::vector<int> &Membres, F Empreinte)
     {
         std::map<TEmpreinte, std::vector<int>> Classes;
-        for (const int i : Membres)
-        {
+        for (const int i : Membres) {
             if (m_At.Arret())
                 return {};
             if (const auto e = Empreinte(i))
@@ -253,12 +247,10 @@ private:
     // being transitive, a class of m files costs m - 1 comparisons, not m² / 2.
     void Confirme(std::vector<int> Restants)
     {
-        while (Restants.size() >= 2)
-        {
+        while (Restants.size() >= 2) {
             std::vector<int> Classe{Restants[0]};
             std::vector<int> Autres;
-            for (size_t j = 1; j < Restants.size(); ++j)
-            {
+            for (size_t j = 1; j < Restants.size(); ++j) {
                 const int r = CompareOctets(m_At, Chemin(Restants[0]), Chemin(Restants[j]));
                 if (r < 0)
                     return;
@@ -278,7 +270,9 @@ private:
 
 bool StatCandidat(const QString &cChemin, TEnrImgSel &Enr)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(cChemin).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     Enr.cChemin = cChemin;
@@ -295,8 +289,7 @@ class TParcoursDoublons
 public:
     TParcoursDoublons(const IVolumes &Volumes, const QString &cDossierVignettes, const TSuivi &Suivi)
         : m_Lecteurs(Volumes), m_cDossierVignettes(cDossierVignettes), m_Suivi(Suivi)
-    {
-    }
+    {}
 
     void Parcourt(const QString &cDossier, bool lRecursif, int nProfondeur)
     {
@@ -308,20 +301,19 @@ public:
         if (!pDir)
             return;
         const int fd = ::dirfd(pDir);
-        struct stat stDossier{};
+        struct stat stDossier
+        {
+        };
         const bool lStat = ::fstat(fd, &stDossier) == 0;
         const TIdFichier IdDossier{static_cast<quint64>(stDossier.st_dev), static_cast<quint64>(stDossier.st_ino)};
         // Each folder once: a bind mount or a loop cannot make the walk run forever.
-        if (!lStat || m_DossiersVus.contains(IdDossier))
-        {
+        if (!lStat || m_DossiersVus.contains(IdDossier)) {
             ::closedir(pDir);
             return;
         }
         m_DossiersVus.insert(IdDossier);
-        while (const dirent *pEnt = ::readdir(pDir))
-        {
-            if (++m_nEntrees % nEntreesParQuestion == 0 && m_Suivi.Arret())
-            {
+        while (const dirent *pEnt = ::readdir(pDir)) {
+            if (++m_nEntrees % nEntreesParQuestion == 0 && m_Suivi.Arret()) {
                 m_lInterrompu = true;
                 break;
             }
@@ -334,19 +326,18 @@ public:
             const QString cNom = QFile::decodeName(cNomC);
             if (pEnt->d_type == DT_REG && !EstImage(cNom))
                 continue;
-            struct stat st{};
+            struct stat st
+            {
+            };
             if (::fstatat(fd, cNomC, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             const QString cChemin = cDossier + cNom;
-            if (S_ISDIR(st.st_mode))
-            {
+            if (S_ISDIR(st.st_mode)) {
                 if (lRecursif && nProfondeur < nProfondeurMax)
                     Parcourt(cChemin + QLatin1Char('/'), lRecursif, nProfondeur + 1);
                 if (m_lInterrompu)
                     break;
-            }
-            else if (S_ISREG(st.st_mode) && EstImage(cNom))
-            {
+            } else if (S_ISREG(st.st_mode) && EstImage(cNom)) {
                 const TIdFichier Id{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
                 if (m_FichiersVus.contains(Id))
                     continue;
@@ -382,8 +373,7 @@ QList<TEnrImgSel> CandidatsListe(const TModeleListeImages &Modele)
 {
     QList<TEnrImgSel> Candidats;
     QSet<TIdFichier> Vus;
-    for (int i = 0; i < Modele.Nombre(); ++i)
-    {
+    for (int i = 0; i < Modele.Nombre(); ++i) {
         const TEnrLV &Enr = Modele.Enr(i);
         if (Enr.nNumCD != 0)
             continue;
@@ -440,14 +430,12 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     {
         QSet<TIdFichier> Vus;
         QSet<QString> CheminsVus;
-        for (int i = 0; i < Candidats.size(); ++i)
-        {
+        for (int i = 0; i < Candidats.size(); ++i) {
             const TEnrImgSel &c = Candidats[i];
             if (c.nTaille <= 0 || CheminsVus.contains(c.cChemin))
                 continue;
             CheminsVus.insert(c.cChemin);
-            if (c.nInode != 0)
-            {
+            if (c.nInode != 0) {
                 if (Vus.contains({c.nPeripherique, c.nInode}))
                     continue;
                 Vus.insert({c.nPeripherique, c.nInode});
@@ -460,8 +448,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     std::vector<TGroupe> Groupes;
     qint64 nOctetsTotal = 0;
     for (auto &[n, G] : ParTaille)
-        if (G.Indices.size() >= 2)
-        {
+        if (G.Indices.size() >= 2) {
             nOctetsTotal += G.nTaille * static_cast<qint64>(G.Indices.size());
             Groupes.push_back(std::move(G));
         }
@@ -473,8 +460,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     });
 
     // Esc pressed before the first file was opened.
-    if (Suivi.Arret())
-    {
+    if (Suivi.Arret()) {
         Resultat.lInterrompu = true;
         return Resultat;
     }
@@ -494,8 +480,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
             TAtelier At;
             At.plArret = &lArret;
             TTraitementGroupe Traitement(At, Candidats, PairesParFil[static_cast<size_t>(t)]);
-            for (;;)
-            {
+            for (;;) {
                 const size_t g = nProchain.fetch_add(1);
                 if (g >= Groupes.size() || lArret.load())
                     break;
@@ -512,8 +497,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     // The calling thread (the user interface's) shows the progress and hears Esc meanwhile.
     {
         std::unique_lock<std::mutex> l(Verrou);
-        while (nActifs > 0)
-        {
+        while (nActifs > 0) {
             Fini.wait_for(l, std::chrono::milliseconds(50));
             l.unlock();
             Suivi.Position(nOctetsFaits.load(), nOctetsTotal);
@@ -525,8 +509,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     for (std::thread &f : Fils)
         f.join();
 
-    if (lArret)
-    {
+    if (lArret) {
         Resultat.lInterrompu = true;
         return Resultat;
     }
@@ -540,8 +523,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
     return Resultat;
 }
 
-void RemplitResolutions(QList<TEnrImgSel> &Candidats, const QList<TPaireDoublons> &Paires,
-                        const TBigIniFile &iniSetup)
+void RemplitResolutions(QList<TEnrImgSel> &Candidats, const QList<TPaireDoublons> &Paires, const TBigIniFile &iniSetup)
 {
     QSet<int> Faits;
     auto Remplit = [&](int i) {
@@ -551,31 +533,25 @@ void RemplitResolutions(QList<TEnrImgSel> &Candidats, const QList<TPaireDoublons
         TEnrImgSel &c = Candidats[i];
         if (c.lResolConnue)
             return;
-        if (EstJPEG(c.cChemin))
-        {
+        if (EstJPEG(c.cChemin)) {
             TTailleImage Taille;
             c.cResol = JpegCodec::LitTaille(c.cChemin, Taille)
                            ? QStringLiteral("%1x%2").arg(Taille.nLargeur).arg(Taille.nHauteur)
                            : QString();
-        }
-        else
-        {
+        } else {
             bool ok = false;
             const qint64 n = iniSetup.ReadString(cSectionResolutionsVignettes, CleImage(c.nNumCD, c.cChemin), {})
                                  .trimmed()
                                  .toLongLong(&ok);
-            if (ok)
-            {
+            if (ok) {
                 const TTailleImage Taille = TTailleImage::DePacke(n);
                 c.cResol = QStringLiteral("%1x%2").arg(Taille.nLargeur).arg(Taille.nHauteur);
-            }
-            else
+            } else
                 c.cResol = QStringLiteral("?x?");
         }
         c.lResolConnue = true;
     };
-    for (const TPaireDoublons &p : Paires)
-    {
+    for (const TPaireDoublons &p : Paires) {
         Remplit(p.nImage);
         Remplit(p.nSimilaire);
     }
@@ -616,9 +592,8 @@ QList<TEnrImgASuppr> ImagesASupprimer(const QList<TPaireDoublons> &Paires, const
 }
 
 TBilanSuppression RechercherDoublons(TFenetresDoublons &Fenetres, TSuppressionImages &Suppression,
-                                     TModeleListeImages *pModele, const IVolumes &Volumes,
-                                     const TBigIniFile &iniSetup, const QString &cDossierVignettes,
-                                     IMessages &Messages)
+                                     TModeleListeImages *pModele, const IVolumes &Volumes, const TBigIniFile &iniSetup,
+                                     const QString &cDossierVignettes, IMessages &Messages)
 {
     const QString cAucune = QStringLiteral("Aucune image à traiter.");
     if (!Fenetres.ChoixImages)
@@ -632,8 +607,7 @@ TBilanSuppression RechercherDoublons(TFenetresDoublons &Fenetres, TSuppressionIm
         CandidatsDoublons(*Choix, pModele, Volumes, cDossierVignettes, Fenetres.SuiviCandidats, &lInterrompu);
     if (lInterrompu)
         return {};
-    if (Candidats.isEmpty())
-    {
+    if (Candidats.isEmpty()) {
         Messages.Attention(nullptr, cAucune);
         return {};
     }
@@ -641,8 +615,7 @@ TBilanSuppression RechercherDoublons(TFenetresDoublons &Fenetres, TSuppressionIm
     const TResultatPaires Resultat = ChercherPaires(Candidats, Fenetres.SuiviPaires, Fenetres.nFils);
     if (Resultat.lInterrompu)
         return {};
-    if (Resultat.Paires.isEmpty())
-    {
+    if (Resultat.Paires.isEmpty()) {
         Messages.Attention(nullptr, cAucune);
         return {};
     }
@@ -653,8 +626,7 @@ TBilanSuppression RechercherDoublons(TFenetresDoublons &Fenetres, TSuppressionIm
     const std::optional<TChoixSuppression> ASupprimer = Fenetres.Paires(Candidats, Resultat.Paires);
     if (!ASupprimer)
         return {};
-    if (ASupprimer->Images.isEmpty())
-    {
+    if (ASupprimer->Images.isEmpty()) {
         Messages.Erreur(nullptr, QStringLiteral("Aucune image à supprimer."));
         return {};
     }

@@ -27,14 +27,14 @@ inline const QString cTitreRechercheDoublons = QStringLiteral("Recherche des dou
 // One candidate.
 struct TEnrImgSel
 {
-    QString cResol;         // "%dx%d", "?x?" when the thumbnail cache has no entry, empty after an error
-    qint64 nTaille = 0;     // bytes
-    qint64 nDate = 0;       // modification time, seconds since 1970 (UTC)
-    qint32 nNumCD = 0;      // always 0: CD images are no candidates
-    QString cChemin;        // full path
+    QString cResol;     // "%dx%d", "?x?" when the thumbnail cache has no entry, empty after an error
+    qint64 nTaille = 0; // bytes
+    qint64 nDate = 0;   // modification time, seconds since 1970 (UTC)
+    qint32 nNumCD = 0;  // always 0: CD images are no candidates
+    QString cChemin;    // full path
     quint64 nPeripherique = 0;
     quint64 nInode = 0;
-    bool lResolConnue = false;   // cResol is already the text to show (taken from the list)
+    bool lResolConnue = false; // cResol is already the text to show (taken from the list)
 
     QString NomFichier() const { return cChemin.mid(cChemin.lastIndexOf(QLatin1Char('/')) + 1); }
     // The folder, with its final "/".
@@ -52,7 +52,7 @@ struct TPaireDoublons
 // What the choice window answers.
 struct TChoixDoublons
 {
-    bool lListeImages = true;   // the main image list; else a folder
+    bool lListeImages = true; // the main image list; else a folder
     QString cDossier;
     bool lRecursif = false;
 };
@@ -67,15 +67,15 @@ QList<TEnrImgSel> CandidatsDossier(const QString &cDossier, bool lRecursif, cons
                                    const QString &cDossierVignettes, const TSuivi &Suivi = {},
                                    bool *plInterrompu = nullptr);
 QList<TEnrImgSel> CandidatsDoublons(const TChoixDoublons &Choix, const TModeleListeImages *pModele,
-                                    const IVolumes &Volumes, const QString &cDossierVignettes,
-                                    const TSuivi &Suivi = {}, bool *plInterrompu = nullptr);
+                                    const IVolumes &Volumes, const QString &cDossierVignettes, const TSuivi &Suivi = {},
+                                    bool *plInterrompu = nullptr);
 
 // True when both files can be read whole and every byte agrees; false for an empty file.
 bool ComparerFichiers(const QString &cA, const QString &cB);
 
 struct TResultatPaires
 {
-    QList<TPaireDoublons> Paires;   // in the order of the pair loop: by first, then second candidate
+    QList<TPaireDoublons> Paires; // in the order of the pair loop: by first, then second candidate
     bool lInterrompu = false;
 };
 // Every pair of candidates with the same content. The files are read on nFils worker threads
@@ -85,8 +85,7 @@ TResultatPaires ChercherPaires(const QList<TEnrImgSel> &Candidats, const TSuivi 
 
 // The resolution text of the candidates that are in a pair: a JPEG's from its header, another
 // kind's from RESOLUTIONS VIGNETTES ("?x?" without an entry); empty after an error.
-void RemplitResolutions(QList<TEnrImgSel> &Candidats, const QList<TPaireDoublons> &Paires,
-                        const TBigIniFile &iniSetup);
+void RemplitResolutions(QList<TEnrImgSel> &Candidats, const QList<TPaireDoublons> &Paires, const TBigIniFile &iniSetup);
 
 // "%d image(s) en double"
 QString TitreDoublons(int nLignes);
@@ -120,6 +119,5 @@ struct TFenetresDoublons
 // The whole procedure: choice, candidates, pairs, pairs window, deletion. Messages go through
 // the message helper; returns the deletion's summary (empty when nothing was deleted).
 TBilanSuppression RechercherDoublons(TFenetresDoublons &Fenetres, TSuppressionImages &Suppression,
-                                     TModeleListeImages *pModele, const IVolumes &Volumes,
-                                     const TBigIniFile &iniSetup, const QString &cDossierVignettes,
-                                     IMessages &Messages);
+                                     TModeleListeImages *pModele, const IVolumes &Volumes, const TBigIniFile &iniSetup,
+                                     const QString &cDossierVignettes, IMessages &Messages);

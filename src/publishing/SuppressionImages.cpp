@@ -43,8 +43,7 @@ int NombreImagesASupprimer(const TModeleListeImages &Modele, const QList<int> &S
 TSuppressionImages::TSuppressionImages(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const IVolumes &Volumes,
                                        IOperationsFichiers &Operations, const TParamsSuppression &Params)
     : m_iniSetup(iniSetup), m_iniBDD(iniBDD), m_Volumes(Volumes), m_Operations(Operations), m_Params(Params)
-{
-}
+{}
 
 QString TSuppressionImages::SupprimeCompagnon(const QString &cCompagnon, bool lDefinitif)
 {
@@ -57,22 +56,19 @@ QString TSuppressionImages::SupprimeCompagnon(const QString &cCompagnon, bool lD
 TResultatSuppression TSuppressionImages::SupprimerImage(const QString &cChemin, bool lDefinitif)
 {
     TResultatSuppression Res;
-    if (!m_Params.lModeMAJ)
-    {
+    if (!m_Params.lModeMAJ) {
         Res.nIssue = TIssueSuppression::ModeConsultation;
         return Res;
     }
     // A CD path given without its drive would otherwise be looked for on the local disk.
-    if (!cChemin.startsWith(QLatin1Char('/')) || VolumeDeChemin(m_Volumes, cChemin) != 0)
-    {
+    if (!cChemin.startsWith(QLatin1Char('/')) || VolumeDeChemin(m_Volumes, cChemin) != 0) {
         Res.nIssue = TIssueSuppression::SurCD;
         return Res;
     }
 
     // 1. The file itself; the write bit is left alone, Linux deletes without it.
     const TResultatOperation Op = lDefinitif ? m_Operations.Supprime(cChemin) : m_Operations.Corbeille(cChemin);
-    if (!Op.lOk || !m_Operations.Absent(cChemin))
-    {
+    if (!Op.lOk || !m_Operations.Absent(cChemin)) {
         Res.nIssue = Op.lCorbeilleIndisponible ? TIssueSuppression::CorbeilleIndisponible : TIssueSuppression::Echec;
         Res.cErreur = Op.lOk ? TexteErreurFichier(EEXIST) : Op.cErreur;
         return Res;
@@ -87,8 +83,7 @@ TResultatSuppression TSuppressionImages::SupprimerImage(const QString &cChemin, 
         m_lBDDModifie = true;
 
     // 4. The cached thumbnail, straight away: it is a cache, not the user's file.
-    if (!m_Params.cDossierVignettes.isEmpty())
-    {
+    if (!m_Params.cDossierVignettes.isEmpty()) {
         const QString cVignette = NomVignette(m_Params.cDossierVignettes, 0, cChemin);
         if (!m_Operations.Absent(cVignette))
             m_Operations.Supprime(cVignette);
@@ -103,14 +98,12 @@ TResultatSuppression TSuppressionImages::SupprimerImage(const QString &cChemin, 
         pDescriptions->DescriptionImage(0, cChemin, nDescSuppression);
 
     // 7. Companions, the same way as the image; one that cannot be deleted stays silently.
-    if (m_Params.lTrtTHMDsOpFic && EstCRW(cChemin))
-    {
+    if (m_Params.lTrtTHMDsOpFic && EstCRW(cChemin)) {
         const QString c = SupprimeCompagnon(CompagnonTHM(cChemin), lDefinitif);
         if (!c.isEmpty())
             Res.cCompagnons << c;
     }
-    if (m_Params.lTrtWAVDsOpFic)
-    {
+    if (m_Params.lTrtWAVDsOpFic) {
         const QString c = SupprimeCompagnon(CompagnonWAV(cChemin), lDefinitif);
         if (!c.isEmpty())
             Res.cCompagnons << c;
@@ -174,22 +167,19 @@ TBilanSuppression TSuppressionImages::SupprimerImagesSelectionnees(TModeleListeI
 
     TBilanSuppression Bilan;
     const qint64 nTotal = Lignes.size();
-    for (qsizetype i = 0; i < Lignes.size(); ++i)
-    {
+    for (qsizetype i = 0; i < Lignes.size(); ++i) {
         const int nLigne = Lignes[i];
         const TEnrLV &Enr = Modele.Enr(nLigne);
         if (Enr.nNumCD != 0)
             ++Bilan.nNonTraitees;
-        else
-        {
+        else {
             const TResultatSuppression r = SupprimerImage(Enr.CheminComplet(), lDefinitif);
             Compte(Bilan, r);
             if (r.Ok())
                 Bilan.LignesSupprimees << nLigne;
         }
         Suivi.Position(i + 1, nTotal);
-        if (i + 1 < Lignes.size() && Suivi.Arret())
-        {
+        if (i + 1 < Lignes.size() && Suivi.Arret()) {
             Bilan.lInterrompu = true;
             break;
         }
@@ -205,13 +195,11 @@ TBilanSuppression TSuppressionImages::SupprimerImages(const QList<TEnrImgASuppr>
         return Refus();
     TBilanSuppression Bilan;
     const qint64 nTotal = Images.size();
-    for (qsizetype i = Images.size() - 1; i >= 0; --i)
-    {
+    for (qsizetype i = Images.size() - 1; i >= 0; --i) {
         const TEnrImgASuppr &Img = Images[i];
         const TResultatSuppression r = SupprimerImage(Img.cChemin, lDefinitif);
         Compte(Bilan, r);
-        if (r.Ok() && pModele)
-        {
+        if (r.Ok() && pModele) {
             // The row named by the record, when it still holds that file; else the first row
             // that does (the list may have been sorted since the record was made).
             int nLigne = -1;
@@ -226,8 +214,7 @@ TBilanSuppression TSuppressionImages::SupprimerImages(const QList<TEnrImgASuppr>
                 Bilan.LignesSupprimees << nLigne;
         }
         Suivi.Position(nTotal - i, nTotal);
-        if (i > 0 && Suivi.Arret())
-        {
+        if (i > 0 && Suivi.Arret()) {
             Bilan.lInterrompu = true;
             break;
         }
@@ -236,14 +223,13 @@ TBilanSuppression TSuppressionImages::SupprimerImages(const QList<TEnrImgASuppr>
     return Bilan;
 }
 
-TBilanSuppression ConfirmeEtSupprimeSelection(TSuppressionImages &Suppression, TModeleListeImages &Modele,
-                                              const QList<int> &Selection,
-                                              const std::function<std::optional<bool>(const QString &cQuestion)> &Demande,
-                                              IMessages &Messages)
+TBilanSuppression
+ConfirmeEtSupprimeSelection(TSuppressionImages &Suppression, TModeleListeImages &Modele, const QList<int> &Selection,
+                            const std::function<std::optional<bool>(const QString &cQuestion)> &Demande,
+                            IMessages &Messages)
 {
     const int n = NombreImagesASupprimer(Modele, Selection);
-    if (n == 0)
-    {
+    if (n == 0) {
         Messages.Attention(nullptr, QStringLiteral("Aucune image à traiter."));
         return {};
     }

@@ -40,7 +40,7 @@ struct TEnrImgASuppr
 
 struct TParamsSuppression
 {
-    QString cDossierVignettes;    // ends with "/"
+    QString cDossierVignettes; // ends with "/"
     bool lTrtDescription = false;
     bool lTrtTHMDsOpFic = true;
     bool lTrtWAVDsOpFic = true;
@@ -48,20 +48,19 @@ struct TParamsSuppression
 };
 
 // How one image fared.
-enum class TIssueSuppression
-{
+enum class TIssueSuppression {
     Supprimee,
-    SurCD,                   // on a CD: never deleted
-    ModeConsultation,        // deleting is for update mode only
-    Echec,                   // the file could not be deleted (missing, locked, no rights...)
-    CorbeilleIndisponible,   // its volume has no usable trash
+    SurCD,                 // on a CD: never deleted
+    ModeConsultation,      // deleting is for update mode only
+    Echec,                 // the file could not be deleted (missing, locked, no rights...)
+    CorbeilleIndisponible, // its volume has no usable trash
 };
 
 struct TResultatSuppression
 {
     TIssueSuppression nIssue = TIssueSuppression::Echec;
-    QString cErreur;              // why the file stayed
-    QStringList cCompagnons;      // companions deleted with it
+    QString cErreur;         // why the file stayed
+    QStringList cCompagnons; // companions deleted with it
     bool Ok() const { return nIssue == TIssueSuppression::Supprimee; }
 };
 
@@ -70,11 +69,11 @@ struct TBilanSuppression
 {
     int nSupprimees = 0;
     int nNonTraitees = 0;
-    bool lCorbeilleIndisponible = false;   // at least one image stayed for want of a trash
-    bool lInterrompu = false;              // Esc stopped the batch before its end
-    bool lRefuse = false;                  // consultation mode: nothing was tried
-    QList<int> LignesSupprimees;           // rows of the main list removed, in the former numbering
-    QStringList cErreursEnregistrement;    // "Le catalogue n'a pas pu être enregistré : %s" per store
+    bool lCorbeilleIndisponible = false; // at least one image stayed for want of a trash
+    bool lInterrompu = false;            // Esc stopped the batch before its end
+    bool lRefuse = false;                // consultation mode: nothing was tried
+    QList<int> LignesSupprimees;         // rows of the main list removed, in the former numbering
+    QStringList cErreursEnregistrement;  // "Le catalogue n'a pas pu être enregistré : %s" per store
 
     // The notice shown at the end ("Attention"): the count of images not processed, with the
     // trash hint when a trash was missing; empty when there is nothing to say.
@@ -93,10 +92,10 @@ class TSuppressionImages;
 // "Aucune image à traiter."; otherwise Demande gets QuestionSuppression(n) and answers nullopt
 // for No, else whether "Supprimer définitivement" is ticked; then the batch, its save errors
 // ("Erreur") and its final notice ("Attention").
-TBilanSuppression ConfirmeEtSupprimeSelection(TSuppressionImages &Suppression, TModeleListeImages &Modele,
-                                              const QList<int> &Selection,
-                                              const std::function<std::optional<bool>(const QString &cQuestion)> &Demande,
-                                              IMessages &Messages);
+TBilanSuppression
+ConfirmeEtSupprimeSelection(TSuppressionImages &Suppression, TModeleListeImages &Modele, const QList<int> &Selection,
+                            const std::function<std::optional<bool>(const QString &cQuestion)> &Demande,
+                            IMessages &Messages);
 
 class TSuppressionImages
 {
@@ -122,8 +121,7 @@ public:
                                                    bool lDefinitif);
     // The duplicate search's batch: from the last record to the first. Each deleted file's
     // row (the one the record names, checked against its path) leaves the model, when given.
-    TBilanSuppression SupprimerImages(const QList<TEnrImgASuppr> &Images, TModeleListeImages *pModele,
-                                      bool lDefinitif);
+    TBilanSuppression SupprimerImages(const QList<TEnrImgASuppr> &Images, TModeleListeImages *pModele, bool lDefinitif);
 
     // Saves the stores changed since the last save; the error texts of those that failed
     // (their data stay in memory for the next save).

@@ -252,11 +252,11 @@ struct TBigIniFile::TDonnees
     struct TSection
     {
         TLigne Entete;
-        std::vector<TLigne> Lignes;         // the lines up to the next header
-        std::unique_ptr<TIndexHache> Cles;  // built once the section grows past the threshold
+        std::vector<TLigne> Lignes;        // the lines up to the next header
+        std::unique_ptr<TIndexHache> Cles; // built once the section grows past the threshold
         qint32 nTrous = 0;
         bool lEffacee = false;
-        bool lClesEnDouble = false;         // a key occurs twice: removal looks for the next one
+        bool lClesEnDouble = false; // a key occurs twice: removal looks for the next one
     };
 
     QString cNomFichier;
@@ -266,11 +266,11 @@ struct TBigIniFile::TDonnees
     QString cErreurLecture;
     QString cErreur;
     QString cCopieConservee;
-    QString cCopieEnAttente;  // kept by a save whose write then failed
-    TEtatFichier Etat;        // the file's version as last read or saved
-    TEtatFichier EtatGarde;   // another program's version already kept as a dated copy
-    QByteArray Texte;       // every line's bytes, plus dead bytes of replaced lines
-    qint64 nMorts = 0;      // dead bytes in Texte
+    QString cCopieEnAttente; // kept by a save whose write then failed
+    TEtatFichier Etat;       // the file's version as last read or saved
+    TEtatFichier EtatGarde;  // another program's version already kept as a dated copy
+    QByteArray Texte;        // every line's bytes, plus dead bytes of replaced lines
+    qint64 nMorts = 0;       // dead bytes in Texte
     std::vector<TLigne> Preambule;
     std::vector<TSection> Sections;
     qsizetype nSectionsTrous = 0;
@@ -633,8 +633,7 @@ struct TBigIniFile::TDonnees
     }
 };
 
-TBigIniFile::TBigIniFile(const QString &cNomFichier, bool lSectionsSensiblesCasse)
-    : d(std::make_unique<TDonnees>())
+TBigIniFile::TBigIniFile(const QString &cNomFichier, bool lSectionsSensiblesCasse) : d(std::make_unique<TDonnees>())
 {
     d->cNomFichier = cNomFichier;
     d->lSensibleCasse = lSectionsSensiblesCasse;
@@ -794,7 +793,8 @@ bool TBigIniFile::UpdateFile()
 {
     d->cCopieConservee.clear();
     if (d->lIllisible) {
-        d->cErreur = QStringLiteral("illisible au chargement (%1) : le fichier n'est pas remplacé").arg(d->cErreurLecture);
+        d->cErreur =
+            QStringLiteral("illisible au chargement (%1) : le fichier n'est pas remplacé").arg(d->cErreurLecture);
         return false;
     }
     const TEtatFichier Present = EtatFichier(d->cNomFichier);
@@ -802,8 +802,8 @@ bool TBigIniFile::UpdateFile()
         QString cRaison;
         const QString cCopie = ConserveCopieDatee(d->cNomFichier, QDateTime::currentDateTime(), &cRaison);
         if (cCopie.isEmpty()) {
-            d->cErreur =
-                QStringLiteral("modifié par un autre programme, dont la version n'a pas pu être gardée (%1)").arg(cRaison);
+            d->cErreur = QStringLiteral("modifié par un autre programme, dont la version n'a pas pu être gardée (%1)")
+                             .arg(cRaison);
             return false;
         }
         d->EtatGarde = Present;

@@ -30,8 +30,7 @@ TEnrLST DecomposeCle(const QString &cCle)
     if (i == nFin || nFin - i > 10)
         return Enr;
     qint64 n = 0;
-    for (; i < nFin; ++i)
-    {
+    for (; i < nFin; ++i) {
         const char16_t c = cCle[i].unicode();
         if (c < u'0' || c > u'9')
             return Enr;
@@ -64,7 +63,8 @@ QString Cle(const TVolume &Volume, const QString &cChemin)
     const qint32 nVolume = VolumeDe(Volume);
     if (nVolume == 0)
         return cChemin;
-    QString cSurCD = cChemin.size() > Volume.cPointMontage.size() ? cChemin.mid(Volume.cPointMontage.size()) : QString();
+    QString cSurCD =
+        cChemin.size() > Volume.cPointMontage.size() ? cChemin.mid(Volume.cPointMontage.size()) : QString();
     return CleImage(nVolume, QLatin1Char('/') + cSurCD);
 }
 } // namespace
@@ -112,10 +112,8 @@ bool LecteurDeCle(const TLecteursCD &Lecteurs, qint32 nVolume, const QString &cC
     if (nVolume == 0)
         return !cChemin.isEmpty() && QFileInfo::exists(cChemin);
     const QString cSurCD = cChemin.startsWith(QLatin1Char('/')) ? cChemin.mid(1) : cChemin;
-    for (const QString &cPoint : Lecteurs.PointsDeMontage(nVolume))
-    {
-        if (QFileInfo::exists(cPoint + cSurCD))
-        {
+    for (const QString &cPoint : Lecteurs.PointsDeMontage(nVolume)) {
+        if (QFileInfo::exists(cPoint + cSurCD)) {
             cLecteur = cPoint;
             return true;
         }
@@ -149,21 +147,17 @@ QStringList ListeSectionsImage(const TBigIniFile &iniSetup, const QStringList &c
     // section, and listing it twice would make a move delete what it just wrote.
     auto Ajoute = [&](const QString &cNom) {
         const QString cForme = cNom.toUpper();
-        if (!cDejaVues.contains(cForme))
-        {
+        if (!cDejaVues.contains(cForme)) {
             cDejaVues.insert(cForme);
             cSections.append(cNom);
         }
     };
-    for (const QString &cVoulu : cNomsVoulus)
-    {
-        if (cVoulu != cSectionAlbumImages && cVoulu != cSectionAlbumWeb)
-        {
+    for (const QString &cVoulu : cNomsVoulus) {
+        if (cVoulu != cSectionAlbumImages && cVoulu != cSectionAlbumWeb) {
             Ajoute(cVoulu);
             continue;
         }
-        if (!lExistantesLues)
-        {
+        if (!lExistantesLues) {
             iniSetup.ReadSections(cExistantes);
             lExistantesLues = true;
         }
@@ -181,8 +175,7 @@ bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QStringLis
         return false;
     bool lChange = false;
     QSet<QString> cFaites;
-    for (const QString &cSection : cSections)
-    {
+    for (const QString &cSection : cSections) {
         const QString cForme = cSection.toUpper();
         if (cFaites.contains(cForme))
             continue;
@@ -190,26 +183,22 @@ bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QStringLis
         const bool lAncienne = iniSetup.ValueExists(cSection, cAncienneCle);
         // Whatever the new key held belonged to the file that was replaced: it goes even when
         // the moved image has nothing in this section.
-        if (iniSetup.ValueExists(cSection, cNouvelleCle))
-        {
+        if (iniSetup.ValueExists(cSection, cNouvelleCle)) {
             iniSetup.DeleteKey(cSection, cNouvelleCle);
             lChange = true;
         }
-        if (lAncienne)
-        {
+        if (lAncienne) {
             const QString cValeur = iniSetup.ReadString(cSection, cAncienneCle, QString());
             iniSetup.DeleteKey(cSection, cAncienneCle);
             iniSetup.WriteString(cSection, cNouvelleCle, cValeur);
             lChange = true;
         }
     }
-    if (iniBDD.SectionExists(cNouvelleCle))
-    {
+    if (iniBDD.SectionExists(cNouvelleCle)) {
         iniBDD.EraseSection(cNouvelleCle);
         lChange = true;
     }
-    if (iniBDD.SectionExists(cAncienneCle))
-    {
+    if (iniBDD.SectionExists(cAncienneCle)) {
         QStringList cCriteres;
         iniBDD.ReadSection(cAncienneCle, cCriteres);
         iniBDD.EraseSection(cAncienneCle);
@@ -220,7 +209,8 @@ bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QStringLis
     return lChange;
 }
 
-bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QString &cAncienneCle, const QString &cNouvelleCle)
+bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QString &cAncienneCle,
+                    const QString &cNouvelleCle)
 {
     return DeplaceDonnees(iniSetup, iniBDD, ListeSectionsImage(iniSetup, cSectionsFichiersImages), cAncienneCle,
                           cNouvelleCle);
@@ -229,10 +219,8 @@ bool DeplaceDonnees(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const QString &c
 bool SupprimeDonnees(TBigIniFile &iniSetup, const QStringList &cSections, const QString &cCle)
 {
     bool lSupprime = false;
-    for (const QString &cSection : cSections)
-    {
-        if (iniSetup.ValueExists(cSection, cCle))
-        {
+    for (const QString &cSection : cSections) {
+        if (iniSetup.ValueExists(cSection, cCle)) {
             iniSetup.DeleteKey(cSection, cCle);
             lSupprime = true;
         }

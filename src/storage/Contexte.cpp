@@ -12,7 +12,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // A temporary in the default folder may belong to a save in progress of a program working
 // on another data folder, which this one does not lock: only old ones are removed there.
@@ -24,8 +25,7 @@ TContexte::TContexte(const TEmplacementsConfig &EmplacementsConfig, const QStrin
                      std::unique_ptr<IVolumes> VolumesService)
     : Emplacements(EmplacementsConfig), cDossierProgrammeExecutable(cDossierProgramme),
       Volumes(std::move(VolumesService))
-{
-}
+{}
 
 TContexte::~TContexte()
 {
@@ -74,8 +74,9 @@ bool TContexte::PrendDossierDonnees()
     }
 
     const bool lMemeDossier = QDir::cleanPath(Dossiers.cDossierDonnees) == QDir::cleanPath(Dossiers.cDossierEcriture);
-    for (const QString &cNom : {QFileInfo(Dossiers.cFichierSetup).fileName(), QFileInfo(Dossiers.cFichierBDD).fileName(),
-                                QFileInfo(Dossiers.cFichierCFAPN).fileName()}) {
+    for (const QString &cNom :
+         {QFileInfo(Dossiers.cFichierSetup).fileName(), QFileInfo(Dossiers.cFichierBDD).fileName(),
+          QFileInfo(Dossiers.cFichierCFAPN).fileName()}) {
         if (m_fdVerrou >= 0)
             SupprimeTemporairesPerimes(Dossiers.cDossierDonnees + cNom);
         if (!lMemeDossier || m_fdVerrou < 0)
@@ -119,7 +120,8 @@ bool TContexte::SauveStores(QStringList *pErreurs)
             continue;
         lOk = false;
         if (pErreurs)
-            *pErreurs << QStringLiteral("%1 : %2").arg(QDir::toNativeSeparators(Ini->FileName()), Ini->DerniereErreur());
+            *pErreurs << QStringLiteral("%1 : %2").arg(QDir::toNativeSeparators(Ini->FileName()),
+                                                       Ini->DerniereErreur());
     }
     return lOk;
 }
@@ -147,9 +149,10 @@ void TContexte::SignaleFichiersIllisibles(QWidget *Parent) const
     const QStringList cFichiers = FichiersIllisibles();
     if (cFichiers.isEmpty())
         return;
-    const QString cTexte = QStringLiteral("Impossible de lire :\n%1\n\nCes fichiers ne seront pas modifiés pendant cette "
-                                          "session ; corrigez le problème puis relancez Vimbrel.")
-                               .arg(cFichiers.join(QLatin1Char('\n')));
+    const QString cTexte =
+        QStringLiteral("Impossible de lire :\n%1\n\nCes fichiers ne seront pas modifiés pendant cette "
+                       "session ; corrigez le problème puis relancez Vimbrel.")
+            .arg(cFichiers.join(QLatin1Char('\n')));
     QTextStream(stderr) << "vimbrel : " << cTexte << "\n";
     if (Messages)
         Messages->Erreur(Parent, cTexte);

@@ -64,7 +64,7 @@ public:
     std::unique_ptr<TBigIniFile> iniBDD;
     std::unique_ptr<TBigIniFile> iniCFAPN;
     TEnrParametres Parametres;
-    QStringList HistoriqueRepertoires;   // most recent first
+    QStringList HistoriqueRepertoires; // most recent first
     std::unique_ptr<IVolumes> Volumes;
     // How windows ask and tell the user; main() installs the on-screen one, tests a fake.
     std::unique_ptr<IMessages> Messages;

@@ -6,7 +6,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 const QString cSectionConfig = QStringLiteral("General");
 const QString cCleDossierDonnees = QStringLiteral("cDossierDonnees");

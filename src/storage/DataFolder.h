@@ -18,9 +18,9 @@ enum class TRacineConfig { Utilisateur, Machine };
 // their own in temporary folders.
 struct TEmplacementsConfig
 {
-    QString cFichierUtilisateur;  // $XDG_CONFIG_HOME/Vimbrel/Vimbrel.conf
-    QString cFichierMachine;      // /etc/xdg/Vimbrel/Vimbrel.conf
-    QString cDossierDefaut;       // $XDG_DATA_HOME/Vimbrel/, ending with "/"
+    QString cFichierUtilisateur; // $XDG_CONFIG_HOME/Vimbrel/Vimbrel.conf
+    QString cFichierMachine;     // /etc/xdg/Vimbrel/Vimbrel.conf
+    QString cDossierDefaut;      // $XDG_DATA_HOME/Vimbrel/, ending with "/"
 
     static TEmplacementsConfig DuSysteme();
     QString Fichier(TRacineConfig Racine) const
@@ -45,17 +45,17 @@ QString ChoisitDossierDonnees(const TEmplacementsConfig &Emplacements, QStringLi
 // Every folder and file name of the data, fixed once at start-up.
 struct TDossiers
 {
-    QString cDossierProgramme;    // the executable's folder, ending with "/" (read-only files)
-    QString cDossierDonnees;      // ending with "/"
-    QString cDossierEcriture;     // writable stand-in for the program folder, ending with "/"
-    QString cDossierVignettes;    // cDossierDonnees + "Vignettes/"
-    QString cDossierMotifs;       // cDossierDonnees + "Motifs/"
-    QString cDossierImgsCH;       // cDossierEcriture + "ImgsCH/"
-    QString cFichierSetup;        // cDossierDonnees + "KX_Setup.ini"
-    QString cFichierBDD;          // cDossierDonnees + "KX_BDD.ini"
-    QString cFichierCFAPN;        // cDossierEcriture + "KX_CFAPN.ini"
-    QString cFichierAide;         // cDossierProgramme + "KX.hlp"
-    QStringList cErreursConfig;   // "<file> : <reason>" of configuration files not read
+    QString cDossierProgramme;  // the executable's folder, ending with "/" (read-only files)
+    QString cDossierDonnees;    // ending with "/"
+    QString cDossierEcriture;   // writable stand-in for the program folder, ending with "/"
+    QString cDossierVignettes;  // cDossierDonnees + "Vignettes/"
+    QString cDossierMotifs;     // cDossierDonnees + "Motifs/"
+    QString cDossierImgsCH;     // cDossierEcriture + "ImgsCH/"
+    QString cFichierSetup;      // cDossierDonnees + "KX_Setup.ini"
+    QString cFichierBDD;        // cDossierDonnees + "KX_BDD.ini"
+    QString cFichierCFAPN;      // cDossierEcriture + "KX_CFAPN.ini"
+    QString cFichierAide;       // cDossierProgramme + "KX.hlp"
+    QStringList cErreursConfig; // "<file> : <reason>" of configuration files not read
 };
 
 // Fixes the folders: the data folder by ChoisitDossierDonnees, the writable program files in

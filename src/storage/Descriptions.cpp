@@ -35,7 +35,9 @@ struct TEtat
 TEtat EtatDe(const QString &cFichier)
 {
     TEtat Etat;
-    struct stat St{};
+    struct stat St
+    {
+    };
     if (::stat(QFile::encodeName(cFichier).constData(), &St) != 0 || !S_ISREG(St.st_mode))
         return Etat;
     Etat.lExiste = true;
@@ -51,8 +53,7 @@ bool AnalyseLigneDescription(const QString &cLigne, QString &cNom, QString &cDes
     const QString c = cLigne.trimmed();
     if (c.isEmpty())
         return false;
-    if (c.front() == QLatin1Char('"'))
-    {
+    if (c.front() == QLatin1Char('"')) {
         const qsizetype nFin = c.indexOf(QLatin1Char('"'), 1);
         if (nFin <= 1)
             return false;
@@ -64,10 +65,8 @@ bool AnalyseLigneDescription(const QString &cLigne, QString &cNom, QString &cDes
         return true;
     }
     qsizetype nSep = -1;
-    for (qsizetype i = 0; i < c.size(); ++i)
-    {
-        if (Blanc(c[i]))
-        {
+    for (qsizetype i = 0; i < c.size(); ++i) {
+        if (Blanc(c[i])) {
             nSep = i;
             break;
         }
@@ -84,10 +83,9 @@ QString LigneDescription(const QString &cNom, const QString &cDescription)
     if (cNom.isEmpty() || cNom.contains(QLatin1Char('\n')) || cNom.contains(QLatin1Char('\r')))
         return {};
     QString cEcrit = cNom;
-    const bool lGuillemets = cNom.contains(QLatin1Char(' ')) || cNom.contains(QLatin1Char('\t'))
-                             || cNom.front() == QLatin1Char('"');
-    if (lGuillemets)
-    {
+    const bool lGuillemets =
+        cNom.contains(QLatin1Char(' ')) || cNom.contains(QLatin1Char('\t')) || cNom.front() == QLatin1Char('"');
+    if (lGuillemets) {
         if (cNom.contains(QLatin1Char('"')))
             return {};
         cEcrit = QLatin1Char('"') + cNom + QLatin1Char('"');
@@ -104,9 +102,7 @@ QString DescriptionSurUneLigne(const QString &cDescription)
     return c.trimmed();
 }
 
-TDescriptions::TDescriptions(TBigIniFile &iniSetup) : m_iniSetup(iniSetup)
-{
-}
+TDescriptions::TDescriptions(TBigIniFile &iniSetup) : m_iniSetup(iniSetup) {}
 
 TDescriptions::~TDescriptions() = default;
 
@@ -120,16 +116,13 @@ TDescriptions::TFichier &TDescriptions::Fichier(const QString &cDossier)
     const QString cChemin = cDossier + cNomFichierDescriptions;
     const TEtat Etat = EtatDe(cChemin);
     auto It = m_Fichiers.find(cDossier);
-    if (It != m_Fichiers.end())
-    {
+    if (It != m_Fichiers.end()) {
         const TFichier &F = *It;
         if (F.lExiste == Etat.lExiste
             && (!Etat.lExiste || (F.nTaille == Etat.nTaille && F.nMtimeNs == Etat.nMtimeNs && F.nInode == Etat.nInode)))
             return *It;
         // Changed on disk: the file as it stands now wins over any change we could not save.
-    }
-    else if (m_Fichiers.size() >= nDossiersMax)
-    {
+    } else if (m_Fichiers.size() >= nDossiersMax) {
         OublieCache();
     }
 
@@ -138,8 +131,7 @@ TDescriptions::TFichier &TDescriptions::Fichier(const QString &cDossier)
     F.nTaille = Etat.nTaille;
     F.nMtimeNs = Etat.nMtimeNs;
     F.nInode = Etat.nInode;
-    if (Etat.lExiste)
-    {
+    if (Etat.lExiste) {
         QFile Fichier(cChemin);
         QByteArray Contenu;
         if (Etat.nTaille > nTailleMax || !Fichier.open(QIODevice::ReadOnly))
@@ -147,13 +139,11 @@ TDescriptions::TFichier &TDescriptions::Fichier(const QString &cDossier)
         else
             Contenu = Fichier.read(Etat.nTaille + 1);
         // Changed while being read: never rewrite a partial text; the next call reads it again.
-        if (Contenu.size() != Etat.nTaille)
-        {
+        if (Contenu.size() != Etat.nTaille) {
             F.lLectureSeule = true;
             Contenu.clear();
         }
-        if (Contenu.startsWith(cBOM))
-        {
+        if (Contenu.startsWith(cBOM)) {
             F.lBOM = true;
             Contenu.remove(0, cBOM.size());
         }
@@ -161,8 +151,7 @@ TDescriptions::TFichier &TDescriptions::Fichier(const QString &cDossier)
         if (!Lignes.isEmpty() && Lignes.back().isEmpty())
             Lignes.removeLast();
         F.Lignes.reserve(Lignes.size());
-        for (QByteArray &Brut : Lignes)
-        {
+        for (QByteArray &Brut : Lignes) {
             if (Brut.endsWith('\r'))
                 Brut.chop(1);
             TLigne Ligne;
@@ -184,8 +173,7 @@ void TDescriptions::Indexe(TFichier &F)
 {
     F.IndexExact.clear();
     F.IndexCasse.clear();
-    for (int i = 0; i < F.Lignes.size(); ++i)
-    {
+    for (int i = 0; i < F.Lignes.size(); ++i) {
         const QString &cNom = F.Lignes[i].cNom;
         if (cNom.isEmpty())
             continue;
@@ -209,8 +197,7 @@ int TDescriptions::Entree(const TFichier &F, const QString &cDossier, const QStr
 
 QByteArray TDescriptions::Encode(const TFichier &F, const QString &cTexte)
 {
-    if (F.lWindows1252)
-    {
+    if (F.lWindows1252) {
         bool lOk = false;
         const QByteArray Octets = EncodeWindows1252(cTexte, &lOk);
         // A character the old code page cannot hold is kept in UTF-8 rather than lost; lines
@@ -254,35 +241,28 @@ bool TDescriptions::SupprimeEntreesExactes(TFichier &F, const QString &cNom)
 void TDescriptions::Enregistre(const QString &cDossier, TFichier &F)
 {
     const QString cChemin = cDossier + cNomFichierDescriptions;
-    if (F.lLectureSeule)
-    {
+    if (F.lLectureSeule) {
         // Rewriting a file we could not read whole would destroy what it holds.
         m_lEcritureOk = false;
         m_Fichiers.remove(cDossier);
         return;
     }
     bool lVide = true;
-    for (const TLigne &Ligne : std::as_const(F.Lignes))
-    {
-        if (!Ligne.cTexte.trimmed().isEmpty())
-        {
+    for (const TLigne &Ligne : std::as_const(F.Lignes)) {
+        if (!Ligne.cTexte.trimmed().isEmpty()) {
             lVide = false;
             break;
         }
     }
     bool lOk = true;
-    if (lVide)
-    {
+    if (lVide) {
         if (F.lExiste)
             lOk = QFile::remove(cChemin);
-    }
-    else
-    {
+    } else {
         QByteArray Donnees;
         if (F.lBOM)
             Donnees += cBOM;
-        for (const TLigne &Ligne : std::as_const(F.Lignes))
-        {
+        for (const TLigne &Ligne : std::as_const(F.Lignes)) {
             Donnees += Ligne.Brut;
             Donnees += "\r\n";
         }
@@ -290,8 +270,7 @@ void TDescriptions::Enregistre(const QString &cDossier, TFichier &F)
     }
     m_lEcritureOk = lOk;
     F.lEnAttente = !lOk;
-    if (lOk)
-    {
+    if (lOk) {
         const TEtat Etat = EtatDe(cChemin);
         F.lExiste = Etat.lExiste;
         F.nTaille = Etat.nTaille;
@@ -304,20 +283,15 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
                                         const QString &cNouvelleDescription, const QString &cNouveauChemin)
 {
     m_lEcritureOk = true;
-    if (nVolume != 0)
-    {
+    if (nVolume != 0) {
         const QString cCle = CleImage(nVolume, cChemin);
         const QString cAncienne = m_iniSetup.ReadString(cSectionDescriptions, cCle, QString());
-        if (nMode == nDescEcriture)
-        {
+        if (nMode == nDescEcriture) {
             const QString cNouvelle = DescriptionSurUneLigne(cNouvelleDescription);
-            if (cNouvelle.isEmpty())
-            {
+            if (cNouvelle.isEmpty()) {
                 if (m_iniSetup.ValueExists(cSectionDescriptions, cCle))
                     m_iniSetup.DeleteKey(cSectionDescriptions, cCle);
-            }
-            else if (cNouvelle != cAncienne || !m_iniSetup.ValueExists(cSectionDescriptions, cCle))
-            {
+            } else if (cNouvelle != cAncienne || !m_iniSetup.ValueExists(cSectionDescriptions, cCle)) {
                 m_iniSetup.WriteString(cSectionDescriptions, cCle, cNouvelle);
             }
         }
@@ -333,15 +307,12 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
     const int nEntree = Entree(F, cDossier, cNom);
     const QString cAncienne = nEntree >= 0 ? F.Lignes[nEntree].cDescription : QString();
 
-    switch (nMode)
-    {
+    switch (nMode) {
     case nDescEcriture: {
         const QString cNouvelle = DescriptionSurUneLigne(cNouvelleDescription);
-        if (cNouvelle.isEmpty())
-        {
+        if (cNouvelle.isEmpty()) {
             // An entry without description would read back as a line that is no entry.
-            if (nEntree >= 0)
-            {
+            if (nEntree >= 0) {
                 SupprimeLigne(F, nEntree);
                 Enregistre(cDossier, F);
             }
@@ -350,8 +321,7 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
         if (nEntree >= 0 && cNouvelle == cAncienne && !F.lEnAttente)
             break;
         const QString cLigne = LigneDescription(nEntree >= 0 ? F.Lignes[nEntree].cNom : cNom, cNouvelle);
-        if (cLigne.isEmpty())
-        {
+        if (cLigne.isEmpty()) {
             m_lEcritureOk = false;
             break;
         }
@@ -365,16 +335,14 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
             break;
         const QString cNouveauDossier = cNouveauChemin.left(nBarreNouv + 1);
         const QString cNouveauNom = cNouveauChemin.mid(nBarreNouv + 1);
-        if (cNouveauDossier == cDossier)
-        {
+        if (cNouveauDossier == cDossier) {
             if (cNouveauNom == cNom)
                 break;
             // The renamed file took the place of any file of the new name: that file's entries
             // are stale, and would otherwise win over the moved one.
             bool lChange = SupprimeEntreesExactes(F, cNouveauNom);
             const int n = Entree(F, cDossier, cNom);
-            if (n >= 0)
-            {
+            if (n >= 0) {
                 const QString cLigne = LigneDescription(cNouveauNom, F.Lignes[n].cDescription);
                 if (cLigne.isEmpty())
                     SupprimeLigne(F, n);
@@ -393,31 +361,26 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
         {
             TFichier &G = Fichier(cNouveauDossier);
             bool lChange = SupprimeEntreesExactes(G, cNouveauNom);
-            if (nEntree >= 0)
-            {
+            if (nEntree >= 0) {
                 const QString cLigne = LigneDescription(cNouveauNom, cAncienne);
                 if (cLigne.isEmpty())
                     lOkNouveau = false;
-                else
-                {
+                else {
                     RemplaceLigne(G, -1, cLigne);
                     lChange = true;
                 }
             }
-            if (lChange)
-            {
+            if (lChange) {
                 Enregistre(cNouveauDossier, G);
                 lOkNouveau = lOkNouveau && m_lEcritureOk;
             }
         }
         bool lOkAncien = true;
-        if (nEntree >= 0 && lOkNouveau)
-        {
+        if (nEntree >= 0 && lOkNouveau) {
             // Looked up again: reading the other folder may have moved this one in the cache.
             TFichier &F2 = Fichier(cDossier);
             const int n = Entree(F2, cDossier, cNom);
-            if (n >= 0)
-            {
+            if (n >= 0) {
                 SupprimeLigne(F2, n);
                 Enregistre(cDossier, F2);
                 lOkAncien = m_lEcritureOk;
@@ -427,14 +390,12 @@ QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, 
         break;
     }
     case nDescSuppression:
-        if (nEntree >= 0)
-        {
+        if (nEntree >= 0) {
             SupprimeLigne(F, nEntree);
             Enregistre(cDossier, F);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return cAncienne;
 }

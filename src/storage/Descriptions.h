@@ -13,8 +13,7 @@ class TBigIniFile;
 inline const QString cNomFichierDescriptions = QStringLiteral("descript.ion");
 
 // Modes of DescriptionImage.
-enum : int
-{
+enum : int {
     nDescLecture = 0,
     nDescEcriture = 1,
     nDescRenommage = 2,
@@ -60,9 +59,9 @@ public:
 private:
     struct TLigne
     {
-        QByteArray Brut;    // bytes written back, without line end (as read when unchanged)
+        QByteArray Brut; // bytes written back, without line end (as read when unchanged)
         QString cTexte;
-        QString cNom;       // entry name, or empty for a line that is not an entry
+        QString cNom; // entry name, or empty for a line that is not an entry
         QString cDescription;
     };
     struct TFichier
@@ -76,8 +75,8 @@ private:
         bool lLectureSeule = false; // could not be read whole: never rewritten
         bool lEnAttente = false;    // a change that could not be saved yet
         QList<TLigne> Lignes;
-        QHash<QString, int> IndexExact;          // name -> first entry line
-        QHash<QString, QList<int>> IndexCasse;   // case-folded name -> entry lines
+        QHash<QString, int> IndexExact;        // name -> first entry line
+        QHash<QString, QList<int>> IndexCasse; // case-folded name -> entry lines
     };
 
     TFichier &Fichier(const QString &cDossier);

@@ -16,7 +16,8 @@
 #include <sys/stat.h>
 #include <thread>
 
-namespace {
+namespace
+{
 
 const QString cIndexAlbumWeb = QStringLiteral("Index.htm");
 // A mount table is a few kilobytes; anything far larger is not one.
@@ -36,7 +37,9 @@ QString AvecSeparateurFinal(const QString &c)
 
 bool ExisteOuLien(const QString &cChemin)
 {
-    struct stat Etat {};
+    struct stat Etat
+    {
+    };
     return ::lstat(QFile::encodeName(cChemin).constData(), &Etat) == 0;
 }
 
@@ -104,7 +107,9 @@ bool TTestDisparition::SondeVolumeParDefaut(const TVolume &Volume)
     std::future<bool> Futur = Promesse->get_future();
     const QByteArray cPoint = QFile::encodeName(Volume.cPointMontage);
     std::thread([Promesse, cPoint] {
-        struct stat Etat {};
+        struct stat Etat
+        {
+        };
         Promesse->set_value(::stat(cPoint.constData(), &Etat) == 0 && S_ISDIR(Etat.st_mode));
     }).detach();
     if (Futur.wait_for(std::chrono::milliseconds(1500)) != std::future_status::ready)
@@ -139,8 +144,8 @@ const TTestDisparition::TDossier &TTestDisparition::Dossier(const QString &cDoss
         return *It;
     TDossier D;
     // The volume first: nothing on a volume that does not answer is ever looked at.
-    D.lProbant = !SousPointAbsent(cDossier) && VolumeRepond(VolumeContenant(m_Volumes, cDossier))
-                 && QFileInfo(cDossier).isDir();
+    D.lProbant =
+        !SousPointAbsent(cDossier) && VolumeRepond(VolumeContenant(m_Volumes, cDossier)) && QFileInfo(cDossier).isDir();
     if (D.lProbant)
         D.lProbant = ListeNoms(cDossier, D.Noms, D.lNomsComplets);
     return *m_Dossiers.insert(cDossier, std::move(D));
@@ -252,7 +257,7 @@ QStringList SectionsNettoyage(const TBigIniFile &iniSetup)
 void NettoieParametres(TBigIniFile &iniSetup, TTestDisparition &Test, TResultatNettoyage &Resultat)
 {
     int nSupprimees = 0;
-    QHash<QString, bool> Disparus;  // an image is often in several sections
+    QHash<QString, bool> Disparus; // an image is often in several sections
     const QStringList cSections = SectionsNettoyage(iniSetup);
     for (const QString &cSection : cSections) {
         QStringList cCles;
@@ -279,8 +284,8 @@ void NettoieParametres(TBigIniFile &iniSetup, TTestDisparition &Test, TResultatN
     int nAbandonnes = 0;
     for (const QString &cDossier : std::as_const(cDossiers)) {
         const QString cSans = SansSeparateurFinal(cDossier);
-        const bool lDisparu = Test.Disparu(cSans) ||
-                              (QFileInfo(cSans).isDir() && Test.Disparu(cSans + QLatin1Char('/') + cIndexAlbumWeb));
+        const bool lDisparu = Test.Disparu(cSans)
+                              || (QFileInfo(cSans).isDir() && Test.Disparu(cSans + QLatin1Char('/') + cIndexAlbumWeb));
         if (lDisparu)
             ++nAbandonnes;
         else

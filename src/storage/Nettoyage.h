@@ -72,9 +72,9 @@ private:
     FnVolumeRepond m_fnVolumeRepond;
     QSet<QString> m_PointsMontes;
     QStringList m_PointsAbsents;
-    QHash<QString, bool> m_Reponses;   // by mount point
+    QHash<QString, bool> m_Reponses; // by mount point
     QHash<QString, TDossier> m_Dossiers;
-    QHash<QString, bool> m_Absents;    // entries not listed, each checked once on its own
+    QHash<QString, bool> m_Absents; // entries not listed, each checked once on its own
 };
 
 // At most this many remembered mount points; the oldest go first.
@@ -100,10 +100,10 @@ TTestDisparition PrepareNettoyage(TBigIniFile &iniSetup, const IVolumes &Volumes
 // What the clean-up removed, reported in the splash window.
 struct TResultatNettoyage
 {
-    int nClesParametres = 0;     // per-image keys of the settings store
-    int nDossiersAlbumsWeb = 0;  // folders dropped from the web album history
-    int nSectionsCatalogue = 0;  // catalogue sections
-    int nVignettes = 0;          // thumbnail files
+    int nClesParametres = 0;    // per-image keys of the settings store
+    int nDossiersAlbumsWeb = 0; // folders dropped from the web album history
+    int nSectionsCatalogue = 0; // catalogue sections
+    int nVignettes = 0;         // thumbnail files
     // The stores whose save failed: their changes stay in memory and go with the next save,
     // whose failure the close reports.
     QStringList cStoresNonSauves;

@@ -44,18 +44,25 @@ inline const QStringList cSectionsTraitements = {cSectionRotations,           cS
 
 // Wanted names for renaming, copying and deleting image files, and the start-up clean-up.
 inline const QStringList cSectionsFichiersImages =
-    cSectionsTraitements + QStringList{cSectionMotsCles,   cSectionCoupsDeCoeur, cSectionLegendes,
+    cSectionsTraitements + QStringList{cSectionMotsCles,    cSectionCoupsDeCoeur, cSectionLegendes,
                                        cSectionAlbumImages, cSectionAlbumWeb,     cSectionResolutionsVignettes};
 
 // Wanted names for the migration of the catalogue to version 1.15.
 inline const QStringList cSectionsMigration115 =
-    cSectionsTraitements + QStringList{cSectionMotsCles,  cSectionCoupsDeCoeur,     cSectionEXIF,
-                                       cSectionAlbumImages, cSectionAlbumWeb,       cSectionTaillesVignettes,
-                                       cSectionResolutionsVignettes};
+    cSectionsTraitements
+    + QStringList{
+        cSectionMotsCles,         cSectionCoupsDeCoeur,        cSectionEXIF, cSectionAlbumImages, cSectionAlbumWeb,
+        cSectionTaillesVignettes, cSectionResolutionsVignettes};
 
 // Wanted names for deleting images from the CD history: every section that may hold a CD image.
-inline const QStringList cSectionsHistoriqueCD =
-    cSectionsTraitements + QStringList{cSectionMotsCles,     cSectionCoupsDeCoeur, cSectionLegendes,
-                                       cSectionEXIF,         cSectionIPTC,         cSectionDescriptions,
-                                       cSectionAlbumImages,  cSectionAlbumWeb,     cSectionTaillesVignettes,
-                                       cSectionResolutionsVignettes};
+inline const QStringList cSectionsHistoriqueCD = cSectionsTraitements
+                                                 + QStringList{cSectionMotsCles,
+                                                               cSectionCoupsDeCoeur,
+                                                               cSectionLegendes,
+                                                               cSectionEXIF,
+                                                               cSectionIPTC,
+                                                               cSectionDescriptions,
+                                                               cSectionAlbumImages,
+                                                               cSectionAlbumWeb,
+                                                               cSectionTaillesVignettes,
+                                                               cSectionResolutionsVignettes};

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
+namespace
+{
 
 const QString &G = cSectionGeneral;
 
@@ -30,27 +31,24 @@ QString LitOrdrePartiel(const TBigIniFile &Ini, const QString &cCle, const QStri
 // Far beyond any screen, but small enough that sums of sizes never overflow.
 constexpr int nTailleMax = 100000;
 
-
 // How a setting is stored and checked when read.
-enum class TGenre
-{
-    Entier,        // clamped to [nMin, nMax]: outside, the default
-    Booleen,       // "0" or "1"
-    Texte,         // as stored
-    Dossier,       // as stored; the data folder by default
-    Ordre,         // each letter of the default once, shown or hidden, else the default
-    OrdrePartiel,  // letters of the default at most once each, else the default
+enum class TGenre {
+    Entier,       // clamped to [nMin, nMax]: outside, the default
+    Booleen,      // "0" or "1"
+    Texte,        // as stored
+    Dossier,      // as stored; the data folder by default
+    Ordre,        // each letter of the default once, shown or hidden, else the default
+    OrdrePartiel, // letters of the default at most once each, else the default
 };
 
 // What ties a setting to another one or to the state of the window at exit.
-enum class TRegle
-{
+enum class TRegle {
     Aucune,
-    Version,              // written as the program's own version
-    PlancherCommandes,    // never below the command pane's minimum; written only while expanded
-    SuitTailleVignettes,  // default and floor follow the thumbnail size; written only while expanded
-    SiSauveRapZoom,       // read and written only when the zoom is kept from run to run
-    LuSeulement,          // saved by the window that changes it, never at exit
+    Version,             // written as the program's own version
+    PlancherCommandes,   // never below the command pane's minimum; written only while expanded
+    SuitTailleVignettes, // default and floor follow the thumbnail size; written only while expanded
+    SiSauveRapZoom,      // read and written only when the zoom is kept from run to run
+    LuSeulement,         // saved by the window that changes it, never at exit
 };
 
 struct TDescParametre
@@ -163,24 +161,12 @@ void LitParametre(TEnrParametres &Enr, const TBigIniFile &Ini, const TDescParame
 {
     const QString cCle = QLatin1String(e.cCle);
     switch (e.Genre) {
-    case TGenre::Entier:
-        Enr.*e.pnEntier = LitEntier(Ini, cCle, Defaut.*e.pnEntier, e.nMin, e.nMax);
-        break;
-    case TGenre::Booleen:
-        Enr.*e.plBooleen = Ini.ReadBool(G, cCle, Defaut.*e.plBooleen);
-        break;
-    case TGenre::Texte:
-        Enr.*e.pcTexte = Ini.ReadString(G, cCle, Defaut.*e.pcTexte);
-        break;
-    case TGenre::Dossier:
-        Enr.*e.pcTexte = Ini.ReadString(G, cCle, cDossierDonnees);
-        break;
-    case TGenre::Ordre:
-        Enr.*e.pcTexte = LitOrdre(Ini, cCle, Defaut.*e.pcTexte);
-        break;
-    case TGenre::OrdrePartiel:
-        Enr.*e.pcTexte = LitOrdrePartiel(Ini, cCle, Defaut.*e.pcTexte);
-        break;
+    case TGenre::Entier: Enr.*e.pnEntier = LitEntier(Ini, cCle, Defaut.*e.pnEntier, e.nMin, e.nMax); break;
+    case TGenre::Booleen: Enr.*e.plBooleen = Ini.ReadBool(G, cCle, Defaut.*e.plBooleen); break;
+    case TGenre::Texte: Enr.*e.pcTexte = Ini.ReadString(G, cCle, Defaut.*e.pcTexte); break;
+    case TGenre::Dossier: Enr.*e.pcTexte = Ini.ReadString(G, cCle, cDossierDonnees); break;
+    case TGenre::Ordre: Enr.*e.pcTexte = LitOrdre(Ini, cCle, Defaut.*e.pcTexte); break;
+    case TGenre::OrdrePartiel: Enr.*e.pcTexte = LitOrdrePartiel(Ini, cCle, Defaut.*e.pcTexte); break;
     }
 }
 
@@ -188,16 +174,11 @@ bool AEcrire(const TDescParametre &e, const TEnrParametres &Enr, const TEnrParam
 {
     switch (e.Regle) {
     case TRegle::Aucune:
-    case TRegle::Version:
-        return true;
-    case TRegle::PlancherCommandes:
-        return Etat.lCommandesDeplie;
-    case TRegle::SuitTailleVignettes:
-        return Etat.lVigsDeplie;
-    case TRegle::SiSauveRapZoom:
-        return Enr.lSauveRapZoom;
-    case TRegle::LuSeulement:
-        return false;
+    case TRegle::Version: return true;
+    case TRegle::PlancherCommandes: return Etat.lCommandesDeplie;
+    case TRegle::SuitTailleVignettes: return Etat.lVigsDeplie;
+    case TRegle::SiSauveRapZoom: return Enr.lSauveRapZoom;
+    case TRegle::LuSeulement: return false;
     }
     return false;
 }
@@ -271,12 +252,11 @@ void TEnrParametres::Ecrit(TBigIniFile &Ini, const TEtatSortie &Etat) const
         const QString cCle = QLatin1String(e.cCle);
         switch (e.Genre) {
         case TGenre::Entier:
-            Ini.WriteInteger(G, cCle, e.Regle == TRegle::PlancherCommandes ? std::max(this->*e.pnEntier, nLargMinCommandes)
-                                                                           : this->*e.pnEntier);
+            Ini.WriteInteger(G, cCle,
+                             e.Regle == TRegle::PlancherCommandes ? std::max(this->*e.pnEntier, nLargMinCommandes)
+                                                                  : this->*e.pnEntier);
             break;
-        case TGenre::Booleen:
-            Ini.WriteBool(G, cCle, this->*e.plBooleen);
-            break;
+        case TGenre::Booleen: Ini.WriteBool(G, cCle, this->*e.plBooleen); break;
         case TGenre::Texte:
         case TGenre::Dossier:
         case TGenre::Ordre:

@@ -42,9 +42,9 @@ bool EstOrdrePartielValide(const QString &cOrdre, const QString &cLettres);
 // that Lit and Ecrit walk: a new setting is a member here and a line there.
 struct TEnrParametres
 {
-    QString kcVersion;            // as read; the program writes cVersionProgramme
-    QString cRep;                 // default: the data folder
-    QString cRepSvgVig;           // default: the data folder
+    QString kcVersion;  // as read; the program writes cVersionProgramme
+    QString cRep;       // default: the data folder
+    QString cRepSvgVig; // default: the data folder
     int nEtatFen_Main = 2;
     int nLeft_Main = 0, nTop_Main = 0, nWidth_Main = 800, nHeight_Main = 600;
     int pnCommandes_Width = 297;
@@ -109,8 +109,8 @@ struct TEnrParametres
     // The state of the window at exit that decides which keys are written.
     struct TEtatSortie
     {
-        bool lCommandesDeplie = true;  // pnCommandes.Width only while the pane is expanded
-        bool lVigsDeplie = true;       // pnVigs.LargHaut only while that pane is expanded
+        bool lCommandesDeplie = true; // pnCommandes.Width only while the pane is expanded
+        bool lVigsDeplie = true;      // pnVigs.LargHaut only while that pane is expanded
     };
 
     // Reads every key of GENERAL; cDossierDonnees is the default of the two folder keys.

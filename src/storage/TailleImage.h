@@ -12,10 +12,7 @@ struct TTailleImage
     qint64 nHauteur = 0;
 
     bool Vide() const { return nLargeur <= 0 || nHauteur <= 0; }
-    bool Packable() const
-    {
-        return nLargeur >= 0 && nHauteur >= 0 && nLargeur < 65536 && nHauteur < 65536;
-    }
+    bool Packable() const { return nLargeur >= 0 && nHauteur >= 0 && nLargeur < 65536 && nHauteur < 65536; }
     // The stored form, as a signed 32-bit decimal; nullopt when a side does not fit.
     std::optional<qint32> Packe() const
     {

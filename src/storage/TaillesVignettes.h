@@ -19,9 +19,18 @@ constexpr int TailleVignette(int nIndTailleVigs)
 }
 
 // The horizontal step from one cell to the next: the panel (D + 8) and the gap between panels.
-constexpr int PasXCellule(int nD) { return nD + 12; }
+constexpr int PasXCellule(int nD)
+{
+    return nD + 12;
+}
 // The vertical step from one row of cells to the next: the panel with its caption, and the gap.
-constexpr int PasYCellule(int nD) { return nD + 27; }
+constexpr int PasYCellule(int nD)
+{
+    return nD + 27;
+}
 // The thumbnail pane is never narrower or lower than this, so that one row or column of cells
 // and the pane's own scroll bar always fit.
-constexpr int LargHautMinPanneauVignettes(int nD) { return nD + 42; }
+constexpr int LargHautMinPanneauVignettes(int nD)
+{
+    return nD + 42;
+}

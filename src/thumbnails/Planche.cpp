@@ -51,28 +51,24 @@ QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeo
     Planche.fill(Couleurs.Fond);
     QPainter p(&Planche);
     const bool lTexte = AvecTexte();
-    if (lTexte)
-    {
+    if (lTexte) {
         QFont Police;
         Police.setPixelSize(12);
         p.setFont(Police);
     }
-    for (qsizetype i = 0; i < Cellules.size(); ++i)
-    {
+    for (qsizetype i = 0; i < Cellules.size(); ++i) {
         const int x = static_cast<int>(i % g.nColonnes) * g.nPasX;
         const int y = static_cast<int>(i / g.nColonnes) * g.nPasY;
         p.setPen(Qt::NoPen);
         p.setBrush(Couleurs.Panneau);
         p.drawRect(QRect(QPoint(x + 2, y + 2), QPoint(x + g.nPasX - 3, y + nD + 24)));
         const QImage &v = Cellules[i].Vignette;
-        if (!v.isNull())
-        {
+        if (!v.isNull()) {
             // A thumbnail larger than the cell (a grid of another size) is fitted first.
             const QImage w = (v.width() > nD || v.height() > nD) ? AjusteVignette(v, v.width(), v.height(), nD) : v;
             p.drawImage(QPoint(x + (nD - w.width()) / 2 + 6, y + (nD - w.height()) / 2 + 6), w);
         }
-        if (lTexte && !Cellules[i].cTitre.isEmpty())
-        {
+        if (lTexte && !Cellules[i].cTitre.isEmpty()) {
             p.setPen(Couleurs.TextePanneau);
             const QRect r(x + 6, y + nD + 7, nD, p.fontMetrics().height());
             p.drawText(r, Qt::AlignHCenter | Qt::AlignTop,

@@ -25,14 +25,14 @@ TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax);
 
 struct TCellulePlanche
 {
-    QImage Vignette;   // as shown in the grid (fitted into D × D)
+    QImage Vignette; // as shown in the grid (fitted into D × D)
     QString cTitre;
 };
 struct TCouleursPlanche
 {
-    QColor Fond;          // the grid's colour
-    QColor Panneau;       // the panel colour
-    QColor TextePanneau;  // the caption colour
+    QColor Fond;         // the grid's colour
+    QColor Panneau;      // the panel colour
+    QColor TextePanneau; // the caption colour
 };
 // Draws the sheet; a null image when the geometry is not valid.
 QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &Geometrie,

@@ -85,18 +85,13 @@ QSize TailleAjustee(qint64 w, qint64 h, int nD)
     const qint64 D = nD;
     qint64 nLargeur = 0;
     qint64 nHauteur = 0;
-    if (std::max(w, h) == D)
-    {
+    if (std::max(w, h) == D) {
         nLargeur = w;
         nHauteur = h;
-    }
-    else if (w < h)
-    {
+    } else if (w < h) {
         nHauteur = D;
         nLargeur = std::max<qint64>(1, ProduitArrondi(w, D, h));
-    }
-    else
-    {
+    } else {
         nLargeur = D;
         nHauteur = std::max<qint64>(1, ProduitArrondi(h, D, w));
     }
@@ -113,20 +108,19 @@ QImage AjusteVignette(const QImage &Source, qint64 w, qint64 h, int nD)
     // (by less than a pixel each); a picture of other proportions, such as the 4:3 .THM of a
     // 3:2 CRW or a raw's preview, keeps its own.
     const qint64 sw = Source.width(), sh = Source.height();
-    if (w <= 0 || h <= 0 || qAbs(sw * h - sh * w) >= w + h)
-    {
+    if (w <= 0 || h <= 0 || qAbs(sw * h - sh * w) >= w + h) {
         w = sw;
         h = sh;
     }
     const QSize Cible = TailleAjustee(w, h, nD);
     if (Cible.isEmpty())
         return {};
-    QImage R = Source.size() == Cible ? Source
-                                      : Source.scaled(Cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage R = Source.size() == Cible ? Source : Source.scaled(Cible, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return R.convertToFormat(R.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }
 
-TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image)
+TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVignettes &Params,
+                                 const TImageVignette &Image)
 {
     TTravailVignette t;
     t.Image = Image;
@@ -138,9 +132,9 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
     const QString cCle = Image.Cle();
     const bool lResolutionStockee = iniSetup.ValueExists(cSectionResolutionsVignettes, cCle);
     if ((Image.nNumCD != 0 || !t.lJPEG) && lResolutionStockee)
-        t.ResolutionStockee = TTailleImage::DePacke(iniSetup.ReadString(cSectionResolutionsVignettes, cCle, QString()).toLongLong());
-    if (Image.lExiste && !t.lManquante)
-    {
+        t.ResolutionStockee =
+            TTailleImage::DePacke(iniSetup.ReadString(cSectionResolutionsVignettes, cCle, QString()).toLongLong());
+    if (Image.lExiste && !t.lManquante) {
         if (Image.nNumCD != 0)
             t.lDonneesManquantes = !iniSetup.ValueExists(cSectionTaillesVignettes, cCle) || !lResolutionStockee;
         else
@@ -155,12 +149,10 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
     const int D = t.nD;
     const bool lCD = t.Image.nNumCD != 0;
     const QString cFichier = t.Image.CheminComplet();
-    try
-    {
+    try {
         QString cErreur;
         QImage Vignette;
-        if (!t.Image.lExiste)
-        {
+        if (!t.Image.lExiste) {
             // Only a CD image may be shown without its file: from its thumbnail alone.
             if (!lCD)
                 throw EImageIllisible(QStringLiteral("Fichier introuvable"));
@@ -170,38 +162,31 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
             Vignette = ChargeFichierVignette(t.cFichierVignette, D, cErreur);
             if (Vignette.isNull())
                 throw EImageIllisible(cErreur);
-        }
-        else
-        {
+        } else {
             bool lManquante = t.lManquante;
-            if (!lManquante)
-            {
-                if (t.lJPEG && !lCD)
-                {
+            if (!lManquante) {
+                if (t.lJPEG && !lCD) {
                     TTailleImage Taille;
                     if (!JpegCodec::LitTaille(cFichier, Taille, &cErreur))
                         throw EImageIllisible(QStringLiteral("Image illisible : %1").arg(cErreur));
                     r.Resolution = Taille;
-                }
-                else
+                } else
                     r.Resolution = t.ResolutionStockee;
                 Vignette = ChargeFichierVignette(t.cFichierVignette, D, cErreur);
                 // A damaged cache file (a write cut short by a crash) is made again from the
                 // image, which is at hand.
                 lManquante = Vignette.isNull();
-                if (!lManquante && t.lDonneesManquantes)
-                {
+                if (!lManquante && t.lDonneesManquantes) {
                     TTailleImage Taille;
                     if (r.Resolution.Vide() && LitTailleEntete(cFichier, Taille))
                         r.Resolution = Taille;
-                    r.lDonneesRelues = TailleEtDate(cFichier, r.nTailleFichier, r.nDateFichier)
-                                       && (lCD || !r.Resolution.Vide());
+                    r.lDonneesRelues =
+                        TailleEtDate(cFichier, r.nTailleFichier, r.nDateFichier) && (lCD || !r.Resolution.Vide());
                     if (r.lDonneesRelues)
                         DateFichier(t.cFichierVignette, r.nDateFichier);
                 }
             }
-            if (lManquante)
-            {
+            if (lManquante) {
                 const TImageChargee Chargee = ChargeImage(cFichier, true, D, t.lLireVigDsTHM);
                 r.Resolution = Chargee.Taille;
                 Vignette = AjusteVignette(Chargee.Image, Chargee.Taille.nLargeur, Chargee.Taille.nHauteur, D);
@@ -215,8 +200,7 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
                     Donnees = AvecCommentaire(Donnees, CommentaireVignette(t.Image.nNumCD, t.Image.cChemin));
                 if (Donnees.isEmpty())
                     r.cErreurEcriture = QStringLiteral("Codage JPEG impossible");
-                else if (EcritFichierAtomique(t.cFichierVignette, Donnees, &r.cErreurEcriture))
-                {
+                else if (EcritFichierAtomique(t.cFichierVignette, Donnees, &r.cErreurEcriture)) {
                     r.lEcrite = true;
                     TailleEtDate(cFichier, r.nTailleFichier, r.nDateFichier);
                     if (lCD || !t.lJPEG)
@@ -225,19 +209,14 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
             }
         }
         r.Image = Vignette;
-    }
-    catch (const EImageIllisible &e)
-    {
+    } catch (const EImageIllisible &e) {
         r.lIllisible = true;
         r.cErreur = e.Message();
-    }
-    catch (const std::exception &e)
-    {
+    } catch (const std::exception &e) {
         r.lIllisible = true;
         r.cErreur = QString::fromLocal8Bit(e.what());
     }
-    if (r.lIllisible)
-    {
+    if (r.lIllisible) {
         r.Image = QImage();
         r.Resolution = {D, D};
     }
@@ -252,8 +231,7 @@ bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, cons
     const QString cCle = t.Image.Cle();
     // A size that could not be read again is left out rather than stored as 0 × 0.
     const auto nPacke = r.lDonneesRelues && r.Resolution.Vide() ? std::nullopt : r.Resolution.Packe();
-    if (t.Image.nNumCD != 0)
-    {
+    if (t.Image.nNumCD != 0) {
         iniSetup.WriteString(cSectionTaillesVignettes, cCle, QString::number(r.nTailleFichier));
         if (nPacke)
             iniSetup.WriteString(cSectionResolutionsVignettes, cCle, QString::number(*nPacke));
@@ -261,8 +239,7 @@ bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, cons
             iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
         if (Donnees.EcritMetadonnees)
             Donnees.EcritMetadonnees(iniSetup, cCle);
-        if (Donnees.lTrtDescription && Donnees.pDescriptions)
-        {
+        if (Donnees.lTrtDescription && Donnees.pDescriptions) {
             // The disc's own descript.ion, read through its mount point.
             const QString cDescription =
                 Donnees.pDescriptions->DescriptionImage(0, t.Image.CheminComplet(), nDescLecture);
@@ -271,8 +248,7 @@ bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &t, cons
         }
         return true;
     }
-    if (!t.lJPEG)
-    {
+    if (!t.lJPEG) {
         // A resolution that cannot be packed is not stored: it would read back wrong.
         if (nPacke)
             iniSetup.WriteString(cSectionResolutionsVignettes, cCle, QString::number(*nPacke));
@@ -326,8 +302,7 @@ int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote)
     const size_t nAvance = static_cast<size_t>(nFils) * 2 + 2;
     int nSoumis = 0;
     auto Soumet = [&]() {
-        while (nSoumis < nLignes && File.size() < nAvance)
-        {
+        while (nSoumis < nLignes && File.size() < nAvance) {
             TEnCours e;
             e.Travail = Pilote.Prepare(nSoumis);
             auto Promesse = std::make_shared<std::promise<TResultatVignette>>();
@@ -345,16 +320,14 @@ int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote)
         }
     };
 
-    for (int i = 0; i < nLignes; ++i)
-    {
+    for (int i = 0; i < nLignes; ++i) {
         Soumet();
         TEnCours e = std::move(File.front());
         File.pop_front();
         TResultatVignette r = e.Futur.get();
         if (Pilote.Applique)
             Pilote.Applique(i, e.Travail, r);
-        if (Pilote.Interrompre && Pilote.Interrompre(i))
-        {
+        if (Pilote.Interrompre && Pilote.Interrompre(i)) {
             lAnnule->store(true);
             for (TEnCours &Reste : File)
                 AbandonneVignette(Reste.Travail, Reste.Futur.get());
@@ -369,13 +342,11 @@ int ChargeVignettesEnOrdre(int nLignes, const TPiloteVignettes &Pilote)
 TImageVignette ImageActuelle(const TImageVignette &Image, const TLecteursCD *pLecteurs)
 {
     TImageVignette Actuelle = Image;
-    if (Image.nNumCD == 0)
-    {
+    if (Image.nNumCD == 0) {
         Actuelle.lExiste = !Image.cChemin.isEmpty() && QFileInfo::exists(Image.cChemin);
         return Actuelle;
     }
-    if (pLecteurs)
-    {
+    if (pLecteurs) {
         QString cLecteur;
         Actuelle.lExiste = LecteurDeCle(*pLecteurs, Image.nNumCD, Image.cChemin, cLecteur);
         if (cLecteur.endsWith(QLatin1Char('/')))
@@ -397,8 +368,7 @@ bool EffaceVignettePourRecreer(const TParamsVignettes &Params, const TImageVigne
         return false;
     const QString cFichier = NomVignette(Params.cDossierVignettes, Image.nNumCD, Image.cChemin);
     QFile f(cFichier);
-    if (f.exists())
-    {
+    if (f.exists()) {
         f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
         if (!f.remove())
             return false;
@@ -412,14 +382,12 @@ bool SupprimeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, con
     if (!EffaceVignettePourRecreer(Params, Image, pLecteurs))
         return false;
     const QString cCle = Image.Cle();
-    if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
-    {
+    if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle)) {
         iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
         lStoreModifie = true;
     }
     // A CD image keeps its TAILLES VIGNETTES key: it is the CD's history.
-    if (Image.nNumCD == 0 && iniSetup.ValueExists(cSectionTaillesVignettes, cCle))
-    {
+    if (Image.nNumCD == 0 && iniSetup.ValueExists(cSectionTaillesVignettes, cCle)) {
         iniSetup.DeleteKey(cSectionTaillesVignettes, cCle);
         lStoreModifie = true;
     }
@@ -432,8 +400,7 @@ bool RecreeVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const
 {
     Resultat = TResultatVignette();
     const TImageVignette Actuelle = ImageActuelle(Image, pLecteurs);
-    if (!Actuelle.lExiste)
-    {
+    if (!Actuelle.lExiste) {
         Resultat.lIllisible = true;
         Resultat.cErreur = QStringLiteral("Fichier introuvable");
         return false;
@@ -470,8 +437,7 @@ int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVig
         *plSauve = true;
     int nSupprimes = 0;
     bool lModifie = false;
-    for (const QString &cFichier : Fichiers)
-    {
+    for (const QString &cFichier : Fichiers) {
         // A shortened name keeps its key inside the file: read it before the file goes.
         const auto Cle = CleDeFichierVignette(cDossierVignettes, cFichier);
         QFile f(cFichier);
@@ -479,11 +445,9 @@ int SupprimeVignettesAnciennes(TBigIniFile &iniSetup, const QString &cDossierVig
         if (!f.remove())
             continue;
         ++nSupprimes;
-        if (Cle)
-        {
+        if (Cle) {
             const QString cCle = CleImage(Cle->nVolume, Cle->cChemin);
-            if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle))
-            {
+            if (iniSetup.ValueExists(cSectionResolutionsVignettes, cCle)) {
                 iniSetup.DeleteKey(cSectionResolutionsVignettes, cCle);
                 lModifie = true;
             }

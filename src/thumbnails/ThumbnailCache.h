@@ -38,10 +38,10 @@ QImage AjusteVignette(const QImage &Source, qint64 w, qint64 h, int D);
 // What the cache needs to know of one list entry.
 struct TImageVignette
 {
-    qint32 nNumCD = 0;   // volume number of the key (0: not on a CD)
-    QString cLecteur;    // mount point of a present CD, without its final "/"; else empty
-    QString cChemin;     // path part of the image key
-    bool lExiste = false;   // the file can be reached
+    qint32 nNumCD = 0;    // volume number of the key (0: not on a CD)
+    QString cLecteur;     // mount point of a present CD, without its final "/"; else empty
+    QString cChemin;      // path part of the image key
+    bool lExiste = false; // the file can be reached
 
     QString CheminComplet() const { return cLecteur + cChemin; }
     QString Cle() const { return CleImage(nNumCD, cChemin); }
@@ -49,7 +49,7 @@ struct TImageVignette
 
 struct TParamsVignettes
 {
-    QString cDossierVignettes;   // ends with "/"
+    QString cDossierVignettes; // ends with "/"
     int nD = 160;
     bool lLireVigDsTHM = false;
 };
@@ -58,13 +58,13 @@ struct TParamsVignettes
 struct TTravailVignette
 {
     TImageVignette Image;
-    QString cFichierVignette;          // the cache file T
-    bool lJPEG = false;                 // the image file is a JPEG
-    bool lManquante = true;             // T did not exist
+    QString cFichierVignette; // the cache file T
+    bool lJPEG = false;       // the image file is a JPEG
+    bool lManquante = true;   // T did not exist
     // T exists and the file can be reached, but the data kept beside it never reached the
     // store (a stop between the two): they are read again from the file, without decoding.
     bool lDonneesManquantes = false;
-    TTailleImage ResolutionStockee;     // RESOLUTIONS VIGNETTES (0 × 0 when absent)
+    TTailleImage ResolutionStockee; // RESOLUTIONS VIGNETTES (0 × 0 when absent)
     int nD = 160;
     bool lLireVigDsTHM = false;
 };
@@ -72,8 +72,8 @@ struct TTravailVignette
 // What the work gives back.
 struct TResultatVignette
 {
-    QImage Image;                // the fitted thumbnail; null when the image could not be loaded
-    TTailleImage Resolution;     // the image's own size (D × D for an unreadable image)
+    QImage Image;            // the fitted thumbnail; null when the image could not be loaded
+    TTailleImage Resolution; // the image's own size (D × D for an unreadable image)
     bool lIllisible = false;
     QString cErreur;             // why it could not be loaded
     bool lEcrite = false;        // T was written by this work
@@ -81,7 +81,7 @@ struct TResultatVignette
     QString cErreurEcriture;     // why T could not be written (the thumbnail is still shown)
     qint64 nTailleFichier = 0;   // the image file's size and date, read when T was written
     qint64 nDateFichier = 0;
-    bool lAbandonne = false;     // the work was cancelled before it began
+    bool lAbandonne = false; // the work was cancelled before it began
 };
 
 // Reads the store and the cache folder: no decoding.

@@ -31,7 +31,6 @@
 
 #include <optional>
 
-
 namespace
 {
 const QString cAttention = QStringLiteral("Attention");
@@ -80,7 +79,10 @@ QList<QAction *> TVignettesKX::Actions(TEmplacementAction nPlace)
     return {m_pmEnregistrees->menuAction()};
 }
 
-int TVignettesKX::LigneCourante() const { return m_Selection.LigneCourante(); }
+int TVignettesKX::LigneCourante() const
+{
+    return m_Selection.LigneCourante();
+}
 
 void TVignettesKX::CreeBoutons(QWidget *Barre)
 {
@@ -95,7 +97,8 @@ void TVignettesKX::CreeBoutons(QWidget *Barre)
         Disposition->addWidget(b);
         return b;
     };
-    btSvgVigCour = Bouton("btSvgVigCour", QStringLiteral("Vignette"), QStringLiteral("Sauvegarder la vignette courante"));
+    btSvgVigCour =
+        Bouton("btSvgVigCour", QStringLiteral("Vignette"), QStringLiteral("Sauvegarder la vignette courante"));
     btSvgTtesVig = Bouton("btSvgTtesVig", QStringLiteral("Planche"),
                           QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"));
     btSvgImgCour = Bouton("btSvgImgCour", QStringLiteral("Image"), QStringLiteral("Sauvegarder l'image courante"));
@@ -153,10 +156,8 @@ TSourcesDonneesCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
         EcrireIPTCCatalogue(iniSetup, cCle, Enr);
     };
     d.lTrtDescription = m_Contexte.Parametres.lTrtDescription;
-    if (d.lTrtDescription)
-    {
-        if (!m_pDescriptions)
-        {
+    if (d.lTrtDescription) {
+        if (!m_pDescriptions) {
             if (!m_DescriptionsPropres)
                 m_DescriptionsPropres = std::make_unique<TDescriptions>(*m_Contexte.iniSetup);
             m_pDescriptions = m_DescriptionsPropres.get();
@@ -193,11 +194,10 @@ int TVignettesKX::ChargeVignettes()
         return 0;
 
     QPalette PaletteJauge;
-    if (m_ggChrgImg)
-    {
+    if (m_ggChrgImg) {
         PaletteJauge = m_ggChrgImg->palette();
         QPalette Active = PaletteJauge;
-        Active.setColor(QPalette::Highlight, QColor(0, 84, 227));   // the active caption's blue
+        Active.setColor(QPalette::Highlight, QColor(0, 84, 227)); // the active caption's blue
         m_ggChrgImg->setPalette(Active);
         m_ggChrgImg->setRange(0, nLignes - 1);
         m_ggChrgImg->setValue(0);
@@ -215,8 +215,7 @@ int TVignettesKX::ChargeVignettes()
             m_ggChrgImg->setValue(i);
         TEnrLV &Enr = m_Modele.Enr(i);
         TPLVListItem *pItem = nullptr;
-        if (m_plvVigs)
-        {
+        if (m_plvVigs) {
             pItem = m_plvVigs->Ajoute();
             m_plvVigs->MetTitre(pItem, Enr.NomFichier());
         }
@@ -243,8 +242,7 @@ int TVignettesKX::ChargeVignettes()
     // memory, unsaved, for the next save; the close tells the user if it fails again.
     if (lModifie || iniSetup.Modifie())
         iniSetup.UpdateFile();
-    if (m_ggChrgImg)
-    {
+    if (m_ggChrgImg) {
         m_ggChrgImg->hide();
         m_ggChrgImg->setPalette(PaletteJauge);
         m_ggChrgImg->setRange(0, 100);
@@ -258,18 +256,14 @@ int TVignettesKX::ChargeVignettes()
 QList<int> TVignettesKX::Lignes(TPorteeVignettes nPortee) const
 {
     QList<int> R;
-    switch (nPortee)
-    {
-    case TPorteeVignettes::Courante:
-    {
+    switch (nPortee) {
+    case TPorteeVignettes::Courante: {
         const int n = LigneCourante();
         if (n >= 0 && n < m_Modele.Nombre())
             R << n;
         break;
     }
-    case TPorteeVignettes::Cochees:
-        R = m_Modele.LignesCochees();
-        break;
+    case TPorteeVignettes::Cochees: R = m_Modele.LignesCochees(); break;
     case TPorteeVignettes::Toutes:
         for (int i = 0; i < m_Modele.Nombre(); ++i)
             R << i;
@@ -281,16 +275,14 @@ QList<int> TVignettesKX::Lignes(TPorteeVignettes nPortee) const
 void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
 {
     const QList<int> Rangs = Lignes(nPortee);
-    if (Rangs.isEmpty())
-    {
+    if (Rangs.isEmpty()) {
         Message(cAttention, cAucuneImage);
         return;
     }
     TBigIniFile &iniSetup = *m_Contexte.iniSetup;
     const TParamsVignettes P = Params();
     std::unique_ptr<TGaugeWindow> Jauge;
-    if (Rangs.size() > 1)
-    {
+    if (Rangs.size() > 1) {
         Jauge = std::make_unique<TGaugeWindow>(m_Fenetre, m_Contexte.Messages.get());
         Jauge->Demarre(QStringLiteral("Traitement en cours"), 0, 0, static_cast<int>(Rangs.size()) - 1);
     }
@@ -303,27 +295,22 @@ void TVignettesKX::Traite(TPorteeVignettes nPortee, bool lRecreer)
     if (m_Contexte.Volumes)
         Lecteurs.emplace(*m_Contexte.Volumes);
     const TLecteursCD *pLecteurs = Lecteurs ? &*Lecteurs : nullptr;
-    for (qsizetype k = 0; k < Rangs.size(); ++k)
-    {
+    for (qsizetype k = 0; k < Rangs.size(); ++k) {
         const int i = Rangs[k];
         TEnrLV &Enr = m_Modele.Enr(i);
         const TImageVignette Image = ImageDe(Enr);
-        if (lRecreer)
-        {
+        if (lRecreer) {
             TResultatVignette r;
             if (!RecreeVignette(iniSetup, P, Image, DonneesPour(Enr), pLecteurs, r, lModifie))
                 ++nNonTraitees;
             // A picture that could not be decoded leaves the row, like T, as it was.
-            if (!r.lIllisible)
-            {
+            if (!r.lIllisible) {
                 Applique(i, m_plvVigs ? m_plvVigs->Item(i) : nullptr, r);
                 Changees << Enr.Cle();
             }
-        }
-        else if (!SupprimeVignette(iniSetup, P, Image, lModifie, pLecteurs))
+        } else if (!SupprimeVignette(iniSetup, P, Image, lModifie, pLecteurs))
             ++nNonTraitees;
-        if (Jauge)
-        {
+        if (Jauge) {
             Jauge->set_GaugeCurValue(static_cast<int>(k));
             if (Jauge->Interrompu())
                 break;
@@ -368,8 +355,7 @@ QMenu *TVignettesKX::CreeMenuVignettesEnregistrees(QWidget *Parent)
     } Choix[] = {{"la vignette &courante", TPorteeVignettes::Courante},
                  {"les vignettes &sélectionnées", TPorteeVignettes::Cochees},
                  {"&Toutes les vignettes", TPorteeVignettes::Toutes}};
-    for (const auto &c : Choix)
-    {
+    for (const auto &c : Choix) {
         const TPorteeVignettes n = c.nPortee;
         Recreer->addAction(QString::fromUtf8(c.cTexte), this, [this, n] { miVigsVigsEnregRecreerClick(n); });
         Supprimer->addAction(QString::fromUtf8(c.cTexte), this, [this, n] { miVigsVigsEnregSupprimerClick(n); });
@@ -382,8 +368,7 @@ QMenu *TVignettesKX::CreeMenuVignettesEnregistrees(QWidget *Parent)
         const bool lCourante = LigneCourante() >= 0;
         const bool lCochees = m_Modele.nNbCoches() > 0;
         const bool lEtats[] = {lCourante, lCochees, lLignes};
-        for (int i = 0; i < 3; ++i)
-        {
+        for (int i = 0; i < 3; ++i) {
             r[i]->setEnabled(lEtats[i]);
             s[i]->setEnabled(lEtats[i] && m_Contexte.Parametres.lModeMAJ);
         }
@@ -452,8 +437,7 @@ bool TVignettesKX::SauveImage(const QImage &Image, const QString &cTitre, const 
     const QString cFichier = cNomEnregistrement(cTitre, cNomPropose);
     if (cFichier.isEmpty())
         return false;
-    if (!cFichierProtege.isEmpty() && MemeFichier(cFichier, cFichierProtege))
-    {
+    if (!cFichierProtege.isEmpty() && MemeFichier(cFichier, cFichierProtege)) {
         Message(cErreur, QStringLiteral("%1 est le fichier de l'image elle-même : il ne peut pas être remplacé.")
                              .arg(QDir::toNativeSeparators(cFichier)));
         return false;
@@ -468,9 +452,9 @@ bool TVignettesKX::SauveImage(const QImage &Image, const QString &cTitre, const 
         TAttente Attente;
         lOk = SauveImageJPEG(Image, cFichier, cFichierProtege, cRaison);
     }
-    if (!lOk)
-    {
-        Message(cErreur, QStringLiteral("Impossible d'enregistrer %1 :\r\n%2").arg(QDir::toNativeSeparators(cFichier), cRaison));
+    if (!lOk) {
+        Message(cErreur,
+                QStringLiteral("Impossible d'enregistrer %1 :\r\n%2").arg(QDir::toNativeSeparators(cFichier), cRaison));
         return false;
     }
     m_Contexte.Parametres.cRepSvgVig = QFileInfo(cFichier).absolutePath();
@@ -480,8 +464,7 @@ bool TVignettesKX::SauveImage(const QImage &Image, const QString &cTitre, const 
 void TVignettesKX::btSvgVigCourClick()
 {
     const int n = LigneCourante();
-    if (n < 0 || n >= m_Modele.Nombre())
-    {
+    if (n < 0 || n >= m_Modele.Nombre()) {
         Message(cAttention, cAucuneImage);
         return;
     }
@@ -497,8 +480,7 @@ void TVignettesKX::btSvgImgCourClick()
 {
     const int n = LigneCourante();
     const QImage Image = fnImageAffichee ? fnImageAffichee() : QImage();
-    if (n < 0 || n >= m_Modele.Nombre() || Image.isNull())
-    {
+    if (n < 0 || n >= m_Modele.Nombre() || Image.isNull()) {
         Message(cAttention, cAucuneImage);
         return;
     }
@@ -514,22 +496,19 @@ void TVignettesKX::btSvgTtesVigClick(const QString &cNomPropose)
 
 bool TVignettesKX::SauverPlanche(TPaneledListView *Grille, const QString &cNomPropose)
 {
-    if (!Grille || Grille->Nombre() == 0)
-    {
+    if (!Grille || Grille->Nombre() == 0) {
         Message(cAttention, cAucuneImage);
         return false;
     }
     const int nD = Grille->_ItemDim();
     int nEcran = fnLargeurEcran ? fnLargeurEcran() : 0;
-    if (nEcran <= 0)
-    {
+    if (nEcran <= 0) {
         const QScreen *Ecran = m_Fenetre ? m_Fenetre->screen() : QGuiApplication::primaryScreen();
         nEcran = Ecran ? Ecran->geometry().width() : 1024;
     }
     const int nLargeurMax = LargeurMaxPlanche(m_Contexte.Parametres.nIndLargMaxSvgTtesVig, nEcran);
     const TGeometriePlanche g = GeometriePlanche(Grille->Nombre(), nD, nLargeurMax);
-    if (!g.Valide())
-    {
+    if (!g.Valide()) {
         Message(cErreur, QStringLiteral("La planche de %1 vignettes mesurerait %2 x %3 pixels : un fichier JPEG "
                                         "ne peut dépasser 65535 pixels de côté.")
                              .arg(Grille->Nombre())
@@ -539,8 +518,7 @@ bool TVignettesKX::SauverPlanche(TPaneledListView *Grille, const QString &cNomPr
     }
     QList<TCellulePlanche> Cellules;
     Cellules.reserve(Grille->Nombre());
-    for (int i = 0; i < Grille->Nombre(); ++i)
-    {
+    for (int i = 0; i < Grille->Nombre(); ++i) {
         const TPLVListItem *p = Grille->Item(i);
         Cellules.append({p->Vignette(), p->cTitre()});
     }
@@ -550,11 +528,10 @@ bool TVignettesKX::SauverPlanche(TPaneledListView *Grille, const QString &cNomPr
         Planche = DessinePlanche(Cellules, nD, g,
                                  {Grille->CouleurFond(), Grille->_PanelsColor(), Grille->_PanelsFontColor()});
     }
-    if (Planche.isNull())
-    {
-        Message(cErreur, QStringLiteral("Mémoire insuffisante pour la planche de %1 x %2 pixels.")
-                             .arg(g.nLargeur)
-                             .arg(g.nHauteur));
+    if (Planche.isNull()) {
+        Message(
+            cErreur,
+            QStringLiteral("Mémoire insuffisante pour la planche de %1 x %2 pixels.").arg(g.nLargeur).arg(g.nHauteur));
         return false;
     }
     return SauveImage(Planche, QStringLiteral("Sauvegarder toutes les vignettes dans un même fichier"),

@@ -21,20 +21,20 @@ TfmCanaux::TfmCanaux(const QString &cParam, QWidget *Parent) : QDialog(Parent)
         const char *cNomGroupe;
         QList<const char *> cNoms;
     } Defs[] = {
-        {cGroupeDominantes, "gbDominantes",
+        {cGroupeDominantes,
+         "gbDominantes",
          {"btDomRouge", "btDomVerte", "btDomBleue", "btDomViolette", "btDomJaune", "btDomCyan"}},
-        {cGroupeAffectations, "gbAffectations",
+        {cGroupeAffectations,
+         "gbAffectations",
          {"btAffRougeVert", "btAffRougeBleu", "btAffVertRouge", "btAffVertBleu", "btAffBleuRouge", "btAffBleuVert"}},
         {cGroupeInversions, "gbInversions", {"btInvRougeVert", "btInvRougeBleu", "btInvVertBleu"}},
     };
-    for (const auto &d : Defs)
-    {
+    for (const auto &d : Defs) {
         TGroupe g{d.cLettre, new QGroupBox(NomGroupeCanaux(d.cLettre), this), {}};
         g.gb->setObjectName(QString::fromLatin1(d.cNomGroupe));
         g.gb->setAutoFillBackground(true);
         auto *Grille = new QGridLayout(g.gb);
-        for (int i = 0; i < d.cNoms.size(); ++i)
-        {
+        for (int i = 0; i < d.cNoms.size(); ++i) {
             auto *bt = new QPushButton(LibelleChoixCanaux(d.cLettre, i + 1), g.gb);
             bt->setObjectName(QString::fromLatin1(d.cNoms[i]));
             bt->setCheckable(true);
@@ -93,8 +93,7 @@ TfmCanaux::TfmCanaux(const QString &cParam, QWidget *Parent) : QDialog(Parent)
     QString cOrdre;
     const TParamCanaux p = LitParamCanaux(cParam);
     for (const TGroupeCanaux &gc : p.Groupes)
-        if (GroupeDe(gc.cLettre) && !cOrdre.contains(gc.cLettre))
-        {
+        if (GroupeDe(gc.cLettre) && !cOrdre.contains(gc.cLettre)) {
             cOrdre += gc.cLettre;
             const int n = gc.nChiffre;
             TGroupe &g = *GroupeDe(gc.cLettre);
@@ -104,8 +103,7 @@ TfmCanaux::TfmCanaux(const QString &cParam, QWidget *Parent) : QDialog(Parent)
     for (const TGroupe &g : m_Groupes)
         if (!cOrdre.contains(g.cLettre))
             cOrdre += g.cLettre;
-    for (const QChar c : cOrdre)
-    {
+    for (const QChar c : cOrdre) {
         auto *Item = new QListWidgetItem(NomGroupeCanaux(c), lbOrdre);
         Item->setData(Qt::UserRole, QString(c));
     }
@@ -134,8 +132,7 @@ TfmCanaux::TGroupe *TfmCanaux::GroupeDe(QChar cLettre)
 QString TfmCanaux::cParametre() const
 {
     TParamCanaux p;
-    for (int i = 0; i < 3 && i < lbOrdre->count(); ++i)
-    {
+    for (int i = 0; i < 3 && i < lbOrdre->count(); ++i) {
         const QChar c = lbOrdre->item(i)->data(Qt::UserRole).toString().at(0);
         int nChiffre = 0;
         for (const TGroupe &g : m_Groupes)
@@ -152,8 +149,7 @@ void TfmCanaux::BoutonBascule(TGroupe &g, QPushButton *bt, bool lEnfonce)
 {
     if (lEnfonce)
         for (QPushButton *Autre : g.Boutons)
-            if (Autre != bt && Autre->isChecked())
-            {
+            if (Autre != bt && Autre->isChecked()) {
                 const QSignalBlocker Bloque(Autre);
                 Autre->setChecked(false);
             }
@@ -174,8 +170,7 @@ void TfmCanaux::DeplaceOrdre(int nSens)
 
 void TfmCanaux::DisposeGroupes()
 {
-    for (int i = 0; i < lbOrdre->count(); ++i)
-    {
+    for (int i = 0; i < lbOrdre->count(); ++i) {
         TGroupe *g = GroupeDe(lbOrdre->item(i)->data(Qt::UserRole).toString().at(0));
         m_Colonne->removeWidget(g->gb);
         m_Colonne->insertWidget(i, g->gb);
@@ -185,8 +180,7 @@ void TfmCanaux::DisposeGroupes()
 void TfmCanaux::MetAJour()
 {
     bool lUnEnfonce = false;
-    for (TGroupe &g : m_Groupes)
-    {
+    for (TGroupe &g : m_Groupes) {
         bool lEnfonce = false;
         for (const QPushButton *bt : g.Boutons)
             lEnfonce = lEnfonce || bt->isChecked();

@@ -41,7 +41,7 @@ private:
     {
         QChar cLettre;
         QGroupBox *gb;
-        QList<QPushButton *> Boutons;   // in the order of the digits
+        QList<QPushButton *> Boutons; // in the order of the digits
     };
     TGroupe *GroupeDe(QChar cLettre);
     void BoutonBascule(TGroupe &g, QPushButton *bt, bool lEnfonce);
@@ -50,6 +50,6 @@ private:
     void EtatBoutonsOrdre();
     void MetAJour();
 
-    QList<TGroupe> m_Groupes;   // D, A, I
+    QList<TGroupe> m_Groupes; // D, A, I
     QVBoxLayout *m_Colonne = nullptr;
 };

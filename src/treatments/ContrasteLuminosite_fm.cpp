@@ -19,7 +19,8 @@ QGroupBox *CreeGroupe(QWidget *Parent, const QString &cTitre, const QString &cPr
                       std::array<TCurseurChiffre, 3> &Paires, QCheckBox *&cb, QPushButton *&bt)
 {
     auto *gb = new QGroupBox(cTitre, Parent);
-    gb->setObjectName(QStringLiteral("gb") + (cPrefixe == u"Cont" ? QStringLiteral("Contraste") : QStringLiteral("Luminosite")));
+    gb->setObjectName(QStringLiteral("gb")
+                      + (cPrefixe == u"Cont" ? QStringLiteral("Contraste") : QStringLiteral("Luminosite")));
     auto *Grille = new QGridLayout(gb);
     const QString cLibelles[3] = {QStringLiteral("Rouge"), QStringLiteral("Vert"), QStringLiteral("Bleu")};
     for (int i = 0; i < 3; ++i)
@@ -71,8 +72,7 @@ TfmContrasteLuminosite::TfmContrasteLuminosite(const QString &cParam, bool lSync
     // The stored values are shown as they are, even when the stored flags would have kept
     // them equal; checking a box afterwards aligns them.
     const TParamCL p = LitParamCL(cParam);
-    for (int i = 0; i < 3; ++i)
-    {
+    for (int i = 0; i < 3; ++i) {
         m_Cont.ed[i]->setValue(p.nContraste[i]);
         m_Lum.ed[i]->setValue(p.nLuminosite[i]);
     }
@@ -80,8 +80,7 @@ TfmContrasteLuminosite::TfmContrasteLuminosite(const QString &cParam, bool lSync
     cbLumSynchro->setChecked(lSynchroL);
     MetAJour();
 
-    for (const TGroupe *g : {&m_Cont, &m_Lum})
-    {
+    for (const TGroupe *g : {&m_Cont, &m_Lum}) {
         for (QSpinBox *ed : g->ed)
             connect(ed, &QSpinBox::valueChanged, this, [this, g](int n) { ValeurModifiee(*g, n); });
         connect(g->cb, &QCheckBox::toggled, this, [this, g](bool lCoche) { SynchroCochee(*g, lCoche); });
@@ -95,8 +94,7 @@ TfmContrasteLuminosite::TfmContrasteLuminosite(const QString &cParam, bool lSync
 QString TfmContrasteLuminosite::cParametre() const
 {
     TParamCL p;
-    for (int i = 0; i < 3; ++i)
-    {
+    for (int i = 0; i < 3; ++i) {
         p.nContraste[i] = m_Cont.ed[i]->value();
         p.nLuminosite[i] = m_Lum.ed[i]->value();
     }
@@ -117,8 +115,7 @@ void TfmContrasteLuminosite::ValeurModifiee(const TGroupe &g, int nValeur)
 {
     if (m_lSynchronise)
         return;
-    if (g.cb->isChecked())
-    {
+    if (g.cb->isChecked()) {
         // One change, however many controls it moves: the preview is told once.
         m_lSynchronise = true;
         for (QSpinBox *ed : g.ed)

@@ -5,8 +5,8 @@
 #include <QSlider>
 #include <QSpinBox>
 
-TCurseurChiffre CreeCurseurChiffre(QWidget *Parent, QGridLayout *Grille, int nLigne, const QString &cLibelle,
-                                   int nMin, int nMax, const QString &cNomTb, const QString &cNomEd)
+TCurseurChiffre CreeCurseurChiffre(QWidget *Parent, QGridLayout *Grille, int nLigne, const QString &cLibelle, int nMin,
+                                   int nMax, const QString &cNomTb, const QString &cNomEd)
 {
     TCurseurChiffre c;
     c.tb = new QSlider(Qt::Horizontal, Parent);

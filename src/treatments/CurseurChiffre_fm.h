@@ -16,5 +16,5 @@ struct TCurseurChiffre
 };
 
 // Makes the pair (named cNomTb and cNomEd) on row nLigne of Grille, after a label cLibelle.
-TCurseurChiffre CreeCurseurChiffre(QWidget *Parent, QGridLayout *Grille, int nLigne, const QString &cLibelle,
-                                   int nMin, int nMax, const QString &cNomTb, const QString &cNomEd);
+TCurseurChiffre CreeCurseurChiffre(QWidget *Parent, QGridLayout *Grille, int nLigne, const QString &cLibelle, int nMin,
+                                   int nMax, const QString &cNomTb, const QString &cNomEd);

@@ -112,8 +112,7 @@ TEtapeCouleur EtapeContrasteLuminosite(const QString &cParam)
         for (int c = 0; c < 3; ++c)
             e.Tables[c] = TableContraste(p.nContraste[c]);
     if (NonNul(p.nLuminosite))
-        for (int c = 0; c < 3; ++c)
-        {
+        for (int c = 0; c < 3; ++c) {
             const TTable l = TableLuminosite(p.nLuminosite[c]);
             for (quint8 &v : e.Tables[c])
                 v = l[v];
@@ -134,29 +133,26 @@ TEtapeCouleur EtapeCanaux(const QString &cParam)
 {
     TEtapeCouleur e;
     std::array<int, 3> &s = e.nSource;
-    for (const TGroupeCanaux &g : LitParamCanaux(cParam).Groupes)
-    {
+    for (const TGroupeCanaux &g : LitParamCanaux(cParam).Groupes) {
         const int n = g.nChiffre;
-        if (g.cLettre == cGroupeDominantes)
-        {
+        if (g.cLettre == cGroupeDominantes) {
             // The dominant colour keeps its channels and clears the others.
-            static constexpr std::array<std::array<bool, 3>, 6> lGarde{
-                {{true, false, false}, {false, true, false}, {false, false, true},
-                 {true, false, true}, {true, true, false}, {false, true, true}}};
+            static constexpr std::array<std::array<bool, 3>, 6> lGarde{{{true, false, false},
+                                                                        {false, true, false},
+                                                                        {false, false, true},
+                                                                        {true, false, true},
+                                                                        {true, true, false},
+                                                                        {false, true, true}}};
             if (n >= 1 && n <= 6)
                 for (int c = 0; c < 3; ++c)
                     if (!lGarde[n - 1][c])
                         s[c] = nZero;
-        }
-        else if (g.cLettre == cGroupeAffectations)
-        {
+        } else if (g.cLettre == cGroupeAffectations) {
             static constexpr std::array<std::array<int, 2>, 6> Affectations{
                 {{nRouge, nVert}, {nRouge, nBleu}, {nVert, nRouge}, {nVert, nBleu}, {nBleu, nRouge}, {nBleu, nVert}}};
             if (n >= 1 && n <= 6)
                 s[Affectations[n - 1][0]] = s[Affectations[n - 1][1]];
-        }
-        else if (g.cLettre == cGroupeInversions)
-        {
+        } else if (g.cLettre == cGroupeInversions) {
             static constexpr std::array<std::array<int, 2>, 3> Inversions{
                 {{nRouge, nVert}, {nRouge, nBleu}, {nVert, nBleu}}};
             if (n >= 1 && n <= 3)
@@ -170,11 +166,9 @@ TEtapeCouleur EtapeCanaux(const QString &cParam)
 TEtapeCouleur Compose(const TEtapeCouleur &a, const TEtapeCouleur &b)
 {
     TEtapeCouleur r;
-    for (int c = 0; c < 3; ++c)
-    {
+    for (int c = 0; c < 3; ++c) {
         const int sb = b.nSource[c];
-        if (sb == nZero)
-        {
+        if (sb == nZero) {
             r.nSource[c] = nZero;
             r.Tables[c] = b.Tables[c];
             continue;
@@ -190,8 +184,7 @@ void AjouteEtape(std::vector<TEtapeCouleur> &Etapes, const TEtapeCouleur &e)
 {
     if (e.EstIdentite())
         return;
-    if (!e.lNoirEtBlanc && !Etapes.empty() && !Etapes.back().lNoirEtBlanc)
-    {
+    if (!e.lNoirEtBlanc && !Etapes.empty() && !Etapes.back().lNoirEtBlanc) {
         Etapes.back() = Compose(Etapes.back(), e);
         if (Etapes.back().EstIdentite())
             Etapes.pop_back();
@@ -203,8 +196,7 @@ void AjouteEtape(std::vector<TEtapeCouleur> &Etapes, const TEtapeCouleur &e)
 void LigneNoirEtBlanc(TPixel *p, int nLargeur, const TEtapeCouleur &e)
 {
     const unsigned pr = unsigned(e.nPR), pv = unsigned(e.nPV), pb = unsigned(e.nPB);
-    for (int x = 0; x < nLargeur; ++x)
-    {
+    for (int x = 0; x < nLargeur; ++x) {
         const TPixel v = p[x];
         // Unsigned, so that the division by 100 compiles to a multiplication and a shift.
         const unsigned g = std::min((pr * ((v >> 16) & 0xFF) + pv * ((v >> 8) & 0xFF) + pb * (v & 0xFF)) / 100u, 255u);
@@ -215,19 +207,16 @@ void LigneNoirEtBlanc(TPixel *p, int nLargeur, const TEtapeCouleur &e)
 void LigneTables(TPixel *p, int nLargeur, const TEtapeCouleur &e)
 {
     const quint8 *tr = e.Tables[0].data(), *tv = e.Tables[1].data(), *tb = e.Tables[2].data();
-    if (e.nSource == std::array<int, 3>{nRouge, nVert, nBleu})
-    {
-        for (int x = 0; x < nLargeur; ++x)
-        {
+    if (e.nSource == std::array<int, 3>{nRouge, nVert, nBleu}) {
+        for (int x = 0; x < nLargeur; ++x) {
             const TPixel v = p[x];
-            p[x] = (v & 0xFF000000u) | (TPixel(tr[(v >> 16) & 0xFF]) << 16) | (TPixel(tv[(v >> 8) & 0xFF]) << 8) |
-                   TPixel(tb[v & 0xFF]);
+            p[x] = (v & 0xFF000000u) | (TPixel(tr[(v >> 16) & 0xFF]) << 16) | (TPixel(tv[(v >> 8) & 0xFF]) << 8)
+                   | TPixel(tb[v & 0xFF]);
         }
         return;
     }
     const int sr = e.nSource[0], sv = e.nSource[1], sb = e.nSource[2];
-    for (int x = 0; x < nLargeur; ++x)
-    {
+    for (int x = 0; x < nLargeur; ++x) {
         const TPixel v = p[x];
         const TPixel c[4] = {(v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF, 0};
         p[x] = (v & 0xFF000000u) | (TPixel(tr[c[sr]]) << 16) | (TPixel(tv[c[sv]]) << 8) | TPixel(tb[c[sb]]);
@@ -245,20 +234,14 @@ void Partage(int nTaches, int nFils, const std::function<void(int, int)> &fn)
     const auto Borne = [&](int i) { return int(qint64(nTaches) * i / nFils); };
     std::vector<std::thread> Fils;
     int nLances = 1;
-    try
-    {
+    try {
         Fils.reserve(size_t(nFils - 1));
-        for (int i = 1; i < nFils; ++i)
-        {
+        for (int i = 1; i < nFils; ++i) {
             Fils.emplace_back(fn, Borne(i), Borne(i + 1));
             nLances = i + 1;
         }
-    }
-    catch (const std::system_error &)
-    {
-    }
-    catch (const std::bad_alloc &)
-    {
+    } catch (const std::system_error &) {
+    } catch (const std::bad_alloc &) {
     }
     fn(0, Borne(1));
     if (nLances < nFils)
@@ -280,7 +263,7 @@ int NbFils(const TOptionsTrt &Options, const QImage &Image)
 // the last turned picture that was let go is kept for the next turn of the same size. At most
 // one such buffer is kept; LibereReserveTrt gives it back.
 constexpr size_t nOctetsMinReserve = size_t(4) << 20;
-constexpr size_t nAlignementReserve = size_t(2) << 20;   // lets the system back it with large pages
+constexpr size_t nAlignementReserve = size_t(2) << 20; // lets the system back it with large pages
 
 struct TTampon
 {
@@ -328,8 +311,7 @@ QImage NouvelleImage(int w, int h, QImage::Format f)
     if (n < nOctetsMinReserve)
         return QImage(w, h, f);
     TTampon *pInfo = new (std::nothrow) TTampon(PrendTampon(n));
-    if (!pInfo || !pInfo->p)
-    {
+    if (!pInfo || !pInfo->p) {
         delete pInfo;
         return QImage();
     }
@@ -354,24 +336,18 @@ void Tourne(const QImage &Source, QImage &Dest, bool lGauche, int nFils)
     // The destination is H wide and W high; each thread fills a band of its rows.
     Partage((W + nCoteTuile - 1) / nCoteTuile, nFils, [&](int t0, int t1) {
         const int r0 = t0 * nCoteTuile, r1 = std::min(W, t1 * nCoteTuile);
-        for (int rt = r0; rt < r1; rt += nCoteTuile)
-        {
+        for (int rt = r0; rt < r1; rt += nCoteTuile) {
             const int rf = std::min(rt + nCoteTuile, r1);
-            for (int ct = 0; ct < H; ct += nCoteTuile)
-            {
+            for (int ct = 0; ct < H; ct += nCoteTuile) {
                 const int cf = std::min(ct + nCoteTuile, H);
-                for (int r = rt; r < rf; ++r)
-                {
+                for (int r = rt; r < rf; ++r) {
                     TPixel *pd = Ligne(d, dbpl, r);
-                    if (lGauche)
-                    {
+                    if (lGauche) {
                         // Destination (y, W - 1 - x) takes source (x, y).
                         const uchar *ps = s + qsizetype(W - 1 - r) * 4;
                         for (int c = ct; c < cf; ++c)
                             pd[c] = *reinterpret_cast<const TPixel *>(ps + sbpl * c);
-                    }
-                    else
-                    {
+                    } else {
                         // Destination (H - 1 - y, x) takes source (x, y).
                         const uchar *ps = s + qsizetype(r) * 4;
                         for (int c = ct; c < cf; ++c)
@@ -416,11 +392,9 @@ void Couleurs(QImage &Image, const std::vector<TEtapeCouleur> &Etapes, int nFils
     const qsizetype bpl = Image.bytesPerLine();
     // Each row goes through every step while it is in the cache.
     Partage(Image.height(), nFils, [&](int y0, int y1) {
-        for (int y = y0; y < y1; ++y)
-        {
+        for (int y = y0; y < y1; ++y) {
             TPixel *p = Ligne(b, bpl, y);
-            for (const TEtapeCouleur &e : Etapes)
-            {
+            for (const TEtapeCouleur &e : Etapes) {
                 if (e.lNoirEtBlanc)
                     LigneNoirEtBlanc(p, W, e);
                 else
@@ -433,7 +407,7 @@ void Couleurs(QImage &Image, const std::vector<TEtapeCouleur> &Etapes, int nFils
 // One step of a run: a geometric operation, or a run of colour operations folded together.
 struct TPas
 {
-    int nCode = -1;   // 0..3, or -1 for colours
+    int nCode = -1; // 0..3, or -1 for colours
     std::vector<TEtapeCouleur> Etapes;
 };
 
@@ -470,14 +444,11 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
 {
     std::vector<TPas> Plan;
     bool lRotation = false;
-    try
-    {
-        for (const TTrt &t : Trts)
-        {
+    try {
+        for (const TTrt &t : Trts) {
             if (t.nCode < 0 || t.nCode >= nNbCodesTrt)
                 return Echec(QStringLiteral("Traitement inconnu (%1).").arg(t.nCode));
-            if (!EstTrtCouleur(t.nCode))
-            {
+            if (!EstTrtCouleur(t.nCode)) {
                 lRotation = lRotation || t.nCode == nTrtRotationGauche || t.nCode == nTrtRotationDroite;
                 Plan.push_back(TPas{t.nCode, {}});
                 continue;
@@ -485,25 +456,14 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
             if (Plan.empty() || Plan.back().nCode != -1)
                 Plan.push_back(TPas{});
             std::vector<TEtapeCouleur> &Etapes = Plan.back().Etapes;
-            switch (t.nCode)
-            {
-            case nTrtNoirEtBlanc:
-                AjouteEtape(Etapes, EtapeNoirEtBlanc(t.cParam));
-                break;
-            case nTrtContrasteLuminosite:
-                AjouteEtape(Etapes, EtapeContrasteLuminosite(t.cParam));
-                break;
-            case nTrtNegatif:
-                AjouteEtape(Etapes, EtapeNegatif());
-                break;
-            default:
-                AjouteEtape(Etapes, EtapeCanaux(t.cParam));
-                break;
+            switch (t.nCode) {
+            case nTrtNoirEtBlanc: AjouteEtape(Etapes, EtapeNoirEtBlanc(t.cParam)); break;
+            case nTrtContrasteLuminosite: AjouteEtape(Etapes, EtapeContrasteLuminosite(t.cParam)); break;
+            case nTrtNegatif: AjouteEtape(Etapes, EtapeNegatif()); break;
+            default: AjouteEtape(Etapes, EtapeCanaux(t.cParam)); break;
             }
         }
-    }
-    catch (const std::bad_alloc &)
-    {
+    } catch (const std::bad_alloc &) {
         return Echec(QStringLiteral("Mémoire insuffisante pour préparer le traitement."));
     }
     if (Image.isNull() || Plan.empty())
@@ -522,11 +482,9 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
 
     // Turns ping-pong between the picture and one spare of the turned size, taken now.
     QImage Rechange;
-    if (lRotation)
-    {
+    if (lRotation) {
         const qint64 nOctets = qint64(Courante.width()) * Courante.height() * 4;
-        const QString cTropGrande =
-            QStringLiteral("Image trop grande pour être tournée en mémoire (%1).").arg(cTaille);
+        const QString cTropGrande = QStringLiteral("Image trop grande pour être tournée en mémoire (%1).").arg(cTaille);
         if (Options.nOctetsMaxRotation > 0 && nOctets > Options.nOctetsMaxRotation)
             return Rend(cTropGrande);
         Rechange = NouvelleImage(Courante.height(), Courante.width(), Courante.format());
@@ -535,10 +493,8 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
     }
 
     const int nFils = NbFils(Options, Courante);
-    for (const TPas &p : Plan)
-    {
-        switch (p.nCode)
-        {
+    for (const TPas &p : Plan) {
+        switch (p.nCode) {
         case nTrtRotationGauche:
         case nTrtRotationDroite:
             Rechange.setDotsPerMeterX(Courante.dotsPerMeterY());
@@ -547,15 +503,9 @@ TResultatTrt AppliqueTrts(QImage &Image, const QList<TTrt> &Trts, const TOptions
             Tourne(Courante, Rechange, p.nCode == nTrtRotationGauche, nFils);
             std::swap(Courante, Rechange);
             break;
-        case nTrtMiroirH:
-            MiroirH(Courante, nFils);
-            break;
-        case nTrtMiroirV:
-            MiroirV(Courante, nFils);
-            break;
-        default:
-            Couleurs(Courante, p.Etapes, nFils);
-            break;
+        case nTrtMiroirH: MiroirH(Courante, nFils); break;
+        case nTrtMiroirV: MiroirV(Courante, nFils); break;
+        default: Couleurs(Courante, p.Etapes, nFils); break;
         }
     }
     Image = std::move(Courante);

@@ -27,7 +27,7 @@ struct TOptionsTrt
 struct TResultatTrt
 {
     bool lOk = true;
-    QString cRaison;   // why it failed, in French, for the user
+    QString cRaison; // why it failed, in French, for the user
     explicit operator bool() const { return lOk; }
 };
 

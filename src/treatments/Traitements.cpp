@@ -38,7 +38,10 @@ const TGroupeDef Groupes[] = {
      u"Affectations",
      {u"Rouge <- Vert", u"Rouge <- Bleu", u"Vert <- Rouge", u"Vert <- Bleu", u"Bleu <- Rouge", u"Bleu <- Vert"},
      6},
-    {cGroupeInversions, u"Inversions", {u"Rouge <-> Vert", u"Rouge <-> Bleu", u"Vert <-> Bleu", nullptr, nullptr, nullptr}, 3},
+    {cGroupeInversions,
+     u"Inversions",
+     {u"Rouge <-> Vert", u"Rouge <-> Bleu", u"Vert <-> Bleu", nullptr, nullptr, nullptr},
+     3},
 };
 
 const TGroupeDef *Groupe(QChar cLettre)
@@ -70,8 +73,7 @@ QString TexteParamNB(const TParamNB &p)
 TParamCL LitParamCL(const QString &cParam)
 {
     TParamCL p;
-    for (int i = 0; i < 3; ++i)
-    {
+    for (int i = 0; i < 3; ++i) {
         p.nContraste[i] = std::clamp(LitChamp(cParam, 2 + 5 * i, 4), -100, 100);
         p.nLuminosite[i] = std::clamp(LitChamp(cParam, 17 + 5 * i, 4), -100, 100);
     }
@@ -81,8 +83,7 @@ TParamCL LitParamCL(const QString &cParam)
 QString TexteParamCL(const TParamCL &p)
 {
     QString c = QStringLiteral("{");
-    for (int i = 0; i < 6; ++i)
-    {
+    for (int i = 0; i < 6; ++i) {
         const int n = i < 3 ? p.nContraste[i] : p.nLuminosite[i - 3];
         if (i > 0)
             c += u':';
@@ -94,8 +95,7 @@ QString TexteParamCL(const TParamCL &p)
 TParamCanaux LitParamCanaux(const QString &cParam)
 {
     TParamCanaux p;
-    for (int i = 0; i < 3; ++i)
-    {
+    for (int i = 0; i < 3; ++i) {
         const QChar cChiffre = Caractere(cParam, 4 + 4 * i);
         p.Groupes[i].cLettre = Caractere(cParam, 2 + 4 * i);
         p.Groupes[i].nChiffre = (cChiffre >= u'0' && cChiffre <= u'9') ? cChiffre.unicode() - u'0' : -1;
@@ -106,8 +106,7 @@ TParamCanaux LitParamCanaux(const QString &cParam)
 QString TexteParamCanaux(const TParamCanaux &p)
 {
     QString c = QStringLiteral("{");
-    for (int i = 0; i < 3; ++i)
-    {
+    for (int i = 0; i < 3; ++i) {
         if (i > 0)
             c += u':';
         c += p.Groupes[i].cLettre;
@@ -139,26 +138,21 @@ QString LibelleChoixCanaux(QChar cLettre, int nChiffre)
 
 QString DescriptionTrt(QChar cCode, const QString &cParam)
 {
-    switch (cCode.unicode())
-    {
-    case u'N':
-        return QStringLiteral("R=%1%, V=%2%, B=%3%").arg(cParam.mid(1, 3), cParam.mid(5, 3), cParam.mid(9, 3));
+    switch (cCode.unicode()) {
+    case u'N': return QStringLiteral("R=%1%, V=%2%, B=%3%").arg(cParam.mid(1, 3), cParam.mid(5, 3), cParam.mid(9, 3));
     case u'C':
         return QStringLiteral("Cont : R=%1%, V=%2%, B=%3%/Lum : R=%4%, V=%5%, B=%6%")
             .arg(cParam.mid(1, 4), cParam.mid(6, 4), cParam.mid(11, 4), cParam.mid(16, 4), cParam.mid(21, 4),
                  cParam.mid(26, 4));
-    case u'X':
-    {
+    case u'X': {
         QString c;
-        for (const TGroupeCanaux &g : LitParamCanaux(cParam).Groupes)
-        {
+        for (const TGroupeCanaux &g : LitParamCanaux(cParam).Groupes) {
             const QString cChoix = LibelleChoixCanaux(g.cLettre, g.nChiffre);
             if (!cChoix.isEmpty())
                 c += NomGroupeCanaux(g.cLettre) + u'=' + cChoix + u' ';
         }
         return c.trimmed();
     }
-    default:
-        return QString();
+    default: return QString();
     }
 }

@@ -10,8 +10,7 @@
 #include <array>
 
 // Operation codes, in the order used everywhere (remembered sections, descriptions, engine).
-enum TCodeTrt : int
-{
+enum TCodeTrt : int {
     nTrtRotationGauche = 0,
     nTrtRotationDroite = 1,
     nTrtMiroirH = 2,
@@ -61,15 +60,14 @@ inline constexpr QChar cGroupeAffectations = u'A';
 inline constexpr QChar cGroupeInversions = u'I';
 struct TGroupeCanaux
 {
-    QChar cLettre;      // 'D', 'A', 'I', or whatever the text held
-    int nChiffre = 0;   // 0 = nothing; -1 when the character is not a digit
+    QChar cLettre;    // 'D', 'A', 'I', or whatever the text held
+    int nChiffre = 0; // 0 = nothing; -1 when the character is not a digit
     bool operator==(const TGroupeCanaux &) const = default;
 };
 struct TParamCanaux
 {
-    std::array<TGroupeCanaux, 3> Groupes{
-        TGroupeCanaux{cGroupeDominantes, 0}, TGroupeCanaux{cGroupeAffectations, 0},
-        TGroupeCanaux{cGroupeInversions, 0}};
+    std::array<TGroupeCanaux, 3> Groupes{TGroupeCanaux{cGroupeDominantes, 0}, TGroupeCanaux{cGroupeAffectations, 0},
+                                         TGroupeCanaux{cGroupeInversions, 0}};
     bool operator==(const TParamCanaux &) const = default;
 };
 // The letters at characters 2, 6 and 10, the digits at 4, 8 and 12, as they stand.

@@ -52,7 +52,8 @@ TEST_F(ArboTest, LoadsTheLinesInTreeOrder)
 {
     Charge("[GENERAL]\r\nx=1\r\n[CRITERES HIERARCHIQUES]\r\nVoyages=\r\nVoyages/Italie=Pays-Italie.bmp\r\n"
            "Voyages/Italie/Rome=\r\nVoyages/France=\r\nFamille=\r\n[AUTRE]\r\nVoyages/Espagne=\r\n");
-    EXPECT_EQ(Chemins(), QStringList({"Voyages", "Voyages/Italie", "Voyages/Italie/Rome", "Voyages/France", "Famille"}));
+    EXPECT_EQ(Chemins(),
+              QStringList({"Voyages", "Voyages/Italie", "Voyages/Italie/Rome", "Voyages/France", "Famille"}));
     ASSERT_EQ(Arbo.Racines().size(), 2u);
     const TNoeudCritere *Italie = Arbo.NoeudDeChemin("Voyages/Italie");
     ASSERT_NE(Italie, nullptr);

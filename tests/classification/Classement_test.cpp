@@ -33,9 +33,9 @@ public:
     {
         m_fd = inotify_init1(IN_NONBLOCK);
         for (const QString &d : Dossiers)
-            m_Dossiers.insert(inotify_add_watch(m_fd, QFile::encodeName(d).constData(),
-                                                IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE),
-                              QDir(d).absolutePath() + u'/');
+            m_Dossiers.insert(
+                inotify_add_watch(m_fd, QFile::encodeName(d).constData(), IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE),
+                QDir(d).absolutePath() + u'/');
     }
     ~TCompteSauvegardes() { ::close(m_fd); }
 
@@ -187,7 +187,8 @@ TEST_F(ClassementTest, MergingRomeKeepsTheDeepestPathsInTreeOrder)
     const QByteArray Avant = Disque();
     EXPECT_TRUE(Classement->AppliquerClassement(e, Coches({}), ParamsCriteres(false)).ClesModifiees.isEmpty());
     EXPECT_EQ(Disque(), Avant);
-    EXPECT_EQ(Classement->AppliquerClassement(e, Coches({}), ParamsCriteres(true)).ClesModifiees, QStringList{e.cChemin});
+    EXPECT_EQ(Classement->AppliquerClassement(e, Coches({}), ParamsCriteres(true)).ClesModifiees,
+              QStringList{e.cChemin});
     EXPECT_FALSE(BDD->SectionExists(e.cChemin));
     EXPECT_FALSE(LitFichier(cDonnees + "KX_BDD.ini").contains("rome.jpg"));
     EXPECT_FALSE(Classement->AUnClassement(e));
@@ -390,7 +391,8 @@ TEST_F(ClassementTest, ABatchSavesEachStoreOnceAndEachDescriptionFileOncePerFold
     EXPECT_EQ(n.value(cDonnees + "KX_Setup.ini"), 1);
     EXPECT_EQ(n.value(cPhotos + "descript.ion"), 1);
     EXPECT_EQ(n.value(cAutres + "descript.ion"), 1);
-    EXPECT_EQ(LitFichier(cPhotos + "descript.ion"), "a.jpg Le soir\r\nlibre texte\r\nb.jpg Le soir\r\nc.jpg Le soir\r\n");
+    EXPECT_EQ(LitFichier(cPhotos + "descript.ion"),
+              "a.jpg Le soir\r\nlibre texte\r\nb.jpg Le soir\r\nc.jpg Le soir\r\n");
     EXPECT_EQ(LitFichier(cAutres + "descript.ion"), "d.jpg Le soir\r\ne.jpg Le soir\r\n");
     for (const TEnrLV &e : Images) {
         EXPECT_EQ(Criteres(e), QStringList{"Animaux/Chats"});
@@ -473,7 +475,8 @@ TEST_F(ClassementTest, ABatchReadsEveryDescriptionAsTheDescriptionsDo)
     EXPECT_EQ(Classement->PertesLot({&a, &b, &c, &e, &z}, Coches({}), p).nDescriptions, 2);
     const TResultatClassement r = Classement->AppliquerClassementLot({&a, &b, &c, &e, &z}, Coches({}), p);
     EXPECT_EQ(r.ClesModifiees, QStringList({b.cChemin, c.cChemin, z.cChemin}));
-    EXPECT_EQ(LitFichier(cPhotos + "descript.ion"), "a.jpg Mer\r\nB.JPG Mer\r\n\"c d.jpg\" Mer\r\ne.jpg Mer\r\nz.jpg Mer\r\n");
+    EXPECT_EQ(LitFichier(cPhotos + "descript.ion"),
+              "a.jpg Mer\r\nB.JPG Mer\r\n\"c d.jpg\" Mer\r\ne.jpg Mer\r\nz.jpg Mer\r\n");
 }
 
 TEST_F(ClassementTest, DeletingEveryDescriptionOfAFolderDeletesItsFile)
@@ -697,9 +700,9 @@ TEST(TexteLegende, QuotedOnOneLineOrCutIntoLines)
     EXPECT_EQ(TexteLegende("Légende", "Rome", -40), "<SG>Légende :</SG/>\r\n     'Rome'");
     EXPECT_EQ(TexteLegende("Légende", "Rome", 40), "<SG>Légende :</SG/>\r\n     'Rome'");
     const QString c100 = QString(40, u'a') + QString(40, u'b') + QString(20, u'c');
-    EXPECT_EQ(TexteLegende("Description", c100, 40),
-              "<SG>Description :</SG/>\r\n     '" + QString(40, u'a') + "\r\n     " + QString(40, u'b') +
-                  "\r\n     " + QString(20, u'c') + "'");
+    EXPECT_EQ(TexteLegende("Description", c100, 40), "<SG>Description :</SG/>\r\n     '" + QString(40, u'a')
+                                                         + "\r\n     " + QString(40, u'b') + "\r\n     "
+                                                         + QString(20, u'c') + "'");
     // The cut falls at the last blank of the first width characters, even at their end.
     EXPECT_EQ(TexteLegende("L", "un deux trois", 7), "<SG>L :</SG/>\r\n     'un\r\n     deux\r\n     trois'");
 }
@@ -746,15 +749,17 @@ TEST_F(ClassementTest, TheImageTreeShowsEveryPartWithItsIcons)
     using N = TNoeudClassement;
     const QList<N> Arbre = Classement->AfficherClassement(e);
     const QList<N> Attendu = {
-        N{"Voyages", 0, 1, true,
-          {N{"Italie", 0, 1, true, {N{"Rome", 0, 1, true, {}}}}, N{"Grece", 0, 1, true, {}}}},
+        N{"Voyages", 0, 1, true, {N{"Italie", 0, 1, true, {N{"Rome", 0, 1, true, {}}}}, N{"Grece", 0, 1, true, {}}}},
         N{"Animaux", 0, 1, true, {N{"Chats", 39, 39, true, {}}}},
         N{"Mots-clés", 4, 5, true, {N{"MER", 6, 7, true, {}}, N{"SOLEIL", 6, 7, true, {}}}},
         N{"Coup de coeur", 8, 9, true, {}},
         N{"'Une longue legende'", 10, 11, true, {}},
         N{"Description :", 12, 13, true, {N{"Au bord de l'eau", 6, 7, true, {}}}},
         N{"EXIF", 14, 15, true, {N{"Canon EOS 300D", 16, 17, true, {}}, N{"200", 26, 27, true, {}}}},
-        N{"IPTC", 34, 34, true,
+        N{"IPTC",
+          34,
+          34,
+          true,
           {N{"Légende", 35, 36, false, {N{"Titre : Titre IPTC", 37, 38, false, {}}}},
            N{"Mots-clés :", 35, 36, false, {N{"UN", 37, 38, false, {}}, N{"DEUX", 37, 38, false, {}}}}}},
     };
@@ -770,8 +775,11 @@ TEST_F(ClassementTest, TheImageTreeShowsEveryPartWithItsIcons)
     const QList<N> Autre = Classement->AfficherClassement(e);
     EXPECT_EQ(Autre[0].cTexte, "Animaux");
     EXPECT_EQ(Autre[1].Enfants[0].cTexte, "Grece");
-    EXPECT_EQ(Autre[4], (N{"Légende :", 10, 11, true, {N{"Une", 6, 7, true, {}}, N{"longue", 6, 7, true, {}},
-                                                       N{"legende", 6, 7, true, {}}}}));
+    EXPECT_EQ(Autre[4], (N{"Légende :",
+                           10,
+                           11,
+                           true,
+                           {N{"Une", 6, 7, true, {}}, N{"longue", 6, 7, true, {}}, N{"legende", 6, 7, true, {}}}}));
     EXPECT_EQ(Autre[5].cTexte, "EXIF");
     EXPECT_TRUE(Classement->AfficherClassement(Photo("vide.jpg")).isEmpty());
 }

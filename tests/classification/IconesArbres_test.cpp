@@ -20,7 +20,7 @@ QImage Motif(int nTaille, QColor Fond = QColor(255, 0, 255))
     Image.fill(Fond);
     for (int i = 2; i < nTaille - 2; ++i)
         Image.setPixel(i, i, qRgb(0, 0, 200));
-    Image.setPixel(nTaille - 1, 0, qRgb(250, 0, 255));   // close to the background, not equal
+    Image.setPixel(nTaille - 1, 0, qRgb(250, 0, 255)); // close to the background, not equal
     return Image;
 }
 
@@ -136,8 +136,8 @@ TEST_F(IconesTest, WrongSizeMissingUnreadableAndBadNamesGiveTheDefaultSilently)
     ASSERT_TRUE(QDir().mkpath(cDossier + "Dossier.bmp"));
     ASSERT_TRUE(Motif(16).save(Temp.filePath("Dehors.bmp"), "BMP"));
     Charge("Grand=Grand.bmp\nCourt=Court.bmp\nFaux=Faux.bmp\nAbsent=Absent.bmp\nDossier=Dossier.bmp\n"
-           "Remonte=../Dehors.bmp\nPoints=..\nChemin=" + QFile::encodeName(Temp.filePath("Dehors.bmp")) +
-           "\nContre=..\\Dehors.bmp\nBon=Large.bmp\n");
+           "Remonte=../Dehors.bmp\nPoints=..\nChemin="
+           + QFile::encodeName(Temp.filePath("Dehors.bmp")) + "\nContre=..\\Dehors.bmp\nBon=Large.bmp\n");
     for (const char *c : {"Grand", "Court", "Faux", "Absent", "Dossier", "Remonte", "Points", "Chemin", "Contre"})
         EXPECT_EQ(N(c).IndexImage(), 0) << c;
     EXPECT_EQ(N("Bon").IndexImage(), 39);

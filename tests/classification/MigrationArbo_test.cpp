@@ -104,8 +104,8 @@ TEST_F(MigrationArboTest, AnIndentedFirstLineIsALevelError)
     EXPECT_EQ(Migre().Issue, TIssueMigrationArbo::ErreurNiveau);
     EXPECT_TRUE(SectionSurDisque().isEmpty());
     EXPECT_TRUE(AncienPresent());
-    EXPECT_EQ(Messages.Textes(), QStringList({"Niveau incorrect (1) pour l'élément \"Voyages\"",
-                                              "Le fichier « KX.arb » est conservé."}));
+    EXPECT_EQ(Messages.Textes(),
+              QStringList({"Niveau incorrect (1) pour l'élément \"Voyages\"", "Le fichier « KX.arb » est conservé."}));
 }
 
 TEST_F(MigrationArboTest, AnUnreadableFileIsKeptAndNothingIsWritten)

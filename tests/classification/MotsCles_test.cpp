@@ -286,7 +286,8 @@ TEST_F(MotsClesTest, AFailedSaveIsToldAndKeepsTheSetForTheNextSave)
     QString cTexte = "MER SOLEIL";
     QString cErreur;
     EXPECT_FALSE(Recherche.EnregistrerMotsCles(Store, cTexte, cErreur));
-    EXPECT_EQ(cErreur, QString::fromUtf8("Les mots-clés enregistrés n'ont pas pu être écrits dans « %1 ».").arg(cAbsent));
+    EXPECT_EQ(cErreur,
+              QString::fromUtf8("Les mots-clés enregistrés n'ont pas pu être écrits dans « %1 ».").arg(cAbsent));
     EXPECT_EQ(Recherche.MotsClesEnregistres(), QStringList({"MER SOLEIL"}));
     EXPECT_TRUE(Store.Modifie());
 

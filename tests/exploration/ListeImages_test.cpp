@@ -42,7 +42,7 @@ void EcritRaccourci(const QString &cChemin, const QString &cCible)
     const uchar clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     for (int i = 0; i < 16; ++i)
         b[4 + i] = static_cast<char>(clsid[i]);
-    Met32(b, 20, 0x2);   // HasLinkInfo
+    Met32(b, 20, 0x2); // HasLinkInfo
     const QByteArray p = QFile::encodeName(cCible) + '\0';
     QByteArray info(28, '\0');
     Met32(info, 4, 28);
@@ -154,7 +154,7 @@ TEST(ListeImages, SizeSortPadsNumbersAndStays64Bit)
     {
         QFile g(d + "c_enorme.tif");
         ASSERT_TRUE(g.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(g.resize(3LL * 1024 * 1024 * 1024));   // sparse: takes no room
+        ASSERT_TRUE(g.resize(3LL * 1024 * 1024 * 1024)); // sparse: takes no room
     }
     f.Modele.MetCleTri(ColonnesListe::TriTaille);
     ASSERT_EQ(f.Liste(d), 3);
@@ -326,7 +326,7 @@ TEST(ListeImages, MetadataHookFillsEntriesAndCameraList)
     f.iniSetup.WriteString("MOTS-CLES", d + "a.jpg", "MER");
     ASSERT_EQ(f.Liste(d), 3);
     EXPECT_EQ(f.Modele.lstAppareils, QStringList({"Canon EOS D60"}));
-    EXPECT_EQ(f.Modele.Icone(0), 2 + 4);   // a.jpg: metadata and catalogue data
+    EXPECT_EQ(f.Modele.Icone(0), 2 + 4); // a.jpg: metadata and catalogue data
     EXPECT_EQ(f.Modele.Icone(2), 0);
 }
 

@@ -66,10 +66,10 @@ TEST(ColonnesListe, TextsFollowTheirColumnWhenTheOrderChanges)
     TModeleListeImages m;
     m.Ajoute(Entree("/photos/a.jpg", 1025, 0), false);
     auto Texte = [&](int c) { return m.data(m.index(0, c), Qt::DisplayRole).toString(); };
-    EXPECT_EQ(Texte(1), "/photos/");       // e: hidden location
-    EXPECT_EQ(Texte(2), "");               // R: empty until known
-    EXPECT_EQ(Texte(3), "1,00 Ko");        // T
-    EXPECT_EQ(Texte(4), "");               // D: no date
+    EXPECT_EQ(Texte(1), "/photos/"); // e: hidden location
+    EXPECT_EQ(Texte(2), "");         // R: empty until known
+    EXPECT_EQ(Texte(3), "1,00 Ko");  // T
+    EXPECT_EQ(Texte(4), "");         // D: no date
     m.ColonnesListe("TDER");
     EXPECT_EQ(Texte(1), "1,00 Ko");
     EXPECT_EQ(Texte(3), "/photos/");
@@ -175,7 +175,7 @@ TEST(ModeleListe, RemovingRowsKeepsTheCheckCount)
     m.BasculeCoche(1);
     m.BasculeCoche(3);
     m.BasculeCoche(4);
-    m.SupprimeApres(2);   // thumbnail loading interrupted at row 2
+    m.SupprimeApres(2); // thumbnail loading interrupted at row 2
     EXPECT_EQ(m.Nombre(), 3);
     EXPECT_EQ(m.nNbCoches(), 1);
     EXPECT_EQ(m.nDerniereBasculee(), -1);
@@ -196,7 +196,7 @@ TEST(ModeleListe, RemovingScatteredRowsInOneCallRemovesExactlyThem)
         m.Ajoute(Entree(QString("/p/%1.jpg").arg(i)), false);
     m.BasculeCoche(3);
     m.BasculeCoche(5);
-    m.BasculeCoche(9);   // last toggled: row 9, which shifts down to 5 once rows 2, 3, 4 and 7 go
+    m.BasculeCoche(9); // last toggled: row 9, which shifts down to 5 once rows 2, 3, 4 and 7 go
     QSignalSpy Retraits(&m, &QAbstractItemModel::rowsRemoved);
     QSignalSpy Coches(&m, &TModeleListeImages::nbCochesChange);
 

@@ -34,7 +34,7 @@ TEST_F(SelectionTest, CurrentEntryIsReportedOnceAndQueriedByRowKeyAndRecord)
     EXPECT_TRUE(Selection.CleCourante().isEmpty());
 
     Selection.MetLigneCourante(1);
-    Selection.MetLigneCourante(1);   // already current: silent
+    Selection.MetLigneCourante(1); // already current: silent
     ASSERT_EQ(Courante.size(), 1);
     EXPECT_EQ(Courante.at(0).at(0).toInt(), 1);
     EXPECT_EQ(Courante.at(0).at(1).toString(), "/p/d.jpg");
@@ -52,7 +52,7 @@ TEST_F(SelectionTest, CurrentEntryIsReportedOnceAndQueriedByRowKeyAndRecord)
 
 TEST_F(SelectionTest, CurrentEntryFollowsSortsAndRemovalsWithoutSignalWhileItStays)
 {
-    Selection.MetLigneCourante(1);   // d
+    Selection.MetLigneCourante(1); // d
     QSignalSpy Courante(&Selection, &TSelectionKX::CouranteChange);
 
     // A name sort reverses the rows: d moves from row 1 to row 3.
@@ -84,13 +84,14 @@ TEST_F(SelectionTest, CurrentEntryFollowsSortsAndRemovalsWithoutSignalWhileItSta
 TEST_F(SelectionTest, ListChecksModeAndFolderSignalInOrderWithTheirArguments)
 {
     QStringList Ordre;
-    QObject::connect(&Selection, &TSelectionKX::ListeConstruite, [&](TModeListe n) {
-        Ordre << QStringLiteral("liste %1").arg(int(n));
-    });
-    QObject::connect(&Selection, &TSelectionKX::CochesChange, [&](int n) { Ordre << QStringLiteral("coches %1").arg(n); });
+    QObject::connect(&Selection, &TSelectionKX::ListeConstruite,
+                     [&](TModeListe n) { Ordre << QStringLiteral("liste %1").arg(int(n)); });
+    QObject::connect(&Selection, &TSelectionKX::CochesChange,
+                     [&](int n) { Ordre << QStringLiteral("coches %1").arg(n); });
     QObject::connect(&Selection, &TSelectionKX::ModeChange, [&](bool l) { Ordre << QStringLiteral("mode %1").arg(l); });
     QObject::connect(&Selection, &TSelectionKX::DossierChange, [&](const QString &c) { Ordre << "dossier " + c; });
-    QObject::connect(&Selection, &TSelectionKX::ClassementChange, [&](const QString &c) { Ordre << "classement " + c; });
+    QObject::connect(&Selection, &TSelectionKX::ClassementChange,
+                     [&](const QString &c) { Ordre << "classement " + c; });
     QObject::connect(&Selection, &TSelectionKX::ImageChange, [&](const QString &c) { Ordre << "image " + c; });
 
     Selection.MetDossierCourant("/p");
@@ -98,11 +99,11 @@ TEST_F(SelectionTest, ListChecksModeAndFolderSignalInOrderWithTheirArguments)
     Selection.SignaleListeConstruite(TModeListe::Recherche);
     Modele.BasculeCoche(2);
     Modele.BasculeCoche(2);
-    Selection.MetModeMAJ(false);   // consultation already
+    Selection.MetModeMAJ(false); // consultation already
     Selection.MetModeMAJ(true);
     Selection.SignaleClassement("/p/c.jpg");
     Selection.SignaleImage("/p/a.jpg");
-    Selection.SignaleImage(QString());   // no key, no image
+    Selection.SignaleImage(QString()); // no key, no image
     EXPECT_EQ(Ordre, QStringList({"dossier /p", "liste 1", "coches 1", "coches 0", "mode 1", "classement /p/c.jpg",
                                   "image /p/a.jpg"}));
     EXPECT_EQ(Selection.ModeListe(), TModeListe::Recherche);

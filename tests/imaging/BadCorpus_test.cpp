@@ -31,7 +31,7 @@ std::string DansUnFils(F Travail, int nSecondes)
             Travail();
         } catch (const EImageIllisible &) {
         } catch (...) {
-            rc = 3;  // an exception callers do not expect
+            rc = 3; // an exception callers do not expect
         }
         _exit(rc);
     }
@@ -66,7 +66,7 @@ TEST(BadCorpus, EveryFileEndsInAnErrorOrAPicture)
                     try {
                         const TImageChargee R = ChargeImage(c, lVignette, 160, false);
                         if (R.Image.isNull() || R.Taille.Vide())
-                            _exit(4);  // "success" without a picture
+                            _exit(4); // "success" without a picture
                     } catch (const EImageIllisible &) {
                     }
                 }
@@ -101,13 +101,14 @@ TEST(BadCorpus, TruncatedFilesOfEveryKindFailCleanly)
     struct TCas
     {
         const char *cFichier;
-        bool lPleine;  // also at full size (slow for a raw that develops)
+        bool lPleine; // also at full size (slow for a raw that develops)
     };
     int nCas = 0;
-    for (const TCas &Cas : {TCas{"tif/rusttiff_kodim02-lzw.tif", true}, TCas{"tif/ximage_video-001-tile-64x64.tiff", true},
-                            TCas{"png/ximage_yellow_rose.png", true}, TCas{"png/go_video-001.png", true},
-                            TCas{"jpeg/mde_Nikon_D70.jpg", true}, TCas{"jpeg/mde_Canon_EOS_D60.jpg", true},
-                            TCas{"crw/gil_RAW_CANON_D30_SRGB.CRW", false}, TCas{"raf/exiftool_FujiFilm.raf", true}}) {
+    for (const TCas &Cas :
+         {TCas{"tif/rusttiff_kodim02-lzw.tif", true}, TCas{"tif/ximage_video-001-tile-64x64.tiff", true},
+          TCas{"png/ximage_yellow_rose.png", true}, TCas{"png/go_video-001.png", true},
+          TCas{"jpeg/mde_Nikon_D70.jpg", true}, TCas{"jpeg/mde_Canon_EOS_D60.jpg", true},
+          TCas{"crw/gil_RAW_CANON_D30_SRGB.CRW", false}, TCas{"raf/exiftool_FujiFilm.raf", true}}) {
         QFile Source(cKinds + QLatin1String(Cas.cFichier));
         if (!Source.exists()) {
             std::printf("note: %s is only in the full corpus, not cut here\n", Cas.cFichier);
@@ -117,7 +118,8 @@ TEST(BadCorpus, TruncatedFilesOfEveryKindFailCleanly)
         ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
         const QByteArray Tout = Source.readAll();
         for (const int nPourMille : {50, 300, 600, 900, 999}) {
-            const QString c = d.filePath(QStringLiteral("coupe_%1_").arg(nPourMille) + QFileInfo(Source.fileName()).fileName());
+            const QString c =
+                d.filePath(QStringLiteral("coupe_%1_").arg(nPourMille) + QFileInfo(Source.fileName()).fileName());
             QFile f(c);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(Tout.left(Tout.size() * nPourMille / 1000));

@@ -11,7 +11,10 @@
 
 namespace
 {
-QString FichierCorpus(const char *c) { return CorpusReference::Dossier() + QLatin1Char('/') + QLatin1String(c); }
+QString FichierCorpus(const char *c)
+{
+    return CorpusReference::Dossier() + QLatin1Char('/') + QLatin1String(c);
+}
 
 struct TEtapes
 {
@@ -33,7 +36,10 @@ struct TEtapes
     }
 };
 
-bool SauvePng(const QImage &Image, const QString &c) { return Image.save(c, "PNG"); }
+bool SauvePng(const QImage &Image, const QString &c)
+{
+    return Image.save(c, "PNG");
+}
 }
 
 TEST(ChargeImage, CrwThumbnailComesFromItsThmWhenAsked)
@@ -48,8 +54,8 @@ TEST(ChargeImage, CrwThumbnailComesFromItsThmWhenAsked)
 
     const TImageChargee Thm = ChargeImage(cCrw, true, 160, true);
     EXPECT_TRUE(Thm.lJPEG);
-    EXPECT_EQ(Thm.Image.size(), QSize(150, 91));  // the .THM picture (reference: 150 × 91)
-    EXPECT_EQ(Thm.Taille, TailleCrw);             // the resolution is the CRW's
+    EXPECT_EQ(Thm.Image.size(), QSize(150, 91)); // the .THM picture (reference: 150 × 91)
+    EXPECT_EQ(Thm.Taille, TailleCrw);            // the resolution is the CRW's
 
     // Setting off: the raw itself is asked, and this one has its pixels stripped.
     EXPECT_THROW(ChargeImage(cCrw, true, 160, false), EImageIllisible);
@@ -105,7 +111,7 @@ TEST(ChargeImage, CrwSizeWalkIsBounded)
         TTailleImage t;
         return LitTailleCRW(f.fileName(), t) ? t : TTailleImage{-1, -1};
     };
-    const QByteArray SOF = QByteArray::fromHex("0011080078009F03");  // 120 high, 159 wide
+    const QByteArray SOF = QByteArray::fromHex("0011080078009F03"); // 120 high, 159 wide
     EXPECT_EQ(Crw(QByteArray::fromHex("FFD8FFC0") + SOF), (TTailleImage{159, 120}));
     // Markers without length (start of image, restarts, padding) are stepped over.
     EXPECT_EQ(Crw(QByteArray::fromHex("FFD8FFD0FFFFFFD7FFC1") + SOF), (TTailleImage{159, 120}));
@@ -198,9 +204,9 @@ TEST(ChargeImage, JpegThumbnailIsDecodedAtTheReduction)
     const TImageChargee D60 = ChargeImage(FichierCorpus("kinds/jpeg/mde_Canon_EOS_D60.jpg"), true, 160, false);
     EXPECT_EQ(D60.nEchelle, 8);
     EXPECT_EQ(D60.Taille, (TTailleImage{1772, 1181}));
-    EXPECT_EQ(D60.Image.size(), QSize(222, 148));  // sides rounded up, as the decoder does
+    EXPECT_EQ(D60.Image.size(), QSize(222, 148)); // sides rounded up, as the decoder does
 
-    CORPUS_FICHIER(c, "kinds/jpeg/mde_Canon_PowerShot_G11.jpg");  // 3648 × 2736
+    CORPUS_FICHIER(c, "kinds/jpeg/mde_Canon_PowerShot_G11.jpg"); // 3648 × 2736
     const TImageChargee R = ChargeImage(c, true, 160, false);
     EXPECT_TRUE(R.lJPEG);
     EXPECT_EQ(R.nEchelle, 8);
@@ -247,9 +253,9 @@ TEST(ChargeImage, CorruptOrEmptyPicturesAreUnreadable)
     // A TIFF declaring a width of 0.
     QByteArray Tiff = QByteArray::fromHex("49492A0008000000"
                                           "0300"
-                                          "000103000100000000000000"   // ImageWidth 0
-                                          "010103000100000010000000"   // ImageLength 16
-                                          "020103000100000008000000"   // BitsPerSample 8
+                                          "000103000100000000000000" // ImageWidth 0
+                                          "010103000100000010000000" // ImageLength 16
+                                          "020103000100000008000000" // BitsPerSample 8
                                           "00000000");
     QFile tz(d.filePath("zero.tif"));
     ASSERT_TRUE(tz.open(QIODevice::WriteOnly));
@@ -267,12 +273,12 @@ TEST(ChargeImage, ErrorPlaceholder)
     ASSERT_EQ(p.size(), QSize(160, 160));
     const QRgb Blanc = qRgb(255, 255, 255), Rouge = qRgb(255, 0, 0);
     EXPECT_EQ(p.pixel(0, 0), Blanc);
-    EXPECT_EQ(p.pixel(12, 12), Blanc);      // outside the ellipse inset 10
+    EXPECT_EQ(p.pixel(12, 12), Blanc); // outside the ellipse inset 10
     EXPECT_EQ(p.pixel(80, 5), Blanc);
     EXPECT_EQ(p.pixel(80, 30), Rouge);
     EXPECT_EQ(p.pixel(80, 130), Rouge);
-    EXPECT_EQ(p.pixel(15, 80), Rouge);      // left of the bar
-    EXPECT_EQ(p.pixel(20, 80), Blanc);      // the bar from (20, 70) to (140, 90)
+    EXPECT_EQ(p.pixel(15, 80), Rouge); // left of the bar
+    EXPECT_EQ(p.pixel(20, 80), Blanc); // the bar from (20, 70) to (140, 90)
     EXPECT_EQ(p.pixel(139, 70), Blanc);
     EXPECT_EQ(p.pixel(139, 89), Blanc);
     EXPECT_EQ(p.pixel(139, 69), Rouge);
@@ -288,11 +294,11 @@ TEST(ChargeImage, AbsentCdPlaceholder)
     ASSERT_EQ(p.size(), QSize(160, 160));
     const QRgb Gris = qRgb(128, 128, 128), Argent = qRgb(192, 192, 192), Blanc = qRgb(255, 255, 255);
     EXPECT_EQ(p.pixel(159, 159), Blanc);
-    EXPECT_EQ(p.pixel(80, 148), Gris);      // between the ellipses inset 10 and 15
+    EXPECT_EQ(p.pixel(80, 148), Gris); // between the ellipses inset 10 and 15
     EXPECT_EQ(p.pixel(148, 80), Gris);
     EXPECT_EQ(p.pixel(80, 140), Argent);
     EXPECT_EQ(p.pixel(120, 120), Argent);
-    EXPECT_EQ(p.pixel(80, 80), Blanc);      // the white circle of diameter 30 in the centre
+    EXPECT_EQ(p.pixel(80, 80), Blanc); // the white circle of diameter 30 in the centre
     EXPECT_EQ(p.pixel(88, 88), Blanc);
     // Its black outline crosses the vertical through the centre at 15 pixels below it.
     bool lNoir = false;

@@ -11,11 +11,14 @@
 
 namespace CorpusReference
 {
-inline QString Dossier() { return Corpus::Dossier(); }
+inline QString Dossier()
+{
+    return Corpus::Dossier();
+}
 
 struct TLigne
 {
-    QString cFichier;  // relative to the corpus folder
+    QString cFichier; // relative to the corpus folder
     QHash<QString, QString> Champs;
 };
 

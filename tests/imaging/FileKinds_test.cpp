@@ -29,9 +29,9 @@ QByteArray Raccourci(const QByteArray &cCible, bool lUnicode = false)
     QByteArray b;
     Ajoute32(b, 0x4C);
     b.append(QByteArray::fromHex("0114020000000000C000000000000046"));
-    Ajoute32(b, 0x1 | 0x2);  // HasLinkTargetIDList | HasLinkInfo
+    Ajoute32(b, 0x1 | 0x2); // HasLinkTargetIDList | HasLinkInfo
     b.append(QByteArray(76 - b.size(), '\0'));
-    b.append(char(4)).append(char(0)).append(QByteArray(4, '\x07'));  // ID list of 4 bytes
+    b.append(char(4)).append(char(0)).append(QByteArray(4, '\x07')); // ID list of 4 bytes
     const quint32 nEntete = lUnicode ? 0x24 : 0x1C;
     QByteArray Info;
     const quint32 nVolume = nEntete;
@@ -44,7 +44,7 @@ QByteArray Raccourci(const QByteArray &cCible, bool lUnicode = false)
     for (QChar ch : c)
         Utf16.append(char(ch.unicode() & 0xFF)).append(char(ch.unicode() >> 8));
     Utf16.append(2, '\0');
-    Ajoute32(Info, 0);  // size, set below
+    Ajoute32(Info, 0); // size, set below
     Ajoute32(Info, nEntete);
     Ajoute32(Info, 0x1);
     Ajoute32(Info, nVolume);
@@ -118,7 +118,7 @@ TEST(FileKinds, SizeAndDateAre64Bit)
     {
         QFile f(c);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(f.resize(5LL * 1024 * 1024 * 1024 + 3));  // sparse: nothing is written
+        ASSERT_TRUE(f.resize(5LL * 1024 * 1024 * 1024 + 3)); // sparse: nothing is written
         const QDateTime t(QDate(2041, 3, 4), QTime(5, 6, 7), Qt::UTC);
         ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
     }
@@ -206,8 +206,8 @@ TEST(FileKinds, ShellLinkTargets)
     }
     QByteArray Faux = Bon;
     const int nInfo = 76 + 2 + 4;
-    Faux[nInfo + 16 + 3] = char(0x7F);  // LocalBasePathOffset far beyond the block
-    Faux[nInfo + 28 + 3] = char(0x7F);  // and its Unicode twin
+    Faux[nInfo + 16 + 3] = char(0x7F); // LocalBasePathOffset far beyond the block
+    Faux[nInfo + 28 + 3] = char(0x7F); // and its Unicode twin
     Ecrit(d.filePath("faux.lnk"), Faux);
     EXPECT_TRUE(CibleRaccourci(d.filePath("faux.lnk")).isEmpty());
     EXPECT_TRUE(CibleRaccourci(d.filePath("absent.lnk")).isEmpty());

@@ -118,9 +118,9 @@ TEST(Imaging, ThumbnailRectangleRoundsHalvesToEven)
     EXPECT_EQ(Imaging::RectangleVignette(3000, 2000, 160), QRect(0, 26, 160, 107));
     EXPECT_EQ(Imaging::RectangleVignette(2000, 3000, 160), QRect(26, 0, 107, 160));
     EXPECT_EQ(Imaging::RectangleVignette(100, 100, 160), QRect(0, 0, 160, 160));
-    EXPECT_EQ(Imaging::RectangleVignette(320, 3, 160), QRect(0, 79, 160, 2));  // 1.5 → 2
-    EXPECT_EQ(Imaging::RectangleVignette(320, 5, 160), QRect(0, 79, 160, 2));  // 2.5 → 2
-    EXPECT_EQ(Imaging::RectangleVignette(320, 7, 160), QRect(0, 78, 160, 4));  // 3.5 → 4
+    EXPECT_EQ(Imaging::RectangleVignette(320, 3, 160), QRect(0, 79, 160, 2)); // 1.5 → 2
+    EXPECT_EQ(Imaging::RectangleVignette(320, 5, 160), QRect(0, 79, 160, 2)); // 2.5 → 2
+    EXPECT_EQ(Imaging::RectangleVignette(320, 7, 160), QRect(0, 78, 160, 4)); // 3.5 → 4
     EXPECT_EQ(Imaging::RectangleVignette(5, 320, 160), QRect(79, 0, 2, 160));
     // A panorama far wider than tall still keeps one row.
     EXPECT_EQ(Imaging::RectangleVignette(60000, 10, 160).height(), 1);
@@ -143,7 +143,8 @@ TEST(Imaging, CorpusPicturesDecodeToTheirReferenceSize)
             const TImageChargee Pleine = ChargeImage(c, false, 0, false);
             EXPECT_EQ(Pleine.Taille, (TTailleImage{w, h}));
             EXPECT_EQ(Pleine.Image.size(), QSize(int(w), int(h)));
-            EXPECT_TRUE(Pleine.Image.format() == QImage::Format_RGB32 || Pleine.Image.format() == QImage::Format_ARGB32);
+            EXPECT_TRUE(Pleine.Image.format() == QImage::Format_RGB32
+                        || Pleine.Image.format() == QImage::Format_ARGB32);
 
             const TImageChargee Vignette = ChargeImage(c, true, 160, false);
             EXPECT_EQ(Vignette.Taille, (TTailleImage{w, h}));
@@ -290,5 +291,6 @@ TEST(Imaging, VersionTextNamesTheLibraries)
 {
     const QString c = Imaging::TexteVersion();
     for (const char *cNom : {"LibRaw \\d", "libtiff \\d", "libpng \\d", "Exiv2 \\d", "libjpeg-turbo \\d"})
-        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(cNom)).match(c).hasMatch()) << cNom << " in " << c.toStdString();
+        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(cNom)).match(c).hasMatch())
+            << cNom << " in " << c.toStdString();
 }

@@ -27,8 +27,14 @@ int EcartMax(const QImage &a, const QImage &b)
     return n;
 }
 
-qsizetype PositionSOF(const QByteArray &b) { return b.indexOf(QByteArray::fromHex("FFC0")); }
-qsizetype PositionSOS(const QByteArray &b) { return b.indexOf(QByteArray::fromHex("FFDA")); }
+qsizetype PositionSOF(const QByteArray &b)
+{
+    return b.indexOf(QByteArray::fromHex("FFC0"));
+}
+qsizetype PositionSOS(const QByteArray &b)
+{
+    return b.indexOf(QByteArray::fromHex("FFDA"));
+}
 
 QString Ecrit(const QTemporaryDir &d, const QString &cNom, const QByteArray &b)
 {
@@ -38,7 +44,10 @@ QString Ecrit(const QTemporaryDir &d, const QString &cNom, const QByteArray &b)
     return f.fileName();
 }
 
-bool Gris(QRgb p) { return qAbs(qRed(p) - 128) <= 3 && qAbs(qGreen(p) - 128) <= 3 && qAbs(qBlue(p) - 128) <= 3; }
+bool Gris(QRgb p)
+{
+    return qAbs(qRed(p) - 128) <= 3 && qAbs(qGreen(p) - 128) <= 3 && qAbs(qBlue(p) - 128) <= 3;
+}
 }
 
 TEST(JpegCodec, ReductionIsTheLargestThatStillCoversTheBox)
@@ -172,7 +181,8 @@ TEST(JpegCodec, WarningsGiveThePictureLibjpegMakes)
         const QImage Im = JpegCodec::DecodeMemoire(Sos);
         ASSERT_EQ(Im.size(), QSize(64, 128)) << Params.toHex().toStdString();
         EXPECT_LE(EcartMax(Source, Im), 12);
-        EXPECT_TRUE(JpegCodec::Decode(Ecrit(d, "sos.jpg", Sos), 1, nullptr, JpegCodec::TAvertissements::Refuses).isNull());
+        EXPECT_TRUE(
+            JpegCodec::Decode(Ecrit(d, "sos.jpg", Sos), 1, nullptr, JpegCodec::TAvertissements::Refuses).isNull());
     }
 
     // A file cut in the middle of its scan: "Premature end of JPEG file". The rows decoded are

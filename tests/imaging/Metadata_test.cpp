@@ -12,7 +12,10 @@
 
 namespace
 {
-QString FichierCorpus(const QString &c) { return CorpusReference::Dossier() + QLatin1Char('/') + c; }
+QString FichierCorpus(const QString &c)
+{
+    return CorpusReference::Dossier() + QLatin1Char('/') + c;
+}
 
 CorpusReference::TLigne Reference(const QString &cFichier)
 {
@@ -35,8 +38,8 @@ QStringList Valeurs(const QList<Imaging::TEntreeMeta> &Liste, quint32 nId)
 TEST(ImagingMeta, ExifListingMatchesTheReference)
 {
     int nLus = 0;
-    for (const char *c : {"kinds/jpeg/exiftool_Canon.jpg", "kinds/jpeg/exiftool_NikonD70.jpg", "kinds/jpeg/mde_Nikon_D70.jpg",
-                          "kinds/tif/exiftool_ExifTool.tif"}) {
+    for (const char *c : {"kinds/jpeg/exiftool_Canon.jpg", "kinds/jpeg/exiftool_NikonD70.jpg",
+                          "kinds/jpeg/mde_Nikon_D70.jpg", "kinds/tif/exiftool_ExifTool.tif"}) {
         SCOPED_TRACE(c);
         if (Corpus::Fichier(QLatin1String(c)).isEmpty()) {
             std::printf("note: %s is only in the full corpus\n", c);
@@ -62,7 +65,8 @@ TEST(ImagingMeta, ExifListingMatchesTheReference)
 
 TEST(ImagingMeta, IptcListingMatchesTheReference)
 {
-    for (const char *c : {"kinds/jpeg/exiftool_IPTC.jpg", "kinds/jpeg/exiftool_PhotoMechanic.jpg", "kinds/jpeg/mde_Issue_258_dotnet.jpg"}) {
+    for (const char *c : {"kinds/jpeg/exiftool_IPTC.jpg", "kinds/jpeg/exiftool_PhotoMechanic.jpg",
+                          "kinds/jpeg/mde_Issue_258_dotnet.jpg"}) {
         SCOPED_TRACE(c);
         if (Corpus::Fichier(QLatin1String(c)).isEmpty()) {
             std::printf("note: %s is only in the full corpus\n", c);
@@ -72,7 +76,8 @@ TEST(ImagingMeta, IptcListingMatchesTheReference)
         const auto Liste = Imaging::ListeIPTC(FichierCorpus(QLatin1String(c)));
         ASSERT_FALSE(Liste.isEmpty());
         EXPECT_EQ(Valeurs(Liste, 25).join('|'), Ref.Champs.value("Keywords"));
-        EXPECT_EQ(Valeurs(Liste, 120).join('|'), Ref.Champs.value("Caption-Abstract").replace("\\n", "\n").replace("\\r", "\r"));
+        EXPECT_EQ(Valeurs(Liste, 120).join('|'),
+                  Ref.Champs.value("Caption-Abstract").replace("\\n", "\n").replace("\\r", "\r"));
     }
 }
 

@@ -22,8 +22,14 @@ TEST(NomVignette, NamesOfImagesOnDiskAndOnCd)
 TEST(NomVignette, EveryNameMapsBackToItsPath)
 {
     const QStringList chemins = {
-        "/Photos/a.jpg", "/p/#1 ^top^ 100%/x:y.JPG", "/a/%23/b^c/#.jpg", "/r/[2004] Rome/a=b.jpg",
-        "/e/été/ça.jpg", "/%", "/a%2", "/x/%5E.jpg",
+        "/Photos/a.jpg",
+        "/p/#1 ^top^ 100%/x:y.JPG",
+        "/a/%23/b^c/#.jpg",
+        "/r/[2004] Rome/a=b.jpg",
+        "/e/été/ça.jpg",
+        "/%",
+        "/a%2",
+        "/x/%5E.jpg",
     };
     for (const QString &c : chemins) {
         const QString nom = NomVignette(V, 0, c);

@@ -174,7 +174,7 @@ TEST(CoefficientsFocale, LectureConvertitEtLeCacheGardeLaFocaleReelle)
     EXPECT_TRUE(e.lFocEq);
     EXPECT_EQ(e.cFocale, "28");
     EXPECT_EQ(e.cFocaleReelle, "14");
-    EXPECT_EQ(iniCF.ReadString(cSectionCoeffFoc, "CAMERA XY", ""), "2");  // already known: kept
+    EXPECT_EQ(iniCF.ReadString(cSectionCoeffFoc, "CAMERA XY", ""), "2"); // already known: kept
     EcrireEXIFCatalogue(iniSetup, "/img.jpg", e);
     EXPECT_EQ(DecoupeRecord(iniSetup.ReadString("EXIF", "/img.jpg", "")).value(1), "14");
     TDonneesEXIF c;

@@ -20,10 +20,15 @@ public:
     {
         quint16 nTag, nType;
         quint32 nCompte;
-        QByteArray Valeur;  // exactly 4 bytes, already in the file's byte order
+        QByteArray Valeur; // exactly 4 bytes, already in the file's byte order
     };
 
-    QByteArray V16(quint16 v) const { QByteArray b = B16(v); b.append(2, '\0'); return b; }
+    QByteArray V16(quint16 v) const
+    {
+        QByteArray b = B16(v);
+        b.append(2, '\0');
+        return b;
+    }
     QByteArray V32(quint32 v) const { return B32(v); }
     QByteArray B16(quint16 v) const
     {
@@ -81,6 +86,12 @@ inline QByteArray JpegAvecSegments(const QList<QPair<quint8, QByteArray>> &Segme
     return j;
 }
 
-inline QByteArray SegmentExif(const QByteArray &Tiff) { return QByteArray("Exif\0\0", 6) + Tiff; }
+inline QByteArray SegmentExif(const QByteArray &Tiff)
+{
+    return QByteArray("Exif\0\0", 6) + Tiff;
+}
 
-inline const uchar *U(const QByteArray &b) { return reinterpret_cast<const uchar *>(b.constData()); }
+inline const uchar *U(const QByteArray &b)
+{
+    return reinterpret_cast<const uchar *>(b.constData());
+}

@@ -83,7 +83,7 @@ QString FormeDecimale(const QString &c, int n)
     if (c.isEmpty())
         return "";
     const double x = c.toDouble();
-    if (x <= 0)  // a zero numerator is ignored
+    if (x <= 0) // a zero numerator is ignored
         return "";
     return std::fabs(x - std::round(x)) < 1e-9 ? QString::number(std::llround(x)) : Arrondi(x, n);
 }
@@ -209,10 +209,20 @@ TEST(CorpusReference, IptcDesJpeg)
         SCOPED_TRACE(cRel.toStdString());
         TDonneesIPTC i;
         LireIPTC(cFichier, i);
-        QStringList Attendu{FormeIPTC(r[26]), FormeIPTC(r[30]), FormeIPTC(r[29]), FormeIPTC(r[31]), FormeListe(r[21]),
-                            FormeIPTC(r[19]).left(64), FormeListe(r[20]), FormeIPTC(r[27]), FormeIPTC(r[28]),
-                            FormeIPTC(r[18]), FormeDate(r[22] + " 00:00:00").left(10), FormeIPTC(r[23]),
-                            FormeIPTC(r[24]), FormeIPTC(r[25])};
+        QStringList Attendu{FormeIPTC(r[26]),
+                            FormeIPTC(r[30]),
+                            FormeIPTC(r[29]),
+                            FormeIPTC(r[31]),
+                            FormeListe(r[21]),
+                            FormeIPTC(r[19]).left(64),
+                            FormeListe(r[20]),
+                            FormeIPTC(r[27]),
+                            FormeIPTC(r[28]),
+                            FormeIPTC(r[18]),
+                            FormeDate(r[22] + " 00:00:00").left(10),
+                            FormeIPTC(r[23]),
+                            FormeIPTC(r[24]),
+                            FormeIPTC(r[25])};
         const QString ext = cRel.mid(cRel.lastIndexOf('.')).toUpper();
         if (ext != ".JPG" && ext != ".JPEG") {
             // IPTC is read from JPEG files only.

@@ -11,7 +11,10 @@ namespace
 {
 using E = TConstruitTiff::TEntree;
 
-QByteArray Ascii(const char *c, int n) { return QByteArray(c, n); }
+QByteArray Ascii(const char *c, int n)
+{
+    return QByteArray(c, n);
+}
 
 // A TIFF block with the usual camera tags: IFD 0 at 8 (model, orientation, Exif pointer),
 // the Exif IFD at nPosExif, their data after each IFD.
@@ -19,8 +22,8 @@ QByteArray TiffCamera(bool lMM, quint32 nPosExif, quint16 nOrientation = 6)
 {
     TConstruitTiff t(lMM);
     const quint32 nModele = 100;
-    t.IFD(8, {E{0x0110, 2, 12, t.V32(nModele)}, E{0x0112, 3, 1, t.V16(nOrientation)},
-              E{0x8769, 4, 1, t.V32(nPosExif)}});
+    t.IFD(8,
+          {E{0x0110, 2, 12, t.V32(nModele)}, E{0x0112, 3, 1, t.V16(nOrientation)}, E{0x8769, 4, 1, t.V32(nPosExif)}});
     t.Place(nModele, Ascii("Camera XY \0\0", 12));
     const quint32 d = nPosExif + 200;
     t.IFD(nPosExif, {E{0x829A, 5, 1, t.V32(d)}, E{0x829D, 5, 1, t.V32(d + 8)}, E{0x920A, 5, 1, t.V32(d + 16)},
@@ -136,8 +139,8 @@ TEST(LecteurTiff, ComptesEtDecalagesHorsDuFichierSansDebordement)
     t.IFD(8, {E{0x0112, 3, 1, t.V16(6)}, E{0x0110, 2, 0xFFFFFFFF, t.V32(0xFFFFFFF0)},
               E{0x829A, 5, 0x40000000, t.V32(30)}});
     const TLectureEXIF r = LitTiff(t.Octets);
-    EXPECT_TRUE(r.lLu);  // the byte-order mark was valid
-    EXPECT_EQ(r.Donnees.cOrientation, "6");  // read before the fault, kept
+    EXPECT_TRUE(r.lLu);                     // the byte-order mark was valid
+    EXPECT_EQ(r.Donnees.cOrientation, "6"); // read before the fault, kept
     EXPECT_TRUE(r.Donnees.cAppareil.isEmpty());
 
     // IFD 0 at an offset beyond the file, then an entry count running past the end.
@@ -228,7 +231,7 @@ TEST(LecteurCrw, ModeleEtDateAuxPlacesFixesDeLaFin)
     QByteArray b(2000, '\0');
     const quint32 nA = 100, nB = 1000;
     TConstruitTiff le(false);
-    b.replace(26 + nA, 4, le.B32(1100000000));  // 09/11/2004 11:33:20
+    b.replace(26 + nA, 4, le.B32(1100000000)); // 09/11/2004 11:33:20
     b.replace(26 + nA + 504, 9, QByteArray("Canon X1\0", 9));
     b.replace(b.size() - 8, 8, le.B32(nA) + le.B32(nB));
     const TLectureEXIF r = LitEXIFCrw(U(b), b.size(), false);
@@ -258,7 +261,7 @@ TEST(LecteurCrw, ModeleEtDateAuxPlacesFixesDeLaFin)
     g.replace(26 + nA + 504, 5, QByteArray("Ca\x01on", 5));
     EXPECT_EQ(LitEXIFCrw(U(g), g.size(), false).Donnees.cAppareil, "");
     g = b;
-    g.replace(26 + nA + 504, 32, QByteArray(32, 'C'));  // no terminating zero
+    g.replace(26 + nA + 504, 32, QByteArray(32, 'C')); // no terminating zero
     EXPECT_EQ(LitEXIFCrw(U(g), g.size(), false).Donnees.cAppareil, "");
     struct TCasDate
     {

@@ -15,7 +15,7 @@ TEST(InfoMeta, ColonnesDansLOrdreDeLaLigne)
     ASSERT_TRUE(c.startsWith('\t'));
     const QStringList Col = c.mid(1).split('\t');
     ASSERT_EQ(Col.size(), 8 + 14);
-    EXPECT_EQ(Col[6], "1");  // orientation of a file without EXIF
+    EXPECT_EQ(Col[6], "1"); // orientation of a file without EXIF
     // IPTC: headline, caption, copyright, writer, keywords ... as the reference reader gives them.
     EXPECT_EQ(Col[8], "No headline");
     EXPECT_EQ(Col[9], "A witty caption");
@@ -25,7 +25,8 @@ TEST(InfoMeta, ColonnesDansLOrdreDeLaLigne)
     EXPECT_EQ(Col[18], "26/02/2004");
     EXPECT_EQ(Col[21], "Canada");
 
-    const QStringList Nikon = ColonnesInfoMeta(Corpus::Dossier() + "/kinds/jpeg/exiftool_NikonD70.jpg").mid(1).split('\t');
+    const QStringList Nikon =
+        ColonnesInfoMeta(Corpus::Dossier() + "/kinds/jpeg/exiftool_NikonD70.jpg").mid(1).split('\t');
     ASSERT_EQ(Nikon.size(), 22);
     EXPECT_EQ(Nikon.mid(0, 8), QStringList({"NIKON D70", "56", "1/60", "5", "14/01/2005 08:57:59", "200", "1",
                                             "curve: fotogenics point and shoot"}));
@@ -42,7 +43,7 @@ TEST(InfoMeta, CommandeInfoUneLigneParFichier)
     const QStringList Lignes = cSortie.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(Lignes.size(), 2);
     EXPECT_TRUE(Lignes[0].startsWith(a));
-    EXPECT_TRUE(Lignes[0].endsWith(ColonnesInfoMeta(a) + '\t'));  // decoded: no error
+    EXPECT_TRUE(Lignes[0].endsWith(ColonnesInfoMeta(a) + '\t')); // decoded: no error
     EXPECT_TRUE(Lignes[0].contains("\tCanon EOS DIGITAL REBEL\t34\t4\t14\t04/12/2003 06:46:52\t100\t1\t"));
     EXPECT_TRUE(Lignes[1].startsWith(b));
     QString cSeul;
@@ -74,7 +75,7 @@ TEST(InfoMeta, CommandeInfoTailleDeLEnTeteEtErreurEnDerniereColonne)
     const QString cSansTables = Ecrit("tables.jpg", SansTables);
     const QString cCoupe = Ecrit("coupe.jpg", Bon.left(nSOS + (Bon.size() - nSOS) / 2));
     const QString cTexte = Ecrit("texte.jpg", "pas une image");
-    const QString cRaw = Corpus::Dossier() + "/kinds/nef/exiftool_Nikon.nef";  // pixels stripped
+    const QString cRaw = Corpus::Dossier() + "/kinds/nef/exiftool_Nikon.nef"; // pixels stripped
 
     QString cSortie;
     QTextStream Flux(&cSortie);

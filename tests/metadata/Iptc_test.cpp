@@ -19,16 +19,22 @@ QByteArray Dataset(int nRecord, int nDataset, const QByteArray &Valeur)
 // An APP13 segment as image editors write it: a resource block holding the IPTC datasets.
 QByteArray App13(const QByteArray &Datasets)
 {
-    return QByteArray("Photoshop 3.0\0" "8BIM\x04\x04\0\0", 22) + QByteArray("\0\0", 2)
-        + char(Datasets.size() >> 8) + char(Datasets.size() & 0xFF) + Datasets;
+    return QByteArray("Photoshop 3.0\0"
+                      "8BIM\x04\x04\0\0",
+                      22)
+           + QByteArray("\0\0", 2) + char(Datasets.size() >> 8) + char(Datasets.size() & 0xFF) + Datasets;
 }
 
-TDonneesIPTC Lit(const QByteArray &Jpeg) { return LitIPTCJpeg(U(Jpeg), Jpeg.size()); }
+TDonneesIPTC Lit(const QByteArray &Jpeg)
+{
+    return LitIPTCJpeg(U(Jpeg), Jpeg.size());
+}
 }
 
 TEST(LecteurIptc, ChampsDuRecord2EtGroupes)
 {
-    const QByteArray d = Dataset(2, 0, "\0\x02") + Dataset(2, 105, "Titre") + Dataset(2, 120, "  Un texte\r\nsur  deux   lignes ")
+    const QByteArray d =
+        Dataset(2, 0, "\0\x02") + Dataset(2, 105, "Titre") + Dataset(2, 120, "  Un texte\r\nsur  deux   lignes ")
         + Dataset(2, 116, "(c) Moi") + Dataset(2, 122, "Ecrivain") + Dataset(2, 25, "mer") + Dataset(2, 25, "plage")
         + Dataset(2, 25, "sable") + Dataset(2, 15, QByteArray(70, 'K')) + Dataset(2, 20, "un") + Dataset(2, 20, "deux")
         + Dataset(2, 110, "Credit") + Dataset(2, 115, "Source") + Dataset(2, 5, "Objet") + Dataset(2, 55, "20040226")
@@ -53,7 +59,9 @@ TEST(LecteurIptc, ChampsDuRecord2EtGroupes)
 
 TEST(LecteurIptc, GroupesAbsentsEtTexteNonUtf8)
 {
-    const TDonneesIPTC r = Lit(JpegAvecSegments({{0xED, App13(Dataset(2, 90, "Montr\xe9" "al"))}}));
+    const TDonneesIPTC r = Lit(JpegAvecSegments({{0xED, App13(Dataset(2, 90,
+                                                                      "Montr\xe9"
+                                                                      "al"))}}));
     EXPECT_EQ(r.cOriVille, QString::fromUtf8("Montréal"));
     EXPECT_TRUE(r.lIPTC && r.lIPTCOrigine);
     EXPECT_FALSE(r.lIPTCLegende || r.lIPTCMotsCles || r.lIPTCCategorie || r.lIPTCCredits);

@@ -14,7 +14,7 @@ TDonneesEXIF Exif()
     e.lFocEq = true;
     e.cVitesse = "1/125";
     e.cDiaphragme = "5,6";
-    e.cDatePDV = "14/07/2005 18:30:05";  // a Thursday
+    e.cDatePDV = "14/07/2005 18:30:05"; // a Thursday
     e.cISO = "100";
     e.cOrientation = "6";
     e.cCommentaire = "Chambord";
@@ -98,8 +98,8 @@ TEST(TextesMeta, ArbreEXIFSelonLOrdre)
     ASSERT_TRUE(n.has_value());
     EXPECT_EQ(n->cTexte, "EXIF");
     EXPECT_EQ(Textes(*n), QStringList({"E950", "28 mm", "1/125 s", "f 5,6", "Je 14/07/2005 18:30:05", "100",
-                                      "Orientation : 6", "'Chambord'"}));
-    EXPECT_EQ(n->Enfants[1].nImage, 32);  // converted focal length
+                                       "Orientation : 6", "'Chambord'"}));
+    EXPECT_EQ(n->Enfants[1].nImage, 32); // converted focal length
     const auto d = NoeudEXIF(Exif(), "DA");
     ASSERT_TRUE(d.has_value());
     EXPECT_EQ(Textes(*d), QStringList({"f 5,6", "E950"}));
@@ -125,7 +125,7 @@ TEST(TextesMeta, ArbreIPTCParGroupesPresents)
     const auto n = NoeudIPTC(r, "LMCRO");
     ASSERT_TRUE(n.has_value());
     EXPECT_EQ(Textes(*n), QStringList({QString::fromUtf8("Légende"), QString::fromUtf8("Mots-clés :"),
-                                      QString::fromUtf8("Catégorie"), QString::fromUtf8("Crédits")}));
+                                       QString::fromUtf8("Catégorie"), QString::fromUtf8("Crédits")}));
     EXPECT_EQ(Textes(n->Enfants[0]), QStringList({"Titre : T"}));
     EXPECT_EQ(Textes(n->Enfants[1]), QStringList({"mer", "plage"}));
     EXPECT_EQ(Textes(n->Enfants[2]), QStringList({"Cat. Suppl. :"}));

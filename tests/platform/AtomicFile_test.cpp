@@ -146,7 +146,9 @@ struct UmaskTemporaire
 
 mode_t Mode(const QString &cFichier)
 {
-    struct stat St{};
+    struct stat St
+    {
+    };
     stat(QFile::encodeName(cFichier).constData(), &St);
     return St.st_mode & 07777;
 }
@@ -226,7 +228,7 @@ TEST(AtomicFile, StaleTemporariesOfAKilledSaveAreRecognisedAndOnlyTheyRemoved)
     EXPECT_FALSE(EstTemporaireDe(cRestes[0], "KX_Setup.ini"));
 
     // Names that only look alike, and a folder of the very pattern, are not the writer's.
-    const QStringList cEtrangers = {".KX_BDD.ini.tmp-abc12", ".KX_BDD.ini.tmp-abc1234", "KX_BDD.ini.tmp-abc123",
+    const QStringList cEtrangers = {".KX_BDD.ini.tmp-abc12",      ".KX_BDD.ini.tmp-abc1234",  "KX_BDD.ini.tmp-abc123",
                                     ".KX_BDD.ini.tmp-abc123.bak", ".KX_Setup.ini.tmp-abc123", ".KX_BDD.ini.tmp-ab_123"};
     for (const QString &c : cEtrangers) {
         EXPECT_FALSE(EstTemporaireDe(c, "KX_BDD.ini")) << c.toStdString();
@@ -252,8 +254,10 @@ TEST(AtomicFile, RecentTemporariesAreLeftWhenAnAgeIsAsked)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     // Only six letters make the writer's name.
-    ASSERT_TRUE(QFile::rename(Dossier.filePath(".KX_CFAPN.ini.tmp-Recent"), Dossier.filePath(".KX_CFAPN.ini.tmp-Recen1")));
-    ASSERT_TRUE(QFile::rename(Dossier.filePath(".KX_CFAPN.ini.tmp-Ancien"), Dossier.filePath(".KX_CFAPN.ini.tmp-Ancie1")));
+    ASSERT_TRUE(
+        QFile::rename(Dossier.filePath(".KX_CFAPN.ini.tmp-Recent"), Dossier.filePath(".KX_CFAPN.ini.tmp-Recen1")));
+    ASSERT_TRUE(
+        QFile::rename(Dossier.filePath(".KX_CFAPN.ini.tmp-Ancien"), Dossier.filePath(".KX_CFAPN.ini.tmp-Ancie1")));
     const timeval Vieux[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
     ASSERT_EQ(utimes(QFile::encodeName(Dossier.filePath(".KX_CFAPN.ini.tmp-Ancie1")).constData(), Vieux), 0);
     EXPECT_EQ(SupprimeTemporairesPerimes(cFichier, 3600), 1);

@@ -10,8 +10,14 @@ using Balises::TMorceau;
 
 namespace
 {
-TMorceau Texte(const QString &c) { return {c, false, {}, {}}; }
-TMorceau Balise(const QString &c, char g, char s) { return {c, true, QChar(g), QChar(s)}; }
+TMorceau Texte(const QString &c)
+{
+    return {c, false, {}, {}};
+}
+TMorceau Balise(const QString &c, char g, char s)
+{
+    return {c, true, QChar(g), QChar(s)};
+}
 
 // The character format of the first fragment holding a text, in a rendered document.
 QTextCharFormat FormatDe(const QTextDocument &Doc, const QString &cTexte, QTextBlock *pBloc = nullptr)
@@ -30,8 +36,7 @@ QTextCharFormat FormatDe(const QTextDocument &Doc, const QString &cTexte, QTextB
 
 TEST(Balises, LinesSplitIntoTextAndTaggedPieces)
 {
-    EXPECT_EQ(Balises::AnalyseLigne("<SG>Outils divers :</SG/>"),
-              QList<TMorceau>{Balise("Outils divers :", 'S', 'G')});
+    EXPECT_EQ(Balises::AnalyseLigne("<SG>Outils divers :</SG/>"), QList<TMorceau>{Balise("Outils divers :", 'S', 'G')});
     EXPECT_EQ(Balises::AnalyseLigne(QString::fromUtf8("Vimbrel est en mode <SG>Mise à jour</SG/>")),
               (QList<TMorceau>{Texte("Vimbrel est en mode "), Balise(QString::fromUtf8("Mise à jour"), 'S', 'G')}));
     EXPECT_EQ(Balises::AnalyseLigne("<SG>a</SG/> et <SS>[4x3]</SS/>!"),
@@ -43,8 +48,8 @@ TEST(Balises, LinesSplitIntoTextAndTaggedPieces)
 TEST(Balises, AStrayAngleOrAnUnclosedTagLeavesTheLineAsItIs)
 {
     // The first "<" is not a tag: the rest of the line is text, tags included.
-    for (const char *c : {"a < b <SG>gras</SG/>", "a > b <SG>gras</SG/>", "<SG>ouvert seulement",
-                          "<SG>x</SG>", "<SG>x/></SG/>", "<br> x", "<SG></S/>"})
+    for (const char *c : {"a < b <SG>gras</SG/>", "a > b <SG>gras</SG/>", "<SG>ouvert seulement", "<SG>x</SG>",
+                          "<SG>x/></SG/>", "<br> x", "<SG></S/>"})
         EXPECT_EQ(Balises::AnalyseLigne(c), QList<TMorceau>{Texte(c)}) << c;
     // A tag after a good one is still read; a stray "<" after it stops the reading there.
     EXPECT_EQ(Balises::AnalyseLigne("<SG>a</SG/> < <SG>b</SG/>"),
@@ -84,7 +89,8 @@ TEST(Balises, RichTextShowsStylesAndKeepsEveryOtherCharacter)
 TEST(Balises, RichTextCentresHeadingsAndDrawsTitlesAndSeparators)
 {
     QTextDocument Doc;
-    Doc.setHtml(Balises::TexteRiche("<CS>Titre centré</CS/>\r\n<PG>TRAITEMENTS</PG/>\r\nRotation\r\n<LS></LS/>\r\nfin"));
+    Doc.setHtml(
+        Balises::TexteRiche("<CS>Titre centré</CS/>\r\n<PG>TRAITEMENTS</PG/>\r\nRotation\r\n<LS></LS/>\r\nfin"));
     QTextBlock Bloc;
     const QTextCharFormat Centre = FormatDe(Doc, "Titre", &Bloc);
     EXPECT_TRUE(Centre.fontUnderline());

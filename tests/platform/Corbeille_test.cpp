@@ -79,11 +79,14 @@ TEST_F(Corbeille, HomeTrashTakesFileAndRecordsItsEncodedPathAndLocalDate)
     EXPECT_EQ(Lit(r.cDestination), "AAA");
     EXPECT_FALSE(QFileInfo::exists(f));
     EXPECT_EQ(Lit(cMaison + QStringLiteral("/info/vacances été%.jpg.trashinfo")),
-              "[Trash Info]\nPath=" + cRacine.toUtf8() + "/photos/vacances%20%C3%A9t%C3%A9%25.jpg\n"
-              "DeletionDate=2024-03-05T14:07:09\n");
+              "[Trash Info]\nPath=" + cRacine.toUtf8()
+                  + "/photos/vacances%20%C3%A9t%C3%A9%25.jpg\n"
+                    "DeletionDate=2024-03-05T14:07:09\n");
 
     // Nobody else may look into what the user threw away.
-    struct stat st{};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(cMaison).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0700u);
 }
@@ -221,8 +224,7 @@ TEST(OperationsFichiers, RenameNeverReplacesAndFakeFailsOnDemand)
     QTemporaryDir Tmp;
     const QString a = Tmp.filePath(QStringLiteral("a")), b = Tmp.filePath(QStringLiteral("b")),
                   c = Tmp.filePath(QStringLiteral("c"));
-    for (const auto &[f, t] : {std::pair{a, "A"}, std::pair{b, "B"}})
-    {
+    for (const auto &[f, t] : {std::pair{a, "A"}, std::pair{b, "B"}}) {
         QFile F(f);
         ASSERT_TRUE(F.open(QIODevice::WriteOnly));
         F.write(t);

@@ -92,7 +92,8 @@ TEST(SauvegardeSortie, WithoutAnyoneToAskTheReasonGoesToTheErrorStreamAndTheStat
 TEST(SauvegardeSortie, KeptCopiesOfAnotherProgramAreNamedAndNothingIsSaidWithoutThem)
 {
     EXPECT_TRUE(TexteCopiesConservees({}).isEmpty());
-    const QString c = TexteCopiesConservees({"/d/KX_BDD.ini.2026-12-09_10-45-00", "/d/KX_Setup.ini.2026-12-09_10-45-01"});
+    const QString c =
+        TexteCopiesConservees({"/d/KX_BDD.ini.2026-12-09_10-45-00", "/d/KX_Setup.ini.2026-12-09_10-45-01"});
     EXPECT_TRUE(c.contains("/d/KX_BDD.ini.2026-12-09_10-45-00\r\n/d/KX_Setup.ini.2026-12-09_10-45-01"));
     EXPECT_TRUE(c.startsWith("Un autre programme a modifié"));
 }

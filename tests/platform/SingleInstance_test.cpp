@@ -74,8 +74,7 @@ TEST(SingleInstance, TwoProcesses)
     QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
     Env.insert("VIMBREL_TEST_INSTANCE_DOSSIER", Temp.path());
     Enfant.setProcessEnvironment(Env);
-    Enfant.start(QCoreApplication::applicationFilePath(),
-                 {"--gtest_filter=SingleInstance.EnfantSecondDemarrage"});
+    Enfant.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=SingleInstance.EnfantSecondDemarrage"});
     ASSERT_TRUE(Enfant.waitForStarted());
     // The child's message is served by this process's event loop while it waits.
     QElapsedTimer Chrono;

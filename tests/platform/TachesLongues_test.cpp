@@ -44,7 +44,7 @@ TEST_F(TachesLonguesTest, ActionsRunAtOnceWhenIdleAndAfterTheOutermostTaskOtherw
     T.Entre();
     T.Entre();
     T.Differe("liste", &Destinataire, Note("dossier A"));
-    T.Differe("liste", &Destinataire, Note("dossier B"));   // the last folder asked for wins
+    T.Differe("liste", &Destinataire, Note("dossier B")); // the last folder asked for wins
     T.Differe("autre", &Destinataire, Note("autre"));
     EXPECT_EQ(T.ClesEnAttente(), QStringList({"liste", "autre"}));
     T.Sort();

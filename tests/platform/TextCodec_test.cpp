@@ -6,14 +6,14 @@ TEST(TextCodec, RecognisesWellFormedUtf8)
 {
     EXPECT_TRUE(EstUtf8Valide(""));
     EXPECT_TRUE(EstUtf8Valide("plain ASCII text, longer than eight bytes"));
-    EXPECT_TRUE(EstUtf8Valide("\xC3\xA9t\xC3\xA9"));         // été
-    EXPECT_TRUE(EstUtf8Valide("\xE2\x82\xAC"));              // €
-    EXPECT_TRUE(EstUtf8Valide("\xF0\x9F\x93\xB7"));          // camera emoji
-    EXPECT_FALSE(EstUtf8Valide("\xE9t\xE9"));                // été in Windows-1252
-    EXPECT_FALSE(EstUtf8Valide("\xC0\xAF"));                 // overlong "/"
-    EXPECT_FALSE(EstUtf8Valide("\xED\xA0\x80"));             // surrogate
-    EXPECT_FALSE(EstUtf8Valide("\xF4\x90\x80\x80"));         // above U+10FFFF
-    EXPECT_FALSE(EstUtf8Valide("abcdefgh\xE2\x82"));         // truncated at the end
+    EXPECT_TRUE(EstUtf8Valide("\xC3\xA9t\xC3\xA9")); // été
+    EXPECT_TRUE(EstUtf8Valide("\xE2\x82\xAC"));      // €
+    EXPECT_TRUE(EstUtf8Valide("\xF0\x9F\x93\xB7"));  // camera emoji
+    EXPECT_FALSE(EstUtf8Valide("\xE9t\xE9"));        // été in Windows-1252
+    EXPECT_FALSE(EstUtf8Valide("\xC0\xAF"));         // overlong "/"
+    EXPECT_FALSE(EstUtf8Valide("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(EstUtf8Valide("\xF4\x90\x80\x80")); // above U+10FFFF
+    EXPECT_FALSE(EstUtf8Valide("abcdefgh\xE2\x82")); // truncated at the end
     EXPECT_FALSE(EstUtf8Valide("\x80"));
 }
 
@@ -30,7 +30,9 @@ TEST(TextCodec, FallsBackToWindows1252PerLine)
 TEST(TextCodec, EncodesWindows1252AndReportsLoss)
 {
     bool lOk = false;
-    EXPECT_EQ(EncodeWindows1252(QString::fromUtf8("Cœur à 5 € – «x»"), &lOk), QByteArray("C\x9C" "ur \xE0 5 \x80 \x96 \xABx\xBB"));
+    EXPECT_EQ(EncodeWindows1252(QString::fromUtf8("Cœur à 5 € – «x»"), &lOk),
+              QByteArray("C\x9C"
+                         "ur \xE0 5 \x80 \x96 \xABx\xBB"));
     EXPECT_TRUE(lOk);
     EXPECT_EQ(EncodeWindows1252(QString::fromUtf8("a\u4E2Db\U0001F4F7c"), &lOk), QByteArray("a?b?c"));
     EXPECT_FALSE(lOk);

@@ -60,9 +60,8 @@ TEST(Mountinfo, KeepsUserVisibleMountsRootFirstAndDecodesEscapes)
         "garbage line without fields\n"
         "50 26 0:61 / /mnt/short rw\n";
     const QList<TMontage> Montages = AnalyseMountinfo(cTexte);
-    EXPECT_EQ(Points(Montages),
-              QStringList({"/", "/home/", "/run/media/ann/MON CD/", QString::fromUtf8("/mnt/clé USB/"),
-                           "/media/data/", "/mnt/a\\b/"}));
+    EXPECT_EQ(Points(Montages), QStringList({"/", "/home/", "/run/media/ann/MON CD/",
+                                             QString::fromUtf8("/mnt/clé USB/"), "/media/data/", "/mnt/a\\b/"}));
     ASSERT_EQ(Montages.size(), 6);
     EXPECT_EQ(Montages[0].cSource, "/dev/sda1");
     EXPECT_EQ(Montages[2].cSysteme, "iso9660");
@@ -132,8 +131,7 @@ TEST(CdSimule, ParsesDirSerialAndLabel)
     EXPECT_EQ(Cd.cDossier, QDir::current().absoluteFilePath("rel") + "/");
 
     QString cErreur;
-    for (const char *cFaux : {"/tmp/d=0", "/tmp/d=", "/tmp/d", "=12", "/tmp/d=123456789", "/tmp/d=12G4", "/tmp/d=0x"})
-    {
+    for (const char *cFaux : {"/tmp/d=0", "/tmp/d=", "/tmp/d", "=12", "/tmp/d=123456789", "/tmp/d=12G4", "/tmp/d=0x"}) {
         cErreur.clear();
         EXPECT_FALSE(AnalyseCdSimule(cFaux, Cd, &cErreur)) << cFaux;
         EXPECT_FALSE(cErreur.isEmpty()) << cFaux;
@@ -284,7 +282,8 @@ TEST(CdSerial, UnreadableDiscGetsAStableIdentifierFromUuidAndLabel)
     ASSERT_TRUE(QDir().mkpath(Tmp.path() + "/m1"));
     const QString cMountinfo = Tmp.path() + "/mountinfo";
     Ecrit(cMountinfo, "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                      "2 1 11:0 / " + Tmp.path().toUtf8() + "/m1 ro - udf " + cDev.toUtf8() + " ro\n");
+                      "2 1 11:0 / "
+                          + Tmp.path().toUtf8() + "/m1 ro - udf " + cDev.toUtf8() + " ro\n");
 
     auto Volume = [&](const QString &cDisques) {
         return TVolumesLinux(cMountinfo, cDisques).VolumeDe(Tmp.path() + "/m1/a.jpg");
@@ -310,8 +309,7 @@ TEST(VolumesLinux, ListsTheRealMountTableWithRootFirst)
     const QList<TVolume> Liste = Volumes.Liste();
     ASSERT_FALSE(Liste.isEmpty());
     EXPECT_EQ(Liste.front().cPointMontage, "/");
-    for (const TVolume &V : Liste)
-    {
+    for (const TVolume &V : Liste) {
         EXPECT_TRUE(V.cPointMontage.endsWith('/'));
         EXPECT_FALSE(V.cPointMontage.startsWith("/proc/"));
         EXPECT_FALSE(V.cPointMontage.startsWith("/sys/"));

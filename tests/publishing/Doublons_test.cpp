@@ -57,8 +57,8 @@ TEST_F(Doublons, FilesDifferingByOneByteNeverPair)
 {
     // Sizes around the 64 KiB prefix and far beyond, differences at the ends and in the middle,
     // in groups of two (compared at once) and of several (hashed first).
-    for (const qsizetype nTaille : {qsizetype(1), qsizetype(1000), qsizetype(65536), qsizetype(65537), qsizetype(300000)})
-    {
+    for (const qsizetype nTaille :
+         {qsizetype(1), qsizetype(1000), qsizetype(65536), qsizetype(65537), qsizetype(300000)}) {
         const QByteArray Base = Aleatoire(nTaille, quint32(nTaille));
         const QString d = QStringLiteral("photos/%1/").arg(nTaille);
         Cree(d + QStringLiteral("a.jpg"), Base);
@@ -86,21 +86,22 @@ TEST_F(Doublons, ThreeCopiesMakeThreePairsAndTheFileTickedTwiceGoesOnce)
     Cree(QStringLiteral("photos/A.jpg"), Photo);
     Cree(QStringLiteral("photos/B.jpg"), Photo);
     Cree(QStringLiteral("photos/sous/C.jpg"), Photo);
-    Cree(QStringLiteral("photos/autre.jpg"), Aleatoire(150000, 8));   // same size, other content
-    Cree(QStringLiteral("photos/texte.txt"), Photo);                  // not an image
+    Cree(QStringLiteral("photos/autre.jpg"), Aleatoire(150000, 8)); // same size, other content
+    Cree(QStringLiteral("photos/texte.txt"), Photo);                // not an image
 
     const QList<TEnrImgSel> C = Tries(Candidats());
     ASSERT_EQ(C.size(), 4);
     const TResultatPaires R = ChercherPaires(C);
-    EXPECT_EQ(Paires(C, R.Paires),
-              QStringList({"photos/A.jpg|photos/B.jpg", "photos/A.jpg|photos/sous/C.jpg", "photos/B.jpg|photos/sous/C.jpg"}));
+    EXPECT_EQ(Paires(C, R.Paires), QStringList({"photos/A.jpg|photos/B.jpg", "photos/A.jpg|photos/sous/C.jpg",
+                                                "photos/B.jpg|photos/sous/C.jpg"}));
     EXPECT_TRUE(ComparerFichiers(C[0].cChemin, C[1].cChemin));
 
     // A ticked in both of its rows, C ticked on the right of the last row; A is listed in the
     // main list at row 1, after another image.
     Liste(C[2].cChemin);
     Liste(C[0].cChemin);
-    const QList<TEnrImgASuppr> Liste = ImagesASupprimer(R.Paires, C, {true, true, false}, {false, false, true}, &Modele);
+    const QList<TEnrImgASuppr> Liste =
+        ImagesASupprimer(R.Paires, C, {true, true, false}, {false, false, true}, &Modele);
     EXPECT_EQ(Liste, QList<TEnrImgASuppr>({{C[0].cChemin, 1}, {C[3].cChemin, -1}}));
 
     TParamsSuppression P;
@@ -173,9 +174,10 @@ TEST_F(Doublons, EmptyUnreadableAndLargeGroupsOfEqualPrefixes)
     const QList<TEnrImgSel> C = Tries(Candidats());
     ASSERT_EQ(C.size(), 10);
     QFile::remove(p3);
-    EXPECT_EQ(Paires(C, ChercherPaires(C, {}, 1).Paires),
-              QStringList({"photos/g1.CR2|photos/g3.CR2", "photos/g2.CR2|photos/g5.CR2", "photos/p1.png|photos/p2.png"}));
-    EXPECT_FALSE(ComparerFichiers(C[8].cChemin, C[9].cChemin));   // vide1, vide2
+    EXPECT_EQ(
+        Paires(C, ChercherPaires(C, {}, 1).Paires),
+        QStringList({"photos/g1.CR2|photos/g3.CR2", "photos/g2.CR2|photos/g5.CR2", "photos/p1.png|photos/p2.png"}));
+    EXPECT_FALSE(ComparerFichiers(C[8].cChemin, C[9].cChemin)); // vide1, vide2
 }
 
 TEST_F(Doublons, WalkSkipsHiddenNamesThumbnailsCdsAndOtherFiles)
@@ -322,8 +324,8 @@ TEST_F(Doublons, WholeProcedureTellsWhenThereIsNothingToDo)
     EXPECT_EQ(nFenetresPaires, 1);
     ASSERT_EQ(Messages.Montres.size(), 3);
     EXPECT_EQ(Messages.Montres[0].cTitre, QStringLiteral("Attention"));
-    EXPECT_EQ(Messages.Textes(), QStringList({"Aucune image à traiter.", "Aucune image à traiter.",
-                                              "Aucune image à supprimer."}));
+    EXPECT_EQ(Messages.Textes(),
+              QStringList({"Aucune image à traiter.", "Aucune image à traiter.", "Aucune image à supprimer."}));
     EXPECT_EQ(Messages.Montres[2].cTitre, QStringLiteral("Erreur"));
 
     // Cancel in the pairs window: nothing happens, nothing is said.

@@ -166,7 +166,7 @@ TEST_F(Suppression, ThreeSelectedOneOnCdDeletesTwoAndReportsOne)
     Liste(a);
     ListeCD(QStringLiteral("/DCIM/c.jpg"));
     Liste(b);
-    Liste(d);   // not selected
+    Liste(d); // not selected
 
     const QList<int> Selection{2, 0, 1};
     EXPECT_EQ(NombreImagesASupprimer(Modele, Selection), 2);
@@ -222,8 +222,7 @@ TEST_F(Suppression, CompanionsFollowTheirSettings)
 TEST_F(Suppression, RowsSevenThenThreeAreTheRowsRemoved)
 {
     QStringList Chemins;
-    for (int i = 0; i < 10; ++i)
-    {
+    for (int i = 0; i < 10; ++i) {
         Chemins << Cree(QStringLiteral("p/%1.jpg").arg(i), QByteArray::number(i));
         Liste(Chemins.last());
     }
@@ -284,8 +283,7 @@ TEST_F(Suppression, FailedSaveIsReportedAndDataStayInMemory)
 TEST_F(Suppression, EscStopsBetweenImagesAndKeepsWhatWasDone)
 {
     QStringList Chemins;
-    for (int i = 0; i < 4; ++i)
-    {
+    for (int i = 0; i < 4; ++i) {
         Chemins << Cree(QStringLiteral("p/%1.jpg").arg(i), "x");
         DonneDonnees(Chemins.last());
         Liste(Chemins.last());

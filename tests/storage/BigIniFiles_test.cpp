@@ -213,7 +213,9 @@ TEST_F(BigIniFile, NamesHoldingEqualsPercentAndLineBreaksRoundTrip)
         ini.WriteString(cImage, "simple", "2");
         ASSERT_TRUE(ini.UpdateFile());
     }
-    EXPECT_EQ(Lit(cFichier), QString::fromUtf8("[/photos/100%25%0Aété/a=b.jpg]\r\n/photos/a%3Db%25c%0D.jpg=1\r\nsimple=2\r\n").toUtf8());
+    EXPECT_EQ(
+        Lit(cFichier),
+        QString::fromUtf8("[/photos/100%25%0Aété/a=b.jpg]\r\n/photos/a%3Db%25c%0D.jpg=1\r\nsimple=2\r\n").toUtf8());
     TBigIniFile ini(cFichier, true);
     EXPECT_EQ(ini.ReadString(cImage, cCle, ""), "1");
     QStringList Liste;
@@ -238,7 +240,9 @@ TEST_F(BigIniFile, LegendWithALineBreakStaysOnOneLine)
     {
         TBigIniFile ini(cFichier);
         ini.lAutoSave = false;
-        ini.WriteString("LEGENDES", "/photos/a.jpg", "Rome\r\nle Colis\xC3\xA9" "e\nde nuit");
+        ini.WriteString("LEGENDES", "/photos/a.jpg",
+                        "Rome\r\nle Colis\xC3\xA9"
+                        "e\nde nuit");
         ini.WriteString("LEGENDES", "/photos/b.jpg", "suivante");
         ASSERT_TRUE(ini.UpdateFile());
     }
@@ -252,14 +256,16 @@ TEST_F(BigIniFile, LegendWithALineBreakStaysOnOneLine)
 
 TEST_F(BigIniFile, ReadsWindows1252AndLfOnlyFilesAndWritesUtf8WithCrLf)
 {
-    Ecrit(cFichier, "[COUPS DE COEUR]\n/photos/\xE9t\xE9 \x80.jpg=1\n[L\xC3\x89GENDES]\r\nk=C\x9C" "ur\n");
+    Ecrit(cFichier, "[COUPS DE COEUR]\n/photos/\xE9t\xE9 \x80.jpg=1\n[L\xC3\x89GENDES]\r\nk=C\x9C"
+                    "ur\n");
     {
         TBigIniFile ini(cFichier);
         EXPECT_EQ(ini.ReadString("COUPS DE COEUR", QString::fromUtf8("/photos/été €.jpg"), ""), "1");
         EXPECT_EQ(ini.ReadString(QString::fromUtf8("LÉGENDES"), "k", ""), QString::fromUtf8("Cœur"));
         ASSERT_TRUE(ini.UpdateFile());
     }
-    EXPECT_EQ(Lit(cFichier), QString::fromUtf8("[COUPS DE COEUR]\r\n/photos/été €.jpg=1\r\n[LÉGENDES]\r\nk=Cœur\r\n").toUtf8());
+    EXPECT_EQ(Lit(cFichier),
+              QString::fromUtf8("[COUPS DE COEUR]\r\n/photos/été €.jpg=1\r\n[LÉGENDES]\r\nk=Cœur\r\n").toUtf8());
 }
 
 TEST_F(BigIniFile, EraseSectionTakesItsTrailingLines)
@@ -269,14 +275,15 @@ TEST_F(BigIniFile, EraseSectionTakesItsTrailingLines)
               "[A]\r\na=1\r\n\r\n[C]\r\nc=1\r\n\r\n");
     EXPECT_EQ(this->Apres(Texte, [](TBigIniFile &ini) { ini.EraseSection("C"); }),
               "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n; fin de B\r\n\r\n");
-    EXPECT_EQ(this->Apres(Texte, [](TBigIniFile &ini) {
-                  ini.EraseSection("X");
-                  ini.DeleteKey("A", "zz");
-                  ini.DeleteKey("X", "a");
-                  EXPECT_FALSE(ini.Modifie());
-                  ini.DeleteKey("A", "a");
-                  EXPECT_TRUE(ini.Modifie());
-              }),
+    EXPECT_EQ(this->Apres(Texte,
+                          [](TBigIniFile &ini) {
+                              ini.EraseSection("X");
+                              ini.DeleteKey("A", "zz");
+                              ini.DeleteKey("X", "a");
+                              EXPECT_FALSE(ini.Modifie());
+                              ini.DeleteKey("A", "a");
+                              EXPECT_TRUE(ini.Modifie());
+                          }),
               "[A]\r\n\r\n[B]\r\nb=1\r\n; fin de B\r\n\r\n[C]\r\nc=1\r\n\r\n");
 }
 
@@ -367,7 +374,8 @@ TEST_F(BigIniFile, LargeSectionsKeepFirstMatchThroughDeletions)
     QByteArray Attendu = "[MOTS-CLES]\r\n";
     for (int i = 3; i < 300; i += 2)
         if (i != 7)
-            Attendu += "k" + QByteArray::number(i) + "=" + (i == 3 ? QByteArray("trois") : QByteArray::number(i)) + "\r\n";
+            Attendu +=
+                "k" + QByteArray::number(i) + "=" + (i == 3 ? QByteArray("trois") : QByteArray::number(i)) + "\r\n";
     Attendu += "k7=second\r\n\r\nk2=neuf\r\n[SUITE]\r\nz=1\r\n";
     EXPECT_EQ(Apres, Attendu);
 }
@@ -383,7 +391,10 @@ struct TModele
 
     static bool EstEntete(const QString &l) { return l.size() >= 2 && l.front() == '[' && l.back() == ']'; }
     // The names here are ASCII, where folding and upper-casing agree.
-    bool Egal(QStringView a, const QString &b) const { return a.compare(b, lSensible ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0; }
+    bool Egal(QStringView a, const QString &b) const
+    {
+        return a.compare(b, lSensible ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+    }
     // Header line and last line of the first matching section, or -1.
     std::pair<int, int> Section(const QString &s) const
     {
@@ -460,13 +471,17 @@ TEST_F(BigIniFile, AgreesWithALineByLineReferenceOverRandomChanges)
         for (int n = 0; n < 4000; ++n) {
             const QString s = Section(), k = Cle();
             switch (Alea.bounded(10)) {
-            case 0: case 1: case 2: case 3: {
+            case 0:
+            case 1:
+            case 2:
+            case 3: {
                 const QString v = QString::number(n);
                 Modele.Ecrit(s, k, v);
                 ini.WriteString(s, k, v);
                 break;
             }
-            case 4: case 5:
+            case 4:
+            case 5:
                 Modele.Supprime(s, k);
                 ini.DeleteKey(s, k);
                 break;

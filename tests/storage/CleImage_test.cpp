@@ -189,11 +189,11 @@ TEST_F(Catalogue, AlbumNamesExpandToEveryAlbumSectionInStoreOrder)
     iniSetup->WriteString("Sauvegarde album images:minuscules", "/a.jpg", "");
     iniSetup->WriteString("SAUVEGARDE ALBUM IMAGES:Noel", "/b.jpg", "");
 
-    EXPECT_EQ(ListeSectionsImage(*iniSetup, cSectionsFichiersImages),
-              QStringList({"ROTATIONS", "MIROIRS", "NOIR ET BLANC", "CONTRASTE LUMINOSITE", "NEGATIF", "CANAUX",
-                           "MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "SAUVEGARDE ALBUM IMAGES:Vacances",
-                           "SAUVEGARDE ALBUM IMAGES:Noel", "SAUVEGARDE ALBUM WEB:Perso",
-                           "SAUVEGARDE ALBUM WEB:Perso:Rome", "RESOLUTIONS VIGNETTES"}));
+    EXPECT_EQ(
+        ListeSectionsImage(*iniSetup, cSectionsFichiersImages),
+        QStringList({"ROTATIONS", "MIROIRS", "NOIR ET BLANC", "CONTRASTE LUMINOSITE", "NEGATIF", "CANAUX", "MOTS-CLES",
+                     "COUPS DE COEUR", "LEGENDES", "SAUVEGARDE ALBUM IMAGES:Vacances", "SAUVEGARDE ALBUM IMAGES:Noel",
+                     "SAUVEGARDE ALBUM WEB:Perso", "SAUVEGARDE ALBUM WEB:Perso:Rome", "RESOLUTIONS VIGNETTES"}));
     EXPECT_EQ(cSectionsFichiersImages.size(), 12);
     EXPECT_EQ(cSectionsMigration115.size(), 13);
     EXPECT_EQ(cSectionsHistoriqueCD.size(), 16);
@@ -206,18 +206,21 @@ TEST_F(Catalogue, AlbumNamesExpandToEveryAlbumSectionInStoreOrder)
 // stores have always been walked by.
 TEST(CleImage, WantedSectionListsNameTheStoredSectionsInOrder)
 {
-    const QStringList cTraitements = {"ROTATIONS", "MIROIRS", "NOIR ET BLANC", "CONTRASTE LUMINOSITE", "NEGATIF",
-                                      "CANAUX"};
+    const QStringList cTraitements = {"ROTATIONS", "MIROIRS", "NOIR ET BLANC", "CONTRASTE LUMINOSITE",
+                                      "NEGATIF",   "CANAUX"};
     EXPECT_EQ(cSectionsFichiersImages,
-              cTraitements + QStringList({"MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "SAUVEGARDE ALBUM IMAGES",
-                                          "SAUVEGARDE ALBUM WEB", "RESOLUTIONS VIGNETTES"}));
+              cTraitements
+                  + QStringList({"MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "SAUVEGARDE ALBUM IMAGES",
+                                 "SAUVEGARDE ALBUM WEB", "RESOLUTIONS VIGNETTES"}));
     EXPECT_EQ(cSectionsMigration115,
-              cTraitements + QStringList({"MOTS-CLES", "COUPS DE COEUR", "EXIF", "SAUVEGARDE ALBUM IMAGES",
-                                          "SAUVEGARDE ALBUM WEB", "TAILLES VIGNETTES", "RESOLUTIONS VIGNETTES"}));
+              cTraitements
+                  + QStringList({"MOTS-CLES", "COUPS DE COEUR", "EXIF", "SAUVEGARDE ALBUM IMAGES",
+                                 "SAUVEGARDE ALBUM WEB", "TAILLES VIGNETTES", "RESOLUTIONS VIGNETTES"}));
     EXPECT_EQ(cSectionsHistoriqueCD,
-              cTraitements + QStringList({"MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "EXIF", "IPTC", "DESCRIPTIONS",
-                                          "SAUVEGARDE ALBUM IMAGES", "SAUVEGARDE ALBUM WEB", "TAILLES VIGNETTES",
-                                          "RESOLUTIONS VIGNETTES"}));
+              cTraitements
+                  + QStringList({"MOTS-CLES", "COUPS DE COEUR", "LEGENDES", "EXIF", "IPTC", "DESCRIPTIONS",
+                                 "SAUVEGARDE ALBUM IMAGES", "SAUVEGARDE ALBUM WEB", "TAILLES VIGNETTES",
+                                 "RESOLUTIONS VIGNETTES"}));
 }
 
 TEST_F(Catalogue, RenameMovesExactlyTheKeysThatExisted)
@@ -297,7 +300,8 @@ TEST_F(Catalogue, ASectionSpelledTwiceIsMovedOnce)
     Ini.lAutoSave = false;
     const QStringList cSections = ListeSectionsImage(Ini, {"SAUVEGARDE ALBUM IMAGES"});
     EXPECT_EQ(cSections, QStringList({"SAUVEGARDE ALBUM IMAGES:Rome"}));
-    EXPECT_TRUE(DeplaceDonnees(Ini, *iniBDD, cSections + QStringList{"SAUVEGARDE ALBUM IMAGES:ROME"}, "/p/a.jpg", "/p/b.jpg"));
+    EXPECT_TRUE(
+        DeplaceDonnees(Ini, *iniBDD, cSections + QStringList{"SAUVEGARDE ALBUM IMAGES:ROME"}, "/p/a.jpg", "/p/b.jpg"));
     EXPECT_TRUE(Ini.ValueExists("SAUVEGARDE ALBUM IMAGES:Rome", "/p/b.jpg"));
     EXPECT_FALSE(Ini.ValueExists("SAUVEGARDE ALBUM IMAGES:Rome", "/p/a.jpg"));
 }

@@ -12,7 +12,8 @@
 
 #include <sys/time.h>
 
-namespace {
+namespace
+{
 
 struct ContexteTest : ::testing::Test
 {
@@ -56,7 +57,8 @@ struct ContexteTest : ::testing::Test
     }
     static QStringList Contenu(const QString &cDossier)
     {
-        return QDir(cDossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        return QDir(cDossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                        QDir::Name);
     }
 };
 
@@ -195,8 +197,7 @@ TEST_F(ContexteTest, UnreadableConfigurationIsReportedAndTheNextPlaceIsUsed)
     C->FixeDossiers();
     C->OuvreStores();
     EXPECT_EQ(C->Dossiers.cDossierDonnees, E.cDossierDefaut);
-    EXPECT_EQ(C->FichiersIllisibles(),
-              QStringList{E.cFichierUtilisateur + " : ouverture : trop de fichiers ouverts"});
+    EXPECT_EQ(C->FichiersIllisibles(), QStringList{E.cFichierUtilisateur + " : ouverture : trop de fichiers ouverts"});
     C->SignaleFichiersIllisibles(nullptr);
     ASSERT_EQ(Messages->Montres.size(), 1);
     EXPECT_TRUE(Messages->Montres[0].cTexte.contains(E.cFichierUtilisateur));

@@ -30,8 +30,8 @@ TEST(LigneDescription, EntriesAndLinesThatAreNot)
     ASSERT_TRUE(AnalyseLigneDescription("\"my photo.jpg\"\tBeach  bar", cNom, cDesc));
     EXPECT_EQ(cDesc, "Beach  bar");
 
-    for (const char *cPasEntree : {"", "   ", "seul.jpg", "\"my photo.jpg Beach", "\"my photo.jpg\"Beach",
-                                   "\"my photo.jpg\"", "\"\" vide"})
+    for (const char *cPasEntree :
+         {"", "   ", "seul.jpg", "\"my photo.jpg Beach", "\"my photo.jpg\"Beach", "\"my photo.jpg\"", "\"\" vide"})
         EXPECT_FALSE(AnalyseLigneDescription(cPasEntree, cNom, cDesc)) << cPasEntree;
 }
 
@@ -163,7 +163,9 @@ TEST_F(Descriptions, WritesKeepPermissionBits)
     Desc->DescriptionImage(0, cDossier + "a.jpg", nDescEcriture, "Deux");
     EXPECT_TRUE(Desc->DerniereEcritureReussie());
     EXPECT_EQ(Lit(), "a.jpg Deux\r\n");
-    struct stat St{};
+    struct stat St
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(Fichier()).constData(), &St), 0);
     EXPECT_EQ(St.st_mode & 07777, 0440u);
 }
@@ -174,7 +176,10 @@ TEST_F(Descriptions, ReadsTheFileAgainOnlyWhenItChanges)
     EXPECT_EQ(Lire("a.jpg"), "Un");
     // Another program rewrites it with the same size and an older time: still seen.
     Ecrit("a.jpg Xy\r\n");
-    struct utimbuf Temps{1000000000, 1000000000};
+    struct utimbuf Temps
+    {
+        1000000000, 1000000000
+    };
     ASSERT_EQ(::utime(QFile::encodeName(Fichier()).constData(), &Temps), 0);
     EXPECT_EQ(Lire("a.jpg"), "Xy");
     Ecrit("a.jpg Une autre\r\n");
@@ -192,7 +197,9 @@ TEST_F(Descriptions, ListingAFolderParsesItsFileOnce)
 {
     Ecrit("a.jpg Un\r\nb.jpg Deux\r\n");
     EXPECT_EQ(Lire("a.jpg"), "Un");
-    struct stat Avant{};
+    struct stat Avant
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(Fichier()).constData(), &Avant), 0);
     // Same inode, size and time, other bytes: a file that was not read again still answers
     // from the first reading.

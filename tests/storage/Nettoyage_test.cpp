@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // The reversible cache naming: "%" "#" "^" escaped, then ":" -> "#" and "/" -> "^", ".JPG"
 // appended. Written here independently of the cache so that the clean-up is tested alone.
@@ -118,7 +119,7 @@ TEST_F(NettoyageTest, VanishedImageLosesItsDataOthersKeepEverything)
     NettoieCatalogue(BDD, T, R);
     NettoieVignettes(cVignettes, &DecodeNomVignette, T, R);
 
-    EXPECT_EQ(R.nClesParametres, 3);   // MOTS-CLES, LEGENDES, ROTATIONS
+    EXPECT_EQ(R.nClesParametres, 3); // MOTS-CLES, LEGENDES, ROTATIONS
     EXPECT_EQ(R.nSectionsCatalogue, 1);
     EXPECT_EQ(R.nVignettes, 1);
     EXPECT_EQ(R.Total(), 5);
@@ -180,7 +181,7 @@ TEST_F(NettoyageTest, NothingRemovedMeansNothingWritten)
     TResultatNettoyage R;
     NettoieParametres(Setup, T, R);
     NettoieCatalogue(BDD, T, R);
-    NettoieVignettes(cVignettes, {}, T, R);  // no cache name reader: thumbnails stay
+    NettoieVignettes(cVignettes, {}, T, R); // no cache name reader: thumbnails stay
     EXPECT_EQ(R.Total(), 0);
     // The stores were never saved: no file was created.
     EXPECT_FALSE(QFile::exists(Temp.filePath("KX_Setup.ini")));
@@ -231,7 +232,8 @@ TEST(TestDisparition, DefaultProbeAnswersForAReadableFolder)
     EXPECT_FALSE(TTestDisparition::SondeVolumeParDefaut(V));
 }
 
-namespace {
+namespace
+{
 
 // Volumes that count how often they are read, over an in-memory list.
 class TVolumesComptes : public IVolumes
@@ -461,8 +463,8 @@ TEST_F(NettoyageTest, VolumesAreReadOnceForTheWholeCleanUp)
     }
     Touche(cVignettes + NomVignette(Temp.filePath("photos/1/img1.jpg")));
     TVolumesComptes Comptes(Volumes);
-    TTestDisparition T = PrepareNettoyage(Setup, Comptes, Temp.filePath("pas-de-fstab"),
-                                          [](const TVolume &) { return true; });
+    TTestDisparition T =
+        PrepareNettoyage(Setup, Comptes, Temp.filePath("pas-de-fstab"), [](const TVolume &) { return true; });
     TResultatNettoyage R;
     NettoieParametres(Setup, T, R);
     NettoieCatalogue(BDD, T, R);

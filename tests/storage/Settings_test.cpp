@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct SettingsTest : ::testing::Test
 {
@@ -131,7 +132,7 @@ TEST_F(SettingsTest, ZoomIndexIsReadOnlyWhenKeptFromRunToRun)
 TEST_F(SettingsTest, PaneSizesNeverBelowTheirMinimum)
 {
     Ecrit("pnCommandes.Width", "100");
-    Ecrit("nIndTailleVigs", "0");   // 60 pixels
+    Ecrit("nIndTailleVigs", "0"); // 60 pixels
     Ecrit("pnVigs.LargHaut", "50");
     const TEnrParametres P = Lit();
     EXPECT_EQ(P.pnCommandes_Width, 260);
@@ -143,11 +144,11 @@ TEST_F(SettingsTest, OrderStringsMustBePermutationsWithShownOrHiddenLetters)
     EXPECT_TRUE(EstOrdreValide("eRTD", "ERTD"));
     EXPECT_TRUE(EstOrdreValide("dtre", "ERTD"));
     EXPECT_TRUE(EstOrdreValide("XTCNMR", "RMNCTX"));
-    EXPECT_FALSE(EstOrdreValide("eRT", "ERTD"));       // a letter missing
-    EXPECT_FALSE(EstOrdreValide("eRTDD", "ERTD"));     // too long
-    EXPECT_FALSE(EstOrdreValide("eRTT", "ERTD"));      // a letter twice
-    EXPECT_FALSE(EstOrdreValide("eRtT", "ERTD"));      // the same letter in both cases
-    EXPECT_FALSE(EstOrdreValide("eRTX", "ERTD"));      // a foreign letter
+    EXPECT_FALSE(EstOrdreValide("eRT", "ERTD"));   // a letter missing
+    EXPECT_FALSE(EstOrdreValide("eRTDD", "ERTD")); // too long
+    EXPECT_FALSE(EstOrdreValide("eRTT", "ERTD"));  // a letter twice
+    EXPECT_FALSE(EstOrdreValide("eRtT", "ERTD"));  // the same letter in both cases
+    EXPECT_FALSE(EstOrdreValide("eRTX", "ERTD"));  // a foreign letter
     EXPECT_FALSE(EstOrdreValide("", "ERTD"));
 
     Ecrit("cOrdreCol", "ERTT");
@@ -157,7 +158,7 @@ TEST_F(SettingsTest, OrderStringsMustBePermutationsWithShownOrHiddenLetters)
     const TEnrParametres P = Lit();
     EXPECT_EQ(P.cOrdreCol, "eRTD");
     EXPECT_EQ(P.cOrdreTrt, "rmnctx");
-    EXPECT_EQ(P.cOrdreEXIF, "AFVDPIO");  // the metadata orders may leave letters out
+    EXPECT_EQ(P.cOrdreEXIF, "AFVDPIO"); // the metadata orders may leave letters out
     EXPECT_EQ(P.cOrdreIPTC, "LMCRO");
 }
 
@@ -238,7 +239,8 @@ TEST_F(SettingsTest, FolderHistoryKeepsItsFirstTenInOrder)
     EXPECT_EQ(LitHistoriqueRepertoires(*Ini), QStringList({"/a/", "/b/"}));
 }
 
-namespace {
+namespace
+{
 
 QByteArray LitOctets(const QString &cFichier)
 {
@@ -262,7 +264,7 @@ TEST_F(SettingsTest, ExitWriteOfANewStoreGivesTheKnownText)
     TEnrParametres P = Lit();
     P.cRep = "/photos/[2004] Rome/";
     P.nLeft_Main = -8;
-    P.pnCommandes_Width = 120;  // written at its floor
+    P.pnCommandes_Width = 120; // written at its floor
     P.lSauveRapZoom = true;
     P.nRapZoom = 9;
     P.nVigCoulFond = 3;
@@ -273,79 +275,78 @@ TEST_F(SettingsTest, ExitWriteOfANewStoreGivesTheKnownText)
     P.Ecrit(*Ini, {});
     ASSERT_TRUE(Ini->UpdateFile());
 
-    const QByteArray Attendu =
-        "[GENERAL]\r\n"
-        "kcVersion=v 1.44\r\n"
-        "cRep=/photos/[2004] Rome/\r\n"
-        "cRepSvgVig=/donnees/\r\n"
-        "pnCommandes.Width=260\r\n"
-        "pcExplRech.Height=361\r\n"
-        "pnVigs.Align=0\r\n"
-        "pnVigs.LargHaut=202\r\n"
-        "lvImgs.ViewStyle=3\r\n"
-        "nEtatFen_Main=2\r\n"
-        "nLeft_Main=-8\r\n"
-        "nTop_Main=0\r\n"
-        "nWidth_Main=800\r\n"
-        "nHeight_Main=600\r\n"
-        "nLVColTri=0\r\n"
-        "cOrdreCol=eRTD\r\n"
-        "lConsRapZoom=1\r\n"
-        "lSauveRapZoom=1\r\n"
-        "nRapZoom=9\r\n"
-        "lVigPan3D=1\r\n"
-        "nVigCoulFond=3\r\n"
-        "nVigCoulPan=35\r\n"
-        "nVigCoulTxtPan=30\r\n"
-        "nImgFACoulFond=35\r\n"
-        "nImgPECoulFond=0\r\n"
-        "nIndTailleVigs=5\r\n"
-        "nIndLargMaxSvgTtesVig=0\r\n"
-        "cOrdreTrt=RMNCTX\r\n"
-        "cOrdreEXIF=AFVDPIOC\r\n"
-        "cOrdreIPTC=LMCRO\r\n"
-        "lHintAffTRT=1\r\n"
-        "lHintAffCRIT=1\r\n"
-        "lHintAffAlbImg=1\r\n"
-        "lHintAffAlbWHP=0\r\n"
-        "lHintAffEXIF=1\r\n"
-        "lHintAffIPTC=1\r\n"
-        "lAffHintDsLVImgs=1\r\n"
-        "lAgrandirLVQdSurvol=1\r\n"
-        "lPreRemplCBEXIFApp=1\r\n"
-        "lCoeffFocDansTable=0\r\n"
-        "lOrientationAuto=1\r\n"
-        "lPreRemplCBLeg=1\r\n"
-        "lLegComplSaisie=1\r\n"
-        "nAffLegMaxCarLig=-40\r\n"
-        "lDeplEntArboCritHier=1\r\n"
-        "lTrierArboCritHier=0\r\n"
-        "lDecocheImgAprAffectCrit=1\r\n"
-        "lEtendRechCritEnf=1\r\n"
-        "lLireVigDsTHM=1\r\n"
-        "lTrtTHMDsOpFic=1\r\n"
-        "lTrtWAVDsOpFic=1\r\n"
-        "lTrtDescription=0\r\n"
-        "lModeMAJ=0\r\n"
-        "lMenuCipalVisible=1\r\n"
-        "lTrtApercu=1\r\n"
-        "lMsgConfQuitAppli=0\r\n"
-        "vfGene.lActive=0\r\n"
-        "vfGene.lAussiDepuisCD=0\r\n"
-        "vfGene.nMaxLH=3000\r\n"
-        "vfGene.nQuelleImg=0\r\n"
-        "cParamNB={ 30: 60: 10}\r\n"
-        "cParamCL={   0:   0:   0:   0:   0:   0}\r\n"
-        "lCLSynchroC=0\r\n"
-        "lCLSynchroL=0\r\n"
-        "cParamCanaux={D=5:A=-3:I=1}\r\n"
-        "nLeft_GDC=0\r\n"
-        "nTop_GDC=0\r\n"
-        "nWidth_GDC=520\r\n"
-        "nHeight_GDC=328\r\n"
-        "lcbR_GDC=1\r\n"
-        "lcbV_GDC=1\r\n"
-        "lcbB_GDC=1\r\n";
+    const QByteArray Attendu = "[GENERAL]\r\n"
+                               "kcVersion=v 1.44\r\n"
+                               "cRep=/photos/[2004] Rome/\r\n"
+                               "cRepSvgVig=/donnees/\r\n"
+                               "pnCommandes.Width=260\r\n"
+                               "pcExplRech.Height=361\r\n"
+                               "pnVigs.Align=0\r\n"
+                               "pnVigs.LargHaut=202\r\n"
+                               "lvImgs.ViewStyle=3\r\n"
+                               "nEtatFen_Main=2\r\n"
+                               "nLeft_Main=-8\r\n"
+                               "nTop_Main=0\r\n"
+                               "nWidth_Main=800\r\n"
+                               "nHeight_Main=600\r\n"
+                               "nLVColTri=0\r\n"
+                               "cOrdreCol=eRTD\r\n"
+                               "lConsRapZoom=1\r\n"
+                               "lSauveRapZoom=1\r\n"
+                               "nRapZoom=9\r\n"
+                               "lVigPan3D=1\r\n"
+                               "nVigCoulFond=3\r\n"
+                               "nVigCoulPan=35\r\n"
+                               "nVigCoulTxtPan=30\r\n"
+                               "nImgFACoulFond=35\r\n"
+                               "nImgPECoulFond=0\r\n"
+                               "nIndTailleVigs=5\r\n"
+                               "nIndLargMaxSvgTtesVig=0\r\n"
+                               "cOrdreTrt=RMNCTX\r\n"
+                               "cOrdreEXIF=AFVDPIOC\r\n"
+                               "cOrdreIPTC=LMCRO\r\n"
+                               "lHintAffTRT=1\r\n"
+                               "lHintAffCRIT=1\r\n"
+                               "lHintAffAlbImg=1\r\n"
+                               "lHintAffAlbWHP=0\r\n"
+                               "lHintAffEXIF=1\r\n"
+                               "lHintAffIPTC=1\r\n"
+                               "lAffHintDsLVImgs=1\r\n"
+                               "lAgrandirLVQdSurvol=1\r\n"
+                               "lPreRemplCBEXIFApp=1\r\n"
+                               "lCoeffFocDansTable=0\r\n"
+                               "lOrientationAuto=1\r\n"
+                               "lPreRemplCBLeg=1\r\n"
+                               "lLegComplSaisie=1\r\n"
+                               "nAffLegMaxCarLig=-40\r\n"
+                               "lDeplEntArboCritHier=1\r\n"
+                               "lTrierArboCritHier=0\r\n"
+                               "lDecocheImgAprAffectCrit=1\r\n"
+                               "lEtendRechCritEnf=1\r\n"
+                               "lLireVigDsTHM=1\r\n"
+                               "lTrtTHMDsOpFic=1\r\n"
+                               "lTrtWAVDsOpFic=1\r\n"
+                               "lTrtDescription=0\r\n"
+                               "lModeMAJ=0\r\n"
+                               "lMenuCipalVisible=1\r\n"
+                               "lTrtApercu=1\r\n"
+                               "lMsgConfQuitAppli=0\r\n"
+                               "vfGene.lActive=0\r\n"
+                               "vfGene.lAussiDepuisCD=0\r\n"
+                               "vfGene.nMaxLH=3000\r\n"
+                               "vfGene.nQuelleImg=0\r\n"
+                               "cParamNB={ 30: 60: 10}\r\n"
+                               "cParamCL={   0:   0:   0:   0:   0:   0}\r\n"
+                               "lCLSynchroC=0\r\n"
+                               "lCLSynchroL=0\r\n"
+                               "cParamCanaux={D=5:A=-3:I=1}\r\n"
+                               "nLeft_GDC=0\r\n"
+                               "nTop_GDC=0\r\n"
+                               "nWidth_GDC=520\r\n"
+                               "nHeight_GDC=328\r\n"
+                               "lcbR_GDC=1\r\n"
+                               "lcbV_GDC=1\r\n"
+                               "lcbB_GDC=1\r\n";
     EXPECT_EQ(LitOctets(Temp.filePath("KX_Setup.ini")), Attendu);
 }
 
@@ -353,85 +354,84 @@ TEST_F(SettingsTest, ExitWriteOfANewStoreGivesTheKnownText)
 // this version does not know: read then written back at exit, it stays byte for byte the same.
 TEST_F(SettingsTest, AnEarlierFileReadsAndWritesBackUnchanged)
 {
-    const QByteArray Ancien =
-        "[HISTORIQUE REPERTOIRES]\r\n"
-        "/photos/2003/=\r\n"
-        "[GENERAL]\r\n"
-        "kcVersion=v 1.44\r\n"
-        "nMasqueChoixDon=4095\r\n"
-        "cRep=/photos/2003/\r\n"
-        "cRepSvgVig=/sauvegardes/\r\n"
-        "nEtatFen_Main=0\r\n"
-        "nLeft_Main=15\r\n"
-        "nTop_Main=-4\r\n"
-        "nWidth_Main=1280\r\n"
-        "nHeight_Main=960\r\n"
-        "pnCommandes.Width=330\r\n"
-        "pcExplRech.Height=250\r\n"
-        "pnVigs.Align=1\r\n"
-        "pnVigs.LargHaut=400\r\n"
-        "lvImgs.ViewStyle=1\r\n"
-        "nLVColTri=4\r\n"
-        "cOrdreCol=DteR\r\n"
-        "lConsRapZoom=0\r\n"
-        "lSauveRapZoom=1\r\n"
-        "nRapZoom=2\r\n"
-        "lVigPan3D=0\r\n"
-        "nVigCoulFond=1\r\n"
-        "nVigCoulPan=2\r\n"
-        "nVigCoulTxtPan=4\r\n"
-        "nImgFACoulFond=5\r\n"
-        "nImgPECoulFond=6\r\n"
-        "nIndTailleVigs=8\r\n"
-        "nIndLargMaxSvgTtesVig=3\r\n"
-        "cOrdreTrt=XTCnmr\r\n"
-        "cOrdreEXIF=FAd\r\n"
-        "cOrdreIPTC=ocrml\r\n"
-        "lHintAffTRT=0\r\n"
-        "lHintAffCRIT=0\r\n"
-        "lHintAffAlbImg=0\r\n"
-        "lHintAffAlbWHP=1\r\n"
-        "lHintAffEXIF=0\r\n"
-        "lHintAffIPTC=1\r\n"
-        "lAffHintDsLVImgs=0\r\n"
-        "lAgrandirLVQdSurvol=0\r\n"
-        "lPreRemplCBEXIFApp=0\r\n"
-        "lCoeffFocDansTable=1\r\n"
-        "lOrientationAuto=0\r\n"
-        "lPreRemplCBLeg=0\r\n"
-        "lLegComplSaisie=0\r\n"
-        "nAffLegMaxCarLig=55\r\n"
-        "lDeplEntArboCritHier=0\r\n"
-        "lTrierArboCritHier=1\r\n"
-        "lDecocheImgAprAffectCrit=0\r\n"
-        "lEtendRechCritEnf=0\r\n"
-        "lLireVigDsTHM=0\r\n"
-        "lTrtTHMDsOpFic=0\r\n"
-        "lTrtWAVDsOpFic=0\r\n"
-        "lTrtDescription=1\r\n"
-        "lModeMAJ=0\r\n"
-        "lMenuCipalVisible=0\r\n"
-        "lTrtApercu=0\r\n"
-        "lMsgConfQuitAppli=1\r\n"
-        "vfGene.lActive=1\r\n"
-        "vfGene.lAussiDepuisCD=1\r\n"
-        "vfGene.nMaxLH=1600\r\n"
-        "vfGene.nQuelleImg=2\r\n"
-        "cParamNB={ 10: 20: 30}\r\n"
-        "cParamCL={  10:  -5:   0:   0:   3:   0}\r\n"
-        "lCLSynchroC=1\r\n"
-        "lCLSynchroL=1\r\n"
-        "cParamCanaux={D=1:A=2:I=3}\r\n"
-        "nLeft_GDC=40\r\n"
-        "nTop_GDC=50\r\n"
-        "nWidth_GDC=600\r\n"
-        "nHeight_GDC=400\r\n"
-        "lcbR_GDC=0\r\n"
-        "lcbV_GDC=1\r\n"
-        "lcbB_GDC=0\r\n"
-        "cCleInconnue=gardee\r\n"
-        "[AUTRE]\r\n"
-        "x=1\r\n";
+    const QByteArray Ancien = "[HISTORIQUE REPERTOIRES]\r\n"
+                              "/photos/2003/=\r\n"
+                              "[GENERAL]\r\n"
+                              "kcVersion=v 1.44\r\n"
+                              "nMasqueChoixDon=4095\r\n"
+                              "cRep=/photos/2003/\r\n"
+                              "cRepSvgVig=/sauvegardes/\r\n"
+                              "nEtatFen_Main=0\r\n"
+                              "nLeft_Main=15\r\n"
+                              "nTop_Main=-4\r\n"
+                              "nWidth_Main=1280\r\n"
+                              "nHeight_Main=960\r\n"
+                              "pnCommandes.Width=330\r\n"
+                              "pcExplRech.Height=250\r\n"
+                              "pnVigs.Align=1\r\n"
+                              "pnVigs.LargHaut=400\r\n"
+                              "lvImgs.ViewStyle=1\r\n"
+                              "nLVColTri=4\r\n"
+                              "cOrdreCol=DteR\r\n"
+                              "lConsRapZoom=0\r\n"
+                              "lSauveRapZoom=1\r\n"
+                              "nRapZoom=2\r\n"
+                              "lVigPan3D=0\r\n"
+                              "nVigCoulFond=1\r\n"
+                              "nVigCoulPan=2\r\n"
+                              "nVigCoulTxtPan=4\r\n"
+                              "nImgFACoulFond=5\r\n"
+                              "nImgPECoulFond=6\r\n"
+                              "nIndTailleVigs=8\r\n"
+                              "nIndLargMaxSvgTtesVig=3\r\n"
+                              "cOrdreTrt=XTCnmr\r\n"
+                              "cOrdreEXIF=FAd\r\n"
+                              "cOrdreIPTC=ocrml\r\n"
+                              "lHintAffTRT=0\r\n"
+                              "lHintAffCRIT=0\r\n"
+                              "lHintAffAlbImg=0\r\n"
+                              "lHintAffAlbWHP=1\r\n"
+                              "lHintAffEXIF=0\r\n"
+                              "lHintAffIPTC=1\r\n"
+                              "lAffHintDsLVImgs=0\r\n"
+                              "lAgrandirLVQdSurvol=0\r\n"
+                              "lPreRemplCBEXIFApp=0\r\n"
+                              "lCoeffFocDansTable=1\r\n"
+                              "lOrientationAuto=0\r\n"
+                              "lPreRemplCBLeg=0\r\n"
+                              "lLegComplSaisie=0\r\n"
+                              "nAffLegMaxCarLig=55\r\n"
+                              "lDeplEntArboCritHier=0\r\n"
+                              "lTrierArboCritHier=1\r\n"
+                              "lDecocheImgAprAffectCrit=0\r\n"
+                              "lEtendRechCritEnf=0\r\n"
+                              "lLireVigDsTHM=0\r\n"
+                              "lTrtTHMDsOpFic=0\r\n"
+                              "lTrtWAVDsOpFic=0\r\n"
+                              "lTrtDescription=1\r\n"
+                              "lModeMAJ=0\r\n"
+                              "lMenuCipalVisible=0\r\n"
+                              "lTrtApercu=0\r\n"
+                              "lMsgConfQuitAppli=1\r\n"
+                              "vfGene.lActive=1\r\n"
+                              "vfGene.lAussiDepuisCD=1\r\n"
+                              "vfGene.nMaxLH=1600\r\n"
+                              "vfGene.nQuelleImg=2\r\n"
+                              "cParamNB={ 10: 20: 30}\r\n"
+                              "cParamCL={  10:  -5:   0:   0:   3:   0}\r\n"
+                              "lCLSynchroC=1\r\n"
+                              "lCLSynchroL=1\r\n"
+                              "cParamCanaux={D=1:A=2:I=3}\r\n"
+                              "nLeft_GDC=40\r\n"
+                              "nTop_GDC=50\r\n"
+                              "nWidth_GDC=600\r\n"
+                              "nHeight_GDC=400\r\n"
+                              "lcbR_GDC=0\r\n"
+                              "lcbV_GDC=1\r\n"
+                              "lcbB_GDC=0\r\n"
+                              "cCleInconnue=gardee\r\n"
+                              "[AUTRE]\r\n"
+                              "x=1\r\n";
     const QString cFichier = Temp.filePath("Ancien.ini");
     EcritOctets(cFichier, Ancien);
     TBigIniFile Setup(cFichier);

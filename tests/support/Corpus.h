@@ -22,7 +22,10 @@ inline QString Complet()
     return {};
 }
 
-inline bool EstComplet() { return !Complet().isEmpty(); }
+inline bool EstComplet()
+{
+    return !Complet().isEmpty();
+}
 
 // The folder the tests read: the full corpus when present, else the repository's copy.
 inline QString Dossier()
@@ -41,12 +44,15 @@ inline QString Fichier(const QString &cRelatif)
 
 // How many files a walk over the folder must at least meet: the full corpus holds many more
 // than the copy.
-inline int Minimum(int nComplet, int nCopie) { return EstComplet() ? nComplet : nCopie; }
+inline int Minimum(int nComplet, int nCopie)
+{
+    return EstComplet() ? nComplet : nCopie;
+}
 }
 
 // Declares the QString cVariable holding the corpus file, or skips the test when the folder
 // read does not hold it (a file kept only in the full corpus).
-#define CORPUS_FICHIER(cVariable, cRelatif)                                                          \
-    const QString cVariable = Corpus::Fichier(QStringLiteral(cRelatif));                             \
-    if (cVariable.isEmpty())                                                                         \
-        GTEST_SKIP() << cRelatif << " is only in the full corpus (set VIMBREL_CORPUS to its folder)"
+#define CORPUS_FICHIER(cVariable, cRelatif)                                                                            \
+    const QString cVariable = Corpus::Fichier(QStringLiteral(cRelatif));                                               \
+    if (cVariable.isEmpty())                                                                                           \
+    GTEST_SKIP() << cRelatif << " is only in the full corpus (set VIMBREL_CORPUS to its folder)"

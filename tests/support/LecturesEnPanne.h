@@ -38,9 +38,9 @@ public:
     }
 
     TLecturesEnPanne(TLecturesEnPanne &&Autre) noexcept
-        : m_Etat(std::move(Autre.m_Etat)), m_Avant(std::move(Autre.m_Avant)), m_lActif(std::exchange(Autre.m_lActif, false))
-    {
-    }
+        : m_Etat(std::move(Autre.m_Etat)), m_Avant(std::move(Autre.m_Avant)),
+          m_lActif(std::exchange(Autre.m_lActif, false))
+    {}
     ~TLecturesEnPanne()
     {
         if (m_lActif)
@@ -80,7 +80,7 @@ private:
                 E->fdCible = fd;
                 E->nLivres = 0;
             } else if (fd == E->fdCible) {
-                E->fdCible = -1;  // the target was closed and its number given to another file
+                E->fdCible = -1; // the target was closed and its number given to another file
             }
             return fd;
         };

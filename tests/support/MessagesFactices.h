@@ -24,7 +24,10 @@ public:
         Montres.append({cTitre, cTexte});
         return Reponses.isEmpty() ? false : Reponses.takeFirst();
     }
-    void Information(QWidget *, const QString &cTexte) override { Montres.append({QStringLiteral("Information"), cTexte}); }
+    void Information(QWidget *, const QString &cTexte) override
+    {
+        Montres.append({QStringLiteral("Information"), cTexte});
+    }
     void Attention(QWidget *, const QString &cTexte) override { Montres.append({QStringLiteral("Attention"), cTexte}); }
     void Erreur(QWidget *, const QString &cTexte) override { Montres.append({QStringLiteral("Erreur"), cTexte}); }
 

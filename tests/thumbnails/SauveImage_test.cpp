@@ -15,7 +15,11 @@ TEST(SauveImage, NeverOverwritesTheImageAndReportsFailures)
     QImage Photo(64, 48, QImage::Format_RGB32);
     Photo.fill(Qt::blue);
     ASSERT_TRUE(JpegCodec::Encode(Photo, cImage));
-    const QByteArray Avant = [&] { QFile f(cImage); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray Avant = [&] {
+        QFile f(cImage);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
     QImage v(32, 24, QImage::Format_RGB32);
     v.fill(Qt::green);
     QString cErreur;

@@ -423,7 +423,7 @@ TEST(ThumbnailCache, PlaceholdersAreNeverCached)
 TEST(ThumbnailCache, PurgeOfOldThumbnailsSparesCdFolders)
 {
     TBanc b;
-    const QString cA = b.Jpeg("a.png.jpg", 40, 30);   // stands for any image
+    const QString cA = b.Jpeg("a.png.jpg", 40, 30); // stands for any image
     const QString cVieux = b.cVignettes + "^p^vieux.tif.JPG";
     const QString cRecent = b.cVignettes + "^p^recent.tif.JPG";
     const QString cCD = b.cVignettes + "12-34/^DCIM^x.jpg.JPG";
@@ -539,7 +539,8 @@ TEST(ThumbnailCache, RemakeFindsTheDiscInTheDriveItIsInNow)
     bool lModifie = false;
     EXPECT_TRUE(RecreeVignette(*b.iniSetup, b.Params, Listee, {}, &Lecteurs, r, lModifie));
     EXPECT_TRUE(lModifie);
-    EXPECT_EQ(b.iniSetup->ReadString(cSectionResolutionsVignettes, Listee.Cle(), ""), QString::number(200 + 65536 * 100));
+    EXPECT_EQ(b.iniSetup->ReadString(cSectionResolutionsVignettes, Listee.Cle(), ""),
+              QString::number(200 + 65536 * 100));
 }
 
 TEST(ThumbnailCache, ThumbnailWithoutItsDataGetsThemBackWithoutADecode)

@@ -15,7 +15,8 @@ QImage Bruit(int W, int H, quint32 nGraine = 7, QImage::Format f = QImage::Forma
     QRandomGenerator g(nGraine);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            im.setPixel(x, y, (f == QImage::Format_ARGB32 ? (g.generate() << 24) : 0xFF000000u) | (g.generate() & 0xFFFFFF));
+            im.setPixel(x, y,
+                        (f == QImage::Format_ARGB32 ? (g.generate() << 24) : 0xFF000000u) | (g.generate() & 0xFFFFFF));
     return im;
 }
 
@@ -67,7 +68,7 @@ TEST(QuarterTurns, LargeTurnedPicturesKeepTheirPixelsWhileTheirMemoryIsReused)
     const QImage g = Applique(Depart, 0);
     const QImage gg = Applique(g, 0);
     QImage Temoin = gg.copy();
-    const QImage Retour = Applique(Applique(gg, 1), 1);   // the turns let go of buffers meanwhile
+    const QImage Retour = Applique(Applique(gg, 1), 1); // the turns let go of buffers meanwhile
     EXPECT_EQ(Retour, Depart);
     EXPECT_EQ(gg, Temoin);
     EXPECT_EQ(Applique(Applique(g, 0), 0), Applique(Depart, 1));
@@ -83,10 +84,10 @@ TEST(QuarterTurns, ThreeByTwoTurnedLeftIsTwoByThreeWithTopRightAtTopLeft)
     const QImage g = Applique(im, 0);
     ASSERT_EQ(g.size(), QSize(2, 3));
     EXPECT_EQ(g.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(g.pixel(0, 2), qRgb(0, 255, 0));   // top left goes to bottom left
+    EXPECT_EQ(g.pixel(0, 2), qRgb(0, 255, 0)); // top left goes to bottom left
     const QImage d = Applique(im, 1);
     ASSERT_EQ(d.size(), QSize(2, 3));
-    EXPECT_EQ(d.pixel(1, 0), qRgb(0, 255, 0));   // top left goes to top right
+    EXPECT_EQ(d.pixel(1, 0), qRgb(0, 255, 0)); // top left goes to top right
     EXPECT_EQ(d.pixel(1, 2), qRgb(255, 0, 0));
 }
 
@@ -100,8 +101,7 @@ TEST(QuarterTurns, EveryPixelLandsWhereTheFormulaSaysAcrossTileBorders)
     ASSERT_EQ(d.size(), QSize(H, W));
     int nFaux = 0;
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-        {
+        for (int x = 0; x < W; ++x) {
             nFaux += g.pixel(y, W - 1 - x) != s.pixel(x, y);
             nFaux += d.pixel(H - 1 - y, x) != s.pixel(x, y);
         }
@@ -110,14 +110,12 @@ TEST(QuarterTurns, EveryPixelLandsWhereTheFormulaSaysAcrossTileBorders)
 
 TEST(Mirrors, RowsAndColumnsAreExchangedForOddAndEvenSizes)
 {
-    for (const QSize t : {QSize(5, 3), QSize(6, 4), QSize(1, 1), QSize(7, 2)})
-    {
+    for (const QSize t : {QSize(5, 3), QSize(6, 4), QSize(1, 1), QSize(7, 2)}) {
         const QImage s = Bruit(t.width(), t.height(), 11);
         const QImage h = Applique(s, 2);
         const QImage v = Applique(s, 3);
         for (int y = 0; y < t.height(); ++y)
-            for (int x = 0; x < t.width(); ++x)
-            {
+            for (int x = 0; x < t.width(); ++x) {
                 ASSERT_EQ(h.pixel(x, y), s.pixel(x, t.height() - 1 - y)) << t.width() << "x" << t.height();
                 ASSERT_EQ(v.pixel(x, y), s.pixel(t.width() - 1 - x, y)) << t.width() << "x" << t.height();
             }
@@ -212,8 +210,8 @@ TEST(Channels, EveryChoiceOfTheDigitTable)
         const char *cParam;
         QRgb Attendu;
     } Cas[] = {
-        {"{D=1:A=0:I=0}", qRgb(10, 0, 0)},  {"{D=2:A=0:I=0}", qRgb(0, 20, 0)},  {"{D=3:A=0:I=0}", qRgb(0, 0, 30)},
-        {"{D=4:A=0:I=0}", qRgb(10, 0, 30)}, {"{D=5:A=0:I=0}", qRgb(10, 20, 0)}, {"{D=6:A=0:I=0}", qRgb(0, 20, 30)},
+        {"{D=1:A=0:I=0}", qRgb(10, 0, 0)},   {"{D=2:A=0:I=0}", qRgb(0, 20, 0)},   {"{D=3:A=0:I=0}", qRgb(0, 0, 30)},
+        {"{D=4:A=0:I=0}", qRgb(10, 0, 30)},  {"{D=5:A=0:I=0}", qRgb(10, 20, 0)},  {"{D=6:A=0:I=0}", qRgb(0, 20, 30)},
         {"{D=0:A=1:I=0}", qRgb(20, 20, 30)}, {"{D=0:A=2:I=0}", qRgb(30, 20, 30)}, {"{D=0:A=3:I=0}", qRgb(10, 10, 30)},
         {"{D=0:A=4:I=0}", qRgb(10, 30, 30)}, {"{D=0:A=5:I=0}", qRgb(10, 20, 10)}, {"{D=0:A=6:I=0}", qRgb(10, 20, 20)},
         {"{D=0:A=0:I=1}", qRgb(20, 10, 30)}, {"{D=0:A=0:I=2}", qRgb(30, 20, 10)}, {"{D=0:A=0:I=3}", qRgb(10, 30, 20)},
@@ -233,10 +231,8 @@ TEST(Channels, UnknownLettersAndDigitsDoNothing)
 TEST(Engine, ThreadedEqualsOneThreadOnAnOddSizedPicture)
 {
     const QImage s = Bruit(1001, 667, 3);
-    const char *cParams[] = {"", "", "", "", "{ 30: 60: 10}", "{  40: -20:  13:  20:   0: -35}", "",
-                             "{I=3:D=5:A=2}"};
-    for (int nCode = 0; nCode < 8; ++nCode)
-    {
+    const char *cParams[] = {"", "", "", "", "{ 30: 60: 10}", "{  40: -20:  13:  20:   0: -35}", "", "{I=3:D=5:A=2}"};
+    for (int nCode = 0; nCode < 8; ++nCode) {
         const QImage Un = Applique(s, nCode, cParams[nCode], 1);
         EXPECT_EQ(Applique(s, nCode, cParams[nCode], 3), Un) << nCode;
         EXPECT_EQ(Applique(s, nCode, cParams[nCode], 0), Un) << nCode;
@@ -246,14 +242,23 @@ TEST(Engine, ThreadedEqualsOneThreadOnAnOddSizedPicture)
 TEST(Engine, OnePassRunEqualsTheOperationsOneByOne)
 {
     const QImage s = Bruit(257, 129, 9);
-    const QList<TTrt> Trts{{5, "{  40: -20:  13:  20:   0: -35}"}, {6, {}}, {7, "{A=4:I=2:D=4}"}, {4, "{ 30: 60: 10}"},
-                           {5, "{ -60:   0:   0:  70:  10:   0}"}, {2, {}}, {0, {}}, {6, {}}, {7, "{D=2:A=0:I=1}"},
-                           {3, {}}, {1, {}}, {1, {}}, {5, "{  10:  10:  10:   0:   0:   0}"}};
+    const QList<TTrt> Trts{{5, "{  40: -20:  13:  20:   0: -35}"},
+                           {6, {}},
+                           {7, "{A=4:I=2:D=4}"},
+                           {4, "{ 30: 60: 10}"},
+                           {5, "{ -60:   0:   0:  70:  10:   0}"},
+                           {2, {}},
+                           {0, {}},
+                           {6, {}},
+                           {7, "{D=2:A=0:I=1}"},
+                           {3, {}},
+                           {1, {}},
+                           {1, {}},
+                           {5, "{  10:  10:  10:   0:   0:   0}"}};
     QImage UnParUn = s;
     for (const TTrt &t : Trts)
         UnParUn = Applique(UnParUn, t.nCode, t.cParam);
-    for (int nFils : {1, 3})
-    {
+    for (int nFils : {1, 3}) {
         QImage Ensemble = s;
         TOptionsTrt o;
         o.nFils = nFils;

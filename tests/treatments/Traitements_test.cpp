@@ -93,7 +93,8 @@ TEST(DescriptionTrt, ContrastAndLuminosityShowsTheSixFields)
 TEST(DescriptionTrt, ChannelsNameTheChosenButtonsInStoredOrder)
 {
     EXPECT_EQ(DescriptionTrt(u'X', "{D=1:A=0:I=3}"), "Dominantes=Rouge Inversions=Vert <-> Bleu");
-    EXPECT_EQ(DescriptionTrt(u'X', "{I=1:D=2:A=6}"), "Inversions=Rouge <-> Vert Dominantes=Verte Affectations=Bleu <- Vert");
+    EXPECT_EQ(DescriptionTrt(u'X', "{I=1:D=2:A=6}"),
+              "Inversions=Rouge <-> Vert Dominantes=Verte Affectations=Bleu <- Vert");
     EXPECT_EQ(DescriptionTrt(u'X', "{D=0:A=0:I=0}"), "");
     // Unknown letters and digits out of a group's range are left out.
     EXPECT_EQ(DescriptionTrt(u'X', "{Z=1:I=5:A=4}"), "Affectations=Vert <- Bleu");

@@ -24,7 +24,7 @@ QString BulleMontree(QWidget *w, QPoint p = QPoint(2, 2))
 TEST(BullesBalisees, MarkedUpHintsShowStyledAndPlainOnesUnchanged)
 {
     InstalleBullesBalisees(qApp);
-    InstalleBullesBalisees(qApp);   // a second call adds nothing
+    InstalleBullesBalisees(qApp); // a second call adds nothing
     EXPECT_EQ(qApp->findChildren<TBullesBalisees *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
 
     QWidget Fenetre;

@@ -7,21 +7,30 @@
 namespace
 {
 // Every character 10 pixels wide, so that the expected cuts can be worked out by hand.
-int Largeur10(const QString &c) { return int(c.size()) * 10; }
+int Largeur10(const QString &c)
+{
+    return int(c.size()) * 10;
+}
 }
 
 TEST(DrawLabel, CutsInTheMiddleUntilTheTextFits)
 {
-    struct { const char *texte; int largeur; const char *attendu; int avantSep; } cas[] = {
-        {"0123456789", 95, "0123.6789", 4},   // even length: two steps
+    struct
+    {
+        const char *texte;
+        int largeur;
+        const char *attendu;
+        int avantSep;
+    } cas[] = {
+        {"0123456789", 95, "0123.6789", 4}, // even length: two steps
         {"0123456789", 75, "012.789", 3},
-        {"012345678", 75, "012.678", 3},      // odd length
+        {"012345678", 75, "012.678", 3}, // odd length
         {"012345678", 85, "012.5678", 3},
-        {"0123456789", 0, ".", 0},             // nothing fits: ends with the separator alone
+        {"0123456789", 0, ".", 0}, // nothing fits: ends with the separator alone
         {"0123456789", -20, ".", 0},
         {"ab", 5, ".", 0},
         {"a", 0, ".", 0},
-        {"abc.efg", 55, "ab.fg", 2},          // the middle character already is the separator
+        {"abc.efg", 55, "ab.fg", 2}, // the middle character already is the separator
     };
     for (const auto &c : cas) {
         const auto r = TDrawLabel::Raccourcit(QString::fromLatin1(c.texte), QStringLiteral("."), c.largeur, Largeur10);
@@ -81,7 +90,7 @@ TEST(DrawLabel, ShortTextIsCentredLongTextMarkedInRed)
         const QImage img = Rendu(l, nLargeur);
         if (nLargeur >= 40) {
             EXPECT_TRUE(ARouge(img)) << nLargeur;
-            EXPECT_LE(PremiereColonneEncree(img), 3) << nLargeur;   // drawn at the left
+            EXPECT_LE(PremiereColonneEncree(img), 3) << nLargeur; // drawn at the left
         }
     }
     EXPECT_EQ(l.minimumSizeHint().width(), 0);

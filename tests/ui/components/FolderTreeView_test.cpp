@@ -46,7 +46,10 @@ TVolume Volume(const QString &cPoint, quint32 nSerie, const QString &cLabel, boo
     return v;
 }
 
-void Cree(const QString &c) { ASSERT_TRUE(QDir().mkpath(c)) << qPrintable(c); }
+void Cree(const QString &c)
+{
+    ASSERT_TRUE(QDir().mkpath(c)) << qPrintable(c);
+}
 
 QStringList Enfants(QTreeWidgetItem *item)
 {
@@ -116,12 +119,12 @@ TEST(FolderTreeView, RootsAreSlashAndTheMountPointsReadLazily)
     EXPECT_EQ(Enfants(a.NoeudCD()), QStringList{QStringLiteral("*")});
     EXPECT_EQ(TFolderTreeView::Info(a.NoeudCD()->child(0)), nullptr);
     a.NoeudCD()->setExpanded(true);
-    EXPECT_EQ(Enfants(a.NoeudCD()), (QStringList{"A", "b", "c"}));   // sorted, dot folder hidden
+    EXPECT_EQ(Enfants(a.NoeudCD()), (QStringList{"A", "b", "c"})); // sorted, dot folder hidden
     EXPECT_TRUE(TFolderTreeView::Info(a.NoeudCD())->lLu);
     QTreeWidgetItem *pA = a.NoeudCD()->child(0);
     EXPECT_EQ(TFolderTreeView::Info(pA)->cChemin, a.cRacine + "A/");
     EXPECT_EQ(pA->toolTip(0), a.cRacine + "A/");
-    EXPECT_EQ(pA->childCount(), 1);                 // has a sub-folder: can be expanded
+    EXPECT_EQ(pA->childCount(), 1);                    // has a sub-folder: can be expanded
     EXPECT_EQ(a.NoeudCD()->child(1)->childCount(), 0); // none: no expand button
 }
 
@@ -216,8 +219,8 @@ TEST(FolderTreeView, ShellNodesComeFirstAndOwnTheirFolders)
     ASSERT_EQ(a.tv->topLevelItemCount(), 4);
     EXPECT_EQ(a.tv->topLevelItem(0)->text(0), "Bureau");
     EXPECT_EQ(a.tv->topLevelItem(1)->text(0), "Mes Documents");
-    EXPECT_EQ(a.tv->topLevelItem(0)->childCount(), 1);   // has a sub-folder
-    EXPECT_EQ(a.tv->topLevelItem(1)->childCount(), 0);   // has none
+    EXPECT_EQ(a.tv->topLevelItem(0)->childCount(), 1); // has a sub-folder
+    EXPECT_EQ(a.tv->topLevelItem(1)->childCount(), 0); // has none
     a.tv->ChoisitDossier(cBureau + QStringLiteral("/Projets/Album"));
     QTreeWidgetItem *p = a.tv->currentItem();
     while (p->parent())
@@ -230,12 +233,12 @@ TEST(FolderTreeView, CreeSousDossierRefusesUnsafeNames)
     Arbre a;
     Cree(a.cRacine + QStringLiteral("Photos"));
     a.Montre();
-    EXPECT_FALSE(a.tv->CreeSousDossier(QStringLiteral("Nouveau")));   // nothing selected
+    EXPECT_FALSE(a.tv->CreeSousDossier(QStringLiteral("Nouveau"))); // nothing selected
     a.tv->ChoisitDossier(a.cRacine + QStringLiteral("Photos"));
     const QString cPhotos = a.cRacine + QStringLiteral("Photos/");
-    for (const QString &cNom : {QString(), QStringLiteral("   "), QStringLiteral("."), QStringLiteral(".."),
-                                QStringLiteral(" .. "), QStringLiteral("a/b"), QStringLiteral("/"),
-                                QStringLiteral("../evasion"), QStringLiteral(".cache")}) {
+    for (const QString &cNom :
+         {QString(), QStringLiteral("   "), QStringLiteral("."), QStringLiteral(".."), QStringLiteral(" .. "),
+          QStringLiteral("a/b"), QStringLiteral("/"), QStringLiteral("../evasion"), QStringLiteral(".cache")}) {
         EXPECT_FALSE(a.tv->CreeSousDossier(cNom)) << qPrintable(cNom);
         EXPECT_EQ(a.tv->DossierCourant(), cPhotos);
     }

@@ -16,7 +16,10 @@
 
 namespace
 {
-QString SansEsperluette(QString c) { return c.remove(QLatin1Char('&')); }
+QString SansEsperluette(QString c)
+{
+    return c.remove(QLatin1Char('&'));
+}
 
 // Qt's translation for the duration of one test, so that the other tests see Qt as it starts.
 struct FrancaisTest : ::testing::Test

@@ -100,7 +100,7 @@ TEST(GaugeWindow, EmptyAndSingleItemRangesDoNotDivideByZero)
     EXPECT_EQ(TGaugeWindow::Millieme(0, 0, 0), 0);
     EXPECT_EQ(TGaugeWindow::Millieme(0, 1, 0), 1000);
     EXPECT_EQ(TGaugeWindow::Millieme(5, 5, 5), 0);
-    EXPECT_EQ(TGaugeWindow::Millieme(3, 0, 1), 0);     // maximum below the minimum
+    EXPECT_EQ(TGaugeWindow::Millieme(3, 0, 1), 0); // maximum below the minimum
     EXPECT_EQ(TGaugeWindow::Millieme(0, 50, 100), 500);
     EXPECT_EQ(TGaugeWindow::Millieme(0, 150, 100), 1000);
     EXPECT_EQ(TGaugeWindow::Millieme(0, -5, 100), 0);

@@ -41,8 +41,7 @@ struct Compteur
     TPLVListItem *pDernier = reinterpret_cast<TPLVListItem *>(1);
     TOnItemEvent Evenement()
     {
-        return [this](TPaneledListView *, TPLVListItem *p)
-        {
+        return [this](TPaneledListView *, TPLVListItem *p) {
             ++n;
             pDernier = p;
         };
@@ -53,11 +52,11 @@ struct Compteur
 TEST(PaneledListView, ColumnsAndPanelPlaces)
 {
     auto g = Grille(500, 400, 160);
-    EXPECT_EQ(g->Colonnes(), 2);   // 500 div 172
+    EXPECT_EQ(g->Colonnes(), 2); // 500 div 172
     Remplit(*g, {"a", "b", "c", "d"});
     EXPECT_EQ(g->rPanneau(3), QRect(174, 189, 168, 183));
     g->set_ItemDim(100);
-    EXPECT_EQ(g->Colonnes(), 4);   // 500 div 112
+    EXPECT_EQ(g->Colonnes(), 4); // 500 div 112
     EXPECT_EQ(g->rPanneau(3), QRect(338, 2, 108, 123));
 
     // Narrower than one panel: still one column.
@@ -171,10 +170,10 @@ TEST(PaneledListView, TypeAheadWithinAndAfterOneSecond)
     nHeure += 300;
     QTest::keyClick(g.get(), Qt::Key_A);
     EXPECT_EQ(g->cPrefixe(), "CA");
-    EXPECT_EQ(g->IndexSelectionne(), 2);   // "cabane" upper-cased starts with "CA"
+    EXPECT_EQ(g->IndexSelectionne(), 2); // "cabane" upper-cased starts with "CA"
     nHeure += 300;
     QTest::keyClick(g.get(), Qt::Key_R);
-    EXPECT_EQ(g->IndexSelectionne(), 3);   // "CAR"
+    EXPECT_EQ(g->IndexSelectionne(), 3); // "CAR"
 
     // Two seconds later the search starts again.
     nHeure += 2000;
@@ -233,15 +232,15 @@ TEST(PaneledListView, KeyboardNavigation)
     EXPECT_EQ(g->IndexSelectionne(), 0);
 
     QTest::keyClick(g.get(), Qt::Key_Right);
-    QTest::keyClick(g.get(), Qt::Key_Up);   // 1 - 3 < 0: the first
+    QTest::keyClick(g.get(), Qt::Key_Up); // 1 - 3 < 0: the first
     EXPECT_EQ(g->IndexSelectionne(), 0);
     QTest::keyClick(g.get(), Qt::Key_Down);
     EXPECT_EQ(g->IndexSelectionne(), 3);
-    QTest::keyClick(g.get(), Qt::Key_PageDown);   // 3 + 3 × 2
+    QTest::keyClick(g.get(), Qt::Key_PageDown); // 3 + 3 × 2
     EXPECT_EQ(g->IndexSelectionne(), 9);
     QTest::keyClick(g.get(), Qt::Key_PageUp);
     EXPECT_EQ(g->IndexSelectionne(), 3);
-    QTest::keyClick(g.get(), Qt::Key_PageUp);     // negative: as Up, the first
+    QTest::keyClick(g.get(), Qt::Key_PageUp); // negative: as Up, the first
     EXPECT_EQ(g->IndexSelectionne(), 0);
 
     // Page Down near the end: one row below, or the last item.
@@ -264,7 +263,7 @@ TEST(PaneledListView, KeyboardNavigation)
 
 TEST(PaneledListView, PagingInAGridLowerThanARow)
 {
-    auto g = Grille(400, 100, 160);   // 2 columns, no whole row visible
+    auto g = Grille(400, 100, 160); // 2 columns, no whole row visible
     ASSERT_EQ(g->LignesVisibles(), 0);
     for (int i = 0; i < 10; ++i)
         g->Ajoute();
@@ -288,13 +287,12 @@ TEST(PaneledListView, SelectionEventsAndRecursion)
     EXPECT_EQ(Change.n, 1);
     EXPECT_EQ(Change.pDernier, g->Item(2));
     EXPECT_TRUE(g->Item(2)->lSelectionne());
-    g->Selectionne(g->Item(2));   // no change, no event
+    g->Selectionne(g->Item(2)); // no change, no event
     EXPECT_EQ(Change.n, 1);
 
     // A handler that always moves the selection on must not call itself back for ever.
     int nAppels = 0;
-    g->_OnItemChange = [&](TPaneledListView *s, TPLVListItem *p)
-    {
+    g->_OnItemChange = [&](TPaneledListView *s, TPLVListItem *p) {
         ++nAppels;
         if (p)
             s->Selectionne(s->Item((p->Index() + 1) % s->Nombre()));
@@ -303,14 +301,14 @@ TEST(PaneledListView, SelectionEventsAndRecursion)
     EXPECT_EQ(nAppels, 1);
     EXPECT_EQ(g->IndexSelectionne(), 5);
     EXPECT_FALSE(g->Item(4)->lSelectionne());
-    g->Selectionne(g->Item(0));   // the guard is released after each event
+    g->Selectionne(g->Item(0)); // the guard is released after each event
     EXPECT_EQ(nAppels, 2);
     EXPECT_EQ(g->IndexSelectionne(), 1);
 }
 
 TEST(PaneledListView, MouseSelectsAndClearsOnBackground)
 {
-    auto g = Grille(500, 400, 100);   // 4 columns
+    auto g = Grille(500, 400, 100); // 4 columns
     for (int i = 0; i < 6; ++i)
         g->Ajoute();
     Compteur Change;
@@ -361,7 +359,7 @@ TEST(PaneledListView, ChecksToggleFireAndClear)
     g->_OnItemUnCheck = Decoche.Evenement();
     g->_OnItemChange = Change.Evenement();
 
-    g->Coche(g->Item(0), true);   // silent
+    g->Coche(g->Item(0), true); // silent
     EXPECT_TRUE(g->Item(0)->lCoche());
     EXPECT_EQ(Coche.n, 0);
 
@@ -402,8 +400,7 @@ TEST(PaneledListView, SelectionColours)
     ASSERT_FALSE(g->hasFocus());
     const QImage im = g->viewport()->grab().toImage();
     EXPECT_EQ(QColor(im.pixel(g->rPanneau(0).topLeft() + QPoint(1, 1))), cPanneau);
-    EXPECT_EQ(QColor(im.pixel(g->rPanneau(1).topLeft() + QPoint(1, 1))),
-              g->palette().color(QPalette::Button));
+    EXPECT_EQ(QColor(im.pixel(g->rPanneau(1).topLeft() + QPoint(1, 1))), g->palette().color(QPalette::Button));
     EXPECT_EQ(QColor(im.pixel(g->rPanneau(1).right() + 2, 5)), g->CouleurFond());
 }
 
@@ -414,16 +411,13 @@ TEST(PaneledListView, SortKeepsSelectionAndItems)
     TPLVListItem *pB = g->Item(1);
     g->Selectionne(pB);
     int nClePassee = -1;
-    g->Trie(7, true,
-            [&](const TPLVListItem *a, const TPLVListItem *b, int nCle)
-            {
-                nClePassee = nCle;
-                return a->cTitre().compare(b->cTitre());
-            });
+    g->Trie(7, true, [&](const TPLVListItem *a, const TPLVListItem *b, int nCle) {
+        nClePassee = nCle;
+        return a->cTitre().compare(b->cTitre());
+    });
     EXPECT_EQ(nClePassee, 7);
     QStringList cOrdre;
-    for (int i = 0; i < g->Nombre(); ++i)
-    {
+    for (int i = 0; i < g->Nombre(); ++i) {
         cOrdre << g->Item(i)->cTitre();
         EXPECT_EQ(g->Item(i)->Index(), i);
     }
@@ -452,11 +446,11 @@ TEST(PaneledListView, ModelOperationsKeepIndexesAndSelection)
     EXPECT_EQ(g->Item(2)->cTitre(), "b");
     EXPECT_EQ(g->Item(3)->Index(), 3);
 
-    g->Deplace(1, 3);   // a b c x
+    g->Deplace(1, 3); // a b c x
     EXPECT_EQ(g->Item(3), pX);
     EXPECT_EQ(pX->Index(), 3);
     EXPECT_EQ(g->Item(1)->cTitre(), "b");
-    g->Deplace(3, 0);   // x a b c
+    g->Deplace(3, 0); // x a b c
     EXPECT_EQ(g->Item(0), pX);
     EXPECT_EQ(g->Item(0)->cTitre(), "x");
 
@@ -473,7 +467,7 @@ TEST(PaneledListView, ModelOperationsKeepIndexesAndSelection)
     g->Vide();
     EXPECT_EQ(g->Nombre(), 0);
     EXPECT_EQ(g->ItemSelectionne(), nullptr);
-    QTest::keyClick(g.get(), Qt::Key_Home);   // nothing to reach, nothing to break
+    QTest::keyClick(g.get(), Qt::Key_Home); // nothing to reach, nothing to break
     EXPECT_EQ(g->IndexSelectionne(), -1);
 }
 
@@ -493,7 +487,7 @@ TEST(PaneledListView, UpdatingHidesNewPanelsUntilEnd)
 
 TEST(PaneledListView, ScrollingKeepsTheSelectionInView)
 {
-    auto g = Grille(500, 400, 160);   // 2 columns, 187-pixel rows
+    auto g = Grille(500, 400, 160); // 2 columns, 187-pixel rows
     g->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     for (int i = 0; i < 40; ++i)
         g->Ajoute();
@@ -507,8 +501,8 @@ TEST(PaneledListView, ScrollingKeepsTheSelectionInView)
     // A wheel notch down moves one line, half a row.
     const int v = vb->value();
     vb->setValue(0);
-    QWheelEvent Roue(QPointF(10, 10), g->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
-                     QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent Roue(QPointF(10, 10), g->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(g->viewport(), &Roue);
     EXPECT_EQ(vb->value(), 187 / 2);
     vb->setValue(v);

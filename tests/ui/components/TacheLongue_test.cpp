@@ -57,7 +57,7 @@ struct TMessagesDefaut : TMessagesFactices
 TEST(TacheLongue, TheTasksOwnDialogTakesInputWhileTheRestIsBlocked)
 {
     TBanc b;
-    TDialogue Avant;   // open before the task: it is part of what the task must not let run
+    TDialogue Avant; // open before the task: it is part of what the task must not let run
     Avant.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Avant));
     {
@@ -68,7 +68,7 @@ TEST(TacheLongue, TheTasksOwnDialogTakesInputWhileTheRestIsBlocked)
         EXPECT_EQ(Avant.nClics, 0);
         Avant.hide();
 
-        TDialogue Question;   // the task's own question
+        TDialogue Question; // the task's own question
         Question.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Question));
         QTest::mouseClick(Question.bt, Qt::LeftButton);

@@ -102,11 +102,11 @@ TEST_F(ExplorationTest, OpeningAFolderListsItsImagesInListAndGrid)
     EXPECT_EQ(Fenetre->windowTitle(), QString("%1 [20x10] (1/3)").arg(cPhotos + "a.jpg"));
     EXPECT_EQ(Expl->cbHistoReps->itemText(0), cPhotos);
     EXPECT_FALSE(Fenetre->VueListe()->isHeaderHidden());
-    EXPECT_EQ(Fenetre->VueListe()->header()->sectionSize(1), 0);   // "Emplacement" hidden by "eRTD"
+    EXPECT_EQ(Fenetre->VueListe()->header()->sectionSize(1), 0); // "Emplacement" hidden by "eRTD"
     EXPECT_TRUE(Liste->btCocheTtesImgs->isEnabled());
 
     // A size sort moves rows and thumbnails together.
-    Liste->lvImgsColumnClick(3);   // "Taille"
+    Liste->lvImgsColumnClick(3); // "Taille"
     EXPECT_EQ(Contexte->Parametres.nLVColTri, 4);
     EXPECT_EQ(Noms().last(), "a.jpg");
     for (int i = 0; i < 3; ++i)
@@ -155,7 +155,7 @@ TEST_F(ExplorationTest, RecursionWaitsForExplorerAndTheCacheFolderIsRefused)
 TEST_F(ExplorationTest, ClearingTheHistoryAsksFirst)
 {
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
-    const int nAvant = Expl->cbHistoReps->count();   // the first folder opened at start-up too
+    const int nAvant = Expl->cbHistoReps->count(); // the first folder opened at start-up too
     ASSERT_GE(nAvant, 1);
     auto *Messages = new TMessagesFactices;
     Contexte->Messages.reset(Messages);

@@ -27,7 +27,8 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct MainKXTest : ::testing::Test
 {
@@ -108,8 +109,11 @@ TEST_F(MainKXTest, MaximisedAloneRestoresTo800x600AtOrigin)
 
 TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
 {
-    EcritReglages({{"nEtatFen_Main", "0"}, {"nLeft_Main", "40"}, {"nTop_Main", "30"},
-                   {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
+    EcritReglages({{"nEtatFen_Main", "0"},
+                   {"nLeft_Main", "40"},
+                   {"nTop_Main", "30"},
+                   {"nWidth_Main", "1000"},
+                   {"nHeight_Main", "700"}});
     Demarre();
     EXPECT_FALSE(Fenetre->isMaximized());
     // The stored place is the frame's top left corner, the stored size the client area's.
@@ -129,8 +133,11 @@ TEST_F(MainKXTest, NormalWindowTakesItsStoredPlaceAndWritesItBack)
 
 TEST_F(MainKXTest, MaximisedAtExitStoresTheNormalFramePlace)
 {
-    EcritReglages({{"nEtatFen_Main", "0"}, {"nLeft_Main", "40"}, {"nTop_Main", "30"},
-                   {"nWidth_Main", "1000"}, {"nHeight_Main", "700"}});
+    EcritReglages({{"nEtatFen_Main", "0"},
+                   {"nLeft_Main", "40"},
+                   {"nTop_Main", "30"},
+                   {"nWidth_Main", "1000"},
+                   {"nHeight_Main", "700"}});
     Demarre();
     Fenetre->showMaximized();
     QTest::qWait(50);
@@ -429,7 +436,8 @@ TEST_F(MainKXTest, UnreadableCatalogueIsToldAtStartAndLeftAsItIs)
     }
     ASSERT_EQ(pMessages->Montres.size(), 1);
     EXPECT_EQ(pMessages->Montres[0].cTitre, "Erreur");
-    EXPECT_TRUE(pMessages->Montres[0].cTexte.contains(cBDD + QString::fromUtf8(" : ouverture : erreur d'entrée/sortie")))
+    EXPECT_TRUE(
+        pMessages->Montres[0].cTexte.contains(cBDD + QString::fromUtf8(" : ouverture : erreur d'entrée/sortie")))
         << pMessages->Montres[0].cTexte.toStdString();
     Fenetre->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));

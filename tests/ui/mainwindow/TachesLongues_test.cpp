@@ -129,7 +129,7 @@ struct TachesLonguesFenetre : ::testing::Test
         return l;
     }
     // Lets the event loop run until the condition holds (or a few seconds have passed).
-    template<class F>
+    template <class F>
     static bool Attend(F Condition)
     {
         for (int i = 0; i < 300 && !Condition(); ++i)
@@ -312,7 +312,7 @@ TEST_F(TachesLonguesFenetre, StopWhileTheQuitQuestionIsOpenClosesAndSaves)
 {
     Messages->fnQuitter = [this] {
         ++nQuestionsQuitter;
-        Fenetre->FermeSansQuestion();   // the signal arrives; the user has not answered
+        Fenetre->FermeSansQuestion(); // the signal arrives; the user has not answered
         return false;
     };
     Fenetre->btQuitterClick();
@@ -325,7 +325,7 @@ TEST_F(TachesLonguesFenetre, StopWhileTheQuitQuestionIsOpenClosesAndSaves)
 TEST_F(TachesLonguesFenetre, AClickInTheTreeListsFromAQueuedCall)
 {
     ASSERT_TRUE(Expl->OuvreDossier(cA));
-    Expl->tvReps->ChoisitDossier(cB);   // as a click does
+    Expl->tvReps->ChoisitDossier(cB); // as a click does
     // The tree shows the new folder first; the old list is still there.
     EXPECT_EQ(AvecSeparateurFinal(Expl->DossierCourant()), cB);
     EXPECT_EQ(Liste->Modele().Nombre(), nImagesA);

@@ -288,7 +288,7 @@ TEST(ThumbnailCacheFm, StoredThumbnailsMenuTellsTheSizeItWasMadeAt)
     EXPECT_EQ(Recreer[0]->text(), "la vignette &courante");
     EXPECT_EQ(Recreer[1]->text(), "les vignettes &sélectionnées");
     EXPECT_EQ(Recreer[2]->text(), "&Toutes les vignettes");
-    EXPECT_FALSE(Recreer[1]->isEnabled());   // nothing checked
+    EXPECT_FALSE(Recreer[1]->isEnabled()); // nothing checked
     // The grid grew: the file made at 100 × 75 is only fitted.
     b.Grille->set_ItemDim(160);
     emit Menu->aboutToShow();

@@ -23,7 +23,9 @@ QList<QGroupBox *> Disposition(TfmCanaux &fm)
     fm.show();
     QApplication::processEvents();
     QList<QGroupBox *> g{fm.gbDominantes, fm.gbAffectations, fm.gbInversions};
-    std::sort(g.begin(), g.end(), [](QGroupBox *a, QGroupBox *b) { return a->mapTo(a->window(), QPoint()).y() < b->mapTo(b->window(), QPoint()).y(); });
+    std::sort(g.begin(), g.end(), [](QGroupBox *a, QGroupBox *b) {
+        return a->mapTo(a->window(), QPoint()).y() < b->mapTo(b->window(), QPoint()).y();
+    });
     return g;
 }
 
@@ -69,7 +71,7 @@ TEST(Canaux, AtMostOneButtonPerGroupAndASecondClickRaisesIt)
     fm.btDomCyan->click();
     EXPECT_FALSE(fm.btDomRouge->isChecked());
     EXPECT_TRUE(fm.btDomCyan->isChecked());
-    fm.btAffVertBleu->click();   // another group keeps its own
+    fm.btAffVertBleu->click(); // another group keeps its own
     EXPECT_TRUE(fm.btDomCyan->isChecked());
     EXPECT_EQ(fm.cParametre(), "{D=6:A=4:I=0}");
     fm.btDomCyan->click();

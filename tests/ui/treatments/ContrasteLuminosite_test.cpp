@@ -37,7 +37,7 @@ TEST(ContrasteLuminosite, SynchronisedGroupMovesItsThreeValuesTogether)
 {
     TfmContrasteLuminosite fm("{  10:   0:   0:   0:   0:   7}", false, false);
     fm.tbContPCTVert->setValue(25);
-    EXPECT_EQ(fm.edContPCTRouge->value(), 10);   // not synchronised yet
+    EXPECT_EQ(fm.edContPCTRouge->value(), 10); // not synchronised yet
     // Checking copies red to green and blue.
     fm.cbContSynchro->setChecked(true);
     EXPECT_EQ(fm.cParametre(), "{  10:  10:  10:   0:   0:   7}");

@@ -47,7 +47,7 @@ TEST(NoirEtBlanc, SumAboveAHundredIsRedAndBelowIsGrey)
 
 TEST(NoirEtBlanc, IdealSetsThirtySixtyTenAndEachChangeIsSignalled)
 {
-    TfmNoirEtBlanc fm("{abc:def:ghi}");   // a damaged text starts at 0, 0, 0
+    TfmNoirEtBlanc fm("{abc:def:ghi}"); // a damaged text starts at 0, 0, 0
     EXPECT_EQ(fm.stSomme->text(), "Somme = 0");
     QSignalSpy Spy(&fm, &TfmNoirEtBlanc::ParametreModifie);
     EXPECT_EQ(fm.btIdeal->text(), "&Idéal");
