@@ -98,6 +98,7 @@ void TContexte::OuvreStores()
     iniSetup->lAutoSave = false;
     iniBDD->lAutoSave = false;
     iniCFAPN->lAutoSave = false;
+    Descriptions = std::make_unique<TDescriptions>(*iniSetup);
 }
 
 void TContexte::LitParametres()

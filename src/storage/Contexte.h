@@ -7,6 +7,7 @@
 #include "platform/Volumes.h"
 #include "storage/BigIniFiles.h"
 #include "storage/DataFolder.h"
+#include "storage/Descriptions.h"
 #include "storage/Nettoyage.h"
 #include "storage/Settings.h"
 
@@ -66,6 +67,9 @@ public:
     TEnrParametres Parametres;
     QStringList HistoriqueRepertoires; // most recent first
     std::unique_ptr<IVolumes> Volumes;
+    // The one reader and writer of descript.ion files, shared by every feature so that a
+    // description written by one is read at once by the others. Made with the stores.
+    std::unique_ptr<TDescriptions> Descriptions;
     // How windows ask and tell the user; main() installs the on-screen one, tests a fake.
     std::unique_ptr<IMessages> Messages;
 

@@ -156,14 +156,8 @@ TSourcesDonneesCD TVignettesKX::DonneesPour(const TEnrLV &Enr)
         EcrireIPTCCatalogue(iniSetup, cCle, Enr);
     };
     d.lTrtDescription = m_Contexte.Parametres.lTrtDescription;
-    if (d.lTrtDescription) {
-        if (!m_pDescriptions) {
-            if (!m_DescriptionsPropres)
-                m_DescriptionsPropres = std::make_unique<TDescriptions>(*m_Contexte.iniSetup);
-            m_pDescriptions = m_DescriptionsPropres.get();
-        }
-        d.pDescriptions = m_pDescriptions;
-    }
+    if (d.lTrtDescription)
+        d.pDescriptions = m_Contexte.Descriptions.get();
     return d;
 }
 

@@ -23,7 +23,6 @@ class QPushButton;
 class QWidget;
 class TBigIniFile;
 class TContexte;
-class TDescriptions;
 class TModeleListeImages;
 class TPaneledListView;
 class TListeImagesKX;
@@ -86,9 +85,6 @@ public:
     // The screen width, for a sheet width of 0.
     std::function<int()> fnLargeurEcran;
 
-    // Descriptions read from a CD's descript.ion; the unit keeps its own when none is given.
-    void setDescriptions(TDescriptions *pDescriptions) { m_pDescriptions = pDescriptions; }
-
 private:
     int LigneCourante() const;
     void MajBoutons();
@@ -110,8 +106,6 @@ private:
     QPointer<TPaneledListView> m_plvVigs;
     QPointer<QProgressBar> m_ggChrgImg;
     QPointer<QWidget> m_Fenetre;
-    TDescriptions *m_pDescriptions = nullptr;
-    std::unique_ptr<TDescriptions> m_DescriptionsPropres;
     QMenu *m_pmEnregistrees = nullptr;
 };
 
