@@ -8,7 +8,7 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
+#include <QCursor>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -255,9 +255,10 @@ void TMotsClesRechKX::MetOperateurET(bool lET)
 
 void TMotsClesRechKX::AppliqueCouleur()
 {
-    QPalette Palette = cbCritMC->palette();
-    Palette.setColor(QPalette::Base, m_Etat.lOperateurET ? QApplication::palette(cbCritMC).color(QPalette::Base)
-                                                         : TMotsClesRecherche::CouleurOU);
+    // With AND only the palette the box inherits: it follows a change of the system colours.
+    QPalette Palette;
+    if (!m_Etat.lOperateurET)
+        Palette.setColor(QPalette::Base, TMotsClesRecherche::CouleurOU);
     cbCritMC->setPalette(Palette);
     cbCritMC->lineEdit()->setPalette(Palette);
 }
