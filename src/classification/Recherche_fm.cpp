@@ -1,5 +1,6 @@
 #include "classification/Recherche_fm.h"
 
+#include "classification/MotsClesRech_fm.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "components/PaneledListView.h"
@@ -281,6 +282,7 @@ TRechercheKX::TRechercheKX(QWidget *Page, TContexte &Contexte, TSelectionKX &Sel
     new QHBoxLayout(pnMotsClesRech);
     pnMotsClesRech->layout()->setContentsMargins(0, 0, 0, 0);
     Colonne->addWidget(pnMotsClesRech);
+    m_MotsCles = new TMotsClesRechKX(pnMotsClesRech, Page, Contexte, Selection);
 
     // Legend and description rows, with the search button at their right.
     auto *Bas = new QHBoxLayout;
@@ -336,6 +338,7 @@ TRechercheKX *InstalleRecherche(TfmMainKX &Main, TContexte &Contexte)
     auto *Recherche = new TRechercheKX(Main.PageRecherche(), Contexte, Main.Selection());
     TPaneledListView *Grille = Main.Grille();
     Recherche->tvCritRech->fnVignettesVisibles = [Grille, &Main] { return Grille && Grille->isVisibleTo(&Main); };
+    Recherche->MotsCles()->fnVignettesVisibles = Recherche->tvCritRech->fnVignettesVisibles;
     Recherche->ChargeArbo();
     Main.Installe(Recherche);
     return Recherche;
