@@ -1,6 +1,6 @@
 #include "storage/Contexte.h"
 
-#include "platform/VolumesFactices.h"
+#include "support/DossierDonneesTemporaire.h"
 #include "support/LecturesEnPanne.h"
 #include "support/MessagesFactices.h"
 
@@ -15,21 +15,13 @@
 namespace
 {
 
-struct ContexteTest : ::testing::Test
+struct ContexteTest : ::testing::Test, TDossierDonneesTemporaire
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(Temp.isValid());
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("defaut") + "/";
-    }
+    ContexteTest() : TDossierDonneesTemporaire("defaut") {}
+    void SetUp() override { ASSERT_TRUE(Temp.isValid()); }
     std::unique_ptr<TContexte> Nouveau(TMessagesFactices **pMessages = nullptr)
     {
-        auto C = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::make_unique<TVolumesFactices>());
+        auto C = NouveauContexte(false);
         auto Messages = std::make_unique<TMessagesFactices>();
         if (pMessages)
             *pMessages = Messages.get();
