@@ -15,6 +15,7 @@
 #include "storage/Descriptions.h"
 #include "storage/Settings.h"
 
+#include "BancSqlite.h"
 #include "CatalogueGenere.h"
 
 #include <QDir>
@@ -271,39 +272,12 @@ private:
 
 // ---------------------------------------------------------------- SQLite
 
-void Exec(sqlite3 *db, const char *cSql)
-{
-    char *cErr = nullptr;
-    if (sqlite3_exec(db, cSql, nullptr, nullptr, &cErr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s (%s)\n", cErr ? cErr : "?", cSql);
-        sqlite3_free(cErr);
-    }
-}
-
 sqlite3_stmt *Prepare(sqlite3 *db, const char *cSql)
 {
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v3(db, cSql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
         std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), cSql);
     return s;
-}
-
-void Lie(sqlite3_stmt *s, int n, const QString &c)
-{
-    sqlite3_bind_text16(s, n, c.utf16(), int(c.size() * 2), SQLITE_TRANSIENT);
-}
-
-void Execute(sqlite3_stmt *s)
-{
-    while (sqlite3_step(s) == SQLITE_ROW) {
-    }
-    sqlite3_reset(s);
-}
-
-QString Colonne(sqlite3_stmt *s, int n)
-{
-    const void *p = sqlite3_column_text16(s, n);
-    return p ? QString(reinterpret_cast<const QChar *>(p), sqlite3_column_bytes16(s, n) / 2) : QString();
 }
 
 const char *const Pragmas = "PRAGMA journal_mode=WAL;"

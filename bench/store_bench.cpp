@@ -7,6 +7,7 @@
 #include "storage/BigIniFiles.h"
 #include "storage/Sections.h"
 
+#include "BancSqlite.h"
 #include "CatalogueGenere.h"
 
 #include <QByteArray>
@@ -292,33 +293,12 @@ TTemps MesureTexte(const TCatalogue &c, const TTravail &t, const QString &cBDD, 
 
 // ---------------------------------------------------------------- SQLite
 
-void Exec(sqlite3 *db, const char *cSql)
-{
-    char *cErr = nullptr;
-    if (sqlite3_exec(db, cSql, nullptr, nullptr, &cErr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s (%s)\n", cErr ? cErr : "?", cSql);
-        sqlite3_free(cErr);
-    }
-}
-
 sqlite3_stmt *Prepare(sqlite3 *db, const char *cSql)
 {
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v2(db, cSql, -1, &s, nullptr) != SQLITE_OK)
         std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), cSql);
     return s;
-}
-
-void Lie(sqlite3_stmt *s, int n, const QString &c)
-{
-    sqlite3_bind_text16(s, n, c.utf16(), int(c.size() * 2), SQLITE_TRANSIENT);
-}
-
-void Execute(sqlite3_stmt *s)
-{
-    while (sqlite3_step(s) == SQLITE_ROW) {
-    }
-    sqlite3_reset(s);
 }
 
 const char *const TablesSetup[] = {"motscles", "legendes", "coupsdecoeur", "resolutions"};
