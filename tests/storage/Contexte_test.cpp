@@ -1,6 +1,7 @@
 #include "storage/Contexte.h"
 
 #include "support/DossierDonneesTemporaire.h"
+#include "support/Fichiers.h"
 #include "support/LecturesEnPanne.h"
 #include "support/MessagesFactices.h"
 
@@ -38,15 +39,9 @@ struct ContexteTest : ::testing::Test, TDossierDonneesTemporaire
     }
     static void Ecrit(const QString &cFichier, const QByteArray &Octets)
     {
-        QFile f(cFichier);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(Octets);
+        ASSERT_TRUE(EcritFichier(cFichier, Octets));
     }
-    static QByteArray Lit(const QString &cFichier)
-    {
-        QFile f(cFichier);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-    }
+    static QByteArray Lit(const QString &cFichier) { return LitFichier(cFichier); }
     static QStringList Contenu(const QString &cDossier)
     {
         return QDir(cDossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,

@@ -6,10 +6,10 @@
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/Fichiers.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QList>
 #include <QPair>
 #include <QTemporaryDir>
@@ -37,9 +37,7 @@ public:
     // Writes a file of the data folder, making the folder first.
     bool EcritDonnees(const QString &cNom, const QByteArray &Contenu) const
     {
-        QDir().mkpath(E.cDossierDefaut);
-        QFile f(E.cDossierDefaut + cNom);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(Contenu) == Contenu.size();
+        return EcritFichier(E.cDossierDefaut + cNom, Contenu);
     }
     // Sets keys of the settings store's general section before a start.
     void EcritReglages(const QList<QPair<QString, QString>> &Cles) const

@@ -7,6 +7,7 @@
 #include "storage/Contexte.h"
 #include "support/LecturesEnPanne.h"
 #include "support/BancFenetrePrincipale.h"
+#include "support/Fichiers.h"
 #include "support/MessagesFactices.h"
 
 #include <QApplication>
@@ -57,11 +58,7 @@ struct MainKXTest : TBancFenetrePrincipale<>
             QCoreApplication::processEvents();
         }
     }
-    QByteArray Contenu(const QString &cFichier)
-    {
-        QFile F(cFichier);
-        return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<absent>");
-    }
+    static QByteArray Contenu(const QString &cFichier) { return LitFichier(cFichier); }
 };
 
 } // namespace
