@@ -15,6 +15,9 @@
 #include "storage/Descriptions.h"
 #include "storage/Settings.h"
 
+#include "BancSqlite.h"
+#include "CatalogueGenere.h"
+
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -69,96 +72,18 @@ void Bench(const char *cNom, double dValeur, const char *cUnite)
 
 // ---------------------------------------------------------------- the catalogue of store_bench
 
-const char *const Lieux[] = {
-    "France/Paris", "France/Lyon", "France/Bretagne/Quimper", "Italie/Rome", "Italie/Venise", "Espagne/Barcelone",
-    "Grèce/Crète",  "Maroc/Fès",   "Canada/Québec",           "Japon/Kyoto", "Écosse/Skye",   "Portugal/Porto"};
-const char *const Personnes[] = {"Famille/Anne", "Famille/Paul", "Famille/Léa", "Famille/Grand-mère",
-                                 "Amis/Marc",    "Amis/Sophie",  "Amis/Hélène", "Collègues/Équipe"};
-const char *const Sujets[] = {"Architecture", "Paysages/Montagne", "Paysages/Mer", "Animaux/Chats", "Animaux/Oiseaux",
-                              "Fleurs",       "Portraits",         "Nuit",         "Sport/Vélo",    "Fêtes/Noël"};
-const char *const Mots[] = {"ROME",         "VACANCES", "2004",   "FAMILLE", "MER",     "MONTAGNE", "NUIT",   "NEIGE",
-                            "ANNIVERSAIRE", "MARIAGE",  "CHAT",   "PLAGE",   "VELO",    "FORET",    "EGLISE", "MUSEE",
-                            "MARCHE",       "PORT",     "BATEAU", "PONT",    "CHATEAU", "JARDIN",   "FLEURS", "COUCHER",
-                            "SOLEIL",       "PLUIE",    "AMIS",   "ECOLE",   "CONCERT", "NOEL"};
-const char *const Phrases[] = {"Le Colisée au coucher du soleil",  "Anne et Paul sur la plage",
-                               "Première neige sur le col",        "Marché du dimanche matin, place de l'église",
-                               "Vue depuis le pont, brume légère", "Le chat de la voisine",
-                               "Repas de famille chez grand-mère", "Retour de pêche au port",
-                               "Feu d'artifice du 14 juillet",     "Lumière d'hiver dans la forêt"};
-
-struct TCatalogue
-{
-    std::vector<QString> Images;
-    std::vector<std::vector<QString>> Criteres;
-    std::vector<QString> Chemins;
-    std::vector<int> Cochees; // indexes of the checked images, in list order
-};
-
+// The checked images live in folders of their own, where descript.ion files can be.
 TCatalogue Genere(std::mt19937 &Alea, const QString &cPhotos)
 {
-    TCatalogue c;
-    for (const char *l : Lieux)
-        c.Chemins.push_back(QString::fromUtf8("Lieux/") + QString::fromUtf8(l));
-    for (const char *p : Personnes)
-        c.Chemins.push_back(QString::fromUtf8("Personnes/") + QString::fromUtf8(p));
-    for (const char *s : Sujets)
-        c.Chemins.push_back(QString::fromUtf8("Sujets/") + QString::fromUtf8(s));
-    for (int a = 1998; a <= 2008; ++a)
-        c.Chemins.push_back(QString::fromUtf8("Événements/%1/Vacances d'été").arg(a));
-
-    const char *const Dossiers[] = {"Rome", "Noël en famille", "[2004] Rome",    "Bretagne",
-                                    "Été",  "Divers",          "Mariage de Léa", "Week-end à Lyon"};
-    c.Images.reserve(NbImages);
-    for (int i = 0; i < NbImages; ++i) {
-        const int nAnnee = 1998 + i % 11;
-        QString cCle;
-        if (i % 10 == 9) {
-            cCle = QString("<%1>/DCIM/%2CANON/IMG_%3.JPG")
-                       .arg(-1975582719 + i / 5000)
-                       .arg(100 + (i / 900) % 10)
-                       .arg(i % 10000, 4, 10, QChar('0'));
-        } else if (i % 100 == 1) {
-            // The checked images live in folders of their own, where descript.ion files can be.
-            const int j = i / 100;
-            cCle = QString("%1Dossier %2/IMG_%3.jpg")
-                       .arg(cPhotos)
-                       .arg(j / (NbCochees / NbDossiers))
-                       .arg(i, 6, 10, QChar('0'));
-            c.Cochees.push_back(i);
-        } else {
-            const char *cExt = (i % 7 == 0) ? "CR2" : ((i % 13 == 0) ? "NEF" : "jpg");
-            cCle = QString::fromUtf8("/home/ann/Photos/%1/%2 %3/IMG_%4.%5")
-                       .arg(nAnnee)
-                       .arg(1 + i % 12, 2, 10, QChar('0'))
-                       .arg(QString::fromUtf8(Dossiers[(i / 97) % 8]))
-                       .arg(i, 6, 10, QChar('0'))
-                       .arg(cExt);
-        }
-        c.Images.push_back(cCle);
-        std::vector<QString> Crit;
-        const int nNb = 1 + int(Alea() % 4);
-        while (int(Crit.size()) < nNb) {
-            const QString &p = c.Chemins[Alea() % c.Chemins.size()];
-            if (std::find(Crit.begin(), Crit.end(), p) == Crit.end())
-                Crit.push_back(p);
-        }
-        c.Criteres.push_back(std::move(Crit));
-    }
-    return c;
-}
-
-QString MotsCles(std::mt19937 &Alea)
-{
-    QStringList l;
-    const int n = 1 + int(Alea() % 4);
-    for (int i = 0; i < n; ++i)
-        l << QString::fromLatin1(Mots[Alea() % std::size(Mots)]);
-    return l.join(' ');
-}
-
-QString Legende(std::mt19937 &Alea)
-{
-    return QString::fromUtf8(Phrases[Alea() % std::size(Phrases)]);
+    return GenereCatalogue(Alea, NbImages, [&](int i) {
+        if (i % 100 != 1)
+            return QString();
+        const int j = i / 100;
+        return QString("%1Dossier %2/IMG_%3.jpg")
+            .arg(cPhotos)
+            .arg(j / (NbCochees / NbDossiers))
+            .arg(i, 6, 10, QChar('0'));
+    });
 }
 
 // Every node of the tree, a node before its children.
@@ -230,8 +155,8 @@ TFichiers EcritFichiers(const TCatalogue &c, const QString &cDonnees, const QStr
 
     // Each folder's descript.ion describes every other image, and files that are not checked.
     QHash<QString, QByteArray> Descriptions;
-    for (size_t k = 0; k < c.Cochees.size(); ++k) {
-        const QString &cCle = c.Images[size_t(c.Cochees[k])];
+    for (size_t k = 0; k < c.Choisies.size(); ++k) {
+        const QString &cCle = c.Images[size_t(c.Choisies[k])];
         const QString cDossier = cCle.left(cCle.lastIndexOf('/') + 1);
         QByteArray &d = Descriptions[cDossier + "descript.ion"];
         if (k % 2 == 0)
@@ -303,9 +228,9 @@ struct TSession
         Arbo.ChargerArboCritHier(Setup, Parametres, cIcones);
         for (const QString &p : CriteresCoches)
             Coches.CocherChemin(p);
-        Entrees.resize(c.Cochees.size());
-        for (size_t k = 0; k < c.Cochees.size(); ++k) {
-            Entrees[k].cChemin = c.Images[size_t(c.Cochees[k])];
+        Entrees.resize(c.Choisies.size());
+        for (size_t k = 0; k < c.Choisies.size(); ++k) {
+            Entrees[k].cChemin = c.Images[size_t(c.Choisies[k])];
             Images << &Entrees[k];
         }
     }
@@ -347,39 +272,12 @@ private:
 
 // ---------------------------------------------------------------- SQLite
 
-void Exec(sqlite3 *db, const char *cSql)
-{
-    char *cErr = nullptr;
-    if (sqlite3_exec(db, cSql, nullptr, nullptr, &cErr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s (%s)\n", cErr ? cErr : "?", cSql);
-        sqlite3_free(cErr);
-    }
-}
-
 sqlite3_stmt *Prepare(sqlite3 *db, const char *cSql)
 {
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v3(db, cSql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
         std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), cSql);
     return s;
-}
-
-void Lie(sqlite3_stmt *s, int n, const QString &c)
-{
-    sqlite3_bind_text16(s, n, c.utf16(), int(c.size() * 2), SQLITE_TRANSIENT);
-}
-
-void Execute(sqlite3_stmt *s)
-{
-    while (sqlite3_step(s) == SQLITE_ROW) {
-    }
-    sqlite3_reset(s);
-}
-
-QString Colonne(sqlite3_stmt *s, int n)
-{
-    const void *p = sqlite3_column_text16(s, n);
-    return p ? QString(reinterpret_cast<const QChar *>(p), sqlite3_column_bytes16(s, n) / 2) : QString();
 }
 
 const char *const Pragmas = "PRAGMA journal_mode=WAL;"
@@ -423,7 +321,7 @@ void ConstruitSqlite(sqlite3 *db, const TCatalogue &c, const TArboCriteres &Arbo
     sqlite3_stmt *sCDC = Prepare(db, "INSERT INTO coups_de_coeur VALUES(?)");
     sqlite3_stmt *sLeg = Prepare(db, "INSERT INTO legendes VALUES(?,?)");
     sqlite3_stmt *sDes = Prepare(db, "INSERT INTO descriptions VALUES(?,?)");
-    std::set<int> Cochees(c.Cochees.begin(), c.Cochees.end());
+    std::set<int> Cochees(c.Choisies.begin(), c.Choisies.end());
     for (size_t i = 0; i < c.Images.size(); ++i) {
         const QString &cCle = c.Images[i];
         const int nId = int(i) + 1;
@@ -511,7 +409,7 @@ void AppliqueSqlite(const TRequetes &r, const TCatalogue &c)
         sqlite3_reset(r.sCritere);
     }
     std::vector<TCrit> Avant, Tous;
-    for (const int i : c.Cochees) {
+    for (const int i : c.Choisies) {
         Lie(r.sIdImage, 1, c.Images[size_t(i)]);
         const int nId = sqlite3_step(r.sIdImage) == SQLITE_ROW ? sqlite3_column_int(r.sIdImage, 0) : 0;
         sqlite3_reset(r.sIdImage);

@@ -7,6 +7,9 @@
 #include "storage/BigIniFiles.h"
 #include "storage/Sections.h"
 
+#include "BancSqlite.h"
+#include "CatalogueGenere.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -72,88 +75,9 @@ double PicMemoireMo()
 
 // ---------------------------------------------------------------- the generated catalogue
 
-const char *const Lieux[] = {
-    "France/Paris", "France/Lyon", "France/Bretagne/Quimper", "Italie/Rome", "Italie/Venise", "Espagne/Barcelone",
-    "Grèce/Crète",  "Maroc/Fès",   "Canada/Québec",           "Japon/Kyoto", "Écosse/Skye",   "Portugal/Porto"};
-const char *const Personnes[] = {"Famille/Anne", "Famille/Paul", "Famille/Léa", "Famille/Grand-mère",
-                                 "Amis/Marc",    "Amis/Sophie",  "Amis/Hélène", "Collègues/Équipe"};
-const char *const Sujets[] = {"Architecture", "Paysages/Montagne", "Paysages/Mer", "Animaux/Chats", "Animaux/Oiseaux",
-                              "Fleurs",       "Portraits",         "Nuit",         "Sport/Vélo",    "Fêtes/Noël"};
-const char *const Mots[] = {"ROME",         "VACANCES", "2004",   "FAMILLE", "MER",     "MONTAGNE", "NUIT",   "NEIGE",
-                            "ANNIVERSAIRE", "MARIAGE",  "CHAT",   "PLAGE",   "VELO",    "FORET",    "EGLISE", "MUSEE",
-                            "MARCHE",       "PORT",     "BATEAU", "PONT",    "CHATEAU", "JARDIN",   "FLEURS", "COUCHER",
-                            "SOLEIL",       "PLUIE",    "AMIS",   "ECOLE",   "CONCERT", "NOEL"};
-const char *const Phrases[] = {"Le Colisée au coucher du soleil",  "Anne et Paul sur la plage",
-                               "Première neige sur le col",        "Marché du dimanche matin, place de l'église",
-                               "Vue depuis le pont, brume légère", "Le chat de la voisine",
-                               "Repas de famille chez grand-mère", "Retour de pêche au port",
-                               "Feu d'artifice du 14 juillet",     "Lumière d'hiver dans la forêt"};
-
-struct TCatalogue
-{
-    std::vector<QString> Images;                // image keys
-    std::vector<std::vector<QString>> Criteres; // criterion paths of each image
-    std::vector<QString> Chemins;               // every criterion path of the tree
-};
-
 TCatalogue Genere(std::mt19937 &Alea)
 {
-    TCatalogue c;
-    for (const char *l : Lieux)
-        c.Chemins.push_back(QString::fromUtf8("Lieux/") + QString::fromUtf8(l));
-    for (const char *p : Personnes)
-        c.Chemins.push_back(QString::fromUtf8("Personnes/") + QString::fromUtf8(p));
-    for (const char *s : Sujets)
-        c.Chemins.push_back(QString::fromUtf8("Sujets/") + QString::fromUtf8(s));
-    for (int a = 1998; a <= 2008; ++a)
-        c.Chemins.push_back(QString::fromUtf8("Événements/%1/Vacances d'été").arg(a));
-
-    const char *const Dossiers[] = {"Rome", "Noël en famille", "[2004] Rome",    "Bretagne",
-                                    "Été",  "Divers",          "Mariage de Léa", "Week-end à Lyon"};
-    c.Images.reserve(NbImages);
-    for (int i = 0; i < NbImages; ++i) {
-        const int nAnnee = 1998 + i % 11;
-        QString cCle;
-        if (i % 10 == 9) {
-            // An image of an indexed CD.
-            cCle = QString("<%1>/DCIM/%2CANON/IMG_%3.JPG")
-                       .arg(-1975582719 + i / 5000)
-                       .arg(100 + (i / 900) % 10)
-                       .arg(i % 10000, 4, 10, QChar('0'));
-        } else {
-            const char *cExt = (i % 7 == 0) ? "CR2" : ((i % 13 == 0) ? "NEF" : "jpg");
-            cCle = QString::fromUtf8("/home/ann/Photos/%1/%2 %3/IMG_%4.%5")
-                       .arg(nAnnee)
-                       .arg(1 + i % 12, 2, 10, QChar('0'))
-                       .arg(QString::fromUtf8(Dossiers[(i / 97) % 8]))
-                       .arg(i, 6, 10, QChar('0'))
-                       .arg(cExt);
-        }
-        c.Images.push_back(cCle);
-        std::vector<QString> Crit;
-        const int nNb = 1 + int(Alea() % 4);
-        while (int(Crit.size()) < nNb) {
-            const QString &p = c.Chemins[Alea() % c.Chemins.size()];
-            if (std::find(Crit.begin(), Crit.end(), p) == Crit.end())
-                Crit.push_back(p);
-        }
-        c.Criteres.push_back(std::move(Crit));
-    }
-    return c;
-}
-
-QString MotsCles(std::mt19937 &Alea)
-{
-    QStringList l;
-    const int n = 1 + int(Alea() % 4);
-    for (int i = 0; i < n; ++i)
-        l << QString::fromLatin1(Mots[Alea() % std::size(Mots)]);
-    return l.join(' ');
-}
-
-QString Legende(std::mt19937 &Alea)
-{
-    return QString::fromUtf8(Phrases[Alea() % std::size(Phrases)]);
+    return GenereCatalogue(Alea, NbImages);
 }
 
 QString Resolution(std::mt19937 &Alea)
@@ -369,33 +293,12 @@ TTemps MesureTexte(const TCatalogue &c, const TTravail &t, const QString &cBDD, 
 
 // ---------------------------------------------------------------- SQLite
 
-void Exec(sqlite3 *db, const char *cSql)
-{
-    char *cErr = nullptr;
-    if (sqlite3_exec(db, cSql, nullptr, nullptr, &cErr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s (%s)\n", cErr ? cErr : "?", cSql);
-        sqlite3_free(cErr);
-    }
-}
-
 sqlite3_stmt *Prepare(sqlite3 *db, const char *cSql)
 {
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v2(db, cSql, -1, &s, nullptr) != SQLITE_OK)
         std::fprintf(stderr, "sqlite: %s (%s)\n", sqlite3_errmsg(db), cSql);
     return s;
-}
-
-void Lie(sqlite3_stmt *s, int n, const QString &c)
-{
-    sqlite3_bind_text16(s, n, c.utf16(), int(c.size() * 2), SQLITE_TRANSIENT);
-}
-
-void Execute(sqlite3_stmt *s)
-{
-    while (sqlite3_step(s) == SQLITE_ROW) {
-    }
-    sqlite3_reset(s);
 }
 
 const char *const TablesSetup[] = {"motscles", "legendes", "coupsdecoeur", "resolutions"};

@@ -99,26 +99,6 @@ public:
     bool FormDestroyFait() const { return m_lFormDestroyFait; }
     QString DossierCourant() const;
 
-    // Controls, named as the features name them.
-    QMenuBar *mmMain = nullptr;
-    QMenu *miMainFic = nullptr;
-    TExpColPanel *pnCommandes = nullptr;
-    QTabWidget *pcExplRech = nullptr;
-    TSeparateur *spExplRech = nullptr;
-    TSeparateur *spCommandes = nullptr;
-    QWidget *pnDroite = nullptr;
-    TExpColPanel *pnTraitements = nullptr;
-    QPushButton *btQuitter = nullptr;
-    QLabel *pnVersion = nullptr;
-    TExpColPanel *pnVigs = nullptr;
-    TExpColPanel *pnVigsCrit = nullptr;
-    TSeparateur *spVigs = nullptr;
-    TExpColPanel *pnEtat = nullptr;
-
-    void btQuitterClick();
-    void pnCommandes_OnCollapsedExpanded();
-    void pnVigs_OnCollapsedExpanded();
-
 signals:
     // The first folder has been opened (and listed, once exploration lists it).
     void PremierDossierOuvert(const QString &cDossier);
@@ -145,8 +125,26 @@ private:
 
     bool OuvreDossier(const QString &cDossier);
     void miMainFicPopup();
+    void btQuitterClick();
+    void pnCommandes_OnCollapsedExpanded();
+    void pnVigs_OnCollapsedExpanded();
 
     TContexte &m_Contexte;
+    // The window's own controls (tests find them by these object names).
+    QMenuBar *mmMain = nullptr;
+    QMenu *miMainFic = nullptr;
+    TExpColPanel *pnCommandes = nullptr;
+    QTabWidget *pcExplRech = nullptr;
+    TSeparateur *spExplRech = nullptr;
+    TSeparateur *spCommandes = nullptr;
+    QWidget *pnDroite = nullptr;
+    TExpColPanel *pnTraitements = nullptr;
+    QPushButton *btQuitter = nullptr;
+    QLabel *pnVersion = nullptr;
+    TExpColPanel *pnVigs = nullptr;
+    TExpColPanel *pnVigsCrit = nullptr;
+    TSeparateur *spVigs = nullptr;
+    TExpColPanel *pnEtat = nullptr;
     // The panes handed to the features.
     QWidget *tsExpl = nullptr;
     QWidget *tsRech = nullptr;

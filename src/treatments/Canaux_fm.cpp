@@ -1,5 +1,6 @@
 #include "treatments/Canaux_fm.h"
 
+#include "treatments/BoutonsOKAnnuler_fm.h"
 #include "treatments/Traitements.h"
 
 #include <QGridLayout>
@@ -70,15 +71,8 @@ TfmCanaux::TfmCanaux(const QString &cParam, QWidget *Parent) : QDialog(Parent)
     OrdreLayout->addWidget(btOrdreBas);
     OrdreLayout->addStretch();
 
-    btOK = new QPushButton(QStringLiteral("OK"), this);
-    btOK->setObjectName(QStringLiteral("btOK"));
-    btOK->setDefault(true);
-    btAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    btAnnuler->setObjectName(QStringLiteral("btAnnuler"));
-    auto *Boutons = new QHBoxLayout;
-    Boutons->addStretch();
-    Boutons->addWidget(btOK);
-    Boutons->addWidget(btAnnuler);
+    const TBoutonsOKAnnuler Bas = CreeBoutonsOKAnnuler(this);
+    btOK = Bas.btOK, btAnnuler = Bas.btAnnuler;
 
     m_Colonne = new QVBoxLayout;
     auto *Haut = new QHBoxLayout;
@@ -86,7 +80,7 @@ TfmCanaux::TfmCanaux(const QString &cParam, QWidget *Parent) : QDialog(Parent)
     Haut->addWidget(gbOrdre);
     auto *Principal = new QVBoxLayout(this);
     Principal->addLayout(Haut);
-    Principal->addLayout(Boutons);
+    Principal->addLayout(Bas.Ligne);
     Principal->setSizeConstraint(QLayout::SetFixedSize);
 
     // The order: the known letters as stored, each once, then the missing ones.
@@ -117,8 +111,6 @@ TfmCanaux::TfmCanaux(const QString &cParam, QWidget *Parent) : QDialog(Parent)
     connect(lbOrdre, &QListWidget::currentRowChanged, this, &TfmCanaux::EtatBoutonsOrdre);
     connect(btOrdreHaut, &QPushButton::clicked, this, [this] { DeplaceOrdre(-1); });
     connect(btOrdreBas, &QPushButton::clicked, this, [this] { DeplaceOrdre(1); });
-    connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TfmCanaux::TGroupe *TfmCanaux::GroupeDe(QChar cLettre)

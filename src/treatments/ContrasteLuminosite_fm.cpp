@@ -1,5 +1,6 @@
 #include "treatments/ContrasteLuminosite_fm.h"
 
+#include "treatments/BoutonsOKAnnuler_fm.h"
 #include "treatments/CurseurChiffre_fm.h"
 #include "treatments/Traitements.h"
 
@@ -54,19 +55,12 @@ TfmContrasteLuminosite::TfmContrasteLuminosite(const QString &cParam, bool lSync
     m_Cont = TGroupe{{edContPCTRouge, edContPCTVert, edContPCTBleu}, cbContSynchro};
     m_Lum = TGroupe{{edLumPCTRouge, edLumPCTVert, edLumPCTBleu}, cbLumSynchro};
 
-    btOK = new QPushButton(QStringLiteral("OK"), this);
-    btOK->setObjectName(QStringLiteral("btOK"));
-    btOK->setDefault(true);
-    btAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    btAnnuler->setObjectName(QStringLiteral("btAnnuler"));
-    auto *Boutons = new QHBoxLayout;
-    Boutons->addStretch();
-    Boutons->addWidget(btOK);
-    Boutons->addWidget(btAnnuler);
+    const TBoutonsOKAnnuler Bas = CreeBoutonsOKAnnuler(this);
+    btOK = Bas.btOK, btAnnuler = Bas.btAnnuler;
     auto *Principal = new QVBoxLayout(this);
     Principal->addWidget(gbContraste);
     Principal->addWidget(gbLuminosite);
-    Principal->addLayout(Boutons);
+    Principal->addLayout(Bas.Ligne);
     Principal->setSizeConstraint(QLayout::SetFixedSize);
 
     // The stored values are shown as they are, even when the stored flags would have kept
@@ -87,8 +81,6 @@ TfmContrasteLuminosite::TfmContrasteLuminosite(const QString &cParam, bool lSync
     }
     connect(btContRAZ, &QPushButton::clicked, this, [this] { RAZ(m_Cont); });
     connect(btLumRAZ, &QPushButton::clicked, this, [this] { RAZ(m_Lum); });
-    connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TfmContrasteLuminosite::cParametre() const

@@ -6,6 +6,8 @@
 #include "treatments/NoirEtBlanc_fm.h"
 #include "treatments/ParamsTrt.h"
 
+#include <functional>
+
 namespace
 {
 void Memorise(TContexte &Contexte, QWidget *Parent, const TDerniersParamsTrt &d)
@@ -13,40 +15,42 @@ void Memorise(TContexte &Contexte, QWidget *Parent, const TDerniersParamsTrt &d)
     if (!EnregistreDerniersParamsTrt(d, Contexte.Parametres, *Contexte.iniSetup) && Contexte.Messages)
         Contexte.Messages->Erreur(Parent, MessageEchecEnregistrementParams(Contexte.iniSetup->FileName()));
 }
+
+// Runs fm; once accepted, keeps its text in the member pParam of the last parameters, with what
+// fnAussi adds, and returns the text.
+template <class TFm>
+std::optional<QString> Retient(TContexte &Contexte, QWidget *Parent, TFm &fm, QString TDerniersParamsTrt::*pParam,
+                               const std::function<void(TDerniersParamsTrt &)> &fnAussi = {})
+{
+    if (fm.exec() != QDialog::Accepted)
+        return std::nullopt;
+    TDerniersParamsTrt d = DerniersParamsTrt(Contexte.Parametres);
+    d.*pParam = fm.cParametre();
+    if (fnAussi)
+        fnAussi(d);
+    Memorise(Contexte, Parent, d);
+    return d.*pParam;
+}
 } // namespace
 
 std::optional<QString> DemandeParamNB(TContexte &Contexte, QWidget *Parent)
 {
     TfmNoirEtBlanc fm(Contexte.Parametres.cParamNB, Parent);
-    if (fm.exec() != QDialog::Accepted)
-        return std::nullopt;
-    TDerniersParamsTrt d = DerniersParamsTrt(Contexte.Parametres);
-    d.cParamNB = fm.cParametre();
-    Memorise(Contexte, Parent, d);
-    return d.cParamNB;
+    return Retient(Contexte, Parent, fm, &TDerniersParamsTrt::cParamNB);
 }
 
 std::optional<QString> DemandeParamCL(TContexte &Contexte, QWidget *Parent)
 {
     TfmContrasteLuminosite fm(Contexte.Parametres.cParamCL, Contexte.Parametres.lCLSynchroC,
                               Contexte.Parametres.lCLSynchroL, Parent);
-    if (fm.exec() != QDialog::Accepted)
-        return std::nullopt;
-    TDerniersParamsTrt d = DerniersParamsTrt(Contexte.Parametres);
-    d.cParamCL = fm.cParametre();
-    d.lCLSynchroC = fm.lSynchroC();
-    d.lCLSynchroL = fm.lSynchroL();
-    Memorise(Contexte, Parent, d);
-    return d.cParamCL;
+    return Retient(Contexte, Parent, fm, &TDerniersParamsTrt::cParamCL, [&fm](TDerniersParamsTrt &d) {
+        d.lCLSynchroC = fm.lSynchroC();
+        d.lCLSynchroL = fm.lSynchroL();
+    });
 }
 
 std::optional<QString> DemandeParamCanaux(TContexte &Contexte, QWidget *Parent)
 {
     TfmCanaux fm(Contexte.Parametres.cParamCanaux, Parent);
-    if (fm.exec() != QDialog::Accepted)
-        return std::nullopt;
-    TDerniersParamsTrt d = DerniersParamsTrt(Contexte.Parametres);
-    d.cParamCanaux = fm.cParametre();
-    Memorise(Contexte, Parent, d);
-    return d.cParamCanaux;
+    return Retient(Contexte, Parent, fm, &TDerniersParamsTrt::cParamCanaux);
 }

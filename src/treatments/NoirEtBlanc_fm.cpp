@@ -1,5 +1,6 @@
 #include "treatments/NoirEtBlanc_fm.h"
 
+#include "treatments/BoutonsOKAnnuler_fm.h"
 #include "treatments/CurseurChiffre_fm.h"
 #include "treatments/Traitements.h"
 
@@ -42,18 +43,11 @@ TfmNoirEtBlanc::TfmNoirEtBlanc(const QString &cParam, QWidget *Parent) : QDialog
     Grille->addWidget(btIdeal, 3, 0, 1, 1);
     Grille->addWidget(stSomme, 3, 1, 1, 2, Qt::AlignRight);
 
-    btOK = new QPushButton(QStringLiteral("OK"), this);
-    btOK->setObjectName(QStringLiteral("btOK"));
-    btOK->setDefault(true);
-    btAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    btAnnuler->setObjectName(QStringLiteral("btAnnuler"));
-    auto *Boutons = new QHBoxLayout;
-    Boutons->addStretch();
-    Boutons->addWidget(btOK);
-    Boutons->addWidget(btAnnuler);
+    const TBoutonsOKAnnuler Bas = CreeBoutonsOKAnnuler(this);
+    btOK = Bas.btOK, btAnnuler = Bas.btAnnuler;
     auto *Principal = new QVBoxLayout(this);
     Principal->addWidget(gbPourcentages);
-    Principal->addLayout(Boutons);
+    Principal->addLayout(Bas.Ligne);
     Principal->setSizeConstraint(QLayout::SetFixedSize);
 
     const TParamNB p = LitParamNB(cParam);
@@ -65,8 +59,6 @@ TfmNoirEtBlanc::TfmNoirEtBlanc(const QString &cParam, QWidget *Parent) : QDialog
     for (QSpinBox *ed : {edPCTRouge, edPCTVert, edPCTBleu})
         connect(ed, &QSpinBox::valueChanged, this, &TfmNoirEtBlanc::ValeurModifiee);
     connect(btIdeal, &QPushButton::clicked, this, &TfmNoirEtBlanc::btIdealClick);
-    connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TfmNoirEtBlanc::cParametre() const

@@ -1,12 +1,12 @@
 #include "exploration/ColonnesListe.h"
 #include "exploration/ListeImages.h"
 #include "imaging/FileKinds.h"
-#include "imaging/JpegCodec.h"
 #include "metadata/Focale.h"
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
 #include "support/Corpus.h"
+#include "support/EcritJpeg.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,9 +18,7 @@ namespace
 {
 void EcritJpeg(const QString &cChemin, int nLargeur = 16, int nHauteur = 12)
 {
-    QImage im(nLargeur, nHauteur, QImage::Format_RGB32);
-    im.fill(Qt::darkCyan);
-    ASSERT_TRUE(JpegCodec::Encode(im, cChemin));
+    ASSERT_TRUE(::EcritJpeg(cChemin, nLargeur, nHauteur, Qt::darkCyan));
 }
 
 void EcritOctets(const QString &cChemin, qint64 nTaille)

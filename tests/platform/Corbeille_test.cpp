@@ -1,6 +1,7 @@
 #include "platform/Corbeille.h"
 #include "platform/OperationsFichiers.h"
 #include "platform/VolumesFactices.h"
+#include "support/Fichiers.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,8 +19,7 @@ namespace
 {
 QByteArray Lit(const QString &cFichier)
 {
-    QFile f(cFichier);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+    return LitFichier(cFichier);
 }
 
 class Corbeille : public ::testing::Test
@@ -41,10 +41,7 @@ protected:
     QString Cree(const QString &cRelatif, const QByteArray &Contenu)
     {
         const QString c = cRacine + QLatin1Char('/') + cRelatif;
-        QDir().mkpath(QFileInfo(c).path());
-        QFile f(c);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << c.toStdString();
-        f.write(Contenu);
+        EXPECT_TRUE(EcritFichier(c, Contenu)) << c.toStdString();
         return c;
     }
 

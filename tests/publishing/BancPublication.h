@@ -7,6 +7,7 @@
 #include "platform/VolumesFactices.h"
 #include "publishing/AlbumImages.h"
 #include "storage/BigIniFiles.h"
+#include "support/Fichiers.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-inline QByteArray LitFichier(const QString &cFichier)
-{
-    QFile f(cFichier);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 // An album that records what it was told.
 class TAlbumFactice : public IAlbumImages
@@ -72,10 +67,7 @@ protected:
     QString Cree(const QString &cRelatif, const QByteArray &Contenu)
     {
         const QString c = cRacine + QLatin1Char('/') + cRelatif;
-        QDir().mkpath(QFileInfo(c).path());
-        QFile f(c);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << c.toStdString();
-        f.write(Contenu);
+        EXPECT_TRUE(EcritFichier(c, Contenu)) << c.toStdString();
         return c;
     }
 

@@ -1,8 +1,8 @@
 #include "publishing/Doublons.h"
 
 #include "BancPublication.h"
-#include "imaging/JpegCodec.h"
 #include "platform/Messages.h"
+#include "support/EcritJpeg.h"
 #include "support/MessagesFactices.h"
 
 #include <QImage>
@@ -223,10 +223,7 @@ TEST_F(Doublons, WalkSkipsHiddenNamesThumbnailsCdsAndOtherFiles)
 TEST_F(Doublons, ResolutionsAreReadOnlyForPairedFiles)
 {
     const QString j1 = cRacine + QStringLiteral("/photos/j1.jpg");
-    QDir().mkpath(cRacine + QStringLiteral("/photos"));
-    QImage Image(40, 30, QImage::Format_RGB32);
-    Image.fill(Qt::red);
-    ASSERT_TRUE(JpegCodec::Encode(Image, j1));
+    ASSERT_TRUE(EcritJpeg(j1, 40, 30, Qt::red));
     QFile::copy(j1, cRacine + QStringLiteral("/photos/j2.jpg"));
     const QByteArray Brut = Aleatoire(3000, 5);
     Cree(QStringLiteral("photos/r1.png"), Brut);

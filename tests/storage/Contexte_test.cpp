@@ -1,6 +1,7 @@
 #include "storage/Contexte.h"
 
-#include "platform/VolumesFactices.h"
+#include "support/DossierDonneesTemporaire.h"
+#include "support/Fichiers.h"
 #include "support/LecturesEnPanne.h"
 #include "support/MessagesFactices.h"
 
@@ -15,21 +16,13 @@
 namespace
 {
 
-struct ContexteTest : ::testing::Test
+struct ContexteTest : ::testing::Test, TDossierDonneesTemporaire
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(Temp.isValid());
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("defaut") + "/";
-    }
+    ContexteTest() : TDossierDonneesTemporaire("defaut") {}
+    void SetUp() override { ASSERT_TRUE(Temp.isValid()); }
     std::unique_ptr<TContexte> Nouveau(TMessagesFactices **pMessages = nullptr)
     {
-        auto C = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::make_unique<TVolumesFactices>());
+        auto C = NouveauContexte(false);
         auto Messages = std::make_unique<TMessagesFactices>();
         if (pMessages)
             *pMessages = Messages.get();
@@ -46,15 +39,9 @@ struct ContexteTest : ::testing::Test
     }
     static void Ecrit(const QString &cFichier, const QByteArray &Octets)
     {
-        QFile f(cFichier);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(Octets);
+        ASSERT_TRUE(EcritFichier(cFichier, Octets));
     }
-    static QByteArray Lit(const QString &cFichier)
-    {
-        QFile f(cFichier);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-    }
+    static QByteArray Lit(const QString &cFichier) { return LitFichier(cFichier); }
     static QStringList Contenu(const QString &cDossier)
     {
         return QDir(cDossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,

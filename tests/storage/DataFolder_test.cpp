@@ -1,5 +1,6 @@
 #include "storage/DataFolder.h"
 
+#include "support/DossierDonneesTemporaire.h"
 #include "support/LecturesEnPanne.h"
 
 #include <QDir>
@@ -10,18 +11,10 @@
 namespace
 {
 
-struct DataFolderTest : ::testing::Test
+struct DataFolderTest : ::testing::Test, TDossierDonneesTemporaire
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(Temp.isValid());
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("data/Vimbrel") + "/";
-    }
+    DataFolderTest() : TDossierDonneesTemporaire("data/Vimbrel") {}
+    void SetUp() override { ASSERT_TRUE(Temp.isValid()); }
     QString Dossier(const QString &cNom)
     {
         QDir().mkpath(Temp.filePath(cNom));

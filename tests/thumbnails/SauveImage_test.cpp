@@ -1,6 +1,6 @@
 #include "thumbnails/SauveImage.h"
 
-#include "imaging/JpegCodec.h"
+#include "support/EcritJpeg.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,9 +12,7 @@ TEST(SauveImage, NeverOverwritesTheImageAndReportsFailures)
     ASSERT_TRUE(Temp.isValid());
     const QString cImages = Temp.path() + "/";
     const QString cImage = cImages + "a.jpg";
-    QImage Photo(64, 48, QImage::Format_RGB32);
-    Photo.fill(Qt::blue);
-    ASSERT_TRUE(JpegCodec::Encode(Photo, cImage));
+    ASSERT_TRUE(EcritJpeg(cImage, 64, 48, Qt::blue));
     const QByteArray Avant = [&] {
         QFile f(cImage);
         f.open(QIODevice::ReadOnly);

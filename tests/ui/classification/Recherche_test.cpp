@@ -3,8 +3,8 @@
 #include "classification/MigrationArbo.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
-#include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QAction>
@@ -28,40 +28,16 @@ const QByteArray cArboTroisNiveaux = "[CRITERES HIERARCHIQUES]\r\n"
                                      "Voyages/France=\r\n"
                                      "Famille=\r\n";
 
-struct RechercheTest : ::testing::Test
+struct RechercheTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
-    TMessagesFactices *Messages = nullptr;
     TRechercheKX *Rech = nullptr;
     TArbreCritRech *tv = nullptr;
 
-    QString Donnees() const { return Temp.filePath("donnees") + "/"; }
-    void Ecrit(const QString &cNom, const QByteArray &Contenu)
-    {
-        QDir().mkpath(Donnees());
-        QFile f(Donnees() + cNom);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(Contenu);
-    }
+    void Ecrit(const QString &cNom, const QByteArray &Contenu) { ASSERT_TRUE(EcritDonnees(cNom, Contenu)); }
     void Demarre(const QByteArray &cSetup)
     {
         Ecrit("KX_Setup.ini", cSetup);
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Donnees();
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        auto m = std::make_unique<TMessagesFactices>();
-        Messages = m.get();
-        Contexte->Messages = std::move(m);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         Rech = Fenetre->findChild<TRechercheKX *>();
         ASSERT_NE(Rech, nullptr);
         tv = Rech->tvCritRech;

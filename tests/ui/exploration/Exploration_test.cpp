@@ -2,13 +2,13 @@
 
 #include "components/FolderTreeView.h"
 #include "components/PaneledListView.h"
-#include "imaging/JpegCodec.h"
 #include "exploration/ListeImages_fm.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "thumbnails/ThumbnailCache_fm.h"
-#include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "support/BancFenetrePrincipale.h"
+#include "support/EcritJpeg.h"
 #include "support/MessagesFactices.h"
 
 #include <QComboBox>
@@ -26,12 +26,8 @@
 
 namespace
 {
-struct ExplorationTest : ::testing::Test
+struct ExplorationTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
     TExplorationKX *Expl = nullptr;
     TListeImagesKX *Liste = nullptr;
     TVignettesKX *Vignettes = nullptr;
@@ -39,9 +35,6 @@ struct ExplorationTest : ::testing::Test
 
     void SetUp() override
     {
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("donnees") + "/";
         cPhotos = Temp.filePath("photos") + "/";
         QDir().mkpath(cPhotos);
         Jpeg(cPhotos + "b.jpg", 40, 30, 0);
@@ -52,13 +45,7 @@ struct ExplorationTest : ::testing::Test
         t.write("texte");
         t.close();
 
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         // The main window installs the page itself; a window built without it gets it here.
         Expl = Fenetre->findChild<TExplorationKX *>();
         if (!Expl)
@@ -68,19 +55,11 @@ struct ExplorationTest : ::testing::Test
         ASSERT_NE(Liste, nullptr);
         Vignettes = Fenetre->findChild<TVignettesKX *>();
         ASSERT_NE(Vignettes, nullptr);
-        Fenetre->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
+        MontreFenetre();
     }
     static void Jpeg(const QString &c, int w, int h, int nBourrage)
     {
-        QImage im(w, h, QImage::Format_RGB32);
-        im.fill(Qt::darkGreen);
-        ASSERT_TRUE(JpegCodec::Encode(im, c));
-        if (nBourrage) {
-            QFile f(c);
-            ASSERT_TRUE(f.open(QIODevice::Append));
-            f.write(QByteArray(nBourrage, '\0'));
-        }
+        ASSERT_TRUE(EcritJpeg(c, w, h, Qt::darkGreen, nBourrage));
     }
     QStringList Noms() const
     {

@@ -3,10 +3,11 @@
 
 #include "components/ExpColPanel.h"
 #include "exploration/Selection.h"
-#include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
 #include "support/LecturesEnPanne.h"
+#include "support/BancFenetrePrincipale.h"
+#include "support/Fichiers.h"
 #include "support/MessagesFactices.h"
 
 #include <QApplication>
@@ -30,50 +31,34 @@
 namespace
 {
 
-struct MainKXTest : ::testing::Test
+struct MainKXTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
+    // The window's controls the tests look at.
+    QLabel *pnVersion = nullptr;
+    QPushButton *btQuitter = nullptr;
+    QTabWidget *pcExplRech = nullptr;
+    TExpColPanel *pnCommandes = nullptr;
+    TExpColPanel *pnVigs = nullptr;
+    TExpColPanel *pnTraitements = nullptr;
+    TSeparateur *spCommandes = nullptr;
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(Temp.isValid());
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("donnees") + "/";
-    }
-    QString FichierSetup() const { return E.cDossierDefaut + "KX_Setup.ini"; }
-    void EcritReglages(const QList<QPair<QString, QString>> &Cles)
-    {
-        QDir().mkpath(E.cDossierDefaut);
-        TBigIniFile Ini(FichierSetup());
-        for (const auto &[cCle, cValeur] : Cles)
-            Ini.WriteString("GENERAL", cCle, cValeur);
-    }
+    void SetUp() override { ASSERT_TRUE(Temp.isValid()); }
     void Demarre(bool lMontre = true)
     {
-        Fenetre.reset();
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
+        pnVersion = Controle<QLabel>("pnVersion");
+        btQuitter = Controle<QPushButton>("btQuitter");
+        pcExplRech = Controle<QTabWidget>("pcExplRech");
+        pnCommandes = Controle<TExpColPanel>("pnCommandes");
+        pnVigs = Controle<TExpColPanel>("pnVigs");
+        pnTraitements = Controle<TExpColPanel>("pnTraitements");
+        spCommandes = Controle<TSeparateur>("spCommandes");
         if (lMontre) {
-            Fenetre->show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
+            MontreFenetre();
             QCoreApplication::processEvents();
         }
     }
-    QByteArray Contenu(const QString &cFichier)
-    {
-        QFile F(cFichier);
-        return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<absent>");
-    }
-    TBigIniFile Relu() { return TBigIniFile(FichierSetup()); }
+    static QByteArray Contenu(const QString &cFichier) { return LitFichier(cFichier); }
 };
 
 } // namespace
@@ -82,12 +67,12 @@ TEST_F(MainKXTest, EmptyDataFolderStartsAndLeavesTheVersion)
 {
     Demarre();
     EXPECT_EQ(Fenetre->windowTitle(), "Vimbrel");
-    EXPECT_EQ(Fenetre->pnVersion->text(), "v 1.44");
-    EXPECT_EQ(Fenetre->pcExplRech->count(), 3);
-    EXPECT_EQ(Fenetre->pcExplRech->tabText(0), "Exploration");
-    EXPECT_EQ(Fenetre->pcExplRech->tabText(1), "Recherche");
-    EXPECT_EQ(Fenetre->pcExplRech->tabText(2), "CDs");
-    EXPECT_EQ(Fenetre->pcExplRech->currentIndex(), 0);
+    EXPECT_EQ(pnVersion->text(), "v 1.44");
+    EXPECT_EQ(pcExplRech->count(), 3);
+    EXPECT_EQ(pcExplRech->tabText(0), "Exploration");
+    EXPECT_EQ(pcExplRech->tabText(1), "Recherche");
+    EXPECT_EQ(pcExplRech->tabText(2), "CDs");
+    EXPECT_EQ(pcExplRech->currentIndex(), 0);
     for (const char *cDossier : {"Vignettes", "Motifs", "ImgsCH"})
         EXPECT_TRUE(QFileInfo(E.cDossierDefaut + cDossier).isDir()) << cDossier;
     EXPECT_TRUE(Fenetre->close());
@@ -210,14 +195,14 @@ TEST_F(MainKXTest, ModeShowsInTheVersionPanel)
     // The features hear the mode from the selection object, once per change.
     QSignalSpy Modes(&Fenetre->Selection(), &TSelectionKX::ModeChange);
     Fenetre->ShowMode();
-    EXPECT_EQ(Fenetre->pnVersion->palette().color(QPalette::WindowText), QColor(0, 128, 0));
-    EXPECT_EQ(Fenetre->pnVersion->toolTip(), "Vimbrel est en mode <SG>Consultation</SG/>");
+    EXPECT_EQ(pnVersion->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    EXPECT_EQ(pnVersion->toolTip(), "Vimbrel est en mode <SG>Consultation</SG/>");
     EXPECT_TRUE(Modes.isEmpty());
     EXPECT_FALSE(Fenetre->Selection().ModeMAJ());
     Contexte->Parametres.lModeMAJ = true;
     Fenetre->ShowMode();
-    EXPECT_EQ(Fenetre->pnVersion->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(Fenetre->pnVersion->toolTip(), "Vimbrel est en mode <SG>Mise à jour</SG/>");
+    EXPECT_EQ(pnVersion->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(pnVersion->toolTip(), "Vimbrel est en mode <SG>Mise à jour</SG/>");
     Contexte->Parametres.lModeMAJ = false;
     Fenetre->ShowMode();
     ASSERT_EQ(Modes.size(), 2);
@@ -229,7 +214,7 @@ TEST_F(MainKXTest, VersionHintShowsTheModeInBold)
 {
     EcritReglages({{"lModeMAJ", "1"}, {"nEtatFen_Main", "0"}});
     Demarre();
-    QLabel *pn = Fenetre->pnVersion;
+    QLabel *pn = pnVersion;
     const QPoint p = pn->rect().center();
     QHelpEvent Aide(QEvent::ToolTip, p, pn->mapToGlobal(p));
     QApplication::sendEvent(pn, &Aide);
@@ -244,12 +229,12 @@ TEST_F(MainKXTest, TreatmentBarIsAsHighAsItsButtons)
 {
     Demarre();
     QCoreApplication::processEvents();
-    const int nLibre = Fenetre->pnTraitements->height() - TExpColPanel::nEpaisseurBande;
+    const int nLibre = pnTraitements->height() - TExpColPanel::nEpaisseurBande;
     auto *btSvgVigCour = Fenetre->findChild<QPushButton *>("btSvgVigCour");
     ASSERT_NE(btSvgVigCour, nullptr);
-    for (QWidget *b : {static_cast<QWidget *>(Fenetre->btQuitter), static_cast<QWidget *>(btSvgVigCour),
-                       static_cast<QWidget *>(Fenetre->pnVersion)}) {
-        const int y = b->mapTo(Fenetre->pnTraitements, QPoint(0, 0)).y();
+    for (QWidget *b :
+         {static_cast<QWidget *>(btQuitter), static_cast<QWidget *>(btSvgVigCour), static_cast<QWidget *>(pnVersion)}) {
+        const int y = b->mapTo(pnTraitements, QPoint(0, 0)).y();
         EXPECT_GE(b->height(), b->sizeHint().height()) << b->objectName().toStdString();
         EXPECT_GE(y, 0) << b->objectName().toStdString();
         EXPECT_LE(y + b->height(), nLibre) << b->objectName().toStdString();
@@ -270,46 +255,46 @@ TEST_F(MainKXTest, DraggingAPaneStripResizesThePane)
         Envoie(QEvent::MouseMove, Arrivee, Qt::NoButton, Qt::LeftButton);
         Envoie(QEvent::MouseButtonRelease, Arrivee, Qt::LeftButton, Qt::NoButton);
     };
-    EXPECT_EQ(Fenetre->spCommandes->width(), 0);
-    const int nCommandes = Fenetre->pnCommandes->_LargHautRef();
-    QWidget *Bande = Fenetre->pnCommandes->Bande();
+    EXPECT_EQ(spCommandes->width(), 0);
+    const int nCommandes = pnCommandes->_LargHautRef();
+    QWidget *Bande = pnCommandes->Bande();
     const QPoint g = Bande->mapToGlobal(Bande->rect().center());
     Glisse(Bande, g, g + QPoint(40, 0));
-    EXPECT_EQ(Fenetre->pnCommandes->_LargHautRef(), nCommandes + 40);
-    EXPECT_EQ(Fenetre->pnCommandes->width(), nCommandes + 40);
+    EXPECT_EQ(pnCommandes->_LargHautRef(), nCommandes + 40);
+    EXPECT_EQ(pnCommandes->width(), nCommandes + 40);
 
-    const int nVigs = Fenetre->pnVigs->_LargHautRef();
-    QWidget *BandeVigs = Fenetre->pnVigs->Bande();
+    const int nVigs = pnVigs->_LargHautRef();
+    QWidget *BandeVigs = pnVigs->Bande();
     const QPoint v = BandeVigs->mapToGlobal(BandeVigs->rect().center());
     Glisse(BandeVigs, v, v + QPoint(0, 30));
-    EXPECT_EQ(Fenetre->pnVigs->_LargHautRef(), nVigs + 30);
-    EXPECT_EQ(Fenetre->pnVigs->height(), nVigs + 30);
+    EXPECT_EQ(pnVigs->_LargHautRef(), nVigs + 30);
+    EXPECT_EQ(pnVigs->height(), nVigs + 30);
 }
 
 TEST_F(MainKXTest, LayoutSurvivesARestart)
 {
     EcritReglages({{"nEtatFen_Main", "0"}, {"nWidth_Main", "1200"}, {"nHeight_Main", "900"}});
     Demarre();
-    Fenetre->pnCommandes->set_LargHautRef(350);
-    Fenetre->pcExplRech->setFixedHeight(300);
+    pnCommandes->set_LargHautRef(350);
+    pcExplRech->setFixedHeight(300);
     Fenetre->PlaceVigs(1);
-    Fenetre->pnVigs->set_LargHautRef(260);
+    pnVigs->set_LargHautRef(260);
     EXPECT_TRUE(Fenetre->close());
 
     Demarre();
-    EXPECT_EQ(Fenetre->pnCommandes->_LargHautRef(), 350);
-    EXPECT_EQ(Fenetre->pnCommandes->width(), 350);
-    EXPECT_EQ(Fenetre->pcExplRech->height(), 300);
-    EXPECT_EQ(Fenetre->pnVigs->_Align(), paLeft);
-    EXPECT_EQ(Fenetre->pnVigs->_LargHautRef(), 260);
-    EXPECT_EQ(Fenetre->pnVigs->width(), 260);
+    EXPECT_EQ(pnCommandes->_LargHautRef(), 350);
+    EXPECT_EQ(pnCommandes->width(), 350);
+    EXPECT_EQ(pcExplRech->height(), 300);
+    EXPECT_EQ(pnVigs->_Align(), paLeft);
+    EXPECT_EQ(pnVigs->_LargHautRef(), 260);
+    EXPECT_EQ(pnVigs->width(), 260);
 }
 
 TEST_F(MainKXTest, CollapsedCommandPaneKeepsItsStoredWidth)
 {
     EcritReglages({{"pnCommandes.Width", "333"}});
     Demarre();
-    Fenetre->pnCommandes->set_PanelState(psCollapsed);
+    pnCommandes->set_PanelState(psCollapsed);
     EXPECT_FALSE(Fenetre->VueListe()->isVisible());
     EXPECT_TRUE(Fenetre->close());
     EXPECT_EQ(Relu().ReadInteger("GENERAL", "pnCommandes.Width", 0), 333);
@@ -319,13 +304,13 @@ TEST_F(MainKXTest, MinimumSizeLeavesRoomRightOfTheCommandPane)
 {
     EcritReglages({{"nEtatFen_Main", "0"}});
     Demarre();
-    const int nCommandes = Fenetre->pnCommandes->width();
+    const int nCommandes = pnCommandes->width();
     EXPECT_GE(Fenetre->minimumWidth(), nCommandes + TfmMainKX::nLargMinDroite);
     Fenetre->resize(100, 100);
     QCoreApplication::processEvents();
-    EXPECT_GE(Fenetre->pnTraitements->width(), TfmMainKX::nLargMinDroite);
+    EXPECT_GE(pnTraitements->width(), TfmMainKX::nLargMinDroite);
     // Widening the command pane raises the minimum with it.
-    Fenetre->pnCommandes->set_LargHautRef(400);
+    pnCommandes->set_LargHautRef(400);
     QCoreApplication::processEvents();
     EXPECT_GE(Fenetre->minimumWidth(), 400 + TfmMainKX::nLargMinDroite);
 }
@@ -340,7 +325,7 @@ TEST_F(MainKXTest, ImageListWidensUnderTheMouseInDetailsView)
     for (int i = 0; i < 5; ++i)
         lv->header()->resizeSection(i, 150);
     const int nNormale = lv->width();
-    EXPECT_EQ(nNormale, Fenetre->pcExplRech->width());
+    EXPECT_EQ(nNormale, pcExplRech->width());
 
     // No rows: nothing to widen.
     QEvent Entree(QEvent::Enter);
@@ -352,7 +337,7 @@ TEST_F(MainKXTest, ImageListWidensUnderTheMouseInDetailsView)
     EXPECT_EQ(lv->width(), 5 * 150 + lv->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
     QEvent Sortie(QEvent::Leave);
     QCoreApplication::sendEvent(lv, &Sortie);
-    EXPECT_EQ(lv->width(), Fenetre->pcExplRech->width());
+    EXPECT_EQ(lv->width(), pcExplRech->width());
 
     // Not in the details view, or with the setting off: no widening.
     Contexte->Parametres.lvImgs_ViewStyle = 2;
@@ -375,10 +360,7 @@ TEST_F(MainKXTest, FirstFolderIsTheArgumentThenTheLastFolderThenTheDataFolder)
     EcritReglages({{"cRep", cDernier}});
 
     const auto PremierDossier = [this](const QString &cArg) {
-        Fenetre.reset();
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
+        PrepareFenetre(false);
         Fenetre->cDossierArgument = cArg;
         Fenetre->FormCreate(nullptr);
         QSignalSpy Ouvert(Fenetre.get(), &TfmMainKX::PremierDossierOuvert);
@@ -424,12 +406,8 @@ TEST_F(MainKXTest, UnreadableCatalogueIsToldAtStartAndLeftAsItIs)
         ASSERT_TRUE(F.open(QIODevice::WriteOnly));
         F.write("[/photos/a.jpg]\r\nLieux/Rome=\r\n");
     }
-    auto Volumes = std::make_unique<TVolumesFactices>();
-    Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-    auto Messages = std::make_unique<TMessagesFactices>();
-    TMessagesFactices *pMessages = Messages.get();
-    Contexte->Messages = std::move(Messages);
-    Fenetre = std::make_unique<TfmMainKX>(*Contexte);
+    PrepareFenetre(false);
+    TMessagesFactices *pMessages = Messages;
     {
         const TLecturesEnPanne Panne = TLecturesEnPanne::Ouverture("KX_BDD.ini", EIO);
         Fenetre->FormCreate(nullptr);

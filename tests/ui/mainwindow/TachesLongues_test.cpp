@@ -5,19 +5,20 @@
 #include "components/FolderTreeView.h"
 #include "components/PaneledListView.h"
 #include "exploration/ListeImages.h"
-#include "imaging/JpegCodec.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
 #include "mainwindow/MainKX_fm.h"
 #include "thumbnails/ThumbnailCache_fm.h"
 #include "platform/SignauxArret.h"
 #include "platform/TachesLongues.h"
-#include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/BancFenetrePrincipale.h"
+#include "support/EcritJpeg.h"
 #include "support/MessagesFactices.h"
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -46,16 +47,11 @@ struct TMessagesHook : TMessagesFactices
     }
 };
 
-struct TachesLonguesFenetre : ::testing::Test
+struct TachesLonguesFenetre : TBancFenetrePrincipale<TMessagesHook>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
     TExplorationKX *Expl = nullptr;
     TListeImagesKX *Liste = nullptr;
     TVignettesKX *Vignettes = nullptr;
-    TMessagesHook *Messages = nullptr;
     QString cA, cB;
     int nSauvegardes = 0;
     int nQuestionsQuitter = 0;
@@ -63,9 +59,6 @@ struct TachesLonguesFenetre : ::testing::Test
     void SetUp() override
     {
         ASSERT_TRUE(Temp.isValid());
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("donnees") + "/";
         cA = Temp.filePath("a") + "/";
         cB = Temp.filePath("b") + "/";
         for (int i = 0; i < nImagesA; ++i)
@@ -73,23 +66,9 @@ struct TachesLonguesFenetre : ::testing::Test
         Jpeg(cB + "b1.jpg");
         Jpeg(cB + "b2.jpg");
         // The quit question is on: a close that asks nobody shows it is a stop's close.
-        QDir().mkpath(E.cDossierDefaut);
-        {
-            TBigIniFile Ini(E.cDossierDefaut + "KX_Setup.ini");
-            Ini.WriteString("GENERAL", "lMsgConfQuitAppli", "1");
-            Ini.WriteString("GENERAL", "cRep", cB);
-        }
+        EcritReglages({{"lMsgConfQuitAppli", "1"}, {"cRep", cB}});
 
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        auto m = std::make_unique<TMessagesHook>();
-        Messages = m.get();
-        Contexte->Messages = std::move(m);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         Messages->fnQuitter = [this] { return ++nQuestionsQuitter, false; };
         Fenetre->fnSauveStores = [this](QStringList *p) {
             ++nSauvegardes;
@@ -102,8 +81,7 @@ struct TachesLonguesFenetre : ::testing::Test
         Vignettes = Fenetre->findChild<TVignettesKX *>();
         ASSERT_NE(Vignettes, nullptr);
         QSignalSpy Ouvert(Fenetre.get(), &TfmMainKX::PremierDossierOuvert);
-        Fenetre->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Fenetre.get()));
+        MontreFenetre();
         if (Ouvert.isEmpty()) {
             ASSERT_TRUE(Ouvert.wait(5000));
         }
@@ -114,13 +92,7 @@ struct TachesLonguesFenetre : ::testing::Test
         EXPECT_FALSE(TTachesLongues::Etat().EnCours());
         EXPECT_FALSE(TTachesLongues::Etat().ArretDemande());
     }
-    static void Jpeg(const QString &c)
-    {
-        QDir().mkpath(QFileInfo(c).absolutePath());
-        QImage im(40, 30, QImage::Format_RGB32);
-        im.fill(Qt::darkYellow);
-        ASSERT_TRUE(JpegCodec::Encode(im, c));
-    }
+    static void Jpeg(const QString &c) { ASSERT_TRUE(EcritJpeg(c, 40, 30, Qt::darkYellow)); }
     QStringList Noms() const
     {
         QStringList l;
@@ -157,10 +129,7 @@ struct TachesLonguesFenetre : ::testing::Test
             return true;
         };
     }
-    QString cRepSauve() const
-    {
-        return TBigIniFile(E.cDossierDefaut + "KX_Setup.ini").ReadString("GENERAL", "cRep", "");
-    }
+    QString cRepSauve() const { return Relu().ReadString("GENERAL", "cRep", ""); }
 };
 } // namespace
 
@@ -299,7 +268,7 @@ TEST_F(TachesLonguesFenetre, ARefusedStopCloseLeavesTheQuitQuestionInPlace)
     EXPECT_FALSE(TTachesLongues::Etat().ArretDemande());
 
     // "Quitter" still asks; No keeps the program running.
-    Fenetre->btQuitterClick();
+    Controle<QPushButton>("btQuitter")->click();
     EXPECT_EQ(nQuestionsQuitter, 1);
     EXPECT_FALSE(Fenetre->FormDestroyFait());
     EXPECT_EQ(nSauvegardes, 0);
@@ -315,7 +284,7 @@ TEST_F(TachesLonguesFenetre, StopWhileTheQuitQuestionIsOpenClosesAndSaves)
         Fenetre->FermeSansQuestion(); // the signal arrives; the user has not answered
         return false;
     };
-    Fenetre->btQuitterClick();
+    Controle<QPushButton>("btQuitter")->click();
     EXPECT_TRUE(Fenetre->FormDestroyFait());
     EXPECT_FALSE(Fenetre->isVisible());
     EXPECT_EQ(nQuestionsQuitter, 1);
@@ -343,7 +312,7 @@ TEST_F(TachesLonguesFenetre, AFailedSaveAtCloseIsShownAndTriedAgain)
     ASSERT_TRUE(Obstacle.open(QIODevice::WriteOnly));
     Obstacle.close();
     Messages->Reponses = {true, false};
-    Fenetre->btQuitterClick();
+    Controle<QPushButton>("btQuitter")->click();
     EXPECT_TRUE(Fenetre->FormDestroyFait());
     EXPECT_EQ(nSauvegardes, 2);
     ASSERT_EQ(Messages->Montres.size(), 2);
@@ -368,11 +337,11 @@ TEST_F(TachesLonguesFenetre, ASaveTriedAgainAfterTheUserMadeRoomSucceeds)
         QDir().rename(cDonnees + ".ailleurs", cDonnees);
     };
     Messages->Reponses = {true};
-    Fenetre->btQuitterClick();
+    Controle<QPushButton>("btQuitter")->click();
     EXPECT_EQ(nSauvegardes, 2);
     EXPECT_EQ(Messages->Montres.size(), 1);
     EXPECT_EQ(Fenetre->CodeSortie(), 0);
-    EXPECT_EQ(TBigIniFile(E.cDossierDefaut + "KX_Setup.ini").ReadString("GENERAL", "kcVersion", ""), "v 1.44");
+    EXPECT_EQ(Relu().ReadString("GENERAL", "kcVersion", ""), "v 1.44");
 }
 
 TEST_F(TachesLonguesFenetre, AStopWithAFailedSaveAsksNobodyAndEndsWithAFailureStatus)

@@ -7,6 +7,7 @@
 #include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/EcritJpeg.h"
 #include "support/MessagesFactices.h"
 
 #include <QDir>
@@ -72,10 +73,7 @@ struct TBancFenetre
     QString Jpeg(const QString &cNom, const QString &cDossier = {})
     {
         const QString d = cDossier.isEmpty() ? cImages : cDossier;
-        QDir().mkpath(d);
-        QImage im(120, 90, QImage::Format_RGB32);
-        im.fill(Qt::darkCyan);
-        EXPECT_TRUE(JpegCodec::Encode(im, d + cNom));
+        EXPECT_TRUE(EcritJpeg(d + cNom, 120, 90, Qt::darkCyan));
         return d + cNom;
     }
 
