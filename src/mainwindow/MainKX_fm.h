@@ -109,6 +109,9 @@ public:
     QWidget *pnDroite = nullptr;
     TExpColPanel *pnTraitements = nullptr;
     QPushButton *btQuitter = nullptr;
+    // The tools button and its pop-up, filled by the features each time it opens.
+    QPushButton *btOutilsDivers = nullptr;
+    QMenu *pmOutilsDivers = nullptr;
     QLabel *pnVersion = nullptr;
     TExpColPanel *pnVigs = nullptr;
     TExpColPanel *pnVigsCrit = nullptr;
@@ -145,6 +148,7 @@ private:
 
     bool OuvreDossier(const QString &cDossier);
     void miMainFicPopup();
+    void pmOutilsDiversPopup();
 
     TContexte &m_Contexte;
     // The panes handed to the features.
