@@ -183,6 +183,9 @@ TfmDoublons::TfmDoublons(const QList<TEnrImgSel> &Candidats, const QList<TPaireD
     btOK = Bouton(QStringLiteral("Fermer et supprimer les images sélectionnées"), "btOK", this);
     btOK->setEnabled(lModeMAJ);
     btAnnuler = Bouton(QStringLiteral("Annuler"), "btAnnuler", this);
+    // Enter never deletes: only a click on the button does.
+    btOK->setAutoDefault(false);
+    btAnnuler->setAutoDefault(false);
     auto *Bas = new QHBoxLayout;
     Bas->addWidget(cbDefinitif);
     Bas->addStretch(1);

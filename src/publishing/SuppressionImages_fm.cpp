@@ -249,7 +249,7 @@ void TSuppressionImagesKX::ApresLot(const TBilanSuppression &Bilan, int nCourant
     TModeleListeImages &Modele = m_Selection.Modele();
     // The current image went with its row: the row now at its place (or the last) follows.
     if (!Bilan.LignesSupprimees.isEmpty() && m_Selection.LigneCourante() < 0 && Modele.Nombre() > 0 && m_lvImgs
-        && nCouranteAvant >= 0) {
+        && m_lvImgs->model() && nCouranteAvant >= 0) {
         const int nLigne = std::min(nCouranteAvant, Modele.Nombre() - 1);
         m_lvImgs->setCurrentIndex(m_lvImgs->model()->index(nLigne, 0));
         m_Selection.MetLigneCourante(nLigne);

@@ -16,14 +16,29 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// When VIMBREL_CAPTURES names a folder, the screen as it is now is saved there under cNom (run
+// on a real display with a window manager to see the windows as users do).
+inline void Capture(const QString &cNom)
+{
+    const QString cDossier = qEnvironmentVariable("VIMBREL_CAPTURES");
+    if (cDossier.isEmpty())
+        return;
+    QTest::qWait(400);
+    if (QScreen *Ecran = QGuiApplication::primaryScreen())
+        Ecran->grabWindow(0).save(cDossier + QLatin1Char('/') + cNom, "PNG");
+}
 
 class BancSuppressionFm : public ::testing::Test
 {

@@ -6,11 +6,9 @@
 #include "publishing/Doublons_fm.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -37,18 +35,6 @@ void CliqueLigne(QTreeWidget *Liste, int nLigne, int x, Qt::KeyboardModifiers To
     QTest::mouseClick(Liste->viewport(), Qt::LeftButton, Touches, QPoint(x, r.center().y()));
 }
 
-// When VIMBREL_CAPTURES names a folder, the screen as it is now is saved there (run under a
-// real display with a window manager to see the windows as users do).
-void Capture(const QString &cNom)
-{
-    const QString cDossier = qEnvironmentVariable("VIMBREL_CAPTURES");
-    if (cDossier.isEmpty())
-        return;
-    QTest::qWait(400);
-    if (QScreen *Ecran = QGuiApplication::primaryScreen())
-        Ecran->grabWindow(0).save(cDossier + "/" + cNom, "PNG");
-}
-
 } // namespace
 
 TEST_F(DoublonsFm, PairsWindowShowsThreeCopiesInSyncedListsAndTicksOnlyInTheFirstPixels)
@@ -69,7 +55,6 @@ TEST_F(DoublonsFm, PairsWindowShowsThreeCopiesInSyncedListsAndTicksOnlyInTheFirs
     });
     fm.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fm));
-    Capture("g27-doublons.png");
 
     EXPECT_EQ(fm.windowTitle(), "3 image(s) en double");
     ASSERT_EQ(fm.lvDblImgs->topLevelItemCount(), 3);
@@ -180,6 +165,7 @@ TEST_F(DoublonsFm, SearchingAFolderRecursivelyDeletesOnlyTheTickedCopy)
 {
     const QString a = Jpeg("album/a.jpg", 100);
     const QString b = Copie(a, "album/2005/copie.jpg");
+    const QString c = Copie(a, "album/2006/encore.jpg");
     Jpeg("album/autre.jpg", 200);
     Liste(b);
     QStringList Fenetres;
@@ -193,20 +179,29 @@ TEST_F(DoublonsFm, SearchingAFolderRecursivelyDeletesOnlyTheTickedCopy)
         }
         auto *Paires = qobject_cast<TfmDoublons *>(&d);
         EXPECT_NE(Paires, nullptr);
-        if (!Paires || Paires->lvDblImgsSimil->topLevelItemCount() != 1)
+        if (!Paires)
             return int(QDialog::Rejected);
+        Paires->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(Paires));
+        EXPECT_TRUE(Paires->plvDblImgs->Item(0)->AUneImage());
+        Capture("g27-doublons.png");
         EXPECT_FALSE(Paires->cbDefinitif->isChecked());
-        // The walk decides which list shows the copy.
-        Paires->Bascule(Paires->lvDblImgsSimil->topLevelItem(0)->text(0) == "copie.jpg", 0);
+        // Every row showing the copy, in either list, is ticked.
+        for (QTreeWidget *Liste : {Paires->lvDblImgs, Paires->lvDblImgsSimil})
+            for (int i = 0; i < Liste->topLevelItemCount(); ++i)
+                if (Liste->topLevelItem(i)->text(0) == "copie.jpg")
+                    Paires->Bascule(Liste == Paires->lvDblImgsSimil, i);
         return int(QDialog::Accepted);
     };
 
     Suppression->miOutilsDiversRechercheDoublonsImgClick();
 
-    EXPECT_EQ(Fenetres, QStringList({"Images en double : choix des images", "1 image(s) en double"}));
+    EXPECT_EQ(Fenetres, QStringList({"Images en double : choix des images", "3 image(s) en double"}));
     EXPECT_TRUE(QFileInfo::exists(a));
     EXPECT_FALSE(QFileInfo::exists(b));
+    EXPECT_TRUE(QFileInfo::exists(c));
     EXPECT_EQ(DansCorbeille(), QStringList{"copie.jpg"});
+    EXPECT_EQ(Operations->Appels, QStringList{"corbeille:" + b});
     // Its row in the main list went with it.
     EXPECT_EQ(Modele.Nombre(), 0);
     EXPECT_TRUE(Messages->Montres.isEmpty());

@@ -200,6 +200,8 @@ TEST(MessagesQtCase, TheBoxIsUntickedAtEveryQuestionAndItsStateIsTheAnswer)
             auto *Boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             ASSERT_NE(Boite, nullptr);
             ASSERT_NE(Boite->checkBox(), nullptr);
+            if (Vus.isEmpty())
+                Capture("g27-question.png");
             Vus << Boite->windowTitle() + "|" + Boite->text() + "|" + Boite->checkBox()->text() + "|"
                        + (Boite->checkBox()->isChecked() ? "coché" : "vide");
             Boite->checkBox()->setChecked(lCocher);
@@ -208,13 +210,14 @@ TEST(MessagesQtCase, TheBoxIsUntickedAtEveryQuestionAndItsStateIsTheAnswer)
                     b->click();
         });
     };
+    const QString cQuestion = QuestionSuppression(2);
     Repond(true, "&Oui");
-    EXPECT_EQ(Messages.QuestionCase(nullptr, "Supprimer ?", "Définitivement"), std::optional<bool>(true));
+    EXPECT_EQ(Messages.QuestionCase(nullptr, cQuestion, cTexteSupprimerDefinitivement), std::optional<bool>(true));
     Repond(false, "&Oui");
-    EXPECT_EQ(Messages.QuestionCase(nullptr, "Supprimer ?", "Définitivement"), std::optional<bool>(false));
+    EXPECT_EQ(Messages.QuestionCase(nullptr, cQuestion, cTexteSupprimerDefinitivement), std::optional<bool>(false));
     Repond(true, "&Non");
-    EXPECT_EQ(Messages.QuestionCase(nullptr, "Supprimer ?", "Définitivement"), std::nullopt);
-    EXPECT_EQ(Vus, QStringList(3, "Attention|Supprimer ?|Définitivement|vide"));
+    EXPECT_EQ(Messages.QuestionCase(nullptr, cQuestion, cTexteSupprimerDefinitivement), std::nullopt);
+    EXPECT_EQ(Vus, QStringList(3, "Attention|" + cQuestion + "|" + cTexteSupprimerDefinitivement + "|vide"));
 }
 
 TEST(SuppressionFmFenetre, TheMainWindowOffersTheButtonTheMenuItemAndTheToolsItem)
