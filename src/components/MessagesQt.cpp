@@ -2,6 +2,7 @@
 
 #include "storage/Contexte.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,6 +27,24 @@ bool TMessagesQt::Question(QWidget *Parent, const QString &cTexte, bool lOuiParD
     Boite.setEscapeButton(btNon);
     Boite.exec();
     return Boite.clickedButton() == btOui;
+}
+
+std::optional<bool> TMessagesQt::QuestionCase(QWidget *Parent, const QString &cTexte, const QString &cCase,
+                                              bool lOuiParDefaut, const QString &cTitre)
+{
+    QMessageBox Boite(QMessageBox::Question, cTitre, cTexte, QMessageBox::NoButton, Parent);
+    QPushButton *btOui = Boite.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+    QPushButton *btNon = Boite.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    Boite.setDefaultButton(lOuiParDefaut ? btOui : btNon);
+    Boite.setEscapeButton(btNon);
+    // A new box at each question: a choice such as skipping the trash never carries over.
+    auto *Case = new QCheckBox(cCase, &Boite);
+    Case->setObjectName(QStringLiteral("cbCaseQuestion"));
+    Boite.setCheckBox(Case);
+    Boite.exec();
+    if (Boite.clickedButton() != btOui)
+        return std::nullopt;
+    return Case->isChecked();
 }
 
 void TMessagesQt::Information(QWidget *Parent, const QString &cTexte)

@@ -17,6 +17,7 @@ enum class TEmplacementAction {
     MenuFichiers,   // the main menu's "&Fichiers", above "&Quitter"
     PopupImages,    // the image list's pop-up, after its own items
     PopupVignettes, // the thumbnail grid's pop-up
+    OutilsDivers,   // the pop-up of the tools button `btOutilsDivers`
 };
 
 class IFonctionnaliteKX

@@ -11,6 +11,7 @@
 #include "mainwindow/Demarrage_fm.h"
 #include "classification/MigrationArbo.h"
 #include "classification/Recherche_fm.h"
+#include "publishing/SuppressionImages_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"
 #include "platform/SauvegardeSortie.h"
@@ -26,6 +27,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -50,6 +52,18 @@ namespace
 constexpr int nHauteurTraitements = 34;
 constexpr int nHauteurEtat = 96;
 constexpr int nLargeurVigsCrit = 180;
+
+// "<SG>Outils divers :</SG/>" and, for each item, a line "     - " with its caption without
+// its final "..." and its "&".
+QString BulleOutilsDivers(const QList<QAction *> &Actions)
+{
+    QString c = QStringLiteral("<SG>Outils divers :</SG/>");
+    for (const QAction *a : Actions)
+        if (!a->isSeparator())
+            c += QStringLiteral("\r\n     - ")
+                 + a->text().chopped(std::min<qsizetype>(3, a->text().size())).remove(QLatin1Char('&'));
+    return c;
+}
 
 QWidget *PageVide(const QString &cNom)
 {
@@ -172,6 +186,13 @@ void TfmMainKX::ConstruitFenetre()
     btQuitter = new QPushButton(QStringLiteral("&Quitter"), pnTraitements);
     btQuitter->setObjectName(QStringLiteral("btQuitter"));
     connect(btQuitter, &QPushButton::clicked, this, &TfmMainKX::btQuitterClick);
+    btOutilsDivers = new QPushButton(QStringLiteral("Outils"), pnTraitements);
+    btOutilsDivers->setObjectName(QStringLiteral("btOutilsDivers"));
+    btOutilsDivers->setFocusPolicy(Qt::NoFocus);
+    pmOutilsDivers = new QMenu(btOutilsDivers);
+    pmOutilsDivers->setObjectName(QStringLiteral("pmOutilsDivers"));
+    btOutilsDivers->setMenu(pmOutilsDivers);
+    connect(pmOutilsDivers, &QMenu::aboutToShow, this, &TfmMainKX::pmOutilsDiversPopup);
     pnVersion = new QLabel(cVersionProgramme, pnTraitements);
     pnVersion->setObjectName(QStringLiteral("pnVersion"));
     pnVersion->setFrameShape(QFrame::StyledPanel);
@@ -188,6 +209,7 @@ void TfmMainKX::ConstruitFenetre()
     Traitements->addWidget(m_pnSauvegardes);
     Traitements->addStretch(1);
     Traitements->addWidget(ggChrgImg);
+    Traitements->addWidget(btOutilsDivers);
     Traitements->addWidget(btQuitter);
     Traitements->addWidget(pnVersion);
     // As high as its buttons need with the style and font in use, never lower than the bar
@@ -366,6 +388,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     InstalleRecherche(*this, m_Contexte);
+    InstalleSuppressionImages(*this, m_Contexte);
+    btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
     // The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
@@ -438,6 +462,12 @@ void TfmMainKX::miMainFicPopup()
         return;
     miMainFic->insertActions(miMainFicQuitter, l);
     miMainFic->insertSeparator(miMainFicQuitter);
+}
+
+void TfmMainKX::pmOutilsDiversPopup()
+{
+    pmOutilsDivers->clear();
+    m_Fonctionnalites.AjouteAuMenu(pmOutilsDivers, TEmplacementAction::OutilsDivers);
 }
 
 void TfmMainKX::setVisible(bool lVisible)

@@ -128,6 +128,7 @@ private:
     void btQuitterClick();
     void pnCommandes_OnCollapsedExpanded();
     void pnVigs_OnCollapsedExpanded();
+    void pmOutilsDiversPopup();
 
     TContexte &m_Contexte;
     // The window's own controls (tests find them by these object names).
@@ -140,6 +141,9 @@ private:
     QWidget *pnDroite = nullptr;
     TExpColPanel *pnTraitements = nullptr;
     QPushButton *btQuitter = nullptr;
+    // The tools button and its pop-up, filled by the features each time it opens.
+    QPushButton *btOutilsDivers = nullptr;
+    QMenu *pmOutilsDivers = nullptr;
     QLabel *pnVersion = nullptr;
     TExpColPanel *pnVigs = nullptr;
     TExpColPanel *pnVigsCrit = nullptr;

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 class IMessages
@@ -23,6 +25,18 @@ public:
     virtual void Attention(QWidget *Parent, const QString &cTexte) = 0;
     // An error, captioned "Erreur".
     virtual void Erreur(QWidget *Parent, const QString &cTexte) = 0;
+    // A question with a check box cCase below its text, unticked at every showing: nullopt on
+    // Non, else whether the box was ticked. A helper that cannot show a box asks the plain
+    // question and answers as if the box stayed unticked.
+    virtual std::optional<bool> QuestionCase(QWidget *Parent, const QString &cTexte, const QString &cCase,
+                                             bool lOuiParDefaut = false,
+                                             const QString &cTitre = QStringLiteral("Attention"))
+    {
+        Q_UNUSED(cCase);
+        if (!Question(Parent, cTexte, lOuiParDefaut, cTitre))
+            return std::nullopt;
+        return false;
+    }
 };
 
 // The message helper of a run without a user (a capture without a display): every message

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class TMessagesFactices : public IMessages
 {
 public:
@@ -18,6 +20,10 @@ public:
     };
     QList<TMessage> Montres;
     QList<bool> Reponses;
+    // The answers to questions with a check box (nullopt: Non; else the box's state on Oui),
+    // and the box texts they were asked with. Non once the queue is empty.
+    QList<std::optional<bool>> ReponsesCase;
+    QStringList Cases;
 
     bool Question(QWidget *, const QString &cTexte, bool, const QString &cTitre) override
     {
@@ -30,6 +36,13 @@ public:
     }
     void Attention(QWidget *, const QString &cTexte) override { Montres.append({QStringLiteral("Attention"), cTexte}); }
     void Erreur(QWidget *, const QString &cTexte) override { Montres.append({QStringLiteral("Erreur"), cTexte}); }
+    std::optional<bool> QuestionCase(QWidget *, const QString &cTexte, const QString &cCase, bool,
+                                     const QString &cTitre) override
+    {
+        Montres.append({cTitre, cTexte});
+        Cases << cCase;
+        return ReponsesCase.isEmpty() ? std::nullopt : ReponsesCase.takeFirst();
+    }
 
     QStringList Textes() const
     {

@@ -342,10 +342,10 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
     QMenu *Fichiers = Fenetre->findChild<QMenu *>("miMainFic");
     ASSERT_NE(Fichiers, nullptr);
     emit Fichiers->aboutToShow();
-    EXPECT_EQ(Textes(Fichiers), QStringList({"&Essai du menu", "-", "&Quitter"}));
+    EXPECT_EQ(Textes(Fichiers), QStringList({"Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
     // Asked again at each opening: nothing doubles.
     emit Fichiers->aboutToShow();
-    EXPECT_EQ(Textes(Fichiers), QStringList({"&Essai du menu", "-", "&Quitter"}));
+    EXPECT_EQ(Textes(Fichiers), QStringList({"Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
     // The window goes first: it still lists the feature.
     Fenetre.reset();
 }
