@@ -84,10 +84,10 @@ QPointF TPanneauImage::Origine() const
     const double r = Ratio();
     const double wVue = viewport()->width() * r, hVue = viewport()->height() * r;
     // A picture smaller than the viewport is centred; a larger one follows the scroll bars.
-    const double x = m_Affichee.width() <= wVue ? std::floor((wVue - m_Affichee.width()) / 2)
-                                                : -horizontalScrollBar()->value() * r;
-    const double y = m_Affichee.height() <= hVue ? std::floor((hVue - m_Affichee.height()) / 2)
-                                                 : -verticalScrollBar()->value() * r;
+    const double x =
+        m_Affichee.width() <= wVue ? std::floor((wVue - m_Affichee.width()) / 2) : -horizontalScrollBar()->value() * r;
+    const double y =
+        m_Affichee.height() <= hVue ? std::floor((hVue - m_Affichee.height()) / 2) : -verticalScrollBar()->value() * r;
     return {x, y};
 }
 
@@ -110,8 +110,8 @@ void TPanneauImage::paintEvent(QPaintEvent *)
     // The whole source pixels under the visible part, and where they land.
     const QPoint HautGauche(int(std::floor(Visible.left() * sx)), int(std::floor(Visible.top() * sy)));
     const QPoint BasDroite(int(std::ceil(Visible.right() * sx)), int(std::ceil(Visible.bottom() * sy)));
-    const QRect S = QRect(HautGauche, QSize(BasDroite.x() - HautGauche.x(), BasDroite.y() - HautGauche.y()))
-                    & m_Image.rect();
+    const QRect S =
+        QRect(HautGauche, QSize(BasDroite.x() - HautGauche.x(), BasDroite.y() - HautGauche.y())) & m_Image.rect();
     if (S.isEmpty())
         return;
     const QRectF Cible(S.x() / sx + O.x(), S.y() / sy + O.y(), S.width() / sx, S.height() / sy);
@@ -123,7 +123,9 @@ void TPanneauImage::paintEvent(QPaintEvent *)
         return;
     }
     // Reductions: the visible part smoothed to its shown size, never more than the viewport.
-    const QSize T(qMax(1, int(std::lround(S.width() / sx))), qMax(1, int(std::lround(S.height() / sy))));
+    const QSize Plafond = (QSizeF(viewport()->size()) * r).toSize();
+    const QSize T(qBound(1, int(std::lround(S.width() / sx)), qMax(1, Plafond.width())),
+                  qBound(1, int(std::lround(S.height() / sy)), qMax(1, Plafond.height())));
     if (m_Reduite.isNull() || m_SourceReduite != S || m_AfficheeReduite != m_Affichee
         || m_nCleReduite != m_Image.cacheKey()) {
         const QImage Partie(m_Image.constBits() + qsizetype(S.y()) * m_Image.bytesPerLine() + qsizetype(S.x()) * 4,
@@ -184,6 +186,11 @@ void TPanneauImage::mouseReleaseEvent(QMouseEvent *Evenement)
 {
     if (Evenement->button() != Qt::LeftButton)
         return;
+    // The release of a double click ends it: the next press is a new one.
+    if (m_Glissement.DoubleClicEnCours()) {
+        m_Glissement.Arrete();
+        return;
+    }
     if (m_Glissement.EnCours()) {
         m_Glissement.Relache();
         viewport()->unsetCursor();

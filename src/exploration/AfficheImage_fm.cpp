@@ -112,9 +112,9 @@ void TAfficheImageKX::AfficheImage(int nLigne, bool lZoom11)
     }
     const TEnrLV &e = Modele.Enr(m_nLigne);
     if (e.nNumCD != 0 && e.cLecteur.isEmpty()) {
-        const QString cLabel =
-            m_Contexte.iniSetup ? m_Contexte.iniSetup->ReadString(cSectionLabelsCD, IdVolume(quint32(e.nNumCD)), {})
-                                : QString();
+        const QString cLabel = m_Contexte.iniSetup
+                                   ? m_Contexte.iniSetup->ReadString(cSectionLabelsCD, IdVolume(quint32(e.nNumCD)), {})
+                                   : QString();
         m_pChargeur->Abandonne();
         m_cFichier.clear();
         MontreSubstitut(ImageNonTrouvee(nCoteSubstitut, IdVolume(quint32(e.nNumCD)), cLabel));
@@ -185,8 +185,8 @@ void TAfficheImageKX::Pret(const TImageDecodee &Image)
 void TAfficheImageKX::cbZoomChange()
 {
     const int nZoom = cbZoom->currentIndex();
-    const RapportZoom::TAffichage A = RapportZoom::Affichage(nZoom, m_TailleImage.width(), m_TailleImage.height(),
-                                                             sbImage->TailleDisponible());
+    const RapportZoom::TAffichage A =
+        RapportZoom::Affichage(nZoom, m_TailleImage.width(), m_TailleImage.height(), sbImage->TailleDisponible());
     if (!A.cBulle.isEmpty())
         cbZoom->setToolTip(A.cBulle);
     if (!m_lLue)

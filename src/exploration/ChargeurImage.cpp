@@ -36,8 +36,7 @@ void DecodeJpeg(const TDemandeImage &D, qint64 nOctetsMax, TImageDecodee &R,
     const QByteArray Donnees = f.readAll();
     if (!JpegCodec::TailleMemoire(Donnees, R.Taille, &R.cErreur))
         return;
-    const QSize Affichee =
-        RapportZoom::Affichage(D.nZoom, R.Taille.nLargeur, R.Taille.nHauteur, D.Panneau).Taille;
+    const QSize Affichee = RapportZoom::Affichage(D.nZoom, R.Taille.nLargeur, R.Taille.nHauteur, D.Panneau).Taille;
     R.nEchelle = RapportZoom::EchelleJpeg(R.Taille.nLargeur, R.Taille.nHauteur, Affichee);
     const qint64 k = R.nEchelle;
     if (TropGros((R.Taille.nLargeur + k - 1) / k, (R.Taille.nHauteur + k - 1) / k, nOctetsMax)) {
@@ -188,9 +187,9 @@ bool TChargeurImage::ServeurDepuisGardees(const TDemandeImage &Demande)
         emit Pret(m_Reduite);
         return true;
     }
-    const QSize Affichee = RapportZoom::Affichage(Demande.nZoom, Meilleure.Taille.nLargeur,
-                                                  Meilleure.Taille.nHauteur, Demande.Panneau)
-                               .Taille;
+    const QSize Affichee =
+        RapportZoom::Affichage(Demande.nZoom, Meilleure.Taille.nLargeur, Meilleure.Taille.nHauteur, Demande.Panneau)
+            .Taille;
     if (!Meilleure.Couvre(Affichee) && !m_lCompleteImpossible)
         return false;
     emit Pret(Meilleure);
@@ -261,8 +260,7 @@ void TChargeurImage::Travaille()
             m_lTravail = false;
         }
         QMetaObject::invokeMethod(
-            this, [this, Image = std::move(Image), Tache] { Recoit(Image, Tache.lAvance); },
-            Qt::QueuedConnection);
+            this, [this, Image = std::move(Image), Tache] { Recoit(Image, Tache.lAvance); }, Qt::QueuedConnection);
     }
 }
 

@@ -110,7 +110,7 @@ private:
     QString m_cCourant;
     TImageDecodee m_Reduite;
     TImageDecodee m_Complete;
-    TImageDecodee m_Avance; // the entry after the current one, decoded ahead
+    TImageDecodee m_Avance;             // the entry after the current one, decoded ahead
     bool m_lCompleteImpossible = false; // the full decode failed: the reduced one serves
 
     // Shared with the worker.

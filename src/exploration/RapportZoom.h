@@ -24,8 +24,8 @@ bool Agrandit(int nIndex);
 // The shown size, its hint and whether the picture could be sized at all.
 struct TAffichage
 {
-    QSize Taille;   // empty when the pane has no size to fit into
-    QString cBulle; // the zoom list's hint
+    QSize Taille;        // empty when the pane has no size to fit into
+    QString cBulle;      // the zoom list's hint
     double dRapport = 1; // for the fit: the reduction r (1 when the picture fits as it is)
 };
 
