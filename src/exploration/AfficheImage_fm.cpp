@@ -163,10 +163,12 @@ void TAfficheImageKX::Pret(const TImageDecodee &Image)
         // A new decode: through the treatments, which may turn the picture.
         QImage Picture = Image.Image;
         QSize Taille(int(Image.Taille.nLargeur), int(Image.Taille.nHauteur));
+        m_lTournee = false;
         if (fnTraitement) {
             const QImage Traitee = fnTraitement(Picture, e);
             if (!Traitee.isNull()) {
-                if (Traitee.size() != Picture.size() && Traitee.size() == Picture.size().transposed())
+                m_lTournee = Traitee.size() != Picture.size() && Traitee.size() == Picture.size().transposed();
+                if (m_lTournee)
                     Taille.transpose();
                 Picture = Traitee;
             }
@@ -189,12 +191,19 @@ void TAfficheImageKX::cbZoomChange()
         RapportZoom::Affichage(nZoom, m_TailleImage.width(), m_TailleImage.height(), sbImage->TailleDisponible());
     if (!A.cBulle.isEmpty())
         cbZoom->setToolTip(A.cBulle);
-    if (!m_lLue)
+    if (!m_lLue) {
+        // A picture still loading is asked for at the new zoom instead.
+        if (m_lAttente && !m_cFichier.isEmpty())
+            m_pChargeur->Demande(Demande(m_cFichier), FichierSuivant(m_nLigne));
         return;
+    }
     // A pane without room keeps the picture as it was until it has a size.
     if (!A.Taille.isEmpty())
         sbImage->MetTailleAffichee(A.Taille);
-    if (!m_pChargeur->Meilleure().Couvre(A.Taille) && m_pChargeur->Meilleure().cFichier == m_cFichier)
+    // More detail than the decode at hand holds, unless it cannot be had.
+    const TImageDecodee &Meilleure = m_pChargeur->Meilleure();
+    const QSize Decodee = m_lTournee ? A.Taille.transposed() : A.Taille;
+    if (Meilleure.cFichier == m_cFichier && !Meilleure.Couvre(Decodee) && !m_pChargeur->CompleteImpossible())
         m_pChargeur->Demande(Demande(m_cFichier), FichierSuivant(m_nLigne));
 }
 

@@ -72,6 +72,7 @@ private:
     bool m_lLue = false;
     bool m_lAttente = false;
     QSize m_TailleImage;
+    bool m_lTournee = false; // the treatments turned the picture a quarter
     qint64 m_nCleSource = 0; // the decode the shown picture was made from
 };
 

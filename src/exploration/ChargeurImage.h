@@ -72,6 +72,8 @@ public:
     const TImageDecodee &Complete() const { return m_Complete; }
     // The best kept decode of the current file (the full one when there is one).
     const TImageDecodee &Meilleure() const { return m_Complete.Valide() ? m_Complete : m_Reduite; }
+    // The full decode of the current file failed: the reduced one is all there is.
+    bool CompleteImpossible() const { return m_lCompleteImpossible; }
     // Forgets what was decoded for a file (its picture changed on disk).
     void Oublie(const QString &cFichier);
 
