@@ -178,7 +178,7 @@ int main(int argc, char **argv)
                 break;
             Vips.push_back(t.nsecsElapsed() / 1e6);
         }
-        if (Vips.size() == Fichiers.size())
+        if (qsizetype(Vips.size()) == Fichiers.size())
             Bench("viewer_fit_vs_vips", Mediane(Vips) / msAjuste, "x");
     } else {
         std::printf("# vips absent\n");

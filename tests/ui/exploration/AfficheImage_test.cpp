@@ -269,3 +269,30 @@ TEST_F(AfficheImageTest, TheZoomIsSavedAtExitOnlyWhenAsked)
     Fenetre->FermeSansQuestion();
     EXPECT_EQ(Contexte->Parametres.nRapZoom, 9);
 }
+
+TEST_F(AfficheImageTest, DoubleClickOpensFullScreenOnAReadPictureAndRightClickTheGridMenu)
+{
+    int nPleinEcran = 0;
+    QSize TaillePleinEcran;
+    Affiche->fnPleinEcran = [&](const QImage &Image, const QColor &) {
+        ++nPleinEcran;
+        TaillePleinEcran = Image.size();
+    };
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    Attend();
+    QWidget *Vue = sbImage->viewport();
+    QTest::mouseDClick(Vue, Qt::LeftButton, {}, Vue->rect().center());
+    EXPECT_EQ(nPleinEcran, 1);
+    EXPECT_EQ(TaillePleinEcran, sbImage->Image().size());
+    EXPECT_FALSE(sbImage->Glissement().EnCours());
+
+    // Not on a placeholder.
+    Liste->SelectionneLigne(2);
+    Attend();
+    QTest::mouseDClick(Vue, Qt::LeftButton, {}, Vue->rect().center());
+    EXPECT_EQ(nPleinEcran, 1);
+
+    QTest::mouseClick(Vue, Qt::RightButton, {}, Vue->rect().center());
+    EXPECT_TRUE(Liste->pmVigs->isVisible());
+    Liste->pmVigs->hide();
+}
