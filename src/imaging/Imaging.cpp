@@ -519,7 +519,8 @@ private:
     TTailleImage m_Taille;
 };
 
-// nD = 0: full size; otherwise the picture need only cover nD.
+// nD = 0: full size; nD < 0: the half-size development; otherwise the picture need only
+// cover nD.
 bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *cErreur)
 {
     TRaw Raw(cFichier);
@@ -538,6 +539,10 @@ bool ChargeRaw(const QString &cFichier, int nD, TImageBrute &Resultat, QString *
         const qint64 nCote = qMax(Resultat.Taille.nLargeur, Resultat.Taille.nHauteur);
         if (Raw.Developpe(nCote / 2 >= nD, Resultat.Image, cErreur))
             return true;
+    } else if (nD < 0) {
+        if (Raw.Developpe(true, Resultat.Image, cErreur))
+            return true;
+        Raw.Apercu(0, Apercu, nCoteApercu, &cErreurApercu);
     } else {
         if (Raw.Developpe(false, Resultat.Image, cErreur)) {
             // Some sensors (rotated photosite grids) develop to another size than they declare.
@@ -641,6 +646,16 @@ bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur)
 {
     TImageBrute Brute;
     if (!ChargeBrute(cFichier, 0, Brute, cErreur))
+        return false;
+    Resultat.Image = std::move(Brute.Image);
+    Resultat.TailleSource = Brute.Taille;
+    return true;
+}
+
+bool ChargeBitmapDemiTaille(const QString &cFichier, TBitmap &Resultat, QString *cErreur)
+{
+    TImageBrute Brute;
+    if (!ChargeBrute(cFichier, EstRAW(cFichier) ? -1 : 0, Brute, cErreur))
         return false;
     Resultat.Image = std::move(Brute.Image);
     Resultat.TailleSource = Brute.Taille;

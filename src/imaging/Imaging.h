@@ -34,6 +34,9 @@ bool LitTaille(const QString &cFichier, TTailleImage &Taille, QString *cErreur =
 // The whole image at full size. False, with a French reason in cErreur, when the file cannot be
 // read or decoded.
 bool ChargeBitmap(const QString &cFichier, TBitmap &Resultat, QString *cErreur = nullptr);
+// The same, except that a raw is developed at half its size (TailleSource stays the full
+// size); a raw that cannot be developed gives its embedded preview.
+bool ChargeBitmapDemiTaille(const QString &cFichier, TBitmap &Resultat, QString *cErreur = nullptr);
 
 // A D × D bitmap holding the whole image fitted into RectangleVignette and centred, white
 // around it. A raw file gives its embedded preview when that is at least D pixels on its larger

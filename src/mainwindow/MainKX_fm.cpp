@@ -5,6 +5,10 @@
 #include "thumbnails/ThumbnailCache_fm.h"
 
 #include "components/BullesBalisees.h"
+#include "components/ComboZoom.h"
+#include "components/PanneauImage.h"
+#include "exploration/AfficheImage_fm.h"
+#include "exploration/RapportZoom.h"
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
@@ -20,6 +24,7 @@
 #include "storage/Migrations.h"
 
 #include <QAbstractItemModel>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -33,7 +38,6 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -101,6 +105,30 @@ void TfmMainKX::ConstruitFenetre()
     miMainFicQuitter->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(miMainFicQuitter, &QAction::triggered, this, &TfmMainKX::btQuitterClick);
     connect(miMainFic, &QMenu::aboutToShow, this, &TfmMainKX::miMainFicPopup);
+    miMainAff = mmMain->addMenu(QStringLiteral("&Affichage"));
+    miMainAff->setObjectName(QStringLiteral("miMainAff"));
+    miMainAffRZ = miMainAff->addMenu(QStringLiteral("Rapport de &Zoom"));
+    miMainAffRZ->setObjectName(QStringLiteral("miMainAffRZ"));
+    auto *GroupeZoom = new QActionGroup(miMainAffRZ);
+    for (int i = 0; i < RapportZoom::nNombre; ++i) {
+        if (i == RapportZoom::nUnUn || i == RapportZoom::nUnUn + 1)
+            miMainAffRZ->addSeparator();
+        QAction *a = miMainAffRZ->addAction(RapportZoom::Texte(i));
+        a->setCheckable(true);
+        a->setData(i);
+        GroupeZoom->addAction(a);
+        connect(a, &QAction::triggered, this, [this, i] { cbZoom->setCurrentIndex(i); });
+    }
+    connect(miMainAffRZ, &QMenu::aboutToShow, this, &TfmMainKX::miMainAffRZDeroule);
+    // The zoom keys belong to the window, ahead of the tabs' and the lists' own Ctrl keys;
+    // they are taken even while the zoom list is disabled.
+    for (int nTouche : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
+        auto *a = new QAction(this);
+        a->setShortcut(QKeySequence(Qt::CTRL | nTouche));
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, [this, nTouche] { ToucheZoom(nTouche); });
+        addAction(a);
+    }
 
     auto *Centre = new QWidget(this);
     Centre->setObjectName(QStringLiteral("pnCentre"));
@@ -207,6 +235,10 @@ void TfmMainKX::ConstruitFenetre()
     auto *Sauvegardes = new QHBoxLayout(m_pnSauvegardes);
     Sauvegardes->setContentsMargins(0, 0, 0, 0);
     Traitements->addWidget(m_pnSauvegardes);
+    cbZoom = new TComboZoom(pnTraitements);
+    cbZoom->setObjectName(QStringLiteral("cbZoom"));
+    cbZoom->setEnabled(false);
+    Traitements->addWidget(cbZoom);
     Traitements->addStretch(1);
     Traitements->addWidget(ggChrgImg);
     Traitements->addWidget(btOutilsDivers);
@@ -239,10 +271,8 @@ void TfmMainKX::ConstruitFenetre()
         },
         m_pnZoneVisu);
     spVigs->setObjectName(QStringLiteral("spVigs"));
-    sbImage = new QScrollArea(m_pnZoneVisu);
+    sbImage = new TPanneauImage(m_pnZoneVisu);
     sbImage->setObjectName(QStringLiteral("sbImage"));
-    sbImage->setAlignment(Qt::AlignCenter);
-    sbImage->setWidgetResizable(false);
 
     pnEtat = new TExpColPanel(paBottom, pnDroite);
     pnEtat->setObjectName(QStringLiteral("pnEtat"));
@@ -389,6 +419,9 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     InstalleRecherche(*this, m_Contexte);
     InstalleSuppressionImages(*this, m_Contexte);
+    // The zoom the image pane starts with: the one kept from the last run, or "1:1".
+    cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
+    InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
     // The command pane as if both splitters had just moved.
@@ -408,10 +441,7 @@ void TfmMainKX::AppliqueParametresVignettes()
     plvVigs->set_PanelsFontColor(Couleurs::Couleur(P.nVigCoulTxtPan, Palette, 30));
     plvVigs->set_ItemDim(nTaille);
     plvVigs->verticalScrollBar()->setSingleStep(PasYCellule(nTaille) / 2);
-    QPalette Fond = sbImage->palette();
-    Fond.setColor(QPalette::Window, Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
-    sbImage->setPalette(Fond);
-    sbImage->setBackgroundRole(QPalette::Window);
+    sbImage->MetCouleurFond(Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
     pnVigs->set_LargHautRef(std::max(P.pnVigs_LargHaut, LargHautMinPanneauVignettes(nTaille)));
     PlaceVigs(P.pnVigs_Align);
 }
@@ -468,6 +498,20 @@ void TfmMainKX::pmOutilsDiversPopup()
 {
     pmOutilsDivers->clear();
     m_Fonctionnalites.AjouteAuMenu(pmOutilsDivers, TEmplacementAction::OutilsDivers);
+}
+
+void TfmMainKX::miMainAffRZDeroule()
+{
+    for (QAction *a : miMainAffRZ->actions())
+        if (!a->isSeparator())
+            a->setChecked(a->data().toInt() == cbZoom->currentIndex());
+}
+
+void TfmMainKX::ToucheZoom(int nTouche)
+{
+    const int n = RapportZoom::IndexApresTouche(cbZoom->currentIndex(), nTouche, cbZoom->isEnabled());
+    if (n != cbZoom->currentIndex())
+        cbZoom->setCurrentIndex(n);
 }
 
 void TfmMainKX::setVisible(bool lVisible)
@@ -628,6 +672,8 @@ void TfmMainKX::FormDestroy()
     P.pcExplRech_Height = pcExplRech->height();
     P.pnVigs_LargHaut = pnVigs->_LargHautRef();
     P.pnVigs_Align = pnVigs->_Align() == paLeft ? 1 : 0;
+    if (P.lSauveRapZoom)
+        P.nRapZoom = cbZoom->currentIndex();
     const Qt::WindowStates Etat = windowState();
     P.nEtatFen_Main = (Etat & Qt::WindowMinimized) ? 1 : (Etat & Qt::WindowMaximized) ? 2 : 0;
     const QRect Normale = PlaceNormale();

@@ -16,13 +16,14 @@ class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
-class QScrollArea;
 class QTabWidget;
 class QTreeView;
 class QTreeWidget;
+class TComboZoom;
 class TContexte;
 class TfmDemarrage;
 class TPaneledListView;
+class TPanneauImage;
 class TModeleListeImages;
 class TSelectionKX;
 class TSeparateur;
@@ -67,7 +68,9 @@ public:
     // The left end of the treatment bar (a horizontal layout), where the save buttons go.
     QWidget *BarreSauvegardes() const { return m_pnSauvegardes; }
     QProgressBar *JaugeChargement() const { return ggChrgImg; }
-    QScrollArea *PanneauImage() const { return sbImage; }
+    TPanneauImage *PanneauImage() const { return sbImage; }
+    // The zoom list of the image pane, which the window's zoom keys and menu set.
+    TComboZoom *ListeZoom() const { return cbZoom; }
     QTabWidget *PanneauEtat() const { return pcEtat; }
     // Saves the settings and catalogue stores at exit, filling the reasons of a failure; the
     // application context's by default.
@@ -129,11 +132,16 @@ private:
     void pnCommandes_OnCollapsedExpanded();
     void pnVigs_OnCollapsedExpanded();
     void pmOutilsDiversPopup();
+    void miMainAffRZDeroule();
+    // Ctrl+PageUp, Ctrl+PageDown, Ctrl+End, Ctrl+Home: step the zoom list.
+    void ToucheZoom(int nTouche);
 
     TContexte &m_Contexte;
     // The window's own controls (tests find them by these object names).
     QMenuBar *mmMain = nullptr;
     QMenu *miMainFic = nullptr;
+    QMenu *miMainAff = nullptr;
+    QMenu *miMainAffRZ = nullptr;
     TExpColPanel *pnCommandes = nullptr;
     QTabWidget *pcExplRech = nullptr;
     TSeparateur *spExplRech = nullptr;
@@ -159,7 +167,8 @@ private:
     QProgressBar *ggChrgImg = nullptr;
     TPaneledListView *plvVigs = nullptr;
     QTreeWidget *tvVigsCrit = nullptr;
-    QScrollArea *sbImage = nullptr;
+    TPanneauImage *sbImage = nullptr;
+    TComboZoom *cbZoom = nullptr;
     QTabWidget *pcEtat = nullptr;
 
     TModeleListeImages *m_pModele = nullptr;
