@@ -148,7 +148,7 @@ TEST_F(MotsClesRechTest, PanelOpensUnderTheButtonWithTheWholeVocabularyAndHidesO
     EXPECT_EQ(tv->topLevelItem(0)->child(0)->text(0), "ANE");
 
     // Leaving the page takes the panel away.
-    Fenetre->pcExplRech->setCurrentWidget(Fenetre->PageExploration());
+    Fenetre->findChild<QTabWidget *>("pcExplRech")->setCurrentWidget(Fenetre->PageExploration());
     EXPECT_FALSE(MC->PanneauAffiche());
     EXPECT_FALSE(MC->btCritMC->isChecked());
 }
