@@ -111,7 +111,7 @@ TMesure Liste(const QString &cDossier, const QString &cVignettes, int nFils)
     Pilote.Applique = [&](int i, const TTravailVignette &tr, TResultatVignette &r) {
         EcritDonneesVignette(iniSetup, tr, r, {});
         Modele.MetResolution(i, r.Resolution.nLargeur, r.Resolution.nHauteur);
-        Modele.MetVignette(i, r.Image);
+        Modele.MetVignette(i, r.Vignette);
         if (r.lEcrite)
             ++m.nFaites;
     };

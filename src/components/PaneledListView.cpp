@@ -15,12 +15,14 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <thread>
 
 namespace
 {
@@ -65,6 +67,20 @@ QImage ImageCoche(bool lCoche)
 
 } // namespace
 
+QImage TPLVListItem::Vignette() const
+{
+    return pCollection && pCollection->pGrille ? pCollection->pGrille->VignetteDe(*this) : QImage();
+}
+
+QRect TPLVListItem::rVignette() const
+{
+    if (!AUneImage())
+        return {};
+    const QSize Taille = Decodee_.isNull() ? Compacte_.Taille() : Decodee_.size();
+    const QPoint Pos = pCollection && pCollection->pGrille ? pCollection->pGrille->PosVignette(Taille) : QPoint();
+    return QRect(Pos, Taille);
+}
+
 void TPLVListItems::Renumerote(int nDepuis)
 {
     for (size_t i = static_cast<size_t>(std::max(0, nDepuis)); i < Items.size(); ++i)
@@ -79,6 +95,8 @@ TPaneledListView::TPaneledListView(QWidget *parent) : QAbstractScrollArea(parent
     cFond = pal.color(QPalette::Base);
     imCoche[0] = ImageCoche(false);
     imCoche[1] = ImageCoche(true);
+    Liste.pGrille = this;
+    m_Pool.setMaxThreadCount(1);
 
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -94,7 +112,12 @@ TPaneledListView::TPaneledListView(QWidget *parent) : QAbstractScrollArea(parent
     nColonnes = ColonnesPour(viewport()->width());
 }
 
-TPaneledListView::~TPaneledListView() = default;
+TPaneledListView::~TPaneledListView()
+{
+    // The worker stops at its next thumbnail; what it posts meanwhile dies with the object.
+    ++*m_nGeneration;
+    m_Pool.waitForDone();
+}
 
 QSize TPaneledListView::sizeHint() const
 {
@@ -116,11 +139,11 @@ void TPaneledListView::set_ItemDim(int nValeur)
     if (nValeur == nD)
         return;
     nD = nValeur;
+    // Every thumbnail is shown at the new size from what it keeps; nothing is decoded now.
+    OublieDecodees();
     for (auto &p : Liste.Items)
-        if (!p->Vignette_.isNull()) {
-            const QImage Actuelle = p->Vignette_;
-            Ajuste(p.get(), Actuelle, Actuelle.width(), Actuelle.height());
-        }
+        if (!p->Compacte_.Vide())
+            MetCompacte(p.get(), p->Compacte_);
     verticalScrollBar()->setSingleStep(std::max(1, PasY() / 2));
     horizontalScrollBar()->setSingleStep(std::max(1, PasX() / 2));
     Reorganise();
@@ -246,6 +269,7 @@ void TPaneledListView::Reorganise()
     nColonnes = ColonnesPour(viewport()->width());
     MetAJourBarres();
     viewport()->update();
+    PrevoitRemplissage();
 }
 
 void TPaneledListView::MontreItem(TPLVListItem *pItem)
@@ -289,6 +313,7 @@ TPLVListItem *TPaneledListView::Insere(int nIndex)
     nIndex = std::clamp(nIndex, 0, Liste.Nombre());
     auto p = std::make_unique<TPLVListItem>();
     p->pCollection = &Liste;
+    p->nSerie = m_nSerieSuivante++;
     p->lVisible = !Liste.lMiseAJour_;
     TPLVListItem *pItem = p.get();
     Liste.Items.insert(Liste.Items.begin() + nIndex, std::move(p));
@@ -296,6 +321,8 @@ TPLVListItem *TPaneledListView::Insere(int nIndex)
     if (!Liste.lMiseAJour_) {
         MetAJourBarres();
         viewport()->update();
+        if (nIndex < Liste.Nombre() - 1)
+            PrevoitRemplissage();
     }
     return pItem;
 }
@@ -313,10 +340,14 @@ void TPaneledListView::Deplace(int nDe, int nVers)
     Liste.Renumerote(std::min(nDe, nVers));
     nCocheAppuyee = -1;
     viewport()->update();
+    PrevoitRemplissage();
 }
 
 void TPaneledListView::Vide()
 {
+    ++*m_nGeneration;
+    m_Decodees.clear();
+    m_Illisibles.clear();
     Liste.pSelectionne = nullptr;
     Liste.Items.clear();
     nCocheAppuyee = -1;
@@ -330,12 +361,14 @@ void TPaneledListView::Supprime(TPLVListItem *pItem)
         return;
     if (Liste.pSelectionne == pItem)
         Liste.pSelectionne = nullptr;
+    Oublie(pItem);
     const int i = pItem->nIndex;
     Liste.Items.erase(Liste.Items.begin() + i);
     Liste.Renumerote(i);
     nCocheAppuyee = -1;
     MetAJourBarres();
     viewport()->update();
+    PrevoitRemplissage();
 }
 
 void TPaneledListView::Debut()
@@ -350,6 +383,7 @@ void TPaneledListView::Fin()
     Liste.lMiseAJour_ = false;
     MetAJourBarres();
     viewport()->update();
+    PrevoitRemplissage();
 }
 
 void TPaneledListView::Trie(int nCle, bool lMontre, const TPLVCompare &Compare)
@@ -363,6 +397,7 @@ void TPaneledListView::Trie(int nCle, bool lMontre, const TPLVCompare &Compare)
     Liste.Renumerote(0);
     nCocheAppuyee = -1;
     viewport()->update();
+    PrevoitRemplissage();
     if (lMontre)
         MontreItem(Liste.pSelectionne);
 }
@@ -386,6 +421,7 @@ bool TPaneledListView::Reordonne(const std::vector<int> &nAnciens, bool lMontre)
     Liste.Renumerote(0);
     nCocheAppuyee = -1;
     viewport()->update();
+    PrevoitRemplissage();
     if (lMontre)
         MontreItem(Liste.pSelectionne);
     return true;
@@ -499,19 +535,258 @@ void TPaneledListView::Ajuste(TPLVListItem *pItem, const QImage &Source, qint64 
 {
     // A picture with no width or no height is no picture at all.
     if (Source.isNull() || Source.width() <= 0 || Source.height() <= 0 || w <= 0 || h <= 0) {
-        pItem->Vignette_ = QImage();
-        RedessineItem(pItem);
+        MetCompacte(pItem, {});
         return;
     }
-    // The same fitting as the stored thumbnails, so that a picture shows the same in both.
-    const QSize Cible = TailleAjustee(w, h, nD);
-    if (w < h)
-        pItem->posVignette = QPoint(4 + (nD - Cible.width()) / 2, 4);
-    else
-        pItem->posVignette = QPoint(4, 4 + (nD - Cible.height()) / 2);
-    // An opaque picture comes back as 32-bit RGB, which draws onto the screen without conversion.
-    pItem->Vignette_ = AjusteVignette(Source, w, h, nD);
+    // The same fitting as the stored thumbnails, so that a picture shows the same in both. An
+    // opaque picture comes back as 32-bit RGB, which draws onto the screen without conversion.
+    MetCompacte(pItem, TVignetteCompacte::DePixels(AjusteVignette(Source, w, h, nD)));
+}
+
+void TPaneledListView::MetImage(TPLVListItem *pItem, const TVignetteCompacte &Vignette)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    pItem->nEchelle_ = 1;
+    MetCompacte(pItem, Vignette);
+}
+
+void TPaneledListView::MetCompacte(TPLVListItem *pItem, const TVignetteCompacte &Vignette)
+{
+    Oublie(pItem);
+    pItem->lIllisible_ = false;
+    // Shown from the picture's own proportions, whatever size it was made for.
+    const QSize Source = Vignette.EstJpeg() ? Vignette.TailleJpeg() : Vignette.Pixels().size();
+    pItem->Compacte_ = Vignette.AfficheeA(TailleAjustee(Source.width(), Source.height(), nD));
     RedessineItem(pItem);
+    if (pItem->lVisible && !pItem->Compacte_.Vide()) {
+        int nDebut = 0, nFin = 0;
+        FenetreDecodage(nDebut, nFin);
+        if (pItem->nIndex >= nDebut && pItem->nIndex < nFin)
+            PrevoitRemplissage();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Decoded panels
+
+QPoint TPaneledListView::PosVignette(QSize Taille) const
+{
+    // Centred in the D × D box: a fitted landscape touches its sides, a portrait its top.
+    return QPoint(4 + (nD - Taille.width()) / 2, 4 + (nD - Taille.height()) / 2);
+}
+
+void TPaneledListView::FenetreDecodage(int &nDebut, int &nFin) const
+{
+    const int N = Liste.Nombre();
+    const int C = std::max(1, nColonnes);
+    const int nHaut = viewport()->height();
+    const int vs = verticalScrollBar()->value();
+    const int nEcran = nHaut / PasY() + 1;
+    const int nLigne0 = std::max(0, vs / PasY() - nEcran);
+    const int nLigne1 = (vs + nHaut) / PasY() + nEcran; // included
+    nDebut = static_cast<int>(std::min<qint64>(N, qint64(nLigne0) * C));
+    nFin = static_cast<int>(std::min<qint64>(N, (qint64(nLigne1) + 1) * C));
+}
+
+QImage TPaneledListView::VignetteDe(const TPLVListItem &Item) const
+{
+    if (!Item.Decodee_.isNull())
+        return Item.Decodee_;
+    if (!Item.AUneImage())
+        return {};
+    QImage Image = Item.Compacte_.Decode();
+    if (Image.isNull()) {
+        Illisible(Item);
+        return {};
+    }
+    if (fnTransformeVignette)
+        fnTransformeVignette(Item, Image);
+    return Image;
+}
+
+void TPaneledListView::Illisible(const TPLVListItem &Item) const
+{
+    Item.lIllisible_ = true;
+    m_Illisibles.push_back(Item.nSerie);
+    if (m_lIllisiblesPrevus)
+        return;
+    m_lIllisiblesPrevus = true;
+    // The owner remakes the picture, which may list or repaint: never from inside a paint.
+    QMetaObject::invokeMethod(const_cast<TPaneledListView *>(this), &TPaneledListView::SignaleIllisibles,
+                              Qt::QueuedConnection);
+}
+
+void TPaneledListView::SignaleIllisibles()
+{
+    m_lIllisiblesPrevus = false;
+    std::vector<quint64> Series;
+    Series.swap(m_Illisibles);
+    for (const quint64 n : Series)
+        for (auto &p : Liste.Items)
+            if (p->nSerie == n) {
+                if (p->lIllisible_)
+                    emit VignetteIllisible(p.get());
+                break;
+            }
+}
+
+void TPaneledListView::Garde(TPLVListItem *pItem, QImage Image)
+{
+    if (fnTransformeVignette)
+        fnTransformeVignette(*pItem, Image);
+    if (Image.isNull())
+        return;
+    if (pItem->Decodee_.isNull())
+        m_Decodees.push_back(pItem);
+    pItem->Decodee_ = std::move(Image);
+}
+
+void TPaneledListView::Oublie(TPLVListItem *pItem)
+{
+    if (pItem->Decodee_.isNull())
+        return;
+    pItem->Decodee_ = QImage();
+    m_Decodees.erase(std::remove(m_Decodees.begin(), m_Decodees.end(), pItem), m_Decodees.end());
+}
+
+void TPaneledListView::OublieDecodees()
+{
+    ++*m_nGeneration;
+    for (TPLVListItem *p : m_Decodees)
+        p->Decodee_ = QImage();
+    m_Decodees.clear();
+    viewport()->update();
+    PrevoitRemplissage();
+}
+
+void TPaneledListView::DecodeEtGarde(const std::vector<TPLVListItem *> &Items)
+{
+    const size_t n = Items.size();
+    if (n == 0)
+        return;
+    std::vector<QImage> Images(n);
+    auto Decode = [&](size_t a, size_t b) {
+        for (size_t i = a; i < b; ++i)
+            Images[i] = Items[i]->Compacte_.Decode();
+    };
+    // A screenful reached by a jump is decoded on two cores: the worker's look-ahead is dropped
+    // meanwhile, having been asked for the wrong place.
+    if (n >= 8) {
+        ++*m_nGeneration;
+        PrevoitRemplissage();
+        std::thread Aide(Decode, size_t(0), n / 2);
+        Decode(n / 2, n);
+        Aide.join();
+    } else
+        Decode(0, n);
+    for (size_t i = 0; i < n; ++i) {
+        if (Images[i].isNull())
+            Illisible(*Items[i]);
+        else
+            Garde(Items[i], std::move(Images[i]));
+    }
+}
+
+void TPaneledListView::PrevoitRemplissage()
+{
+    if (m_lRemplissagePrevu || Liste.lMiseAJour_)
+        return;
+    m_lRemplissagePrevu = true;
+    QTimer::singleShot(0, this, [this] {
+        m_lRemplissagePrevu = false;
+        Remplit();
+    });
+}
+
+void TPaneledListView::Remplit()
+{
+    int nDebut = 0, nFin = 0;
+    FenetreDecodage(nDebut, nFin);
+    // What left the window gives its pixels back.
+    auto itFin = std::partition(m_Decodees.begin(), m_Decodees.end(),
+                                [&](const TPLVListItem *p) { return p->nIndex >= nDebut && p->nIndex < nFin; });
+    for (auto it = itFin; it != m_Decodees.end(); ++it)
+        (*it)->Decodee_ = QImage();
+    m_Decodees.erase(itFin, m_Decodees.end());
+
+    struct TTravail
+    {
+        quint64 nSerie;
+        TVignetteCompacte Vignette;
+    };
+    auto Lot = std::make_shared<std::vector<TTravail>>();
+    auto Ajoute = [&](int i) {
+        const TPLVListItem &Item = *Liste.Items[static_cast<size_t>(i)];
+        if (Item.lVisible && Item.Decodee_.isNull() && Item.AUneImage())
+            Lot->push_back({Item.nSerie, Item.Compacte_});
+    };
+    // The screen below first (paging goes down more often), then the one above.
+    const int nPremierVisible = std::clamp(verticalScrollBar()->value() / PasY() * nColonnes, nDebut, nFin);
+    for (int i = nPremierVisible; i < nFin; ++i)
+        Ajoute(i);
+    for (int i = nPremierVisible - 1; i >= nDebut; --i)
+        Ajoute(i);
+    if (Lot->empty())
+        return;
+
+    const quint64 nGeneration = ++*m_nGeneration;
+    auto Generation = m_nGeneration;
+    ++m_nTravaux;
+    m_Pool.start([this, Lot, nGeneration, Generation] {
+        struct TResultat
+        {
+            quint64 nSerie;
+            QImage Image;
+        };
+        auto Envoie = [this](std::vector<TResultat> &&R) {
+            auto Partie = std::make_shared<std::vector<TResultat>>(std::move(R));
+            QMetaObject::invokeMethod(
+                this,
+                [this, Partie] {
+                    // Items are found by their serial: the list may have changed meanwhile.
+                    int nDebut = 0, nFin = 0;
+                    FenetreDecodage(nDebut, nFin);
+                    for (TResultat &r : *Partie)
+                        for (int i = nDebut; i < nFin; ++i) {
+                            TPLVListItem *p = Liste.Items[static_cast<size_t>(i)].get();
+                            if (p->nSerie != r.nSerie)
+                                continue;
+                            if (!p->Decodee_.isNull() || !p->AUneImage())
+                                break;
+                            if (r.Image.isNull())
+                                Illisible(*p);
+                            else {
+                                Garde(p, std::move(r.Image));
+                                RedessineItem(p);
+                            }
+                            break;
+                        }
+                },
+                Qt::QueuedConnection);
+        };
+        std::vector<TResultat> Resultats;
+        for (const TTravail &t : *Lot) {
+            if (Generation->load() != nGeneration)
+                break;
+            Resultats.push_back({t.nSerie, t.Vignette.Decode()});
+            if (Resultats.size() == 16)
+                Envoie(std::exchange(Resultats, {}));
+        }
+        if (!Resultats.empty())
+            Envoie(std::move(Resultats));
+        --m_nTravaux;
+    });
+}
+
+void TPaneledListView::AttendRemplissage()
+{
+    if (m_lRemplissagePrevu) {
+        m_lRemplissagePrevu = false;
+        Remplit();
+    }
+    m_Pool.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -535,8 +810,8 @@ void TPaneledListView::PeintPanneau(QPainter &p, const TPLVListItem &Item, const
         p.fillRect(r.left(), r.bottom(), r.width(), 1, cSombre);
         p.fillRect(r.right(), r.top(), 1, r.height(), cSombre);
     }
-    if (!Item.Vignette_.isNull())
-        p.drawImage(r.topLeft() + Item.posVignette, Item.Vignette_);
+    if (!Item.Decodee_.isNull())
+        p.drawImage(r.topLeft() + PosVignette(Item.Decodee_.size()), Item.Decodee_);
     if (lChecks)
         p.drawImage(r.left() + 4, r.top() + nD + 5, imCoche[Item.lCoche_ ? 1 : 0]);
 
@@ -579,6 +854,18 @@ void TPaneledListView::paintEvent(QPaintEvent *e)
     const int nLigne1 = std::max(0, (rZone.bottom() + vs) / PasY());
     const int nCol0 = std::max(0, (rZone.left() + hs - 2) / PasX());
     const int nCol1 = std::min(nColonnes - 1, (rZone.right() + hs) / PasX());
+    // The panels about to be painted that hold no pixels yet (a jump, a first display).
+    std::vector<TPLVListItem *> ADecoder;
+    for (int nLigne = nLigne0; nLigne <= nLigne1; ++nLigne) {
+        const qint64 nDebut = qint64(nLigne) * nColonnes;
+        for (int nCol = nCol0; nCol <= nCol1 && nDebut + nCol < N; ++nCol) {
+            TPLVListItem *pItem = Liste.Items[static_cast<size_t>(nDebut + nCol)].get();
+            if (pItem->lVisible && pItem->Decodee_.isNull() && pItem->AUneImage()
+                && rPanneau(pItem->nIndex).intersects(rZone))
+                ADecoder.push_back(pItem);
+        }
+    }
+    DecodeEtGarde(ADecoder);
     for (int nLigne = nLigne0; nLigne <= nLigne1; ++nLigne) {
         const qint64 nDebut = qint64(nLigne) * nColonnes;
         if (nDebut >= N)
@@ -600,6 +887,7 @@ void TPaneledListView::paintEvent(QPaintEvent *e)
 void TPaneledListView::scrollContentsBy(int dx, int dy)
 {
     viewport()->scroll(dx, dy);
+    PrevoitRemplissage();
 }
 
 void TPaneledListView::resizeEvent(QResizeEvent *e)
@@ -609,6 +897,7 @@ void TPaneledListView::resizeEvent(QResizeEvent *e)
         nColonnes = ColonnesPour(viewport()->width());
     MetAJourBarres();
     viewport()->update();
+    PrevoitRemplissage();
     if (lShowSelectedOnResize)
         MontreItem(Liste.pSelectionne);
 }

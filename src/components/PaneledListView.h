@@ -2,11 +2,16 @@
 // The thumbnail grid: equal panels, each a picture, an optional check box and a caption.
 //
 // The grid is a single scroll area that draws the panels visible in its viewport straight
-// from its item array: an item is a few fields and its scaled thumbnail, never a widget, so
-// that tens of thousands of images open, scroll and resize without delay. Every position is
-// computed from an item's index, the column count and the scroll offsets.
+// from its item array: an item is a few fields and its thumbnail kept compressed, never a
+// widget, so that tens of thousands of images open, scroll and resize without delay. Every
+// position is computed from an item's index, the column count and the scroll offsets.
+//
+// Only the panels in view and one screen around them hold decoded pixels: the visible ones are
+// decoded when painted, the others by a worker thread after each scroll, so that paging finds
+// its next screen ready. Everything else stays as JPEG bytes (or a shared placeholder).
 
 #include "imaging/ImageChargee.h"
+#include "imaging/VignetteCompacte.h"
 #include "storage/TaillesVignettes.h"
 
 #include <QAbstractScrollArea>
@@ -15,7 +20,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QThreadPool>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,10 +39,17 @@ public:
     TPLVListItems *Collection() const { return pCollection; }
     int Index() const { return nIndex; }
 
-    // The scaled thumbnail (null when there is no picture) and its place inside the panel.
-    const QImage &Vignette() const { return Vignette_; }
-    QRect rVignette() const { return QRect(posVignette, Vignette_.size()); }
-    bool AUneImage() const { return !Vignette_.isNull(); }
+    // The thumbnail as shown, after the grid's transform hook: from the decoded panels when it
+    // is among them, else decoded now (and not kept). Null when there is no picture or its
+    // bytes cannot be decoded.
+    QImage Vignette() const;
+    // What the item keeps: the bytes or shared pixels, and the size they are shown at.
+    const TVignetteCompacte &VignetteCompacte() const { return Compacte_; }
+    // The thumbnail's place inside the panel.
+    QRect rVignette() const;
+    bool AUneImage() const { return !Compacte_.Vide() && !lIllisible_; }
+    // True while the item holds decoded pixels (it is in view or near it).
+    bool lDecodee() const { return !Decodee_.isNull(); }
     // The JPEG reduction the thumbnail was made from (1, 2, 4 or 8; 1 for other pictures).
     int nEchelle() const { return nEchelle_; }
 
@@ -50,8 +64,10 @@ private:
 
     TPLVListItems *pCollection = nullptr;
     int nIndex = -1;
-    QImage Vignette_;
-    QPoint posVignette;
+    quint64 nSerie = 0; // tells a decoding that comes back late whether its item is still there
+    TVignetteCompacte Compacte_;
+    QImage Decodee_;                  // the decoded thumbnail while among the decoded panels
+    mutable bool lIllisible_ = false; // its bytes would not decode: shown empty until replaced
     QString cTitre_;
     QString cBulle_;
     qint8 nEchelle_ = 1;
@@ -74,9 +90,11 @@ public:
 
 private:
     friend class TPaneledListView;
+    friend class TPLVListItem;
     void Renumerote(int nDepuis);
 
     std::vector<std::unique_ptr<TPLVListItem>> Items;
+    TPaneledListView *pGrille = nullptr;
     TPLVListItem *pSelectionne = nullptr;
     bool lMiseAJour_ = false;
 };
@@ -149,8 +167,12 @@ public:
     int ItemSous(const QPoint &ptEcran) const;
     void Selectionne(TPLVListItem *pItem);
     void Coche(TPLVListItem *pItem, bool lEtat);
+    // Pixels handed over are fitted and kept as they are.
     void MetImage(TPLVListItem *pItem, const TImageChargee &Image);
     void MetImage(TPLVListItem *pItem, const QImage &Image);
+    // A compressed thumbnail (bytes of a cache file, or a shared placeholder) is kept as it is
+    // and shown fitted into D × D from its own proportions; nothing is decoded here.
+    void MetImage(TPLVListItem *pItem, const TVignetteCompacte &Vignette);
     void MetTitre(TPLVListItem *pItem, const QString &cTexte);
     void MetBulle(TPLVListItem *pItem, const QString &cTexte);
     void MontreItem(TPLVListItem *pItem);
@@ -166,12 +188,29 @@ public:
     QRect rCoche(int nIndex) const;
     QRect rTitre(int nIndex) const;
 
+    // Applied to every thumbnail once decoded, before it is shown or handed out (the image's
+    // treatments); it may change the picture's size. Call OublieDecodees after changing what
+    // it does.
+    std::function<void(const TPLVListItem &Item, QImage &Image)> fnTransformeVignette;
+    // Drops every decoded panel: the visible ones are decoded again when painted.
+    void OublieDecodees();
+    // How many items hold decoded pixels; whether the worker is still decoding around the view.
+    int NombreDecodees() const { return static_cast<int>(m_Decodees.size()); }
+    bool RemplissageEnCours() const { return m_nTravaux.load() > 0; }
+    // Waits for the worker and takes in what it decoded (benchmarks, tests).
+    void AttendRemplissage();
+
     // Milliseconds of a monotonic clock; the type-ahead search measures its one-second pause
     // with it. Tests give their own.
     void setHorloge(std::function<qint64()> Horloge);
     const QString &cPrefixe() const { return cPrefixe_; }
 
     QSize sizeHint() const override;
+
+signals:
+    // The bytes of an item's thumbnail would not decode (a damaged cache file); the item shows
+    // no picture until it is given another. Sent from the event loop, once per failure.
+    void VignetteIllisible(TPLVListItem *pItem);
 
 protected:
     void paintEvent(QPaintEvent *e) override;
@@ -194,6 +233,23 @@ private:
     int ItemAuPoint(const QPoint &ptVue) const;
     void MetAJourBarres();
     void Ajuste(TPLVListItem *pItem, const QImage &Source, qint64 w, qint64 h);
+    void MetCompacte(TPLVListItem *pItem, const TVignetteCompacte &Vignette);
+    friend class TPLVListItem;
+    QImage VignetteDe(const TPLVListItem &Item) const;
+    QPoint PosVignette(QSize Taille) const;
+    // The items, in index order, that hold decoded pixels: the rows in view and one screen
+    // above and below them.
+    void FenetreDecodage(int &nDebut, int &nFin) const;
+    // Decodes the items given on this thread and one helper, applies the hook and keeps them.
+    void DecodeEtGarde(const std::vector<TPLVListItem *> &Items);
+    void Garde(TPLVListItem *pItem, QImage Image);
+    void Oublie(TPLVListItem *pItem);
+    void Illisible(const TPLVListItem &Item) const;
+    void SignaleIllisibles();
+    // After a scroll or a change of layout: drops what left the window and asks the worker for
+    // what entered it.
+    void PrevoitRemplissage();
+    void Remplit();
     // A mouse press: takes the focus, sends a press on a check box to the release, selects and
     // shows the item pressed and gives it back (nullptr otherwise). lHorsItems: a press outside
     // every item clears the selection when lUnSelectOnClickOut is set.
@@ -225,4 +281,14 @@ private:
     int nRoulette = 0;      // wheel delta not yet turned into lines
     bool lBarresEnCours = false;
     QImage imCoche[2];
+
+    quint64 m_nSerieSuivante = 1;
+    std::vector<TPLVListItem *> m_Decodees;
+    bool m_lRemplissagePrevu = false;
+    mutable std::vector<quint64> m_Illisibles; // reported from the event loop
+    mutable bool m_lIllisiblesPrevus = false;
+    // A newer request makes the worker drop the older one.
+    std::shared_ptr<std::atomic<quint64>> m_nGeneration = std::make_shared<std::atomic<quint64>>(0);
+    std::atomic<int> m_nTravaux{0};
+    QThreadPool m_Pool; // one thread: the decoding ahead
 };

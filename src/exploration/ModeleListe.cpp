@@ -61,7 +61,7 @@ QVariant TModeleListeImages::data(const QModelIndex &index, int role) const
         if (c == 0 && Icone(index.row()) < m_Icones.size())
             return m_Icones.at(Icone(index.row()));
         return {};
-    case RoleVignette: return l.Vignette;
+    case RoleVignette: return QVariant::fromValue(l.Vignette);
     case RoleCle: return e.Cle();
     case RoleCheminComplet: return e.CheminComplet();
     default: return {};
@@ -245,16 +245,16 @@ void TModeleListeImages::MetResolution(int nLigne, qint64 nLargeur, qint64 nHaut
         emit dataChanged(index(nLigne, c), index(nLigne, c), {Qt::DisplayRole});
 }
 
-void TModeleListeImages::MetVignette(int nLigne, const QImage &Image)
+void TModeleListeImages::MetVignette(int nLigne, const TVignetteCompacte &Vignette)
 {
     if (nLigne < 0 || nLigne >= Nombre())
         return;
-    m_Lignes[static_cast<size_t>(nLigne)].Vignette = Image;
+    m_Lignes[static_cast<size_t>(nLigne)].Vignette = Vignette;
     if (!m_lEnCours)
         emit dataChanged(index(nLigne, 0), index(nLigne, 0), {RoleVignette});
 }
 
-QImage TModeleListeImages::Vignette(int nLigne) const
+TVignetteCompacte TModeleListeImages::Vignette(int nLigne) const
 {
     if (nLigne < 0 || nLigne >= Nombre())
         return {};

@@ -4,6 +4,7 @@
 // row i is always grid item i.
 
 #include "exploration/EnrLV.h"
+#include "imaging/VignetteCompacte.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -24,7 +25,7 @@ class TModeleListeImages : public QAbstractTableModel
 public:
     enum TRole {
         RoleIcone = Qt::UserRole + 1, // 0..7: 1 shortcut + 2 metadata + 4 catalogue data
-        RoleVignette,                 // QImage given to the grid item
+        RoleVignette,                 // TVignetteCompacte, shared with the grid item
         RoleCle,                      // the image key
         RoleCheminComplet,
         RoleVisible, // header: the column is shown (upper-case letter)
@@ -66,8 +67,8 @@ public:
     int Icone(int nLigne) const;
     void MetDonnees(int nLigne, bool lDonnees);
     void MetResolution(int nLigne, qint64 nLargeur, qint64 nHauteur);
-    void MetVignette(int nLigne, const QImage &Image);
-    QImage Vignette(int nLigne) const;
+    void MetVignette(int nLigne, const TVignetteCompacte &Vignette);
+    TVignetteCompacte Vignette(int nLigne) const;
     void EnrModifie(int nLigne); // the entry's fields changed: refresh every view of its row
 
     // Checking.
@@ -118,7 +119,7 @@ private:
         std::unique_ptr<TEnrLV> pEnr;
         bool lCoche = false;
         bool lDonnees = false;
-        QImage Vignette;
+        TVignetteCompacte Vignette;
     };
     std::vector<TLigne> m_Lignes;
     QList<QIcon> m_Icones;

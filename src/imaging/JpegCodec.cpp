@@ -348,9 +348,17 @@ QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur
     return DecodeMemoireTaille(Donnees, nEchelle, cErreur, pTaille, Progres);
 }
 
-QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle, QString *cErreur)
+QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle, QString *cErreur, TAvertissements Avertissements)
 {
-    return DecodeMemoireTaille(Donnees, nEchelle, cErreur, nullptr);
+    if (Donnees.isEmpty()) {
+        Pose(cErreur, QStringLiteral("données vides"));
+        return {};
+    }
+    QImage Image;
+    if (!DecodeTampon(reinterpret_cast<const unsigned char *>(Donnees.constData()), static_cast<size_t>(Donnees.size()),
+                      nEchelle, false, nullptr, &Image, cErreur, nullptr, Avertissements))
+        return {};
+    return Image;
 }
 
 QImage DecodeMemoireTaille(const QByteArray &Donnees, int nEchelle, QString *cErreur, TTailleImage *pTaille,

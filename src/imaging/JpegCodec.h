@@ -32,7 +32,8 @@ enum class TAvertissements {
 // the reason in cErreur when libjpeg stops on an error (or, when they are refused, a warning).
 QImage Decode(const QString &cFichier, int nEchelle = 1, QString *cErreur = nullptr,
               TAvertissements Avertissements = TAvertissements::Toleres);
-QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle = 1, QString *cErreur = nullptr);
+QImage DecodeMemoire(const QByteArray &Donnees, int nEchelle = 1, QString *cErreur = nullptr,
+                     TAvertissements Avertissements = TAvertissements::Toleres);
 // The same, reporting the percentage of rows decoded (0 to 100) and giving the full-size
 // width and height read from the header.
 QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur,

@@ -43,6 +43,13 @@ TGeometriePlanche GeometriePlanche(int nVignettes, int nD, int nLargeurMax)
 QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &g,
                       const TCouleursPlanche &Couleurs)
 {
+    return DessinePlanche(
+        static_cast<int>(Cellules.size()), [&Cellules](int i) { return Cellules[i]; }, nD, g, Couleurs);
+}
+
+QImage DessinePlanche(int nCellules, const std::function<TCellulePlanche(int)> &Cellule, int nD,
+                      const TGeometriePlanche &g, const TCouleursPlanche &Couleurs)
+{
     if (!g.Valide() || g.nColonnes <= 0)
         return {};
     QImage Planche(static_cast<int>(g.nLargeur), static_cast<int>(g.nHauteur), QImage::Format_RGB32);
@@ -56,23 +63,23 @@ QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeo
         Police.setPixelSize(12);
         p.setFont(Police);
     }
-    for (qsizetype i = 0; i < Cellules.size(); ++i) {
-        const int x = static_cast<int>(i % g.nColonnes) * g.nPasX;
-        const int y = static_cast<int>(i / g.nColonnes) * g.nPasY;
+    for (int i = 0; i < nCellules; ++i) {
+        const TCellulePlanche c = Cellule(i);
+        const int x = (i % g.nColonnes) * g.nPasX;
+        const int y = (i / g.nColonnes) * g.nPasY;
         p.setPen(Qt::NoPen);
         p.setBrush(Couleurs.Panneau);
         p.drawRect(QRect(QPoint(x + 2, y + 2), QPoint(x + g.nPasX - 3, y + nD + 24)));
-        const QImage &v = Cellules[i].Vignette;
+        const QImage &v = c.Vignette;
         if (!v.isNull()) {
             // A thumbnail larger than the cell (a grid of another size) is fitted first.
             const QImage w = (v.width() > nD || v.height() > nD) ? AjusteVignette(v, v.width(), v.height(), nD) : v;
             p.drawImage(QPoint(x + (nD - w.width()) / 2 + 6, y + (nD - w.height()) / 2 + 6), w);
         }
-        if (lTexte && !Cellules[i].cTitre.isEmpty()) {
+        if (lTexte && !c.cTitre.isEmpty()) {
             p.setPen(Couleurs.TextePanneau);
             const QRect r(x + 6, y + nD + 7, nD, p.fontMetrics().height());
-            p.drawText(r, Qt::AlignHCenter | Qt::AlignTop,
-                       p.fontMetrics().elidedText(Cellules[i].cTitre, Qt::ElideMiddle, nD));
+            p.drawText(r, Qt::AlignHCenter | Qt::AlignTop, p.fontMetrics().elidedText(c.cTitre, Qt::ElideMiddle, nD));
         }
     }
     p.end();

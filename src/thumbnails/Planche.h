@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // The contact sheet: every thumbnail of a grid in one picture.
 struct TGeometriePlanche
 {
@@ -37,3 +39,7 @@ struct TCouleursPlanche
 // Draws the sheet; a null image when the geometry is not valid.
 QImage DessinePlanche(const QList<TCellulePlanche> &Cellules, int nD, const TGeometriePlanche &Geometrie,
                       const TCouleursPlanche &Couleurs);
+// The same, each cell asked for when it is drawn, so that only one thumbnail at a time is
+// decoded.
+QImage DessinePlanche(int nCellules, const std::function<TCellulePlanche(int)> &Cellule, int nD,
+                      const TGeometriePlanche &Geometrie, const TCouleursPlanche &Couleurs);

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
+#include <QMutex>
 #include <QThread>
 #include <QThreadPool>
 
@@ -69,12 +71,47 @@ QString LabelCD(const TBigIniFile &iniSetup, qint32 nNumCD)
     return iniSetup.ReadString(cSectionLabelsCD, IdVolume(static_cast<quint32>(nNumCD)), QString());
 }
 
-QImage ChargeFichierVignette(const QString &cFichier, int nD, QString &cErreur)
+// T read and its header checked, without decoding it: the thumbnail fitted into D × D as the
+// grid will show it. Empty with the reason when T cannot be read or is no JPEG.
+TVignetteCompacte LitFichierVignette(const QString &cFichier, int nD, QString &cErreur)
 {
-    const QImage Image = JpegCodec::Decode(cFichier, 1, &cErreur, JpegCodec::TAvertissements::Refuses);
-    if (Image.isNull())
+    // A cache file is a few kilobytes; anything far larger is not one of ours.
+    constexpr qint64 nTailleMax = 16 * 1024 * 1024;
+    QFile f(cFichier);
+    if (!f.open(QIODevice::ReadOnly)) {
+        cErreur = QStringLiteral("vignette illisible : %1").arg(f.errorString());
         return {};
-    return AjusteVignette(Image, Image.width(), Image.height(), nD);
+    }
+    if (f.size() > nTailleMax) {
+        cErreur = QStringLiteral("vignette trop grande");
+        return {};
+    }
+    const QByteArray Octets = f.read(nTailleMax);
+    TTailleImage t;
+    if (!JpegCodec::TailleMemoire(Octets, t, &cErreur))
+        return {};
+    const QSize Ajustee = TailleAjustee(t.nLargeur, t.nHauteur, nD);
+    TVignetteCompacte v =
+        TVignetteCompacte::DeJpeg(Octets, QSize(static_cast<int>(t.nLargeur), static_cast<int>(t.nHauteur)), Ajustee);
+    if (v.Vide())
+        cErreur = QStringLiteral("vignette vide");
+    return v;
+}
+
+// One placeholder per kind, disc and size, drawn once.
+QImage Remplacement(const QString &cCle, const std::function<QImage()> &Dessine)
+{
+    static QMutex Verrou;
+    static QHash<QString, QImage> Dessins;
+    const QMutexLocker Garde(&Verrou);
+    auto it = Dessins.find(cCle);
+    if (it == Dessins.end()) {
+        // A few discs and sizes at most; a long session that met many discs starts again.
+        if (Dessins.size() > 256)
+            Dessins.clear();
+        it = Dessins.insert(cCle, Dessine());
+    }
+    return *it;
 }
 } // namespace
 
@@ -151,7 +188,7 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
     const QString cFichier = t.Image.CheminComplet();
     try {
         QString cErreur;
-        QImage Vignette;
+        TVignetteCompacte Vignette;
         if (!t.Image.lExiste) {
             // Only a CD image may be shown without its file: from its thumbnail alone.
             if (!lCD)
@@ -159,8 +196,8 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
             r.Resolution = t.ResolutionStockee;
             if (t.lManquante)
                 throw EImageIllisible(QStringLiteral("Vignette absente"));
-            Vignette = ChargeFichierVignette(t.cFichierVignette, D, cErreur);
-            if (Vignette.isNull())
+            Vignette = LitFichierVignette(t.cFichierVignette, D, cErreur);
+            if (Vignette.Vide())
                 throw EImageIllisible(cErreur);
         } else {
             bool lManquante = t.lManquante;
@@ -172,10 +209,10 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
                     r.Resolution = Taille;
                 } else
                     r.Resolution = t.ResolutionStockee;
-                Vignette = ChargeFichierVignette(t.cFichierVignette, D, cErreur);
-                // A damaged cache file (a write cut short by a crash) is made again from the
-                // image, which is at hand.
-                lManquante = Vignette.isNull();
+                Vignette = LitFichierVignette(t.cFichierVignette, D, cErreur);
+                // A cache file whose header is damaged is made again from the image, which is
+                // at hand; damage further in shows when the grid decodes it.
+                lManquante = Vignette.Vide();
                 if (!lManquante && t.lDonneesManquantes) {
                     TTailleImage Taille;
                     if (r.Resolution.Vide() && LitTailleEntete(cFichier, Taille))
@@ -189,13 +226,16 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
             if (lManquante) {
                 const TImageChargee Chargee = ChargeImage(cFichier, true, D, t.lLireVigDsTHM);
                 r.Resolution = Chargee.Taille;
-                Vignette = AjusteVignette(Chargee.Image, Chargee.Taille.nLargeur, Chargee.Taille.nHauteur, D);
-                if (Vignette.isNull())
+                r.Image = AjusteVignette(Chargee.Image, Chargee.Taille.nLargeur, Chargee.Taille.nHauteur, D);
+                if (r.Image.isNull())
                     throw EImageIllisible(QStringLiteral("Image vide"));
 
                 if (lCD)
                     QDir().mkpath(QFileInfo(t.cFichierVignette).absolutePath());
-                QByteArray Donnees = JpegCodec::EncodeMemoire(Vignette, 90);
+                QByteArray Donnees = JpegCodec::EncodeMemoire(r.Image, 90);
+                // The grid keeps the bytes written, which decode to these pixels' size.
+                Vignette = Donnees.isEmpty() ? TVignetteCompacte::DePixels(r.Image)
+                                             : TVignetteCompacte::DeJpeg(Donnees, r.Image.size(), r.Image.size());
                 if (EstNomVignetteAbrege(QFileInfo(t.cFichierVignette).fileName()))
                     Donnees = AvecCommentaire(Donnees, CommentaireVignette(t.Image.nNumCD, t.Image.cChemin));
                 if (Donnees.isEmpty())
@@ -208,7 +248,7 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
                 }
             }
         }
-        r.Image = Vignette;
+        r.Vignette = Vignette;
     } catch (const EImageIllisible &e) {
         r.lIllisible = true;
         r.cErreur = e.Message();
@@ -217,6 +257,7 @@ TResultatVignette CalculeVignette(const TTravailVignette &t)
         r.cErreur = QString::fromLocal8Bit(e.what());
     }
     if (r.lIllisible) {
+        r.Vignette = {};
         r.Image = QImage();
         r.Resolution = {D, D};
     }
@@ -268,8 +309,11 @@ void AbandonneVignette(const TTravailVignette &t, const TResultatVignette &r)
 QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Image, int nD)
 {
     if (Image.lExiste || Image.nNumCD == 0)
-        return ImageErreur(nD);
-    return ImageNonTrouvee(nD, IdVolume(static_cast<quint32>(Image.nNumCD)), LabelCD(iniSetup, Image.nNumCD));
+        return Remplacement(QStringLiteral("E|%1").arg(nD), [nD] { return ImageErreur(nD); });
+    const QString cId = IdVolume(static_cast<quint32>(Image.nNumCD));
+    const QString cLabel = LabelCD(iniSetup, Image.nNumCD);
+    return Remplacement(QStringLiteral("N|%1|%2|%3").arg(nD).arg(cId, cLabel),
+                        [&] { return ImageNonTrouvee(nD, cId, cLabel); });
 }
 
 TResultatVignette FaitVignette(TBigIniFile &iniSetup, const TParamsVignettes &Params, const TImageVignette &Image,

@@ -11,6 +11,7 @@
 //   EcritDonneesVignette (user-interface thread) records the data kept beside CD thumbnails.
 // ChargeVignettesEnOrdre drives the three over a whole list, results applied in list order.
 
+#include "imaging/VignetteCompacte.h"
 #include "storage/CleImage.h"
 #include "storage/TailleImage.h"
 #include "storage/TaillesVignettes.h"
@@ -72,7 +73,12 @@ struct TTravailVignette
 // What the work gives back.
 struct TResultatVignette
 {
-    QImage Image;            // the fitted thumbnail; null when the image could not be loaded
+    // The thumbnail as the grid keeps it, fitted into D × D: the bytes of T (read, or encoded
+    // for it), else the pixels when no bytes could be made. Empty when the image could not be
+    // loaded.
+    TVignetteCompacte Vignette;
+    // The fitted pixels when this work decoded the image; null when T was only read.
+    QImage Image;
     TTailleImage Resolution; // the image's own size (D × D for an unreadable image)
     bool lIllisible = false;
     QString cErreur;             // why it could not be loaded
@@ -89,8 +95,9 @@ TTravailVignette PrepareVignette(const TBigIniFile &iniSetup, const TParamsVigne
                                  const TImageVignette &Image);
 
 // Loads the thumbnail (from T when it exists, else from the image), fits it into D × D and,
-// when T was missing, writes it (creating a CD's sub-folder) and dates it. Never touches a
-// store and never throws: safe on a worker thread.
+// when T was missing, writes it (creating a CD's sub-folder) and dates it. An existing T is
+// read and its header checked but not decoded: the grid decodes it when it shows it. Never
+// touches a store and never throws: safe on a worker thread.
 TResultatVignette CalculeVignette(const TTravailVignette &Travail);
 
 // Where the data kept beside a CD thumbnail come from.
@@ -114,7 +121,8 @@ bool EcritDonneesVignette(TBigIniFile &iniSetup, const TTravailVignette &Travail
 void AbandonneVignette(const TTravailVignette &Travail, const TResultatVignette &Resultat);
 
 // The picture shown instead of an image that cannot be loaded: "Erreur" when its file can be
-// reached, "NON trouvée :" with the CD's identifier and label otherwise.
+// reached, "NON trouvée :" with the CD's identifier and label otherwise. One picture per kind,
+// disc and size, shared by every entry that shows it.
 QImage ImageRemplacement(const TBigIniFile &iniSetup, const TImageVignette &Image, int nD);
 
 // The whole of it on the calling thread (remaking one thumbnail). The store is not saved;

@@ -63,6 +63,15 @@ TVignettesKX::TVignettesKX(TContexte &Contexte, TSelectionKX &Selection, TPanele
             return {};
         }
     };
+    if (m_plvVigs) {
+        // The remembered treatments reach a thumbnail when the grid decodes it.
+        m_plvVigs->fnTransformeVignette = [this](const TPLVListItem &Item, QImage &Image) {
+            const int n = Item.Index();
+            if (fnAppliqueTraitements && n >= 0 && n < m_Modele.Nombre())
+                fnAppliqueTraitements(Image, m_Modele.Enr(n));
+        };
+        connect(m_plvVigs, &TPaneledListView::VignetteIllisible, this, &TVignettesKX::RefaitVignetteIllisible);
+    }
     connect(&m_Selection, &TSelectionKX::CouranteChange, this, &TVignettesKX::MajBoutons);
     connect(&m_Selection, &TSelectionKX::ListeConstruite, this, &TVignettesKX::MajBoutons);
     connect(&m_Modele, &QAbstractItemModel::modelReset, this, &TVignettesKX::MajBoutons);
@@ -165,16 +174,48 @@ void TVignettesKX::Applique(int nLigne, TPLVListItem *pItem, const TResultatVign
 {
     TEnrLV &Enr = m_Modele.Enr(nLigne);
     const int nD = Params().nD;
-    QImage Image = r.Image;
+    // The row and its grid item keep the same bytes; the pixels decoded to make them are let go.
+    TVignetteCompacte Vignette = r.Vignette;
     Enr.lIllisible = r.lIllisible;
-    if (r.lIllisible || Image.isNull())
-        Image = ImageRemplacement(*m_Contexte.iniSetup, ImageDe(Enr), nD);
-    else if (fnAppliqueTraitements)
-        fnAppliqueTraitements(Image, Enr);
+    if (r.lIllisible || Vignette.Vide())
+        Vignette = TVignetteCompacte::DePixels(ImageRemplacement(*m_Contexte.iniSetup, ImageDe(Enr), nD));
     m_Modele.MetResolution(nLigne, r.Resolution.nLargeur, r.Resolution.nHauteur);
-    m_Modele.MetVignette(nLigne, Image);
+    m_Modele.MetVignette(nLigne, Vignette);
     if (m_plvVigs && pItem)
-        m_plvVigs->MetImage(pItem, Image);
+        m_plvVigs->MetImage(pItem, Vignette);
+    if (fnLigneAppliquee)
+        fnLigneAppliquee(nLigne);
+}
+
+void TVignettesKX::RefaitVignetteIllisible(TPLVListItem *pItem)
+{
+    // A cache file damaged further than its header shows when first decoded: it is made again
+    // from the image when that can be reached, else the row shows the placeholder.
+    const int n = pItem ? pItem->Index() : -1;
+    if (!m_plvVigs || n < 0 || n >= m_Modele.Nombre() || m_plvVigs->Item(n) != pItem)
+        return;
+    TEnrLV &Enr = m_Modele.Enr(n);
+    TBigIniFile &iniSetup = *m_Contexte.iniSetup;
+    std::optional<TLecteursCD> Lecteurs;
+    if (m_Contexte.Volumes)
+        Lecteurs.emplace(*m_Contexte.Volumes);
+    TResultatVignette r;
+    bool lModifie = false;
+    if (RecreeVignette(iniSetup, Params(), ImageDe(Enr), DonneesPour(Enr), Lecteurs ? &*Lecteurs : nullptr, r, lModifie)
+        || (!r.lIllisible && !r.Vignette.Vide())) {
+        Applique(n, pItem, r);
+        if (lModifie)
+            iniSetup.UpdateFile();
+        m_Selection.SignaleImage(Enr.Cle());
+    } else {
+        const TImageVignette Image = ImageActuelle(ImageDe(Enr), Lecteurs ? &*Lecteurs : nullptr);
+        Enr.lIllisible = true;
+        const TVignetteCompacte Remplacement =
+            TVignetteCompacte::DePixels(ImageRemplacement(iniSetup, Image, Params().nD));
+        m_Modele.MetVignette(n, Remplacement);
+        m_plvVigs->MetImage(pItem, Remplacement);
+    }
+    MajBoutons();
 }
 
 int TVignettesKX::ChargeVignettes()
@@ -463,9 +504,11 @@ void TVignettesKX::btSvgVigCourClick()
         return;
     }
     const TEnrLV &Enr = m_Modele.Enr(n);
-    QImage Image = m_Modele.Vignette(n);
+    QImage Image;
     if (m_plvVigs && m_plvVigs->Item(n) && m_plvVigs->Item(n)->AUneImage())
         Image = m_plvVigs->Item(n)->Vignette();
+    if (Image.isNull())
+        Image = m_Modele.Vignette(n).Decode();
     SauveImage(Image, QStringLiteral("Sauvegarder la vignette courante"), QLatin1Char('_') + Enr.NomFichier(),
                Enr.lExiste ? Enr.CheminComplet() : QString());
 }
@@ -510,17 +553,16 @@ bool TVignettesKX::SauverPlanche(TPaneledListView *Grille, const QString &cNomPr
                              .arg(g.nHauteur));
         return false;
     }
-    QList<TCellulePlanche> Cellules;
-    Cellules.reserve(Grille->Nombre());
-    for (int i = 0; i < Grille->Nombre(); ++i) {
-        const TPLVListItem *p = Grille->Item(i);
-        Cellules.append({p->Vignette(), p->cTitre()});
-    }
     QImage Planche;
     {
         TAttente Attente;
-        Planche = DessinePlanche(Cellules, nD, g,
-                                 {Grille->CouleurFond(), Grille->_PanelsColor(), Grille->_PanelsFontColor()});
+        // One thumbnail decoded at a time: the grid keeps the others compressed.
+        Planche = DessinePlanche(Grille->Nombre(),
+                                 [Grille](int i) {
+                                     const TPLVListItem *p = Grille->Item(i);
+                                     return TCellulePlanche{p->Vignette(), p->cTitre()};
+                                 },
+                                 nD, g, {Grille->CouleurFond(), Grille->_PanelsColor(), Grille->_PanelsFontColor()});
     }
     if (Planche.isNull()) {
         Message(

@@ -75,8 +75,11 @@ public:
     // Seams the image pane and the tests fill.
     // The picture shown in the image pane; by default the current image as loaded.
     std::function<QImage()> fnImageAffichee;
-    // The remembered treatments of an image applied to its thumbnail; true when changed.
+    // The remembered treatments of an image applied to its thumbnail, each time the grid
+    // decodes it; true when changed.
     std::function<bool(QImage &Vignette, const TEnrLV &Enr)> fnAppliqueTraitements;
+    // Told each row whose thumbnail was just applied (listing or remake).
+    std::function<void(int nLigne)> fnLigneAppliquee;
     // The save dialog: (title, initial folder, proposed name) → chosen file or empty.
     std::function<QString(const QString &cTitre, const QString &cDossier, const QString &cNom)> fnNomFichier;
     // True when an Esc key press is waiting; the default takes the one the long-task guard
@@ -90,6 +93,7 @@ private:
     void MajBoutons();
     TSourcesDonneesCD DonneesPour(const TEnrLV &Enr);
     void Applique(int nLigne, TPLVListItem *pItem, const TResultatVignette &r);
+    void RefaitVignetteIllisible(TPLVListItem *pItem);
     QList<int> Lignes(TPorteeVignettes nPortee) const;
     // "la vignette &courante", with the size the stored thumbnail was made at when it differs.
     QString TexteVignetteCourante() const;

@@ -218,7 +218,11 @@ TEST(ThumbnailCache, SecondListingMakesNoFileAndReadsRawResolutionFromStore)
     EXPECT_FALSE(lModifie);
     EXPECT_EQ(r2.Resolution, (TTailleImage{1234, 567}));
     EXPECT_EQ(r3.Resolution, (TTailleImage{300, 200}));
-    EXPECT_EQ(r2.Image.width(), 160);
+    EXPECT_EQ(r2.Vignette.Taille().width(), 160);
+    // A cached file is read, not decoded: the grid keeps its very bytes.
+    EXPECT_TRUE(r2.Image.isNull());
+    EXPECT_TRUE(r3.Image.isNull());
+    EXPECT_EQ(r3.Vignette.Octets(), Contenu(NomVignette(b.cVignettes, 0, cJpeg)));
     EXPECT_EQ(b.FichiersCache(), Avant);
     EXPECT_EQ(DateDe(cTRaw), 1000000100);
     EXPECT_EQ(DateDe(NomVignette(b.cVignettes, 0, cJpeg)), nDateTJpeg);
@@ -227,7 +231,8 @@ TEST(ThumbnailCache, SecondListingMakesNoFileAndReadsRawResolutionFromStore)
     TParamsVignettes Petit = b.Params;
     Petit.nD = 100;
     const TResultatVignette r4 = FaitVignette(*b.iniSetup, Petit, Locale(cJpeg), {}, lModifie);
-    EXPECT_EQ(r4.Image.size(), QSize(100, 67));
+    EXPECT_EQ(r4.Vignette.Taille(), QSize(100, 67));
+    EXPECT_EQ(r4.Vignette.Decode().size(), QSize(100, 67));
     EXPECT_FALSE(r4.lEcrite);
 }
 

@@ -109,7 +109,8 @@ TEST(VignettesBrutes, CrwThumbnailFromA43ThmKeepsItsProportions)
 TEST(VignettesBrutes, CacheFileCutShortIsMadeAgain)
 {
     // A photograph cut short is shown as libjpeg decodes it, but the program's own cache file
-    // cut short by a crash is not taken for a thumbnail: it is made again from the image.
+    // cut short by a crash is not taken for a thumbnail: a listing only reads the file, its
+    // first decoding refuses it, and it is made again from the image.
     TCache c;
     QImage Image(320, 240, QImage::Format_RGB32);
     for (int y = 0; y < 240; ++y)
@@ -129,9 +130,22 @@ TEST(VignettesBrutes, CacheFileCutShortIsMadeAgain)
     f.write(Bon.left(nScan + (Bon.size() - nScan) / 2));
     f.close();
 
-    const TResultatVignette r = c.Fait(cImage);
+    const TResultatVignette Lue = c.Fait(cImage);
+    EXPECT_FALSE(Lue.lIllisible);
+    EXPECT_FALSE(Lue.lEcrite);
+    QString cErreur;
+    EXPECT_TRUE(Lue.Vignette.Decode(&cErreur).isNull());
+    EXPECT_FALSE(cErreur.isEmpty());
+
+    TImageVignette i;
+    i.cChemin = cImage;
+    i.lExiste = true;
+    TResultatVignette r;
+    bool lModifie = false;
+    EXPECT_TRUE(RecreeVignette(*c.iniSetup, c.Params, i, {}, nullptr, r, lModifie));
     EXPECT_FALSE(r.lIllisible);
     EXPECT_TRUE(r.lEcrite);
+    EXPECT_EQ(r.Vignette.Decode().size(), QSize(160, 120));
     const QImage Refaite = JpegCodec::Decode(cT, 1, nullptr, JpegCodec::TAvertissements::Refuses);
     ASSERT_EQ(Refaite.size(), QSize(160, 120));
     EXPECT_GT(qRed(Refaite.pixel(80, 119)), 150);

@@ -113,10 +113,9 @@ struct TachesLonguesFenetre : TBancFenetrePrincipale<TMessagesHook>
     void CrochetVignettes(int nieme, std::function<void()> fn)
     {
         nAppliquees = 0;
-        Vignettes->fnAppliqueTraitements = [this, nieme, fn](QImage &, const TEnrLV &) {
+        Vignettes->fnLigneAppliquee = [this, nieme, fn](int) {
             if (nAppliquees++ == nieme)
                 fn();
-            return false;
         };
     }
     // Calls fn when the listing meets its nieme image.
@@ -147,7 +146,7 @@ TEST_F(TachesLonguesFenetre, HandOverDuringThumbnailsIsOpenedOnceTheyAreLoaded)
     EXPECT_EQ(Liste->Modele().Nombre(), nImagesA);
     EXPECT_EQ(Liste->plvVigs->Nombre(), nImagesA);
     // Then, from the event loop, the folder handed over.
-    Vignettes->fnAppliqueTraitements = nullptr;
+    Vignettes->fnLigneAppliquee = nullptr;
     EXPECT_TRUE(Attend([&] { return Noms() == QStringList({"b1.jpg", "b2.jpg"}); })) << Noms().join(',').toStdString();
     EXPECT_EQ(Liste->plvVigs->Nombre(), 2);
 }
@@ -216,7 +215,7 @@ TEST_F(TachesLonguesFenetre, HandOverAndStopDuringARemakeUnderTheProgressWindow)
     Vignettes->miVigsVigsEnregRecreerClick(TPorteeVignettes::Toutes);
     EXPECT_EQ(nPendant, nImagesA);
     EXPECT_EQ(nAppliquees, nImagesA);
-    Vignettes->fnAppliqueTraitements = nullptr;
+    Vignettes->fnLigneAppliquee = nullptr;
     EXPECT_TRUE(Attend([&] { return Noms() == QStringList({"b1.jpg", "b2.jpg"}); }));
 
     ASSERT_TRUE(Expl->OuvreDossier(cA));

@@ -10,6 +10,7 @@
 #include "support/EcritJpeg.h"
 #include "support/MessagesFactices.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +39,12 @@ public:
     void Attention(QWidget *, const QString &c) override { Messages << "Attention|" + c; }
     void Erreur(QWidget *, const QString &c) override { Messages << "Erreur|" + c; }
 };
+
+QByteArray Contenu(const QString &c)
+{
+    QFile f(c);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 struct TBancFenetre
 {
@@ -314,4 +321,63 @@ TEST(ThumbnailCacheFm, RemakeTellsWhichPicturesChanged)
     // Deleting stored thumbnails leaves the pictures shown as they are.
     b.Vigs->miVigsVigsEnregSupprimerClick(TPorteeVignettes::Toutes);
     EXPECT_EQ(Images.size(), 3);
+}
+
+TEST(ThumbnailCacheFm, CachedListingDecodesOnlyAroundTheViewAndRemakesDamagedFiles)
+{
+    TBancFenetre b;
+    b.Fenetre.resize(400, 300);
+    b.Grille->resize(400, 300);
+    b.Fenetre.show();
+    for (int i = 0; i < 30; ++i)
+        b.Ajoute(b.Jpeg(QString("p%1.jpg").arg(i, 2, 10, QChar('0'))));
+    const QString cCD = b.Temp.path() + "/cd/";
+    b.Jpeg("x.jpg", cCD + "DCIM/");
+    b.Ajoute("/DCIM/x.jpg", 99, b.Temp.path() + "/cd", true);
+    ASSERT_EQ(b.Vigs->ChargeVignettes(), 31);
+
+    // Two cache files cut short by a crash, past their headers; the disc is then ejected.
+    const QString cVignettes = b.Contexte.Dossiers.cDossierVignettes;
+    const QString cT0 = NomVignette(cVignettes, 0, b.Modele.Enr(0).cChemin);
+    const QString cTCD = NomVignette(cVignettes, 99, "/DCIM/x.jpg");
+    auto Coupe = [](const QString &c) {
+        const QByteArray Bon = Contenu(c);
+        const qsizetype nScan = Bon.indexOf(QByteArray::fromHex("FFDA"));
+        EXPECT_GT(nScan, 0);
+        const QByteArray Debut = Bon.left(nScan + (Bon.size() - nScan) / 2);
+        QFile f(c);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(Debut);
+        return Debut;
+    };
+    Coupe(cT0);
+    const QByteArray CDCoupee = Coupe(cTCD);
+    ASSERT_TRUE(JpegCodec::Decode(cT0, 1, nullptr, JpegCodec::TAvertissements::Refuses).isNull());
+    ASSERT_TRUE(QDir(cCD).removeRecursively());
+    b.Modele.Enr(30).cLecteur.clear();
+    b.Modele.Enr(30).lExiste = false;
+
+    // The second listing reads the files; the grid decodes the rows around its view only.
+    ASSERT_EQ(b.Vigs->ChargeVignettes(), 31);
+    QImage Vue(b.Grille->viewport()->size(), QImage::Format_RGB32);
+    b.Grille->viewport()->render(&Vue);
+    QApplication::processEvents();
+    b.Grille->AttendRemplissage();
+    for (int i = 24; i < 31; ++i)
+        EXPECT_FALSE(b.Grille->Item(i)->lDecodee()) << i;
+    EXPECT_TRUE(b.Grille->Item(1)->lDecodee());
+
+    // The damaged file of a reachable image was made again when first shown.
+    QApplication::processEvents();
+    const QImage Refaite = JpegCodec::Decode(cT0, 1, nullptr, JpegCodec::TAvertissements::Refuses);
+    ASSERT_FALSE(Refaite.isNull());
+    EXPECT_EQ(b.Grille->Item(0)->Vignette(), Refaite);
+    EXPECT_FALSE(b.Modele.Enr(0).lIllisible);
+
+    // The one of an absent disc is left as it is; the row shows the placeholder instead.
+    EXPECT_TRUE(b.Grille->Item(30)->Vignette().isNull());
+    QApplication::processEvents();
+    EXPECT_TRUE(b.Modele.Enr(30).lIllisible);
+    EXPECT_EQ(b.Grille->Item(30)->Vignette().size(), QSize(100, 100));
+    EXPECT_EQ(Contenu(cTCD), CDCoupee);
 }
