@@ -10,6 +10,7 @@
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "classification/MigrationArbo.h"
+#include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"
@@ -365,7 +366,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // "Recherche" with the criteria tree.
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
-    InstalleRecherche(*this, m_Contexte);
+    TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
+    InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
 
     // The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
