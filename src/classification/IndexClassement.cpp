@@ -185,26 +185,35 @@ void TIndexClassement::PoseLegende(int n, const QString &cLegende)
         AjouteUnique(m_ParLegende[i.cLegende], n);
 }
 
-void TIndexClassement::LitCriteres(int n)
+void TIndexClassement::LitCriteres(int n, bool lSectionConnue)
 {
     QStringList Criteres;
     m_iniBDD.ReadSection(m_Cles[size_t(n)], Criteres);
-    m_Images[size_t(n)].lSection = m_iniBDD.SectionExists(m_Cles[size_t(n)]);
+    m_Images[size_t(n)].lSection = lSectionConnue || m_iniBDD.SectionExists(m_Cles[size_t(n)]);
     PoseCriteres(n, Criteres);
 }
 
+namespace
+{
+// A default no value can equal (a line never holds a line break): one lookup tells both
+// whether the key exists and its value.
+const QString cAbsente = QStringLiteral("\n");
+} // namespace
+
 void TIndexClassement::LitMotsCles(int n)
 {
-    const QString &cCle = m_Cles[size_t(n)];
-    m_Images[size_t(n)].lMotsCles = m_iniSetup.ValueExists(cSectionMotsCles, cCle);
-    PoseMotsCles(n, MotsSepares(m_iniSetup.ReadString(cSectionMotsCles, cCle, QString())));
+    const QString cValeur = m_iniSetup.ReadString(cSectionMotsCles, m_Cles[size_t(n)], cAbsente);
+    const bool lPresente = cValeur != cAbsente;
+    m_Images[size_t(n)].lMotsCles = lPresente;
+    PoseMotsCles(n, lPresente ? MotsSepares(cValeur) : QStringList());
 }
 
 void TIndexClassement::LitLegende(int n)
 {
-    const QString &cCle = m_Cles[size_t(n)];
-    m_Images[size_t(n)].lLegende = m_iniSetup.ValueExists(cSectionLegendes, cCle);
-    PoseLegende(n, m_iniSetup.ReadString(cSectionLegendes, cCle, QString()).toUpper());
+    const QString cValeur = m_iniSetup.ReadString(cSectionLegendes, m_Cles[size_t(n)], cAbsente);
+    const bool lPresente = cValeur != cAbsente;
+    m_Images[size_t(n)].lLegende = lPresente;
+    PoseLegende(n, lPresente ? cValeur.toUpper() : QString());
 }
 
 void TIndexClassement::ReconstruitParties(int nParties)
@@ -218,8 +227,11 @@ void TIndexClassement::ReconstruitParties(int nParties)
             i.lSection = false;
         }
         m_iniBDD.ReadSections(Cles);
+        m_Numeros.reserve(Cles.size() * 3 / 2);
+        m_Cles.reserve(size_t(Cles.size()) * 3 / 2);
+        m_Images.reserve(size_t(Cles.size()) * 3 / 2);
         for (const QString &c : std::as_const(Cles))
-            LitCriteres(Numero(c));
+            LitCriteres(Numero(c), true);
     }
     if (nParties & MotsCles) {
         m_ParMotCle.clear();
@@ -361,7 +373,8 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
             TEnsembleImages e(nNombre);
             for (auto it = m_ParMotCle.constBegin(); it != m_ParMotCle.constEnd(); ++it)
                 if (!it.value().empty() && m.Correspond(it.key()))
-                    e.Ou(Ensemble(&it.value()));
+                    for (int n : it.value())
+                        e.Ajoute(size_t(n));
             if (r.lOperateurET)
                 Resultat.Et(e);
             else
@@ -374,7 +387,7 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
     if (r.Legende) {
         TEnsembleImages e(nNombre);
         for (auto it = m_ParLegende.constBegin(); it != m_ParLegende.constEnd(); ++it)
-            if (!it.value().empty() && r.Legende->Correspond(it.key()))
+            if (!it.value().empty() && r.Legende->CorrespondMajuscules(it.key()))
                 for (int n : it.value())
                     e.Ajoute(size_t(n));
         Resultat.Et(e);

@@ -114,7 +114,7 @@ private:
     enum TPartie { Criteres = 1, MotsCles = 2, CoupsDeCoeur = 4, Legendes = 8 };
 
     int Numero(const QString &cCle);
-    void LitCriteres(int n);
+    void LitCriteres(int n, bool lSectionConnue = false);
     void LitMotsCles(int n);
     void LitLegende(int n);
     void PoseCriteres(int n, const QStringList &Criteres);
