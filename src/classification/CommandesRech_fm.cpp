@@ -88,11 +88,13 @@ TCommandesRechKX::TCommandesRechKX(TRechercheKX &Recherche, TContexte &Contexte,
     cbCritEnreg->setEditable(true);
     cbCritEnreg->setInsertPolicy(QComboBox::NoInsert);
     cbCritEnreg->setToolTip(QStringLiteral("Critères enregistrés"));
-    cbCritEnreg->setMinimumContentsLength(12);
+    cbCritEnreg->setMinimumContentsLength(6);
     btSvgCritEnreg = new QPushButton(Rangee);
     btSvgCritEnreg->setObjectName(QStringLiteral("btSvgCritEnreg"));
     btSvgCritEnreg->setIcon(Rangee->style()->standardIcon(QStyle::SP_DialogSaveButton));
     btSvgCritEnreg->setToolTip(QStringLiteral("Sauvegarder les critères courants"));
+    // The buttons keep their captions whole; the name box takes what is left.
+    btRAZCritRech->setMinimumWidth(btRAZCritRech->sizeHint().width());
     for (QWidget *w : {static_cast<QWidget *>(btRAZCritRech), static_cast<QWidget *>(btEditeCritRech),
                        static_cast<QWidget *>(cbCritEnreg), static_cast<QWidget *>(btSvgCritEnreg)})
         Disposition->addWidget(w, w == cbCritEnreg ? 1 : 0);

@@ -178,6 +178,7 @@ void TIndexClassement::PoseMotsCles(int n, const QStringList &MotsCles)
 void TIndexClassement::PoseLegende(int n, const QString &cLegende)
 {
     TImage &i = m_Images[size_t(n)];
+    m_lTexteLegendesPerime = true;
     if (!i.cLegende.isEmpty())
         Retire(m_ParLegende[i.cLegende], n);
     i.cLegende = cLegende;
@@ -252,6 +253,7 @@ void TIndexClassement::ReconstruitParties(int nParties)
     }
     if (nParties & Legendes) {
         m_ParLegende.clear();
+        m_lTexteLegendesPerime = true;
         for (TImage &i : m_Images) {
             i.cLegende.clear();
             i.lLegende = false;
@@ -344,6 +346,24 @@ void TIndexClassement::Actualise()
     NoteGenerations();
 }
 
+void TIndexClassement::ConstruitTexteLegendes()
+{
+    if (!m_lTexteLegendesPerime)
+        return;
+    m_TexteLegendes.clear();
+    m_DebutsLegendes.clear();
+    m_ListeLegendes.clear();
+    for (auto it = m_ParLegende.constBegin(); it != m_ParLegende.constEnd(); ++it) {
+        if (it.value().empty())
+            continue;
+        m_DebutsLegendes.push_back(m_TexteLegendes.size());
+        m_ListeLegendes << it.key();
+        m_TexteLegendes += it.key();
+        m_TexteLegendes += QLatin1Char('\n');
+    }
+    m_lTexteLegendesPerime = false;
+}
+
 std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool lEtendRechCritEnf)
 {
     const size_t nNombre = m_Images.size();
@@ -386,10 +406,27 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
     // (d) The pattern against each distinct legend once.
     if (r.Legende) {
         TEnsembleImages e(nNombre);
-        for (auto it = m_ParLegende.constBegin(); it != m_ParLegende.constEnd(); ++it)
-            if (!it.value().empty() && r.Legende->CorrespondMajuscules(it.key()))
-                for (int n : it.value())
-                    e.Ajoute(size_t(n));
+        auto Teste = [&](const QString &cLegende) {
+            if (!r.Legende->CorrespondMajuscules(cLegende))
+                return;
+            for (int n : m_ParLegende.value(cLegende))
+                e.Ajoute(size_t(n));
+        };
+        const QString &cLitteral = r.Legende->Litteral();
+        if (cLitteral.size() >= 2) {
+            ConstruitTexteLegendes();
+            const QStringView Texte(m_TexteLegendes);
+            for (qsizetype nPos = Texte.indexOf(cLitteral); nPos >= 0;) {
+                const auto it = std::upper_bound(m_DebutsLegendes.begin(), m_DebutsLegendes.end(), nPos);
+                const size_t k = size_t(it - m_DebutsLegendes.begin()) - 1;
+                Teste(m_ListeLegendes[qsizetype(k)]);
+                nPos = k + 1 < m_DebutsLegendes.size() ? Texte.indexOf(cLitteral, m_DebutsLegendes[k + 1]) : -1;
+            }
+        } else {
+            for (auto it = m_ParLegende.constBegin(); it != m_ParLegende.constEnd(); ++it)
+                if (!it.value().empty())
+                    Teste(it.key());
+        }
         Resultat.Et(e);
     }
     std::vector<int> Numeros;

@@ -134,6 +134,13 @@ private:
     QHash<QString, std::vector<int>> m_ParSousArbre;
     QHash<QString, std::vector<int>> m_ParMotCle;
     QHash<QString, std::vector<int>> m_ParLegende;
+    // The distinct legends end to end, each followed by a line break (no legend holds one), so
+    // that a pattern's plain run is looked for in one pass; rebuilt when a legend changed.
+    QString m_TexteLegendes;
+    std::vector<qsizetype> m_DebutsLegendes;
+    QStringList m_ListeLegendes;
+    bool m_lTexteLegendesPerime = true;
+    void ConstruitTexteLegendes();
     bool m_lConstruit = false;
     quint64 m_nGenBDD = 0, m_nGenSetup = 0;
     quint64 m_nGenMotsCles = 0, m_nGenCoupsDeCoeur = 0, m_nGenLegendes = 0;

@@ -64,6 +64,9 @@ public:
     bool CorrespondMajuscules(QStringView cTexte) const noexcept;
 
     const QString &Texte() const noexcept { return m_cModele; }
+    // The longest run of plain characters, upper-cased, that every matching text holds as it
+    // stands once upper-cased (empty when the pattern has none).
+    const QString &Litteral() const noexcept { return m_cLitteral; }
 
 private:
     enum class TGenre : unsigned char { Caractere, NImporte, Ensemble, EnsembleNie };
