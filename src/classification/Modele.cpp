@@ -99,6 +99,15 @@ std::optional<TModele> TModele::Compile(const QString &cModele, TErreurModele *p
         lEtoile = false;
     }
     m.m_lEtoileFinale = lEtoile;
+    QString cRun;
+    for (const TElement &e : m.m_Elements) {
+        if (e.nGenre != TGenre::Caractere || e.lEtoile)
+            cRun.clear();
+        if (e.nGenre == TGenre::Caractere)
+            cRun += QChar(e.c);
+        if (cRun.size() > m.m_cLitteral.size())
+            m.m_cLitteral = cRun;
+    }
     return m;
 }
 
@@ -147,6 +156,13 @@ bool TModele::Correspond(QStringView cTexte) const noexcept
         i = ++iReprise;
     }
     return j == nNbElements;
+}
+
+bool TModele::CorrespondMajuscules(QStringView cTexte) const noexcept
+{
+    if (m_cLitteral.size() >= 2 && !cTexte.contains(m_cLitteral))
+        return false;
+    return Correspond(cTexte);
 }
 
 bool CorrespondModele(const QString &cTexte, const QString &cModele)

@@ -58,8 +58,15 @@ public:
     static std::optional<TModele> Compile(const QString &cModele, TErreurModele *pErreur = nullptr);
 
     bool Correspond(QStringView cTexte) const noexcept;
+    // The same for a text in which no letter a-z is left (upper-cased beforehand): the
+    // pattern's longest run of plain characters is first looked for with a fast plain search,
+    // which rejects most texts of a large list at once.
+    bool CorrespondMajuscules(QStringView cTexte) const noexcept;
 
     const QString &Texte() const noexcept { return m_cModele; }
+    // The longest run of plain characters, upper-cased, that every matching text holds as it
+    // stands once upper-cased (empty when the pattern has none).
+    const QString &Litteral() const noexcept { return m_cLitteral; }
 
 private:
     enum class TGenre : unsigned char { Caractere, NImporte, Ensemble, EnsembleNie };
@@ -85,6 +92,8 @@ private:
     std::vector<TPlage> m_Plages;
     // A wildcard run ends the pattern.
     bool m_lEtoileFinale = false;
+    // The longest run of plain characters (upper-cased) that every matching text contains.
+    QString m_cLitteral;
 };
 
 // The text against the pattern; throws EModeleIncorrect when the pattern is invalid. Callers

@@ -14,6 +14,7 @@
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
 #include "classification/MigrationArbo.h"
+#include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "components/Separateur.h"
@@ -417,7 +418,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // "Recherche" with the criteria tree.
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
-    InstalleRecherche(*this, m_Contexte);
+    TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
+    InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     InstalleSuppressionImages(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);

@@ -4,10 +4,12 @@
 #include "platform/TextCodec.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QHashFunctions>
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -276,6 +278,18 @@ struct TBigIniFile::TDonnees
     qsizetype nSectionsTrous = 0;
     TIndexHache IndexSections;
     bool lSectionsEnDouble = false;
+    quint64 nGeneration = 0;
+    QHash<QByteArray, quint64> GenerationsSections; // by the section's compared form
+    std::deque<TBigIniFile::TChangement> Journal;   // the last changes, the newest at the end
+
+    void NoteChangement(const QString &cSection, const QString &cCle)
+    {
+        lModifie = true;
+        GenerationsSections.insert(FormeArgument(cSection), ++nGeneration);
+        Journal.push_back({cSection, cCle});
+        if (Journal.size() > 4096)
+            Journal.pop_front();
+    }
 
     QByteArrayView Vue(const TLigne &l) const { return QByteArrayView(Texte.constData() + l.nDebut, l.nLong); }
     QByteArrayView CleBrute(const TLigne &l) const { return Vue(l).first(l.nEgal); }
@@ -704,11 +718,11 @@ void TBigIniFile::WriteString(const QString &cSection, const QString &cCle, cons
         const QByteArrayView Ancienne = d->Vue(l);
         if (Ancienne.sliced(l.nEgal + 1) != Valeur) {
             d->Remplace(l, LigneCle(Ancienne.first(l.nEgal).toByteArray(), Valeur));
-            d->lModifie = true;
+            d->NoteChangement(cSection, cCle);
         }
     } else {
         d->AjouteLigne(*s, LigneCle(EncodeNom(Cle, true), Valeur));
-        d->lModifie = true;
+        d->NoteChangement(cSection, cCle);
     }
     if (lAutoSave && d->lModifie)
         UpdateFile();
@@ -733,7 +747,7 @@ void TBigIniFile::DeleteKey(const QString &cSection, const QString &cCle)
     if (n < 0)
         return;
     d->RetireLigne(*s, size_t(n));
-    d->lModifie = true;
+    d->NoteChangement(cSection, cCle);
     if (lAutoSave)
         UpdateFile();
 }
@@ -784,7 +798,7 @@ void TBigIniFile::EraseSection(const QString &cSection)
     if (n < 0)
         return;
     d->EffaceSection(size_t(n), Forme);
-    d->lModifie = true;
+    d->NoteChangement(cSection, QString());
     if (lAutoSave)
         UpdateFile();
 }
@@ -864,4 +878,23 @@ bool TBigIniFile::ValueExists(const QString &cSection, const QString &cCle) cons
 bool TBigIniFile::Modifie() const
 {
     return d->lModifie;
+}
+
+quint64 TBigIniFile::Generation() const
+{
+    return d->nGeneration;
+}
+
+quint64 TBigIniFile::GenerationSection(const QString &cSection) const
+{
+    return d->GenerationsSections.value(d->FormeArgument(cSection), 0);
+}
+
+bool TBigIniFile::ChangementsDepuis(quint64 nDepuis, std::vector<TChangement> &Liste) const
+{
+    Liste.clear();
+    if (nDepuis > d->nGeneration || d->nGeneration - nDepuis > d->Journal.size())
+        return false;
+    Liste.assign(d->Journal.end() - qsizetype(d->nGeneration - nDepuis), d->Journal.end());
+    return true;
 }

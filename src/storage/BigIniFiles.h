@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class TBigIniFile
 {
@@ -70,6 +71,24 @@ public:
 
     // True when a change has not been saved yet.
     bool Modifie() const;
+
+    // Change counters, so that what is derived from a store knows when to refresh. The
+    // store's counter grows by one at every change (a write that changes a line, a deleted
+    // key, an erased section); a section's counter is the store's counter at that section's
+    // last change, 0 when it has not changed since loading. Erasing and re-creating a section
+    // moves its counter too.
+    quint64 Generation() const;
+    quint64 GenerationSection(const QString &cSection) const;
+    // One change: the section and key given to the write or deletion; an erased section has a
+    // null key.
+    struct TChangement
+    {
+        QString cSection;
+        QString cCle;
+    };
+    // The changes made after the store's counter was nDepuis, oldest first, when the store
+    // still remembers them all (it keeps the last few thousand); false otherwise.
+    bool ChangementsDepuis(quint64 nDepuis, std::vector<TChangement> &Liste) const;
 
 private:
     struct TDonnees;

@@ -116,3 +116,18 @@ TEST(Modele, ManyStarsStayLinearOnLongTexts)
     EXPECT_TRUE(m.Correspond(QString(100000, QLatin1Char('X')) + QStringLiteral("COUCHER")));
     EXPECT_FALSE(m.Correspond(QString(100000, QLatin1Char('X'))));
 }
+
+TEST(Modele, UpperCasedTextsGiveTheSameAnswers)
+{
+    const char *const Modeles[] = {"*coucher*", "le c?ucher*", "*[a-c]OUCHER", "LE*", "*E*R", "?*", "", "*"};
+    const char *const Textes[] = {"LE COUCHER", "LE COUCHE", "COUCHER", "", "ÉTÉ AU COUCHER DE SOLEIL", "LE CXUCHER"};
+    for (const char *m : Modeles) {
+        const TModele Modele(QString::fromUtf8(m));
+        for (const char *t : Textes) {
+            const QString c = QString::fromUtf8(t);
+            EXPECT_EQ(Modele.CorrespondMajuscules(c), Modele.Correspond(c)) << m << " / " << t;
+        }
+    }
+    EXPECT_TRUE(TModele(QStringLiteral("*coucher*")).CorrespondMajuscules(u"AU COUCHER"));
+    EXPECT_FALSE(TModele(QStringLiteral("*coucher*")).CorrespondMajuscules(u"AU COUCHE"));
+}

@@ -694,3 +694,42 @@ TEST_F(BigIniFile, FailedSaveKeepsTheWritersReason)
     EXPECT_TRUE(ini.UpdateFile());
     EXPECT_TRUE(ini.DerniereErreur().isEmpty());
 }
+
+// ---- Change counters ----------------------------------------------------------------------
+
+TEST(CompteursStore, SectionsAndStoreCountTheirChanges)
+{
+    TBigIniFile ini{QString()};
+    ini.lAutoSave = false;
+    EXPECT_EQ(ini.Generation(), 0u);
+    ini.WriteString("A", "k", "1");
+    ini.WriteString("B", "k", "1");
+    EXPECT_EQ(ini.Generation(), 2u);
+    EXPECT_EQ(ini.GenerationSection("a"), 1u);
+    EXPECT_EQ(ini.GenerationSection("B"), 2u);
+    // Writing the same value changes nothing; deleting a missing key neither.
+    ini.WriteString("A", "k", "1");
+    ini.DeleteKey("A", "absent");
+    ini.EraseSection("absent");
+    EXPECT_EQ(ini.Generation(), 2u);
+    ini.DeleteKey("A", "k");
+    EXPECT_EQ(ini.GenerationSection("A"), 3u);
+    ini.EraseSection("B");
+    EXPECT_EQ(ini.GenerationSection("B"), 4u);
+
+    std::vector<TBigIniFile::TChangement> l;
+    ASSERT_TRUE(ini.ChangementsDepuis(2, l));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0].cSection, "A");
+    EXPECT_EQ(l[0].cCle, "k");
+    EXPECT_EQ(l[1].cSection, "B");
+    EXPECT_TRUE(l[1].cCle.isNull());
+    EXPECT_TRUE(ini.ChangementsDepuis(4, l));
+    EXPECT_TRUE(l.empty());
+    EXPECT_FALSE(ini.ChangementsDepuis(5, l));
+    for (int i = 0; i < 5000; ++i)
+        ini.WriteInteger("C", "n", i);
+    EXPECT_FALSE(ini.ChangementsDepuis(4, l));
+    EXPECT_TRUE(ini.ChangementsDepuis(ini.Generation() - 10, l));
+    EXPECT_EQ(l.size(), 10u);
+}

@@ -1,0 +1,199 @@
+#pragma once
+// The classification index: what a search asks of the catalogue, gathered once so that a
+// search over a hundred thousand images tests words and legends rather than images.
+//
+// Images are numbered in the search's candidate order: the catalogue's sections in store
+// order, then the keys of `MOTS-CLES`, `COUPS DE COEUR` and `LEGENDES` not met yet (keys
+// compared exactly). For each stored criterion path the index holds its images, and for each
+// path and each of its ancestors the images of the subtree; for each distinct keyword and each
+// distinct upper-cased legend, their images; and the favourites. A search then combines bit
+// sets, and a pattern is matched once per distinct word or legend.
+//
+// The index follows the stores through their change counters: before each use it replays the
+// changes the stores remember (a classification, a rename) image by image, and rebuilds a part
+// whose section changed too much to replay. Images added that way take the next numbers.
+
+#include "classification/Modele.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class TBigIniFile;
+class IVolumes;
+
+// A set of image numbers.
+class TEnsembleImages
+{
+public:
+    explicit TEnsembleImages(size_t nTaille = 0, bool lPlein = false);
+    void Ajoute(size_t n);
+    bool Contient(size_t n) const { return n < m_nTaille && (m_Mots[n >> 6] >> (n & 63)) & 1; }
+    void Et(const TEnsembleImages &Autre);
+    void Ou(const TEnsembleImages &Autre);
+    size_t Taille() const { return m_nTaille; }
+    size_t Nombre() const;
+    // Calls f for every member in increasing order.
+    void PourChaque(const std::function<void(size_t)> &f) const;
+
+private:
+    std::vector<std::uint64_t> m_Mots;
+    size_t m_nTaille = 0;
+};
+
+// What a search asks, read from the page's controls.
+struct TDemandeRecherche
+{
+    QStringList CritCoches; // the deepest checked criterion paths, in tree order
+    QString cMotsCles;      // blank-separated keyword patterns
+    bool lOperateurET = true;
+    bool lCoupsDeCoeur = false;
+    QString cLegende;     // pattern as typed
+    QString cDescription; // pattern as typed; only used when descriptions are handled
+
+    // Nothing is asked (descriptions counted only when handled).
+    bool Vide(bool lTrtDescription) const;
+};
+
+// A search whose patterns all compiled.
+struct TRechercheCompilee
+{
+    QStringList CritCoches;
+    std::vector<TModele> MotsCles;
+    bool lOperateurET = true;
+    bool lCoupsDeCoeur = false;
+    std::optional<TModele> Legende;
+    std::optional<TModele> Description;
+};
+
+// Compiles every pattern of the request first, so that a bad one is reported even when no
+// image would have reached its test. Keyword patterns come first, then the legend, then the
+// description (only when handled). Patterns are trimmed; the legend and description are
+// upper-cased with the system's rules.
+std::optional<TRechercheCompilee> CompileRecherche(const TDemandeRecherche &Demande, bool lTrtDescription,
+                                                   TErreurModele *pErreur = nullptr);
+
+class TIndexClassement
+{
+public:
+    TIndexClassement(const TBigIniFile &iniBDD, const TBigIniFile &iniSetup);
+
+    // Brings the index up to date with the stores (done by every search).
+    void Actualise();
+    // Forgets everything and reads the stores again.
+    void Reconstruit();
+
+    int Nombre() const { return int(m_Cles.size()); }
+    const QString &Cle(int n) const { return m_Cles[size_t(n)]; }
+
+    // The images passing the criteria, keyword, favourite and legend tests, in candidate
+    // order. Images with no data left never pass.
+    std::vector<int> Selectionne(const TRechercheCompilee &Recherche, bool lEtendRechCritEnf);
+
+    // How the last Actualise went, for the tests: images replayed, parts rebuilt.
+    int nDerniersRejoues = 0;
+    int nDernieresReconstructions = 0;
+
+private:
+    struct TImage
+    {
+        QStringList Criteres;
+        QStringList MotsCles;
+        QString cLegende; // upper-cased
+        // Where the image is a candidate: a catalogue section, a key of the three sections.
+        bool lSection = false;
+        bool lMotsCles = false;
+        bool lLegende = false;
+        bool lCoupDeCoeur = false;
+    };
+    enum TPartie { Criteres = 1, MotsCles = 2, CoupsDeCoeur = 4, Legendes = 8 };
+
+    int Numero(const QString &cCle);
+    void LitCriteres(int n, bool lSectionConnue = false);
+    void LitMotsCles(int n);
+    void LitLegende(int n);
+    void PoseCriteres(int n, const QStringList &Criteres);
+    void PoseMotsCles(int n, const QStringList &MotsCles);
+    void PoseLegende(int n, const QString &cLegende);
+    void ReconstruitParties(int nParties);
+    void NoteGenerations();
+    bool ADesDonnees(const TImage &i) const { return i.lSection || i.lMotsCles || i.lLegende || i.lCoupDeCoeur; }
+
+    const TBigIniFile &m_iniBDD;
+    const TBigIniFile &m_iniSetup;
+    std::vector<QString> m_Cles;
+    QHash<QString, int> m_Numeros;
+    std::vector<TImage> m_Images;
+    // Criterion path → images holding exactly it; path → images holding it or a descendant.
+    QHash<QString, std::vector<int>> m_ParChemin;
+    QHash<QString, std::vector<int>> m_ParSousArbre;
+    QHash<QString, std::vector<int>> m_ParMotCle;
+    QHash<QString, std::vector<int>> m_ParLegende;
+    // The distinct legends end to end, each followed by a line break (no legend holds one), so
+    // that a pattern's plain run is looked for in one pass; rebuilt when a legend changed.
+    QString m_TexteLegendes;
+    std::vector<qsizetype> m_DebutsLegendes;
+    QStringList m_ListeLegendes;
+    bool m_lTexteLegendesPerime = true;
+    void ConstruitTexteLegendes();
+    bool m_lConstruit = false;
+    quint64 m_nGenBDD = 0, m_nGenSetup = 0;
+    quint64 m_nGenMotsCles = 0, m_nGenCoupsDeCoeur = 0, m_nGenLegendes = 0;
+};
+
+// Where a search finds what it does not keep in the index.
+struct TContexteRecherche
+{
+    const TBigIniFile *iniSetup = nullptr; // TAILLES VIGNETTES
+    const IVolumes *pVolumes = nullptr;    // null: no CD is mounted
+    QString cDossierVignettes;             // ending with "/"
+    bool lEtendRechCritEnf = true;
+    bool lTrtDescription = false;
+    // The description of an image (volume, path); needed when a description is asked.
+    std::function<QString(qint32 nVolume, const QString &cChemin)> fnDescription;
+    // The page's filter, null when inactive; may set the colour and pattern percentages.
+    std::function<bool(qint32 nNumCD, const QString &cChemin, quint8 &nPctCouleur, quint8 &nPctMotif)> fnFiltre;
+    // Called before each candidate reaches the filter when the filter is long; true stops.
+    std::function<bool()> fnAvance;
+    // Polled after each candidate; true stops the search (Esc), keeping what was found.
+    std::function<bool()> fnInterrompre;
+};
+
+// One image found: the path is the full path off CDs and the path on the CD for CD images.
+struct TImageTrouvee
+{
+    qint32 nNumCD = 0;
+    QString cChemin;
+    qint64 nTaille = 0;
+    qint64 nDate = 0;
+    quint8 nPctCouleur = 0;
+    quint8 nPctMotif = 0;
+};
+
+// Runs the search: the index's tests, then the description, the filter and the entry for each
+// survivor; every image found goes to fnAjoute. Returns the number found.
+int Rechercher(TIndexClassement &Index, const TRechercheCompilee &Recherche, const TContexteRecherche &Ctx,
+               const std::function<void(const TImageTrouvee &)> &fnAjoute);
+// The number of candidates, as the progress window counts them.
+int CompteCandidats(TIndexClassement &Index, const TRechercheCompilee &Recherche, bool lEtendRechCritEnf);
+
+// ---- Saved searches ----------------------------------------------------------------------
+
+inline const QString cPrefixeRechEnreg = QStringLiteral("CRITERES ENREGISTRES:");
+
+// The names of the saved searches, in store order.
+QStringList NomsRecherchesEnregistrees(const TBigIniFile &iniSetup);
+// Writes the search under the name, replacing what was there. Nothing is written (and false
+// returned) for an empty request.
+bool EcritRechercheEnregistree(TBigIniFile &iniSetup, const QString &cNom, const TDemandeRecherche &Demande,
+                               bool lTrtDescription);
+// Reads a saved search. Only `_MC`, `_CDC`, `_LEG` and `_DES` are reserved; every other key is
+// a criterion path. `_DES` is dropped when descriptions are not handled.
+TDemandeRecherche LitRechercheEnregistree(const TBigIniFile &iniSetup, const QString &cNom, bool lTrtDescription);
+// A typed or pasted search name as kept: upper-cased, reduced to blank & + , - . 0-9 A-Z _.
+QString FiltreNomRecherche(const QString &cTexte);
