@@ -253,10 +253,10 @@ TEST(ListeImages, FilterRejectsAndGivesPercentages)
     const QString d = f.Dossier("filtre");
     EcritJpeg(d + "garde.jpg");
     EcritJpeg(d + "rejete.jpg");
-    f.Ctx.Filtre = [](qint32, const QString &c, quint8 &nCouleur, quint8 &nMotif) {
-        nCouleur = 70;
-        nMotif = 30;
-        return c.endsWith("garde.jpg");
+    f.Ctx.Filtre = [](TCandidatFiltre &c) {
+        c.nPctCouleur = 70;
+        c.nPctMotif = 30;
+        return c.cChemin.endsWith("garde.jpg");
     };
     ASSERT_EQ(f.Liste(d), 1);
     EXPECT_EQ(f.Modele.Enr(0).nPctCouleur, 70);
