@@ -131,7 +131,7 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
     Ctx.fnPctMotif = fnPctMotif;
 
     TContexteListe &Liste = m_Liste.ContexteListe();
-    if (const std::optional<TErreurMasque> Erreur = PrepareFiltre(m_Etat, Enr, Ctx)) {
+    if (const std::optional<TErreurModele> Erreur = PrepareFiltre(m_Etat, Enr, Ctx)) {
         MessagesDe(m_Contexte).Erreur(m_Parent, Erreur->Message());
         return false;
     }

@@ -1,6 +1,5 @@
 #include "filters/ImageFiltree.h"
 
-#include "filters/MasqueFiltre.h"
 #include "imaging/FileKinds.h"
 #include "imaging/NomVignette.h"
 #include "metadata/CacheMeta.h"
@@ -20,11 +19,6 @@
 QString TCandidatFiltre::Cle() const
 {
     return CleImage(nNumCD, cChemin);
-}
-
-QString TErreurMasque::Message() const
-{
-    return QStringLiteral("'%1' est un masque incorrect à (%2)").arg(cMasque).arg(nPosition);
 }
 
 TEtatFiltre::TEtatFiltre() = default;
@@ -147,8 +141,8 @@ class TTest
 {
 public:
     TTest(TEnrFiltres &Enr, const TContexteFiltre &Ctx, const TLecteursCD *Lecteurs, const QStringList &Modeles,
-          std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> &Masques,
-          std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> &ModelesExt)
+          std::vector<std::pair<QString, TModele>> &Masques,
+          std::vector<std::pair<QString, std::optional<TModele>>> &ModelesExt)
         : e(Enr), m_Ctx(Ctx), m_Lecteurs(Lecteurs), m_Modeles(Modeles), m_Masques(Masques), m_ModelesExt(ModelesExt)
     {}
 
@@ -159,10 +153,10 @@ private:
     const TContexteFiltre &m_Ctx;
     const TLecteursCD *m_Lecteurs;
     const QStringList &m_Modeles;
-    std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> &m_Masques;
-    std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> &m_ModelesExt;
+    std::vector<std::pair<QString, TModele>> &m_Masques;
+    std::vector<std::pair<QString, std::optional<TModele>>> &m_ModelesExt;
 
-    const TMasqueFiltre *Masque(const QString &cMasque);
+    const TModele *Masque(const QString &cMasque);
     bool TestMasque(const QString &cValeur, const QString &cMasque);
     bool TestListe(const QString &cValeur, const QString &cMasques);
     void Localise(TCandidatFiltre &c);
@@ -173,11 +167,11 @@ private:
     bool IPTC(TCandidatFiltre &c);
 };
 
-const TMasqueFiltre *TTest::Masque(const QString &cMasque)
+const TModele *TTest::Masque(const QString &cMasque)
 {
     for (const auto &[c, m] : m_Masques)
         if (c == cMasque)
-            return m.get();
+            return &m;
     return nullptr;
 }
 
@@ -188,7 +182,7 @@ bool TTest::TestMasque(const QString &cValeur, const QString &cMasque)
     const QString v = cValeur.trimmed().toUpper();
     if (v.isEmpty())
         return false;
-    const TMasqueFiltre *m = Masque(cMasque);
+    const TModele *m = Masque(cMasque);
     return m && m->Correspond(v);
 }
 
@@ -201,7 +195,7 @@ bool TTest::TestListe(const QString &cValeur, const QString &cMasques)
     for (const QString &i : cValeur.split(cSepIPTC))
         Items << i.trimmed().toUpper();
     for (const QString &cm : Masques) {
-        const TMasqueFiltre *m = Masque(cm);
+        const TModele *m = Masque(cm);
         if (!m)
             return false;
         bool lTrouve = false;
@@ -360,18 +354,15 @@ bool TTest::Passe(TCandidatFiltre &c)
         for (const QString &cModele : m_Modeles) {
             // The model is followed by the file's extension: img* tests IMG_0012.JPG as img*.JPG.
             const QString cMasque = cModele + cExt;
-            const TMasqueFiltre *m = nullptr;
+            const std::optional<TModele> *m = nullptr;
             for (const auto &[cm, pm] : m_ModelesExt)
                 if (cm == cMasque) {
-                    m = pm.get();
+                    m = &pm;
                     break;
                 }
-            if (!m) {
-                auto Nouveau = std::make_unique<TMasqueFiltre>(cMasque.toUpper());
-                m = Nouveau.get();
-                m_ModelesExt.emplace_back(cMasque, std::move(Nouveau));
-            }
-            if (m->Valide() && m->Correspond(cNom)) {
+            if (!m)
+                m = &m_ModelesExt.emplace_back(cMasque, TModele::Compile(cMasque.toUpper())).second;
+            if (*m && (*m)->Correspond(cNom)) {
                 lPasse = true;
                 break;
             }
@@ -423,22 +414,24 @@ bool TTest::Passe(TCandidatFiltre &c)
 }
 }
 
-std::optional<TErreurMasque> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, const TContexteFiltre &Ctx)
+std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, const TContexteFiltre &Ctx)
 {
     LibereFiltre(Etat);
     if (!Enr.lActif)
         return std::nullopt;
-    std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> Masques;
-    auto Compile = [&Masques](const QString &cMasque) -> std::optional<TErreurMasque> {
+    std::vector<std::pair<QString, TModele>> Masques;
+    // The fault names the mask as typed, not its upper-cased form.
+    auto Compile = [&Masques](const QString &cMasque) -> std::optional<TErreurModele> {
         if (cMasque.trimmed().isEmpty())
             return std::nullopt;
         for (const auto &m : Masques)
             if (m.first == cMasque)
                 return std::nullopt;
-        auto m = std::make_unique<TMasqueFiltre>(cMasque.toUpper());
-        if (!m->Valide())
-            return TErreurMasque{cMasque, m->PositionErreur()};
-        Masques.emplace_back(cMasque, std::move(m));
+        TErreurModele Erreur;
+        std::optional<TModele> m = TModele::Compile(cMasque.toUpper(), &Erreur);
+        if (!m)
+            return TErreurModele{cMasque, Erreur.nPosition};
+        Masques.emplace_back(cMasque, std::move(*m));
         return std::nullopt;
     };
     QStringList Modeles;
@@ -446,9 +439,9 @@ std::optional<TErreurMasque> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, 
         Modeles = Enr.cModeles.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         // A model is checked as typed; the extension is appended per file while listing.
         for (const QString &m : std::as_const(Modeles)) {
-            TMasqueFiltre t(m.toUpper());
-            if (!t.Valide())
-                return TErreurMasque{m, t.PositionErreur()};
+            TErreurModele Erreur;
+            if (!TModele::Compile(m.toUpper(), &Erreur))
+                return TErreurModele{m, Erreur.nPosition};
         }
     }
     for (const QString *m : MasquesDe(Enr))

@@ -6,6 +6,7 @@
 // the image has a classification) and reads its EXIF and IPTC on the test's first demand, into
 // the place the builder chooses, so that no file is read twice and tests need no files.
 
+#include "classification/Modele.h"
 #include "metadata/DonneesMeta.h"
 #include "metadata/Focale.h"
 #include "storage/EnrFiltres.h"
@@ -79,17 +80,6 @@ struct TContexteFiltre
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctMotif;
 };
 
-// Where a mask of the record is wrong: the mask as typed and the 1-based position of the fault.
-struct TErreurMasque
-{
-    QString cMasque;
-    int nPosition = 0;
-    // "'%s' est un masque incorrect à (%d)"
-    QString Message() const;
-};
-
-class TMasqueFiltre;
-
 // The working state of one list build.
 class TEtatFiltre
 {
@@ -102,7 +92,7 @@ public:
     bool Prepare() const { return m_pEnr != nullptr; }
 
 private:
-    friend std::optional<TErreurMasque> PrepareFiltre(TEtatFiltre &, TEnrFiltres &, const TContexteFiltre &);
+    friend std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &, TEnrFiltres &, const TContexteFiltre &);
     friend void LibereFiltre(TEtatFiltre &);
     friend bool ImageFiltree(TEtatFiltre &, TCandidatFiltre &);
 
@@ -111,13 +101,13 @@ private:
     std::unique_ptr<TLecteursCD> m_Lecteurs;
     QStringList m_Modeles;
     // Compiled once per build: the masks of the record, and each model per extension met.
-    std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> m_Masques;
-    std::vector<std::pair<QString, std::unique_ptr<TMasqueFiltre>>> m_ModelesExt;
+    std::vector<std::pair<QString, TModele>> m_Masques;
+    std::vector<std::pair<QString, std::optional<TModele>>> m_ModelesExt;
 };
 
 // Before a list build: the model list, every mask compiled once. An invalid mask stops here:
 // the list must not be built (it would show nothing, as an empty folder does).
-std::optional<TErreurMasque> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, const TContexteFiltre &Ctx);
+std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, const TContexteFiltre &Ctx);
 // After a list build.
 void LibereFiltre(TEtatFiltre &Etat);
 // The test: true when the candidate passes every criterion of the prepared record. Without a

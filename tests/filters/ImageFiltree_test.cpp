@@ -307,9 +307,9 @@ TEST(ImageFiltree, AnInvalidMaskStopsThePreparation)
     TFixture f;
     f.Enr.cFMotsCles = QStringList({"MER", "[A-"}).join(cSepIPTC);
     CalculeIndicateurs(f.Enr, false);
-    const std::optional<TErreurMasque> Erreur = PrepareFiltre(f.Etat, f.Enr, f.Ctx);
+    const std::optional<TErreurModele> Erreur = PrepareFiltre(f.Etat, f.Enr, f.Ctx);
     ASSERT_TRUE(Erreur.has_value());
-    EXPECT_EQ(Erreur->cMasque, "[A-");
+    EXPECT_EQ(Erreur->cModele, "[A-");
     EXPECT_TRUE(Erreur->Message().startsWith("'[A-' est un masque incorrect à ("));
     EXPECT_GT(Erreur->nPosition, 0);
     EXPECT_FALSE(f.Etat.Prepare());
