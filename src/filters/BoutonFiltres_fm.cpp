@@ -57,11 +57,23 @@ TBoutonFiltresKX::TBoutonFiltresKX(QPushButton *pBouton, TEnrFiltres &Enr, TType
 
     // The button takes clicks (the menu needs them) even while the editor is not there.
     Bouton->setEnabled(true);
-    Bouton->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The menu opens when the right button is released, as the other pop-ups of the program.
+    Bouton->setContextMenuPolicy(Qt::PreventContextMenu);
+    Bouton->installEventFilter(this);
     connect(Bouton, &QPushButton::clicked, this, [this] { BoutonClick(); });
-    connect(Bouton, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &p) { BoutonMouseUp(Bouton->mapToGlobal(p)); });
     RAZFiltre();
+}
+
+bool TBoutonFiltresKX::eventFilter(QObject *Objet, QEvent *Evenement)
+{
+    if (Objet == Bouton && Evenement->type() == QEvent::MouseButtonRelease) {
+        const auto *e = static_cast<QMouseEvent *>(Evenement);
+        if (e->button() == Qt::RightButton) {
+            BoutonMouseUp(e->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QObject::eventFilter(Objet, Evenement);
 }
 
 void TBoutonFiltresKX::AfficheFiltre()

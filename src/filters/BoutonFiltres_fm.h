@@ -50,6 +50,9 @@ public:
     void BoutonMouseUp(const QPoint &ptEcran);
     void miFiltresPasDeFiltreClick();
 
+protected:
+    bool eventFilter(QObject *Objet, QEvent *Evenement) override;
+
 private:
     TEnrFiltres &m_Enr;
     TTypeFiltre m_nType;

@@ -54,9 +54,21 @@ std::optional<double> LitNombre(const QString &cTexte, bool lFraction)
 std::optional<QDate> LitDate(const QString &cTexte)
 {
     const QString c = cTexte.trimmed().section(QLatin1Char(' '), 0, 0);
-    QDate d = QDate::fromString(c, QStringLiteral("dd/MM/yyyy"));
-    if (!d.isValid())
-        d = QDate::fromString(c, QStringLiteral("d/M/yyyy"));
+    // The usual dd/MM/yyyy is read by hand: this runs for every image of a listing.
+    if (c.size() == 10 && c[2] == QLatin1Char('/') && c[5] == QLatin1Char('/')) {
+        int n[8];
+        int k = 0;
+        for (int i : {0, 1, 3, 4, 6, 7, 8, 9}) {
+            if (!c[i].isDigit())
+                return std::nullopt;
+            n[k++] = c[i].digitValue();
+        }
+        const QDate d(n[4] * 1000 + n[5] * 100 + n[6] * 10 + n[7], n[2] * 10 + n[3], n[0] * 10 + n[1]);
+        if (!d.isValid())
+            return std::nullopt;
+        return d;
+    }
+    const QDate d = QDate::fromString(c, QStringLiteral("d/M/yyyy"));
     if (!d.isValid())
         return std::nullopt;
     return d;
@@ -137,13 +149,32 @@ QStringList ItemsListe(const QString &c)
     return Items;
 }
 
+// A comparison with a filter value read once: none (it did not read) passes; an image value
+// that does not read fails.
+bool Nombre(const QString &cValeur, const std::optional<double> &Filtre, int nOp, bool lFraction)
+{
+    if (nOp <= 0 || nOp > 6 || !Filtre)
+        return true;
+    const std::optional<double> x = LitNombre(cValeur, lFraction);
+    return x && Compare(*x, *Filtre, nOp);
+}
+
+bool Date(const QString &cValeur, const std::optional<QDate> &Filtre, int nOp)
+{
+    if (nOp <= 0 || nOp > 6 || !Filtre)
+        return true;
+    const std::optional<QDate> x = LitDate(cValeur);
+    return x && Compare(*x, *Filtre, nOp);
+}
+
 class TTest
 {
 public:
-    TTest(TEnrFiltres &Enr, const TContexteFiltre &Ctx, const TLecteursCD *Lecteurs, const QStringList &Modeles,
-          std::vector<std::pair<QString, TModele>> &Masques,
+    TTest(TEnrFiltres &Enr, const TContexteFiltre &Ctx, const TValeursFiltre &Valeurs, const TLecteursCD *Lecteurs,
+          const QStringList &Modeles, std::vector<std::pair<QString, TModele>> &Masques,
           std::vector<std::pair<QString, std::optional<TModele>>> &ModelesExt)
-        : e(Enr), m_Ctx(Ctx), m_Lecteurs(Lecteurs), m_Modeles(Modeles), m_Masques(Masques), m_ModelesExt(ModelesExt)
+        : e(Enr), m_Ctx(Ctx), v(Valeurs), m_Lecteurs(Lecteurs), m_Modeles(Modeles), m_Masques(Masques),
+          m_ModelesExt(ModelesExt)
     {}
 
     bool Passe(TCandidatFiltre &c);
@@ -151,6 +182,7 @@ public:
 private:
     TEnrFiltres &e;
     const TContexteFiltre &m_Ctx;
+    const TValeursFiltre &v;
     const TLecteursCD *m_Lecteurs;
     const QStringList &m_Modeles;
     std::vector<std::pair<QString, TModele>> &m_Masques;
@@ -294,11 +326,10 @@ bool TTest::EXIF(TCandidatFiltre &c)
     }
     if (!x || !x->lEXIF)
         return false;
-    return TestMasque(x->cAppareil, e.cFAppareil) && TestNombre(x->cFocale, e.cFFocale, e.nOpFocale, false)
-           && TestNombre(x->cVitesse, e.cFVitesse, e.nOpVitesse, true)
-           && TestNombre(x->cDiaphragme, e.cFDiaphragme, e.nOpDiaphragme, false)
-           && TestDate(x->cDatePDV, FrenchFormats::Date(e.dFDatePDV), e.nOpDatePDV)
-           && TestNombre(x->cISO, e.cFISO, e.nOpISO, false) && TestMasque(x->cCommentaire, e.cFCommentaire);
+    return TestMasque(x->cAppareil, e.cFAppareil) && Nombre(x->cFocale, v.Focale, e.nOpFocale, false)
+           && Nombre(x->cVitesse, v.Vitesse, e.nOpVitesse, true)
+           && Nombre(x->cDiaphragme, v.Diaphragme, e.nOpDiaphragme, false) && Date(x->cDatePDV, v.DatePDV, e.nOpDatePDV)
+           && Nombre(x->cISO, v.ISO, e.nOpISO, false) && TestMasque(x->cCommentaire, e.cFCommentaire);
 }
 
 bool TTest::IPTC(TCandidatFiltre &c)
@@ -318,7 +349,7 @@ bool TTest::IPTC(TCandidatFiltre &c)
            && TestListe(r->cMotsClesIPTC, e.cFMotsCles) && TestMasque(r->cCategorie, e.cFCategorie)
            && TestListe(r->cCatSuppl, e.cFCatSuppl) && TestMasque(r->cCredits, e.cFCredits)
            && TestMasque(r->cSource, e.cFSource) && TestMasque(r->cOriNom, e.cFOriNom)
-           && TestDate(r->cOriDate, e.cFOriDate, e.nOpOriDate) && TestMasque(r->cOriVille, e.cFOriVille)
+           && Date(r->cOriDate, v.OriDate, e.nOpOriDate) && TestMasque(r->cOriVille, e.cFOriVille)
            && TestMasque(r->cOriEtat, e.cFOriEtat) && TestMasque(r->cOriPays, e.cFOriPays);
 }
 
@@ -384,10 +415,9 @@ bool TTest::Passe(TCandidatFiltre &c)
             return false;
         if (e.lTailleSup && e.nTailleSup >= c.nTaille)
             return false;
-        const QDateTime dt = QDateTime::fromSecsSinceEpoch(c.nDate);
-        if (e.lDateAnt && dt >= QDateTime(e.dDateAnt, QTime(0, 0)))
+        if (e.lDateAnt && c.nDate >= v.nAvant)
             return false;
-        if (e.lDatePst && dt < QDateTime(e.dDatePst.addDays(1), QTime(0, 0)))
+        if (e.lDatePst && c.nDate < v.nApres)
             return false;
     }
 
@@ -453,6 +483,16 @@ std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, 
                 if (auto Err = Compile(m))
                     return Err;
 
+    TValeursFiltre &v = Etat.m_Valeurs;
+    v = TValeursFiltre();
+    v.Focale = LitNombre(Enr.cFFocale, false);
+    v.Vitesse = LitNombre(Enr.cFVitesse, true);
+    v.Diaphragme = LitNombre(Enr.cFDiaphragme, false);
+    v.ISO = LitNombre(Enr.cFISO, false);
+    v.DatePDV = LitDate(FrenchFormats::Date(Enr.dFDatePDV));
+    v.OriDate = LitDate(Enr.cFOriDate);
+    v.nAvant = QDateTime(Enr.dDateAnt, QTime(0, 0)).toSecsSinceEpoch();
+    v.nApres = QDateTime(Enr.dDatePst.addDays(1), QTime(0, 0)).toSecsSinceEpoch();
     Etat.m_pEnr = &Enr;
     Etat.m_Ctx = Ctx;
     Etat.m_Modeles = Modeles;
@@ -476,6 +516,7 @@ bool ImageFiltree(TEtatFiltre &Etat, TCandidatFiltre &Candidat)
 {
     if (!Etat.m_pEnr)
         return true;
-    TTest t(*Etat.m_pEnr, Etat.m_Ctx, Etat.m_Lecteurs.get(), Etat.m_Modeles, Etat.m_Masques, Etat.m_ModelesExt);
+    TTest t(*Etat.m_pEnr, Etat.m_Ctx, Etat.m_Valeurs, Etat.m_Lecteurs.get(), Etat.m_Modeles, Etat.m_Masques,
+            Etat.m_ModelesExt);
     return t.Passe(Candidat);
 }

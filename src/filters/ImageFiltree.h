@@ -81,6 +81,15 @@ struct TContexteFiltre
 };
 
 // The working state of one list build.
+// The filter's values as read once per build: its numbers and dates, its date limits in seconds.
+struct TValeursFiltre
+{
+    std::optional<double> Focale, Vitesse, Diaphragme, ISO;
+    std::optional<QDate> DatePDV, OriDate;
+    qint64 nAvant = 0; // lDateAnt: a file date must be below
+    qint64 nApres = 0; // lDatePst: a file date must be at least
+};
+
 class TEtatFiltre
 {
 public:
@@ -98,6 +107,7 @@ private:
 
     TEnrFiltres *m_pEnr = nullptr;
     TContexteFiltre m_Ctx;
+    TValeursFiltre m_Valeurs;
     std::unique_ptr<TLecteursCD> m_Lecteurs;
     QStringList m_Modeles;
     // Compiled once per build: the masks of the record, and each model per extension met.

@@ -97,8 +97,10 @@ TEST_F(BoutonFiltresTest, AnExplorationFilterNarrowsTheListAndTheMenuResetsIt)
     Expl->ListeDossier();
     EXPECT_EQ(Noms(), QStringList({"IMG_0001.jpg", "IMG_0002.jpg"}));
 
-    // The menu's entry is enabled while the filter acts; it resets it and lists again.
-    b->BoutonMouseUp(b->Bouton->mapToGlobal(QPoint(2, 2)));
+    // Releasing the right button opens the menu; its entry is enabled while the filter acts,
+    // and resets it and lists again.
+    QTest::mouseRelease(b->Bouton, Qt::RightButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(b->pmFiltres->isVisible());
     EXPECT_TRUE(b->miFiltresPasDeFiltre->isEnabled());
     b->pmFiltres->hide();
     b->miFiltresPasDeFiltre->trigger();
