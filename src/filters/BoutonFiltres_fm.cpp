@@ -11,6 +11,8 @@
 #include <QPainterPath>
 #include <QPushButton>
 
+#include <utility>
+
 namespace
 {
 // A funnel: outlined in grey when no filter acts, filled in orange when one does.
@@ -148,20 +150,24 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
         return false;
     }
     // Only the walk of a folder asks the listing's seam; search and CD history test their own
-    // candidates through Teste.
-    if (m_Etat.Prepare() && nMode == TModeListe::Exploration)
-        Liste.Filtre = [this](TCandidatFiltre &c) { return Teste(c); };
-    else
-        Liste.Filtre = nullptr;
-    Liste.lFiltreLong = m_Etat.Prepare() && (Enr.lColorimetrie || Enr.lMotif);
+    // candidates through Teste. The seam is taken for this listing only.
+    if (m_Etat.Prepare() && nMode == TModeListe::Exploration) {
+        m_FiltreAvant = std::exchange(Liste.Filtre, [this](TCandidatFiltre &c) { return Teste(c); });
+        m_lFiltreLongAvant = std::exchange(Liste.lFiltreLong, Enr.lColorimetrie || Enr.lMotif);
+        m_lFiltrePris = true;
+    }
     return true;
 }
 
 void TFiltresListeKX::Libere()
 {
     LibereFiltre(m_Etat);
-    m_Liste.ContexteListe().Filtre = nullptr;
-    m_Liste.ContexteListe().lFiltreLong = false;
+    if (m_lFiltrePris) {
+        m_Liste.ContexteListe().Filtre = std::move(m_FiltreAvant);
+        m_Liste.ContexteListe().lFiltreLong = m_lFiltreLongAvant;
+        m_FiltreAvant = nullptr;
+        m_lFiltrePris = false;
+    }
 }
 
 bool TFiltresListeKX::Teste(TCandidatFiltre &Candidat)

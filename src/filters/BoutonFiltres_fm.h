@@ -83,6 +83,10 @@ private:
     TContexte &m_Contexte;
     QWidget *m_Parent;
     TEtatFiltre m_Etat;
+    // What the listing's seam held before this listing took it.
+    std::function<bool(TCandidatFiltre &)> m_FiltreAvant;
+    bool m_lFiltreLongAvant = false;
+    bool m_lFiltrePris = false;
 };
 
 // The exploration page's button and the listing's filters.
