@@ -1,20 +1,34 @@
 // Times the listing of a folder of 10,000 small JPEGs (names, sizes, dates and resolutions)
 // against the floor: a plain loop that stats each file and reads its JPEG header, in the same
 // run. Also times a recursive listing of 1,000 JPEGs in 100 sub-folders.
+//
+// The JPEGs carry EXIF and IPTC data (written with exiv2), half of them are classified and the
+// folder has a descript.ion: the same folder is then listed under filters that admit every
+// file yet run every test, against the plain listing, and the EXIF filter against
+// "exiftool -if" on the first 1,000 files.
 
 #include "exploration/ListeImages.h"
+#include "filters/Filtres.h"
+#include "filters/ImageFiltree.h"
 #include "imaging/JpegCodec.h"
 #include "metadata/Focale.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Descriptions.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <exiv2/exiv2.hpp>
+
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <cstdio>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -29,6 +43,34 @@ QByteArray PetitJpeg(int nGraine)
         for (int x = 0; x < im.width(); ++x)
             im.setPixel(x, y, qRgb((x * 4 + nGraine) & 255, (y * 5) & 255, (x + y + nGraine) & 255));
     return JpegCodec::EncodeMemoire(im, 90);
+}
+
+// The JPEG with a camera model, a focal length, an exposure, a shooting date and two IPTC
+// keywords, as a camera and a cataloguing tool would leave them.
+QByteArray AvecMeta(const QByteArray &Jpeg, int nGraine)
+{
+    Exiv2::Image::AutoPtr im =
+        Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(Jpeg.constData()), Jpeg.size());
+    Exiv2::ExifData x;
+    x["Exif.Image.Make"] = "Canon";
+    x["Exif.Image.Model"] = "Canon EOS D60";
+    x["Exif.Photo.FocalLength"] = Exiv2::URational(35 + nGraine, 1);
+    x["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 125);
+    x["Exif.Photo.FNumber"] = Exiv2::URational(28, 10);
+    x["Exif.Photo.DateTimeOriginal"] = "2005:07:14 18:30:05";
+    Exiv2::IptcData i;
+    for (const char *cMot : {"mer", "plage", "soleil"}) {
+        Exiv2::Value::AutoPtr v = Exiv2::Value::create(Exiv2::string);
+        v->read(cMot);
+        i.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), v.get());
+    }
+    im->setExifData(x);
+    im->setIptcData(i);
+    im->writeMetadata();
+    Exiv2::BasicIo &io = im->io();
+    io.seek(0, Exiv2::BasicIo::beg);
+    const Exiv2::DataBuf b = io.read(static_cast<long>(io.size()));
+    return QByteArray(reinterpret_cast<const char *>(b.pData_), static_cast<int>(b.size_));
 }
 
 void Ecrit(const QString &cChemin, const QByteArray &b)
@@ -78,7 +120,7 @@ int main(int argc, char **argv)
     const QString cPlat = Temp.path() + "/plat/", cArbre = Temp.path() + "/arbre/";
     QDir().mkpath(cPlat);
     QDir().mkpath(cArbre);
-    const QByteArray Jpegs[] = {PetitJpeg(1), PetitJpeg(2), PetitJpeg(3)};
+    const QByteArray Jpegs[] = {AvecMeta(PetitJpeg(1), 1), AvecMeta(PetitJpeg(2), 2), AvecMeta(PetitJpeg(3), 3)};
     for (int i = 0; i < 10000; ++i)
         Ecrit(cPlat + QString("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0')), Jpegs[i % 3]);
     for (int d = 0; d < 100; ++d) {
@@ -138,5 +180,153 @@ int main(int argc, char **argv)
     std::printf("BENCH list_vs_floor %.3f x\n", nSol / nNous);
     std::printf("BENCH list_10000_metadata %.4f s\n", Mediane(AvecMeta));
     std::printf("BENCH list_metadata_vs_floor %.3f x\n", nSol / Mediane(AvecMeta));
+    std::fflush(stdout);
+
+    // Half the images are classified; every one has a description.
+    QFile Desc(cPlat + cNomFichierDescriptions);
+    if (!Desc.open(QIODevice::WriteOnly))
+        return 1;
+    for (int i = 0; i < 10000; ++i) {
+        const QString cNom = QString("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'));
+        Desc.write(LigneDescription(cNom, QString("photo de vacances %1").arg(i)).toUtf8() + "\r\n");
+        if (i % 2 == 0)
+            iniBDD.WriteString(cPlat + cNom, QStringLiteral("Lieux/France"), QString());
+    }
+    Desc.close();
+    TDescriptions Descriptions(iniSetup);
+
+    TEnrFiltres Enr;
+    TEtatFiltre Etat;
+    TContexteFiltre CtxF;
+    CtxF.iniSetup = &iniSetup;
+    CtxF.iniBDD = &iniBDD;
+    CtxF.Descriptions = &Descriptions;
+    CtxF.lTrtDescription = true;
+    CtxF.lExploration = true;
+    CtxF.cDossierVignettes = Ctx.cDossierVignettes;
+    Ctx.Filtre = [&](TCandidatFiltre &c) { return ImageFiltree(Etat, c); };
+    auto ListeFiltree = [&](const QString &cDossier, int nAttendu) {
+        CalculeIndicateurs(Enr, false);
+        if (!Enr.lActif || PrepareFiltre(Etat, Enr, CtxF)) {
+            std::fprintf(stderr, "filter not prepared\n");
+            std::exit(1);
+        }
+        TDemandeListe Dem;
+        Dem.cDossier = cDossier;
+        QElapsedTimer t;
+        t.start();
+        const int n = ConstruitListe(Modele, Ctx, Dem);
+        const double s = t.nsecsElapsed() / 1e9;
+        LibereFiltre(Etat);
+        if (n != nAttendu) {
+            std::fprintf(stderr, "wrong filtered listing: %d rows, %d expected\n", n, nAttendu);
+            std::exit(1);
+        }
+        return s;
+    };
+    // Each kind of filter, timed against the plain listing (metadata read as always) in
+    // alternating runs.
+    auto Mesure = [&](const char *cGenre, const std::function<void(TEnrFiltres &)> &Regle, int nAttendu) {
+        std::vector<double> Filtre, Simple;
+        for (int r = 0; r < 3; ++r) {
+            const auto Garde = std::exchange(Ctx.Filtre, nullptr);
+            Simple.push_back(Liste(cPlat, false));
+            Ctx.Filtre = Garde;
+            Enr = TEnrFiltres();
+            Regle(Enr);
+            Filtre.push_back(ListeFiltree(cPlat, nAttendu));
+        }
+        std::printf("BENCH list_filter_%s %.4f s\n", cGenre, Mediane(Filtre));
+        std::printf("BENCH list_filter_%s_vs_plain %.3f x\n", cGenre, Mediane(Simple) / Mediane(Filtre));
+        std::fflush(stdout);
+    };
+    const QDate Demain = QDate::currentDate().addDays(1);
+    auto Exif = [](TEnrFiltres &e) {
+        e.cFAppareil = "canon*";
+        e.nOpFocale = 4;
+        e.cFFocale = "35";
+        e.nOpVitesse = 1;
+        e.cFVitesse = "1/60";
+        e.nOpDatePDV = 5;
+        e.dFDatePDV = QDate(2000, 1, 1);
+    };
+    Mesure(
+        "general",
+        [&](TEnrFiltres &e) {
+            e.lRAW = false;
+            e.lPNG = false;
+            e.lModeles = true;
+            e.cModeles = "img*";
+            e.lTailleInf = true;
+            e.nTailleInf = 100000000;
+            e.lTailleSup = true;
+            e.nTailleSup = 10;
+            e.lDateAnt = true;
+            e.dDateAnt = Demain;
+            e.lDatePst = true;
+            e.dDatePst = QDate(2000, 1, 1);
+        },
+        10000);
+    // The classification test admits the classified half only.
+    Mesure(
+        "classified", [](TEnrFiltres &e) { e.nImages = 2; }, 5000);
+    Mesure("exif", Exif, 10000);
+    Mesure(
+        "iptc",
+        [](TEnrFiltres &e) {
+            e.cFMotsCles = QStringList({"MER", "PLAGE*"}).join(cSepIPTC);
+        },
+        10000);
+    Mesure(
+        "description",
+        [](TEnrFiltres &e) {
+            e.lDescription = true;
+            e.cDescription = "*vacances*";
+        },
+        10000);
+
+    // "exiftool -if" with the same EXIF condition on the first 1,000 files, in one process,
+    // against our filtered listing of the same files.
+    const QString cExiftool = QStandardPaths::findExecutable("exiftool");
+    if (cExiftool.isEmpty()) {
+        std::printf("# exiftool not found: filter_exif_vs_exiftool not measured\n");
+        return 0;
+    }
+    const QString cMille = Temp.path() + "/mille/";
+    QDir().mkpath(cMille);
+    QStringList Args = {"-q",
+                        "-q",
+                        "-if",
+                        "$Model =~ /^canon/i and $FocalLength# >= 35 and $ExposureTime# < 1/60 and "
+                        "$DateTimeOriginal gt \"2000:01:01\"",
+                        "-p",
+                        "$FileName"};
+    for (int i = 0; i < 1000; ++i) {
+        const QString cNom = QString("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'));
+        Ecrit(cMille + cNom, Jpegs[i % 3]);
+        Args << cMille + cNom;
+    }
+    Enr = TEnrFiltres();
+    Exif(Enr);
+    std::vector<double> Nous1000;
+    for (int r = 0; r < 3; ++r)
+        Nous1000.push_back(ListeFiltree(cMille, 1000));
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(cExiftool, Args);
+    if (!p.waitForFinished(600000)) {
+        std::fprintf(stderr, "exiftool did not finish\n");
+        return 1;
+    }
+    const double nExiftool = t.nsecsElapsed() / 1e9;
+    const int nLignes = static_cast<int>(p.readAllStandardOutput().count('\n'));
+    if (nLignes != 1000) {
+        std::fprintf(stderr, "exiftool admitted %d files\n", nLignes);
+        return 1;
+    }
+    std::printf("BENCH filter_exif_1000 %.4f s\n", Mediane(Nous1000));
+    std::printf("BENCH exiftool_if_1000 %.4f s\n", nExiftool);
+    std::printf("BENCH filter_exif_vs_exiftool %.1f x\n", nExiftool / Mediane(Nous1000));
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "classification/Recherche_fm.h"
 #include "exploration/ListeImages_fm.h"
+#include "filters/BoutonFiltres_fm.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
@@ -186,11 +187,30 @@ bool TCommandesRechKX::Rechercher()
         return false;
     }
 
+    // The survivors go through the search page's filter, which the listing prepares for its
+    // mode; outside a test seam it is the listing's own filters.
+    auto fnFiltre = fnFiltreRech;
+    bool lFiltreLong = fnFiltreRech && fnFiltreLong && fnFiltreLong();
+    if (!fnFiltre && m_Contexte.enrFiltresRech.lActif) {
+        if (TFiltresListeKX *Filtres = m_Liste.findChild<TFiltresListeKX *>()) {
+            fnFiltre = [Filtres](qint32 nNumCD, const QString &cChemin, quint8 &nPctCouleur, quint8 &nPctMotif) {
+                TCandidatFiltre Candidat;
+                Candidat.nNumCD = nNumCD;
+                Candidat.cChemin = cChemin;
+                const bool lPasse = Filtres->Teste(Candidat);
+                nPctCouleur = Candidat.nPctCouleur;
+                nPctMotif = Candidat.nPctMotif;
+                return lPasse;
+            };
+            lFiltreLong = m_Contexte.enrFiltresRech.lColorimetrie || m_Contexte.enrFiltresRech.lMotif;
+        }
+    }
+
     TContexteListe &Ctx = m_Liste.ContexteListe();
     const bool lEtendre = p.lEtendRechCritEnf;
     TDemandeListe Demande;
     Demande.nMode = TModeListe::Recherche;
-    Demande.Produit = [this, Compilee, lEtendre, &Ctx](TListeur &Listeur, bool lCompteSeul) -> qint64 {
+    Demande.Produit = [this, Compilee, lEtendre, fnFiltre, &Ctx](TListeur &Listeur, bool lCompteSeul) -> qint64 {
         const TRechercheCompilee &r = **Compilee;
         if (lCompteSeul)
             return CompteCandidats(Index(), r, lEtendre);
@@ -204,7 +224,7 @@ bool TCommandesRechKX::Rechercher()
             c.fnDescription = [this](qint32 nVolume, const QString &cChemin) {
                 return m_Contexte.Descriptions->DescriptionImage(nVolume, cChemin, nDescLecture);
             };
-        c.fnFiltre = fnFiltreRech;
+        c.fnFiltre = fnFiltre;
         if (Ctx.lFiltreLong)
             c.fnAvance = Ctx.AvanceProgression;
         c.fnInterrompre = Ctx.Interrompre;
@@ -216,8 +236,12 @@ bool TCommandesRechKX::Rechercher()
     // during the search that is the search page's one.
     const auto AncienFiltre = Ctx.Filtre;
     const bool lAncienLong = Ctx.lFiltreLong;
-    Ctx.Filtre = fnFiltreRech;
-    Ctx.lFiltreLong = fnFiltreRech && fnFiltreLong && fnFiltreLong();
+    Ctx.Filtre = nullptr;
+    if (fnFiltre)
+        Ctx.Filtre = [fnFiltre](TCandidatFiltre &c) {
+            return fnFiltre(c.nNumCD, c.cChemin, c.nPctCouleur, c.nPctMotif);
+        };
+    Ctx.lFiltreLong = fnFiltre && lFiltreLong;
     m_Liste.ConstruitListe(Demande);
     Ctx.Filtre = AncienFiltre;
     Ctx.lFiltreLong = lAncienLong;

@@ -1,6 +1,7 @@
 #include "classification/Recherche_fm.h"
 
 #include "classification/MotsClesRech_fm.h"
+#include "filters/BoutonFiltres_fm.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "components/PaneledListView.h"
@@ -312,7 +313,8 @@ TRechercheKX::TRechercheKX(QWidget *Page, TContexte &Contexte, TSelectionKX &Sel
     btCritCDC->setEnabled(false);
     btRechFiltres = new QPushButton(QStringLiteral("Filtres"), Page);
     btRechFiltres->setObjectName(QStringLiteral("btRechFiltres"));
-    btRechFiltres->setEnabled(false);
+    // Its filter is shown and reset here; the search applies it to its own candidates.
+    BoutonFiltres = InstalleFiltresRecherche(btRechFiltres, Contexte);
     Boutons->addWidget(btCritCDC);
     Boutons->addWidget(btRechFiltres);
     Boutons->addStretch(1);

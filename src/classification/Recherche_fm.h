@@ -20,6 +20,7 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class TBoutonFiltresKX;
 class TContexte;
 class TfmMainKX;
 class TMotsClesRechKX;
@@ -122,6 +123,8 @@ public:
     QPushButton *btRechercher = nullptr;
     QPushButton *btCritCDC = nullptr;
     QPushButton *btRechFiltres = nullptr;
+    // The search filter's button (glyph, summary, reset).
+    TBoutonFiltresKX *BoutonFiltres = nullptr;
 
 private:
     TContexte &m_Contexte;

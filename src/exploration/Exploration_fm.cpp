@@ -6,6 +6,7 @@
 #include "exploration/ListeImages.h"
 #include "exploration/ListeImages_fm.h"
 #include "exploration/Selection.h"
+#include "filters/BoutonFiltres_fm.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 
@@ -139,8 +140,6 @@ TExplorationKX::TExplorationKX(QWidget *Page, TContexte &Contexte, TListeImagesK
     btExplLectRecurs->setCheckable(true);
     btExplFiltres = new QPushButton(QStringLiteral("Filtre"), Page);
     btExplFiltres->setObjectName(QStringLiteral("btExplFiltres"));
-    btExplFiltres->setEnabled(false); // the filter editor is not there yet
-    btExplFiltres->setContextMenuPolicy(Qt::CustomContextMenu);
     btExplExplorer = new QPushButton(QStringLiteral("Explorer"), Page);
     btExplExplorer->setObjectName(QStringLiteral("btExplExplorer"));
     Boutons->addWidget(btExplLectRecurs);
@@ -160,13 +159,9 @@ TExplorationKX::TExplorationKX(QWidget *Page, TContexte &Contexte, TListeImagesK
     });
     connect(btExplLectRecurs, &QPushButton::clicked, this, [this] { btExplLectRecursClick(); });
     connect(btExplExplorer, &QPushButton::clicked, this, [this] { btExplExplorerClick(); });
-    connect(btExplFiltres, &QPushButton::clicked, this, [this] { btExplFiltresClick(); });
-    connect(btExplFiltres, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
-        QMenu m;
-        QAction *a = m.addAction(QStringLiteral("&Pas de Filtre"));
-        a->setEnabled(false); // no exploration filter can be active yet
-        m.exec(btExplFiltres->mapToGlobal(p));
-    });
+    // The filter button and the listing's filter: a reset or a validated edit lists again.
+    FiltresListe = InstalleFiltresExploration(
+        btExplFiltres, m_Liste, Contexte, [this] { ListeDossier(); }, &BoutonFiltres);
     // Queued, like a click in the tree: the box closes and repaints before the listing starts.
     connect(
         cbHistoReps, &QComboBox::activated, this, [this](int n) { cbHistoRepsChange(n); }, Qt::QueuedConnection);
@@ -276,12 +271,6 @@ void TExplorationKX::btExplLectRecursClick()
 void TExplorationKX::btExplExplorerClick()
 {
     ListeDossier();
-}
-
-void TExplorationKX::btExplFiltresClick()
-{
-    if (fnEditeFiltre && fnEditeFiltre())
-        ListeDossier();
 }
 
 void TExplorationKX::cbHistoRepsChange(int nIndex)

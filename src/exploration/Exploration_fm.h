@@ -11,6 +11,8 @@
 
 class QComboBox;
 class QPushButton;
+class TBoutonFiltresKX;
+class TFiltresListeKX;
 class TContexte;
 class TFolderTreeView;
 class TfmMainKX;
@@ -34,9 +36,9 @@ public:
     // Lists the tree's current folder now.
     void ListeDossier();
 
-    // The exploration filter's editor opens here once it exists; the button stays disabled
-    // until then.
-    std::function<bool()> fnEditeFiltre;
+    // The exploration filter: its button, and its part in every listing.
+    TBoutonFiltresKX *BoutonFiltres = nullptr;
+    TFiltresListeKX *FiltresListe = nullptr;
 
     TFolderTreeView *tvReps = nullptr;
     QComboBox *cbHistoReps = nullptr;
@@ -48,7 +50,6 @@ public:
     void tvRepsChange(const QString &cDossier);
     void btExplLectRecursClick();
     void btExplExplorerClick();
-    void btExplFiltresClick();
     void cbHistoRepsChange(int nIndex);
     void btSupprHistoClick();
 

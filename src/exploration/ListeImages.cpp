@@ -174,21 +174,48 @@ void TListeur::Traite(const QString &cChemin, qint64 nTaille, qint64 nDate, bool
     }
     if (m_Ctx.lFiltreLong && m_Ctx.AvanceProgression && m_Ctx.AvanceProgression())
         lListage = false;
-    quint8 nPctCouleur = 0, nPctMotif = 0;
-    if (m_Ctx.Filtre && !m_Ctx.Filtre(nNumCD, cChemin, nPctCouleur, nPctMotif))
-        return;
-    Ajoute(nNumCD, cChemin, nTaille, nDate, lRaccourci, nPctCouleur, nPctMotif, 1);
+    std::unique_ptr<TEnrLV> p = Entree(nNumCD, cChemin, nTaille, nDate, lRaccourci, 1);
+    // Computed once, for the filter and for the state icon.
+    const bool lClasse = ADesDonneesListe(m_Ctx, p->Cle());
+    bool lMetaLue = false;
+    if (m_Ctx.Filtre) {
+        // The filter is given what the walk knows; the metadata it asks for are read into the
+        // entry and kept, so that no file is read twice.
+        TEnrLV &e = *p;
+        TCandidatFiltre c;
+        c.nNumCD = nNumCD;
+        c.cChemin = cChemin;
+        c.lTailleDate = true;
+        c.nTaille = nTaille;
+        c.nDate = nDate;
+        c.lClasse = lClasse;
+        c.pEXIF = &e;
+        c.pIPTC = &e;
+        c.fnLitMeta = [this, &e, &lMetaLue](TDonneesEXIF &, TDonneesIPTC &) {
+            LitMeta(e);
+            lMetaLue = true;
+        };
+        if (!m_Ctx.Filtre(c))
+            return;
+        e.nPctCouleur = c.nPctCouleur;
+        e.nPctMotif = c.nPctMotif;
+    }
+    Insere(std::move(p), lMetaLue, lClasse);
 }
 
 int TListeur::AjouteEntree(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci,
                            quint8 nPctCouleur, quint8 nPctMotif)
 {
-    Ajoute(nNumCD, cChemin, nTaille, nDate, lRaccourci, nPctCouleur, nPctMotif, -1);
+    std::unique_ptr<TEnrLV> p = Entree(nNumCD, cChemin, nTaille, nDate, lRaccourci, -1);
+    p->nPctCouleur = nPctCouleur;
+    p->nPctMotif = nPctMotif;
+    const bool lClasse = ADesDonneesListe(m_Ctx, p->Cle());
+    Insere(std::move(p), false, lClasse);
     return m_Modele.Nombre() - 1;
 }
 
-void TListeur::Ajoute(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci,
-                      quint8 nPctCouleur, quint8 nPctMotif, int nExiste)
+std::unique_ptr<TEnrLV> TListeur::Entree(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qint64 nDate,
+                                         bool lRaccourci, int nExiste)
 {
     auto p = std::make_unique<TEnrLV>();
     TEnrLV &e = *p;
@@ -218,10 +245,11 @@ void TListeur::Ajoute(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qin
     e.lRaccourci = lRaccourci;
     e.nTaille = nTaille;
     e.nDate = nDate;
-    e.nPctCouleur = nPctCouleur;
-    e.nPctMotif = nPctMotif;
+    return p;
+}
 
-    const QString cCle = e.Cle();
+void TListeur::LitMeta(TEnrLV &e)
+{
     if (e.lExiste) {
         const QString cFichier = e.CheminComplet();
         // The metadata reader gives a JPEG's size from the bytes it reads anyway; the header
@@ -235,15 +263,21 @@ void TListeur::Ajoute(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qin
                 e.nHauteur = t.nHauteur;
             }
         }
-        const QString cApp = e.cAppareil.trimmed();
-        if (!cApp.isEmpty() && !m_Appareils.contains(cApp)) {
-            m_Appareils.insert(cApp);
-            m_Modele.lstAppareils << cApp;
-        }
     } else if (m_Ctx.LitMetadonneesCache) {
-        m_Ctx.LitMetadonneesCache(e, cCle);
+        m_Ctx.LitMetadonneesCache(e, e.Cle());
     }
-    m_Modele.Ajoute(std::move(p), ADesDonneesListe(m_Ctx, cCle));
+}
+
+void TListeur::Insere(std::unique_ptr<TEnrLV> p, bool lMetaLue, bool lClasse)
+{
+    if (!lMetaLue)
+        LitMeta(*p);
+    const QString cApp = p->cAppareil.trimmed();
+    if (p->lExiste && !cApp.isEmpty() && !m_Appareils.contains(cApp)) {
+        m_Appareils.insert(cApp);
+        m_Modele.lstAppareils << cApp;
+    }
+    m_Modele.Ajoute(std::move(p), lClasse);
 }
 
 int ConstruitListe(TModeleListeImages &Modele, TContexteListe &Ctx, const TDemandeListe &Demande)

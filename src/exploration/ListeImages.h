@@ -4,6 +4,7 @@
 // through a producer that calls AjouteEntree; exploration walks the folder itself.
 
 #include "exploration/ModeleListe.h"
+#include "filters/ImageFiltree.h"
 
 #include <QSet>
 #include <QString>
@@ -28,9 +29,13 @@ struct TContexteListe
     // Polled after every entry; true stops the walk at every level (Esc).
     std::function<bool()> Interrompre;
 
-    // The filter of the current mode; null admits every image. It may set the match
+    // The filter of the walk; null admits every image. It may set the candidate's match
     // percentages of its colour and pattern tests.
-    std::function<bool(qint32 nNumCD, const QString &cChemin, quint8 &nPctCouleur, quint8 &nPctMotif)> Filtre;
+    std::function<bool(TCandidatFiltre &Candidat)> Filtre;
+    // Readies the filter of a mode before its listing (Filtre, lFiltreLong); false stops the
+    // listing before anything changes. Undone after the listing.
+    std::function<bool(TModeListe nMode)> PrepareFiltre;
+    std::function<void()> LibereFiltre;
     // The filter has a colour or pattern part: the candidates are counted first and a progress
     // window is shown over them.
     bool lFiltreLong = false;
@@ -91,8 +96,11 @@ private:
     QSet<QString> m_Appareils;
 
     void Parcourt(const QString &cDossier, qint64 &nCompteur, bool lRecursif, bool lCompteSeul, int nProfondeur);
-    void Ajoute(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci,
-                quint8 nPctCouleur, quint8 nPctMotif, int nExiste);
+    std::unique_ptr<TEnrLV> Entree(qint32 nNumCD, const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci,
+                                   int nExiste);
+    // The one metadata read of an entry: its file's, or the cached records of an absent CD.
+    void LitMeta(TEnrLV &e);
+    void Insere(std::unique_ptr<TEnrLV> p, bool lMetaLue, bool lClasse);
     void Traite(const QString &cChemin, qint64 nTaille, qint64 nDate, bool lRaccourci, qint32 nNumCD, qint64 &nCompteur,
                 bool lCompteSeul);
 };

@@ -253,6 +253,9 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
         TTachesLongues::Etat().Differe(TTachesLongues::cCleListe, this, [this, Demande] { ConstruitListe(Demande); });
         return -1;
     }
+    // The filter's masks are checked before anything changes: a wrong one keeps the list.
+    if (m_Ctx.PrepareFiltre && !m_Ctx.PrepareFiltre(Demande.nMode))
+        return -1;
     // The window takes no input but Esc while the list is built.
     TTacheLongue Tache;
     m_lListage = true;
@@ -270,6 +273,8 @@ int TListeImagesKX::ConstruitListe(const TDemandeListe &Demande)
 
     m_Modele.MetCleTri(m_Contexte.Parametres.nLVColTri);
     const int n = ::ConstruitListe(m_Modele, m_Ctx, Demande);
+    if (m_Ctx.LibereFiltre)
+        m_Ctx.LibereFiltre();
 
     // Headers only with rows; visible columns fitted to their contents.
     AppliqueColonnes();

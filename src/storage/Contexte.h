@@ -8,6 +8,7 @@
 #include "storage/BigIniFiles.h"
 #include "storage/DataFolder.h"
 #include "storage/Descriptions.h"
+#include "storage/EnrFiltres.h"
 #include "storage/Nettoyage.h"
 #include "storage/Settings.h"
 
@@ -72,6 +73,11 @@ public:
     std::unique_ptr<TDescriptions> Descriptions;
     // How windows ask and tell the user; main() installs the on-screen one, tests a fake.
     std::unique_ptr<IMessages> Messages;
+
+    // The filters of the three ways of listing images: reset at start-up, never saved.
+    TEnrFiltres enrFiltresExpl;
+    TEnrFiltres enrFiltresRech;
+    TEnrFiltres enrFiltresHisto;
 
     // The thumbnail cache's reading of its own file names, used by the start-up clean-up.
     // Left empty, the clean-up keeps every thumbnail.

@@ -251,10 +251,10 @@ TEST(ListeImages, FilterRejectsAndGivesPercentages)
     const QString d = f.Dossier("filtre");
     EcritJpeg(d + "garde.jpg");
     EcritJpeg(d + "rejete.jpg");
-    f.Ctx.Filtre = [](qint32, const QString &c, quint8 &nCouleur, quint8 &nMotif) {
-        nCouleur = 70;
-        nMotif = 30;
-        return c.endsWith("garde.jpg");
+    f.Ctx.Filtre = [](TCandidatFiltre &c) {
+        c.nPctCouleur = 70;
+        c.nPctMotif = 30;
+        return c.cChemin.endsWith("garde.jpg");
     };
     ASSERT_EQ(f.Liste(d), 1);
     EXPECT_EQ(f.Modele.Enr(0).nPctCouleur, 70);
@@ -357,4 +357,37 @@ TEST(ListeImages, ProgramReadersGiveCameraResolutionAndCachedDataOfAbsentCds)
     EXPECT_FALSE(f.Modele.Enr(0).lExiste);
     EXPECT_EQ(f.Modele.Enr(0).cAppareil, "Canon EOS D60");
     EXPECT_TRUE(f.Modele.Enr(0).lEXIF);
+}
+
+TEST(ListeImages, TheFilterSeesTheWalkAndItsMetadataReadIsKept)
+{
+    TFixture f;
+    const QString d = f.Dossier("lecture");
+    EcritJpeg(d + "a.jpg");
+    EcritJpeg(d + "b.jpg");
+    f.iniSetup.WriteString("MOTS-CLES", d + "a.jpg", "MER");
+    QStringList Lus;
+    f.Ctx.LitMetadonnees = [&Lus](TEnrLV &e, const QString &c) {
+        Lus << c;
+        e.cAppareil = QStringLiteral("Canon EOS D60");
+        e.lEXIF = true;
+    };
+    QList<qint64> Tailles;
+    f.Ctx.Filtre = [&](TCandidatFiltre &c) {
+        Tailles << c.nTaille;
+        EXPECT_TRUE(c.lTailleDate);
+        EXPECT_GT(c.nDate, 0);
+        EXPECT_EQ(c.lClasse, c.cChemin.endsWith("a.jpg"));
+        // Asking for the metadata reads the file into the entry.
+        c.fnLitMeta(c.EXIF(), c.IPTC());
+        return c.EXIF().cAppareil == "Canon EOS D60" && c.cChemin.endsWith("a.jpg");
+    };
+    ASSERT_EQ(f.Liste(d), 1);
+    EXPECT_EQ(Tailles.size(), 2);
+    EXPECT_EQ(Tailles[0], QFileInfo(d + (Lus[0].endsWith("a.jpg") ? "a.jpg" : "b.jpg")).size());
+    // One read per candidate, none more for the listed entry, which keeps what was read.
+    EXPECT_EQ(Lus.size(), 2);
+    EXPECT_EQ(f.Modele.Enr(0).cAppareil, "Canon EOS D60");
+    EXPECT_EQ(f.Modele.lstAppareils, QStringList({"Canon EOS D60"}));
+    EXPECT_EQ(f.Modele.Icone(0), 2 + 4);
 }

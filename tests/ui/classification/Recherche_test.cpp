@@ -88,10 +88,10 @@ TEST_F(RechercheTest, TreeShowsEveryNodeWithItsIconAndTheRowsBelowAreDisabled)
     // Fully expanded by default.
     EXPECT_TRUE(Item("Voyages/Italie")->isExpanded());
     EXPECT_EQ(tv->font().pixelSize(), 13);
-    // The search and its favourites button are wired; the filter is not yet.
+    // The search and its favourites button are wired; the filter button's menu resets the filter.
     EXPECT_TRUE(Rech->btRechercher->isEnabled());
     EXPECT_TRUE(Rech->btCritCDC->isEnabled());
-    EXPECT_FALSE(Rech->btRechFiltres->isEnabled());
+    EXPECT_TRUE(Rech->btRechFiltres->isEnabled());
 }
 
 TEST_F(RechercheTest, PlainClickOnACheckBoxTogglesThroughTheChecksAndSetsBold)

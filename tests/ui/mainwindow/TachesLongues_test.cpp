@@ -122,7 +122,7 @@ struct TachesLonguesFenetre : TBancFenetrePrincipale<TMessagesHook>
     void CrochetListage(int nieme, std::function<void()> fn)
     {
         auto n = std::make_shared<int>(0);
-        Liste->ContexteListe().Filtre = [n, nieme, fn](qint32, const QString &, quint8 &, quint8 &) {
+        Liste->ContexteListe().Filtre = [n, nieme, fn](TCandidatFiltre &) {
             if ((*n)++ == nieme)
                 fn();
             return true;
