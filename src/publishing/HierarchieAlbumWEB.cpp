@@ -2,6 +2,9 @@
 
 #include "imaging/FileKinds.h"
 #include "platform/Volumes.h"
+#include "publishing/FichiersAlbumWEB.h"
+#include "storage/BigIniFiles.h"
+#include "storage/Sections.h"
 
 #include <QFile>
 #include <QSet>
@@ -146,4 +149,40 @@ QList<TEnrAWH> ConstruireHierarchieDossiers(const QString &cDossier, const IVolu
         Noeuds.append(std::move(Noeud));
     }
     return Noeuds;
+}
+
+QList<TEnrAWH> ConstruireHierarchiePerso(const TBigIniFile &Parametres, const QString &cNom)
+{
+    const QString cSection = cSectionAlbumWeb + QLatin1Char(':') + cNom;
+    QStringList Dossiers = Parametres.ReadString(cSection, QStringLiteral("<aDossiers>"), {}).split(QLatin1Char('|'));
+    for (QString &F : Dossiers)
+        F = F.trimmed();
+    if (!Dossiers.isEmpty() && Dossiers.last().isEmpty())
+        Dossiers.removeLast();
+    QList<TEnrAWH> Noeuds;
+    Noeuds.reserve(Dossiers.size());
+    for (const QString &F : std::as_const(Dossiers)) {
+        TEnrAWH Noeud;
+        Noeud.nNiveau = static_cast<qint32>(F.count(QLatin1Char('/')));
+        Noeud.cChemin = F;
+        const QString cSansFin = F.endsWith(QLatin1Char('/')) ? F.chopped(1) : F;
+        Noeud.cNom = cSansFin.mid(cSansFin.lastIndexOf(QLatin1Char('/')) + 1);
+        QStringList Cles;
+        Parametres.ReadSection(cSection + QLatin1Char(':') + F, Cles);
+        for (const QString &cCle : std::as_const(Cles))
+            Noeud.lstImgs.append(DecomposeCle(cCle));
+        TrieImagesNoeud(Noeud.lstImgs);
+        Noeuds.append(std::move(Noeud));
+    }
+    return Noeuds;
+}
+
+QString ErreurHierarchieAlbumWEB(const QList<TEnrAWH> &Noeuds)
+{
+    for (const TEnrAWH &Noeud : Noeuds) {
+        const QString cErreur = ErreurCheminNoeud(Noeud.cChemin);
+        if (!cErreur.isEmpty())
+            return cErreur;
+    }
+    return {};
 }

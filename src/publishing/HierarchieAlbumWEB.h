@@ -8,6 +8,7 @@
 #include <QString>
 
 class IVolumes;
+class TBigIniFile;
 
 // Sorts a node's images by their volume written "%x-%x" followed by their upper-cased path,
 // compared byte by byte.
@@ -21,3 +22,12 @@ void TrieImagesNoeud(QList<TEnrLST> &Images);
 // image on a CD is keyed by the CD's serial and its path on the disc.
 QList<TEnrAWH> ConstruireHierarchieDossiers(const QString &cDossier, const IVolumes &Volumes,
                                             const QString &cDossierAlbum, const QString &cDossierVignettes);
+
+// The nodes of personal hierarchy cNom as the settings store keeps it: its folder paths in
+// stored order, each with the image keys of its folder section, sorted. Every key is listed:
+// leaving out the images that cannot be reached is the gathering's work.
+QList<TEnrAWH> ConstruireHierarchiePerso(const TBigIniFile &Parametres, const QString &cNom);
+
+// The refusal of the first node whose path cannot be a folder of the album, empty when every
+// node can; checked before anything is written.
+QString ErreurHierarchieAlbumWEB(const QList<TEnrAWH> &Noeuds);

@@ -2,6 +2,7 @@
 #include "publishing/HierarchieAlbumWEB.h"
 
 #include "platform/VolumesFactices.h"
+#include "storage/BigIniFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,4 +98,47 @@ TEST(TrieImagesNoeud, VolumeThenUpperCasedPathByteByByte)
                                       {0, QStringLiteral("/p/É.jpg")},
                                       {0x00010001, QStringLiteral("/z.jpg")},
                                       {0x00020001, QStringLiteral("/a.jpg")}}));
+}
+
+TEST(HierarchiePerso, NodesInStoredOrderWithTheirSortedKeys)
+{
+    QTemporaryDir Tmp;
+    ASSERT_TRUE(Tmp.isValid());
+    TBigIniFile P(Tmp.path() + QStringLiteral("/parametres.ini"));
+    const QString S = QStringLiteral("SAUVEGARDE ALBUM WEB:Famille");
+    P.WriteString(S, QStringLiteral("<aDossiers>"), QStringLiteral(" Voyages | Voyages/Italie |Noël|"));
+    P.WriteString(S + QStringLiteral(":Voyages/Italie"), QStringLiteral("/p/b.jpg"), {});
+    P.WriteString(S + QStringLiteral(":Voyages/Italie"), QStringLiteral("<-1>/cd/a.jpg"), {});
+    P.WriteString(S + QStringLiteral(":Voyages/Italie"), QStringLiteral("/p/A.jpg"), {});
+    P.WriteString(S + QStringLiteral(":Noël"), QStringLiteral("/n.jpg"), {});
+    // Another album of a similar name is not read.
+    P.WriteString(QStringLiteral("SAUVEGARDE ALBUM WEB:Famille2:Voyages"), QStringLiteral("/x.jpg"), {});
+
+    const QList<TEnrAWH> N = ConstruireHierarchiePerso(P, QStringLiteral("Famille"));
+    ASSERT_EQ(N.size(), 3);
+    EXPECT_EQ(N[0].cChemin, QStringLiteral("Voyages"));
+    EXPECT_EQ(N[0].nNiveau, 0);
+    EXPECT_TRUE(N[0].lstImgs.isEmpty());
+    EXPECT_EQ(N[1].cChemin, QStringLiteral("Voyages/Italie"));
+    EXPECT_EQ(N[1].cNom, QStringLiteral("Italie"));
+    EXPECT_EQ(N[1].nNiveau, 1);
+    // "0-0/P/A.JPG" < "0-0/P/B.JPG" < "ffff-ffff/CD/A.JPG"
+    EXPECT_EQ(N[1].lstImgs, (QList<TEnrLST>{{0, QStringLiteral("/p/A.jpg")},
+                                            {0, QStringLiteral("/p/b.jpg")},
+                                            {-1, QStringLiteral("/cd/a.jpg")}}));
+    EXPECT_EQ(N[2].cNom, QStringLiteral("Noël"));
+    EXPECT_EQ(N[2].lstImgs, (QList<TEnrLST>{{0, QStringLiteral("/n.jpg")}}));
+    EXPECT_TRUE(ErreurHierarchieAlbumWEB(N).isEmpty());
+    EXPECT_TRUE(ConstruireHierarchiePerso(P, QStringLiteral("Inconnu")).isEmpty());
+}
+
+TEST(HierarchiePerso, AClimbingFolderRefusesTheWholeAlbum)
+{
+    QTemporaryDir Tmp;
+    ASSERT_TRUE(Tmp.isValid());
+    TBigIniFile P(Tmp.path() + QStringLiteral("/parametres.ini"));
+    P.WriteString(QStringLiteral("SAUVEGARDE ALBUM WEB:Piège"), QStringLiteral("<aDossiers>"),
+                  QStringLiteral("Bon|Bon/..|Autre"));
+    EXPECT_EQ(ErreurHierarchieAlbumWEB(ConstruireHierarchiePerso(P, QStringLiteral("Piège"))),
+              QStringLiteral("Nom de dossier impossible dans un album WEB : « Bon/.. »."));
 }
