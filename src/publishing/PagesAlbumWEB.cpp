@@ -127,3 +127,117 @@ QByteArray OctetsPageAlbumWEB(const QStringList &Lignes)
     }
     return Octets;
 }
+
+namespace
+{
+QStringList TeteSimple(const QString &cTitre, const TOptionsAlbumWEB &O)
+{
+    return {QStringLiteral("<!DOCTYPE html>"),
+            QStringLiteral("<HTML>"),
+            QStringLiteral("<HEAD>"),
+            QStringLiteral("<META CHARSET=\"utf-8\">"),
+            QStringLiteral("<TITLE>%1</TITLE>").arg(W::HTML(cTitre)),
+            QStringLiteral("<META NAME=\"keywords\" CONTENT=\"%1\">").arg(W::HTML(O.cAWMotsCles))};
+}
+
+// The address of a node's folder from the album folder, with its final "/"; empty for the top.
+QString DossierURL(const QString &cChemin)
+{
+    return cChemin.isEmpty() ? QString() : W::CheminURL(cChemin) + QLatin1Char('/');
+}
+
+// The frames' division of a "Frames" album, without its leading space.
+QString Division(const TOptionsAlbumWEB &O, int nColonnes, int nTailleVignette)
+{
+    if (O.nAWDispoVig == dvVignettesAGauche)
+        return QStringLiteral("COLS=\"%1,800\"").arg(qint64(nColonnes) * 2 * nTailleVignette);
+    return QStringLiteral("ROWS=\"300,800\"");
+}
+} // namespace
+
+QStringList FramesetAlbumWEB(const TOptionsAlbumWEB &O, const QString &cPremiereImage, int nTailleVignette)
+{
+    QStringList L = TeteSimple(O.cAWNomFenCipale, O);
+    L << QStringLiteral("</HEAD>");
+    if (cPremiereImage.isEmpty())
+        return L << QStringLiteral("<BODY>") << QStringLiteral("</BODY>") << QStringLiteral("</HTML>");
+    return L << QStringLiteral("<FRAMESET %1>").arg(Division(O, O.nAWNbCol, nTailleVignette))
+             << QStringLiteral("<FRAME SRC=\"Vignettes.htm\" name=\"frm_Vignettes\">")
+             << QStringLiteral("<FRAME SRC=\"Image.htm?%1\" name=\"frm_Image\">").arg(W::PartieURL(cPremiereImage))
+             << QStringLiteral("</FRAMESET>") << QStringLiteral("</HTML>");
+}
+
+QStringList IndexHierarchieAlbumWEB(const TOptionsAlbumWEB &O, const QString &cCheminPremier,
+                                    const QString &cPremiereImage, int nTailleVignette)
+{
+    const bool lVolet = O.lAWHierDansVoletRech;
+    QStringList L = TeteSimple(QString(), O);
+    if (!lVolet) {
+        // The script stays inside the head, where a page with frames may hold one.
+        L << QString() << QStringLiteral("<script language=\"JavaScript\">")
+          << QStringLiteral("function FenetreHierarchie()") << QStringLiteral("{")
+          << QStringLiteral("  window.open(\"Hierarchie.htm\", \"\", \"modal, left=\"+screen.width+\", "
+                            "top=0\"+\", width=200, height=300\");")
+          << QStringLiteral("}") << QStringLiteral("</script>");
+    }
+    L << QStringLiteral("</HEAD>") << QString();
+    const QString P1 = DossierURL(cCheminPremier);
+    const bool lFrames = O.nAWContAlbum == caFrames;
+    const QString cDivision = lFrames ? QLatin1Char(' ') + Division(O, 1, nTailleVignette) : QString();
+    if (lVolet) {
+        L << QStringLiteral("<FRAMESET COLS=\"200,*\">")
+          << QStringLiteral("<FRAME SRC=\"Hierarchie.htm\" name=\"frm_Hierarchie\">")
+          << QStringLiteral("<FRAMESET%1>").arg(lFrames ? cDivision : QStringLiteral(" COLS=\"*\""));
+    } else
+        L << QStringLiteral("<FRAMESET onload=\"FenetreHierarchie();\"%1>").arg(cDivision);
+    if (O.nAWContAlbum == caImagesSeules)
+        L << QStringLiteral("<FRAME SRC=\"%1Image.htm\" name=\"frm_Image\">").arg(P1);
+    else
+        L << QStringLiteral("<FRAME SRC=\"%1Vignettes.htm\" name=\"frm_Vignettes\">").arg(P1);
+    if (lFrames)
+        L << (cPremiereImage.isEmpty() ? QStringLiteral("<FRAME SRC=\"%1Image.htm\" name=\"frm_Image\">").arg(P1)
+                                       : QStringLiteral("<FRAME SRC=\"%1Image.htm?%2\" name=\"frm_Image\">")
+                                             .arg(P1, W::PartieURL(cPremiereImage)));
+    L << QStringLiteral("</FRAMESET>");
+    if (lVolet)
+        L << QStringLiteral("</FRAMESET>");
+    return L << QStringLiteral("</HTML>");
+}
+
+QStringList PageHierarchieAlbumWEB(const TOptionsAlbumWEB &O, const QList<TEnrAWH> &Noeuds,
+                                   const QStringList &Premieres)
+{
+    // A separate window reaches the album through its opener; a left frame through its parent.
+    const QString cCible = O.lAWHierDansVoletRech ? QStringLiteral("parent") : QStringLiteral("window.opener");
+    const bool lImagesSeules = O.nAWContAlbum == caImagesSeules;
+    QStringList L = TeteSimple(QStringLiteral("Arborescence"), O);
+    L << QString() << QStringLiteral("<script language=\"JavaScript\">") << QStringLiteral("var cIDPrec=\"t1\";")
+      << QStringLiteral("function ClickDossier(oObject, cRepVigImg, cNomImg)") << QStringLiteral("{")
+      << QStringLiteral("var cID=oObject.id;")
+      << QStringLiteral("  %1.frames.%2.location.href=cRepVigImg.concat(\"%3\");")
+             .arg(cCible, lImagesSeules ? QStringLiteral("frm_Image") : QStringLiteral("frm_Vignettes"),
+                  lImagesSeules ? QStringLiteral("Image.htm") : QStringLiteral("Vignettes.htm"));
+    if (O.nAWContAlbum == caFrames)
+        L << QStringLiteral("  %1.frames.frm_Image.location.href=cRepVigImg.concat(\"Image.htm?\").concat(cNomImg);")
+                 .arg(cCible);
+    L << QString() << QStringLiteral("document.getElementById(\"b\"+cIDPrec).src=\"bmDossierF.jpg\";")
+      << QStringLiteral("document.getElementById(\"b\"+cID).src=\"bmDossierO.jpg\";") << QString()
+      << QStringLiteral("document.getElementById(cIDPrec).href=\"#\";")
+      << QStringLiteral("document.getElementById(cID).removeAttribute(\"href\");") << QStringLiteral("cIDPrec = cID;")
+      << QStringLiteral("focus();") << QStringLiteral("}") << QStringLiteral("</script>") << QStringLiteral("</HEAD>")
+      << QString() << QStringLiteral("<BODY onload=\"focus();\" BGCOLOR=\"#FFFFFF\">")
+      << QStringLiteral("<FONT FACE=\"Tahoma\" SIZE=3>");
+    for (qsizetype i = 0; i < Noeuds.size(); ++i) {
+        const TEnrAWH &N = Noeuds[i];
+        // The arguments land in script strings inside an attribute: script first, then markup.
+        const QString cDossier = W::HTML(W::JS(DossierURL(N.cChemin)));
+        const QString cImage =
+            O.nAWContAlbum == caFrames ? W::HTML(W::JS(W::PartieURL(Premieres.value(i)))) : QString();
+        L << QStringLiteral("&nbsp;%1<img src = \"bmDossier%2.jpg\" id=\"bt%3\">&nbsp;<A %4id=\"t%3\" "
+                            "onclick=\"ClickDossier(this, '%5', '%6');\">%7 <BR></A>")
+                 .arg(QStringLiteral("&nbsp;&nbsp;&nbsp;").repeated(qMax(0, N.nNiveau)),
+                      i == 0 ? QStringLiteral("O") : QStringLiteral("F"), QString::number(i + 1),
+                      i == 0 ? QString() : QStringLiteral("href=\"#\" "), cDossier, cImage, W::HTML(N.cNom));
+    }
+    return L << QStringLiteral("</FONT>") << QStringLiteral("</BODY>") << QStringLiteral("</HTML>");
+}

@@ -36,3 +36,19 @@ QStringList ScriptImageAlbumWEB(const QStringList &cNoms, const QStringList &cLe
 
 // The lines as the file's bytes: UTF-8, each line ended by CR LF.
 QByteArray OctetsPageAlbumWEB(const QStringList &Lignes);
+
+// "Index.htm" of a flat "Frames" album: the frameset showing the thumbnail page and the first
+// image (cPremiereImage, its output name); with no image, a page with its head and an empty
+// body. nTailleVignette is the item size of the main thumbnail grid.
+QStringList FramesetAlbumWEB(const TOptionsAlbumWEB &Options, const QString &cPremiereImage, int nTailleVignette);
+
+// "Index.htm" of a hierarchical album. cCheminPremier is the first node's path, cPremiereImage
+// the output name of its first image written (empty when it has none). With the tree "in the
+// search pane" the tree takes a left frame of this page instead of a window of its own.
+QStringList IndexHierarchieAlbumWEB(const TOptionsAlbumWEB &Options, const QString &cCheminPremier,
+                                    const QString &cPremiereImage, int nTailleVignette);
+
+// "Hierarchie.htm": one line per node, Premieres[i] the output name of node i's first image
+// written (empty when none).
+QStringList PageHierarchieAlbumWEB(const TOptionsAlbumWEB &Options, const QList<TEnrAWH> &Noeuds,
+                                   const QStringList &Premieres);

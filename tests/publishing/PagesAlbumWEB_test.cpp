@@ -107,3 +107,74 @@ TEST(PagesAlbumWEB, PageBytesAreUtf8WithCrLfAfterEveryLine)
               QByteArray("<HTML>\r\n\xC3\xA9\r\n"));
     EXPECT_EQ(OctetsPageAlbumWEB({}), QByteArray());
 }
+
+TEST(PagesAlbumWEB, FlatFramesetNamesTheFirstImageWrittenOrIsAnEmptyPage)
+{
+    TOptionsAlbumWEB O;
+    O.nAWContAlbum = caFrames;
+    O.nAWNbCol = 3;
+    O.nAWDispoVig = dvVignettesAGauche;
+    const QStringList L = FramesetAlbumWEB(O, QStringLiteral("a b#.jpg"), 100);
+    EXPECT_TRUE(L.contains(QStringLiteral("<FRAMESET COLS=\"600,800\">")));
+    EXPECT_TRUE(L.contains(QStringLiteral("<FRAME SRC=\"Image.htm?a%20b%23.jpg\" name=\"frm_Image\">")));
+    O.nAWDispoVig = dvVignettesEnHaut;
+    EXPECT_TRUE(
+        FramesetAlbumWEB(O, QStringLiteral("a.jpg"), 100).contains(QStringLiteral("<FRAMESET ROWS=\"300,800\">")));
+
+    const QStringList Vide = FramesetAlbumWEB(O, {}, 100);
+    EXPECT_TRUE(Vide.filter(QStringLiteral("FRAME")).isEmpty());
+    EXPECT_TRUE(Vide.contains(QStringLiteral("<HEAD>")) && Vide.contains(QStringLiteral("<BODY>")));
+    EXPECT_EQ(Vide.last(), QStringLiteral("</HTML>"));
+}
+
+TEST(PagesAlbumWEB, HierarchicalIndexKeepsItsScriptInTheHead)
+{
+    TOptionsAlbumWEB O;
+    O.nAWContAlbum = caFrames;
+    O.nAWDispoVig = dvVignettesAGauche;
+    QStringList L = IndexHierarchieAlbumWEB(O, QStringLiteral("Été/Noël 1"), QStringLiteral("a(2).jpg"), 120);
+    EXPECT_LT(L.indexOf(QStringLiteral("</script>")), L.indexOf(QStringLiteral("</HEAD>")));
+    EXPECT_TRUE(L.contains(QStringLiteral("<FRAMESET onload=\"FenetreHierarchie();\" COLS=\"240,800\">")));
+    EXPECT_TRUE(
+        L.contains(QStringLiteral("<FRAME SRC=\"%C3%89t%C3%A9/No%C3%ABl%201/Vignettes.htm\" name=\"frm_Vignettes\">")));
+    EXPECT_TRUE(L.contains(
+        QStringLiteral("<FRAME SRC=\"%C3%89t%C3%A9/No%C3%ABl%201/Image.htm?a(2).jpg\" name=\"frm_Image\">")));
+
+    // The top of a folder hierarchy is the album folder itself; a first node without images.
+    O.nAWContAlbum = caImagesSeules;
+    L = IndexHierarchieAlbumWEB(O, {}, {}, 120);
+    EXPECT_TRUE(L.contains(QStringLiteral("<FRAMESET onload=\"FenetreHierarchie();\">")));
+    EXPECT_TRUE(L.contains(QStringLiteral("<FRAME SRC=\"Image.htm\" name=\"frm_Image\">")));
+    EXPECT_EQ(L.filter(QStringLiteral("<FRAME ")).size(), 1);
+
+    // In a pane of its own, the tree takes a left frame and needs no window script.
+    O.lAWHierDansVoletRech = true;
+    L = IndexHierarchieAlbumWEB(O, QStringLiteral("A"), {}, 120);
+    EXPECT_TRUE(L.filter(QStringLiteral("script")).isEmpty());
+    EXPECT_TRUE(L.contains(QStringLiteral("<FRAME SRC=\"Hierarchie.htm\" name=\"frm_Hierarchie\">")));
+    EXPECT_EQ(L.filter(QStringLiteral("<FRAMESET")).size(), L.filter(QStringLiteral("</FRAMESET>")).size());
+}
+
+TEST(PagesAlbumWEB, TreePageLinesOpenTheFirstNodeAndEscapeNames)
+{
+    TOptionsAlbumWEB O;
+    O.nAWContAlbum = caFrames;
+    const QList<TEnrAWH> Noeuds = {{0, QString(), QStringLiteral("Racine"), {}},
+                                   {1, QStringLiteral("Jean's <b>\"fête\""), QStringLiteral("Jean's <b>\"fête\""), {}}};
+    const QStringList L = PageHierarchieAlbumWEB(O, Noeuds, {QStringLiteral("a.jpg"), QStringLiteral("x'y.jpg")});
+    EXPECT_LT(L.indexOf(QStringLiteral("</script>")), L.indexOf(QStringLiteral("</HEAD>")));
+    EXPECT_TRUE(L.contains(QStringLiteral("&nbsp;<img src = \"bmDossierO.jpg\" id=\"bt1\">&nbsp;<A id=\"t1\" "
+                                          "onclick=\"ClickDossier(this, '', 'a.jpg');\">Racine <BR></A>")));
+    EXPECT_TRUE(L.contains(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;<img src = \"bmDossierF.jpg\" id=\"bt2\">&nbsp;"
+                                          "<A href=\"#\" id=\"t2\" onclick=\"ClickDossier(this, "
+                                          "'Jean%27s%20%3Cb%3E%22f%C3%AAte%22/', 'x%27y.jpg');\">"
+                                          "Jean&#39;s &lt;b&gt;&quot;fête&quot; <BR></A>")));
+    EXPECT_TRUE(L.contains(QStringLiteral(
+        "  window.opener.frames.frm_Image.location.href=cRepVigImg.concat(\"Image.htm?\").concat(cNomImg);")));
+    O.nAWContAlbum = caImagesSeules;
+    O.lAWHierDansVoletRech = true;
+    const QStringList Seules = PageHierarchieAlbumWEB(O, Noeuds, {});
+    EXPECT_TRUE(
+        Seules.contains(QStringLiteral("  parent.frames.frm_Image.location.href=cRepVigImg.concat(\"Image.htm\");")));
+    EXPECT_TRUE(Seules.filter(QStringLiteral("cNomImg);")).isEmpty());
+}
