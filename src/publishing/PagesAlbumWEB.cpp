@@ -66,6 +66,25 @@ QString CelluleDonneesAlbumWEB(const QString &cLargeur, const QString &cTexte, b
     return QStringLiteral("<TD WIDTH=\"%1%\">%2</TD>").arg(cLargeur, W::HTML(cTexte));
 }
 
+QStringList RangeeAlbumWEB(const TOptionsAlbumWEB &O, const TMiseEnPageAlbumWEB &M, const TLigneAlbumWEB &Ligne,
+                           const QList<TEntreeAlbumWEB> &Entrees)
+{
+    QStringList L;
+    L << LigneRangeeAlbumWEB(O.nAWCoulFondVigImg);
+    for (int j = Ligne.nDebut; j < Ligne.nDebut + Ligne.nNombre; ++j) {
+        const TEntreeAlbumWEB &E = Entrees.at(j);
+        L << CelluleImageAlbumWEB(O.nAWContAlbum, M.cLargeur, E.cNomVignette, E.cNomImage, E.cBulle);
+    }
+    L << QStringLiteral("</TR>");
+    if (!O.AvecLigneDonnees())
+        return L;
+    const bool lLegende = O.nAWContAlbum == caImagesSeules && O.lAWAffLegende;
+    L << LigneRangeeAlbumWEB(O.nAWCoulFondDonnees);
+    for (int j = Ligne.nDebut; j < Ligne.nDebut + Ligne.nNombre; ++j)
+        L << CelluleDonneesAlbumWEB(M.cLargeur, Entrees.at(j).cTexte, lLegende, Entrees.at(j).cLegende);
+    return L << QStringLiteral("</TR>");
+}
+
 QStringList ScriptImageAlbumWEB(const QStringList &cNoms, const QStringList &cLegendes, bool lLegendes,
                                 const QString &cPrefixe)
 {

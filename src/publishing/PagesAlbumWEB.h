@@ -4,6 +4,7 @@
 // as HTML, script strings as JavaScript, file names in addresses percent-encoded. The pages are
 // HTML5 in UTF-8, their lines ended by CR LF.
 
+#include "publishing/MiseEnPageAlbumWEB.h"
 #include "publishing/OptionsAlbumWEB.h"
 
 #include <QByteArray>
@@ -25,6 +26,20 @@ QString CelluleImageAlbumWEB(int nContenu, const QString &cLargeur, const QStrin
 // The cell of a data row; the legend goes under the text when lAvecLegende.
 QString CelluleDonneesAlbumWEB(const QString &cLargeur, const QString &cTexte, bool lAvecLegende,
                                const QString &cLegende);
+
+// One entry of a table page, its files already named.
+struct TEntreeAlbumWEB
+{
+    QString cNomVignette; // name in "Vignettes"
+    QString cNomImage;    // name in "Images"
+    QString cBulle;       // plain text of the hint
+    QString cTexte;       // data text
+    QString cLegende;
+};
+
+// The lines of one table row: the picture row and, when the options ask for it, the data row.
+QStringList RangeeAlbumWEB(const TOptionsAlbumWEB &Options, const TMiseEnPageAlbumWEB &MiseEnPage,
+                           const TLigneAlbumWEB &Ligne, const QList<TEntreeAlbumWEB> &Entrees);
 
 // The script of a single-image page showing the images cNoms (output names, in table order)
 // with their legends when lLegendes; cPrefixe is the way up from the page's folder to the

@@ -178,3 +178,37 @@ TEST(PagesAlbumWEB, TreePageLinesOpenTheFirstNodeAndEscapeNames)
         Seules.contains(QStringLiteral("  parent.frames.frm_Image.location.href=cRepVigImg.concat(\"Image.htm\");")));
     EXPECT_TRUE(Seules.filter(QStringLiteral("cNomImg);")).isEmpty());
 }
+
+TEST(PagesAlbumWEB, RowsHoldTheirEntriesAndADataRowWhenAsked)
+{
+    QList<TEntreeAlbumWEB> E;
+    for (int i = 0; i < 7; ++i) {
+        const QString n = QStringLiteral("i%1.jpg").arg(i);
+        E.append({n, n, {}, n, QStringLiteral("L%1").arg(i)});
+    }
+    TOptionsAlbumWEB O;
+    O.nAWNbCol = 3;
+    const TMiseEnPageAlbumWEB M = MiseEnPageAlbumWEB(O, false, int(E.size()));
+    QStringList Page;
+    for (const TLigneAlbumWEB &Ligne : M.Lignes)
+        Page << RangeeAlbumWEB(O, M, Ligne, E);
+    // Three picture rows, each followed by its data row (the name is shown), no empty cell.
+    EXPECT_EQ(Page.filter(QStringLiteral("BGCOLOR=\"#c0c0c0\"")).size(), 3);
+    EXPECT_EQ(Page.filter(QStringLiteral("BGCOLOR=\"#808080\"")).size(), 3);
+    EXPECT_EQ(Page.filter(QStringLiteral("<TD WIDTH=\"33%\"><A HREF=")).size(), 7);
+    EXPECT_EQ(Page.filter(QStringLiteral("<TD WIDTH=\"33%\">i")).size(), 7);
+    const qsizetype nDerniere = Page.lastIndexOf(LigneRangeeAlbumWEB(O.nAWCoulFondVigImg));
+    EXPECT_EQ(Page.mid(nDerniere),
+              (QStringList{LigneRangeeAlbumWEB(O.nAWCoulFondVigImg),
+                           CelluleImageAlbumWEB(caVignettesEtLiens, QStringLiteral("33"), QStringLiteral("i6.jpg"),
+                                                QStringLiteral("i6.jpg"), {}),
+                           QStringLiteral("</TR>"), LigneRangeeAlbumWEB(O.nAWCoulFondDonnees),
+                           QStringLiteral("<TD WIDTH=\"33%\">i6.jpg</TD>"), QStringLiteral("</TR>")}));
+
+    // No data box: picture rows only; "Images seules" with a legend: the legend under the text.
+    O.lAWAffNom = false;
+    EXPECT_EQ(RangeeAlbumWEB(O, M, M.Lignes[0], E).size(), 5);
+    O.nAWContAlbum = caImagesSeules;
+    O.lAWAffLegende = true;
+    EXPECT_TRUE(RangeeAlbumWEB(O, M, M.Lignes[1], E).contains(QStringLiteral("<TD WIDTH=\"33%\">i4.jpg<BR>L4</TD>")));
+}
