@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -67,25 +68,39 @@ void TfmTrtApercu::Actualise(const QString &cParam)
 bool TfmTrtApercu::eventFilter(QObject *Objet, QEvent *Evenement)
 {
     if (Objet == parentWidget()) {
-        if (Evenement->type() == QEvent::Show)
+        switch (Evenement->type()) {
+        case QEvent::Show:
             Montre();
-        else if (Evenement->type() == QEvent::Hide)
-            hide();
+            // The window manager places the dialog after it is shown: look again then.
+            QTimer::singleShot(0, this, &TfmTrtApercu::Place);
+            break;
+        case QEvent::Move:
+            if (isVisible())
+                Place();
+            break;
+        case QEvent::Hide: hide(); break;
+        default: break;
+        }
     }
     return QWidget::eventFilter(Objet, Evenement);
 }
 
 void TfmTrtApercu::Montre()
 {
-    if (!isVisible()) {
-        // Beside the dialog, on the side where the screen has room.
-        const QRect Dialogue = parentWidget()->frameGeometry();
-        const QScreen *Ecran = parentWidget()->screen() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-        const QRect Libre = Ecran ? Ecran->availableGeometry() : QRect();
-        QPoint pt(Dialogue.right() + 8, Dialogue.top());
-        if (Libre.isValid() && pt.x() + width() > Libre.right())
-            pt.setX(std::max(Libre.left(), Dialogue.left() - width() - 8));
-        move(pt);
-    }
+    if (!isVisible())
+        Place();
     show();
+}
+
+void TfmTrtApercu::Place()
+{
+    // Beside the dialog, on the side where the screen has room; it follows the dialog.
+    const QRect Dialogue = parentWidget()->frameGeometry();
+    const QScreen *Ecran = parentWidget()->screen() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QRect Libre = Ecran ? Ecran->availableGeometry() : QRect();
+    const int nLargeur = frameGeometry().width();
+    QPoint pt(Dialogue.right() + 8, Dialogue.top());
+    if (Libre.isValid() && pt.x() + nLargeur > Libre.right())
+        pt.setX(std::max(Libre.left(), Dialogue.left() - nLargeur - 8));
+    move(pt);
 }

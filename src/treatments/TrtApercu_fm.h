@@ -43,6 +43,7 @@ protected:
 
 private:
     void Montre();
+    void Place();
 
     QImage m_Source;
     QImage m_Apercu;
