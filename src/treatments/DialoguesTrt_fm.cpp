@@ -1,5 +1,8 @@
 #include "treatments/DialoguesTrt_fm.h"
 
+#include "components/PanneauImage.h"
+#include "exploration/AfficheImage_fm.h"
+#include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 #include "treatments/Canaux_fm.h"
 #include "treatments/ContrasteLuminosite_fm.h"
@@ -33,24 +36,32 @@ std::optional<QString> Retient(TContexte &Contexte, QWidget *Parent, TFm &fm, QS
 }
 } // namespace
 
-std::optional<QString> DemandeParamNB(TContexte &Contexte, QWidget *Parent)
+std::optional<QString> DemandeParamNB(TContexte &Contexte, QWidget *Parent, const TSourceApercu &fnSource)
 {
     TfmNoirEtBlanc fm(Contexte.Parametres.cParamNB, Parent);
+    AttacheApercu(fm, 4, Contexte.Parametres.lTrtApercu, fnSource);
     return Retient(Contexte, Parent, fm, &TDerniersParamsTrt::cParamNB);
 }
 
-std::optional<QString> DemandeParamCL(TContexte &Contexte, QWidget *Parent)
+std::optional<QString> DemandeParamCL(TContexte &Contexte, QWidget *Parent, const TSourceApercu &fnSource)
 {
     TfmContrasteLuminosite fm(Contexte.Parametres.cParamCL, Contexte.Parametres.lCLSynchroC,
                               Contexte.Parametres.lCLSynchroL, Parent);
+    AttacheApercu(fm, 5, Contexte.Parametres.lTrtApercu, fnSource);
     return Retient(Contexte, Parent, fm, &TDerniersParamsTrt::cParamCL, [&fm](TDerniersParamsTrt &d) {
         d.lCLSynchroC = fm.lSynchroC();
         d.lCLSynchroL = fm.lSynchroL();
     });
 }
 
-std::optional<QString> DemandeParamCanaux(TContexte &Contexte, QWidget *Parent)
+std::optional<QString> DemandeParamCanaux(TContexte &Contexte, QWidget *Parent, const TSourceApercu &fnSource)
 {
     TfmCanaux fm(Contexte.Parametres.cParamCanaux, Parent);
+    AttacheApercu(fm, 7, Contexte.Parametres.lTrtApercu, fnSource);
     return Retient(Contexte, Parent, fm, &TDerniersParamsTrt::cParamCanaux);
+}
+
+TSourceApercu SourceApercuImageAffichee(const TfmMainKX &Main, const TAfficheImageKX &Affiche)
+{
+    return [&Main, &Affiche] { return Affiche.ImageLue() ? Main.PanneauImage()->Image() : QImage(); };
 }
