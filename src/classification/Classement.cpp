@@ -342,6 +342,23 @@ bool AjouteSansDoublon(QStringList &Liste, const QString &cTexte)
     return true;
 }
 
+QStringList ListeLegendes(const TBigIniFile &iniSetup)
+{
+    QStringList Cles;
+    iniSetup.ReadSection(cSectionLegendes, Cles);
+    QStringList Legendes;
+    QSet<QString> Vues;
+    for (const QString &cCle : std::as_const(Cles)) {
+        const QString c = iniSetup.ReadString(cSectionLegendes, cCle, QString()).trimmed();
+        if (!c.isEmpty() && !Vues.contains(c.toCaseFolded())) {
+            Vues.insert(c.toCaseFolded());
+            Legendes << c;
+        }
+    }
+    TrieFrancais(Legendes);
+    return Legendes;
+}
+
 int ImageVoisine(int nCourant, int nNombre, int nSens)
 {
     if (nNombre <= 0)
@@ -1102,6 +1119,16 @@ void TEditionClassement::BasculerCritere(const TNoeudCritere &Noeud)
 {
     m_Coches.BasculerCritere(Noeud);
     m_lModifie = true;
+}
+
+void TEditionClassement::FixeCoches(const TCochesCriteres &Coches)
+{
+    QStringList Avant, Apres;
+    m_Coches.ListerCritCoches(Avant);
+    Coches.ListerCritCoches(Apres);
+    m_Coches = Coches;
+    if (Avant != Apres)
+        m_lModifie = true;
 }
 
 void TEditionClassement::RAZ()

@@ -1,11 +1,14 @@
 #include "classification/Recherche_fm.h"
 
+#include "classification/LegendesRech_fm.h"
+
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "components/PaneledListView.h"
 #include "storage/Contexte.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDrag>
 #include <QFontInfo>
 #include <QHBoxLayout>
@@ -331,9 +334,25 @@ void TRechercheKX::ChargeArbo()
         tvCritRech->expandAll();
 }
 
+QString TRechercheKX::LegendeRech() const
+{
+    return Legendes ? Legendes->cbCritLeg->currentText() : QString();
+}
+
+QString TRechercheKX::DescriptionRech() const
+{
+    return Legendes ? Legendes->cbCritDes->currentText() : QString();
+}
+
+bool TRechercheKX::CoupDeCoeurRech() const
+{
+    return btCritCDC->isChecked();
+}
+
 TRechercheKX *InstalleRecherche(TfmMainKX &Main, TContexte &Contexte)
 {
     auto *Recherche = new TRechercheKX(Main.PageRecherche(), Contexte, Main.Selection());
+    Recherche->Legendes = new TLegendesRechKX(*Recherche, Contexte);
     TPaneledListView *Grille = Main.Grille();
     Recherche->tvCritRech->fnVignettesVisibles = [Grille, &Main] { return Grille && Grille->isVisibleTo(&Main); };
     Recherche->ChargeArbo();

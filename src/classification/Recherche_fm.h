@@ -22,6 +22,7 @@ class QMenu;
 class QPushButton;
 class TContexte;
 class TfmMainKX;
+class TLegendesRechKX;
 class TSelectionKX;
 
 // The program's own MIME type for a criterion path being dragged.
@@ -117,6 +118,13 @@ public:
     QPushButton *btRechercher = nullptr;
     QPushButton *btCritCDC = nullptr;
     QPushButton *btRechFiltres = nullptr;
+    // The legend and description rows (cbCritLeg, cbCritDes) and the favourite button.
+    TLegendesRechKX *Legendes = nullptr;
+
+    // The values the search and the application to the checked images read.
+    QString LegendeRech() const;
+    QString DescriptionRech() const;
+    bool CoupDeCoeurRech() const;
 
 private:
     TContexte &m_Contexte;

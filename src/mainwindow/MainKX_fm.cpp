@@ -9,6 +9,7 @@
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "classification/Classement_fm.h"
 #include "classification/MigrationArbo.h"
 #include "classification/Recherche_fm.h"
 #include "components/Separateur.h"
@@ -361,11 +362,12 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
             QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).").arg(ResultatNettoyage.Total()));
 
     // The features, with the settings as migrated: the exploration page with the image list,
-    // the thumbnail commands, which load the thumbnails of its listings, then the page
-    // "Recherche" with the criteria tree.
+    // the thumbnail commands, which load the thumbnails of its listings, the page
+    // "Recherche" with the criteria tree, and the classification commands that read it.
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
-    InstalleRecherche(*this, m_Contexte);
+    TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
+    InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
 
     // The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
