@@ -72,6 +72,9 @@ TChoixDonneesAppliquer TfmChoixDonneesAppliquer::Choix() const
 
 void TfmChoixDonneesAppliquer::MajEtats()
 {
+    // Buttons set while the window is being built wait for the last one.
+    if (!btOK)
+        return;
     cbEASCritHier->setEnabled(btCritHier->isChecked());
     cbEASMC->setEnabled(btMotsCles->isChecked());
     btOK->setEnabled(Choix().OKPossible());

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -100,6 +101,7 @@ struct ClassementFmTest : ::testing::Test
         ASSERT_EQ(Fenetre->Modele().Nombre(), 3);
     }
     QString Cle(const QString &cNom) const { return cPhotos + cNom; }
+    TListeImagesKX *Liste() const { return Fenetre->findChild<TListeImagesKX *>(); }
     QString Setup(const QString &cSection, const QString &cNom) const
     {
         return Contexte->iniSetup->ReadString(cSection, Cle(cNom), "<absent>");
@@ -263,8 +265,7 @@ TEST_F(ClassementFmTest, ChoiceWindowStartsAllDownAndOkNeedsOneButton)
     EXPECT_EQ(f.windowTitle(), "Choix des données à appliquer");
     EXPECT_TRUE(f.btDescription->isHidden());
     TChoixDonneesAppliquer c = f.Choix();
-    EXPECT_TRUE(c.lCriteres && c.lEffacerCriteres && c.lMotsCles && c.lEffacerMotsCles && c.lCoupDeCoeur
-                && c.lLegende);
+    EXPECT_TRUE(c.lCriteres && c.lEffacerCriteres && c.lMotsCles && c.lEffacerMotsCles && c.lCoupDeCoeur && c.lLegende);
     EXPECT_FALSE(c.lDescription);
     f.btCritHier->click();
     EXPECT_FALSE(f.cbEASCritHier->isEnabled());
@@ -333,14 +334,21 @@ TEST_F(ClassementFmTest, DropsAreAcceptedOverAnItemOnlyAndNeverTwice)
         Donnees.setData(cType, cTexte.toUtf8());
         // -1: the gap between the first two panels.
         const QPoint pt = nItem >= 0 ? g->rPanneau(nItem).center() : g->rPanneau(0).topRight() + QPoint(2, 10);
+        // As a real drag does: the enter makes the grid the target of the moves and the drop.
+        QDragEnterEvent Entree(pt, Qt::CopyAction, &Donnees, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(g->viewport(), &Entree);
         QDragMoveEvent Survol(pt, Qt::CopyAction, &Donnees, Qt::LeftButton, {});
         QCoreApplication::sendEvent(g->viewport(), &Survol);
-        if (!Survol.isAccepted())
+        if (!Entree.isAccepted() || !Survol.isAccepted()) {
+            QDragLeaveEvent Sortie;
+            QCoreApplication::sendEvent(g->viewport(), &Sortie);
             return false;
+        }
         QDropEvent Depot(QPointF(pt), Qt::CopyAction, &Donnees, Qt::LeftButton, {});
         QCoreApplication::sendEvent(g->viewport(), &Depot);
         return Depot.isAccepted();
     };
+    ASSERT_EQ(g->Nombre(), 3);
     EXPECT_TRUE(Depose(0, cMimeMotCle, "MER"));
     EXPECT_EQ(Setup("MOTS-CLES", "a.jpg"), "MERS PLAGE MER");
     EXPECT_FALSE(Depose(1, cMimeMotCle, "MER"));
@@ -410,7 +418,8 @@ TEST_F(ClassementFmTest, KeywordPickerAssignsFiltersAndDeletesLines)
     EXPECT_EQ(f.MotsCles(), "SOLEIL MER PLAGE");
     // Typing: upper case, no blank, no other character.
     f.mmMotsCles->moveCursor(QTextCursor::End);
-    QTest::keyClicks(f.mmMotsCles, "\nvent fort!");
+    QTest::keyClick(f.mmMotsCles, Qt::Key_Return);
+    QTest::keyClicks(f.mmMotsCles, "vent fort!");
     EXPECT_EQ(f.mmMotsCles->toPlainText(), "SOLEIL\nMER\nPLAGE\nVENTFORT");
     // Deleting the first line asks first.
     f.mmMotsCles->moveCursor(QTextCursor::Start);
@@ -434,4 +443,36 @@ TEST_F(ClassementFmTest, KeywordPickerAssignsFiltersAndDeletesLines)
         EXPECT_TRUE(w.Modifie());
         Messages->Reponses = {false};
     });
+}
+
+TEST_F(ClassementFmTest, ImageTreeFollowsTheCurrentImageWithItsMetadata)
+{
+    const QString cSource = QStringLiteral(VIMBREL_TEST_DATA "/corpus/kinds/jpeg/exiftool_GPS.jpg");
+    if (!QFileInfo::exists(cSource))
+        GTEST_SKIP() << "no EXIF and IPTC sample in the test data";
+    Demarre();
+    ASSERT_TRUE(QFile::copy(cSource, cPhotos + "d.jpg"));
+    Contexte->iniSetup->WriteString("MOTS-CLES", cPhotos + "d.jpg", "MER");
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    ASSERT_EQ(Fenetre->Modele().Nombre(), 4);
+    QTreeWidget *tv = Classement->tvVigsCrit;
+    auto Racines = [tv] {
+        QStringList l;
+        for (int i = 0; i < tv->topLevelItemCount(); ++i)
+            l << tv->topLevelItem(i)->text(0);
+        return l;
+    };
+    Liste()->SelectionneLigne(0);
+    EXPECT_TRUE(Racines().isEmpty());
+    Liste()->SelectionneLigne(3);
+    ASSERT_EQ(Fenetre->Selection().CleCourante(), cPhotos + "d.jpg");
+    const QStringList l = Racines();
+    EXPECT_EQ(l.value(0), "Mots-clés");
+    ASSERT_TRUE(l.contains("EXIF") && l.contains("IPTC")) << l.join(',').toStdString();
+    // The IPTC node opens one level: its groups stay closed.
+    QTreeWidgetItem *Iptc = tv->topLevelItem(int(l.indexOf("IPTC")));
+    EXPECT_TRUE(Iptc->isExpanded());
+    ASSERT_GT(Iptc->childCount(), 0);
+    EXPECT_FALSE(Iptc->child(0)->isExpanded());
+    EXPECT_EQ(tv->currentItem(), tv->topLevelItem(0));
 }
