@@ -220,9 +220,6 @@ private:
     TDescriptions &m_Descriptions;
     const TArboCriteres &m_Arbo;
     const TEnrParametres &m_Parametres;
-    // Folders whose descript.ion could not be written: their later changes go through the
-    // descriptions' own memory of the change, so that it is never overwritten.
-    QSet<QString> m_DossiersEnAttente;
 };
 
 // One action of classification: images are changed in memory one after the other, then
