@@ -378,9 +378,13 @@ TEST_F(ClassementFmTest, CtrlCTogglesTheFavouriteInTheGridOnly)
     cb->setFocus();
     QTest::keyClick(cb, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(Setup("COUPS DE COEUR", "a.jpg"), "");
-    Classement->btCDC->click();
+    Fenetre->VueListe()->setFocus();
+    QTest::keyClick(Fenetre->VueListe(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(Setup("COUPS DE COEUR", "a.jpg"), "<absent>");
     EXPECT_FALSE(Classement->btCDC->isChecked());
+    Classement->btCDC->click();
+    EXPECT_EQ(Setup("COUPS DE COEUR", "a.jpg"), "");
+    EXPECT_TRUE(Classement->miCDC->isChecked());
 }
 
 TEST_F(ClassementFmTest, SearchLegendBoxListsEachLegendOnceSorted)
