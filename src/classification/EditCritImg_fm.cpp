@@ -381,7 +381,14 @@ void TfmEditCritImg::Charge(int nLigne)
 void TfmEditCritImg::MontreValeurs()
 {
     const QScopedValueRollback Garde(m_lChargement, true);
-    tvCriteres->Coches() = m_Edition.Coches();
+    // Checked again path by path rather than copied, so that the tree's own revision moves on
+    // and its hint is computed again.
+    QStringList Chemins;
+    m_Edition.Coches().ListerCritCoches(Chemins);
+    TCochesCriteres &Coches = tvCriteres->Coches();
+    Coches.DecocherTout();
+    for (const QString &cChemin : std::as_const(Chemins))
+        Coches.CocherChemin(cChemin);
     tvCriteres->ActualiseCoches();
     edMotsCles->setText(m_Edition.MotsCles());
     btCoupDeCoeur->setChecked(m_Edition.CoupDeCoeur());

@@ -18,8 +18,6 @@
 class TBigIniFile;
 
 inline const QString cCaptionGroupeMotsCles = QStringLiteral("Mots-clés");
-// The program's own MIME type for a keyword being dragged (its text, UTF-8).
-inline const QString cMimeMotCle = QStringLiteral("application/x-vimbrel-motcle");
 
 // ---- Vocabulary ----------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "classification/Recherche_fm.h"
 
 #include "classification/LegendesRech_fm.h"
+#include "classification/MotsClesRech_fm.h"
 
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
@@ -284,6 +285,7 @@ TRechercheKX::TRechercheKX(QWidget *Page, TContexte &Contexte, TSelectionKX &Sel
     new QHBoxLayout(pnMotsClesRech);
     pnMotsClesRech->layout()->setContentsMargins(0, 0, 0, 0);
     Colonne->addWidget(pnMotsClesRech);
+    m_MotsCles = new TMotsClesRechKX(pnMotsClesRech, Page, Contexte, Selection);
 
     // Legend and description rows, with the search button at their right.
     auto *Bas = new QHBoxLayout;
@@ -355,6 +357,7 @@ TRechercheKX *InstalleRecherche(TfmMainKX &Main, TContexte &Contexte)
     Recherche->Legendes = new TLegendesRechKX(*Recherche, Contexte);
     TPaneledListView *Grille = Main.Grille();
     Recherche->tvCritRech->fnVignettesVisibles = [Grille, &Main] { return Grille && Grille->isVisibleTo(&Main); };
+    Recherche->MotsCles()->fnVignettesVisibles = Recherche->tvCritRech->fnVignettesVisibles;
     Recherche->ChargeArbo();
     Main.Installe(Recherche);
     return Recherche;

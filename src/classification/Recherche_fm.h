@@ -23,10 +23,13 @@ class QPushButton;
 class TContexte;
 class TfmMainKX;
 class TLegendesRechKX;
+class TMotsClesRechKX;
 class TSelectionKX;
 
 // The program's own MIME type for a criterion path being dragged.
 inline const QString cMimeCritere = QStringLiteral("application/x-vimbrel-critere");
+// The same for a keyword being dragged from the keyword panel.
+inline const QString cMimeMotCle = QStringLiteral("application/x-vimbrel-motcle");
 
 // The search tree: checks through TCochesCriteres, the bold indicator, the checked criteria
 // as its hint, its pop-up and the drag of a criterion.
@@ -107,6 +110,8 @@ public:
     // Loads the tree from the settings store, expanded fully when the settings ask it; the
     // criteria editor calls it again after a change.
     void ChargeArbo();
+    // The keyword row: the box's text and the operator a search reads.
+    TMotsClesRechKX *MotsCles() const { return m_MotsCles; }
 
     TArbreCritRech *tvCritRech = nullptr;
     // Filled by the search: the command row, the keyword row, the legend and description
@@ -130,6 +135,7 @@ private:
     TContexte &m_Contexte;
     TSelectionKX &m_Selection;
     std::unique_ptr<TArboCriteres> m_Arbo;
+    TMotsClesRechKX *m_MotsCles = nullptr;
 };
 
 // Builds the page "Recherche" into the main window's pane, loads the criteria tree and
