@@ -5,6 +5,7 @@
 #include "classification/EditCritImg_fm.h"
 #include "classification/LegendesRech_fm.h"
 #include "classification/MotsCles.h"
+#include "classification/MotsClesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
@@ -288,10 +289,9 @@ void TClassementKX::btAppliqueCritRechClick()
     Images.reserve(Lignes.size());
     for (int n : Lignes)
         Images << &Modele.Enr(n);
-    // The keyword box belongs to the keyword row of the page.
-    const auto *cbCritMC = m_Main.PageRecherche()->findChild<QComboBox *>(QStringLiteral("cbCritMC"));
+    const TMotsClesRechKX *MotsCles = m_Recherche.MotsCles();
     const TParamsClassement Params = ParamsDepuisChoix(Choix.Choix(), P.lTrtDescription, m_Recherche.CoupDeCoeurRech(),
-                                                       cbCritMC ? cbCritMC->currentText() : QString(),
+                                                       MotsCles ? MotsCles->Texte() : QString(),
                                                        m_Recherche.LegendeRech(), m_Recherche.DescriptionRech());
     TMessagesSuivis Messages(MessagesDe(m_Contexte));
     {

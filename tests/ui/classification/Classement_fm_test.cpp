@@ -5,6 +5,7 @@
 #include "classification/EditMotsCles_fm.h"
 #include "classification/LegendesRech_fm.h"
 #include "classification/MotsCles.h"
+#include "classification/MotsClesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "components/PaneledListView.h"
 #include "exploration/Exploration_fm.h"
@@ -320,6 +321,21 @@ TEST_F(ClassementFmTest, FavouriteOnlyBatchWithSearchButtonUpRemovesMarksAfterYe
     EXPECT_EQ(Fenetre->Modele().nNbCoches(), 0);
     EXPECT_EQ(Fenetre->pcExplRech->currentWidget(), Fenetre->PageRecherche());
     EXPECT_FALSE(Classement->btCDC->isChecked());
+
+    // The keyword row's text, merged: no loss, no question.
+    Rech->MotsCles()->cbCritMC->setEditText("soleil");
+    Fenetre->Modele().MetCoche(0, true);
+    Classement->fnExecute = [](QDialog &d) {
+        auto &f = dynamic_cast<TfmChoixDonneesAppliquer &>(d);
+        for (QPushButton *b : {f.btCritHier, f.btCoupDeCoeur, f.btLegende})
+            b->click();
+        f.cbEASMC->setChecked(false);
+        return int(QDialog::Accepted);
+    };
+    const qsizetype nMontres = Messages->Montres.size();
+    Classement->btAppliqueCritRech->click();
+    EXPECT_EQ(Messages->Montres.size(), nMontres);
+    EXPECT_EQ(Setup("MOTS-CLES", "a.jpg"), "SOLEIL MER");
 }
 
 TEST_F(ClassementFmTest, DropsAreAcceptedOverAnItemOnlyAndNeverTwice)
