@@ -101,187 +101,13 @@ bool CheminConserve(const QString &p, const QStringList &Apres)
     return false;
 }
 
-// ---- descript.ion of one folder, several changes at once ------------------------------------
-
-// A descript.ion is a few kilobytes; one this large is not rewritten here.
-constexpr qint64 nTailleMaxDescriptions = 64 * 1024 * 1024;
-
+// One pending change of a folder's descript.ion.
 struct TChangementDescription
 {
     QString cChemin;   // the image's full path
     QString cNom;      // its file name
-    QString cAncienne; // the description the descriptions read before the batch
     QString cNouvelle; // empty: remove it
 };
-
-enum class TIssueDossier { Ecrit, Repli, Echec };
-
-// One folder's descript.ion as a batch reads and rewrites it, by the rules the descriptions
-// follow for one change: entries found by exact name first, then by name without regard to
-// case when no file of that spelling exists; a line of a name written as it stands in the file;
-// lines of a file read as Windows-1252 written in it; an emptied file deleted.
-class TFichierDescriptions
-{
-public:
-    // False when the file cannot be taken whole: not a regular file, too large, unreadable, or
-    // changed while it was read.
-    bool Lit(const QString &cDossier)
-    {
-        m_cDossier = cDossier;
-        const QString cFichier = cDossier + cNomFichierDescriptions;
-        const QFileInfo Info(cFichier);
-        m_lExiste = Info.exists();
-        if (!m_lExiste)
-            return true;
-        if (!Info.isFile() || Info.size() > nTailleMaxDescriptions)
-            return false;
-        QFile f(cFichier);
-        if (!f.open(QIODevice::ReadOnly))
-            return false;
-        QByteArray Contenu = f.read(Info.size() + 1);
-        if (Contenu.size() != Info.size())
-            return false;
-        if (Contenu.startsWith("\xEF\xBB\xBF")) {
-            m_lBOM = true;
-            Contenu.remove(0, 3);
-        }
-        QList<QByteArray> Brutes = Contenu.split('\n');
-        if (!Brutes.isEmpty() && Brutes.back().isEmpty())
-            Brutes.removeLast();
-        m_Lignes.reserve(Brutes.size());
-        for (QByteArray &Brut : Brutes) {
-            if (Brut.endsWith('\r'))
-                Brut.chop(1);
-            TLigne l;
-            if (!EstUtf8Valide(Brut))
-                m_lWindows1252 = true;
-            l.cTexte = DecodeLigne(Brut);
-            l.Brut = std::move(Brut);
-            if (!AnalyseLigneDescription(l.cTexte, l.cNom, l.cDescription))
-                l.cNom.clear();
-            m_Lignes.append(std::move(l));
-        }
-        for (int i = 0; i < m_Lignes.size(); ++i)
-            Indexe(i);
-        return true;
-    }
-
-    QString Description(const QString &cNom) const
-    {
-        const int n = Entree(cNom);
-        return n >= 0 ? m_Lignes[n].cDescription : QString();
-    }
-
-    // Applies the changes and writes the file once. Repli when the file does not hold what the
-    // batch read before (another writer came in between) or a name cannot be written: the
-    // caller then goes through the descriptions one image at a time.
-    TIssueDossier Applique(const QList<TChangementDescription> &Changements)
-    {
-        bool lChange = false;
-        for (const TChangementDescription &c : Changements) {
-            const int n = Entree(c.cNom);
-            if ((n >= 0 ? m_Lignes[n].cDescription : QString()) != c.cAncienne)
-                return TIssueDossier::Repli;
-            if (c.cNouvelle.isEmpty()) {
-                if (n >= 0) {
-                    m_Lignes[n].lSupprimee = true;
-                    lChange = true;
-                }
-                continue;
-            }
-            if (n >= 0 && m_Lignes[n].cDescription == c.cNouvelle)
-                continue;
-            const QString cLigne = LigneDescription(n >= 0 ? m_Lignes[n].cNom : c.cNom, c.cNouvelle);
-            if (cLigne.isEmpty())
-                return TIssueDossier::Repli;
-            TLigne l;
-            l.cTexte = cLigne;
-            l.Brut = Encode(cLigne);
-            AnalyseLigneDescription(cLigne, l.cNom, l.cDescription);
-            if (n >= 0) {
-                m_Lignes[n] = std::move(l);
-            } else {
-                m_Lignes.append(std::move(l));
-                Indexe(int(m_Lignes.size() - 1));
-            }
-            lChange = true;
-        }
-        return lChange ? Ecrit() : TIssueDossier::Ecrit;
-    }
-
-private:
-    struct TLigne
-    {
-        QByteArray Brut;
-        QString cTexte;
-        QString cNom;
-        QString cDescription;
-        bool lSupprimee = false;
-    };
-
-    void Indexe(int i)
-    {
-        if (m_Lignes[i].cNom.isEmpty())
-            return;
-        m_ParNom[m_Lignes[i].cNom].append(i);
-        m_ParNomSansCasse[m_Lignes[i].cNom.toCaseFolded()].append(i);
-    }
-
-    int Entree(const QString &cNom) const
-    {
-        for (const int i : m_ParNom.value(cNom))
-            if (!m_Lignes[i].lSupprimee)
-                return i;
-        for (const int i : m_ParNomSansCasse.value(cNom.toCaseFolded()))
-            if (!m_Lignes[i].lSupprimee && !QFileInfo::exists(m_cDossier + m_Lignes[i].cNom))
-                return i;
-        return -1;
-    }
-
-    QByteArray Encode(const QString &cTexte) const
-    {
-        if (m_lWindows1252) {
-            bool lOk = false;
-            const QByteArray Octets = EncodeWindows1252(cTexte, &lOk);
-            if (lOk)
-                return Octets;
-        }
-        return cTexte.toUtf8();
-    }
-
-    TIssueDossier Ecrit() const
-    {
-        const QString cFichier = m_cDossier + cNomFichierDescriptions;
-        QByteArray Donnees;
-        bool lVide = true;
-        if (m_lBOM)
-            Donnees += "\xEF\xBB\xBF";
-        for (const TLigne &l : m_Lignes) {
-            if (l.lSupprimee)
-                continue;
-            if (!l.cTexte.trimmed().isEmpty())
-                lVide = false;
-            Donnees += l.Brut;
-            Donnees += "\r\n";
-        }
-        if (lVide)
-            return (!m_lExiste || QFile::remove(cFichier)) ? TIssueDossier::Ecrit : TIssueDossier::Echec;
-        return EcritFichierAtomique(cFichier, Donnees) ? TIssueDossier::Ecrit : TIssueDossier::Echec;
-    }
-
-    QString m_cDossier;
-    bool m_lExiste = false;
-    bool m_lBOM = false;
-    bool m_lWindows1252 = false;
-    QList<TLigne> m_Lignes;
-    QHash<QString, QList<int>> m_ParNom, m_ParNomSansCasse;
-};
-
-TIssueDossier EcritDescriptionsDossier(const QString &cDossier, const QList<TChangementDescription> &Changements)
-{
-    TFichierDescriptions F;
-    return F.Lit(cDossier) ? F.Applique(Changements) : TIssueDossier::Repli;
-}
 
 QString ErreurStore(const QString &cFichier)
 {
@@ -340,6 +166,23 @@ bool AjouteSansDoublon(QStringList &Liste, const QString &cTexte)
         return false;
     Liste.append(cTexte);
     return true;
+}
+
+QStringList ListeLegendes(const TBigIniFile &iniSetup)
+{
+    QStringList Cles;
+    iniSetup.ReadSection(cSectionLegendes, Cles);
+    QStringList Legendes;
+    QSet<QString> Vues;
+    for (const QString &cCle : std::as_const(Cles)) {
+        const QString c = iniSetup.ReadString(cSectionLegendes, cCle, QString()).trimmed();
+        if (!c.isEmpty() && !Vues.contains(c.toCaseFolded())) {
+            Vues.insert(c.toCaseFolded());
+            Legendes << c;
+        }
+    }
+    TrieFrancais(Legendes);
+    return Legendes;
 }
 
 int ImageVoisine(int nCourant, int nNombre, int nSens)
@@ -530,8 +373,6 @@ struct TLotClassement::TDonnees
     QHash<QString, QList<TChangementDescription>> Changements;
     QHash<QString, std::pair<QString, int>> ChangementDe; // full path -> folder, index
     TIndexCriteres Criteres;
-    QSet<QString> DossiersVus;
-    QHash<QString, std::shared_ptr<TFichierDescriptions>> DossiersLus; // null: not taken whole
     QStringList MotsNouveaux;
 
     TDonnees(TClassement &Classement, const QStringList &Coches, const TParamsClassement &Params)
@@ -546,28 +387,6 @@ struct TLotClassement::TDonnees
         const auto It = ChangementDe.constFind(Image.cChemin);
         if (It != ChangementDe.cend())
             return Changements.value(It->first).at(It->second).cNouvelle;
-        const qsizetype nBarre = Image.cChemin.lastIndexOf(u'/');
-        if (Image.nNumCD == 0 && nBarre >= 0 && nBarre + 1 < Image.cChemin.size()) {
-            // A folder is read through the descriptions for its first image and taken whole
-            // for the next ones, so that a batch does not look at the file once per image.
-            const QString cDossier = Image.cChemin.left(nBarre + 1);
-            if (!C.m_DossiersEnAttente.contains(cDossier)) {
-                const auto Lu = DossiersLus.constFind(cDossier);
-                if (Lu != DossiersLus.cend()) {
-                    if (*Lu)
-                        return (*Lu)->Description(Image.cChemin.mid(nBarre + 1));
-                } else if (DossiersVus.contains(cDossier)) {
-                    auto F = std::make_shared<TFichierDescriptions>();
-                    if (!F->Lit(cDossier))
-                        F.reset();
-                    DossiersLus.insert(cDossier, F);
-                    if (F)
-                        return F->Description(Image.cChemin.mid(nBarre + 1));
-                } else {
-                    DossiersVus.insert(cDossier);
-                }
-            }
-        }
         return C.m_Descriptions.DescriptionImage(Image.nNumCD, Image.cChemin, nDescLecture);
     }
 
@@ -658,7 +477,7 @@ struct TLotClassement::TDonnees
                 AjouteSansDoublon(*P.pListeLegendes, r.cLegApres);
         }
         if (r.DescriptionChange()) {
-            NoteDescription(Image, r.cDesAvant, r.cDesApres);
+            NoteDescription(Image, r.cDesApres);
             lChange = true;
         }
         if (r.lDes && !r.cDesApres.isEmpty()) {
@@ -672,7 +491,7 @@ struct TLotClassement::TDonnees
         }
     }
 
-    void NoteDescription(const TEnrLV &Image, const QString &cAvant, const QString &cApres)
+    void NoteDescription(const TEnrLV &Image, const QString &cApres)
     {
         const auto It = ChangementDe.constFind(Image.cChemin);
         if (It != ChangementDe.cend()) {
@@ -686,42 +505,18 @@ struct TLotClassement::TDonnees
         QList<TChangementDescription> &Liste = Changements[cDossier];
         if (Liste.isEmpty())
             Dossiers.append(cDossier);
-        Liste.append({Image.cChemin, Image.cChemin.mid(nBarre + 1), cAvant, cApres});
+        Liste.append({Image.cChemin, Image.cChemin.mid(nBarre + 1), cApres});
         ChangementDe.insert(Image.cChemin, {cDossier, int(Liste.size() - 1)});
     }
 
-    // One image at a time through the descriptions, which keep a change they could not save
-    // and save it with the next change of that file.
-    bool EcritParDescriptions(const QList<TChangementDescription> &Liste)
-    {
-        bool lOk = true;
-        for (const TChangementDescription &c : Liste) {
-            if (c.cNouvelle.isEmpty())
-                C.m_Descriptions.DescriptionImage(0, c.cChemin, nDescSuppression);
-            else
-                C.m_Descriptions.DescriptionImage(0, c.cChemin, nDescEcriture, c.cNouvelle);
-            lOk = C.m_Descriptions.DerniereEcritureReussie() && lOk;
-        }
-        return lOk;
-    }
-
+    // Through the shared descriptions, so that every view reads the batch's result at once; a
+    // change that cannot be saved stays with them for the next save of that file.
     bool EcritDossier(const QString &cDossier)
     {
-        const QList<TChangementDescription> &Liste = Changements[cDossier];
-        bool lOk;
-        if (Liste.size() == 1 || C.m_DossiersEnAttente.contains(cDossier)) {
-            lOk = EcritParDescriptions(Liste);
-        } else {
-            switch (EcritDescriptionsDossier(cDossier, Liste)) {
-            case TIssueDossier::Ecrit: lOk = true; break;
-            default: lOk = EcritParDescriptions(Liste); break;
-            }
-        }
-        if (lOk)
-            C.m_DossiersEnAttente.remove(cDossier);
-        else
-            C.m_DossiersEnAttente.insert(cDossier);
-        return lOk;
+        QList<std::pair<QString, QString>> Liste;
+        for (const TChangementDescription &c : std::as_const(Changements[cDossier]))
+            Liste.append({c.cNom, c.cNouvelle});
+        return C.m_Descriptions.EcritDescriptionsDossier(cDossier, Liste);
     }
 };
 
@@ -764,8 +559,6 @@ TResultatClassement TLotClassement::Terminer()
     d->Dossiers.clear();
     d->Changements.clear();
     d->ChangementDe.clear();
-    d->DossiersVus.clear();
-    d->DossiersLus.clear();
     d->lLegendeAppliquee = d->lDescriptionAppliquee = false;
     return r;
 }
@@ -1102,6 +895,16 @@ void TEditionClassement::BasculerCritere(const TNoeudCritere &Noeud)
 {
     m_Coches.BasculerCritere(Noeud);
     m_lModifie = true;
+}
+
+void TEditionClassement::FixeCoches(const TCochesCriteres &Coches)
+{
+    QStringList Avant, Apres;
+    m_Coches.ListerCritCoches(Avant);
+    Coches.ListerCritCoches(Apres);
+    m_Coches = Coches;
+    if (Avant != Apres)
+        m_lModifie = true;
 }
 
 void TEditionClassement::RAZ()

@@ -116,6 +116,11 @@ QString MotsClesStockes(const QString &cTexte);
 // added.
 bool AjouteSansDoublon(QStringList &Liste, const QString &cTexte);
 
+// The legends of `LEGENDES` as the search page's legend box lists them: each text once
+// (compared without regard to case, the first spelling kept), blank ones left out, sorted as
+// TrieFrancais does.
+QStringList ListeLegendes(const TBigIniFile &iniSetup);
+
 // The image of index nCourant's neighbour in a list of nNombre images, wrapping around at
 // both ends; nSens is -1 (previous) or +1 (next).
 int ImageVoisine(int nCourant, int nNombre, int nSens);
@@ -198,6 +203,7 @@ public:
 
     const TEnrParametres &Parametres() const { return m_Parametres; }
     const TArboCriteres &Arbo() const { return m_Arbo; }
+    const TBigIniFile &iniSetup() const { return m_iniSetup; }
 
 signals:
     // After each action, once per image whose classification changed.
@@ -214,9 +220,6 @@ private:
     TDescriptions &m_Descriptions;
     const TArboCriteres &m_Arbo;
     const TEnrParametres &m_Parametres;
-    // Folders whose descript.ion could not be written: their later changes go through the
-    // descriptions' own memory of the change, so that it is never overwritten.
-    QSet<QString> m_DossiersEnAttente;
 };
 
 // One action of classification: images are changed in memory one after the other, then
@@ -259,6 +262,9 @@ public:
 
     const TCochesCriteres &Coches() const { return m_Coches; }
     void BasculerCritere(const TNoeudCritere &Noeud);
+    // The checks of a view that changed them itself (its own toggle or reset); a change only
+    // when they differ from those held.
+    void FixeCoches(const TCochesCriteres &Coches);
     // Unchecks everything, clears the keywords, the favourite, the legend and, when it can be
     // changed, the description.
     void RAZ();

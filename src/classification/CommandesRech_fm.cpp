@@ -1,4 +1,5 @@
 #include "classification/CommandesRech_fm.h"
+#include "classification/LegendesRech_fm.h"
 #include "classification/MotsClesRech_fm.h"
 
 #include "classification/Recherche_fm.h"
@@ -363,6 +364,16 @@ TCommandesRechKX *InstalleCommandesRech(TfmMainKX &Main, TContexte &Contexte, TR
         f.fnOperateurET = [MotsCles] { return MotsCles->OperateurET(); };
         QObject::connect(MotsCles, &TMotsClesRechKX::RechercheDemandee, Commandes,
                          [Commandes] { Commandes->Rechercher(); });
+    }
+    // The legend and description rows, with their Enter key.
+    if (TLegendesRechKX *Legendes = Recherche.Legendes) {
+        TFournisseursRecherche &f = Commandes->Fournisseurs;
+        f.fnLegende = [Legendes] { return Legendes->cbCritLeg->currentText(); };
+        f.fnMetLegende = [Legendes](const QString &cTexte) { Legendes->cbCritLeg->setEditText(cTexte); };
+        f.fnDescription = [Legendes] { return Legendes->cbCritDes->currentText(); };
+        f.fnMetDescription = [Legendes](const QString &cTexte) { Legendes->cbCritDes->setEditText(cTexte); };
+        Commandes->BrancheEntree(Legendes->cbCritLeg);
+        Commandes->BrancheEntree(Legendes->cbCritDes);
     }
     Main.Installe(Commandes);
     return Commandes;

@@ -1,5 +1,6 @@
 #include "classification/Recherche_fm.h"
 
+#include "classification/LegendesRech_fm.h"
 #include "classification/MotsClesRech_fm.h"
 #include "filters/BoutonFiltres_fm.h"
 #include "exploration/Selection.h"
@@ -8,6 +9,7 @@
 #include "storage/Contexte.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDrag>
 #include <QFontInfo>
 #include <QHBoxLayout>
@@ -335,9 +337,25 @@ void TRechercheKX::ChargeArbo()
         tvCritRech->expandAll();
 }
 
+QString TRechercheKX::LegendeRech() const
+{
+    return Legendes ? Legendes->cbCritLeg->currentText() : QString();
+}
+
+QString TRechercheKX::DescriptionRech() const
+{
+    return Legendes ? Legendes->cbCritDes->currentText() : QString();
+}
+
+bool TRechercheKX::CoupDeCoeurRech() const
+{
+    return btCritCDC->isChecked();
+}
+
 TRechercheKX *InstalleRecherche(TfmMainKX &Main, TContexte &Contexte)
 {
     auto *Recherche = new TRechercheKX(Main.PageRecherche(), Contexte, Main.Selection());
+    Recherche->Legendes = new TLegendesRechKX(*Recherche, Contexte);
     TPaneledListView *Grille = Main.Grille();
     Recherche->tvCritRech->fnVignettesVisibles = [Grille, &Main] { return Grille && Grille->isVisibleTo(&Main); };
     Recherche->MotsCles()->fnVignettesVisibles = Recherche->tvCritRech->fnVignettesVisibles;

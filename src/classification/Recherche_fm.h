@@ -23,6 +23,7 @@ class QPushButton;
 class TBoutonFiltresKX;
 class TContexte;
 class TfmMainKX;
+class TLegendesRechKX;
 class TMotsClesRechKX;
 class TSelectionKX;
 
@@ -125,6 +126,13 @@ public:
     QPushButton *btRechFiltres = nullptr;
     // The search filter's button (glyph, summary, reset).
     TBoutonFiltresKX *BoutonFiltres = nullptr;
+    // The legend and description rows (cbCritLeg, cbCritDes) and the favourite button.
+    TLegendesRechKX *Legendes = nullptr;
+
+    // The values the search and the application to the checked images read.
+    QString LegendeRech() const;
+    QString DescriptionRech() const;
+    bool CoupDeCoeurRech() const;
 
 private:
     TContexte &m_Contexte;

@@ -6,10 +6,12 @@
 #include "platform/Balises.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -108,6 +110,7 @@ TPaneledListView::TPaneledListView(QWidget *parent) : QAbstractScrollArea(parent
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    viewport()->setAcceptDrops(true);
     resize(400, 200);
     nColonnes = ColonnesPour(viewport()->width());
 }
@@ -927,6 +930,52 @@ bool TPaneledListView::viewportEvent(QEvent *e)
         return true;
     }
     return QAbstractScrollArea::viewportEvent(e);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drops
+
+TPLVListItem *TPaneledListView::ItemDepot(const QPoint &ptEcran, const QMimeData *Donnees) const
+{
+    if (!Donnees || !fnPeutDeposer)
+        return nullptr;
+    const bool lType = std::any_of(TypesDepot.cbegin(), TypesDepot.cend(),
+                                   [Donnees](const QString &cType) { return Donnees->hasFormat(cType); });
+    TPLVListItem *pItem = lType ? Item(ItemSous(ptEcran)) : nullptr;
+    return pItem && fnPeutDeposer(pItem, Donnees) ? pItem : nullptr;
+}
+
+void TPaneledListView::dragEnterEvent(QDragEnterEvent *e)
+{
+    // Entering over the empty area is allowed: the move events decide item by item.
+    const QMimeData *Donnees = e->mimeData();
+    if (Donnees && std::any_of(TypesDepot.cbegin(), TypesDepot.cend(), [Donnees](const QString &cType) {
+            return Donnees->hasFormat(cType);
+        }))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void TPaneledListView::dragMoveEvent(QDragMoveEvent *e)
+{
+    const QPoint pt = viewport()->mapToGlobal(e->position().toPoint());
+    if (ItemDepot(pt, e->mimeData()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void TPaneledListView::dropEvent(QDropEvent *e)
+{
+    const QPoint pt = viewport()->mapToGlobal(e->position().toPoint());
+    TPLVListItem *pItem = ItemDepot(pt, e->mimeData());
+    if (!pItem || !fnDepose) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    fnDepose(pItem, e->mimeData());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,12 +21,14 @@
 #include <QRect>
 #include <QString>
 #include <QThreadPool>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QMimeData;
 class QPainter;
 class TPaneledListView;
 class TPLVListItems;
@@ -207,6 +209,14 @@ public:
 
     QSize sizeHint() const override;
 
+    // Drops: only data of one of these MIME types, only over an item (ItemSous), and only
+    // when the owner's test accepts it for that item. Left empty, the grid takes no drop.
+    QStringList TypesDepot;
+    std::function<bool(TPLVListItem *Item, const QMimeData *Donnees)> fnPeutDeposer;
+    std::function<void(TPLVListItem *Item, const QMimeData *Donnees)> fnDepose;
+    // The item a drop at this screen point would land on, when it is accepted there.
+    TPLVListItem *ItemDepot(const QPoint &ptEcran, const QMimeData *Donnees) const;
+
 signals:
     // The bytes of an item's thumbnail would not decode (a damaged cache file); the item shows
     // no picture until it is given another. Sent from the event loop, once per failure.
@@ -225,6 +235,9 @@ protected:
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     bool viewportEvent(QEvent *e) override;
+    void dragEnterEvent(QDragEnterEvent *e) override;
+    void dragMoveEvent(QDragMoveEvent *e) override;
+    void dropEvent(QDropEvent *e) override;
 
 private:
     int PasX() const { return PasXCellule(nD); }

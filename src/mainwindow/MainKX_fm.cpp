@@ -13,6 +13,7 @@
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "classification/Classement_fm.h"
 #include "classification/MigrationArbo.h"
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
@@ -414,12 +415,13 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
             QStringLiteral("%1 information(s) d'images inexistantes supprimée(s).").arg(ResultatNettoyage.Total()));
 
     // The features, with the settings as migrated: the exploration page with the image list,
-    // the thumbnail commands, which load the thumbnails of its listings, then the page
-    // "Recherche" with the criteria tree.
+    // the thumbnail commands, which load the thumbnails of its listings, the page
+    // "Recherche" with the criteria tree, and the classification commands that read it.
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
+    InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     InstalleSuppressionImages(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);

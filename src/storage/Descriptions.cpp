@@ -279,6 +279,39 @@ void TDescriptions::Enregistre(const QString &cDossier, TFichier &F)
     }
 }
 
+bool TDescriptions::EcritDescriptionsDossier(const QString &cDossier,
+                                             const QList<std::pair<QString, QString>> &Changements)
+{
+    m_lEcritureOk = true;
+    TFichier &F = Fichier(cDossier);
+    bool lChange = F.lEnAttente;
+    bool lOk = true;
+    for (const auto &[cNom, cDescription] : Changements) {
+        const int nEntree = Entree(F, cDossier, cNom);
+        const QString cNouvelle = DescriptionSurUneLigne(cDescription);
+        if (cNouvelle.isEmpty()) {
+            if (nEntree >= 0) {
+                SupprimeLigne(F, nEntree);
+                lChange = true;
+            }
+            continue;
+        }
+        if (nEntree >= 0 && cNouvelle == F.Lignes[nEntree].cDescription)
+            continue;
+        const QString cLigne = LigneDescription(nEntree >= 0 ? F.Lignes[nEntree].cNom : cNom, cNouvelle);
+        if (cLigne.isEmpty()) {
+            lOk = false;
+            continue;
+        }
+        RemplaceLigne(F, nEntree, cLigne);
+        lChange = true;
+    }
+    if (lChange)
+        Enregistre(cDossier, F);
+    m_lEcritureOk = m_lEcritureOk && lOk;
+    return m_lEcritureOk;
+}
+
 QString TDescriptions::DescriptionImage(qint32 nVolume, const QString &cChemin, int nMode,
                                         const QString &cNouvelleDescription, const QString &cNouveauChemin)
 {

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 class TBigIniFile;
 
 inline const QString cNomFichierDescriptions = QStringLiteral("descript.ion");
@@ -48,6 +50,12 @@ public:
     // written: they are never renamed nor deleted.
     QString DescriptionImage(qint32 nVolume, const QString &cChemin, int nMode,
                              const QString &cNouvelleDescription = {}, const QString &cNouveauChemin = {});
+
+    // Several descriptions of the images of one folder (file name, new description; an empty
+    // one removes the entry), written with one save of its descript.ion, each by the rules of
+    // a single write. False when the save failed: the changes are then kept as a single
+    // change is.
+    bool EcritDescriptionsDossier(const QString &cDossier, const QList<std::pair<QString, QString>> &Changements);
 
     // False when the last change of a descript.ion could not be saved; the change is kept in
     // memory and saved with the next change of that file (unless the file changed meanwhile).

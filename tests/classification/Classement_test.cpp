@@ -807,3 +807,23 @@ TEST_F(ClassementTest, AHandEditedPathOfManyLevelsIsShownFewLevelsDeep)
     ASSERT_EQ(Lignes.size(), 1 + 1 + 2 + 64);
     EXPECT_EQ(Lignes.last(), QString(63 * 5, u' ') + QString::fromUtf8("…"));
 }
+
+TEST_F(ClassementTest, ChecksTakenFromAViewCountAsAChangeOnlyWhenTheyDiffer)
+{
+    const TEnrLV a = Photo("a.jpg");
+    Ouvre({}, QString("[%1]\r\nAnimaux/Chats=\r\n").arg(a.cChemin).toUtf8());
+    TEditionClassement Edition(*Classement);
+    Edition.Charger(a);
+    Edition.FixeCoches(Coches({"Animaux/Chats"}));
+    EXPECT_FALSE(Edition.Modifie());
+    Edition.FixeCoches(Coches({"Animaux/Chats", "Voyages/Italie"}));
+    EXPECT_TRUE(Edition.Modifie());
+    Edition.Sauvegarder();
+    EXPECT_EQ(Criteres(a), QStringList({"Voyages/Italie", "Animaux/Chats"}));
+}
+
+TEST_F(ClassementTest, TheLegendListHoldsEachLegendOnceSortedWithoutBlanks)
+{
+    Ouvre("[LEGENDES]\r\n/a.jpg=plage\r\n/b.jpg=Été\r\n/c.jpg=Mer\r\n/d.jpg=PLAGE\r\n/e.jpg=   \r\n/f.jpg= Mer \r\n");
+    EXPECT_EQ(ListeLegendes(*Setup), QStringList({"Été", "Mer", "plage"}));
+}

@@ -272,3 +272,22 @@ TEST_F(Descriptions, MoveToAnotherFolderWritesTheTargetBeforeLeavingTheSource)
     EXPECT_EQ(Lit(), "a.jpg Plage\r\n");
     EXPECT_EQ(Lit(cAutre + "descript.ion"), "b.jpg Port\r\n");
 }
+
+TEST_F(Descriptions, AFolderOfChangesIsWrittenOnceAndAFailureIsKeptForTheNextSave)
+{
+    Ecrit("a.jpg Un\r\nautre.txt garde\r\nb.jpg Deux\r\n");
+    EXPECT_EQ(Lire("a.jpg"), "Un"); // the batch then works on the cached file
+    EXPECT_TRUE(
+        Desc->EcritDescriptionsDossier(cDossier, {{"a.jpg", ""}, {"b.jpg", "Neuf\r\nsoir"}, {"c d.jpg", "Trois"}}));
+    EXPECT_EQ(Lit(), "autre.txt garde\r\nb.jpg Neuf soir\r\n\"c d.jpg\" Trois\r\n");
+    EXPECT_EQ(Lire("c d.jpg"), "Trois");
+
+    // A folder that cannot be written: the change stays in memory and goes with the next one.
+    ASSERT_EQ(::chmod(QFile::encodeName(cDossier).constData(), 0555), 0);
+    const bool lRoot = QFileInfo(cDossier).isWritable();
+    EXPECT_EQ(Desc->EcritDescriptionsDossier(cDossier, {{"b.jpg", "Autre"}}), lRoot);
+    EXPECT_EQ(Lire("b.jpg"), "Autre");
+    ASSERT_EQ(::chmod(QFile::encodeName(cDossier).constData(), 0755), 0);
+    EXPECT_TRUE(Desc->EcritDescriptionsDossier(cDossier, {{"c d.jpg", "Trois"}}));
+    EXPECT_EQ(Lit(), "autre.txt garde\r\nb.jpg Autre\r\n\"c d.jpg\" Trois\r\n");
+}

@@ -88,9 +88,11 @@ TEST_F(RechercheTest, TreeShowsEveryNodeWithItsIconAndTheRowsBelowAreDisabled)
     // Fully expanded by default.
     EXPECT_TRUE(Item("Voyages/Italie")->isExpanded());
     EXPECT_EQ(tv->font().pixelSize(), 13);
-    // The search and its favourites button are wired; the filter button's menu resets the filter.
+    // The search, its favourites button (also read by the application to the checked images)
+    // and the filter button's menu are wired.
     EXPECT_TRUE(Rech->btRechercher->isEnabled());
     EXPECT_TRUE(Rech->btCritCDC->isEnabled());
+    EXPECT_TRUE(Rech->btCritCDC->isCheckable());
     EXPECT_TRUE(Rech->btRechFiltres->isEnabled());
 }
 

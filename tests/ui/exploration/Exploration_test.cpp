@@ -326,7 +326,8 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
 {
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
     Liste->pmVigsPopup(QPoint(0, 0));
-    EXPECT_EQ(Textes(Liste->pmVigs), QStringList({"Vignettes en&registrées"}));
+    EXPECT_EQ(Textes(Liste->pmVigs),
+              QStringList({"Vignettes en&registrées", "-", "&Editer les critères...", "&Coup de coeur"}));
     EXPECT_TRUE(Liste->pmVigs->actions().at(0)->isEnabled());
     Liste->pmVigs->close();
 
@@ -342,10 +343,12 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
     QMenu *Fichiers = Fenetre->findChild<QMenu *>("miMainFic");
     ASSERT_NE(Fichiers, nullptr);
     emit Fichiers->aboutToShow();
-    EXPECT_EQ(Textes(Fichiers), QStringList({"Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
+    EXPECT_EQ(Textes(Fichiers), QStringList({"&Appliquer les critères de recherche aux images sélectionnées...",
+                                             "Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
     // Asked again at each opening: nothing doubles.
     emit Fichiers->aboutToShow();
-    EXPECT_EQ(Textes(Fichiers), QStringList({"Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
+    EXPECT_EQ(Textes(Fichiers), QStringList({"&Appliquer les critères de recherche aux images sélectionnées...",
+                                             "Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
     // The window goes first: it still lists the feature.
     Fenetre.reset();
 }
