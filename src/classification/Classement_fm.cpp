@@ -277,8 +277,7 @@ void TClassementKX::btAppliqueCritRechClick()
     TSelectionKX &Selection = m_Main.Selection();
     if (!Selection.ModeMAJ())
         return;
-    if (m_Main.pcExplRech && m_Main.pcExplRech->currentWidget() != m_Main.PageRecherche())
-        m_Main.pcExplRech->setCurrentWidget(m_Main.PageRecherche());
+    m_Main.MontrePage(m_Main.PageRecherche());
     const TEnrParametres &P = m_Contexte.Parametres;
     TfmChoixDonneesAppliquer Choix(P.lTrtDescription, &m_Main);
     if (fnExecute(Choix) != QDialog::Accepted)

@@ -498,6 +498,12 @@ void TfmMainKX::miMainFicPopup()
     miMainFic->insertSeparator(miMainFicQuitter);
 }
 
+void TfmMainKX::MontrePage(QWidget *Page)
+{
+    if (pcExplRech && pcExplRech->currentWidget() != Page)
+        pcExplRech->setCurrentWidget(Page);
+}
+
 void TfmMainKX::pmOutilsDiversPopup()
 {
     pmOutilsDivers->clear();

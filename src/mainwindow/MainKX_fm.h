@@ -58,6 +58,8 @@ public:
     // The panes the features fill.
     QWidget *PageExploration() const { return tsExpl; }
     QWidget *PageRecherche() const { return tsRech; }
+    // Brings one of the pages above (exploration, search, CDs) to the front.
+    void MontrePage(QWidget *Page);
     QWidget *PageHistoCD() const { return tsHistoCD; }
     // The image list's tool bar (a horizontal layout) and the list view itself, which the
     // window places so that it can widen over the thumbnails.

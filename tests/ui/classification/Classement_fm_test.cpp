@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <QTimer>
@@ -319,7 +320,7 @@ TEST_F(ClassementFmTest, FavouriteOnlyBatchWithSearchButtonUpRemovesMarksAfterYe
     EXPECT_EQ(Setup("COUPS DE COEUR", "b.jpg"), "<absent>");
     EXPECT_EQ(Setup("MOTS-CLES", "a.jpg"), "MER");
     EXPECT_EQ(Fenetre->Modele().nNbCoches(), 0);
-    EXPECT_EQ(Fenetre->pcExplRech->currentWidget(), Fenetre->PageRecherche());
+    EXPECT_EQ(Fenetre->findChild<QTabWidget *>("pcExplRech")->currentWidget(), Fenetre->PageRecherche());
     EXPECT_FALSE(Classement->btCDC->isChecked());
 
     // The keyword row's text, merged: no loss, no question.
@@ -390,7 +391,7 @@ TEST_F(ClassementFmTest, CtrlCTogglesTheFavouriteInTheGridOnly)
     EXPECT_TRUE(Classement->btCDC->isChecked());
     EXPECT_TRUE(Classement->miCDC->isChecked());
     QComboBox *cb = Rech->Legendes->cbCritLeg;
-    Fenetre->pcExplRech->setCurrentWidget(Fenetre->PageRecherche());
+    Fenetre->MontrePage(Fenetre->PageRecherche());
     cb->setFocus();
     QTest::keyClick(cb, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(Setup("COUPS DE COEUR", "a.jpg"), "");
