@@ -1,5 +1,7 @@
 #include "exploration/Exploration_fm.h"
 
+#include "classification/Classement_fm.h"
+
 #include "components/FolderTreeView.h"
 #include "components/PaneledListView.h"
 #include "exploration/ListeImages_fm.h"
@@ -12,6 +14,7 @@
 #include "support/MessagesFactices.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -286,11 +289,20 @@ TEST_F(ExplorationTest, TheSelectionFollowsListingsClicksAndSorts)
     EXPECT_EQ(Selection.CleCourante(), cPhotos + "c.jpg");
     EXPECT_EQ(Fenetre->VueListe()->currentIndex().row(), Selection.LigneCourante());
 
-    // A double click asks for the entry's editor, through a signal any feature may hear.
+    // A double click asks for the entry's editor, through a signal any feature may hear: the
+    // classification feature opens its window (closed here at once).
+    auto *Classement = Fenetre->findChild<TClassementKX *>();
+    ASSERT_NE(Classement, nullptr);
+    int nFenetres = 0;
+    Classement->fnExecute = [&nFenetres](QDialog &) {
+        ++nFenetres;
+        return int(QDialog::Rejected);
+    };
     QSignalSpy Activees(Liste, &TListeImagesKX::LigneActivee);
     Liste->lvImgsDblClick();
     ASSERT_EQ(Activees.size(), 1);
     EXPECT_EQ(Activees.at(0).at(0).toInt(), Selection.LigneCourante());
+    EXPECT_EQ(nFenetres, 1);
 }
 
 namespace
