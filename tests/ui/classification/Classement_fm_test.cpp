@@ -15,6 +15,7 @@
 #include "mainwindow/MainKX_fm.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QCheckBox>
@@ -41,19 +42,13 @@ const QByteArray cArbo = "[CRITERES HIERARCHIQUES]\r\n"
                          "Voyages/Italie/Rome=\r\n"
                          "Animaux=\r\n";
 
-struct ClassementFmTest : ::testing::Test
+struct ClassementFmTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
-    TMessagesFactices *Messages = nullptr;
     TClassementKX *Classement = nullptr;
     TRechercheKX *Rech = nullptr;
     TExplorationKX *Expl = nullptr;
     QString cPhotos;
 
-    QString Donnees() const { return Temp.filePath("donnees") + "/"; }
     void Ecrit(const QString &cFichier, const QByteArray &Contenu)
     {
         QDir().mkpath(QFileInfo(cFichier).path());
@@ -77,19 +72,7 @@ struct ClassementFmTest : ::testing::Test
             ASSERT_TRUE(JpegCodec::Encode(im, cPhotos + c));
         }
         Ecrit(Donnees() + "KX_Setup.ini", cArbo + cSetup);
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Donnees();
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        auto m = std::make_unique<TMessagesFactices>();
-        Messages = m.get();
-        Contexte->Messages = std::move(m);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         Contexte->Parametres.lModeMAJ = true;
         Fenetre->ShowMode();
         Classement = Fenetre->findChild<TClassementKX *>();

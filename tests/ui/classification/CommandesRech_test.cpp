@@ -7,6 +7,7 @@
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
 #include "support/Corpus.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QComboBox>
@@ -24,13 +25,8 @@ namespace
 {
 // The main window over a small catalogue of real files, with stand-ins for the keyword and
 // legend rows, which other units build.
-struct CommandesRechTest : ::testing::Test
+struct CommandesRechTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
-    TMessagesFactices *Messages = nullptr;
     TRechercheKX *Rech = nullptr;
     TCommandesRechKX *Cmd = nullptr;
     QLineEdit *MotsCles = nullptr;
@@ -38,7 +34,6 @@ struct CommandesRechTest : ::testing::Test
     bool lOperateurET = false;
     QString cSoleil, cMer;
 
-    QString Donnees() const { return Temp.filePath("donnees") + "/"; }
     void Ecrit(const QString &cNom, const QByteArray &Contenu)
     {
         QDir().mkpath(Donnees());
@@ -62,19 +57,7 @@ struct CommandesRechTest : ::testing::Test
                                     "[CRITERES ENREGISTRES:SOIR]\r\nVoyages/Italie=\r\n_LEG=*COUCHER*\r\n");
         Ecrit("KX_BDD.ini", "[" + cSoleil.toUtf8() + "]\r\nVoyages/Italie=\r\n[" + cMer.toUtf8() + "]\r\nFamille=\r\n");
 
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Donnees();
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        auto m = std::make_unique<TMessagesFactices>();
-        Messages = m.get();
-        Contexte->Messages = std::move(m);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         Rech = Fenetre->findChild<TRechercheKX *>();
         Cmd = Fenetre->findChild<TCommandesRechKX *>();
         ASSERT_NE(Rech, nullptr);

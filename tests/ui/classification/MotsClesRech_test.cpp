@@ -6,6 +6,7 @@
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QAction>
@@ -30,16 +31,10 @@ const QByteArray cAvecMotsCles = "[GENERAL]\r\nlModeMAJ=1\r\n"
                                  "[MOTS-CLES]\r\n/photos/a.jpg=MER PLAGE\r\n/photos/b.jpg=mer SOLEIL\r\n"
                                  "[MOTS-CLES ENREGISTRES]\r\nMER SOLEIL=\r\nCHAT*=\r\n";
 
-struct MotsClesRechTest : ::testing::Test
+struct MotsClesRechTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
-    TMessagesFactices *Messages = nullptr;
     TMotsClesRechKX *MC = nullptr;
 
-    QString Donnees() const { return Temp.filePath("donnees") + "/"; }
     void Demarre(const QByteArray &cSetup)
     {
         QDir().mkpath(Donnees());
@@ -54,19 +49,7 @@ struct MotsClesRechTest : ::testing::Test
     {
         Fenetre.reset();
         Contexte.reset();
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Donnees();
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        auto m = std::make_unique<TMessagesFactices>();
-        Messages = m.get();
-        Contexte->Messages = std::move(m);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         auto *Rech = Fenetre->findChild<TRechercheKX *>();
         ASSERT_NE(Rech, nullptr);
         MC = Rech->MotsCles();
