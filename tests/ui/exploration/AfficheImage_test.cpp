@@ -14,6 +14,7 @@
 #include "storage/CleImage.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QDir>
@@ -29,13 +30,8 @@
 
 namespace
 {
-struct AfficheImageTest : ::testing::Test
+struct AfficheImageTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
-    TMessagesFactices *Messages = nullptr;
     TExplorationKX *Expl = nullptr;
     TListeImagesKX *Liste = nullptr;
     TAfficheImageKX *Affiche = nullptr;
@@ -45,9 +41,6 @@ struct AfficheImageTest : ::testing::Test
 
     void SetUp() override
     {
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("donnees") + "/";
         cPhotos = Temp.filePath("photos") + "/";
         QDir().mkpath(cPhotos);
         Jpeg(cPhotos + "a.jpg", 3000, 2000);
@@ -57,15 +50,7 @@ struct AfficheImageTest : ::testing::Test
         f.write("\xFF\xD8\xFF\xE0 abîmé");
         f.close();
 
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        Messages = new TMessagesFactices;
-        Contexte->Messages.reset(Messages);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         Expl = Fenetre->findChild<TExplorationKX *>();
         Liste = Fenetre->findChild<TListeImagesKX *>();
         Affiche = Fenetre->findChild<TAfficheImageKX *>();

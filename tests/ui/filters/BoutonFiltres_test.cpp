@@ -7,6 +7,7 @@
 #include "mainwindow/MainKX_fm.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QAction>
@@ -19,23 +20,15 @@
 
 namespace
 {
-struct BoutonFiltresTest : ::testing::Test
+struct BoutonFiltresTest : TBancFenetrePrincipale<>
 {
-    QTemporaryDir Temp;
-    TEmplacementsConfig E;
-    std::unique_ptr<TContexte> Contexte;
-    std::unique_ptr<TfmMainKX> Fenetre;
     TExplorationKX *Expl = nullptr;
     TRechercheKX *Rech = nullptr;
     TListeImagesKX *Liste = nullptr;
-    TMessagesFactices *Messages = nullptr;
     QString cPhotos;
 
     void SetUp() override
     {
-        E.cFichierUtilisateur = Temp.filePath("config/Vimbrel.conf");
-        E.cFichierMachine = Temp.filePath("etc/Vimbrel.conf");
-        E.cDossierDefaut = Temp.filePath("donnees") + "/";
         cPhotos = Temp.filePath("photos") + "/";
         QDir().mkpath(cPhotos);
         for (const char *c : {"IMG_0001.jpg", "IMG_0002.jpg", "DSC0003.jpg"}) {
@@ -43,15 +36,7 @@ struct BoutonFiltresTest : ::testing::Test
             im.fill(Qt::darkGreen);
             ASSERT_TRUE(JpegCodec::Encode(im, cPhotos + c));
         }
-        auto Volumes = std::make_unique<TVolumesFactices>();
-        TVolume Racine;
-        Racine.cPointMontage = "/";
-        Volumes->Ajoute(Racine);
-        Contexte = std::make_unique<TContexte>(E, Temp.filePath("bin"), std::move(Volumes));
-        Messages = new TMessagesFactices;
-        Contexte->Messages.reset(Messages);
-        Fenetre = std::make_unique<TfmMainKX>(*Contexte);
-        Fenetre->FormCreate(nullptr);
+        CreeFenetre();
         Expl = Fenetre->findChild<TExplorationKX *>();
         Rech = Fenetre->findChild<TRechercheKX *>();
         Liste = Fenetre->findChild<TListeImagesKX *>();
