@@ -377,6 +377,33 @@ QString TexteDatePDV(const QString &c)
            + c.mid(11, 8);
 }
 
+QDateTime LitDatePDV(const QString &cTexte)
+{
+    const QString c = cTexte.trimmed();
+    if (c.size() != 10 && c.size() != 19)
+        return QDateTime();
+    static const char forme[] = "99/99/9999 99:99:99";
+    int n[14];
+    int k = 0;
+    for (int i = 0; i < c.size(); ++i) {
+        const QChar ch = c.at(i);
+        if (forme[i] == '9') {
+            if (!(ch >= QLatin1Char('0') && ch <= QLatin1Char('9')))
+                return QDateTime();
+            n[k++] = ch.digitValue();
+        } else if (ch != QLatin1Char(forme[i])) {
+            return QDateTime();
+        }
+    }
+    for (; k < 14; ++k)
+        n[k] = 0;
+    const QDate d(n[4] * 1000 + n[5] * 100 + n[6] * 10 + n[7], n[2] * 10 + n[3], n[0] * 10 + n[1]);
+    const QTime t(n[8] * 10 + n[9], n[10] * 10 + n[11], n[12] * 10 + n[13]);
+    if (!d.isValid() || !t.isValid())
+        return QDateTime();
+    return QDateTime(d, t);
+}
+
 qint64 ChercheSegmentJpeg(TSourceOctets &s, qint64 nDebut, uchar nMarqueur)
 {
     qint64 nPos = nDebut + 2;

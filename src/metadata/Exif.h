@@ -7,6 +7,7 @@
 
 #include "metadata/DonneesMeta.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 
@@ -52,3 +53,8 @@ QString TexteFocale(qint64 n, qint64 d);     // 725/100 -> "7,25", 50/1 -> "50"
 QString TexteDatePDV(const QString &cTexte);
 // A value with at most nDecimales decimals, halves rounded away from zero, decimal comma.
 QString TexteDecimal(double dValeur, int nDecimales);
+
+// The stored shooting date "dd/MM/yyyy HH:mm:ss" (its fixed French form, whatever the locale)
+// as a local date and time; invalid for any other shape or an impossible date. A missing time
+// part reads as midnight.
+QDateTime LitDatePDV(const QString &cTexte);

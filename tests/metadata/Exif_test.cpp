@@ -5,7 +5,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
+#include <clocale>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace
 {
@@ -63,6 +65,25 @@ TEST(TextesValeursEXIF, DateDePriseDeVueSeulementSousSaFormeEntiere)
     EXPECT_EQ(TexteDatePDV("2005:07:14 18:30:05+02:00"), "");
     // A camera without a clock writes blanks of the right length.
     EXPECT_EQ(TexteDatePDV("    :  :     :  :  "), "");
+}
+
+TEST(TextesValeursEXIF, DateDePriseDeVueRelueSousSaFormeFrancaiseQuelleQueSoitLaLangue)
+{
+    // The stored form is day first under any locale: 3 April, never 4 March.
+    const char *ancienne = setlocale(LC_ALL, nullptr);
+    const std::string garde = ancienne ? ancienne : "C";
+    setlocale(LC_ALL, "en_US.UTF-8");
+    const QDateTime d = LitDatePDV("03/04/2005 10:00:00");
+    setlocale(LC_ALL, garde.c_str());
+    ASSERT_TRUE(d.isValid());
+    EXPECT_EQ(d.date(), QDate(2005, 4, 3));
+    EXPECT_EQ(d.time(), QTime(10, 0, 0));
+    EXPECT_EQ(d.timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(LitDatePDV(TexteDatePDV("2005:07:14 18:30:05")), QDateTime(QDate(2005, 7, 14), QTime(18, 30, 5)));
+    EXPECT_EQ(LitDatePDV("29/02/2004"), QDateTime(QDate(2004, 2, 29), QTime(0, 0)));
+    for (const char *c : {"29/02/2005 10:00:00", "14/07/2005 24:00:00", "14/07/2005 18:30", "2005:07:14 18:30:05", "",
+                          "14-07-2005 18:30:05", "1a/07/2005 18:30:05"})
+        EXPECT_FALSE(LitDatePDV(c).isValid()) << c;
 }
 
 TEST(LecteurTiff, LitLesValeursDesDeuxIFDEnPetitBoutiste)
