@@ -178,6 +178,26 @@ TEnrHistoCD PlaceDeNoeud(const TNoeudCD *pNoeud)
     return {pNoeud->Enr->nIdCD, pNoeud->cDossier};
 }
 
+const TNoeudCD *TrouveNoeudCD(const TArboCD &Arbo, const TEnrHistoCD &Place)
+{
+    if (!Arbo.Racine || Place.nIdCD == 0 || !Place.cDossier.startsWith(QLatin1Char('/')))
+        return nullptr;
+    const TNoeudCD *p = nullptr;
+    for (const auto &e : Arbo.Racine->Enfants)
+        if (e->Enr && e->Enr->nIdCD == Place.nIdCD)
+            p = e.get();
+    while (p && p->cDossier != Place.cDossier) {
+        const TNoeudCD *pSuivant = nullptr;
+        for (const auto &e : p->Enfants)
+            if (Place.cDossier.startsWith(e->cDossier)) {
+                pSuivant = e.get();
+                break;
+            }
+        p = pSuivant;
+    }
+    return p;
+}
+
 QString BulleNoeudCD(const TNoeudCD *pNoeud)
 {
     if (!pNoeud)

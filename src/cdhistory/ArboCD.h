@@ -69,6 +69,9 @@ TArboCD ConstruitArboCD(const QStringList &Cles, const TBigIniFile &iniSetup, co
 // What the page remembers when it is left with this node selected (null: nothing selected).
 TEnrHistoCD PlaceDeNoeud(const TNoeudCD *pNoeud);
 
+// The node of a remembered place in a tree, or null when the tree has no such folder.
+const TNoeudCD *TrouveNoeudCD(const TArboCD &Arbo, const TEnrHistoCD &Place);
+
 // The hint of a node: "%d CDs" for the root, "%s - %d image(s) / %d" for a node with images,
 // "%s - %d image(s)" (the CD's identifier and total) for any other; empty without a node.
 QString BulleNoeudCD(const TNoeudCD *pNoeud);
