@@ -236,3 +236,25 @@ TEST(IndexationCD, NotACdOrAnUnwritableCacheStopsBeforeAnything)
     EXPECT_TRUE(b.Cles().isEmpty());
     EXPECT_FALSE(b.iniSetup.SectionExists(cSectionLabelsCD));
 }
+
+TEST(IndexationCD, ADiscPulledMidwayCountsTheRestAsNotTreated)
+{
+    TBancIndex b;
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(EcritJpeg(b.Disque() + QString("LOT/%1.JPG").arg(i, 2, 10, QChar('0')), 16, 16, Qt::gray));
+    b.Insere("PHOTOS");
+    TIndexationCD x = b.Indexation();
+    int nImages = 0;
+    x.Avance = [&] {
+        if (++nImages == 1)
+            QDir(b.Disque() + "LOT").removeRecursively();
+    };
+    const TBilanIndexationCD r = x.Indexe(b.Disque());
+    EXPECT_FALSE(r.lInterrompu);
+    EXPECT_EQ(nImages, 30);
+    EXPECT_EQ(r.nTraitees + r.nEchecs, 30);
+    EXPECT_GT(r.nEchecs, 0);
+    EXPECT_EQ(b.Cles().size(), r.nTraitees);
+    EXPECT_TRUE(r.lLabelEcrit);
+    EXPECT_TRUE(r.lSauve);
+}
