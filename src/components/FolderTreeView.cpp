@@ -139,6 +139,14 @@ void TFolderTreeView::set_FixedDisksOnly(bool l)
     Remplit();
 }
 
+void TFolderTreeView::set_CDsOnly(bool l)
+{
+    if (l == m_lCDsSeuls)
+        return;
+    m_lCDsSeuls = l;
+    Remplit();
+}
+
 void TFolderTreeView::setVolumes(const IVolumes *volumes)
 {
     m_pVolumes = volumes;
@@ -239,7 +247,7 @@ QTreeWidgetItem *TFolderTreeView::NouveauNoeud(QTreeWidgetItem *parent, const QS
 void TFolderTreeView::Remplit()
 {
     clear();
-    if (m_lShellNodes) {
+    if (m_lShellNodes && !m_lCDsSeuls) {
         struct
         {
             QString cTexte;
@@ -262,7 +270,7 @@ void TFolderTreeView::Remplit()
         lVolumes = m_pVolumes->Liste();
     const bool lRacine = std::any_of(lVolumes.cbegin(), lVolumes.cend(),
                                      [](const TVolume &v) { return v.cPointMontage == QLatin1String("/"); });
-    if (!lRacine) {
+    if (!lRacine && !m_lCDsSeuls) {
         TVolume racine;
         racine.cPointMontage = QStringLiteral("/");
         lVolumes.prepend(racine);
@@ -270,6 +278,9 @@ void TFolderTreeView::Remplit()
     for (const TVolume &v : std::as_const(lVolumes)) {
         const TTypeVolume n = TypeVolume(v);
         if (m_lFixesSeuls && n != tvFixe)
+            continue;
+        // A drive without serial nor label holds no disc.
+        if (m_lCDsSeuls && (n != tvCD || (v.nSerie == 0 && v.cLabel.isEmpty())))
             continue;
         const QString c = AvecBarre(v.cPointMontage);
         NouveauNoeud(nullptr, TexteLecteur(v), c, IconeVolume(n), true);

@@ -39,6 +39,9 @@ public:
     // Only "/" and the fixed disks, for choosing where the data folder goes.
     bool _FixedDisksOnly() const { return m_lFixesSeuls; }
     void set_FixedDisksOnly(bool l);
+    // Only the CD drives that hold a disc (a serial or a label), for choosing a disc to index.
+    bool _CDsOnly() const { return m_lCDsSeuls; }
+    void set_CDsOnly(bool l);
     void setVolumes(const IVolumes *volumes);
     // The folders of the shell nodes; by default the desktop and documents locations.
     void setDossiersShell(const QString &cBureau, const QString &cDocuments);
@@ -88,6 +91,7 @@ private:
     const IVolumes *m_pVolumes = nullptr;
     bool m_lShellNodes = false;
     bool m_lFixesSeuls = false;
+    bool m_lCDsSeuls = false;
     QString m_cBureau;
     QString m_cDocuments;
     QAction *m_pmiRafraichir = nullptr;
