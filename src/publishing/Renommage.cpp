@@ -110,6 +110,25 @@ bool DeplaceSection(TBigIniFile &ini, const QString &cAncienne, const QString &c
     return lChange;
 }
 
+class TSansEcritureImmediate
+{
+public:
+    TSansEcritureImmediate(TBigIniFile &a, TBigIniFile &b) : m_a(a), m_b(b), m_la(a.lAutoSave), m_lb(b.lAutoSave)
+    {
+        a.lAutoSave = false;
+        b.lAutoSave = false;
+    }
+    ~TSansEcritureImmediate()
+    {
+        m_a.lAutoSave = m_la;
+        m_b.lAutoSave = m_lb;
+    }
+
+private:
+    TBigIniFile &m_a, &m_b;
+    bool m_la, m_lb;
+};
+
 // The step (0 old, 1 temporary, 2 final) at which the file with this identity stands, or -1.
 // A rename by link and unlink cut between the two leaves two names: the later one is kept.
 int Position(const TNomsFichier &N)
@@ -406,6 +425,9 @@ TBilanRenommage TRenommageImages::Renomme(QList<TEnrLst> &Entrees, const TReglag
         return Bilan;
     }
     m_cSections = ListeSectionsImage(m_iniSetup, cSectionsFichiersImages);
+    // The replay takes the stores on disk as they were before the batch until their save: a
+    // store writing each change at once would break that.
+    const TSansEcritureImmediate SansEcriture(m_iniSetup, m_iniBDD);
 
     const qint64 n = Plans.size();
     int nRenommages = 0;
@@ -497,6 +519,7 @@ TBilanReprise TRenommageImages::Reprend()
     const bool lSetup = !Enregistre(cStoreSetup, m_iniSetup);
     const bool lBDD = !Enregistre(cStoreBDD, m_iniBDD);
     m_cSections = ListeSectionsImage(m_iniSetup, cSectionsFichiersImages);
+    const TSansEcritureImmediate SansEcriture(m_iniSetup, m_iniBDD);
 
     // The stores on disk are as they were before the batch: their moves are made again, all the
     // first passes before the second ones, each file as far as it went.
