@@ -52,13 +52,15 @@ public:
         return s;
     }
 
-private:
+    // Shown before the first item, so that an Esc pressed during it is heard.
     void Demarre()
     {
         if (!m_lDemarree)
             m_Jauge.Demarre(m_cTitre, 0, 0, 1000);
         m_lDemarree = true;
     }
+
+private:
     TGaugeWindow m_Jauge;
     QString m_cTitre;
     bool m_lDemarree = false;
@@ -491,6 +493,7 @@ void TRenommageImagesKX::RenommerImages()
         Renommage.pDescriptions = m_Contexte.Descriptions.get();
         Renommage.pAlbum = pAlbum;
         Renommage.Suivi = Jauge.Suivi();
+        Jauge.Demarre();
         Bilan = Renommage.Renomme(E, R);
     }
     AppliqueRenommage(m_Selection.Modele(), E);
@@ -538,6 +541,7 @@ void TRenommageImagesKX::DaterImages()
         TDatationImages Datation(P);
         Datation.pAlbum = pAlbum;
         Datation.Suivi = Jauge.Suivi();
+        Jauge.Demarre();
         Bilan = Datation.Date(Modele, Lignes, lEXIF, D);
     }
     ApresLot();
