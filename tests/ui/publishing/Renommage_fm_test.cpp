@@ -1,7 +1,9 @@
 #include "BancSuppressionFm.h"
 
 #include "components/GaugeWindow.h"
+#include "publishing/RenommageJournal.h"
 #include "publishing/Renommage_fm.h"
+#include "support/BancFenetrePrincipale.h"
 #include "storage/Descriptions.h"
 
 #include <QAction>
@@ -270,4 +272,40 @@ TEST_F(RenommageFm, DatingWindowAndCommand)
     EXPECT_EQ(QFileInfo(a).lastModified(), D);
     EXPECT_EQ(Modele.Enr(0).nDate, D.toSecsSinceEpoch());
     EXPECT_EQ(Messages->Textes(), QStringList{QStringLiteral("1 image(s) n'ont(a) pas été traitée(s).")});
+}
+
+namespace
+{
+using RepriseDemarrage = TBancFenetrePrincipale<>;
+}
+
+// A batch killed after its renames, before its saves: the start moves the data to the new names
+// before the clean-up, which would otherwise drop them as the data of vanished images.
+TEST_F(RepriseDemarrage, TheStartReplaysTheJournalBeforeTheCleanUp)
+{
+    const QString a = Temp.filePath(QStringLiteral("photos/a.jpg"));
+    const QString b = Temp.filePath(QStringLiteral("photos/b.jpg"));
+    ASSERT_TRUE(EcritFichier(a, "image"));
+    QDir().mkpath(Donnees());
+    {
+        TBigIniFile Setup(FichierSetup());
+        Setup.WriteString(QStringLiteral("MOTS-CLES"), a, QStringLiteral("MER"));
+        TBigIniFile BDD(Donnees() + QStringLiteral("KX_BDD.ini"), true);
+        BDD.WriteString(a, QStringLiteral("Lieux/Rome"), {});
+    }
+    TPlanRenommage Plan;
+    Plan.Image = {a, {}, b, IdentiteFichier(a)};
+    TJournalRenommage Journal(TRenommageImages::CheminJournal(Donnees()));
+    ASSERT_EQ(Journal.Ecrit({Plan}), 0);
+    ASSERT_EQ(RenommeSansRemplacer(a, b), 0);
+
+    CreeFenetre();
+
+    const TBigIniFile Setup(FichierSetup());
+    EXPECT_EQ(Setup.ReadString(QStringLiteral("MOTS-CLES"), b, {}), QStringLiteral("MER"));
+    EXPECT_FALSE(Setup.ValueExists(QStringLiteral("MOTS-CLES"), a));
+    EXPECT_TRUE(TBigIniFile(Donnees() + QStringLiteral("KX_BDD.ini"), true).SectionExists(b));
+    EXPECT_FALSE(QFileInfo::exists(TRenommageImages::CheminJournal(Donnees())));
+    EXPECT_NE(Controle<QPushButton>("btRenommeImg"), nullptr);
+    EXPECT_NE(Controle<QPushButton>("btDateImg"), nullptr);
 }
