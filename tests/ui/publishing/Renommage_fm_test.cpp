@@ -171,6 +171,10 @@ TEST_F(RenommageFm, CommandRenamesTheCheckedRowsAndTheirData)
         auto &fm = static_cast<TfmRenommeImg &>(d);
         cTitre = fm.windowTitle();
         fm.edPrefixe->setText(QStringLiteral("Vac"));
+        if (!qEnvironmentVariableIsEmpty("VIMBREL_CAPTURES")) {
+            fm.show();
+            Capture(QStringLiteral("i28-renommer.png"));
+        }
         fm.btOK->click();
         return d.result();
     };
@@ -262,6 +266,10 @@ TEST_F(RenommageFm, DatingWindowAndCommand)
     Selection.MetModeMAJ(false);
     Renommage->fnExecute = [](QDialog &d) {
         auto &fm = static_cast<TfmDateImg &>(d);
+        if (!qEnvironmentVariableIsEmpty("VIMBREL_CAPTURES")) {
+            fm.show();
+            Capture(QStringLiteral("i28-dater.png"));
+        }
         fm.rbDatePDVEXIF->setChecked(true);
         fm.btOK->click();
         return d.result();
