@@ -2,7 +2,7 @@
 // date) that have keywords, a legend and criteria in a 100,000-image catalogue: our numbered
 // rename (two passes, journal, data moved, each store saved once), then our dating from the
 // EXIF date already listed. On copies of the same files, in the same run: exiftool renaming
-// each file ('-FileName<v%f.%e') and `jhead -ft`. Wall and processor times (ours in-process,
+// each file ('-FileName<v$FileName') and `jhead -ft`. Wall and processor times (ours in-process,
 // the tools' as children); a tool that is not installed is said so and left out.
 
 #include "CatalogueGenere.h"
@@ -188,7 +188,7 @@ int main(int argc, char **argv)
         std::printf("exiftool absent: pas de comparaison du renommage\n");
     else {
         const TTemps T =
-            Outil(cExiftool, {QStringLiteral("-q"), QStringLiteral("-FileName<v%f.%e"), Tmp.path() + "/outils"});
+            Outil(cExiftool, {QStringLiteral("-q"), QStringLiteral("-FileName<v$FileName"), Tmp.path() + "/outils"});
         if (T.dMur > 0) {
             Bench(("rename_" + cN + "_exiftool").constData(), T.dMur, "s");
             Bench(("rename_" + cN + "_exiftool_cpu").constData(), T.dProcesseur, "s");
