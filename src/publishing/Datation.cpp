@@ -5,12 +5,58 @@
 #include "metadata/Exif.h"
 #include "publishing/AlbumImages.h"
 
+#include <QDir>
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+
+namespace
+{
+// The companions of the images of a batch, found from one listing of each folder rather than
+// from a lookup per case of the extension for every image.
+class TCompagnons
+{
+public:
+    // The existing file named like the image with the extension cExtMaj in any case; empty
+    // when there is none. The upper-case spelling wins when several exist.
+    QString Trouve(const QString &cImage, const QString &cExtMaj)
+    {
+        const qsizetype nBarre = cImage.lastIndexOf(QLatin1Char('/'));
+        const QString cDossier = cImage.left(nBarre + 1);
+        const QString cNom = cImage.mid(nBarre + 1);
+        const qsizetype nPoint = cNom.lastIndexOf(QLatin1Char('.'));
+        const QString cBase = nPoint > 0 ? cNom.left(nPoint) : cNom;
+        const QHash<QString, QString> &Noms = Dossier(cDossier);
+        const auto it = Noms.constFind(cBase + cExtMaj);
+        return it == Noms.constEnd() ? QString() : cDossier + it.value();
+    }
+
+private:
+    const QHash<QString, QString> &Dossier(const QString &cDossier)
+    {
+        auto it = m_Dossiers.find(cDossier);
+        if (it != m_Dossiers.end())
+            return it.value();
+        QHash<QString, QString> Noms;
+        const QStringList cFichiers = QDir(cDossier).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &c : cFichiers) {
+            const qsizetype nPoint = c.lastIndexOf(QLatin1Char('.'));
+            if (nPoint <= 0)
+                continue;
+            const QString cCle = c.left(nPoint) + c.mid(nPoint).toUpper();
+            const auto Deja = Noms.constFind(cCle);
+            if (Deja == Noms.constEnd() || c == cCle)
+                Noms.insert(cCle, c);
+        }
+        return m_Dossiers.insert(cDossier, Noms).value();
+    }
+    QHash<QString, QHash<QString, QString>> m_Dossiers;
+};
+} // namespace
 
 int DateFichier(const QString &cChemin, const QDateTime &D)
 {
@@ -54,6 +100,7 @@ TBilanDatation TDatationImages::Date(TModeleListeImages &Modele, const QList<int
     Ordre.erase(std::unique(Ordre.begin(), Ordre.end()), Ordre.end());
 
     TBilanDatation Bilan;
+    TCompagnons Compagnons;
     const qint64 nTotal = Ordre.size();
     for (qsizetype i = 0; i < Ordre.size(); ++i) {
         const int nLigne = Ordre[i];
@@ -70,10 +117,10 @@ TBilanDatation TDatationImages::Date(TModeleListeImages &Modele, const QList<int
             if (pAlbum && pAlbum->IndexImage(0, cChemin) >= 0)
                 pAlbum->MettreAJourImage(Enr);
             if (m_Params.lTrtTHMDsOpFic && EstCRW(cChemin))
-                if (const QString c = CompagnonTHM(cChemin); !c.isEmpty())
+                if (const QString c = Compagnons.Trouve(cChemin, QStringLiteral(".THM")); !c.isEmpty())
                     DateFichier(c, Date);
             if (m_Params.lTrtWAVDsOpFic)
-                if (const QString c = CompagnonWAV(cChemin); !c.isEmpty())
+                if (const QString c = Compagnons.Trouve(cChemin, QStringLiteral(".WAV")); !c.isEmpty())
                     DateFichier(c, Date);
         }
         Suivi.Position(i + 1, nTotal);
