@@ -17,6 +17,7 @@
 #include "classification/MigrationArbo.h"
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
+#include "publishing/Renommage_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
 #include "components/Separateur.h"
@@ -402,6 +403,10 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     ShowMode();
     mmMain->setVisible(P.lMenuCipalVisible);
 
+    // A renaming batch the last run left unfinished: its files' data go to their present names
+    // first, or the clean-up below would take them for vanished images' data.
+    RepriseRenommage(m_Contexte);
+
     // Clean-up of the data of vanished images (never without the volumes to judge them).
     TVolumesFactices SansVolumes;
     TTestDisparition Test = PrepareNettoyage(
@@ -425,6 +430,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
+    InstalleRenommageImages(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

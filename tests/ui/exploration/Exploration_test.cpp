@@ -355,12 +355,14 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
     QMenu *Fichiers = Fenetre->findChild<QMenu *>("miMainFic");
     ASSERT_NE(Fichiers, nullptr);
     emit Fichiers->aboutToShow();
-    EXPECT_EQ(Textes(Fichiers), QStringList({"&Appliquer les critères de recherche aux images sélectionnées...",
-                                             "Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
+    EXPECT_EQ(Textes(Fichiers),
+              QStringList({"&Appliquer les critères de recherche aux images sélectionnées...", "Su&pprimer...",
+                           "&Renommer...", "chan&ger la Date...", "&Essai du menu", "-", "&Quitter"}));
     // Asked again at each opening: nothing doubles.
     emit Fichiers->aboutToShow();
-    EXPECT_EQ(Textes(Fichiers), QStringList({"&Appliquer les critères de recherche aux images sélectionnées...",
-                                             "Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
+    EXPECT_EQ(Textes(Fichiers),
+              QStringList({"&Appliquer les critères de recherche aux images sélectionnées...", "Su&pprimer...",
+                           "&Renommer...", "chan&ger la Date...", "&Essai du menu", "-", "&Quitter"}));
     // The window goes first: it still lists the feature.
     Fenetre.reset();
 }
