@@ -1,7 +1,9 @@
 // Lists a folder of 300 generated 12-megapixel JPEGs twice from an empty thumbnail folder:
 // first with one decoding thread, then with one per core into another empty folder, then a
 // second time from that filled cache. Prints the first listing's rate, its ratio to the
-// one-thread rate, and how much faster the second listing is.
+// one-thread rate, and how much faster the second listing is. Then lists from the filled cache
+// with the grid's decoded panels, plain and with every image turned by its EXIF orientation 6,
+// "G", black and white, contrast and channels, and prints plain time / treated time.
 //
 // Usage: cache_bench [images folder]   (generated once into /tmp when not given)
 
@@ -10,6 +12,13 @@
 #include "imaging/JpegCodec.h"
 #include "thumbnails/ThumbnailCache.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Sections.h"
+#include "storage/Settings.h"
+#include "treatments/TraitementsImage.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,8 +81,15 @@ struct TMesure
     int nFaites = 0;
 };
 
+// The panels a grid of 160-pixel thumbnails decodes around a first screen of 6 × 4: that
+// screen, and one more below it.
+constexpr int nPanneauxDecodes = 48;
+
+// What runs after the listing, timed with it.
+using TApres = std::function<void(const TModeleListeImages &Modele, const TBigIniFile &iniSetup)>;
+
 // One listing as the main window runs it: the folder walk, then the thumbnails in row order.
-TMesure Liste(const QString &cDossier, const QString &cVignettes, int nFils)
+TMesure Liste(const QString &cDossier, const QString &cVignettes, int nFils, const TApres &Apres = {})
 {
     TBigIniFile iniSetup(cVignettes + QStringLiteral("../KX_Setup.ini"));
     iniSetup.lAutoSave = false;
@@ -116,11 +132,35 @@ TMesure Liste(const QString &cDossier, const QString &cVignettes, int nFils)
             ++m.nFaites;
     };
     ChargeVignettesEnOrdre(m.nLignes, Pilote);
+    if (Apres)
+        Apres(Modele, iniSetup);
     iniSetup.UpdateFile();
     m.nSecondes = t.nsecsElapsed() / 1e9;
     m.nCPU = SecondesCPU() - nCPU0;
     m.nCPUPrincipal = SecondesCPU(RUSAGE_THREAD) - nPrincipal0;
     return m;
+}
+double Mediane(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The grid's first decoded panels, with their treatments or without.
+TApres Panneaux(bool lTraites)
+{
+    return [lTraites](const TModeleListeImages &Modele, const TBigIniFile &iniSetup) {
+        TEnrParametres P;
+        if (lTraites && Modele.Nombre() > 0 && LitRecetteTrts(iniSetup, P, Modele.Enr(0).Cle(), {}).cCanaux.isEmpty()) {
+            std::fprintf(stderr, "the treatments were not found under the listed keys\n");
+            std::exit(1);
+        }
+        for (int i = 0; i < std::min(nPanneauxDecodes, Modele.Nombre()); ++i) {
+            QImage Image = Modele.Vignette(i).Decode();
+            if (lTraites && !AppliqueTrtsImage(Image, iniSetup, P, Modele.Enr(i).Cle(), QStringLiteral("6")))
+                std::exit(1);
+        }
+    };
 }
 } // namespace
 
@@ -160,5 +200,32 @@ int main(int argc, char **argv)
     std::printf("BENCH first_listing %.1f img/s\n", Premier.nLignes / Premier.nSecondes);
     std::printf("BENCH parallel_vs_1thread %.2f x\n", Un.nSecondes / Premier.nSecondes);
     std::printf("BENCH second_vs_first %.1f x\n", Premier.nSecondes / Second.nSecondes);
+    std::fflush(stdout);
+
+    // The same cached listing, plain and treated in turn, so that both see the same machine.
+    {
+        TBigIniFile iniSetup(cTous + QStringLiteral("../KX_Setup.ini"));
+        for (const QFileInfo &Fichier : QDir(cImages).entryInfoList(QDir::Files)) {
+            const QString cCle = Fichier.absoluteFilePath();
+            iniSetup.WriteString(cSectionRotations, cCle, QStringLiteral("G"));
+            iniSetup.WriteString(cSectionNoirEtBlanc, cCle, QStringLiteral("{ 30: 60: 10}"));
+            iniSetup.WriteString(cSectionContrasteLuminosite, cCle, QStringLiteral("{  40:  40:  40:  20:  20:  20}"));
+            iniSetup.WriteString(cSectionCanaux, cCle, QStringLiteral("{D=0:A=1:I=3}"));
+        }
+        iniSetup.UpdateFile();
+    }
+    std::vector<double> Plain, Traite, CPUPlain, CPUTraite;
+    for (int k = 0; k < 7; ++k) {
+        const TMesure p = Liste(cImages, cTous, 0, Panneaux(false));
+        const TMesure t = Liste(cImages, cTous, 0, Panneaux(true));
+        Plain.push_back(p.nSecondes);
+        Traite.push_back(t.nSecondes);
+        CPUPlain.push_back(p.nCPU);
+        CPUTraite.push_back(t.nCPU);
+    }
+    std::fprintf(stderr,
+                 "cached listing with %d decoded panels: plain %.3f s (cpu %.3f s), treated %.3f s (cpu %.3f s)\n",
+                 nPanneauxDecodes, Mediane(Plain), Mediane(CPUPlain), Mediane(Traite), Mediane(CPUTraite));
+    std::printf("BENCH cached_treated_vs_plain %.2f x\n", Mediane(Plain) / Mediane(Traite));
     return 0;
 }

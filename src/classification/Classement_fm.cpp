@@ -264,6 +264,7 @@ void TClassementKX::EditeCriteres(int nLigne)
                            nLigne, &m_Main);
     if (m_Recherche.Legendes)
         Fenetre.MetListes(m_Recherche.Legendes->Legendes(), m_Recherche.Legendes->Descriptions());
+    Fenetre.fnAppliqueTraitements = fnAppliqueTraitements;
     fnExecute(Fenetre);
     Rafraichit();
     // The current image's displays are read again even when nothing was saved: the favourite

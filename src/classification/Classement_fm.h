@@ -10,6 +10,7 @@
 #include "classification/Classement.h"
 #include "mainwindow/Fonctionnalite.h"
 
+#include <QImage>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -51,6 +52,8 @@ public:
 
     // Runs a modal window and gives its result; tests answer in its place.
     std::function<int(QDialog &Fenetre)> fnExecute;
+    // The remembered treatments, handed to the classification window's full-size picture.
+    std::function<void(QImage &Image, const TEnrLV &Enr)> fnAppliqueTraitements;
 
     QPushButton *btEditeCritImg = nullptr;
     QPushButton *btAppliqueCritRech = nullptr;

@@ -653,6 +653,14 @@ void TPaneledListView::Oublie(TPLVListItem *pItem)
     m_Decodees.erase(std::remove(m_Decodees.begin(), m_Decodees.end(), pItem), m_Decodees.end());
 }
 
+void TPaneledListView::OublieDecodee(TPLVListItem *pItem)
+{
+    if (!pItem || pItem->pCollection != &Liste)
+        return;
+    Oublie(pItem);
+    RedessineItem(pItem);
+}
+
 void TPaneledListView::OublieDecodees()
 {
     ++*m_nGeneration;

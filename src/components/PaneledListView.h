@@ -196,6 +196,9 @@ public:
     std::function<void(const TPLVListItem &Item, QImage &Image)> fnTransformeVignette;
     // Drops every decoded panel: the visible ones are decoded again when painted.
     void OublieDecodees();
+    // Drops one item's decoded pixels, so that it is decoded (and transformed) again when
+    // painted; its stored thumbnail stays.
+    void OublieDecodee(TPLVListItem *pItem);
     // How many items hold decoded pixels; whether the worker is still decoding around the view.
     int NombreDecodees() const { return static_cast<int>(m_Decodees.size()); }
     bool RemplissageEnCours() const { return m_nTravaux.load() > 0; }

@@ -17,6 +17,8 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 
+#include <utility>
+
 namespace
 {
 // The side of the placeholders drawn in the pane.
@@ -35,6 +37,8 @@ TAfficheImageKX::TAfficheImageKX(TfmMainKX &Main, TContexte &Contexte, TListeIma
     connect(&m_Selection, &TSelectionKX::CouranteChange, this, [this](int nLigne) { CouranteChange(nLigne); });
     // A thumbnail remade or a treatment kept: the picture on disk or its treatment changed.
     connect(&m_Selection, &TSelectionKX::ImageChange, this, [this](const QString &cCle) {
+        if (cCle == std::exchange(m_cCleRetraitee, QString()))
+            return;
         if (m_nLigne >= 0 && cCle == m_Selection.CleCourante()) {
             m_pChargeur->Oublie(m_cFichier);
             m_nCleSource = 0;
@@ -205,6 +209,19 @@ void TAfficheImageKX::cbZoomChange()
     const QSize Decodee = m_lTournee ? A.Taille.transposed() : A.Taille;
     if (Meilleure.cFichier == m_cFichier && !Meilleure.Couvre(Decodee) && !m_pChargeur->CompleteImpossible())
         m_pChargeur->Demande(Demande(m_cFichier), FichierSuivant(m_nLigne));
+}
+
+bool TAfficheImageKX::RetraiteImage()
+{
+    if (!m_lLue || m_cFichier.isEmpty() || m_nLigne < 0)
+        return false;
+    const TImageDecodee Decodee = m_pChargeur->Meilleure();
+    if (Decodee.cFichier != m_cFichier || !Decodee.Valide())
+        return false;
+    m_cCleRetraitee = m_Selection.CleCourante();
+    m_nCleSource = 0;
+    Pret(Decodee);
+    return true;
 }
 
 void TAfficheImageKX::Progres(int nEtape, int nPourcent)

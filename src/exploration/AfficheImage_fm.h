@@ -32,6 +32,10 @@ public:
     void AfficheImage(int nLigne, bool lZoom11 = false);
     // Applies the zoom list's entry to the picture shown.
     void cbZoomChange();
+    // Makes the shown picture again from the decode at hand, through fnTraitement: the
+    // treatments changed, not the file, so the ImageChange reported for the image next does
+    // not read the file again. False when no decode of the current image is kept.
+    bool RetraiteImage();
 
     // The treatment step: the picture as loaded (maybe a reduction) in, the picture to show
     // out; it may turn it. The remembered treatments hook here.
@@ -74,6 +78,7 @@ private:
     QSize m_TailleImage;
     bool m_lTournee = false; // the treatments turned the picture a quarter
     qint64 m_nCleSource = 0; // the decode the shown picture was made from
+    QString m_cCleRetraitee; // the image RetraiteImage made again, until its ImageChange
 };
 
 TAfficheImageKX *InstalleAfficheImage(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste);

@@ -20,6 +20,7 @@
 #include "publishing/Renommage_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
+#include "treatments/Traitements_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"
 #include "platform/SauvegardeSortie.h"
@@ -239,6 +240,12 @@ void TfmMainKX::ConstruitFenetre()
     auto *Sauvegardes = new QHBoxLayout(m_pnSauvegardes);
     Sauvegardes->setContentsMargins(0, 0, 0, 0);
     Traitements->addWidget(m_pnSauvegardes);
+    m_pnBoutonsTrt = new QWidget(pnTraitements);
+    m_pnBoutonsTrt->setObjectName(QStringLiteral("pnBoutonsTrt"));
+    auto *BoutonsTrt = new QHBoxLayout(m_pnBoutonsTrt);
+    BoutonsTrt->setContentsMargins(0, 0, 0, 0);
+    BoutonsTrt->setSpacing(1);
+    Traitements->addWidget(m_pnBoutonsTrt);
     cbZoom = new TComboZoom(pnTraitements);
     cbZoom->setObjectName(QStringLiteral("cbZoom"));
     cbZoom->setEnabled(false);
@@ -424,16 +431,18 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // the thumbnail commands, which load the thumbnails of its listings, the page
     // "Recherche" with the criteria tree, and the classification commands that read it.
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
-    InstalleVignettes(*this, m_Contexte, Exploration->Liste());
+    TVignettesKX *Vignettes = InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
-    InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
+    TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     InstalleRenommageImages(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
-    InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
+    TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
+    // The remembered treatments, on every picture those features show.
+    InstalleTraitements(*this, m_Contexte, *Affiche, *Vignettes, Classement);
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
     // The command pane as if both splitters had just moved.

@@ -69,6 +69,9 @@ public:
     QTreeWidget *ArbreCriteresVignettes() const { return tvVigsCrit; }
     // The left end of the treatment bar (a horizontal layout), where the save buttons go.
     QWidget *BarreSauvegardes() const { return m_pnSauvegardes; }
+    // The treatment buttons' place in the treatment bar (a horizontal layout), after the save
+    // buttons.
+    QWidget *BarreTraitements() const { return m_pnBoutonsTrt; }
     QProgressBar *JaugeChargement() const { return ggChrgImg; }
     TPanneauImage *PanneauImage() const { return sbImage; }
     // The zoom list of the image pane, which the window's zoom keys and menu set.
@@ -166,6 +169,7 @@ private:
     QWidget *pnLVImgsCmdes = nullptr;
     QTreeView *lvImgs = nullptr;
     QWidget *m_pnSauvegardes = nullptr;
+    QWidget *m_pnBoutonsTrt = nullptr;
     QProgressBar *ggChrgImg = nullptr;
     TPaneledListView *plvVigs = nullptr;
     QTreeWidget *tvVigsCrit = nullptr;
