@@ -422,10 +422,10 @@ struct TBigIniFile::TDonnees
         });
     }
 
-    qint64 ChercheCle(TSection &s, const QByteArray &Cle) const
+    // Only reads: a section large enough to be indexed was indexed when it was read or grew,
+    // so that several threads may look keys up at once while nothing writes.
+    qint64 ChercheCle(const TSection &s, const QByteArray &Cle) const
     {
-        if (!s.Cles && qsizetype(s.Lignes.size()) > SeuilIndexCles)
-            IndexeCles(s);
         if (s.Cles)
             return ChercheCleIndexee(s, Cle, Hache(Cle));
         for (size_t i = 0; i < s.Lignes.size(); ++i) {
@@ -471,6 +471,8 @@ struct TBigIniFile::TDonnees
         s.Lignes.push_back(Ajoute(Octets));
         if (s.Cles)
             IndexeLigne(s, quint32(s.Lignes.size() - 1));
+        else if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
+            IndexeCles(s);
     }
 
     void EffaceSection(size_t nPos, const QByteArray &Forme)
@@ -517,7 +519,9 @@ struct TBigIniFile::TDonnees
             Compte(s.Entete);
             std::for_each(s.Lignes.begin(), s.Lignes.end(), Compte);
         }
-        QByteArray Neuf(nTaille, Qt::Uninitialized);
+        QByteArray Neuf;
+        Neuf.reserve(nTaille + nTaille / 8 + (1 << 20));
+        Neuf.resize(nTaille);
         char *p = Neuf.data();
         const char *const pAncien = Texte.constData();
         auto Copie = [&](TLigne &l) {

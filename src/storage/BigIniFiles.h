@@ -3,7 +3,8 @@
 //
 // Every persistent datum of the program goes through this class. The text of the file is the
 // only observable state; lookups go through hashed indexes so that a catalogue with a hundred
-// thousand sections is read and changed without walking it.
+// thousand sections is read and changed without walking it. Reads change nothing, so several
+// threads may read one store at once as long as none writes to it meanwhile.
 
 #include <QString>
 #include <QStringList>
