@@ -408,7 +408,18 @@ QList<TEntree> TGenerateur::EntreesPlates()
             const TEnrLV &Enr = S.pModele->Enr(i);
             if (!S.pModele->Coche(i) || Enr.lIllisible || !(lToutes || Enr.lExiste))
                 continue;
-            Ajoute(Enr, {}, S.pModele->Vignette(i), TexteBulleAlbumWEB(Enr, ParamsBulle(Enr, P)), {});
+            TVignetteCompacte Vignette = S.pModele->Vignette(i);
+            // A row whose thumbnail the grid has not loaded yet takes it from the cache.
+            if (Vignette.Vide() && O.nAWContAlbum != caImagesSeules && P.iniSetup) {
+                TImageVignette Image;
+                Image.nNumCD = Enr.nNumCD;
+                Image.cLecteur = Enr.cLecteur;
+                Image.cChemin = Enr.cChemin;
+                Image.lExiste = Enr.lExiste;
+                bool lModifie = false;
+                Vignette = FaitVignette(*P.iniSetup, ParamsVignettes(P), Image, {}, lModifie).Vignette;
+            }
+            Ajoute(Enr, {}, Vignette, TexteBulleAlbumWEB(Enr, ParamsBulle(Enr, P)), {});
         }
     } else {
         for (const TEnrLstAW &l : S.lstImages)
