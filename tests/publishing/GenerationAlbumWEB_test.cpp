@@ -253,6 +253,22 @@ TEST_F(GenerationAlbumWEB, RefusalsWriteNothing)
     EXPECT_EQ(Arbre(cAlbum), QStringLiteral("deja.txt"));
 }
 
+TEST_F(GenerationAlbumWEB, AFolderThatCannotBeMadeStopsTheAlbumAndKeepsWhatWasWritten)
+{
+    // The second node's folder would be the first node's table page.
+    iniSetup->WriteString(cSectionAlbumWeb + QStringLiteral(":Perso"), QStringLiteral("<aDossiers>"),
+                          QStringLiteral("X|X/Vignettes.htm|Y"));
+    Source = {saHierPerso, nullptr, {}, QStringLiteral("Perso")};
+    const TBilanAlbumWEB b = Genere();
+    EXPECT_FALSE(b.lRefuse);
+    EXPECT_TRUE(b.cErreur.startsWith(QStringLiteral("Impossible d'écrire « ") + cAlbum
+                                     + QStringLiteral("X/Vignettes.htm » : ")))
+        << b.cErreur.toStdString();
+    EXPECT_TRUE(QFileInfo(cAlbum + QStringLiteral("X/Vignettes.htm")).isFile());
+    EXPECT_FALSE(QFileInfo::exists(cAlbum + QStringLiteral("Y")));
+    EXPECT_FALSE(QFileInfo::exists(cAlbum + QStringLiteral("Hierarchie.htm")));
+}
+
 TEST_F(GenerationAlbumWEB, FailedImageIsCountedItsCellKeptAndEscStopsAfterTheRow)
 {
     for (int i = 0; i < 5; ++i)
