@@ -6,6 +6,7 @@
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 #include "storage/TaillesVignettes.h"
+#include "treatments/TraitementsImage.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -57,6 +58,14 @@ TParamsAlbumWEB ParamsAlbumWEB(TContexte &C)
     P.lTrtDescription = Pa.lTrtDescription;
     P.lHintAffEXIF = Pa.lHintAffEXIF;
     P.lHintAffIPTC = Pa.lHintAffIPTC;
+    if (const TBigIniFile *pIni = C.iniSetup.get()) {
+        P.AppliqueTrts = [pIni, &Pa](QImage &Image, const QString &cCle, const QString &cOrientation) {
+            AppliqueTrtsImage(Image, *pIni, Pa, cCle, cOrientation);
+        };
+        P.ATrts = [pIni, &Pa](const QString &cCle, const QString &cOrientation) {
+            return ATrtsImage(*pIni, Pa, cCle, cOrientation);
+        };
+    }
     return P;
 }
 

@@ -202,7 +202,7 @@ struct TTacheEntree
     std::optional<int> nMax;
     int nD = 160;
     bool lLireVigDsTHM = true;
-    std::function<void(QImage &, const QString &)> AppliqueTrts;
+    std::function<void(QImage &, const QString &, const QString &)> AppliqueTrts;
 };
 
 // The largest JPEG reduction (1/8, 1/4, 1/2) whose decoding still covers the written size.
@@ -239,7 +239,7 @@ TFichiersEntree FaitFichiers(const TTacheEntree &t)
     if (t.nContenu != caImagesSeules) {
         QImage Vignette = e.Sel.imVignette.isNull() ? e.VignetteCache.Decode() : e.Sel.imVignette;
         if (!Vignette.isNull() && e.lTrtVignette && t.AppliqueTrts)
-            t.AppliqueTrts(Vignette, cCle);
+            t.AppliqueTrts(Vignette, cCle, e.Sel.EnrLV.cOrientation);
         if (!Vignette.isNull())
             f.Vignette = JpegCodec::EncodeMemoire(Vignette, 100);
     }
@@ -258,7 +258,7 @@ TFichiersEntree FaitFichiers(const TTacheEntree &t)
         Image = ChargePleine(t, Cible);
         const QSize Decodee = Image.size();
         if (!Image.isNull() && e.lTrts && t.AppliqueTrts)
-            t.AppliqueTrts(Image, cCle);
+            t.AppliqueTrts(Image, cCle, Enr.cOrientation);
         if (Image.isNull())
             Image = ImageErreur(t.nD);
         else if (lReduite) {

@@ -43,9 +43,9 @@ struct TParamsAlbumWEB
     bool lHintAffIPTC = false;
 
     // An image's saved treatments and automatic orientation applied to a picture of it (cCle
-    // its image key). Called from worker threads, never while the stores change. None: the
-    // pictures are written as loaded.
-    std::function<void(QImage &Image, const QString &cCle)> AppliqueTrts;
+    // its image key, cOrientation its EXIF orientation text). Called from worker threads,
+    // never while the stores change. None: the pictures are written as loaded.
+    std::function<void(QImage &Image, const QString &cCle, const QString &cOrientation)> AppliqueTrts;
     // Whether an image has a treatment or an automatic orientation, so that its file is
     // re-encoded rather than copied. None: a key in one of the treatment sections, or the
     // automatic orientation on and an EXIF orientation other than "1".

@@ -179,7 +179,7 @@ TEST_F(GenerationAlbumWEB, TreatmentsAreAppliedBeforeTheReductionAndTurnItsSides
     iniSetup->WriteString(cSectionRotations, cGrande, QStringLiteral("1"));
     QStringList Traitees;
     QMutex Verrou;
-    Params.AppliqueTrts = [&](QImage &Image, const QString &cCle) {
+    Params.AppliqueTrts = [&](QImage &Image, const QString &cCle, const QString &) {
         QMutexLocker l(&Verrou);
         Traitees << cCle;
         Image = Image.transformed(QTransform().rotate(90));

@@ -70,6 +70,20 @@ TEST_F(AlbumWEBFm, CheckedImagesMakeAnAlbumRecordedInTheHistory)
     EXPECT_EQ(Departs.last(), cRacine + QStringLiteral("/albums/"));
 }
 
+TEST_F(AlbumWEBFm, RememberedTreatmentsAreAppliedToTheWrittenImages)
+{
+    const QString cTournee = Jpeg(QStringLiteral("p/tournee.jpg"), 10);
+    const QString cIntacte = Jpeg(QStringLiteral("p/intacte.jpg"), 20);
+    Liste(cTournee, true);
+    Liste(cIntacte, true);
+    Contexte->iniSetup->WriteString(cSectionRotations, cTournee, QStringLiteral("D"));
+    Album->miAlbumWEBGenAPartirImgSelClick();
+    EXPECT_EQ(Messages->Textes(), QStringList());
+    const QString cImages = cChoix + QStringLiteral("/Images/");
+    EXPECT_EQ(QImage(cImages + QStringLiteral("tournee.jpg")).size(), QSize(48, 64));
+    EXPECT_EQ(LitFichier(cImages + QStringLiteral("intacte.jpg")), LitFichier(cIntacte));
+}
+
 TEST_F(AlbumWEBFm, NothingToMakeOrCancelledWritesNothing)
 {
     Liste(Jpeg(QStringLiteral("p/a.jpg")), false);
