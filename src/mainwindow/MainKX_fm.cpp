@@ -18,6 +18,7 @@
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
+#include "publishing/AlbumWEB_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
 #include "treatments/Traitements_fm.h"
@@ -438,6 +439,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     InstalleRenommageImages(*this, m_Contexte);
+    InstalleAlbumWEB(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

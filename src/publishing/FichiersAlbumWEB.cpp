@@ -46,7 +46,7 @@ bool EcritTout(int nFd, const char *p, qint64 n)
 }
 } // namespace
 
-QString NomFichierUnique(const QString &cDossier, const QString &cFichier)
+QString NomFichierUnique(const QString &cFichier, const std::function<bool(const QString &cNom)> &Pris)
 {
     QString cNom = cFichier.mid(cFichier.lastIndexOf(QLatin1Char('/')) + 1);
     cNom.replace(QLatin1Char(' '), QLatin1Char('_'));
@@ -57,16 +57,21 @@ QString NomFichierUnique(const QString &cDossier, const QString &cFichier)
         cExt = QStringLiteral(".jpg");
         cNom = cBase + cExt;
     }
-    QString cDos = cDossier;
-    if (!cDos.isEmpty() && !cDos.endsWith(QLatin1Char('/')))
-        cDos += QLatin1Char('/');
-    if (!ExisteSansSuivre(cDos + cNom))
+    if (!Pris(cNom))
         return cNom;
     for (int n = 2;; ++n) {
         const QString cEssai = QStringLiteral("%1(%2)%3").arg(cBase).arg(n).arg(cExt);
-        if (!ExisteSansSuivre(cDos + cEssai))
+        if (!Pris(cEssai))
             return cEssai;
     }
+}
+
+QString NomFichierUnique(const QString &cDossier, const QString &cFichier)
+{
+    QString cDos = cDossier;
+    if (!cDos.isEmpty() && !cDos.endsWith(QLatin1Char('/')))
+        cDos += QLatin1Char('/');
+    return NomFichierUnique(cFichier, [&](const QString &cNom) { return ExisteSansSuivre(cDos + cNom); });
 }
 
 QString CouleurHTML(quint32 nCouleur)

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The output name of an image in folder cDossier: the file name part of cFichier with spaces
@@ -13,6 +14,8 @@
 // that name is taken in cDossier, "B(2)E", "B(3)E"... (B the name without its extension, E
 // the extension with its dot). A link, even a broken one, takes its name.
 QString NomFichierUnique(const QString &cDossier, const QString &cFichier);
+// The same with the names taken told by Pris instead of read from a folder.
+QString NomFichierUnique(const QString &cFichier, const std::function<bool(const QString &cNom)> &Pris);
 
 // The six lower-case hexadecimal digits red, green, blue of a colour value whose lowest byte
 // is red (0x0000FF gives "ff0000").
