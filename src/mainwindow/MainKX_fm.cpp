@@ -17,6 +17,7 @@
 #include "classification/MigrationArbo.h"
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
+#include "publishing/CopieImages_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"
@@ -423,6 +424,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     InstalleSuppressionImages(*this, m_Contexte);
+    InstalleCopieImages(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

@@ -268,7 +268,7 @@ qint64 PlaceLibre(const QString &cDossier)
                                                                                    : static_cast<qint64>(n);
 }
 
-bool MemeFichier(const QString &cA, const QString &cB)
+bool MemeInode(const QString &cA, const QString &cB)
 {
     struct stat a
     {

@@ -48,4 +48,4 @@ qint64 PlaceLibre(const QString &cDossier);
 
 // True when both paths name the same file (same device and inode), whatever the spelling:
 // links, "..", doubled "/".
-bool MemeFichier(const QString &cA, const QString &cB);
+bool MemeInode(const QString &cA, const QString &cB);

@@ -165,10 +165,10 @@ TEST(CopieOutils, SameFileWhateverTheSpellingAndFreeSpace)
     ASSERT_TRUE(EcritFichier(c, "a"));
     ASSERT_TRUE(EcritFichier(Tmp.path() + QStringLiteral("/d/b.jpg"), "a"));
     ASSERT_TRUE(QFile::link(Tmp.path() + QStringLiteral("/d"), Tmp.path() + QStringLiteral("/lien")));
-    EXPECT_TRUE(MemeFichier(c, Tmp.path() + QStringLiteral("/lien/../d//a.jpg")));
-    EXPECT_TRUE(MemeFichier(c, Tmp.path() + QStringLiteral("/lien/a.jpg")));
-    EXPECT_FALSE(MemeFichier(c, Tmp.path() + QStringLiteral("/d/b.jpg")));
-    EXPECT_FALSE(MemeFichier(c, Tmp.path() + QStringLiteral("/d/absent.jpg")));
+    EXPECT_TRUE(MemeInode(c, Tmp.path() + QStringLiteral("/lien/../d//a.jpg")));
+    EXPECT_TRUE(MemeInode(c, Tmp.path() + QStringLiteral("/lien/a.jpg")));
+    EXPECT_FALSE(MemeInode(c, Tmp.path() + QStringLiteral("/d/b.jpg")));
+    EXPECT_FALSE(MemeInode(c, Tmp.path() + QStringLiteral("/d/absent.jpg")));
 
     EXPECT_GT(PlaceLibre(Tmp.path()), 0);
     EXPECT_EQ(PlaceLibre(Tmp.path() + QStringLiteral("/absent")), -1);
