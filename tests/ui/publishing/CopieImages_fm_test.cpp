@@ -85,13 +85,13 @@ TEST_F(CopieImagesFm, DiskDestinationCopiesIntoAFolderMadeFromTheWindow)
     fm->btCreerDossier->click();
     const QString cCopies = cRacine + QStringLiteral("/photos/Copies/");
     EXPECT_EQ(fm->tvDosDst->DossierCourant(), cCopies);
+    Capture(QStringLiteral("i31-disque.png"));
     fm->btCopier->click();
     EXPECT_EQ(fm->result(), int(QDialog::Accepted));
     EXPECT_EQ(Messages->Textes(), QStringList{QStringLiteral("2 Image(s) traitée(s) sur 2")});
     EXPECT_EQ(QDir(cCopies).entryList(QDir::Files), (QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
     EXPECT_EQ(Contexte->iniSetup->ReadString(QStringLiteral("MOTS-CLES"), cCopies + QStringLiteral("a.jpg"), {}),
               QStringLiteral("MER"));
-    Capture(QStringLiteral("i31-disque.png"));
 }
 
 TEST_F(CopieImagesFm, SimulatedCDWalksThroughItsTabsBeforeCopying)
@@ -108,6 +108,7 @@ TEST_F(CopieImagesFm, SimulatedCDWalksThroughItsTabsBeforeCopying)
     EXPECT_TRUE(fm->btPrec->isVisible());
     EXPECT_FALSE(fm->cbVidDosAvtCopie->isEnabled());
     EtatBoutons(*fm, false, true, false);
+    Capture(QStringLiteral("i31-cd-parametres.png"));
 
     // Treating before the copy makes a CD copy impossible: its tabs go.
     fm->cbEffTrt->setChecked(true);
