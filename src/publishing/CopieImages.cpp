@@ -475,13 +475,15 @@ QStringList TCopieImages::EnregistreStores()
 
 namespace
 {
-void Conclut(const TBilanCopie &Bilan, IMessages &Messages)
+void Conclut(const TBilanCopie &Bilan, const QString &cDossier, IMessages &Messages)
 {
     if (!Bilan.cErreurs.isEmpty()) {
         QStringList l = Bilan.cErreurs.mid(0, 10);
         if (Bilan.cErreurs.size() > 10)
             l << QStringLiteral("...");
-        Messages.Erreur(nullptr, QStringLiteral("Des images n'ont pas pu être copiées :\n") + l.join(u'\n'));
+        Messages.Erreur(nullptr,
+                        QStringLiteral("Des images n'ont pas pu être copiées vers le dossier '%1' :\n").arg(cDossier)
+                            + l.join(u'\n'));
     }
     for (const QString &c : Bilan.cErreursEnregistrement)
         Messages.Erreur(nullptr, c);
@@ -512,7 +514,7 @@ TBilanCopie ConfirmeEtCopie(TCopieImages &Copie, const QList<TEnrLV> &Images, co
             Messages.Attention(nullptr, QStringLiteral("%1 image(s) n'ont(a) pas été traitée(s).").arg(n));
     }
     TBilanCopie Bilan = Copie.CopierImages(Images, cDossier);
-    Conclut(Bilan, Messages);
+    Conclut(Bilan, cDossier, Messages);
     return Bilan;
 }
 
@@ -527,6 +529,6 @@ TBilanCopie ConfirmeEtEnregistreCD(TCopieImages &Copie, const QList<TEnrLV> &Ima
         return Annule;
     }
     TBilanCopie Bilan = Copie.EnregistrerCopiesCD(Images, cDossierCD);
-    Conclut(Bilan, Messages);
+    Conclut(Bilan, cDossierCD, Messages);
     return Bilan;
 }

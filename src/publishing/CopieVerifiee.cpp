@@ -41,11 +41,14 @@ private:
     int m_n;
 };
 
+// What Compare returns for a copy that reads back different (errno values are positive).
+constexpr int nDifferente = -1;
+
 TResultatCopie Echec(int nErrno)
 {
     TResultatCopie r;
-    r.nErrno = nErrno;
-    r.cErreur = nErrno == EIO ? TexteCopieDifferente() : TexteErreurFichier(nErrno);
+    r.nErrno = nErrno == nDifferente ? EIO : nErrno;
+    r.cErreur = nErrno == nDifferente ? TexteCopieDifferente() : TexteErreurFichier(nErrno);
     return r;
 }
 
@@ -141,7 +144,7 @@ int CopieOctets(int fdSource, int fdCible, bool lCopieNoyau)
 }
 
 // Reads the copy back from the disk and compares it with the source (a file or bytes in
-// memory); 0, EIO on a difference, or the errno of a read.
+// memory); 0, nDifferente, or the errno of a read.
 int Compare(int fdCopie, int fdSource, const QByteArray *pDonnees)
 {
     auto A = std::make_unique<char[]>(nBloc);
@@ -162,7 +165,7 @@ int Compare(int fdCopie, int fdSource, const QByteArray *pDonnees)
                 return errno;
         }
         if (nA != nB || std::memcmp(A.get(), pB, static_cast<size_t>(nA)) != 0)
-            return EIO;
+            return nDifferente;
         if (nA == 0)
             return 0;
         nPosition += nA;
