@@ -164,8 +164,6 @@ TCopieImages::TCopieImages(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const IVo
             return ATrtsImageLocal(ini, Enr, lAuto);
         };
     }
-    if (!m_Params.fnAppliqueTrtsImage)
-        m_Params.fnAppliqueTrtsImage = [](QImage &, const TBigIniFile &, const TEnrLV &) { return true; };
     if (!m_Params.fnChargeImage)
         m_Params.fnChargeImage = [](const QString &c) { return ChargeImage(c, false, 0, false).Image; };
 }
@@ -350,7 +348,8 @@ TBilanCopie TCopieImages::CopierImages(const QList<TEnrLV> &Images, const QStrin
         if (::stat(QFile::encodeName(cSource).constData(), &st) != 0)
             Erreur(TexteErreurFichier(errno));
         else {
-            const bool lReencode = m_Params.lEffTrt && m_Params.fnATrtsImage(m_iniSetup, Enr);
+            const bool lReencode =
+                m_Params.lEffTrt && m_Params.fnAppliqueTrtsImage && m_Params.fnATrtsImage(m_iniSetup, Enr);
             const QStringList cCompagnons = Compagnons(cSource, m_Params);
             QStringList cExt;
             for (const QString &c : cCompagnons)

@@ -76,7 +76,8 @@ struct TParamsCopie
     // orientation rule.
     std::function<bool(const TBigIniFile &iniSetup, const TEnrLV &Enr)> fnATrtsImage;
     // Applies the image's saved treatments and orientation to its picture; false when they
-    // cannot be. The default leaves the picture as it is.
+    // cannot be. Without it nothing is re-encoded: each image is copied unchanged with its
+    // treatments, rather than written as a JPEG that lost them.
     std::function<bool(QImage &Image, const TBigIniFile &iniSetup, const TEnrLV &Enr)> fnAppliqueTrtsImage;
     // Loads the whole picture of a file (throws EImageIllisible); the default is the image
     // loader at full size.

@@ -282,6 +282,12 @@ TEST_F(CopieImagesTest, TreatedRawIsWrittenAsRotatedJpegWithoutItsTreatment)
     TCopieImages Echec(*iniSetup, *iniBDD, Volumes, *Operations, P);
     EXPECT_EQ(Echec.CopierImages({Tourne}, cDest).nTraitees, 0);
     EXPECT_EQ(Dest().size(), 2);
+
+    // Without a way to apply the treatments, the image is copied as it is and keeps them.
+    P.fnAppliqueTrtsImage = nullptr;
+    TCopieImages SansTrt(*iniSetup, *iniBDD, Volumes, *Operations, P);
+    EXPECT_EQ(SansTrt.CopierImages({Tourne}, cDest).cCopies, QStringList{cDest + QStringLiteral("t.CRW")});
+    EXPECT_EQ(Lu(QStringLiteral("ROTATIONS"), cDest + QStringLiteral("t.CRW")), QStringLiteral("1"));
 }
 
 TEST_F(CopieImagesTest, WithoutCriteriaStoresStayButDescriptionAndCompanionsFollow)
