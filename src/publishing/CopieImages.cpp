@@ -144,26 +144,10 @@ QString NomCopieUnique(const QString &cDossier, const QString &cNomFichier, bool
     }
 }
 
-bool ATrtsImageLocal(const TBigIniFile &iniSetup, const TEnrLV &Enr, bool lOrientationAuto)
-{
-    const QString cCle = Enr.Cle();
-    for (const QString &cSection : cSectionsTraitements)
-        if (iniSetup.ValueExists(cSection, cCle))
-            return true;
-    return lOrientationAuto && Enr.lEXIF && Enr.cOrientation.trimmed() != QLatin1String("1")
-           && !Enr.cOrientation.trimmed().isEmpty();
-}
-
 TCopieImages::TCopieImages(TBigIniFile &iniSetup, TBigIniFile &iniBDD, const IVolumes &Volumes,
                            IOperationsFichiers &Operations, TParamsCopie Params)
     : m_iniSetup(iniSetup), m_iniBDD(iniBDD), m_Volumes(Volumes), m_Operations(Operations), m_Params(std::move(Params))
 {
-    if (!m_Params.fnATrtsImage) {
-        const bool lAuto = m_Params.lOrientationAuto;
-        m_Params.fnATrtsImage = [lAuto](const TBigIniFile &ini, const TEnrLV &Enr) {
-            return ATrtsImageLocal(ini, Enr, lAuto);
-        };
-    }
     if (!m_Params.fnChargeImage)
         m_Params.fnChargeImage = [](const QString &c) { return ChargeImage(c, false, 0, false).Image; };
 }
@@ -348,8 +332,8 @@ TBilanCopie TCopieImages::CopierImages(const QList<TEnrLV> &Images, const QStrin
         if (::stat(QFile::encodeName(cSource).constData(), &st) != 0)
             Erreur(TexteErreurFichier(errno));
         else {
-            const bool lReencode =
-                m_Params.lEffTrt && m_Params.fnAppliqueTrtsImage && m_Params.fnATrtsImage(m_iniSetup, Enr);
+            const bool lReencode = m_Params.lEffTrt && m_Params.fnATrtsImage && m_Params.fnAppliqueTrtsImage
+                                   && m_Params.fnATrtsImage(m_iniSetup, Enr);
             const QStringList cCompagnons = Compagnons(cSource, m_Params);
             QStringList cExt;
             for (const QString &c : cCompagnons)

@@ -67,17 +67,15 @@ struct TParamsCopie
     bool lTrtDescription = false;
     bool lTrtTHMDsOpFic = true;
     bool lTrtWAVDsOpFic = true;
-    bool lOrientationAuto = true;
     bool lCopieCriteres = true; // `cbCopieCriteres`
     bool lEffTrt = false;       // `cbEffTrt`
 
     // Whether an image has a saved treatment or an automatic orientation (it is then
-    // re-encoded when lEffTrt); the default reads the six treatment sections and the
-    // orientation rule.
+    // re-encoded when lEffTrt), and the application of those treatments to its picture (false
+    // when they cannot be applied). The window passes the treatments module's; without both,
+    // nothing is re-encoded: each image is copied unchanged with its treatments, rather than
+    // written as a JPEG that lost them.
     std::function<bool(const TBigIniFile &iniSetup, const TEnrLV &Enr)> fnATrtsImage;
-    // Applies the image's saved treatments and orientation to its picture; false when they
-    // cannot be. Without it nothing is re-encoded: each image is copied unchanged with its
-    // treatments, rather than written as a JPEG that lost them.
     std::function<bool(QImage &Image, const TBigIniFile &iniSetup, const TEnrLV &Enr)> fnAppliqueTrtsImage;
     // Loads the whole picture of a file (throws EImageIllisible); the default is the image
     // loader at full size.
@@ -85,9 +83,6 @@ struct TParamsCopie
     // Passed to every verified copy (tests damage a copy through it).
     TOptionsCopie Options;
 };
-
-// The local test of a saved treatment or an automatic orientation.
-bool ATrtsImageLocal(const TBigIniFile &iniSetup, const TEnrLV &Enr, bool lOrientationAuto);
 
 struct TBilanCopie
 {

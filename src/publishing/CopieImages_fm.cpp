@@ -10,6 +10,7 @@
 #include "publishing/SuppressionImages.h"
 #include "storage/CleImage.h"
 #include "storage/Contexte.h"
+#include "treatments/TraitementsImage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -368,9 +369,15 @@ TParamsCopie TfmCopieImg::Params() const
     p.lTrtDescription = P.lTrtDescription;
     p.lTrtTHMDsOpFic = P.lTrtTHMDsOpFic;
     p.lTrtWAVDsOpFic = P.lTrtWAVDsOpFic;
-    p.lOrientationAuto = P.lOrientationAuto;
     p.lCopieCriteres = cbCopieCriteres->isChecked();
     p.lEffTrt = cbEffTrt->isChecked();
+    const TContexte &Contexte = m_Contexte;
+    p.fnATrtsImage = [&Contexte](const TBigIniFile &iniSetup, const TEnrLV &Enr) {
+        return ATrtsImage(iniSetup, Contexte.Parametres, Enr.Cle(), Enr.cOrientation);
+    };
+    p.fnAppliqueTrtsImage = [&Contexte](QImage &Image, const TBigIniFile &iniSetup, const TEnrLV &Enr) {
+        return AppliqueTrtsImage(Image, iniSetup, Contexte.Parametres, Enr.Cle(), Enr.cOrientation).lOk;
+    };
     if (fnAjusteParams)
         fnAjusteParams(p);
     return p;

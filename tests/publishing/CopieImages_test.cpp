@@ -255,6 +255,9 @@ TEST_F(CopieImagesTest, TreatedRawIsWrittenAsRotatedJpegWithoutItsTreatment)
                 i.setPixel(x, y, qRgb(0, 0, 255));
         return i;
     };
+    P.fnATrtsImage = [](const TBigIniFile &ini, const TEnrLV &Enr) {
+        return ini.ValueExists(QStringLiteral("ROTATIONS"), Enr.Cle());
+    };
     P.fnAppliqueTrtsImage = [](QImage &i, const TBigIniFile &ini, const TEnrLV &Enr) {
         if (ini.ValueExists(QStringLiteral("ROTATIONS"), Enr.Cle()))
             i = i.transformed(QTransform().rotate(90));

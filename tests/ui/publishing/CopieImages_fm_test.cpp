@@ -197,3 +197,24 @@ TEST_F(CopieImagesFm, CommandOpensTheWindowOnCheckedImagesOnly)
     EXPECT_TRUE(cTitre.isEmpty());
     EXPECT_EQ(Messages->Textes(), QStringList{QStringLiteral("Aucune image à traiter.")});
 }
+
+TEST_F(CopieImagesFm, TreatedImagesAreWrittenTurnedWithoutTheirTreatment)
+{
+    Contexte->iniSetup->WriteString(QStringLiteral("ROTATIONS"), a, QStringLiteral("D"));
+    auto fm = Ouvre(cRacine + QStringLiteral("/photos"));
+    fm->fnDemandeNomDossier = [] { return std::optional<QString>(QStringLiteral("Traitees")); };
+    fm->btCreerDossier->click();
+    fm->cbEffTrt->setChecked(true);
+    fm->btCopier->click();
+    EXPECT_EQ(Messages->Textes(), QStringList{QStringLiteral("2 Image(s) traitée(s) sur 2")});
+
+    const QString cDossier = cRacine + QStringLiteral("/photos/Traitees/");
+    const QImage Tournee = JpegCodec::Decode(cDossier + QStringLiteral("a.jpg"));
+    EXPECT_EQ(Tournee.size(), QSize(48, 64));
+    EXPECT_FALSE(Contexte->iniSetup->ValueExists(QStringLiteral("ROTATIONS"), cDossier + QStringLiteral("a.jpg")));
+    EXPECT_EQ(Contexte->iniSetup->ReadString(QStringLiteral("MOTS-CLES"), cDossier + QStringLiteral("a.jpg"), {}),
+              QStringLiteral("MER"));
+    QFile Source(b), Copie(cDossier + QStringLiteral("b.jpg"));
+    ASSERT_TRUE(Source.open(QIODevice::ReadOnly) && Copie.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Copie.readAll(), Source.readAll());
+}
