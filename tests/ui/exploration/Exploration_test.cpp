@@ -356,11 +356,11 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
     ASSERT_NE(Fichiers, nullptr);
     emit Fichiers->aboutToShow();
     EXPECT_EQ(Textes(Fichiers), QStringList({"&Appliquer les critères de recherche aux images sélectionnées...",
-                                             "Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
+                                             "Su&pprimer...", "&Copier...", "&Essai du menu", "-", "&Quitter"}));
     // Asked again at each opening: nothing doubles.
     emit Fichiers->aboutToShow();
     EXPECT_EQ(Textes(Fichiers), QStringList({"&Appliquer les critères de recherche aux images sélectionnées...",
-                                             "Su&pprimer...", "&Essai du menu", "-", "&Quitter"}));
+                                             "Su&pprimer...", "&Copier...", "&Essai du menu", "-", "&Quitter"}));
     // The window goes first: it still lists the feature.
     Fenetre.reset();
 }
