@@ -19,6 +19,7 @@
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
 #include "publishing/AlbumWEB_fm.h"
+#include "publishing/CopieImages_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
 #include "treatments/Traitements_fm.h"
@@ -440,6 +441,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     InstalleRenommageImages(*this, m_Contexte);
     InstalleAlbumWEB(*this, m_Contexte);
+    InstalleCopieImages(*this, m_Contexte);
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

@@ -360,12 +360,12 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
     emit Fichiers->aboutToShow();
     EXPECT_EQ(Textes(Fichiers),
               QStringList({"&Appliquer les critères de recherche aux images sélectionnées...", "Su&pprimer...",
-                           "&Renommer...", "chan&ger la Date...", "&Essai du menu", "-", "&Quitter"}));
+                           "&Renommer...", "chan&ger la Date...", "&Copier...", "&Essai du menu", "-", "&Quitter"}));
     // Asked again at each opening: nothing doubles.
     emit Fichiers->aboutToShow();
     EXPECT_EQ(Textes(Fichiers),
               QStringList({"&Appliquer les critères de recherche aux images sélectionnées...", "Su&pprimer...",
-                           "&Renommer...", "chan&ger la Date...", "&Essai du menu", "-", "&Quitter"}));
+                           "&Renommer...", "chan&ger la Date...", "&Copier...", "&Essai du menu", "-", "&Quitter"}));
     // The window goes first: it still lists the feature.
     Fenetre.reset();
 }
