@@ -1,5 +1,6 @@
 #include "mainwindow/MainKX_fm.h"
 
+#include "calendar/Calendrier_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/Selection.h"
 #include "thumbnails/ThumbnailCache_fm.h"
@@ -423,6 +424,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     InstalleSuppressionImages(*this, m_Contexte);
+    InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
