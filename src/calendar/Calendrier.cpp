@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <ctime>
 #include <sys/stat.h>
 #include <thread>
@@ -76,6 +75,22 @@ bool DateFichier(const QByteArray &cFichier, qint64 &nSerie)
         return false;
     nSerie = SerieDeTempsFichier(s.st_mtim.tv_sec);
     return true;
+}
+
+// Compares two texts as their UTF-8 bytes compare, without encoding them: UTF-16 code units
+// order as code points do except surrogates, which must come after U+E000..U+FFFF.
+int CompareOctetsUTF8(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar *pa = a.constData(), *pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ca = pa[i].unicode(), cb = pb[i].unicode();
+        if (ca == cb)
+            continue;
+        auto Rang = [](char16_t c) { return c >= 0xD800 && c < 0xE000 ? c + 0x2000 : c >= 0xE000 ? c - 0x800 : c; };
+        return Rang(ca) < Rang(cb) ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 int NumeroCellule(const TGrille &g, int nLigne, int nColonne)
@@ -282,32 +297,15 @@ TGrille RemplirCellules(const std::vector<TEnrImgBDD> &Images, bool lEXIF, const
             e.nNbImgs = int(e.lstImgs.size());
             if (e.nNbImgs == 0)
                 continue;
-            if (e.nNbImgs > 1) {
-                // By the date to the second, then the path's bytes (UTF-8).
-                struct TCle
-                {
-                    qint64 nDate;
-                    QByteArray cChemin;
-                    int i;
-                };
-                std::vector<TCle> Cles;
-                Cles.reserve(size_t(e.nNbImgs));
-                for (int i : std::as_const(e.lstImgs))
-                    Cles.push_back({DateChoisie(Images[size_t(i)], lEXIF), Images[size_t(i)].cChemin.toUtf8(), i});
-                std::sort(Cles.begin(), Cles.end(), [](const TCle &a, const TCle &b) {
-                    if (a.nDate != b.nDate)
-                        return a.nDate < b.nDate;
-                    const int n = std::memcmp(a.cChemin.constData(), b.cChemin.constData(),
-                                              size_t(std::min(a.cChemin.size(), b.cChemin.size())));
-                    if (n != 0)
-                        return n < 0;
-                    if (a.cChemin.size() != b.cChemin.size())
-                        return a.cChemin.size() < b.cChemin.size();
-                    return a.i < b.i;
+            if (e.nNbImgs > 1)
+                std::sort(e.lstImgs.begin(), e.lstImgs.end(), [&](int a, int b) {
+                    const TEnrImgBDD &A = Images[size_t(a)], &B = Images[size_t(b)];
+                    const qint64 da = DateChoisie(A, lEXIF), db = DateChoisie(B, lEXIF);
+                    if (da != db)
+                        return da < db;
+                    const int n = CompareOctetsUTF8(A.cChemin, B.cChemin);
+                    return n != 0 ? n < 0 : a < b;
                 });
-                for (int k = 0; k < e.nNbImgs; ++k)
-                    e.lstImgs[k] = Cles[size_t(k)].i;
-            }
             e.nImgCour = 0;
         }
     return g;

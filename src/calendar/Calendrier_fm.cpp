@@ -265,6 +265,14 @@ void TGrilleCalendrier::MajBarres()
     verticalScrollBar()->setSingleStep((m_nS + 18) / 2);
 }
 
+void TGrilleCalendrier::scrollContentsBy(int dx, int dy)
+{
+    // The pop-up stays below its cell while the grid scrolls under the wheel.
+    if (m_pPopup->isVisible())
+        m_pPopup->move(m_pPopup->pos() + QPoint(dx, dy));
+    viewport()->update();
+}
+
 void TGrilleCalendrier::resizeEvent(QResizeEvent *e)
 {
     QAbstractScrollArea::resizeEvent(e);
@@ -344,8 +352,17 @@ void TGrilleCalendrier::paintEvent(QPaintEvent *)
             if (m_pCellules) {
                 const TEnrCell &Cell = (*m_pCellules)[l - 1][c - 1];
                 p.setPen(Pal.color(QPalette::Text));
+                // A label wider than the small cells ("15..21 mars 2005" under 80 pixels) is
+                // drawn in a smaller font rather than cut.
+                const int nLargeur = p.fontMetrics().horizontalAdvance(Cell.cLibelle);
+                if (nLargeur > r.width() - 2) {
+                    QFont Reduite = font();
+                    Reduite.setPointSizeF(std::max(5.0, Reduite.pointSizeF() * (r.width() - 2) / nLargeur));
+                    p.setFont(Reduite);
+                }
                 p.drawText(QRect(r.left(), r.bottom() - 14, r.width(), 14), Qt::AlignHCenter | Qt::AlignTop,
                            Cell.cLibelle);
+                p.setFont(font());
                 if (Cell.nNbImgs > 1)
                     p.drawText(r.adjusted(2, 1, -3, 0), Qt::AlignRight | Qt::AlignTop, QString::number(Cell.nNbImgs));
             }

@@ -111,6 +111,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
+    void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *e) override;
 
 private:

@@ -205,19 +205,24 @@ TEST(Calendrier, PlacementDansChaqueGenre)
 TEST(Calendrier, CellulesTrieesALaSecondePuisParOctetsDuChemin)
 {
     std::vector<TEnrImgBDD> Images = {
-        Image("/photos/b.jpg", DT(2005, 4, 3, 10, 0, 0)),     Image("/photos/Z.jpg", DT(2005, 4, 3, 10, 0, 0)),
-        Image("/photos/é.jpg", DT(2005, 4, 3, 10, 0, 0)),     Image("/photos/a.jpg", DT(2005, 4, 3, 9, 59, 59)),
+        Image("/photos/b.jpg", DT(2005, 4, 3, 10, 0, 0)),
+        Image("/photos/Z.jpg", DT(2005, 4, 3, 10, 0, 0)),
+        Image("/photos/é.jpg", DT(2005, 4, 3, 10, 0, 0)),
+        Image("/photos/a.jpg", DT(2005, 4, 3, 9, 59, 59)),
         Image("/photos/autre.jpg", DT(2005, 4, 4, 10, 0, 0)),
+        Image(QString::fromUtf8("/photos/\xF0\x9F\x98\x80.jpg"), DT(2005, 4, 3, 10, 0, 0)), // U+1F600
+        Image(QString::fromUtf8("/photos/\xEF\xBC\xA1.jpg"), DT(2005, 4, 3, 10, 0, 0)),     // U+FF21
     };
     TCellules Cellules;
     const TGrille g = RemplirCellules(Images, false, Mois(4, 2005), Cellules);
     EXPECT_EQ(g.nLignes, 5);
     const TEnrCell &Le3 = Cellules[0][2];
     EXPECT_EQ(Le3.cLibelle, "3");
-    EXPECT_EQ(Le3.nNbImgs, 4);
+    EXPECT_EQ(Le3.nNbImgs, 6);
     EXPECT_EQ(Le3.nImgCour, 0);
-    // Earlier second first; then "Z" (0x5A) before "b", and "é" (0xC3 0xA9) last.
-    EXPECT_EQ(Le3.lstImgs, QList<int>({3, 1, 0, 2}));
+    // Earlier second first; then "Z" (0x5A) before "b", "é" (0xC3 0xA9), U+FF21 (0xEF...) and
+    // U+1F600 (0xF0...), whose UTF-16 surrogates would sort it before U+FF21.
+    EXPECT_EQ(Le3.lstImgs, QList<int>({3, 1, 0, 2, 6, 5}));
     EXPECT_EQ(Cellules[0][3].lstImgs, QList<int>({4}));
     EXPECT_EQ(Cellules[0][0].nImgCour, -1);
     EXPECT_EQ(Cellules[4][1].cLibelle, "30");

@@ -143,6 +143,20 @@ TEST_F(Calendrier, GrilleEtLibellesDeChaqueGenre)
     EXPECT_FALSE(f->cbAnnee->isEnabled());
 }
 
+TEST_F(Calendrier, DateEXIFChoisieLueUneFois)
+{
+    // The generated pictures carry no EXIF block.
+    AjouteImage("sans.jpg", QDateTime(QDate(2005, 4, 3), QTime(10, 0)));
+    auto f = Ouvre();
+    f->rgDateAPEC->button(1)->setChecked(true);
+    Cherche(*f, 2, 4, 2005);
+    EXPECT_TRUE(f->DatesEXIFLues());
+    EXPECT_EQ(f->Cellules()[0][2].nNbImgs, 0);
+    f->rgDateAPEC->button(0)->setChecked(true);
+    f->btRechImgs->click();
+    EXPECT_EQ(f->Cellules()[0][2].nNbImgs, 1);
+}
+
 TEST_F(Calendrier, NavigationEtAnneesDesImages)
 {
     AjouteImage("vieille.jpg", QDateTime(QDate(1987, 6, 1), QTime(10, 0)));
