@@ -18,6 +18,7 @@
 #include <chrono>
 #include <ctime>
 #include <sys/stat.h>
+#include <iterator>
 #include <thread>
 
 namespace
@@ -485,24 +486,42 @@ std::vector<TEnrImgBDD> ChargerImagesCalendrier(const TBigIniFile &iniBDD, const
                                                 const QString &cDossierVignettes)
 {
     const QStringList Cles = ClesImagesCalendrier(iniBDD, iniSetup);
-    std::vector<TEnrImgBDD> Images;
-    Images.reserve(size_t(Cles.size()));
-    for (const QString &cCle : Cles) {
-        const TEnrLST k = DecomposeCle(cCle);
-        if (k.cChemin.isEmpty())
-            continue;
-        qint64 nDateVignette = 0;
-        if (!DateFichier(QFile::encodeName(NomVignette(cDossierVignettes, k.nVolume, k.cChemin)), nDateVignette))
-            continue;
-        TEnrImgBDD e;
-        e.nIdCD = k.nVolume;
-        e.cChemin = k.cChemin;
-        if (k.nVolume != 0)
-            e.dDateFichier = nDateVignette;
-        else if (!DateFichier(QFile::encodeName(k.cChemin), e.dDateFichier))
-            continue;
-        Images.push_back(std::move(e));
-    }
+    // The two stats of each key are most of the work and mostly waiting on the file system:
+    // contiguous slices of the keys go to a few threads, joined back in key order.
+    auto Tranche = [&Cles, &cDossierVignettes](qsizetype nDebut, qsizetype nFin, std::vector<TEnrImgBDD> &Images) {
+        Images.reserve(size_t(nFin - nDebut));
+        for (qsizetype i = nDebut; i < nFin; ++i) {
+            const TEnrLST k = DecomposeCle(Cles[i]);
+            if (k.cChemin.isEmpty())
+                continue;
+            qint64 nDateVignette = 0;
+            if (!DateFichier(QFile::encodeName(NomVignette(cDossierVignettes, k.nVolume, k.cChemin)), nDateVignette))
+                continue;
+            TEnrImgBDD e;
+            e.nIdCD = k.nVolume;
+            e.cChemin = k.cChemin;
+            if (k.nVolume != 0)
+                e.dDateFichier = nDateVignette;
+            else if (!DateFichier(QFile::encodeName(k.cChemin), e.dDateFichier))
+                continue;
+            Images.push_back(std::move(e));
+        }
+    };
+    constexpr qsizetype nParFil = 2048;
+    const int nFils =
+        int(std::clamp<qsizetype>(Cles.size() / nParFil, 1, std::max(4, int(std::thread::hardware_concurrency()) * 2)));
+    std::vector<std::vector<TEnrImgBDD>> Parties;
+    Parties.resize(size_t(nFils));
+    std::vector<std::thread> Fils;
+    for (int f = 1; f < nFils; ++f)
+        Fils.emplace_back(Tranche, Cles.size() * f / nFils, Cles.size() * (f + 1) / nFils,
+                          std::ref(Parties[size_t(f)]));
+    Tranche(0, Cles.size() / nFils, Parties[0]);
+    for (std::thread &t : Fils)
+        t.join();
+    std::vector<TEnrImgBDD> Images = std::move(Parties[0]);
+    for (int f = 1; f < nFils; ++f)
+        std::move(Parties[size_t(f)].begin(), Parties[size_t(f)].end(), std::back_inserter(Images));
     return Images;
 }
 

@@ -450,3 +450,27 @@ TEST(Calendrier, DatesEXIFLuesSousUneLocaleAnglaise)
     for (const TEnrImgBDD &e : Images)
         EXPECT_EQ(e.dDateEXIF, 0);
 }
+
+TEST(Calendrier, ChargementEnTranchesGardeLOrdreDesCles)
+{
+    QTemporaryDir Temp;
+    const QString cVig = Temp.filePath("vig") + '/';
+    TBigIniFile iniBDD(Temp.filePath("bdd.ini"), true);
+    TBigIniFile iniSetup(Temp.filePath("setup.ini"));
+    iniBDD.lAutoSave = iniSetup.lAutoSave = false;
+    // Enough keys for several threads; only every 500th has its file and thumbnail.
+    QStringList Attendues;
+    for (int n = 0; n < 9000; ++n) {
+        const QString c = Temp.filePath(QStringLiteral("imgs/%1.jpg").arg(8999 - n, 4, 10, QLatin1Char('0')));
+        iniBDD.WriteString(c, "Lieux/Paris", "1");
+        if (n % 500 == 0) {
+            ASSERT_TRUE(EcritFichier(c, "x"));
+            ASSERT_TRUE(EcritFichier(NomVignette(cVig, 0, c), "v"));
+            Attendues << c;
+        }
+    }
+    QStringList Lues;
+    for (const TEnrImgBDD &e : ChargerImagesCalendrier(iniBDD, iniSetup, cVig))
+        Lues << e.cChemin;
+    EXPECT_EQ(Lues, Attendues);
+}
