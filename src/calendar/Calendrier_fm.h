@@ -191,6 +191,8 @@ public:
     QPushButton *btQuitter = nullptr;
 
     TModeleListeImages &ListeExploration() { return *m_pModele; }
+    // The thumbnail commands of the exploration grid (the contact sheet and its save dialog).
+    TVignettesKX *Vignettes() const { return m_pVignettes; }
 
 private:
     void ConstruitFenetre();

@@ -8,6 +8,7 @@
 #include "storage/Contexte.h"
 #include "support/BancFenetrePrincipale.h"
 #include "support/EcritJpeg.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -229,6 +230,15 @@ TEST_F(Calendrier, PopupDeLaCelluleEtExploration)
     EXPECT_TRUE(f->btSvgTtesVig->isEnabled());
     EXPECT_FALSE(f->btAlbumWEB->isEnabled());
     EXPECT_FALSE(f->btHistoAlbumsWEB->isEnabled());
+    // The contact sheet of the thumbnails shown, proposed as "Calendrier".
+    QString cPropose;
+    f->Vignettes()->fnNomFichier = [&](const QString &, const QString &, const QString &cNom) {
+        cPropose = cNom;
+        return Temp.filePath("planche.jpg");
+    };
+    f->btSvgTtesVig->click();
+    EXPECT_EQ(cPropose, "Calendrier.jpg");
+    EXPECT_TRUE(QFileInfo::exists(Temp.filePath("planche.jpg")));
 
     // A new search hides the exploration again; nothing was ever written to the stores.
     f->pcCalendrier->setCurrentIndex(0);
