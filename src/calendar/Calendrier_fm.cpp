@@ -15,6 +15,8 @@
 #include "imaging/FileKinds.h"
 #include "imaging/NomVignette.h"
 #include "imaging/TailleEntete.h"
+#include "metadata/CacheMeta.h"
+#include "metadata/LectureMeta.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Balises.h"
 #include "platform/Couleurs.h"
@@ -25,6 +27,7 @@
 #include "storage/Sections.h"
 #include "storage/TaillesVignettes.h"
 #include "thumbnails/ThumbnailCache_fm.h"
+#include "treatments/TraitementsImage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -450,6 +453,12 @@ TfmCalendrier::TfmCalendrier(TContexte &Contexte, const TArboCriteres *pArbo, QW
     setModal(true);
     setMinimumSize(600, 400);
     fnTexteBrut = [](const QString &c) { return Balises::TexteSimple(c); };
+    fnAppliqueTrtsImage = [this](QImage &Image, const TEnrLV &e) {
+        const QSize Avant = Image.size();
+        const qint64 nCle = Image.cacheKey();
+        return AppliqueTrtsImage(Image, m_Contexte, e.Cle(), e.cOrientation).lOk
+               && (Image.cacheKey() != nCle || Image.size() != Avant);
+    };
     if (!m_pArbo) {
         m_ArboPropre = std::make_unique<TArboCriteres>();
         m_pArbo = m_ArboPropre.get();
@@ -883,6 +892,14 @@ std::unique_ptr<TEnrLV> TfmCalendrier::EnrExploration(int nImage)
     } else {
         e->nTaille = Info.size();
         e->nDate = Info.lastModified().toSecsSinceEpoch();
+    }
+    // The orientation the treatments start from: the stored EXIF record of a CD image, else the
+    // file's own.
+    if (i.nIdCD != 0) {
+        if (m_Contexte.iniSetup)
+            LireEXIFCatalogue(*m_Contexte.iniSetup, cCle, *e, TContexteFocale());
+    } else if (e->lExiste) {
+        static_cast<TDonneesEXIF &>(*e) = LitEXIF(i.cChemin, false).Donnees;
     }
     TTailleImage t;
     if (i.nIdCD == 0 && EstJPEG(i.cChemin) && LitTailleEntete(i.cChemin, t)) {

@@ -148,6 +148,7 @@ public:
     // The plain text of a marked-up hint.
     std::function<QString(const QString &cTexte)> fnTexteBrut;
     // The remembered treatments of an image applied to a picture of it; true when changed.
+    // AppliqueTrtsImage on the application context by default.
     std::function<bool(QImage &Image, const TEnrLV &Enr)> fnAppliqueTrtsImage;
     // Asked when Esc is pressed during the reading of the shooting dates (tests answer).
     std::function<bool(const QString &cTitre, const QString &cTexte)> fnQuestionInterruption;

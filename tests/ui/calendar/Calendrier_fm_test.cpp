@@ -9,6 +9,7 @@
 #include "support/BancFenetrePrincipale.h"
 #include "support/EcritJpeg.h"
 #include "thumbnails/ThumbnailCache_fm.h"
+#include "treatments/TraitementsImage.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -272,4 +273,19 @@ TEST_F(Calendrier, ExplorationDUnTrimestreParJour)
     ASSERT_TRUE(f->btAlbumWEB->isEnabled());
     f->btAlbumWEB->click();
     EXPECT_TRUE(lAlbum);
+}
+
+TEST_F(Calendrier, VignettesExploreesAvecLeursTraitements)
+{
+    AjouteImage("a.jpg", QDateTime(QDate(2005, 4, 3), QTime(10, 0)), 120, 90);
+    ASSERT_TRUE(BasculeTrt(*Contexte->iniSetup, Contexte->Parametres, Temp.filePath("photos/a.jpg"), "1", 1));
+    auto f = Ouvre();
+    Cherche(*f, 2, 4, 2005);
+    f->sgCalendrier->MetCourante(1, 3);
+    f->btExplImgs->click();
+    ASSERT_EQ(f->plvVignettes->Nombre(), 1);
+    // The landscape thumbnail is shown turned a quarter.
+    const QImage v = f->plvVignettes->Item(0)->Vignette();
+    ASSERT_FALSE(v.isNull());
+    EXPECT_GT(v.height(), v.width());
 }
