@@ -1,5 +1,6 @@
 #include "mainwindow/MainKX_fm.h"
 
+#include "calendar/Calendrier_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/Selection.h"
 #include "thumbnails/ThumbnailCache_fm.h"
@@ -442,6 +443,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleRenommageImages(*this, m_Contexte);
     InstalleAlbumWEB(*this, m_Contexte);
     InstalleCopieImages(*this, m_Contexte);
+    InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

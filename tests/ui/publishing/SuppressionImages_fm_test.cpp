@@ -243,15 +243,23 @@ TEST(SuppressionFmFenetre, TheMainWindowOffersTheButtonTheMenuItemAndTheToolsIte
         Fichiers << a->text();
     EXPECT_TRUE(Fichiers.contains("Su&pprimer..."));
     const QList<QAction *> Outils = Fenetre.Fonctionnalites().Actions(TEmplacementAction::OutilsDivers);
-    ASSERT_EQ(Outils.size(), 1);
+    // Other features installed later add their own items after it.
+    ASSERT_GE(Outils.size(), 1);
     EXPECT_EQ(Outils[0]->text(), "&Rechercher les images en double...");
     auto *btOutilsDivers = Fenetre.findChild<QPushButton *>("btOutilsDivers");
     ASSERT_NE(btOutilsDivers, nullptr);
     QMenu *pmOutilsDivers = btOutilsDivers->menu();
     ASSERT_NE(pmOutilsDivers, nullptr);
     EXPECT_EQ(pmOutilsDivers->objectName(), "pmOutilsDivers");
-    EXPECT_EQ(btOutilsDivers->toolTip(), "<SG>Outils divers :</SG/>\r\n     - Rechercher les images en double");
+    EXPECT_TRUE(
+        btOutilsDivers->toolTip().startsWith("<SG>Outils divers :</SG/>\r\n     - Rechercher les images en double"))
+        << btOutilsDivers->toolTip().toStdString();
     emit pmOutilsDivers->aboutToShow();
     emit pmOutilsDivers->aboutToShow();
-    EXPECT_EQ(pmOutilsDivers->actions(), Outils);
+    // Opened twice, the pop-up holds each item once (features' groups set apart by separators).
+    QList<QAction *> Items;
+    for (QAction *a : pmOutilsDivers->actions())
+        if (!a->isSeparator())
+            Items << a;
+    EXPECT_EQ(Items, Outils);
 }
