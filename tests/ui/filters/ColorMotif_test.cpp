@@ -5,11 +5,13 @@
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
 #include "mainwindow/MainKX_fm.h"
+#include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
 #include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
 #include <QDir>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -54,14 +56,18 @@ struct ColorMotifListeTest : TBancFenetrePrincipale<>
 };
 }
 
-TEST_F(ColorMotifListeTest, AColourFilterListsTheImagesOfThatColour)
+TEST_F(ColorMotifListeTest, AColourFilterFromTheStoreListsTheImagesOfThatColour)
 {
+    // A filter saved as the editor saves it, restored from the settings store.
+    TEnrFiltres Sauve;
+    Sauve.nMethColorimetrie = 4;
+    Sauve.nTeinte = 0;
+    Sauve.nTolColorimetrie = 16;
+    Sauve.nSeuilColorimetrie = 75;
+    Contexte->iniSetup->WriteString(cSectionSauvegardeFiltres, "Rouges", FiltreSauve(Sauve));
     TEnrFiltres &e = Contexte->enrFiltresExpl;
-    e.nMethColorimetrie = 4;
-    e.nTeinte = 0;
-    e.nTolColorimetrie = 16;
-    e.nSeuilColorimetrie = 75;
-    CalculeIndicateurs(e, false);
+    ASSERT_TRUE(LitFiltreSauve(Contexte->iniSetup->ReadString(cSectionSauvegardeFiltres, "Rouges", ""), e));
+    ASSERT_TRUE(e.lColorimetrie);
     Expl->BoutonFiltres->AfficheFiltre();
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
     EXPECT_EQ(Noms(), QStringList({"rouge1.jpg", "rouge2.jpg", "rouge3.jpg"}));
@@ -71,6 +77,11 @@ TEST_F(ColorMotifListeTest, AColourFilterListsTheImagesOfThatColour)
     // has one.
     EXPECT_TRUE(QFileInfo::exists(NomVignette(Contexte->Dossiers.cDossierVignettes, 0, cPhotos + "bleu1.jpg")));
     EXPECT_TRUE(Messages->Montres.isEmpty());
+    // A picture of the screen for a look at the listing, when asked for (on a real display).
+    if (const QString c = qEnvironmentVariable("VIMBREL_CAPTURE"); !c.isEmpty()) {
+        QTest::qWait(800);
+        Fenetre->screen()->grabWindow(0).save(c);
+    }
 
     // Reset: every image again.
     Expl->BoutonFiltres->miFiltresPasDeFiltre->trigger();
