@@ -1,6 +1,7 @@
 #include "filters/Colorimetrie.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -8,37 +9,83 @@ int ArrondiPair(double v)
 {
     const double f = std::floor(v);
     const double d = v - f;
+    const int n = static_cast<int>(f);
     if (d > 0.5)
-        return static_cast<int>(f) + 1;
+        return n + 1;
     if (d < 0.5)
-        return static_cast<int>(f);
-    return std::fmod(f, 2.0) == 0.0 ? static_cast<int>(f) : static_cast<int>(f) + 1;
+        return n;
+    return (n & 1) ? n + 1 : n;
+}
+
+namespace
+{
+// k / 255 for every byte, the very quotients the conversion divides out.
+constexpr std::array<double, 256> cSur255 = [] {
+    std::array<double, 256> t{};
+    for (int k = 0; k < 256; ++k)
+        t[static_cast<size_t>(k)] = k / 255.0;
+    return t;
+}();
+
+// Saturation and luminosity depend only on the largest and smallest channel: both are read
+// from tables made once, with the formula's own floating-point steps.
+struct TTablesSL
+{
+    std::array<quint8, 256 * 256> S{};
+    std::array<quint8, 256 * 256> L{};
+    TTablesSL()
+    {
+        for (int M = 0; M < 256; ++M)
+            for (int m = 0; m <= M; ++m) {
+                const double mx = cSur255[static_cast<size_t>(M)];
+                const double mn = cSur255[static_cast<size_t>(m)];
+                const double l = (mx + mn) / 2;
+                double s = 0;
+                if (mx != mn) {
+                    const double d = mx - mn;
+                    s = l < 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
+                }
+                S[static_cast<size_t>(M * 256 + m)] = static_cast<quint8>(ArrondiPair(s * 240));
+                L[static_cast<size_t>(M * 256 + m)] = static_cast<quint8>(ArrondiPair(l * 240));
+            }
+    }
+};
+
+const TTablesSL &TablesSL()
+{
+    static const TTablesSL t;
+    return t;
+}
 }
 
 TTSL VersTSL(int r, int g, int b)
 {
-    const double rr = r / 255.0;
-    const double gg = g / 255.0;
-    const double bb = b / 255.0;
-    const double mx = std::max({rr, gg, bb});
-    const double mn = std::min({rr, gg, bb});
-    const double l = (mx + mn) / 2;
-    double h = 0;
-    double s = 0;
-    if (mx != mn) {
-        const double d = mx - mn;
-        s = l < 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
-        if (mx == rr)
-            h = (gg - bb) / d;
-        else if (mx == gg)
-            h = (bb - rr) / d + 2;
-        else
-            h = (rr - gg) / d + 4;
-        h = h / 6;
-        if (h < 0)
-            h += 1;
-    }
-    return {ArrondiPair(h * 239), ArrondiPair(s * 240), ArrondiPair(l * 240)};
+    r = std::clamp(r, 0, 255);
+    g = std::clamp(g, 0, 255);
+    b = std::clamp(b, 0, 255);
+    const int M = std::max({r, g, b});
+    const int m = std::min({r, g, b});
+    const TTablesSL &t = TablesSL();
+    const size_t i = static_cast<size_t>(M * 256 + m);
+    TTSL x{0, t.S[i], t.L[i]};
+    if (M == m)
+        return x;
+    const double rr = cSur255[static_cast<size_t>(r)];
+    const double gg = cSur255[static_cast<size_t>(g)];
+    const double bb = cSur255[static_cast<size_t>(b)];
+    const double d = cSur255[static_cast<size_t>(M)] - cSur255[static_cast<size_t>(m)];
+    double h;
+    if (M == r)
+        h = (gg - bb) / d;
+    else if (M == g)
+        h = (bb - rr) / d + 2;
+    else
+        h = (rr - gg) / d + 4;
+    h = h / 6;
+    if (h < 0)
+        h += 1;
+    x.H = ArrondiPair(h * 239);
+    return x;
 }
 
 bool TeintesProches(int a, int b, int t)

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 namespace
@@ -72,6 +73,36 @@ TEST(Colorimetrie, ConvertsToTheColourChooserScale)
     EXPECT_EQ(ArrondiPair(3.5), 4);
     EXPECT_EQ(ArrondiPair(-0.5), 0);
     EXPECT_EQ(ArrondiPair(2.5000001), 3);
+}
+
+// The conversion reads tables for speed: over a grid of colours it must give what the formula
+// gives, step by step in floating point.
+TEST(Colorimetrie, ConversionFollowsTheFormulaEverywhere)
+{
+    const auto Formule = [](int r, int g, int b) {
+        const double rr = r / 255.0, gg = g / 255.0, bb = b / 255.0;
+        const double mx = std::max({rr, gg, bb}), mn = std::min({rr, gg, bb});
+        const double l = (mx + mn) / 2;
+        double h = 0, s = 0;
+        if (mx != mn) {
+            const double d = mx - mn;
+            s = l < 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
+            h = mx == rr ? (gg - bb) / d : mx == gg ? (bb - rr) / d + 2 : (rr - gg) / d + 4;
+            h /= 6;
+            if (h < 0)
+                h += 1;
+        }
+        return TTSL{int(std::nearbyint(h * 239)), int(std::nearbyint(s * 240)), int(std::nearbyint(l * 240))};
+    };
+    std::vector<int> Valeurs;
+    for (int v = 0; v < 256; v += 3)
+        Valeurs.push_back(v);
+    Valeurs.push_back(254);
+    Valeurs.push_back(255);
+    for (int r : Valeurs)
+        for (int g : Valeurs)
+            for (int b : Valeurs)
+                ASSERT_EQ(VersTSL(r, g, b), Formule(r, g, b)) << r << " " << g << " " << b;
 }
 
 TEST(Colorimetrie, HuesAreCloseAcrossTheWrap)
