@@ -9,9 +9,10 @@
 // Each figure is given in wall time and in processor time (the process's and its children's),
 // the second being the one to compare on a loaded machine.
 //
-// Usage: filter_pixels_bench [number of images, 10000 by default]
+// Usage: filter_pixels_bench [images, 10000 by default] [peer runs, 1000 by default]
 
 #include "exploration/ListeImages.h"
+#include "filters/Colorimetrie.h"
 #include "filters/Filtres.h"
 #include "filters/ImageFiltree.h"
 #include "imaging/JpegCodec.h"
@@ -29,6 +30,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/resource.h>
@@ -88,6 +90,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int nImages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
+    const int nPairs = std::min(nImages, argc > 2 ? std::max(1, std::atoi(argv[2])) : 1000);
     QTemporaryDir Temp;
     const QString cPhotos = Temp.path() + "/photos/";
     const QString cSources = Temp.path() + "/sources/";
@@ -104,6 +107,13 @@ int main(int argc, char **argv)
         QImage Image = Photo(6000, 4000, static_cast<quint32>(i + 1));
         if (i % 2 == 1)
             Image = Image.mirrored(true, false);
+        // One of them a warm evening light, for the colour filter to find.
+        if (i == 2)
+            for (int y = 0; y < Image.height(); ++y) {
+                auto *p = reinterpret_cast<QRgb *>(Image.scanLine(y));
+                for (int x = 0; x < Image.width(); ++x)
+                    p[x] = qRgb(qRed(p[x]), qGreen(p[x]) / 2, qBlue(p[x]) / 4);
+            }
         if (!JpegCodec::Encode(Image, c))
             return 1;
         const QImage Reduite = JpegCodec::Decode(c, 8);
@@ -173,10 +183,29 @@ int main(int argc, char **argv)
     const QString cSuffixe = nImages == 10000 ? QString() : QString("_n%1").arg(nImages);
     const auto Nom = [&](const char *c) { return (QString(c) + cSuffixe).toUtf8(); };
 
-    // Colour: the warm hue of the photographs' left half, as "Teinte", tolerance 16, threshold 30.
+    // Colour: the commonest hues of the warm thumbnail, tolerance 16, threshold 30.
+    int nTeinte = 0;
+    {
+        const QImage v = JpegCodec::DecodeMemoire(Vignettes[2]);
+        std::vector<int> Nombre(240, 0);
+        for (int y = 0; y < v.height(); ++y)
+            for (int x = 0; x < v.width(); ++x)
+                ++Nombre[static_cast<size_t>(VersTSL(v.pixel(x, y)).H)];
+        // The hue whose band of ±16 holds most pixels.
+        int nMax = -1;
+        for (int h = 0; h < 240; ++h) {
+            int n = 0;
+            for (int k = -16; k <= 16; ++k)
+                n += Nombre[static_cast<size_t>((h + k + 240) % 240)];
+            if (n > nMax) {
+                nMax = n;
+                nTeinte = h;
+            }
+        }
+    }
     Enr = TEnrFiltres();
     Enr.nMethColorimetrie = 4;
-    Enr.nTeinte = 10;
+    Enr.nTeinte = static_cast<quint8>(nTeinte);
     Enr.nTolColorimetrie = 16;
     Enr.nSeuilColorimetrie = 30;
     Liste(false); // the file cache warmed
@@ -203,8 +232,8 @@ int main(int argc, char **argv)
     Enr.lMotifSym = true;
     const TMesure Zone = Liste(true);
     Affiche(Nom("pattern_zone_filter_10000").constData(), Zone);
-    std::fprintf(stderr, "admitted: colour %d, pattern %d, zone %d of %d\n", nAdmisesCouleur, nAdmisesMotif, nAdmises,
-                 nImages);
+    std::fprintf(stderr, "admitted: colour %d (hue %d), pattern %d, zone %d of %d; peers on %d\n", nAdmisesCouleur,
+                 nTeinte, nAdmisesMotif, nAdmises, nImages, nPairs);
 
     // The peers, once per thumbnail, on the first 1,000.
     const QString cConvert = QStandardPaths::findExecutable(QStringLiteral("convert"));
@@ -213,17 +242,17 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "ImageMagick not found: no peer figures\n");
         return 0;
     }
-    const int nPairs = std::min(nImages, 1000);
     TMesure Pair;
     double c0 = Cpu(RUSAGE_CHILDREN);
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < nPairs; ++i) {
         const QString v = NomVignette(cVignettes, 0, cPhotos + QString("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0')));
-        // Hue 10 of 240, tolerance 16, on saturated pixels.
-        const QString c = QString("'%1' '%2' -colorspace HSL -fx 'd=abs(r*240-10); (g>0)*((d<=16)||(240-d<=16))' "
+        // The same hue, tolerance 16, on saturated pixels.
+        const QString c = QString("'%1' '%2' -colorspace HSL -fx 'd=abs(r*240-%3); (g>0)*((d<=16)||(240-d<=16))' "
                                   "-format '%[fx:mean]' info:")
-                              .arg(cConvert, v);
+                              .arg(cConvert, v)
+                              .arg(nTeinte);
         QByteArray s;
         if (!Lance(c, &s)) {
             std::fprintf(stderr, "convert failed\n");
