@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-int ArrondiPair(double v)
+int ArrondiAuPair(double v)
 {
     const double f = std::floor(v);
     const double d = v - f;
@@ -45,8 +45,8 @@ struct TTablesSL
                     const double d = mx - mn;
                     s = l < 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
                 }
-                S[static_cast<size_t>(M * 256 + m)] = static_cast<quint8>(ArrondiPair(s * 240));
-                L[static_cast<size_t>(M * 256 + m)] = static_cast<quint8>(ArrondiPair(l * 240));
+                S[static_cast<size_t>(M * 256 + m)] = static_cast<quint8>(ArrondiAuPair(s * 240));
+                L[static_cast<size_t>(M * 256 + m)] = static_cast<quint8>(ArrondiAuPair(l * 240));
             }
     }
 };
@@ -84,7 +84,7 @@ TTSL VersTSL(int r, int g, int b)
     h = h / 6;
     if (h < 0)
         h += 1;
-    x.H = ArrondiPair(h * 239);
+    x.H = ArrondiAuPair(h * 239);
     return x;
 }
 
@@ -180,7 +180,7 @@ int Borne(qint64 v, int n)
 
 int Pourcentage(qint64 nCompte, qint64 nTotal)
 {
-    return ArrondiPair(static_cast<double>(nCompte) * 100 / static_cast<double>(nTotal));
+    return ArrondiAuPair(static_cast<double>(nCompte) * 100 / static_cast<double>(nTotal));
 }
 
 // The stretched pattern covers the whole thumbnail; otherwise the zone is looked for at places
@@ -208,11 +208,11 @@ std::vector<std::pair<int, int>> Places(const TEnrFiltres &e, const TMotif &m, i
         return {{0, 0}};
     const double sx = EchelleX(e, m, W);
     const double sy = EchelleY(e, m, H);
-    const std::pair<int, int> ID{ArrondiPair(m.nGauche * sx), ArrondiPair(m.nHaut * sy)};
-    const int xOpp = W - ArrondiPair((static_cast<double>(m.nGauche) + m.nZw) * sx);
-    const int yOpp = H - ArrondiPair((static_cast<double>(m.nHaut) + m.nZh) * sy);
+    const std::pair<int, int> ID{ArrondiAuPair(m.nGauche * sx), ArrondiAuPair(m.nHaut * sy)};
+    const int xOpp = W - ArrondiAuPair((static_cast<double>(m.nGauche) + m.nZw) * sx);
+    const int yOpp = H - ArrondiAuPair((static_cast<double>(m.nHaut) + m.nZh) * sy);
     switch (std::clamp<int>(e.nMethZoneMotif, 1, 5)) {
-    case 2: return {ID, {(W - ArrondiPair(m.nZw * sx)) / 2, (H - ArrondiPair(m.nZh * sy)) / 2}};
+    case 2: return {ID, {(W - ArrondiAuPair(m.nZw * sx)) / 2, (H - ArrondiAuPair(m.nZh * sy)) / 2}};
     case 3: return {ID, {xOpp, ID.second}};
     case 4: return {ID, {ID.first, yOpp}};
     case 5: return {ID, {xOpp, ID.second}, {ID.first, yOpp}, {xOpp, yOpp}};
@@ -259,10 +259,10 @@ int PctMotif(TEnrFiltres &e, const QImage &Source, const TMotif &m, int *pnPlace
                 ++*pnPlaces;
             qint64 n = 0;
             for (int y = 0; y < m.nZh; ++y) {
-                const int iy = Borne(py + static_cast<qint64>(ArrondiPair(y * sy)), H);
+                const int iy = Borne(py + static_cast<qint64>(ArrondiAuPair(y * sy)), H);
                 const QRgb *Ligne = reinterpret_cast<const QRgb *>(Image.constScanLine(iy));
                 for (int x = 0; x < m.nZw; ++x) {
-                    const int ix = Borne(px + static_cast<qint64>(ArrondiPair(x * sx)), W);
+                    const int ix = Borne(px + static_cast<qint64>(ArrondiAuPair(x * sx)), W);
                     if (PixelMotifOK(VersTSL(Ligne[ix]), VersTSL(P[static_cast<size_t>(y) * m.nZw + x]),
                                      e.nMethPixMotif, e.nTolMotif))
                         ++n;
@@ -339,10 +339,10 @@ const TPixelsFiltre::TGeometrie &TPixelsFiltre::Geometrie(int W, int H) const
         const double sy = EchelleY(m_Enr, m, H);
         g->X.resize(static_cast<size_t>(m.nZw));
         for (int x = 0; x < m.nZw; ++x)
-            g->X[static_cast<size_t>(x)] = ArrondiPair(x * sx);
+            g->X[static_cast<size_t>(x)] = ArrondiAuPair(x * sx);
         g->Y.resize(static_cast<size_t>(m.nZh));
         for (int y = 0; y < m.nZh; ++y)
-            g->Y[static_cast<size_t>(y)] = ArrondiPair(y * sy);
+            g->Y[static_cast<size_t>(y)] = ArrondiAuPair(y * sy);
         g->Places = Places(m_Enr, m, W, H);
     }
     return *g;

@@ -30,7 +30,7 @@ struct TTSL
 };
 
 // v to the nearest integer, halves to the even neighbour.
-int ArrondiPair(double v);
+int ArrondiAuPair(double v);
 
 TTSL VersTSL(int r, int g, int b);
 inline TTSL VersTSL(QRgb p)

@@ -69,10 +69,10 @@ TEST(Colorimetrie, ConvertsToTheColourChooserScale)
     // Above half luminosity the saturation divides by 2 - max - min.
     EXPECT_EQ(VersTSL(255, 128, 128), (TTSL{0, 240, 180}));
 
-    EXPECT_EQ(ArrondiPair(2.5), 2);
-    EXPECT_EQ(ArrondiPair(3.5), 4);
-    EXPECT_EQ(ArrondiPair(-0.5), 0);
-    EXPECT_EQ(ArrondiPair(2.5000001), 3);
+    EXPECT_EQ(ArrondiAuPair(2.5), 2);
+    EXPECT_EQ(ArrondiAuPair(3.5), 4);
+    EXPECT_EQ(ArrondiAuPair(-0.5), 0);
+    EXPECT_EQ(ArrondiAuPair(2.5000001), 3);
 }
 
 // The conversion reads tables for speed: over a grid of colours it must give what the formula
