@@ -269,7 +269,7 @@ TAppelsLecture RemplaceAppelsLecture(TAppelsLecture Appels)
     return Appels;
 }
 
-TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax)
+TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax, qint64 nMarge)
 {
     TLectureFichier L;
     const TAppelsLecture &Appels = AppelsLecture();
@@ -308,7 +308,8 @@ TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax)
 
     // One byte more than the size, so that the end of the file is seen in the same pass.
     qint64 nCapacite = qint64(St.st_size) + 1;
-    L.Octets = QByteArray(nCapacite, Qt::Uninitialized);
+    L.Octets.reserve(nCapacite + std::max<qint64>(nMarge, 0));
+    L.Octets.resize(nCapacite);
     qint64 nLus = 0;
     for (;;) {
         if (nLus == nCapacite) {

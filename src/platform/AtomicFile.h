@@ -64,8 +64,9 @@ struct TLectureFichier
 
 // Reads the whole file. Only a file that does not exist (ENOENT) is Absent; a failed open or
 // read, a read that ends before the file's size, a folder, pipe or device, or a file larger
-// than nTailleMax is Illisible.
-TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax = qint64(1) << 40);
+// than nTailleMax is Illisible. nMarge more bytes are reserved after the contents for a caller
+// that appends to them: its first appends then neither copy the whole file nor touch new pages.
+TLectureFichier LitFichierEntier(const QString &cFichier, qint64 nTailleMax = qint64(1) << 40, qint64 nMarge = 0);
 
 // The system calls LitFichierEntier goes through, so that tests can make them fail. An empty
 // function stands for the real call. Returns the previous pair.

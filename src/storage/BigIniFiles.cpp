@@ -4,6 +4,7 @@
 #include "platform/TextCodec.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHash>
 #include <QHashFunctions>
 
@@ -554,7 +555,10 @@ struct TBigIniFile::TDonnees
     // marked, so that the file, which may hold a whole catalogue, is never saved over.
     void Charge()
     {
-        TLectureFichier Lecture = LitFichierEntier(cNomFichier);
+        // Changed lines are appended to the text: room for them is kept from the start, so
+        // that the first change of a large catalogue does not copy it whole.
+        const qint64 nTaille = QFileInfo(cNomFichier).size();
+        TLectureFichier Lecture = LitFichierEntier(cNomFichier, qint64(1) << 40, nTaille / 8 + (1 << 20));
         if (Lecture.nResultat == TLectureFichier::TResultat::Illisible) {
             lIllisible = true;
             cErreurLecture = cErreur = Lecture.cErreur;

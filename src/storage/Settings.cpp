@@ -107,7 +107,7 @@ constexpr TDescParametre Descriptions[] = {
     Entier("nImgPECoulFond", &P::nImgPECoulFond, 0, nNbCouleurs - 1),
     Entier("nIndTailleVigs", &P::nIndTailleVigs, 0, nNbTaillesVignettes - 1),
     Entier("nIndLargMaxSvgTtesVig", &P::nIndLargMaxSvgTtesVig, 0, nNbLargMaxSvgTtesVig - 1),
-    Texte("cOrdreTrt", &P::cOrdreTrt, TGenre::Ordre),
+    Texte("cOrdreTrt", &P::cOrdreTrt, TGenre::OrdrePartiel),
     Texte("cOrdreEXIF", &P::cOrdreEXIF, TGenre::OrdrePartiel),
     Texte("cOrdreIPTC", &P::cOrdreIPTC, TGenre::OrdrePartiel),
     Booleen("lHintAffTRT", &P::lHintAffTRT),

@@ -160,6 +160,12 @@ TEST_F(SettingsTest, OrderStringsMustBePermutationsWithShownOrHiddenLetters)
     EXPECT_EQ(P.cOrdreTrt, "rmnctx");
     EXPECT_EQ(P.cOrdreEXIF, "AFVDPIO"); // the metadata orders may leave letters out
     EXPECT_EQ(P.cOrdreIPTC, "LMCRO");
+
+    // The treatments apply any set of their letters, in the order given.
+    Ecrit("cOrdreTrt", "XR");
+    EXPECT_EQ(Lit().cOrdreTrt, "XR");
+    Ecrit("cOrdreTrt", "XRx");
+    EXPECT_EQ(Lit().cOrdreTrt, "RMNCTX");
 }
 
 TEST_F(SettingsTest, WrittenRecordReadsBackAndCarriesTheVersion)

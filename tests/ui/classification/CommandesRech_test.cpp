@@ -2,6 +2,8 @@
 
 #include "classification/Recherche_fm.h"
 #include "exploration/ModeleListe.h"
+#include "filters/BoutonFiltres_fm.h"
+#include "filters/Filtres.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/VolumesFactices.h"
@@ -186,4 +188,33 @@ TEST_F(CommandesRechTest, SavedSearchesLoadAsTypedAndSave)
     ASSERT_EQ(Messages->Montres.size(), 1);
     EXPECT_EQ(Messages->Montres[0].cTitre, "Erreur");
     EXPECT_TRUE(Contexte->iniSetup->SectionExists("CRITERES ENREGISTRES:AUTRE"));
+}
+
+TEST_F(CommandesRechTest, TheSearchFilterNarrowsTheSearchList)
+{
+    QTest::keyClick(MotsCles, Qt::Key_Return);
+    ASSERT_EQ(Liste(), (QStringList{cMer, cSoleil}));
+
+    // The record as the filter editor leaves it: only names starting with "sol".
+    TEnrFiltres &r = Contexte->enrFiltresRech;
+    r.lModeles = true;
+    r.cModeles = "sol*";
+    CalculeIndicateurs(r, false);
+    Rech->BoutonFiltres->AfficheFiltre();
+    EXPECT_EQ(Rech->BoutonFiltres->Glyphe(), 1);
+    EXPECT_TRUE(Rech->BoutonFiltres->Bouton->toolTip().endsWith("<SG>Modèles :</SG/> sol*"));
+
+    QTest::keyClick(MotsCles, Qt::Key_Return);
+    EXPECT_EQ(Liste(), QStringList{cSoleil});
+    // The criteria and the legend still apply on top of the filter.
+    Legende->setText("*vagues*");
+    QTest::keyClick(Legende, Qt::Key_Return);
+    EXPECT_TRUE(Liste().isEmpty());
+
+    // Without the filter the same search finds the other image again.
+    Rech->BoutonFiltres->miFiltresPasDeFiltre->trigger();
+    EXPECT_EQ(Rech->BoutonFiltres->Glyphe(), 0);
+    QTest::keyClick(Legende, Qt::Key_Return);
+    EXPECT_EQ(Liste(), QStringList{cMer});
+    EXPECT_TRUE(Messages->Montres.isEmpty());
 }

@@ -58,6 +58,9 @@ TEST_F(FrancaisTest, QtStandardTextsAreFrench)
     auto *NomFichier = Dialogue.findChild<QLabel *>("fileNameLabel");
     ASSERT_NE(NomFichier, nullptr);
     EXPECT_TRUE(SansEsperluette(NomFichier->text()).startsWith("Nom de fichier")) << NomFichier->text().toStdString();
+    // The kind of a folder in its detailed view, which Qt's own translation lacks.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "Dossier");
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Drive"), "Lecteur");
 }
 
 // The helper's question: its own "&Oui" and "&Non", No the default unless asked otherwise, Esc
