@@ -149,6 +149,7 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
     Ctx.nDVignettes = TailleVignette(m_Contexte.Parametres.nIndTailleVigs);
     Ctx.lLireVigDsTHM = m_Contexte.Parametres.lLireVigDsTHM;
     Ctx.fnAttention = [this](const QString &cTexte) { MessagesDe(m_Contexte).Attention(m_Parent, cTexte); };
+    Ctx.pParametres = &m_Contexte.Parametres;
     Ctx.fnTraitement = fnTraitement;
     Ctx.nFilsPixels = nFilsPixels;
 

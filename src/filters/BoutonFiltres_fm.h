@@ -78,7 +78,7 @@ public:
     // thumbnails are judged.
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctColorimetrie;
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctMotif;
-    // The remembered treatments applied to a thumbnail before it is judged (see TContexteFiltre).
+    // A stand-in for the remembered treatments of a thumbnail (see TContexteFiltre).
     std::function<std::function<void(QImage &)>(const TCandidatFiltre &)> fnTraitement;
     // Worker threads judging thumbnails ahead of the walk (0: one per core, -1: none).
     int nFilsPixels = 0;

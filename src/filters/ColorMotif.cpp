@@ -5,6 +5,8 @@
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Settings.h"
+#include "treatments/TraitementsImage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -93,11 +95,20 @@ TEtatPixels::~TEtatPixels()
 
 void TEtatPixels::Annonce(qint32 nNumCD, const QString &cChemin)
 {
-    if (m_Pool)
-        m_Annonces.push_back({nNumCD, cChemin});
+    if (!m_Pool)
+        return;
+    m_Annonces.push_back({nNumCD, cChemin});
+    // The work starts while the counting pass goes on.
+    Soumet();
 }
 
-TTravailPixels TEtatPixels::Travail(const TCandidatFiltre &c) const
+bool TEtatPixels::OrientationUtile() const
+{
+    // Turning or mirroring a thumbnail changes no colour share: only the pattern cares.
+    return m_Motif && !m_Ctx.fnTraitement && m_Ctx.pParametres && m_Ctx.pParametres->lOrientationAuto;
+}
+
+TTravailPixels TEtatPixels::Travail(const TCandidatFiltre &c, const QString *pOrientation) const
 {
     TTravailPixels t;
     t.lCouleur = m_lCouleur;
@@ -128,8 +139,20 @@ TTravailPixels TEtatPixels::Travail(const TCandidatFiltre &c) const
             t.Vignette = PrepareVignette(*m_Ctx.iniSetupVignettes, p, i);
         }
     }
-    if (m_Ctx.fnTraitement)
+    if (m_Ctx.fnTraitement) {
         t.Traitement = m_Ctx.fnTraitement(c);
+    } else if (m_Ctx.pParametres && m_Ctx.iniSetup) {
+        t.lSansOrientation = !pOrientation;
+        const QList<TTrt> Trts = OperationsTrts(
+            LitRecetteTrts(*m_Ctx.iniSetup, *m_Ctx.pParametres, c.Cle(), pOrientation ? *pOrientation : QString()));
+        if (!Trts.isEmpty())
+            t.Traitement = [Trts](QImage &Image) {
+                // A thumbnail is small: one thread, the pool's others judge other thumbnails.
+                TOptionsTrt o;
+                o.nFils = 1;
+                AppliqueTrts(Image, Trts, o);
+            };
+    }
     return t;
 }
 
@@ -144,7 +167,7 @@ void TEtatPixels::Soumet()
         c.cChemin = a.cChemin;
         LocaliseCandidat(m_pLecteurs, c);
         TEnCours e;
-        e.Travail = Travail(c);
+        e.Travail = Travail(c, nullptr);
         auto Promesse = std::make_shared<std::promise<TJugementPixels>>();
         e.Futur = Promesse->get_future();
         m_Pool->start([Promesse, t = e.Travail, Pixels = m_Pixels.get(), lAnnule = m_lAnnule]() {
@@ -171,7 +194,8 @@ void TEtatPixels::Enregistre(const TTravailPixels &t, TJugementPixels &j, const 
         m_lStoreModifie = true;
 }
 
-TJugementPixels TEtatPixels::Juge(TCandidatFiltre &c, const QString &cDonne, const TSourcesDonneesCD &Donnees)
+TJugementPixels TEtatPixels::Juge(TCandidatFiltre &c, const QString &cDonne, const TSourcesDonneesCD &Donnees,
+                                  const std::function<QString()> &fnOrientation)
 {
     // The walk meets the candidates in the order they were announced, skipping those that
     // failed a cheaper test: the work ahead for those is let go.
@@ -198,8 +222,19 @@ TJugementPixels TEtatPixels::Juge(TCandidatFiltre &c, const QString &cDonne, con
         }
         m_nDebut = n + 1;
     }
+    const bool lOrientation = OrientationUtile();
+    QString cOrientation;
+    if (lOrientation && fnOrientation)
+        cOrientation = fnOrientation();
+    // Judged ahead without the orientation, which turns this one's pattern: judged again.
+    if (lFait && lOrientation && t.lSansOrientation && NumeroOrientation(cOrientation) != 1) {
+        if (j.lFaite)
+            Enregistre(t, j, Donnees);
+        lFait = false;
+    }
     if (!lFait) {
-        t = Travail(c);
+        t = Travail(c, lOrientation ? &cOrientation : nullptr);
+        t.lSansOrientation = false;
         j = JugePixels(t, *m_Pixels);
     }
     Soumet();

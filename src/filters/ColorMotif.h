@@ -38,6 +38,9 @@ struct TTravailPixels
     bool lCouleur = false;                    // run the colour test
     bool lMotif = false;                      // run the pattern test (a pattern was loaded)
     std::function<void(QImage &)> Traitement; // the remembered treatments, or nothing
+    // The treatments were read without the image's orientation (work ahead of the walk, which
+    // has not read the image's metadata yet).
+    bool lSansOrientation = false;
 };
 
 struct TJugementPixels
@@ -69,8 +72,10 @@ public:
     void Annonce(qint32 nNumCD, const QString &cChemin);
     // Both percentages of a candidate whose cChemin and cFichier are set (the path given to the
     // test is cDonne): from the work ahead when it was announced, else computed now. Donnees
-    // records what is kept beside a thumbnail this made.
-    TJugementPixels Juge(TCandidatFiltre &c, const QString &cDonne, const TSourcesDonneesCD &Donnees);
+    // records what is kept beside a thumbnail this made; fnOrientation gives the candidate's
+    // EXIF orientation (its metadata read once, kept for its entry).
+    TJugementPixels Juge(TCandidatFiltre &c, const QString &cDonne, const TSourcesDonneesCD &Donnees,
+                         const std::function<QString()> &fnOrientation);
 
 private:
     struct TAnnonce
@@ -99,7 +104,9 @@ private:
     std::shared_ptr<std::atomic<bool>> m_lAnnule = std::make_shared<std::atomic<bool>>(false);
     size_t m_nAvance = 0;
 
-    TTravailPixels Travail(const TCandidatFiltre &c) const;
+    // The work of one candidate; lOrientation: the automatic orientation is looked up.
+    TTravailPixels Travail(const TCandidatFiltre &c, const QString *pOrientation) const;
+    bool OrientationUtile() const;
     void Soumet();
     void Abandonne(TEnCours &e);
     void Enregistre(const TTravailPixels &t, TJugementPixels &j, const TSourcesDonneesCD &Donnees);

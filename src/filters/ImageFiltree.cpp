@@ -354,7 +354,8 @@ int TTest::Pixels(TCandidatFiltre &c, const QString &cDonne, TTestPixels nTest)
             Donnees.pDescriptions = m_Ctx.Descriptions;
             Donnees.lTrtDescription = m_Ctx.lTrtDescription;
         }
-        const TJugementPixels j = m_pPixels->Juge(c, cDonne, Donnees);
+        const TJugementPixels j =
+            m_pPixels->Juge(c, cDonne, Donnees, [this, &c] { return LitMeta(c) ? c.EXIF().cOrientation : QString(); });
         c.PctPixels = std::make_pair(j.nPctCouleur, j.nPctMotif);
     }
     return nTest == TTestPixels::Colorimetrie ? c.PctPixels->first : c.PctPixels->second;

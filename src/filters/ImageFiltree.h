@@ -24,6 +24,7 @@ class IVolumes;
 class TBigIniFile;
 class TDescriptions;
 class TLecteursCD;
+struct TEnrParametres;
 
 struct TCandidatFiltre
 {
@@ -90,8 +91,11 @@ struct TContexteFiltre
     int nDVignettes = 160;
     bool lLireVigDsTHM = false;
     std::function<void(const QString &cTexte)> fnAttention;
-    // The remembered treatments of a candidate: prepared on the list's thread, the function
-    // returned is applied to the thumbnail on any thread. Null: thumbnails judged as stored.
+    // The settings that order the remembered treatments and turn on the automatic orientation:
+    // each thumbnail is judged as the grid shows it. Null: thumbnails judged as stored.
+    const TEnrParametres *pParametres = nullptr;
+    // A stand-in for the treatments (tests): prepared on the list's thread, the function
+    // returned is applied to the thumbnail on any thread.
     std::function<std::function<void(QImage &)>(const TCandidatFiltre &)> fnTraitement;
     // Worker threads judging thumbnails ahead of the walk: 0 one per core; -1 none, every
     // thumbnail judged when the walk reaches it.

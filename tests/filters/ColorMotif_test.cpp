@@ -3,6 +3,8 @@
 #include "filters/ImageFiltree.h"
 #include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Settings.h"
+#include "treatments/TraitementsImage.h"
 #include "support/EcritJpeg.h"
 
 #include <QDir>
@@ -63,12 +65,18 @@ struct TBanc
         CalculeIndicateurs(Enr, false);
     }
     void Prepare() { ASSERT_FALSE(PrepareFiltre(Etat, Enr, Ctx).has_value()); }
-    bool Teste(const QString &cNom, TCandidatFiltre *pSortie = nullptr, qint32 nCD = 0)
+    // cOrientation: the EXIF orientation the candidate's metadata give.
+    bool Teste(const QString &cNom, TCandidatFiltre *pSortie = nullptr, qint32 nCD = 0,
+               const QString &cOrientation = "1")
     {
         TCandidatFiltre c;
         c.nNumCD = nCD;
         c.cChemin = nCD ? "/" + cNom : cPhotos + cNom;
         c.lClasse = false;
+        c.fnLitMeta = [cOrientation](TDonneesEXIF &x, TDonneesIPTC &) {
+            x.lEXIF = true;
+            x.cOrientation = cOrientation;
+        };
         const bool l = ImageFiltree(Etat, c);
         if (pSortie)
             *pSortie = c;
@@ -164,6 +172,44 @@ TEST(ColorMotif, RemembersTreatmentsThroughTheSeam)
     EXPECT_TRUE(b.Passe("a.jpg"));
     b.Couleur(0);
     EXPECT_FALSE(b.Passe("a.jpg"));
+}
+
+TEST(ColorMotif, ThumbnailsAreJudgedWithTheirRememberedTreatments)
+{
+    TBanc b;
+    TEnrParametres Parametres;
+    b.Ctx.pParametres = &Parametres;
+    b.Image("a.jpg", Qt::red, QColor(Qt::red));
+    ASSERT_TRUE(BasculeTrt(b.iniSetup, Parametres, CleImage(0, b.cPhotos + "a.jpg"), "1", 6));
+    b.Couleur(120); // cyan
+    EXPECT_TRUE(b.Passe("a.jpg"));
+    b.Couleur(0);
+    EXPECT_FALSE(b.Passe("a.jpg"));
+
+    // The automatic orientation turns the thumbnail before its pattern is compared, whether it
+    // is judged ahead of the walk or when the walk reaches it.
+    ASSERT_TRUE(Blocs(10).save(b.cMotifs + "blocs.png"));
+    ASSERT_TRUE(JpegCodec::Encode(Blocs(40).transformed(QTransform().rotate(180)), b.Vignette("tourne.jpg")));
+    b.Enr = TEnrFiltres();
+    b.Enr.cMotif = "blocs.png";
+    b.Enr.nMethPixMotif = 7;
+    b.Enr.nSeuilMotif = 90;
+    CalculeIndicateurs(b.Enr, true);
+    for (int nFils : {-1, 2}) {
+        b.Ctx.nFilsPixels = nFils;
+        for (const char *cOrientation : {"1", "3"}) {
+            b.Prepare();
+            AnnonceCandidat(b.Etat, 0, b.cPhotos + "tourne.jpg");
+            const bool l = b.Teste("tourne.jpg", nullptr, 0, cOrientation);
+            LibereFiltre(b.Etat);
+            EXPECT_EQ(l, QString(cOrientation) == "3") << nFils << " " << cOrientation;
+        }
+    }
+    // Without the automatic orientation the picture stays as stored.
+    Parametres.lOrientationAuto = false;
+    b.Prepare();
+    EXPECT_FALSE(b.Teste("tourne.jpg", nullptr, 0, "3"));
+    LibereFiltre(b.Etat);
 }
 
 TEST(ColorMotif, APatternIsLoadedOncePerBuildAndJudgedOnThumbnails)
