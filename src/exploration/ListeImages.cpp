@@ -107,7 +107,8 @@ void TListeur::Parcourt(const QString &cDossier, qint64 &nCompteur, bool lRecurs
     if (!pDir)
         return; // a folder that cannot be listed gives no entry and no message
     const int fd = ::dirfd(pDir);
-    const qint32 nVolDossier = lCompteSeul ? 0 : VolumeDeChemin(cDossier);
+    const bool lVolumes = !lCompteSeul || m_Ctx.CandidatCompte;
+    const qint32 nVolDossier = lVolumes ? VolumeDeChemin(cDossier) : 0;
 
     while (lListage) {
         const dirent *pEnt = ::readdir(pDir);
@@ -153,8 +154,7 @@ void TListeur::Parcourt(const QString &cDossier, qint64 &nCompteur, bool lRecurs
                 const QString cCible = ImageDeEntree(cChemin);
                 qint64 nTaille = 0, nDate = 0;
                 if (!cCible.isEmpty() && TailleEtDate(cCible, nTaille, nDate))
-                    Traite(cCible, nTaille, nDate, true, lCompteSeul ? 0 : VolumeDeChemin(cCible), nCompteur,
-                           lCompteSeul);
+                    Traite(cCible, nTaille, nDate, true, lVolumes ? VolumeDeChemin(cCible) : 0, nCompteur, lCompteSeul);
             } else if (EstImage(cNom)) {
                 Traite(cChemin, st.st_size, st.st_mtime, false, nVolDossier, nCompteur, lCompteSeul);
             }
@@ -170,6 +170,8 @@ void TListeur::Traite(const QString &cChemin, qint64 nTaille, qint64 nDate, bool
 {
     if (lCompteSeul) {
         ++nCompteur;
+        if (m_Ctx.CandidatCompte)
+            m_Ctx.CandidatCompte(nNumCD, cChemin);
         return;
     }
     if (m_Ctx.lFiltreLong && m_Ctx.AvanceProgression && m_Ctx.AvanceProgression())

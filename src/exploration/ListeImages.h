@@ -39,6 +39,9 @@ struct TContexteListe
     // The filter has a colour or pattern part: the candidates are counted first and a progress
     // window is shown over them.
     bool lFiltreLong = false;
+    // Told of each image the counting pass meets, in walk order, so that the filter can work
+    // ahead of the walk.
+    std::function<void(qint32 nNumCD, const QString &cChemin)> CandidatCompte;
     std::function<void(qint64 nMax)> OuvreProgression;
     std::function<bool()> AvanceProgression; // true when the user asked to stop
     std::function<void()> FermeProgression;

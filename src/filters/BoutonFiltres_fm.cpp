@@ -3,6 +3,7 @@
 #include "components/MessagesQt.h"
 #include "exploration/ListeImages_fm.h"
 #include "storage/Contexte.h"
+#include "storage/TaillesVignettes.h"
 
 #include <QAction>
 #include <QMenu>
@@ -143,6 +144,14 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
     Ctx.lExploration = nMode == TModeListe::Exploration;
     Ctx.fnPctColorimetrie = fnPctColorimetrie;
     Ctx.fnPctMotif = fnPctMotif;
+    Ctx.cDossierMotifs = m_Contexte.Dossiers.cDossierMotifs;
+    Ctx.iniSetupVignettes = m_Contexte.iniSetup.get();
+    Ctx.nDVignettes = TailleVignette(m_Contexte.Parametres.nIndTailleVigs);
+    Ctx.lLireVigDsTHM = m_Contexte.Parametres.lLireVigDsTHM;
+    Ctx.fnAttention = [this](const QString &cTexte) { MessagesDe(m_Contexte).Attention(m_Parent, cTexte); };
+    Ctx.pParametres = &m_Contexte.Parametres;
+    Ctx.fnTraitement = fnTraitement;
+    Ctx.nFilsPixels = nFilsPixels;
 
     TContexteListe &Liste = m_Liste.ContexteListe();
     if (const std::optional<TErreurModele> Erreur = PrepareFiltre(m_Etat, Enr, Ctx)) {
@@ -154,6 +163,10 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
     if (m_Etat.Prepare() && nMode == TModeListe::Exploration) {
         m_FiltreAvant = std::exchange(Liste.Filtre, [this](TCandidatFiltre &c) { return Teste(c); });
         m_lFiltreLongAvant = std::exchange(Liste.lFiltreLong, Enr.lColorimetrie || Enr.lMotif);
+        // The counting pass of a long filter hands its candidates to the work ahead.
+        m_CompteAvant = std::exchange(Liste.CandidatCompte, [this](qint32 nNumCD, const QString &cChemin) {
+            AnnonceCandidat(m_Etat, nNumCD, cChemin);
+        });
         m_lFiltrePris = true;
     }
     return true;
@@ -165,7 +178,9 @@ void TFiltresListeKX::Libere()
     if (m_lFiltrePris) {
         m_Liste.ContexteListe().Filtre = std::move(m_FiltreAvant);
         m_Liste.ContexteListe().lFiltreLong = m_lFiltreLongAvant;
+        m_Liste.ContexteListe().CandidatCompte = std::move(m_CompteAvant);
         m_FiltreAvant = nullptr;
+        m_CompteAvant = nullptr;
         m_lFiltrePris = false;
     }
 }

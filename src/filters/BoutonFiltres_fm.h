@@ -74,9 +74,14 @@ public:
     // The test of the filter prepared for the current listing (every image passes outside one).
     bool Teste(TCandidatFiltre &Candidat);
 
-    // The colour and pattern tests, filled by their own feature.
+    // Stand-ins for the colour and pattern tests (tests put them here); without them the
+    // thumbnails are judged.
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctColorimetrie;
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctMotif;
+    // A stand-in for the remembered treatments of a thumbnail (see TContexteFiltre).
+    std::function<std::function<void(QImage &)>(const TCandidatFiltre &)> fnTraitement;
+    // Worker threads judging thumbnails ahead of the walk (0: one per core, -1: none).
+    int nFilsPixels = 0;
 
 private:
     TListeImagesKX &m_Liste;
@@ -85,6 +90,7 @@ private:
     TEtatFiltre m_Etat;
     // What the listing's seam held before this listing took it.
     std::function<bool(TCandidatFiltre &)> m_FiltreAvant;
+    std::function<void(qint32, const QString &)> m_CompteAvant;
     bool m_lFiltreLongAvant = false;
     bool m_lFiltrePris = false;
 };

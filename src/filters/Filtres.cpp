@@ -5,6 +5,7 @@
 #include "metadata/TextesMeta.h"
 #include "platform/FrenchFormats.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace
@@ -264,6 +265,18 @@ bool LitFiltreSauve(const QString &cValeur, TEnrFiltres &Enr)
         return false;
     e.rZoneMotif =
         QRect(QPoint(static_cast<int>(g), static_cast<int>(h)), QPoint(static_cast<int>(d), static_cast<int>(b)));
+    // A hand-edited value beyond what the editor offers is brought within its range.
+    const auto Borne = [](quint8 &n, int nMin, int nMax) { n = static_cast<quint8>(std::clamp<int>(n, nMin, nMax)); };
+    Borne(e.nTeinte, 0, 239);
+    Borne(e.nSaturation, 0, 240);
+    Borne(e.nLuminosite, 0, 240);
+    Borne(e.nMethColorimetrie, 0, 7);
+    Borne(e.nMethPixMotif, 0, 7);
+    Borne(e.nTolColorimetrie, 8, 128);
+    Borne(e.nTolMotif, 8, 128);
+    Borne(e.nSeuilColorimetrie, 10, 100);
+    Borne(e.nSeuilMotif, 10, 100);
+    Borne(e.nMethZoneMotif, 0, 5);
     e.nResColorimetrie = 0;
     e.nResMotif = 0;
     CalculeIndicateurs(e, lCaseMotif);

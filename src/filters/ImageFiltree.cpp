@@ -1,5 +1,7 @@
 #include "filters/ImageFiltree.h"
 
+#include "filters/ColorMotif.h"
+
 #include "imaging/FileKinds.h"
 #include "imaging/NomVignette.h"
 #include "metadata/CacheMeta.h"
@@ -172,9 +174,9 @@ class TTest
 public:
     TTest(TEnrFiltres &Enr, const TContexteFiltre &Ctx, const TValeursFiltre &Valeurs, const TLecteursCD *Lecteurs,
           const QStringList &Modeles, std::vector<std::pair<QString, TModele>> &Masques,
-          std::vector<std::pair<QString, std::optional<TModele>>> &ModelesExt)
+          std::vector<std::pair<QString, std::optional<TModele>>> &ModelesExt, TEtatPixels *pPixels)
         : e(Enr), m_Ctx(Ctx), v(Valeurs), m_Lecteurs(Lecteurs), m_Modeles(Modeles), m_Masques(Masques),
-          m_ModelesExt(ModelesExt)
+          m_ModelesExt(ModelesExt), m_pPixels(pPixels)
     {}
 
     bool Passe(TCandidatFiltre &c);
@@ -187,16 +189,17 @@ private:
     const QStringList &m_Modeles;
     std::vector<std::pair<QString, TModele>> &m_Masques;
     std::vector<std::pair<QString, std::optional<TModele>>> &m_ModelesExt;
+    TEtatPixels *m_pPixels;
 
     const TModele *Masque(const QString &cMasque);
     bool TestMasque(const QString &cValeur, const QString &cMasque);
     bool TestListe(const QString &cValeur, const QString &cMasques);
-    void Localise(TCandidatFiltre &c);
     bool Classe(TCandidatFiltre &c);
     void TailleDate(TCandidatFiltre &c);
     bool LitMeta(TCandidatFiltre &c);
     bool EXIF(TCandidatFiltre &c);
     bool IPTC(TCandidatFiltre &c);
+    int Pixels(TCandidatFiltre &c, const QString &cDonne, TTestPixels nTest);
 };
 
 const TModele *TTest::Masque(const QString &cMasque)
@@ -240,28 +243,6 @@ bool TTest::TestListe(const QString &cValeur, const QString &cMasques)
             return false;
     }
     return true;
-}
-
-void TTest::Localise(TCandidatFiltre &c)
-{
-    c.cFichier.clear();
-    if (c.nNumCD == 0) {
-        c.cFichier = c.cChemin;
-        return;
-    }
-    if (!m_Lecteurs)
-        return;
-    // A CD image given by its full path loses the CD's mount point: CD images are keyed by
-    // their path on the disc.
-    for (const QString &m : m_Lecteurs->PointsDeMontage(c.nNumCD)) {
-        const QString cPoint = m.endsWith(QLatin1Char('/')) ? m : m + QLatin1Char('/');
-        if (c.cChemin.startsWith(cPoint)) {
-            c.cFichier = c.cChemin;
-            c.cChemin = c.cChemin.mid(cPoint.size() - 1);
-            return;
-        }
-    }
-    c.cFichier = CheminFichierImage(*m_Lecteurs, c.nNumCD, c.cChemin);
 }
 
 bool TTest::Classe(TCandidatFiltre &c)
@@ -353,11 +334,39 @@ bool TTest::IPTC(TCandidatFiltre &c)
            && TestMasque(r->cOriEtat, e.cFOriEtat) && TestMasque(r->cOriPays, e.cFOriPays);
 }
 
+int TTest::Pixels(TCandidatFiltre &c, const QString &cDonne, TTestPixels nTest)
+{
+    // One load and treatment of the thumbnail serves both tests.
+    if (!c.PctPixels) {
+        if (!m_pPixels || (nTest == TTestPixels::Motif && !m_pPixels->AMotif()))
+            return -1;
+        TSourcesDonneesCD Donnees;
+        if (c.nNumCD != 0) {
+            // A thumbnail made for a CD image keeps the image's metadata beside it, as listing
+            // would; they are read once, for the entry too.
+            Donnees.EcritMetadonnees = [this, &c](TBigIniFile &ini, const QString &cCle) {
+                if (!LitMeta(c))
+                    return;
+                EcrireEXIFCatalogue(ini, cCle, c.EXIF());
+                if (EstJPEG(c.cChemin))
+                    EcrireIPTCCatalogue(ini, cCle, c.IPTC());
+            };
+            Donnees.pDescriptions = m_Ctx.Descriptions;
+            Donnees.lTrtDescription = m_Ctx.lTrtDescription;
+        }
+        const TJugementPixels j =
+            m_pPixels->Juge(c, cDonne, Donnees, [this, &c] { return LitMeta(c) ? c.EXIF().cOrientation : QString(); });
+        c.PctPixels = std::make_pair(j.nPctCouleur, j.nPctMotif);
+    }
+    return nTest == TTestPixels::Colorimetrie ? c.PctPixels->first : c.PctPixels->second;
+}
+
 bool TTest::Passe(TCandidatFiltre &c)
 {
     if (!e.lActif)
         return true;
-    Localise(c);
+    const QString cDonne = c.cChemin;
+    LocaliseCandidat(m_Lecteurs, c);
 
     if (e.nImages == 1) {
         if (!m_Ctx.iniSetup || !m_Ctx.iniSetup->ValueExists(cSectionCoupsDeCoeur, c.Cle()))
@@ -427,14 +436,15 @@ bool TTest::Passe(TCandidatFiltre &c)
         return false;
 
     if (e.lColorimetrie) {
-        const int n = m_Ctx.fnPctColorimetrie ? m_Ctx.fnPctColorimetrie(c, e) : -1;
+        const int n =
+            m_Ctx.fnPctColorimetrie ? m_Ctx.fnPctColorimetrie(c, e) : Pixels(c, cDonne, TTestPixels::Colorimetrie);
         e.nResColorimetrie = static_cast<quint8>(qBound(0, n, 100));
         c.nPctCouleur = e.nResColorimetrie;
         if (n < 0 || n < e.nSeuilColorimetrie)
             return false;
     }
     if (e.lMotif) {
-        const int n = m_Ctx.fnPctMotif ? m_Ctx.fnPctMotif(c, e) : -1;
+        const int n = m_Ctx.fnPctMotif ? m_Ctx.fnPctMotif(c, e) : Pixels(c, cDonne, TTestPixels::Motif);
         e.nResMotif = static_cast<quint8>(qBound(0, n, 100));
         c.nPctMotif = e.nResMotif;
         if (n < 0 || n < e.nSeuilMotif)
@@ -442,6 +452,28 @@ bool TTest::Passe(TCandidatFiltre &c)
     }
     return true;
 }
+}
+
+void LocaliseCandidat(const TLecteursCD *pLecteurs, TCandidatFiltre &c)
+{
+    c.cFichier.clear();
+    if (c.nNumCD == 0) {
+        c.cFichier = c.cChemin;
+        return;
+    }
+    if (!pLecteurs)
+        return;
+    // A CD image given by its full path loses the CD's mount point: CD images are keyed by
+    // their path on the disc.
+    for (const QString &m : pLecteurs->PointsDeMontage(c.nNumCD)) {
+        const QString cPoint = m.endsWith(QLatin1Char('/')) ? m : m + QLatin1Char('/');
+        if (c.cChemin.startsWith(cPoint)) {
+            c.cFichier = c.cChemin;
+            c.cChemin = c.cChemin.mid(cPoint.size() - 1);
+            return;
+        }
+    }
+    c.cFichier = CheminFichierImage(*pLecteurs, c.nNumCD, c.cChemin);
 }
 
 std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, const TContexteFiltre &Ctx)
@@ -501,15 +533,25 @@ std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, 
         Etat.m_Lecteurs = std::make_unique<TLecteursCD>(*Ctx.pVolumes);
     Enr.nResColorimetrie = 0;
     Enr.nResMotif = 0;
+    if (Enr.lColorimetrie || Enr.lMotif)
+        Etat.m_Pixels = std::make_unique<TEtatPixels>(Enr, Etat.m_Ctx, Etat.m_Lecteurs.get());
     return std::nullopt;
 }
 
 void LibereFiltre(TEtatFiltre &Etat)
 {
+    // The work ahead ends first: it uses the context and the CD drives.
+    Etat.m_Pixels.reset();
     Etat.m_pEnr = nullptr;
     Etat.m_Lecteurs.reset();
     Etat.m_Masques.clear();
     Etat.m_ModelesExt.clear();
+}
+
+void AnnonceCandidat(TEtatFiltre &Etat, qint32 nNumCD, const QString &cChemin)
+{
+    if (Etat.m_Pixels)
+        Etat.m_Pixels->Annonce(nNumCD, cChemin);
 }
 
 bool ImageFiltree(TEtatFiltre &Etat, TCandidatFiltre &Candidat)
@@ -517,6 +559,6 @@ bool ImageFiltree(TEtatFiltre &Etat, TCandidatFiltre &Candidat)
     if (!Etat.m_pEnr)
         return true;
     TTest t(*Etat.m_pEnr, Etat.m_Ctx, Etat.m_Valeurs, Etat.m_Lecteurs.get(), Etat.m_Modeles, Etat.m_Masques,
-            Etat.m_ModelesExt);
+            Etat.m_ModelesExt, Etat.m_Pixels.get());
     return t.Passe(Candidat);
 }

@@ -12,6 +12,7 @@
 #include "storage/EnrFiltres.h"
 
 #include <QDate>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -23,6 +24,7 @@ class IVolumes;
 class TBigIniFile;
 class TDescriptions;
 class TLecteursCD;
+struct TEnrParametres;
 
 struct TCandidatFiltre
 {
@@ -50,6 +52,8 @@ struct TCandidatFiltre
     // Output of the colour and pattern tests.
     quint8 nPctCouleur = 0;
     quint8 nPctMotif = 0;
+    // Both percentages once the thumbnail was judged (-1: not judged), for the two tests.
+    std::optional<std::pair<int, int>> PctPixels;
 
     TDonneesEXIF &EXIF() { return pEXIF ? *pEXIF : m_EXIF; }
     TDonneesIPTC &IPTC() { return pIPTC ? *pIPTC : m_IPTC; }
@@ -74,10 +78,28 @@ struct TContexteFiltre
     // The filter of the exploration page: CD images without a cached record are then read
     // from their disc; the other lists fail them.
     bool lExploration = false;
-    // The colour and pattern tests: the percentage found, or -1 when the image could not be
-    // judged (it then fails). Without them the image fails.
+    // Stand-ins for the colour and pattern tests (the percentage found, or -1 when the image
+    // could not be judged): when set they replace the thumbnail's test.
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctColorimetrie;
     std::function<int(TCandidatFiltre &, const TEnrFiltres &)> fnPctMotif;
+
+    // The colour and pattern tests on thumbnails: the pattern folder; the thumbnails' side and
+    // the store where a thumbnail made for the test is recorded (without it, none is made);
+    // how the user is told that the pattern cannot be loaded.
+    QString cDossierMotifs;
+    TBigIniFile *iniSetupVignettes = nullptr;
+    int nDVignettes = 160;
+    bool lLireVigDsTHM = false;
+    std::function<void(const QString &cTexte)> fnAttention;
+    // The settings that order the remembered treatments and turn on the automatic orientation:
+    // each thumbnail is judged as the grid shows it. Null: thumbnails judged as stored.
+    const TEnrParametres *pParametres = nullptr;
+    // A stand-in for the treatments (tests): prepared on the list's thread, the function
+    // returned is applied to the thumbnail on any thread.
+    std::function<std::function<void(QImage &)>(const TCandidatFiltre &)> fnTraitement;
+    // Worker threads judging thumbnails ahead of the walk: 0 one per core; -1 none, every
+    // thumbnail judged when the walk reaches it.
+    int nFilsPixels = 0;
 };
 
 // The working state of one list build.
@@ -89,6 +111,8 @@ struct TValeursFiltre
     qint64 nAvant = 0; // lDateAnt: a file date must be below
     qint64 nApres = 0; // lDatePst: a file date must be at least
 };
+
+class TEtatPixels;
 
 class TEtatFiltre
 {
@@ -104,6 +128,7 @@ private:
     friend std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &, TEnrFiltres &, const TContexteFiltre &);
     friend void LibereFiltre(TEtatFiltre &);
     friend bool ImageFiltree(TEtatFiltre &, TCandidatFiltre &);
+    friend void AnnonceCandidat(TEtatFiltre &, qint32, const QString &);
 
     TEnrFiltres *m_pEnr = nullptr;
     TContexteFiltre m_Ctx;
@@ -113,6 +138,8 @@ private:
     // Compiled once per build: the masks of the record, and each model per extension met.
     std::vector<std::pair<QString, TModele>> m_Masques;
     std::vector<std::pair<QString, std::optional<TModele>>> m_ModelesExt;
+    // The colour and pattern tests' pattern and work ahead.
+    std::unique_ptr<TEtatPixels> m_Pixels;
 };
 
 // Before a list build: the model list, every mask compiled once. An invalid mask stops here:
@@ -120,6 +147,12 @@ private:
 std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, const TContexteFiltre &Ctx);
 // After a list build.
 void LibereFiltre(TEtatFiltre &Etat);
+// The list builder's counting pass tells each candidate the walk will test, in walk order (a
+// full path, as the walk will give it), so that the thumbnails are judged ahead of the walk.
+void AnnonceCandidat(TEtatFiltre &Etat, qint32 nNumCD, const QString &cChemin);
+// Sets cFichier, the file to reach (empty when it cannot be), and keeps in cChemin the path on
+// the disc of a CD image given by its full path.
+void LocaliseCandidat(const TLecteursCD *pLecteurs, TCandidatFiltre &c);
 // The test: true when the candidate passes every criterion of the prepared record. Without a
 // prepared record every image passes.
 bool ImageFiltree(TEtatFiltre &Etat, TCandidatFiltre &Candidat);

@@ -212,3 +212,24 @@ TEST(Filtres, MalformedSavedFormsChangeNothing)
     EXPECT_FALSE(LitFiltreSauve(QString(), r));
     EXPECT_TRUE(Inchange());
 }
+
+TEST(Filtres, OutOfRangeColourAndPatternValuesAreClamped)
+{
+    QStringList Champs = FiltreSauve(TEnrFiltres()).split('|');
+    // Fields 42 to 47 (colour) and 50, 52 to 54 (pattern), as a hand-edited store may hold them.
+    const QList<std::pair<int, const char *>> Valeurs = {{42, "250"}, {43, "255"}, {45, "9"},   {46, "200"}, {47, "3"},
+                                                         {50, "12"},  {52, "0"},   {53, "101"}, {54, "7"}};
+    for (const auto &[n, c] : Valeurs)
+        Champs[n - 1] = c;
+    TEnrFiltres r;
+    ASSERT_TRUE(LitFiltreSauve(Champs.join('|'), r));
+    EXPECT_EQ(r.nTeinte, 239);
+    EXPECT_EQ(r.nSaturation, 240);
+    EXPECT_EQ(r.nMethColorimetrie, 7);
+    EXPECT_EQ(r.nTolColorimetrie, 128);
+    EXPECT_EQ(r.nSeuilColorimetrie, 10);
+    EXPECT_EQ(r.nMethPixMotif, 7);
+    EXPECT_EQ(r.nTolMotif, 8);
+    EXPECT_EQ(r.nSeuilMotif, 100);
+    EXPECT_EQ(r.nMethZoneMotif, 5);
+}
