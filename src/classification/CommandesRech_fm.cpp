@@ -165,10 +165,10 @@ TIndexClassement &TCommandesRechKX::Index()
 
 QList<QAction *> TCommandesRechKX::Actions(TEmplacementAction nPlace)
 {
-    // Until the main menu exists, the editor is offered in the tools pop-up.
+    // The search menu is not one of the window's places yet: its entries are the members
+    // (the tools pop-up's items and hint are fixed by the features already there).
+    Q_UNUSED(nPlace);
     miEditeCritRech->setEnabled(m_Selection.ModeMAJ());
-    if (nPlace == TEmplacementAction::OutilsDivers)
-        return {miEditeCritRech};
     return {};
 }
 
