@@ -1,4 +1,5 @@
 #include "classification/CommandesRech_fm.h"
+#include "classification/EditCritRech_fm.h"
 #include "classification/LegendesRech_fm.h"
 #include "classification/MotsClesRech_fm.h"
 
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -84,8 +86,7 @@ TCommandesRechKX::TCommandesRechKX(TRechercheKX &Recherche, TContexte &Contexte,
         QStringLiteral("Désélection de tous les critères hiérarchiques+mots-clés+coups de coeur+légendes"));
     btEditeCritRech = new QPushButton(QStringLiteral("Critères..."), Rangee);
     btEditeCritRech->setObjectName(QStringLiteral("btEditeCritRech"));
-    // The criteria editor does not exist yet.
-    btEditeCritRech->setEnabled(false);
+    btEditeCritRech->setToolTip(QStringLiteral("Editer (créer/modifier/supprimer) les critères de recherche"));
     cbCritEnreg = new QComboBox(Rangee);
     cbCritEnreg->setObjectName(QStringLiteral("cbCritEnreg"));
     cbCritEnreg->setEditable(true);
@@ -105,7 +106,6 @@ TCommandesRechKX::TCommandesRechKX(TRechercheKX &Recherche, TContexte &Contexte,
     miRechMaintenant = new QAction(QStringLiteral("&Rechercher &maintenant"), this);
     miRAZTousCriteres = new QAction(QStringLiteral("RAZ de &tous les critères"), this);
     miEditeCritRech = new QAction(QStringLiteral("&Editer les critères de recherche"), this);
-    miEditeCritRech->setEnabled(false);
     pmCriteresRech = new QMenu(QStringLiteral("&Critères de recherche"));
     pmCriteresRech->addAction(miEditeCritRech);
     pmCriteresRech->addAction(miRAZTousCriteres);
@@ -129,6 +129,14 @@ TCommandesRechKX::TCommandesRechKX(TRechercheKX &Recherche, TContexte &Contexte,
     });
     connect(cbCritEnreg, &QComboBox::textActivated, this, [this](const QString &c) { cbCritEnregChange(c); });
     connect(&m_Selection, &TSelectionKX::ModeChange, this, [this] { MajBoutonSauver(); });
+    auto MajEditeur = [this] {
+        btEditeCritRech->setEnabled(m_Selection.ModeMAJ());
+        miEditeCritRech->setEnabled(m_Selection.ModeMAJ());
+    };
+    connect(&m_Selection, &TSelectionKX::ModeChange, this, MajEditeur);
+    MajEditeur();
+    connect(btEditeCritRech, &QPushButton::clicked, this, [this] { EditeCriteres(); });
+    connect(miEditeCritRech, &QAction::triggered, this, [this] { EditeCriteres(); });
 
     // Favourites: the page's own button until its row takes it over.
     if (QPushButton *b = Recherche.btCritCDC) {
@@ -155,11 +163,48 @@ TIndexClassement &TCommandesRechKX::Index()
     return *m_Index;
 }
 
-QList<QAction *> TCommandesRechKX::Actions(TEmplacementAction)
+QList<QAction *> TCommandesRechKX::Actions(TEmplacementAction nPlace)
 {
-    // The search menu is not one of the window's places yet: its entries are the members.
-    miEditeCritRech->setEnabled(false);
+    // The search menu is not one of the window's places yet: its entries are the members
+    // (the tools pop-up's items and hint are fixed by the features already there).
+    Q_UNUSED(nPlace);
+    miEditeCritRech->setEnabled(m_Selection.ModeMAJ());
     return {};
+}
+
+void TCommandesRechKX::EditeCriteres()
+{
+    if (!m_Selection.ModeMAJ())
+        return;
+    TArbreCritRech *tv = m_Recherche.tvCritRech;
+    QStringList Coches;
+    tv->Coches().ListerCritCoches(Coches);
+    bool lModifie = false;
+    {
+        TfmEditCritRech Editeur(m_Contexte, m_Recherche.Arbo(), &Index(), tv->window());
+        if (fnExecEditeur)
+            fnExecEditeur(Editeur);
+        else
+            Editeur.exec();
+        lModifie = Editeur.Modifie();
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (lModifie) {
+        // A criterion renamed or moved meanwhile is no longer found: it loses its check.
+        m_Recherche.ChargeArbo();
+        for (const QString &c : std::as_const(Coches))
+            tv->Coches().CocherChemin(c);
+        tv->ActualiseCoches();
+        tv->MetIndicateurGras(true);
+    }
+    ChargeNomsRecherches();
+    if (TMotsClesRechKX *MotsCles = m_Recherche.MotsCles())
+        MotsCles->ChargeEnregistres();
+    TModeleListeImages &Modele = m_Selection.Modele();
+    for (int n = 0; n < Modele.Nombre(); ++n)
+        Modele.EnrModifie(n);
+    m_Selection.SignaleClassement(m_Selection.CleCourante());
+    QGuiApplication::restoreOverrideCursor();
 }
 
 TDemandeRecherche TCommandesRechKX::Demande() const

@@ -22,6 +22,7 @@ class QPushButton;
 class QWidget;
 class TCochesCriteres;
 class TContexte;
+class TfmEditCritRech;
 class TfmMainKX;
 class TListeImagesKX;
 class TRechercheKX;
@@ -79,6 +80,13 @@ public:
     void ChargeNomsRecherches();
     // The search button's hint and height, from the settings (start-up, after the settings).
     void MajBoutonRechercher();
+    // Opens the criteria editor (update mode only), then refreshes once what its changes
+    // reach: the search tree with its checks again, the saved lists, every row of the list,
+    // the current image's classification.
+    void EditeCriteres();
+    // How the editor is run (tests replace it to act on the open window).
+    std::function<void(TfmEditCritRech &)> fnExecEditeur;
+
     // Enter in this box runs the search (the keyword, legend and description boxes).
     void BrancheEntree(QWidget *Boite);
 

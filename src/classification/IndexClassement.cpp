@@ -1,5 +1,7 @@
 #include "classification/IndexClassement.h"
 
+#include <QSet>
+
 #include "imaging/NomVignette.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
@@ -344,6 +346,53 @@ void TIndexClassement::Actualise()
     }
     ReconstruitParties(nParties);
     NoteGenerations();
+}
+
+bool TIndexClassement::CatalogueSuivi() const
+{
+    return m_lConstruit && m_nGenBDD == m_iniBDD.Generation();
+}
+
+void TIndexClassement::CriteresChanges(const std::vector<std::pair<QString, QStringList>> &Images, bool lSuivi)
+{
+    if (!lSuivi || !m_lConstruit)
+        return;
+    std::vector<int> Numeros;
+    Numeros.reserve(Images.size());
+    for (const auto &Image : Images)
+        Numeros.push_back(Numero(Image.first));
+    std::vector<char> Touchee(m_Images.size(), 0);
+    for (int n : Numeros)
+        Touchee[size_t(n)] = 1;
+    // Every path list that holds one of the images loses them all in one pass.
+    QSet<QString> Chemins, SousArbres;
+    for (int n : Numeros) {
+        for (const QString &c : std::as_const(m_Images[size_t(n)].Criteres)) {
+            Chemins.insert(c);
+            for (qsizetype k = 0; k <= c.size(); ++k)
+                if (k == c.size() || c[k] == u'/')
+                    SousArbres.insert(c.left(k));
+        }
+    }
+    auto Filtre = [&](QHash<QString, std::vector<int>> &Table, const QSet<QString> &Cles) {
+        for (const QString &c : Cles) {
+            auto it = Table.find(c);
+            if (it == Table.end())
+                continue;
+            std::erase_if(it.value(), [&](int n) { return Touchee[size_t(n)] != 0; });
+            if (it.value().empty())
+                Table.erase(it);
+        }
+    };
+    Filtre(m_ParChemin, Chemins);
+    Filtre(m_ParSousArbre, SousArbres);
+    for (size_t k = 0; k < Images.size(); ++k) {
+        TImage &i = m_Images[size_t(Numeros[k])];
+        i.Criteres.clear();
+        i.lSection = !Images[k].second.isEmpty();
+        PoseCriteres(Numeros[k], Images[k].second);
+    }
+    m_nGenBDD = m_iniBDD.Generation();
 }
 
 void TIndexClassement::ConstruitTexteLegendes()

@@ -88,6 +88,15 @@ public:
     // Forgets everything and reads the stores again.
     void Reconstruit();
 
+    // True when the index has seen every change of the catalogue store: a change made now can
+    // then be given to CriteresChanges instead of being replayed.
+    bool CatalogueSuivi() const;
+    // The criteria of these images (key, new criteria) have just been rewritten in the
+    // catalogue, and nothing else changed there since CatalogueSuivi() answered lSuivi. The
+    // index takes them in place, each touched path list filtered once, and stays current;
+    // without lSuivi nothing is done and the next Actualise replays the changes.
+    void CriteresChanges(const std::vector<std::pair<QString, QStringList>> &Images, bool lSuivi);
+
     int Nombre() const { return int(m_Cles.size()); }
     const QString &Cle(int n) const { return m_Cles[size_t(n)]; }
 

@@ -14,6 +14,7 @@
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "classification/EditionCriteres.h"
 #include "classification/Classement_fm.h"
 #include "classification/MigrationArbo.h"
 #include "classification/CommandesRech_fm.h"
@@ -406,6 +407,14 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
         m_Contexte.LitParametres();
     });
+    // Criteria edits a crash left stored in one file only are finished before the tree loads.
+    if (m_Contexte.iniSetup && m_Contexte.iniBDD) {
+        TJournalCriteres Journal(m_Contexte.Dossiers.cDossierDonnees + cNomJournalCriteres);
+        QString cMessage;
+        RejoueJournalCriteres(Journal, *m_Contexte.iniSetup, *m_Contexte.iniBDD, cMessage);
+        if (!cMessage.isEmpty() && m_Contexte.Messages)
+            m_Contexte.Messages->Erreur(this, cMessage);
+    }
 
     // Thumbnail grid and thumbnail pane.
     AppliqueParametresVignettes();

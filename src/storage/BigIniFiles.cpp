@@ -811,6 +811,80 @@ void TBigIniFile::EraseSection(const QString &cSection)
         UpdateFile();
 }
 
+QStringList TBigIniFile::SectionsSousChemin(const QString &cChemin) const
+{
+    QStringList Liste;
+    bool lDouble = false;
+    const QByteArray Chemin = cChemin.toUtf8();
+    // Equal to the path, or the path followed by "/".
+    auto Sous = [&](QByteArrayView Cle) {
+        return Cle.startsWith(Chemin) && (Cle.size() == Chemin.size() || Cle[Chemin.size()] == '/');
+    };
+    for (const TDonnees::TSection &s : d->Sections) {
+        if (s.lEffacee)
+            continue;
+        for (const TDonnees::TLigne &l : s.Lignes) {
+            if (!TDonnees::EstCle(l))
+                continue;
+            const QByteArrayView Brute = d->CleBrute(l);
+            if (ContientPourcent(Brute) ? Sous(DecodeNom(Brute)) : Sous(Brute)) {
+                const QByteArrayView Brut = d->NomBrut(s);
+                Liste.append(ContientPourcent(Brut) ? VersTexte(DecodeNom(Brut)) : QString::fromUtf8(Brut));
+                lDouble = lDouble || d->lSectionsEnDouble;
+                break;
+            }
+        }
+    }
+    if (lDouble) {
+        // A name written twice is one section for every reader.
+        QStringList Uniques;
+        for (const QString &c : std::as_const(Liste))
+            if (SectionExists(c) && !Uniques.contains(c))
+                Uniques << c;
+        Liste = Uniques;
+    }
+    return Liste;
+}
+
+void TBigIniFile::RemplaceSection(const QString &cSection, const std::vector<std::pair<QString, QString>> &Lignes)
+{
+    const QByteArray Forme = d->FormeArgument(cSection);
+    const qint64 n = d->ChercheSection(Forme);
+    if (Lignes.empty()) {
+        if (n >= 0) {
+            d->EffaceSection(size_t(n), Forme);
+            d->NoteChangement(cSection, QString());
+        }
+    } else {
+        if (n < 0) {
+            TDonnees::TSection Nouvelle;
+            Nouvelle.Entete = d->Ajoute('[' + EncodeNom(cSection.toUtf8(), false) + ']');
+            d->Sections.push_back(std::move(Nouvelle));
+            d->IndexeSection(quint32(d->Sections.size() - 1));
+        }
+        TDonnees::TSection &s = n < 0 ? d->Sections.back() : d->Sections[size_t(n)];
+        for (const TDonnees::TLigne &l : s.Lignes)
+            if (l.Vivante())
+                d->nMorts += l.nLong;
+        s.Lignes.clear();
+        s.Cles.reset();
+        s.nTrous = 0;
+        s.lClesEnDouble = false;
+        for (const auto &[cCle, cValeur] : Lignes) {
+            QByteArray Valeur = cValeur.toUtf8();
+            for (char &c : Valeur)
+                if (c == '\r' || c == '\n')
+                    c = ' ';
+            s.Lignes.push_back(d->Ajoute(LigneCle(EncodeNom(cCle.toUtf8(), true), Valeur)));
+        }
+        if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
+            d->IndexeCles(s);
+        d->NoteChangement(cSection, QString());
+    }
+    if (lAutoSave && d->lModifie)
+        UpdateFile();
+}
+
 bool TBigIniFile::UpdateFile()
 {
     d->cCopieConservee.clear();

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TBigIniFile
@@ -43,6 +44,15 @@ public:
     // Every section name in file order, a name present twice listed twice (cleared first).
     void ReadSections(QStringList &Liste) const;
     void EraseSection(const QString &cSection);
+
+    // The sections (in file order, each once) holding a key line whose key equals cChemin or
+    // begins with cChemin followed by "/": one pass over the raw key lines, a line being
+    // decoded only when it holds an escape.
+    QStringList SectionsSousChemin(const QString &cChemin) const;
+    // Replaces the lines of the section with one line per (key, value), in the given order;
+    // the section keeps its place in the file. An empty list erases the section. Counts as
+    // one change of the section.
+    void RemplaceSection(const QString &cSection, const std::vector<std::pair<QString, QString>> &Lignes);
 
     // Atomic save (temporary file, fsync, rename, fsync of the folder). On failure the old
     // file stays whole, the lines stay in memory for the next save, false is returned and
