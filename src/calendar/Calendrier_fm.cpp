@@ -19,6 +19,8 @@
 #include "metadata/LectureMeta.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Balises.h"
+#include "publishing/AlbumWEB_fm.h"
+#include "publishing/BulleAlbumWEB.h"
 #include "platform/Couleurs.h"
 #include "platform/FrenchFormats.h"
 #include "storage/BigIniFiles.h"
@@ -1121,6 +1123,14 @@ QList<QAction *> TCalendrierKX::Actions(TEmplacementAction nPlace)
 void TCalendrierKX::Ouvre()
 {
     TfmCalendrier Fenetre(m_Contexte, m_pArbo, &m_Main);
+    Fenetre.fnTexteBrut = [](const QString &c) { return TexteBrut(c); };
+    Fenetre.fnOuvreAlbumWEB = [this](QWidget *Parent, const QList<TEnrLV> &Images) {
+        TSourceDonneesAW Source;
+        Source.nSource = saListeImages;
+        for (const TEnrLV &e : Images)
+            Source.lstImages.append({e, QImage(), QString(), QImage()});
+        OuvreAlbumWEB(m_Contexte, Parent, Source);
+    };
     Fenetre.FormCreate();
     fnExecute(Fenetre);
 }

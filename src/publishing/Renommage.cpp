@@ -420,8 +420,11 @@ TBilanRenommage TRenommageImages::Renomme(QList<TEnrLst> &Entrees, const TReglag
     const QList<TPlanRenommage> Plans = Planifie(Entrees, R);
     TJournalRenommage Journal(CheminJournal(m_Params.cDossierDonnees));
     if (const int e = Journal.Ecrit(Plans); e != 0) {
-        Bilan.cErreurPreparation =
-            QStringLiteral("Impossible de préparer le renommage : %1").arg(TexteErreurFichier(e));
+        Bilan.cErreurPreparation = QStringLiteral("Impossible de préparer le renommage : %1")
+                                       .arg(e == EEXIST ? QStringLiteral("un renommage interrompu n'est pas "
+                                                                         "terminé ; relancez Vimbrel pour "
+                                                                         "l'achever")
+                                                        : TexteErreurFichier(e));
         return Bilan;
     }
     m_cSections = ListeSectionsImage(m_iniSetup, cSectionsFichiersImages);

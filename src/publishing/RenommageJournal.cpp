@@ -126,7 +126,7 @@ int TJournalRenommage::Ecrit(const QList<TPlanRenommage> &Plans)
     Texte += cFin + '\n';
 
     const QByteArray cNom = QFile::encodeName(m_cChemin);
-    ::unlink(cNom.constData());
+    // Never over an unfinished batch's journal: only it can put that batch's data right.
     m_fd = ::open(cNom.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (m_fd < 0)
         return errno;

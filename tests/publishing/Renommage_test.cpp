@@ -307,3 +307,24 @@ TEST_F(Renommage, JournalReadsBackAnyPath)
     ASSERT_TRUE(EcritFichier(cJournal, Texte));
     EXPECT_FALSE(TJournalRenommage::Lit(cJournal, C));
 }
+
+TEST_F(Renommage, AnUnfinishedJournalIsNeverWrittenOver)
+{
+    const QString a = Cree(QStringLiteral("photos/a.jpg"), "A");
+    const TParamsRenommage P = Params();
+    // Left by a batch whose replay could not finish: only it can put that batch's data right.
+    const QString cJournal = TRenommageImages::CheminJournal(P.cDossierDonnees);
+    {
+        QFile f(cJournal);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("journal d'un lot interrompu\n");
+    }
+    QList<TEnrLst> E = Entrees({a});
+    TRenommageImages Ren(*iniSetup, *iniBDD, *Operations, P);
+    const TBilanRenommage Bilan = Ren.Renomme(E, Nomme(QStringLiteral("b")));
+    EXPECT_TRUE(Bilan.cErreurPreparation.startsWith(
+        QStringLiteral("Impossible de préparer le renommage : un renommage interrompu n'est pas terminé")));
+    EXPECT_TRUE(Operations->Appels.isEmpty());
+    EXPECT_EQ(LitFichier(a), "A");
+    EXPECT_EQ(LitFichier(cJournal), "journal d'un lot interrompu\n");
+}
