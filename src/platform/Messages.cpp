@@ -35,3 +35,34 @@ void TMessagesSansUtilisateur::Ecrit(const QString &cTitre, const QString &cText
     }
     QTextStream(stderr) << cLigne;
 }
+
+bool TMessagesPrecedes::Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut, const QString &cTitre)
+{
+    m_fnAvant();
+    return m_Messages.Question(Parent, cTexte, lOuiParDefaut, cTitre);
+}
+
+void TMessagesPrecedes::Information(QWidget *Parent, const QString &cTexte)
+{
+    m_fnAvant();
+    m_Messages.Information(Parent, cTexte);
+}
+
+void TMessagesPrecedes::Attention(QWidget *Parent, const QString &cTexte)
+{
+    m_fnAvant();
+    m_Messages.Attention(Parent, cTexte);
+}
+
+void TMessagesPrecedes::Erreur(QWidget *Parent, const QString &cTexte)
+{
+    m_fnAvant();
+    m_Messages.Erreur(Parent, cTexte);
+}
+
+std::optional<bool> TMessagesPrecedes::QuestionCase(QWidget *Parent, const QString &cTexte, const QString &cCase,
+                                                    bool lOuiParDefaut, const QString &cTitre)
+{
+    m_fnAvant();
+    return m_Messages.QuestionCase(Parent, cTexte, cCase, lOuiParDefaut, cTitre);
+}

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -37,6 +38,26 @@ public:
             return std::nullopt;
         return false;
     }
+};
+
+// The helper seen by work run under a progress window: fnAvant runs before each message (it
+// takes the progress window down), so that no message opens under it.
+class TMessagesPrecedes : public IMessages
+{
+public:
+    TMessagesPrecedes(IMessages &Messages, std::function<void()> fnAvant)
+        : m_Messages(Messages), m_fnAvant(std::move(fnAvant))
+    {}
+    bool Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut, const QString &cTitre) override;
+    void Information(QWidget *Parent, const QString &cTexte) override;
+    void Attention(QWidget *Parent, const QString &cTexte) override;
+    void Erreur(QWidget *Parent, const QString &cTexte) override;
+    std::optional<bool> QuestionCase(QWidget *Parent, const QString &cTexte, const QString &cCase, bool lOuiParDefaut,
+                                     const QString &cTitre) override;
+
+private:
+    IMessages &m_Messages;
+    std::function<void()> m_fnAvant;
 };
 
 // The message helper of a run without a user (a capture without a display): every message

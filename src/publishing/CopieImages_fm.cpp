@@ -45,13 +45,14 @@ const QString cTexteChoixDossierCD =
 
 // The progress window behind the copy's TSuivi: up from the start of the batch, down before any
 // message so that none opens under it.
-class TJaugeCopie : public IMessages
+class TJaugeCopie
 {
 public:
-    TJaugeCopie(QWidget *Fenetre, IMessages &Messages, int nImages)
-        : m_Jauge(Fenetre, &Messages), m_Messages(Messages), m_nMax(std::max(0, nImages - 1))
+    TJaugeCopie(QWidget *Fenetre, IMessages &MessagesFenetre, int nImages)
+        : m_Jauge(Fenetre, &MessagesFenetre), Messages(MessagesFenetre, [this] { Arrete(); }),
+          m_nMax(std::max(0, nImages - 1))
     {}
-    ~TJaugeCopie() override { Arrete(); }
+    ~TJaugeCopie() { Arrete(); }
     void Demarre()
     {
         if (!m_lDemarree)
@@ -78,36 +79,14 @@ public:
         return s;
     }
 
-    bool Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut, const QString &cTitre) override
-    {
-        Arrete();
-        return m_Messages.Question(Parent, cTexte, lOuiParDefaut, cTitre);
-    }
-    void Information(QWidget *Parent, const QString &cTexte) override
-    {
-        Arrete();
-        m_Messages.Information(Parent, cTexte);
-    }
-    void Attention(QWidget *Parent, const QString &cTexte) override
-    {
-        Arrete();
-        m_Messages.Attention(Parent, cTexte);
-    }
-    void Erreur(QWidget *Parent, const QString &cTexte) override
-    {
-        Arrete();
-        m_Messages.Erreur(Parent, cTexte);
-    }
-    std::optional<bool> QuestionCase(QWidget *Parent, const QString &cTexte, const QString &cCase, bool lOuiParDefaut,
-                                     const QString &cTitre) override
-    {
-        Arrete();
-        return m_Messages.QuestionCase(Parent, cTexte, cCase, lOuiParDefaut, cTitre);
-    }
-
 private:
     TGaugeWindow m_Jauge;
-    IMessages &m_Messages;
+
+public:
+    // The batch's messages: the progress window goes before any of them shows.
+    TMessagesPrecedes Messages;
+
+private:
     int m_nMax;
     bool m_lDemarree = false;
 };
@@ -394,7 +373,8 @@ void TfmCopieImg::btCopierClick()
     Copie.Suivi = Jauge.Suivi();
     const bool lCD = VolumeDestination().lCD;
     if (lCD)
-        m_Bilan = ConfirmeEtEnregistreCD(Copie, m_Preparation.Images, tvChoixDossierCD->DossierCourant(), Jauge);
+        m_Bilan =
+            ConfirmeEtEnregistreCD(Copie, m_Preparation.Images, tvChoixDossierCD->DossierCourant(), Jauge.Messages);
     else {
         const bool lVider = cbVidDosAvtCopie->isChecked();
         if (!lVider)
@@ -407,7 +387,7 @@ void TfmCopieImg::btCopierClick()
                     Jauge.Demarre();
                 return r;
             },
-            Jauge);
+            Jauge.Messages);
     }
     Jauge.Arrete();
     if (!m_Bilan.lAnnule)

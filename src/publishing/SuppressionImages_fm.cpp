@@ -91,46 +91,6 @@ private:
     bool m_lDemarree = false;
 };
 
-// The message helper seen by a procedure run under gauges: before anything is shown the gauges
-// go and the cursor comes back, so that no message opens under a progress window.
-class TMessagesSansJauge : public IMessages
-{
-public:
-    TMessagesSansJauge(IMessages &Messages, std::function<void()> fnAvant)
-        : m_Messages(Messages), m_fnAvant(std::move(fnAvant))
-    {}
-    bool Question(QWidget *Parent, const QString &cTexte, bool lOuiParDefaut, const QString &cTitre) override
-    {
-        m_fnAvant();
-        return m_Messages.Question(Parent, cTexte, lOuiParDefaut, cTitre);
-    }
-    void Information(QWidget *Parent, const QString &cTexte) override
-    {
-        m_fnAvant();
-        m_Messages.Information(Parent, cTexte);
-    }
-    void Attention(QWidget *Parent, const QString &cTexte) override
-    {
-        m_fnAvant();
-        m_Messages.Attention(Parent, cTexte);
-    }
-    void Erreur(QWidget *Parent, const QString &cTexte) override
-    {
-        m_fnAvant();
-        m_Messages.Erreur(Parent, cTexte);
-    }
-    std::optional<bool> QuestionCase(QWidget *Parent, const QString &cTexte, const QString &cCase, bool lOuiParDefaut,
-                                     const QString &cTitre) override
-    {
-        m_fnAvant();
-        return m_Messages.QuestionCase(Parent, cTexte, cCase, lOuiParDefaut, cTitre);
-    }
-
-private:
-    IMessages &m_Messages;
-    std::function<void()> m_fnAvant;
-};
-
 } // namespace
 
 TSuppressionImagesKX::TSuppressionImagesKX(TContexte &Contexte, TSelectionKX &Selection, QTreeView *lvImgs,
@@ -225,7 +185,7 @@ void TSuppressionImagesKX::btSupprimeImgClick()
 
     bool lConfirme = false;
     const int nCourante = m_Selection.LigneCourante();
-    TMessagesSansJauge MessagesLot(Messages, [&Jauge] { Jauge.Arrete(); });
+    TMessagesPrecedes MessagesLot(Messages, [&Jauge] { Jauge.Arrete(); });
     const TBilanSuppression Bilan = ConfirmeEtSupprimeSelection(
         Suppression, Modele, Modele.LignesCochees(),
         [&](const QString &cQuestion) {
@@ -319,7 +279,7 @@ void TSuppressionImagesKX::miOutilsDiversRechercheDoublonsImgClick()
     Fenetres.SuiviCandidats = JaugeRecherche.Suivi();
     Fenetres.SuiviPaires = JaugeRecherche.Suivi();
     Fenetres.SuiviSuppression = JaugeSuppression.Suivi();
-    TMessagesSansJauge MessagesLot(Messages, [&] {
+    TMessagesPrecedes MessagesLot(Messages, [&] {
         JaugeRecherche.Arrete();
         JaugeSuppression.Arrete();
         Curseur.Cache();
