@@ -443,16 +443,8 @@ void TCopieImages::Fin(TBilanCopie &Bilan)
 QStringList TCopieImages::EnregistreStores()
 {
     QStringList cErreurs;
-    auto Enregistre = [&](TBigIniFile &ini, bool &lModifie) {
-        if (!lModifie)
-            return;
-        if (ini.UpdateFile())
-            lModifie = false;
-        else
-            cErreurs << QStringLiteral("Le catalogue n'a pas pu être enregistré : %1").arg(ini.FileName());
-    };
-    Enregistre(m_iniSetup, m_lSetupModifie);
-    Enregistre(m_iniBDD, m_lBDDModifie);
+    EnregistreSiModifie(m_iniSetup, m_lSetupModifie, cErreurs);
+    EnregistreSiModifie(m_iniBDD, m_lBDDModifie, cErreurs);
     return cErreurs;
 }
 

@@ -980,3 +980,13 @@ bool TBigIniFile::ChangementsDepuis(quint64 nDepuis, std::vector<TChangement> &L
     Liste.assign(d->Journal.end() - qsizetype(d->nGeneration - nDepuis), d->Journal.end());
     return true;
 }
+
+void EnregistreSiModifie(TBigIniFile &ini, bool &lModifie, QStringList &cErreurs)
+{
+    if (!lModifie)
+        return;
+    if (ini.UpdateFile())
+        lModifie = false;
+    else
+        cErreurs << QStringLiteral("Le catalogue n'a pas pu être enregistré : %1").arg(ini.FileName());
+}

@@ -105,3 +105,7 @@ private:
     struct TDonnees;
     std::unique_ptr<TDonnees> d;
 };
+
+// Saves a store a batch changed (lModifie), clearing the mark once saved; a failure adds
+// "Le catalogue n'a pas pu être enregistré : <file>" to cErreurs.
+void EnregistreSiModifie(TBigIniFile &ini, bool &lModifie, QStringList &cErreurs);
