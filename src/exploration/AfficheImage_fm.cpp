@@ -179,9 +179,10 @@ void TAfficheImageKX::Pret(const TImageDecodee &Image)
         }
         m_nCleSource = Image.Image.cacheKey();
         m_TailleImage = Taille;
-        // The shown size goes back into the entry, which the caption and the sorts read.
-        if (e.nLargeur != Taille.width() || e.nHauteur != Taille.height())
-            Modele.MetResolution(m_nLigne, Taille.width(), Taille.height());
+        // The entry keeps the file's size (the list and caption turn it themselves), so that
+        // the thumbnail and the pane, each setting it, never flip it back and forth.
+        if (e.nLargeur != Image.Taille.nLargeur || e.nHauteur != Image.Taille.nHauteur)
+            Modele.MetResolution(m_nLigne, Image.Taille.nLargeur, Image.Taille.nHauteur);
         sbImage->MetImage(Picture, sbImage->TailleAffichee());
     }
     cbZoomChange();

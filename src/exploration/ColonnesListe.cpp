@@ -91,11 +91,16 @@ QString TexteDate(qint64 nDate)
     return FrenchFormats::DateHeure(QDateTime::fromSecsSinceEpoch(nDate));
 }
 
+QString TexteResolution(qint64 nLargeur, qint64 nHauteur)
+{
+    if (nLargeur <= 0 && nHauteur <= 0)
+        return {};
+    return QStringLiteral("%1x%2").arg(nLargeur).arg(nHauteur);
+}
+
 QString TexteResolution(const TEnrLV &Enr)
 {
-    if (Enr.nLargeur <= 0 && Enr.nHauteur <= 0)
-        return {};
-    return QStringLiteral("%1x%2").arg(Enr.nLargeur).arg(Enr.nHauteur);
+    return TexteResolution(Enr.nLargeur, Enr.nHauteur);
 }
 
 QString TexteColonne(const TEnrLV &Enr, QChar cLettre)

@@ -41,4 +41,5 @@ QStringList TitresMenuTri();
 QString TexteColonne(const TEnrLV &Enr, QChar cLettre);
 QString TexteDate(qint64 nDate);
 QString TexteResolution(const TEnrLV &Enr);
+QString TexteResolution(qint64 nLargeur, qint64 nHauteur);
 }

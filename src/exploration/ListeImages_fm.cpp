@@ -410,10 +410,11 @@ void TListeImagesKX::MetCaption()
         m_Main.setWindowTitle(QStringLiteral("Vimbrel"));
     } else {
         const TEnrLV &e = m_Modele.Enr(n);
+        const bool lTournee = m_Modele.fnTournee && m_Modele.fnTournee(e);
         m_Main.setWindowTitle(QStringLiteral("%1 [%2x%3] (%4/%5)")
                                   .arg(e.CheminComplet())
-                                  .arg(e.nLargeur)
-                                  .arg(e.nHauteur)
+                                  .arg(lTournee ? e.nHauteur : e.nLargeur)
+                                  .arg(lTournee ? e.nLargeur : e.nHauteur)
                                   .arg(n + 1)
                                   .arg(m_Modele.Nombre()));
     }

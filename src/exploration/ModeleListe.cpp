@@ -43,7 +43,12 @@ QVariant TModeleListeImages::data(const QModelIndex &index, int role) const
     const TEnrLV &e = *l.pEnr;
     const int c = index.column();
     switch (role) {
-    case Qt::DisplayRole: return c == 0 ? e.NomFichier() : ColonnesListe::TexteColonne(e, LettreColonne(c));
+    case Qt::DisplayRole: {
+        if (c == 0)
+            return e.NomFichier();
+        const QChar x = LettreColonne(c);
+        return x.toUpper() == QLatin1Char('R') ? TexteResolution(e) : ColonnesListe::TexteColonne(e, x);
+    }
     case Qt::CheckStateRole:
         if (c == 0)
             return l.lCoche ? Qt::Checked : Qt::Unchecked;
@@ -243,6 +248,13 @@ void TModeleListeImages::MetResolution(int nLigne, qint64 nLargeur, qint64 nHaut
     const int c = static_cast<int>(m_cOrdreCol.toUpper().indexOf(QLatin1Char('R'))) + 1;
     if (c > 0 && !m_lEnCours)
         emit dataChanged(index(nLigne, c), index(nLigne, c), {Qt::DisplayRole});
+}
+
+QString TModeleListeImages::TexteResolution(const TEnrLV &e) const
+{
+    if (fnTournee && fnTournee(e))
+        return ColonnesListe::TexteResolution(e.nHauteur, e.nLargeur);
+    return ColonnesListe::TexteResolution(e);
 }
 
 void TModeleListeImages::MetVignette(int nLigne, const TVignetteCompacte &Vignette)

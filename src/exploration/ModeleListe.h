@@ -67,6 +67,10 @@ public:
     int Icone(int nLigne) const;
     void MetDonnees(int nLigne, bool lDonnees);
     void MetResolution(int nLigne, qint64 nLargeur, qint64 nHauteur);
+    // The entry keeps the file's size; "Résol." shows it as the image is shown, turned by its
+    // treatments when this is set (it answers whether the net quarter turns are odd).
+    std::function<bool(const TEnrLV &)> fnTournee;
+    QString TexteResolution(const TEnrLV &e) const;
     void MetVignette(int nLigne, const TVignetteCompacte &Vignette);
     TVignetteCompacte Vignette(int nLigne) const;
     void EnrModifie(int nLigne); // the entry's fields changed: refresh every view of its row

@@ -7,6 +7,7 @@
 
 #include "components/BullesBalisees.h"
 #include "components/ComboZoom.h"
+#include "components/DispositionFlux.h"
 #include "components/PanneauImage.h"
 #include "exploration/AfficheImage_fm.h"
 #include "exploration/RapportZoom.h"
@@ -170,9 +171,10 @@ void TfmMainKX::ConstruitFenetre()
     spExplRech->setMinimum(60);
     pnLVImgsCmdes = new QWidget(pnCommandes);
     pnLVImgsCmdes->setObjectName(QStringLiteral("pnLVImgsCmdes"));
-    pnLVImgsCmdes->setFixedHeight(26);
-    auto *Outils = new QHBoxLayout(pnLVImgsCmdes);
+    // The features' buttons wrap onto a second row rather than being cut off in a narrow pane.
+    auto *Outils = new TDispositionFlux(pnLVImgsCmdes);
     Outils->setContentsMargins(2, 1, 2, 1);
+    Outils->setSpacing(2);
     Outils->addStretch(1);
     m_pnZoneLVImgs = new QWidget(pnCommandes);
     m_pnZoneLVImgs->setObjectName(QStringLiteral("pnZoneLVImgs"));
@@ -213,7 +215,8 @@ void TfmMainKX::ConstruitFenetre()
     pnTraitements = new TExpColPanel(paTop, pnDroite);
     pnTraitements->setObjectName(QStringLiteral("pnTraitements"));
     pnTraitements->set_LargHautRef(nHauteurTraitements);
-    auto *Traitements = new QHBoxLayout(pnTraitements);
+    // In a narrow window its groups wrap onto a second row instead of being cut off.
+    auto *Traitements = new TDispositionFlux(pnTraitements);
     Traitements->setContentsMargins(12, 2, 4, 2);
     ggChrgImg = new QProgressBar(pnTraitements);
     ggChrgImg->setObjectName(QStringLiteral("ggChrgImg"));
@@ -261,7 +264,7 @@ void TfmMainKX::ConstruitFenetre()
     Traitements->addWidget(pnVersion);
     // As high as its buttons need with the style and font in use, never lower than the bar
     // was drawn.
-    pnTraitements->set_LargHautRef(std::max(nHauteurTraitements, Traitements->totalSizeHint().height()));
+    AjusteBarreTraitements();
 
     m_pnZoneVisu = new QWidget(pnDroite);
     m_pnZoneVisu->setObjectName(QStringLiteral("pnZoneVisu"));
@@ -785,6 +788,20 @@ void TfmMainKX::AppliqueTaillesMinimales()
     PlaceLVImgs();
 }
 
+void TfmMainKX::AjusteBarreTraitements()
+{
+    // As high as its buttons need with the style and font in use at its present width, never
+    // lower than the bar was drawn.
+    if (!pnTraitements || pnTraitements->_PanelState() != psExpanded)
+        return;
+    QLayout *Barre = pnTraitements->layout();
+    const int nLargeur = pnTraitements->width() > 0 ? pnTraitements->width() : Barre->sizeHint().width();
+    const int nHauteur =
+        Barre->hasHeightForWidth() ? Barre->totalHeightForWidth(nLargeur) : Barre->totalSizeHint().height();
+    if (pnTraitements->_LargHautRef() != std::max(nHauteurTraitements, nHauteur))
+        pnTraitements->set_LargHautRef(std::max(nHauteurTraitements, nHauteur));
+}
+
 void TfmMainKX::resizeEvent(QResizeEvent *Evenement)
 {
     QMainWindow::resizeEvent(Evenement);
@@ -854,6 +871,8 @@ bool TfmMainKX::eventFilter(QObject *Objet, QEvent *Evenement)
             ElargitLVImgs(false);
     } else if (Evenement->type() == QEvent::Resize
                && (Objet == pnCommandes || Objet == pnTraitements || Objet == pnVigs || Objet == pcExplRech)) {
+        if (Objet == pnTraitements)
+            AjusteBarreTraitements();
         AppliqueTaillesMinimales();
     } else if (Objet == m_pnZoneLVImgs && (Evenement->type() == QEvent::Resize || Evenement->type() == QEvent::Move)) {
         PlaceLVImgs();

@@ -125,6 +125,7 @@ private:
     bool FormCloseQuery();
     void FormDestroy();
     void FormResize();
+    void AjusteBarreTraitements();
     void AppliqueTaillesMinimales();
     void PlaceLVImgs();
     void ElargitLVImgs(bool lElargir);

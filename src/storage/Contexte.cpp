@@ -63,9 +63,12 @@ bool TContexte::PrendDossierDonnees()
                     QStringLiteral("Le dossier de données « %1 » est déjà utilisé par un autre Vimbrel.\n"
                                    "Ce lancement s'arrête sans rien modifier.")
                         .arg(QDir::toNativeSeparators(Dossiers.cDossierDonnees));
-                QTextStream(stderr) << "vimbrel : " << cTexte << "\n";
+                // Said once: by the message helper when there is one (it writes to the error
+                // output itself when nobody can see a window), else here.
                 if (Messages)
                     Messages->Erreur(nullptr, cTexte);
+                else
+                    QTextStream(stderr) << "vimbrel : " << cTexte << "\n";
                 return false;
             }
         } else {
@@ -154,7 +157,8 @@ void TContexte::SignaleFichiersIllisibles(QWidget *Parent) const
         QStringLiteral("Impossible de lire :\n%1\n\nCes fichiers ne seront pas modifiés pendant cette "
                        "session ; corrigez le problème puis relancez Vimbrel.")
             .arg(cFichiers.join(QLatin1Char('\n')));
-    QTextStream(stderr) << "vimbrel : " << cTexte << "\n";
     if (Messages)
         Messages->Erreur(Parent, cTexte);
+    else
+        QTextStream(stderr) << "vimbrel : " << cTexte << "\n";
 }

@@ -79,6 +79,10 @@ TTraitementsKX::TTraitementsKX(TfmMainKX &Main, TContexte &Contexte, TAfficheIma
     };
 
     TModeleListeImages &Modele = m_Selection.Modele();
+    Modele.fnTournee = [this](const TEnrLV &e) {
+        const QSize t = TailleTraitee(QSize(1, 2), Recette(e));
+        return t.width() == 2;
+    };
     connect(&m_Selection, &TSelectionKX::CouranteChange, this, &TTraitementsKX::EtatTrtsImage);
     connect(&m_Selection, &TSelectionKX::ListeConstruite, this, &TTraitementsKX::EtatTrtsImage);
     // Consultation mode leaves the image as it is; update mode allows changes again.
@@ -206,6 +210,7 @@ void TTraitementsKX::BasculeTrt(int nCode, const QString &cParam)
     const int nH = Panneau ? Panneau->horizontalScrollBar()->value() : 0;
     const int nV = Panneau ? Panneau->verticalScrollBar()->value() : 0;
     m_Affiche.RetraiteImage();
+    m_Selection.Modele().EnrModifie(nLigne); // "Résol." turns with the picture
     if (TPaneledListView *Grille = m_Main.Grille())
         Grille->OublieDecodee(Grille->Item(nLigne));
     m_Selection.SignaleImage(cCle);

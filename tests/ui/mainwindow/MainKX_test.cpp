@@ -10,6 +10,8 @@
 #include "support/Fichiers.h"
 #include "support/MessagesFactices.h"
 
+#include <QAbstractButton>
+#include <QToolButton>
 #include <QApplication>
 #include <QFile>
 #include <QHelpEvent>
@@ -422,4 +424,40 @@ TEST_F(MainKXTest, UnreadableCatalogueIsToldAtStartAndLeftAsItIs)
     Fenetre->close();
     EXPECT_TRUE(Fenetre->FormDestroyFait());
     EXPECT_EQ(Contenu(cBDD), "[/photos/a.jpg]\r\nLieux/Rome=\r\n");
+}
+
+// The list's bar gathers every feature's buttons: in a small window they wrap, none is cut.
+TEST_F(MainKXTest, ListBarButtonsWrapInsteadOfBeingCutInASmallWindow)
+{
+    Demarre();
+    Fenetre->resize(800, 600);
+    QCoreApplication::processEvents();
+    auto *Barre = Fenetre->findChild<QWidget *>("pnLVImgsCmdes");
+    ASSERT_NE(Barre, nullptr);
+    int nVisibles = 0;
+    for (QPushButton *b : Barre->findChildren<QPushButton *>()) {
+        if (!b->isVisible())
+            continue;
+        ++nVisibles;
+        EXPECT_TRUE(Barre->rect().contains(b->geometry())) << b->objectName().toStdString();
+        // Its caption is not cut either.
+        EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->objectName().toStdString();
+    }
+    EXPECT_GE(nVisibles, 8);
+    // The list below starts under the bar's last row.
+    auto *Zone = Fenetre->findChild<QWidget *>("pnZoneLVImgs");
+    ASSERT_NE(Zone, nullptr);
+    EXPECT_GE(Zone->mapTo(Fenetre.get(), QPoint(0, 0)).y(),
+              Barre->mapTo(Fenetre.get(), QPoint(0, Barre->height())).y());
+
+    // The treatment bar too: its groups wrap and it grows to hold them.
+    const int nLibre = pnTraitements->height() - TExpColPanel::nEpaisseurBande;
+    for (QAbstractButton *b : pnTraitements->findChildren<QAbstractButton *>()) {
+        if (!b->isVisible() || b->parentWidget() == pnTraitements->Bande()
+            || b == static_cast<QAbstractButton *>(pnTraitements->Bouton()))
+            continue;
+        const QRect r(b->mapTo(pnTraitements, QPoint(0, 0)), b->size());
+        EXPECT_LE(r.right(), pnTraitements->width()) << b->objectName().toStdString();
+        EXPECT_LE(r.bottom(), nLibre) << b->objectName().toStdString();
+    }
 }

@@ -134,7 +134,11 @@ TEST_F(TraitementsFmTest, CtrlGTurnsThePaneAndTheThumbnailFromTheirUntreatedPict
     EXPECT_TRUE(Bleu(Pane.pixel(100, 50)));
     EXPECT_TRUE(Rouge(Pane.pixel(100, 250)));
     EXPECT_EQ(Affiche->TailleImage(), QSize(200, 300));
-    EXPECT_EQ(Fenetre->Selection().EnrCourant()->nLargeur, 200);
+    // The entry keeps the file's size; the list and the caption show the turned one.
+    const TModeleListeImages &Modele = Fenetre->Selection().Modele();
+    EXPECT_EQ(Fenetre->Selection().EnrCourant()->nLargeur, 300);
+    EXPECT_EQ(Modele.TexteResolution(*Fenetre->Selection().EnrCourant()), "200x300");
+    EXPECT_TRUE(Fenetre->windowTitle().contains("[200x300]")) << Fenetre->windowTitle().toStdString();
     const QImage v = Vignette();
     ASSERT_FALSE(v.isNull());
     EXPECT_GT(v.height(), v.width());
@@ -147,6 +151,17 @@ TEST_F(TraitementsFmTest, CtrlGTurnsThePaneAndTheThumbnailFromTheirUntreatedPict
     EXPECT_EQ(Valeur(cSectionRotations), "-");
     EXPECT_EQ(sbImage->Image().size(), QSize(300, 200));
     EXPECT_EQ(Fenetre->Selection().EnrCourant()->nLargeur, 300);
+    EXPECT_EQ(Modele.TexteResolution(*Fenetre->Selection().EnrCourant()), "300x200");
+    EXPECT_TRUE(Fenetre->windowTitle().contains("[300x200]"));
+
+    // Turned again, then shown anew from the file (another image and back): the thumbnail
+    // and the pane each set the size, which must not flip it back.
+    QTest::keyClick(Fenetre.get(), Qt::Key_G, Qt::ControlModifier);
+    Montre("b.jpg");
+    Montre("a.jpg");
+    EXPECT_EQ(Fenetre->Selection().EnrCourant()->nLargeur, 300);
+    EXPECT_EQ(Modele.TexteResolution(*Fenetre->Selection().EnrCourant()), "200x300");
+    EXPECT_EQ(Affiche->TailleImage(), QSize(200, 300));
     EXPECT_TRUE(Messages->Montres.isEmpty());
 }
 
