@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -419,9 +420,20 @@ void TfmAlbumWEB::FormShow()
     emit OptionsModifiees();
 }
 
+void TfmAlbumWEB::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    // The frame of the window manager is known only once shown: placed again then.
+    if (!m_lPlacee) {
+        m_lPlacee = true;
+        QTimer::singleShot(50, this, &TfmAlbumWEB::PlaceEnBasADroite);
+    }
+}
+
 void TfmAlbumWEB::PlaceEnBasADroite()
 {
-    adjustSize();
+    if (!isVisible())
+        adjustSize();
     const QScreen *Ecran = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!Ecran)
         return;

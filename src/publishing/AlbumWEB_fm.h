@@ -146,6 +146,9 @@ signals:
     // the font, the frame, a colour): the preview follows it.
     void OptionsModifiees();
 
+protected:
+    void showEvent(QShowEvent *e) override;
+
 private:
     void CreeControles();
     void Applique();
@@ -162,6 +165,7 @@ private:
     std::unique_ptr<IOperationsFichiers> m_Operations;
     QString m_cDossierAlbum;
     bool m_lMaj = false; // controls being filled: no handler reacts
+    bool m_lPlacee = false;
 };
 
 // The generator's parameters from the application context.

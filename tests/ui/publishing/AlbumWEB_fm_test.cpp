@@ -15,7 +15,9 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace
 {
@@ -187,6 +189,8 @@ TEST_F(AlbumWEBFm, CountTextAndBoxesOfAFlatAlbum)
     EXPECT_FALSE(F.btOK->isEnabled());
     F.edNomAlbum->setText(QStringLiteral("Été"));
     EXPECT_TRUE(F.btOK->isEnabled());
+    F.show();
+    Capture(QStringLiteral("j36-album-plat.png"));
     EXPECT_FALSE(F.edNbLig->isHidden());
     EXPECT_FALSE(F.cbHierDansVoletRech->isEnabled());
 
@@ -245,6 +249,8 @@ TEST_F(AlbumWEBFm, APersonalAlbumOnAnAbsentCDMakesThumbnailsOnly)
         CliqueContenu(F, caFrames);
         EXPECT_EQ(F.stNbreVigImg->text(), QStringLiteral("0 Image(s)"));
         EXPECT_TRUE(F.edNbCol->isHidden());
+        F.show();
+        Capture(QStringLiteral("j36-album-perso.png"));
     };
     Album->miAlbumWEBGenAWHPersoClick();
     EXPECT_EQ(OK, (QList<bool>{true, false, true, false, false, true}));
@@ -311,6 +317,18 @@ TEST_F(AlbumWEBFm, AReplacedAlbumGoesToTheTrashAndOthersAreRefused)
               QByteArray("ancienne image"));
     EXPECT_FALSE(QFileInfo::exists(cChoix + QStringLiteral("/Images/x.jpg")));
     EXPECT_EQ(Ouvertes, QStringList{cChoix + QStringLiteral("/Index.htm")});
+    // The desktop's own tools see it where it came from.
+    const QString cTrashList = QStandardPaths::findExecutable(QStringLiteral("trash-list"));
+    if (!cTrashList.isEmpty()) {
+        QProcess Liste;
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        Env.insert(QStringLiteral("XDG_DATA_HOME"), cRacine + QStringLiteral("/xdg"));
+        Liste.setProcessEnvironment(Env);
+        Liste.start(cTrashList, {});
+        ASSERT_TRUE(Liste.waitForFinished(60000));
+        const QString cSortie = QString::fromUtf8(Liste.readAllStandardOutput());
+        EXPECT_TRUE(cSortie.contains(QStringLiteral(" ") + cChoix + QLatin1Char('\n'))) << cSortie.toStdString();
+    }
 
     // The thumbnail cache under the data folder: refused, the window stays open, nothing moved.
     EcritFichier(Contexte->Dossiers.cDossierVignettes + QStringLiteral("Index.htm"), "leurre");
