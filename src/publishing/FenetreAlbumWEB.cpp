@@ -5,6 +5,7 @@
 #include "platform/OperationsFichiers.h"
 #include "platform/Volumes.h"
 #include "storage/BigIniFiles.h"
+#include "storage/CleImage.h"
 #include "storage/Sections.h"
 
 #include <QDir>
@@ -143,9 +144,23 @@ TComptesAlbumWEB TComptesAlbumsPerso::Comptes(const QString &cNom)
     return C;
 }
 
-bool InitAlbumWEB(TEtatAlbumWEB &E, const TSourceDonneesAW &Source, const TParamsAlbumWEB &Params)
+void RelocaliseImagesAlbumWEB(QList<TEnrLstAW> &Images, const IVolumes &Volumes)
+{
+    const TLecteursCD Lecteurs(Volumes);
+    for (TEnrLstAW &l : Images) {
+        TEnrLV &Enr = l.EnrLV;
+        QString cLecteur;
+        Enr.lExiste = LecteurDeCle(Lecteurs, Enr.nNumCD, Enr.cChemin, cLecteur);
+        if (Enr.nNumCD != 0)
+            Enr.cLecteur = cLecteur.isEmpty() ? QString() : cLecteur.chopped(1);
+    }
+}
+
+bool InitAlbumWEB(TEtatAlbumWEB &E, TSourceDonneesAW &Source, const TParamsAlbumWEB &Params)
 {
     E.nSource = Source.nSource;
+    if ((Source.nSource == saAlbumImages || Source.nSource == saListeImages) && Params.pVolumes)
+        RelocaliseImagesAlbumWEB(Source.lstImages, *Params.pVolumes);
     if (Source.nSource == saHierPerso) {
         // The real counts come with the album chosen in the window.
         E.nImgsSource = 1;

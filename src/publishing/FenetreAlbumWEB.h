@@ -99,9 +99,14 @@ private:
     QHash<QString, TComptesAlbumWEB> m_Comptes;
 };
 
+// Locates every image of a list source again: the CD that holds it now (or none) and whether
+// its file can be reached, so that the counts and the album follow the discs in the drives.
+void RelocaliseImagesAlbumWEB(QList<TEnrLstAW> &Images, const IVolumes &Volumes);
+
 // Prepares the state for a source: stores its counts (source 3 counts its albums as they are
 // chosen, and starts at one image) and returns true when the source holds at least one image.
-bool InitAlbumWEB(TEtatAlbumWEB &Etat, const TSourceDonneesAW &Source, const TParamsAlbumWEB &Params);
+// The images of a list source are located again first (Params.pVolumes).
+bool InitAlbumWEB(TEtatAlbumWEB &Etat, TSourceDonneesAW &Source, const TParamsAlbumWEB &Params);
 
 // True when the folder of a folder hierarchy is "/" or a mount point, where the walk may take
 // very long.

@@ -145,7 +145,8 @@ TEST_F(FenetreAlbumWEB, InitCountsTheSourceAndWaitsForAPersonalAlbum)
     TParamsAlbumWEB P;
     P.pVolumes = &Volumes;
     TEtatAlbumWEB E;
-    EXPECT_FALSE(InitAlbumWEB(E, {}, P));
+    TSourceDonneesAW Vide;
+    EXPECT_FALSE(InitAlbumWEB(E, Vide, P));
     ASSERT_TRUE(InitAlbumWEB(E, Source, P));
     EXPECT_EQ(E.nImgsSource, 1);
     EXPECT_EQ(E.nDisponibles, 1);
@@ -156,6 +157,24 @@ TEST_F(FenetreAlbumWEB, InitCountsTheSourceAndWaitsForAPersonalAlbum)
     EXPECT_EQ(E.nSource, saHierPerso);
     EXPECT_EQ(E.nImgsSource, 1);
     EXPECT_EQ(E.nDisponibles, 0);
+
+    // A list is located again: a disc put in since, a file gone since.
+    Cree(QStringLiteral("cd/photos/c.jpg"), "c");
+    TSourceDonneesAW Liste;
+    Liste.nSource = saListeImages;
+    TEnrLstAW SurCD;
+    SurCD.EnrLV.nNumCD = static_cast<qint32>(nSerieCD);
+    SurCD.EnrLV.cChemin = QStringLiteral("/photos/c.jpg");
+    TEnrLstAW Parti;
+    Parti.EnrLV.cChemin = cRacine + QStringLiteral("/parti.jpg");
+    Parti.EnrLV.lExiste = true;
+    Liste.lstImages = {SurCD, Parti};
+    ASSERT_TRUE(InitAlbumWEB(E, Liste, P));
+    EXPECT_EQ(E.nImgsSource, 2);
+    EXPECT_EQ(E.nDisponibles, 1);
+    EXPECT_EQ(Liste.lstImages[0].EnrLV.CheminComplet(), cRacine + QStringLiteral("/cd/photos/c.jpg"));
+    EXPECT_TRUE(Liste.lstImages[0].EnrLV.lExiste);
+    EXPECT_FALSE(Liste.lstImages[1].EnrLV.lExiste);
 }
 
 TEST_F(FenetreAlbumWEB, DamagedKeptOptionsTakeTheirDefaults)

@@ -150,14 +150,16 @@ TEST_F(AlbumWEBFm, FolderHierarchyFromTheCurrentFolder)
 }
 
 // A list source of n images, reachable or not.
-TSourceDonneesAW SourceListe(int n, bool lExiste = true)
+TSourceDonneesAW SourceListe(const QString &cRacine, int n, bool lExiste = true)
 {
     TSourceDonneesAW S;
     S.nSource = saListeImages;
     for (int i = 0; i < n; ++i) {
         TEnrLstAW l;
-        l.EnrLV.cChemin = QStringLiteral("/nulle/part/%1.jpg").arg(i);
-        l.EnrLV.lExiste = lExiste;
+        l.EnrLV.cChemin =
+            cRacine + (lExiste ? QStringLiteral("/liste/%1.jpg") : QStringLiteral("/absentes/%1.jpg")).arg(i);
+        if (lExiste)
+            EcritFichier(l.EnrLV.cChemin, "x");
         S.lstImages << l;
     }
     return S;
@@ -171,7 +173,7 @@ void CliqueContenu(TfmAlbumWEB &F, int nContenu)
 TEST_F(AlbumWEBFm, CountTextAndBoxesOfAFlatAlbum)
 {
     TfmAlbumWEB F(*Contexte, ParamsAlbumWEB(*Contexte), Album->Interface);
-    ASSERT_TRUE(F.InitAlbumWEB(SourceListe(12)));
+    ASSERT_TRUE(F.InitAlbumWEB(SourceListe(cRacine, 12)));
     F.FormShow();
     CliqueContenu(F, caImagesSeules);
     EXPECT_EQ(F.stNbreVigImg->text(), QStringLiteral("12 Image(s) à organiser en"));
@@ -195,7 +197,7 @@ TEST_F(AlbumWEBFm, CountTextAndBoxesOfAFlatAlbum)
     EXPECT_FALSE(F.cbHierDansVoletRech->isEnabled());
 
     TfmAlbumWEB G(*Contexte, ParamsAlbumWEB(*Contexte), Album->Interface);
-    ASSERT_TRUE(G.InitAlbumWEB(SourceListe(3)));
+    ASSERT_TRUE(G.InitAlbumWEB(SourceListe(cRacine, 3)));
     G.FormShow();
     EXPECT_EQ(G.edNbLig->value(), 1);
     EXPECT_EQ(G.edNbCol->value(), 3);
@@ -205,7 +207,7 @@ TEST_F(AlbumWEBFm, CountTextAndBoxesOfAFlatAlbum)
 
     // Unreachable images: only thumbnails can be made, and their count is shown.
     TfmAlbumWEB H(*Contexte, ParamsAlbumWEB(*Contexte), Album->Interface);
-    ASSERT_TRUE(H.InitAlbumWEB(SourceListe(4, false)));
+    ASSERT_TRUE(H.InitAlbumWEB(SourceListe(cRacine, 4, false)));
     H.FormShow();
     H.edNomAlbum->setText(QStringLiteral("X"));
     CliqueContenu(H, caImagesSeules);
@@ -359,7 +361,7 @@ TEST_F(AlbumWEBFm, AReplacedAlbumGoesToTheTrashAndOthersAreRefused)
 TEST_F(AlbumWEBFm, EveryLayoutChangeIsSignalledAndTheHistoryButtonWaitsForAlbums)
 {
     TfmAlbumWEB F(*Contexte, ParamsAlbumWEB(*Contexte), Album->Interface);
-    ASSERT_TRUE(F.InitAlbumWEB(SourceListe(12)));
+    ASSERT_TRUE(F.InitAlbumWEB(SourceListe(cRacine, 12)));
     F.FormShow();
     QSignalSpy Spy(&F, &TfmAlbumWEB::OptionsModifiees);
     CliqueContenu(F, caFrames);
@@ -403,7 +405,7 @@ TEST_F(AlbumWEBFm, ControlsFollowTheSettingsAndTheirLimits)
     Contexte->iniSetup->WriteString(G, QStringLiteral("cAWAffPolice"), QStringLiteral("Police Introuvable"));
     Contexte->iniSetup->WriteString(G, QStringLiteral("cAWDosParentAlbum"), cRacine + QStringLiteral("/disparu/"));
     TfmAlbumWEB F(*Contexte, ParamsAlbumWEB(*Contexte), Album->Interface);
-    ASSERT_TRUE(F.InitAlbumWEB(SourceListe(2)));
+    ASSERT_TRUE(F.InitAlbumWEB(SourceListe(cRacine, 2)));
     F.FormShow();
     EXPECT_EQ(F.cbTypeLegende->count(), 4);
     EXPECT_EQ(F.cbTypeLegende->itemText(1), QStringLiteral("la description"));
