@@ -47,8 +47,10 @@ TOptionsAlbumWEB LitOptionsAlbumWEB(const TBigIniFile &P)
 {
     const TOptionsAlbumWEB D;
     TOptionsAlbumWEB O;
+    // A colour outside 0..0xFFFFFF is no colour value: its default stands.
     const auto Couleur = [&](const char *cCle, quint32 nDefaut) {
-        return static_cast<quint32>(P.ReadInteger(S, QLatin1String(cCle), static_cast<int>(nDefaut))) & 0xFFFFFF;
+        const int n = P.ReadInteger(S, QLatin1String(cCle), static_cast<int>(nDefaut));
+        return static_cast<quint32>(DansLimites(n, 0, 0xFFFFFF, static_cast<int>(nDefaut)));
     };
     O.cAWDosParentAlbum = P.ReadString(S, QStringLiteral("cAWDosParentAlbum"), D.cAWDosParentAlbum);
     O.nAWContAlbum = DansLimites(P.ReadInteger(S, QStringLiteral("nAWContAlbum"), D.nAWContAlbum), caVignettesSeules,
