@@ -52,14 +52,17 @@ public:
             m_nEnCours += quint64(w);
             const auto *p = reinterpret_cast<const quint32 *>(Image.constScanLine(y));
             quint16 *pi = m_Index.data();
-            // Branch-free so that the compiler can run it on vectors.
+            // Branch-free and in 16 bits, so that the compiler runs it on vectors of eight:
+            // (30 R + 60 G + 10 B) div 100 = (3 R + 6 G + B) div 10, and for n up to 2550,
+            // n div 10 = (n × 6554) >> 16.
             for (int x = 0; x < w; ++x) {
                 const quint32 c = p[x];
-                const int r = int((c >> 16) & 0xFF), v = int((c >> 8) & 0xFF), b = int(c & 0xFF);
-                const quint32 nY = quint32(30 * r + 60 * v + 10 * b) / 100u;
-                const int rv = r - v, rb = r - b, vb = v - b;
-                const quint32 nClasse = quint32((rv > 5) & (rb > 5)) + 2u * quint32((rv < -5) & (vb > 5))
-                                        + 3u * quint32((rb < -5) & (vb < -5));
+                const qint16 r = qint16((c >> 16) & 0xFF), v = qint16((c >> 8) & 0xFF), b = qint16(c & 0xFF);
+                const quint16 n = quint16(3 * r + 6 * v + b);
+                const quint16 nY = quint16((quint32(n) * 6554u) >> 16);
+                const qint16 rv = qint16(r - v), rb = qint16(r - b), vb = qint16(v - b);
+                const quint16 nClasse =
+                    quint16(((rv > 5) & (rb > 5)) | (((rv < -5) & (vb > 5)) << 1) | (((rb < -5) & (vb < -5)) * 3));
                 pi[x] = quint16((nClasse << 8) | nY);
             }
             int x = 0;

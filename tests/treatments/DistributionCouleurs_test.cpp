@@ -110,6 +110,34 @@ TEST(DistributionCouleurs, AnySplitAndAnyFormatCountLikeThePixelRule)
     }
 }
 
+TEST(DistributionCouleurs, EveryColourCountsAtItsLuminanceAndLead)
+{
+    // All 2^24 colours once each: the counting's arithmetic against the rule, exhaustively.
+    QImage im(4096, 4096, QImage::Format_RGB32);
+    TDistribution Attendue;
+    for (int y = 0; y < 4096; ++y) {
+        auto *p = reinterpret_cast<QRgb *>(im.scanLine(y));
+        for (int x = 0; x < 4096; ++x) {
+            const int c = y * 4096 + x, r = c >> 16, v = (c >> 8) & 0xFF, b = c & 0xFF;
+            p[x] = qRgb(r, v, b);
+            const size_t n = size_t((30 * r + 60 * v + 10 * b) / 100);
+            ++Attendue.nDistTous[n];
+            if (r - v > 5 && r - b > 5)
+                ++Attendue.nDistRouge[n];
+            else if (v - r > 5 && v - b > 5)
+                ++Attendue.nDistVert[n];
+            else if (b - r > 5 && b - v > 5)
+                ++Attendue.nDistBleu[n];
+        }
+    }
+    const TDistribution d = CalculeDistribution(im, 2);
+    EXPECT_EQ(d.nDistTous, Attendue.nDistTous);
+    EXPECT_EQ(d.nDistRouge, Attendue.nDistRouge);
+    EXPECT_EQ(d.nDistVert, Attendue.nDistVert);
+    EXPECT_EQ(d.nDistBleu, Attendue.nDistBleu);
+    EXPECT_EQ(d.nDistTous[255], 1u);
+}
+
 TEST(DistributionCouleurs, TinyThinAndOneColourPictures)
 {
     const TDistribution Un = CalculeDistribution(Bandes({{qRgb(10, 200, 30), 1}}, 1), 4);
