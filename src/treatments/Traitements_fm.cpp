@@ -12,14 +12,38 @@
 #include "storage/Contexte.h"
 #include "thumbnails/ThumbnailCache_fm.h"
 #include "treatments/DialoguesTrt_fm.h"
+#include "treatments/GrapheDistribCoul_fm.h"
 #include "treatments/ParamsTrt.h"
 #include "treatments/Traitements.h"
 #include "treatments/TraitementsImage.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QScrollBar>
 #include <QToolButton>
+
+namespace
+{
+// Four small curves on black, as the graph shows them.
+QIcon IconeGraphe()
+{
+    QPixmap px(16, 16);
+    px.fill(Qt::black);
+    QPainter p(&px);
+    const QList<std::pair<QColor, QList<QPoint>>> Courbes = {
+        {QColor(192, 192, 192), {{0, 14}, {4, 6}, {8, 9}, {11, 3}, {15, 14}}},
+        {QColor(255, 0, 0), {{0, 15}, {5, 11}, {9, 13}, {15, 15}}},
+        {QColor(0, 255, 0), {{0, 15}, {6, 13}, {10, 10}, {15, 15}}},
+        {QColor(0, 0, 255), {{0, 15}, {3, 12}, {7, 14}, {15, 15}}}};
+    for (const auto &[Couleur, Points] : Courbes) {
+        p.setPen(Couleur);
+        p.drawPolyline(Points.data(), int(Points.size()));
+    }
+    return QIcon(px);
+}
+} // namespace
 
 TTraitementsKX::TTraitementsKX(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche, TVignettesKX &Vignettes)
     : QObject(&Main), m_Main(Main), m_Contexte(Contexte), m_Selection(Main.Selection()), m_Affiche(Affiche),
@@ -64,8 +88,17 @@ TTraitementsKX::TTraitementsKX(TfmMainKX &Main, TContexte &Contexte, TAfficheIma
     btCL = Bouton("btCL", miCL, QStringLiteral("C/L"), QStringLiteral("Contraste, Lumiosité"));
     btNeg = Bouton("btNeg", miNeg, QStringLiteral("Nég"), QStringLiteral("Négatif"));
     btCanaux = Bouton("btCanaux", miCanaux, QStringLiteral("RVB"), QStringLiteral("Canaux"));
+    btGrapheDistribCoul = new QToolButton(Barre);
+    btGrapheDistribCoul->setObjectName(QStringLiteral("btGrapheDistribCoul"));
+    btGrapheDistribCoul->setToolTip(QStringLiteral("Graphe de distribution des couleurs"));
+    btGrapheDistribCoul->setIcon(IconeGraphe());
+    btGrapheDistribCoul->setAutoRaise(false);
+    btGrapheDistribCoul->setFocusPolicy(Qt::NoFocus);
+    btGrapheDistribCoul->setMinimumWidth(26);
+    connect(btGrapheDistribCoul, &QToolButton::clicked, this, &TTraitementsKX::GrapheDistribCoul);
     if (auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr))
-        for (QToolButton *b : {btRotGauche, btRotDroite, btMirHorizontal, btMirVertical, btNB, btCL, btNeg, btCanaux})
+        for (QToolButton *b : {btRotGauche, btRotDroite, btMirHorizontal, btMirVertical, btNB, btCL, btNeg, btCanaux,
+                               btGrapheDistribCoul})
             Disposition->addWidget(b);
 
     fnDemandeParam = [this](int nCode) -> std::optional<QString> {
@@ -158,6 +191,8 @@ void TTraitementsKX::EtatTrtsImage()
     miCL->setChecked(e.lContrasteLuminosite);
     miNeg->setChecked(e.lNegatif);
     miCanaux->setChecked(e.lCanaux);
+    // Reading the picture changes nothing: consultation mode may look at it too.
+    btGrapheDistribCoul->setEnabled(lValide);
     miRotEtat->setText(e.cRotEtat);
     miMirEtat->setText(e.cMirEtat);
     miNB->setText(e.cNB);
@@ -265,6 +300,21 @@ QImage TTraitementsKX::ImageAfficheeComplete()
         }
     }
     return AppliqueTrts(Image, *pEnr) ? Image : QImage();
+}
+
+void TTraitementsKX::GrapheDistribCoul()
+{
+    if (!btGrapheDistribCoul->isEnabled())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QImage Image = ImageAfficheeComplete();
+    QApplication::restoreOverrideCursor();
+    if (Image.isNull())
+        return;
+    TfmGrapheDistribCoul fm(m_Contexte, m_Main.PanneauImage(), &m_Main);
+    fm.CalculeDistribution(Image);
+    Image = QImage();
+    fm.Execute();
 }
 
 TTraitementsKX *InstalleTraitements(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche,

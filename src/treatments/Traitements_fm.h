@@ -46,6 +46,8 @@ public:
     bool AppliqueTrts(QImage &Image, const TEnrLV &Enr, bool lDiffere = false);
     // The current image at full size, treated, as the pane's save button writes it.
     QImage ImageAfficheeComplete();
+    // Opens the colour distribution graph of the current image; returns once it is closed.
+    void GrapheDistribCoul();
 
     QAction *miRotEtat = nullptr;
     QAction *miRotGauche = nullptr;
@@ -66,6 +68,7 @@ public:
     QToolButton *btCL = nullptr;
     QToolButton *btNeg = nullptr;
     QToolButton *btCanaux = nullptr;
+    QToolButton *btGrapheDistribCoul = nullptr;
 
     // The parameter dialog of code 4, 5 or 7: its text on OK, nothing on Annuler. Tests
     // answer in its place.
