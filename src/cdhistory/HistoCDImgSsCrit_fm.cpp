@@ -37,14 +37,14 @@ TListeImagesCDKX::TListeImagesCDKX(TContexte &Contexte, int nD, const QString &c
     lv->setUniformRowHeights(true);
     lv->setIconSize(QSize(16, 16));
     lv->setHeaderLabels(TitresListeCD());
-    lv->headerItem()->setTextAlignment(2, Qt::AlignHCenter);
+    lv->headerItem()->setTextAlignment(2, Qt::AlignCenter);
     lv->headerItem()->setTextAlignment(3, Qt::AlignRight);
     lv->header()->setStretchLastSection(false);
     lv->setColumnWidth(0, 140);
     lv->setColumnWidth(1, 200);
     lv->setColumnWidth(2, 80);
     lv->setColumnWidth(3, 70);
-    lv->setColumnWidth(4, 130);
+    lv->setColumnWidth(4, 150);
     plv = new TPaneledListView(this);
     plv->setObjectName(QStringLiteral("plv") + cNom);
     plv->set_ItemDim(nD);
@@ -71,7 +71,7 @@ void TListeImagesCDKX::Remplit(qint32 nVolume, const QStringList &Chemins)
     for (const TLigneListeCD &l : std::as_const(m_Lignes)) {
         auto *p = new QTreeWidgetItem(QStringList{l.cNom, l.cEmplacement, l.cResolution, l.cTaille, l.cDate});
         p->setIcon(0, IconeLigne(l.nIcone));
-        p->setTextAlignment(2, Qt::AlignHCenter);
+        p->setTextAlignment(2, Qt::AlignCenter);
         p->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         Items << p;
     }
@@ -119,7 +119,7 @@ TfmHistoCDImgSsCrit::TfmHistoCDImgSsCrit(TContexte &Contexte, int nD, qint32 nId
     setObjectName(QStringLiteral("fmHistoCDImgSsCrit"));
     setWindowTitle(QStringLiteral("%1 Image(s) sans Critère sur le CD %2").arg(Chemins.size()).arg(cCD));
     setModal(true);
-    resize(820, 420);
+    resize(900, 420);
     auto *Disposition = new QVBoxLayout(this);
     lvImgSsCrit = new TListeImagesCDKX(Contexte, nD, QStringLiteral("ImgSsCrit"), this);
     btQuitter = new QPushButton(QStringLiteral("&Quitter"), this);

@@ -38,7 +38,7 @@ TfmHistoCDRemplacerCDDiff::TfmHistoCDRemplacerCDDiff(TContexte &Contexte, int nD
     setWindowTitle(QStringLiteral("Différences entre les CDs Source et Destination (%1 Image(s) commune(s))")
                        .arg(Comparaison.nCommunes));
     setModal(true);
-    resize(820, 600);
+    resize(900, 600);
     const QString cId = IdVolume(static_cast<quint32>(nDestination));
     const QString cLabel =
         Contexte.iniSetup ? Contexte.iniSetup->ReadString(cSectionLabelsCD, cId, QString()) : QString();

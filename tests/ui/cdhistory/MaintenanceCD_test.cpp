@@ -261,3 +261,35 @@ TEST_F(MaintenanceCDTest, ReplacementWindowOffersOtherCDsAndUnknownDiscs)
     EXPECT_EQ(s.ReadString(cSectionLabelsCD, "bad-f00", ""), "COPIE");
     EXPECT_TRUE(QFileInfo::exists(NomVignette(Contexte->Dossiers.cDossierVignettes, qint32(nCopie), "/DCIM/A.JPG")));
 }
+
+TEST_F(MaintenanceCDTest, RemakeRedoesReachableThumbnailsAndLeavesTheOthers)
+{
+    Image(nSerie, "/DCIM/A.JPG");
+    Image(nSerie, "/DCIM/B.JPG");
+    const QString cDisque = Disque("cd");
+    QDir().mkpath(cDisque + "DCIM");
+    // A's file is on the disc, B's is not: B's thumbnail is then its only picture.
+    ASSERT_TRUE(EcritJpeg(cDisque + "DCIM/A.JPG", 200, 100, Qt::green));
+    Volumes->AjouteCD(cDisque, nSerie);
+    const QString cVigA = NomVignette(Contexte->Dossiers.cDossierVignettes, qint32(nSerie), "/DCIM/A.JPG");
+    const QString cVigB = NomVignette(Contexte->Dossiers.cDossierVignettes, qint32(nSerie), "/DCIM/B.JPG");
+    auto Octets = [](const QString &c) {
+        QFile f(c);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray AvantA = Octets(cVigA), AvantB = Octets(cVigB);
+    MontreCDs();
+    Histo->tvHistoCD->setCurrentItem(Item({"8a3f-1", "DCIM"}));
+    ASSERT_EQ(Fenetre->findChild<TListeImagesKX *>()->Modele().Nombre(), 2);
+    Histo->MajPopup();
+    ASSERT_TRUE(Histo->miHistoCDRecreer->isEnabled());
+    Messages->Montres.clear();
+    Histo->miHistoCDRecreer->trigger();
+    EXPECT_NE(Octets(cVigA), AvantA) << "remade from the disc's file";
+    EXPECT_EQ(Octets(cVigB), AvantB);
+    ASSERT_EQ(Messages->Montres.size(), 1) << "no question, one notice";
+    EXPECT_EQ(Messages->Montres[0].cTexte, "1 image(s) n'ont(a) pas été traitée(s).");
+    TBigIniFile s(Contexte->iniSetup->FileName());
+    EXPECT_EQ(s.ReadString(cSectionResolutionsVignettes, CleImage(qint32(nSerie), "/DCIM/A.JPG"), ""),
+              QString::number(200 + 65536 * 100));
+}
