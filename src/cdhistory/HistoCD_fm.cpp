@@ -1,6 +1,15 @@
 #include "cdhistory/HistoCD_fm.h"
 
+#include "cdhistory/HistoCDImgSsCrit_fm.h"
 #include "cdhistory/HistoCDIndexerCD_fm.h"
+#include "cdhistory/HistoCDRemplacerCD_fm.h"
+#include "cdhistory/MaintenanceCD.h"
+#include "components/GaugeWindow.h"
+#include "components/MessagesQt.h"
+#include "exploration/ModeleListe.h"
+#include "platform/VolumesFactices.h"
+#include "storage/CleImage.h"
+#include "thumbnails/ThumbnailCache_fm.h"
 #include "components/PaneledListView.h"
 #include "exploration/ListeImages_fm.h"
 #include "exploration/Selection.h"
@@ -134,6 +143,31 @@ THistoCDKX::THistoCDKX(QWidget *Page, TContexte &Contexte, TListeImagesKX &Liste
     pmHistoCD->addSeparator();
     miHistoCDIndexer = pmHistoCD->addAction(QStringLiteral("&Indexer un CD..."));
     miHistoCDIndexer->setObjectName(QStringLiteral("miHistoCDIndexer"));
+    miHistoCDRecreer = pmHistoCD->addAction(QStringLiteral("&Recréer les vignettes de ce dossier"));
+    miHistoCDRecreer->setObjectName(QStringLiteral("miHistoCDRecreer"));
+    miHistoCDSupprimer = pmHistoCD->addMenu(QStringLiteral("&Supprimer les vignettes"));
+    miHistoCDSupprimer->setObjectName(QStringLiteral("miHistoCDSupprimer"));
+    miHistoCDSupprimerDos = miHistoCDSupprimer->addAction(QStringLiteral("de ce &Dossier..."));
+    miHistoCDSupprimerDos->setObjectName(QStringLiteral("miHistoCDSupprimerDos"));
+    miHistoCDSupprimerDosFils = miHistoCDSupprimer->addAction(QStringLiteral("de ce Dossier (ET de ses &Fils)..."));
+    miHistoCDSupprimerDosFils->setObjectName(QStringLiteral("miHistoCDSupprimerDosFils"));
+    miHistoCDSupprimerObs =
+        miHistoCDSupprimer->addAction(QStringLiteral("obsolètes de tout le CD (présence du CD obligatoire)..."));
+    miHistoCDSupprimerObs->setObjectName(QStringLiteral("miHistoCDSupprimerObs"));
+    pmHistoCD->addSeparator();
+    miHistoCDImgSsCrit = pmHistoCD->addAction(QStringLiteral("Images sans &critère..."));
+    miHistoCDImgSsCrit->setObjectName(QStringLiteral("miHistoCDImgSsCrit"));
+    miHistoCDRemplacer = pmHistoCD->addAction(QStringLiteral("Rem&placer le CD par..."));
+    miHistoCDRemplacer->setObjectName(QStringLiteral("miHistoCDRemplacer"));
+    connect(miHistoCDRecreer, &QAction::triggered, this, &THistoCDKX::miHistoCDRecreerClick);
+    connect(miHistoCDSupprimerDos, &QAction::triggered, this,
+            [this] { miHistoCDSupprimerClick(int(TPorteeSuppressionCD::Dossier)); });
+    connect(miHistoCDSupprimerDosFils, &QAction::triggered, this,
+            [this] { miHistoCDSupprimerClick(int(TPorteeSuppressionCD::DossierEtFils)); });
+    connect(miHistoCDSupprimerObs, &QAction::triggered, this,
+            [this] { miHistoCDSupprimerClick(int(TPorteeSuppressionCD::Obsoletes)); });
+    connect(miHistoCDImgSsCrit, &QAction::triggered, this, &THistoCDKX::miHistoCDImgSsCritClick);
+    connect(miHistoCDRemplacer, &QAction::triggered, this, &THistoCDKX::miHistoCDRemplacerClick);
     connect(pmHistoCD, &QMenu::aboutToShow, this, &THistoCDKX::MajPopup);
     connect(miHistoCDDeplier, &QAction::triggered, this, &THistoCDKX::miHistoCDDeplierClick);
     connect(miHistoCDIndexer, &QAction::triggered, this, &THistoCDKX::IndexerCD);
@@ -302,7 +336,23 @@ void THistoCDKX::MajPopup()
 {
     const QTreeWidgetItem *pItem = tvHistoCD->currentItem();
     miHistoCDDeplier->setEnabled(pItem && pItem->childCount() > 0);
-    miHistoCDIndexer->setEnabled(m_Selection.ModeMAJ());
+    const bool lMAJ = m_Selection.ModeMAJ();
+    miHistoCDIndexer->setEnabled(lMAJ);
+    const TNoeudCD *pNoeud = NoeudCourant();
+    const bool lD = pNoeud && pNoeud->Enr;
+    bool lPremiereAccessible = false;
+    if (lMAJ && lD && pNoeud->ADesImages() && m_Contexte.Volumes) {
+        QString cLecteur;
+        lPremiereAccessible = LecteurDeCle(TLecteursCD(*m_Contexte.Volumes), pNoeud->Enr->nIdCD,
+                                           pNoeud->Enr->lstChemins->first(), cLecteur);
+    }
+    miHistoCDRecreer->setEnabled(lPremiereAccessible);
+    miHistoCDSupprimer->setEnabled(lMAJ && lD);
+    miHistoCDSupprimerDos->setEnabled(lMAJ && lD && pNoeud->ADesImages());
+    miHistoCDSupprimerDosFils->setEnabled(lMAJ && lD);
+    miHistoCDSupprimerObs->setEnabled(lMAJ && lD && pNoeud->nNiveau == 1);
+    miHistoCDImgSsCrit->setEnabled(lD && pNoeud->nNiveau == 1);
+    miHistoCDRemplacer->setEnabled(lMAJ && miHistoCDImgSsCrit->isEnabled());
 }
 
 void THistoCDKX::miHistoCDDeplierClick()
@@ -318,10 +368,133 @@ void THistoCDKX::IndexerCD()
 {
     if (!m_Selection.ModeMAJ())
         return;
-    const int nD = m_fnTailleVignettes ? m_fnTailleVignettes() : TailleVignette(m_Contexte.Parametres.nIndTailleVigs);
-    TfmHistoCDIndexerCD Dialogue(m_Contexte, nD, m_Page->window());
+    TfmHistoCDIndexerCD Dialogue(m_Contexte, TailleVignettes(), m_Page->window());
     if (Dialogue.exec() == QDialog::Accepted)
         ConstruitArboCD();
+}
+
+TNoeudCD *THistoCDKX::NoeudModifiable()
+{
+    // The tree's nodes belong to m_Arbo; the item only points at them.
+    return const_cast<TNoeudCD *>(NoeudCourant());
+}
+
+int THistoCDKX::TailleVignettes() const
+{
+    return m_fnTailleVignettes ? m_fnTailleVignettes() : TailleVignette(m_Contexte.Parametres.nIndTailleVigs);
+}
+
+int THistoCDKX::Execute(QDialog &Fenetre)
+{
+    return fnExecute ? fnExecute(Fenetre) : Fenetre.exec();
+}
+
+void THistoCDKX::miHistoCDRecreerClick()
+{
+    if (!m_Selection.ModeMAJ() || !m_Contexte.iniSetup)
+        return;
+    TModeleListeImages &Modele = m_Liste.Modele();
+    const int nLignes = Modele.Nombre();
+    if (nLignes == 0)
+        return;
+    TBigIniFile &iniSetup = *m_Contexte.iniSetup;
+    TParamsVignettes P;
+    P.cDossierVignettes = m_Contexte.Dossiers.cDossierVignettes;
+    P.nD = TailleVignettes();
+    P.lLireVigDsTHM = m_Contexte.Parametres.lLireVigDsTHM;
+    std::optional<TLecteursCD> Lecteurs;
+    if (m_Contexte.Volumes)
+        Lecteurs.emplace(*m_Contexte.Volumes);
+    TGaugeWindow Jauge(m_Page->window(), m_Contexte.Messages.get());
+    Jauge.Demarre(QStringLiteral("Re-création des Vignettes"), 0, 0, nLignes - 1);
+    bool lModifie = false;
+    int nNonTraitees = 0;
+    QStringList Changees;
+    for (int i = 0; i < nLignes && i < Modele.Nombre(); ++i) {
+        Jauge.set_GaugeCurValue(i);
+        const TImageVignette Image = TVignettesKX::ImageDe(Modele.Enr(i));
+        TResultatVignette r;
+        // A row whose file cannot be reached keeps its thumbnail: it is the image's only picture.
+        if (RecreeVignette(iniSetup, P, Image, {}, Lecteurs ? &*Lecteurs : nullptr, r, lModifie))
+            Changees << Image.Cle();
+        else
+            ++nNonTraitees;
+        if (Jauge.Interrompu())
+            break;
+    }
+    Jauge.Arrete();
+    if (lModifie || iniSetup.Modifie()) {
+        if (!iniSetup.UpdateFile())
+            MessagesDe(m_Contexte)
+                .Erreur(m_Page->window(),
+                        QStringLiteral("Le catalogue n'a pas pu être enregistré : %1").arg(iniSetup.FileName()));
+    }
+    for (const QString &cCle : std::as_const(Changees))
+        m_Selection.SignaleImage(cCle);
+    if (nNonTraitees > 0)
+        MessagesDe(m_Contexte)
+            .Attention(m_Page->window(), QStringLiteral("%1 image(s) n'ont(a) pas été traitée(s).").arg(nNonTraitees));
+    ListeNoeud();
+}
+
+void THistoCDKX::miHistoCDSupprimerClick(int nPortee)
+{
+    TNoeudCD *pNoeud = NoeudModifiable();
+    if (!m_Selection.ModeMAJ() || !pNoeud || !pNoeud->Enr || !m_Contexte.iniSetup || !m_Contexte.iniBDD)
+        return;
+    const auto Portee = static_cast<TPorteeSuppressionCD>(nPortee);
+    if (Portee == TPorteeSuppressionCD::Obsoletes && pNoeud->nNiveau != 1)
+        return;
+    IMessages &Messages = MessagesDe(m_Contexte);
+    QWidget *Fenetre = m_Page->window();
+    if (!Messages.Question(Fenetre, QuestionSuppression(*pNoeud, Portee)))
+        return;
+    static const TVolumesFactices Aucun;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TBilanSuppressionCD r = SupprimeImagesCD(
+        *pNoeud, Portee, {*m_Contexte.iniSetup, *m_Contexte.iniBDD, m_Contexte.Dossiers.cDossierVignettes},
+        m_Contexte.Volumes ? *m_Contexte.Volumes : static_cast<const IVolumes &>(Aucun));
+    QApplication::restoreOverrideCursor();
+    if (r.lCDAbsent) {
+        Messages.Erreur(Fenetre, r.cMessage);
+        return;
+    }
+    if (!r.Erreurs.isEmpty())
+        Messages.Erreur(Fenetre, r.Erreurs.join(QStringLiteral("\r\n")));
+    m_Place = TEnrHistoCD();
+    Messages.Information(Fenetre, r.cMessage);
+    if (r.nSupprimees > 0)
+        ConstruitArboCD();
+}
+
+void THistoCDKX::miHistoCDImgSsCritClick()
+{
+    const TNoeudCD *pNoeud = NoeudCourant();
+    if (!pNoeud || !pNoeud->Enr || pNoeud->nNiveau != 1 || !m_Contexte.iniSetup || !m_Contexte.iniBDD)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QStringList Chemins = ImagesSansCritere(*m_Contexte.iniSetup, *m_Contexte.iniBDD, pNoeud->Enr->nIdCD);
+    QApplication::restoreOverrideCursor();
+    if (Chemins.isEmpty()) {
+        MessagesDe(m_Contexte).Attention(m_Page->window(), QStringLiteral("Aucune image à traiter."));
+        return;
+    }
+    TfmHistoCDImgSsCrit Fenetre(m_Contexte, TailleVignettes(), pNoeud->Enr->nIdCD, pNoeud->cTexte, Chemins,
+                                m_Page->window());
+    Execute(Fenetre);
+}
+
+void THistoCDKX::miHistoCDRemplacerClick()
+{
+    const TNoeudCD *pNoeud = NoeudCourant();
+    if (!m_Selection.ModeMAJ() || !pNoeud || !pNoeud->Enr || pNoeud->nNiveau != 1)
+        return;
+    TfmHistoCDRemplacerCD Fenetre(m_Contexte, TailleVignettes(), pNoeud->Enr->nIdCD, pNoeud->cTexte, m_Arbo,
+                                  m_Page->window());
+    if (Execute(Fenetre) == QDialog::Accepted) {
+        m_Place = TEnrHistoCD();
+        ConstruitArboCD();
+    }
 }
 
 THistoCDKX *InstalleHistoCD(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste)

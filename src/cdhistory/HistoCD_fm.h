@@ -1,7 +1,7 @@
 #pragma once
 // The page "CDs": the CD history as a tree (`tvHistoCD`), rebuilt from the settings store each
 // time the page comes to the front; selecting a folder lists its images, present disc or not.
-// Its pop-up leads to the indexing of a disc.
+// Its pop-up leads to the indexing of a disc and to the maintenance of the history.
 
 #include "cdhistory/ArboCD.h"
 #include "mainwindow/Fonctionnalite.h"
@@ -12,6 +12,7 @@
 #include <functional>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
@@ -52,17 +53,37 @@ public:
     QMenu *pmHistoCD = nullptr;
     QAction *miHistoCDDeplier = nullptr;
     QAction *miHistoCDIndexer = nullptr;
+    QAction *miHistoCDRecreer = nullptr;
+    QMenu *miHistoCDSupprimer = nullptr;
+    QAction *miHistoCDSupprimerDos = nullptr;
+    QAction *miHistoCDSupprimerDosFils = nullptr;
+    QAction *miHistoCDSupprimerObs = nullptr;
+    QAction *miHistoCDImgSsCrit = nullptr;
+    QAction *miHistoCDRemplacer = nullptr;
 
     void tvHistoCDChange();
     void tvHistoCDMouseMove(const QPoint &ptVue);
     void btHistoLectRecursClick();
     void btHistoExplorerClick();
     void miHistoCDDeplierClick();
+    // Remakes the thumbnail of every row of the image list under the progress window.
+    void miHistoCDRecreerClick();
+    // Removes images from the history: nPortee is a TPorteeSuppressionCD.
+    void miHistoCDSupprimerClick(int nPortee);
+    void miHistoCDImgSsCritClick();
+    void miHistoCDRemplacerClick();
+
+    // Seams the tests fill: the windows are shown modal through these (default: exec).
+    std::function<int(QDialog &)> fnExecute;
 
 protected:
     bool eventFilter(QObject *Objet, QEvent *Evenement) override;
 
 private:
+    TNoeudCD *NoeudModifiable();
+    int TailleVignettes() const;
+    int Execute(QDialog &Fenetre);
+
     QWidget *m_Page;
     TContexte &m_Contexte;
     TListeImagesKX &m_Liste;

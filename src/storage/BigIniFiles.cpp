@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QHashFunctions>
+#include <QSet>
 
 #include <algorithm>
 #include <cstring>
@@ -883,6 +884,119 @@ void TBigIniFile::RemplaceSection(const QString &cSection, const std::vector<std
     }
     if (lAutoSave && d->lModifie)
         UpdateFile();
+}
+
+bool TBigIniFile::RenommeSection(const QString &cAncien, const QString &cNouveau)
+{
+    const QByteArray FormeAncien = d->FormeArgument(cAncien);
+    const QByteArray FormeNouveau = d->FormeArgument(cNouveau);
+    if (d->ChercheSection(FormeAncien) < 0)
+        return false;
+    if (FormeAncien == FormeNouveau) {
+        if (cAncien == cNouveau)
+            return false;
+    } else if (const qint64 m = d->ChercheSection(FormeNouveau); m >= 0) {
+        d->EffaceSection(size_t(m), FormeNouveau);
+        d->NoteChangement(cNouveau, QString());
+    }
+    // Erasing may have squeezed the vector: the position is looked up again.
+    const qint64 n = d->ChercheSection(FormeAncien);
+    TDonnees::TSection &s = d->Sections[size_t(n)];
+    d->IndexSections.Retire(Hache(FormeAncien), quint32(n));
+    if (d->lSectionsEnDouble) {
+        // A later section of the old name now answers for it.
+        for (size_t i = size_t(n) + 1; i < d->Sections.size(); ++i) {
+            if (!d->Sections[i].lEffacee && d->NomEgal(d->Sections[i], FormeAncien)) {
+                d->IndexSections.Ajoute(Hache(FormeAncien), quint32(i));
+                break;
+            }
+        }
+    }
+    d->Remplace(s.Entete, '[' + EncodeNom(cNouveau.toUtf8(), false) + ']');
+    d->IndexeSection(quint32(n));
+    d->NoteChangement(cAncien, QString());
+    d->NoteChangement(cNouveau, QString());
+    if (lAutoSave)
+        UpdateFile();
+    return true;
+}
+
+int TBigIniFile::RecleSection(const QString &cSection, const QString &cPrefixe,
+                              const std::function<QString(const QString &cCle)> &fnNouvelle)
+{
+    TDonnees::TSection *s = d->Section(cSection);
+    if (!s)
+        return 0;
+    const QByteArray Prefixe = cPrefixe.toUtf8();
+    auto Decodee = [](QByteArrayView Brute) {
+        return ContientPourcent(Brute) ? DecodeNom(Brute) : Brute.toByteArray();
+    };
+    // First pass: the new key of every offered line, without touching the section.
+    std::vector<std::pair<size_t, QByteArray>> Nouvelles;
+    QSet<QByteArray> Cibles;
+    for (size_t i = 0; i < s->Lignes.size(); ++i) {
+        const TDonnees::TLigne &l = s->Lignes[i];
+        if (!TDonnees::EstCle(l))
+            continue;
+        const QByteArrayView Brute = d->CleBrute(l);
+        // The prefix is compared decoded only when the raw key holds an escape.
+        if (!(ContientPourcent(Brute) ? DecodeNom(Brute).startsWith(Prefixe) : Brute.startsWith(Prefixe)))
+            continue;
+        const QString cNouvelle = fnNouvelle(VersTexte(Decodee(Brute)));
+        if (cNouvelle.isEmpty())
+            continue;
+        Nouvelles.emplace_back(i, cNouvelle.toUtf8());
+    }
+    if (Nouvelles.empty())
+        return 0;
+    std::vector<char> Recles(s->Lignes.size(), 0);
+    std::vector<char> Retirees(s->Lignes.size(), 0);
+    for (auto &[i, Cle] : Nouvelles) {
+        if (Cibles.contains(Cle))
+            Retirees[i] = 1;
+        else {
+            Cibles.insert(Cle);
+            Recles[i] = 1;
+        }
+    }
+    for (size_t i = 0; i < s->Lignes.size(); ++i) {
+        const TDonnees::TLigne &l = s->Lignes[i];
+        if (TDonnees::EstCle(l) && !Recles[i] && !Retirees[i] && Cibles.contains(Decodee(d->CleBrute(l))))
+            Retirees[i] = 1;
+    }
+    // The section's lines are rebuilt in their order; untouched lines keep their bytes.
+    std::vector<TDonnees::TLigne> Lignes;
+    Lignes.reserve(s->Lignes.size());
+    size_t k = 0;
+    int nRecles = 0;
+    for (size_t i = 0; i < s->Lignes.size(); ++i) {
+        TDonnees::TLigne l = s->Lignes[i];
+        if (!l.Vivante())
+            continue;
+        if (Retirees[i]) {
+            d->nMorts += l.nLong;
+            continue;
+        }
+        if (Recles[i]) {
+            while (Nouvelles[k].first != i)
+                ++k;
+            const QByteArray Valeur = d->Vue(l).sliced(l.nEgal + 1).toByteArray();
+            d->nMorts += l.nLong;
+            l = d->Ajoute(LigneCle(EncodeNom(Nouvelles[k].second, true), Valeur));
+            ++nRecles;
+        }
+        Lignes.push_back(l);
+    }
+    s->Lignes = std::move(Lignes);
+    s->Cles.reset();
+    s->nTrous = 0;
+    s->lClesEnDouble = false;
+    if (qsizetype(s->Lignes.size()) > SeuilIndexCles)
+        d->IndexeCles(*s);
+    d->NoteChangement(cSection, QString());
+    if (lAutoSave)
+        UpdateFile();
+    return nRecles;
 }
 
 bool TBigIniFile::UpdateFile()

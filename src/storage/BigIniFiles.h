@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -53,6 +54,17 @@ public:
     // the section keeps its place in the file. An empty list erases the section. Counts as
     // one change of the section.
     void RemplaceSection(const QString &cSection, const std::vector<std::pair<QString, QString>> &Lignes);
+    // Gives the section cAncien the name cNouveau, keeping its lines and its place in the file.
+    // A section already named cNouveau is erased first, so the renamed one replaces it. False
+    // (nothing changed) when cAncien does not exist or both names are the same section.
+    bool RenommeSection(const QString &cAncien, const QString &cNouveau);
+    // Re-keys lines of a section in place: each key line whose key begins with cPrefixe is
+    // offered to fnNouvelle, and gets the key it returns (keeping its value and position);
+    // an empty answer leaves the line alone. Any other line holding one of the new keys is
+    // removed, so the re-keyed line wins; of two lines re-keyed to the same key the first
+    // stays. Returns the number of lines re-keyed; counts as one change of the section.
+    int RecleSection(const QString &cSection, const QString &cPrefixe,
+                     const std::function<QString(const QString &cCle)> &fnNouvelle);
 
     // Atomic save (temporary file, fsync, rename, fsync of the folder). On failure the old
     // file stays whole, the lines stay in memory for the next save, false is returned and
