@@ -17,6 +17,7 @@
 #include "classification/EditionCriteres.h"
 #include "classification/Classement_fm.h"
 #include "classification/MigrationArbo.h"
+#include "imaging/FileKinds.h"
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
@@ -404,6 +405,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // Version migrations; the settings they may have changed are read again.
     Etape(1, [this] {
         TContexteMigration Migration{*m_Contexte.iniSetup, *m_Contexte.iniBDD, m_Contexte.Dossiers};
+        Migration.fnEstImage = [](const QString &c) { return EstImage(c); };
+        Migration.fnEstJPEG = [](const QString &c) { return EstJPEG(c); };
         ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
         m_Contexte.LitParametres();
     });
