@@ -31,6 +31,9 @@
 #include "platform/SauvegardeSortie.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "storage/DeplacementDonnees.h"
+#include "publishing/CopieVerifiee.h"
+#include "components/GaugeWindow.h"
 #include "storage/Migrations.h"
 
 #include <QAbstractItemModel>
@@ -747,6 +750,40 @@ void TfmMainKX::FormDestroy()
         else
             Erreurs << "vimbrel : " << QString(cCopies).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
     }
+    // A scheduled move of the data folder, only over stores that were both saved.
+    if (m_nCodeSortie == 0)
+        DeplaceDonneesEnSortant(lUtilisateur);
+}
+
+void TfmMainKX::DeplaceDonneesEnSortant(bool lUtilisateur)
+{
+    if (!QFileInfo::exists(FichierJournalDeplacement(m_Contexte.Emplacements)))
+        return;
+    TGaugeWindow Jauge(this, m_Contexte.Messages.get());
+    TOutilsDeplacement Outils;
+    Outils.fnCopie = [](const QString &cSource, const QString &cCible) {
+        TOptionsCopie Options;
+        Options.lDifferee = true;
+        return CopieVerifiee(cSource, cCible, Options).nErrno;
+    };
+    Outils.fnCompare = [](const QString &cCopie, const QString &cSource) {
+        return CompareCopie(cCopie, cSource).nErrno;
+    };
+    Outils.fnProgression = [&Jauge](int nFait, int nTotal) {
+        if (nFait == 0)
+            Jauge.Demarre(QStringLiteral("Traitement des données"), 0, 0, nTotal - 1);
+        Jauge.set_GaugeCurValue(nFait);
+    };
+    Outils.lVerrouAncienDetenu = m_Contexte.DossierDonneesPris();
+    const TResultatDeplacement Resultat = ExecuteDeplacement(m_Contexte.Emplacements, Outils);
+    Jauge.Arrete();
+    if (Resultat.cMessage.isEmpty())
+        return;
+    if (lUtilisateur)
+        MessagesDe(m_Contexte).Erreur(this, Resultat.cMessage);
+    else
+        QTextStream(stderr) << "vimbrel : "
+                            << QString(Resultat.cMessage).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
 }
 
 QRect TfmMainKX::PlaceNormale() const
