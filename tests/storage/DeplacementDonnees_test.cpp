@@ -166,6 +166,10 @@ TEST_F(DeplacementTest, RefusedAndPointlessDestinations)
     EXPECT_TRUE(v.cQuestion.startsWith("Voulez vous réellement effectuer les traitement suivants ? :\r\n\r\n\r\n"
                                        "Nouvel emplacement des données : "
                                        + cNouveau + "\r\n\r\nDupliquer la Base : "));
+    // A machine-wide file the operation must change but cannot: named in the question.
+    E.cFichierMachine = Temp.filePath("fichier/Vimbrel.conf");
+    EXPECT_TRUE(Verifie(cNouveau, TSystemeDonnees::MonoUtilisateur, 0).cQuestion.contains(E.cFichierMachine));
+    EXPECT_FALSE(Verifie(cNouveau, TSystemeDonnees::MultiUtilisateurs, 0).cQuestion.contains(E.cFichierMachine));
 }
 
 TEST_F(DeplacementTest, WorkOfEachOperation)
