@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/Volumes.h"
 #include "storage/Contexte.h"
+#include "storage/DeplacementDonnees.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -126,6 +127,10 @@ int main(int argc, char **argv)
         Contexte.Messages = std::make_unique<TMessagesQt>();
     else
         Contexte.Messages = std::make_unique<TMessagesSansUtilisateur>();
+    // A move of the data folder that a crash interrupted is undone, or its deletion finished,
+    // before the data folder is chosen.
+    if (const TResultatDeplacement Reprise = RepriseDeplacement(Contexte.Emplacements); !Reprise.cMessage.isEmpty())
+        Contexte.Messages->Attention(nullptr, Reprise.cMessage);
     if (!Contexte.PrendDossierDonnees())
         return 1;
 

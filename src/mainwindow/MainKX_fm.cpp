@@ -18,6 +18,7 @@
 #include "classification/EditionCriteres.h"
 #include "classification/Classement_fm.h"
 #include "classification/MigrationArbo.h"
+#include "imaging/FileKinds.h"
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
@@ -31,6 +32,9 @@
 #include "platform/SauvegardeSortie.h"
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
+#include "storage/DeplacementDonnees.h"
+#include "publishing/CopieVerifiee.h"
+#include "components/GaugeWindow.h"
 #include "storage/Migrations.h"
 
 #include <QAbstractItemModel>
@@ -407,6 +411,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // Version migrations; the settings they may have changed are read again.
     Etape(1, [this] {
         TContexteMigration Migration{*m_Contexte.iniSetup, *m_Contexte.iniBDD, m_Contexte.Dossiers};
+        Migration.fnEstImage = [](const QString &c) { return EstImage(c); };
+        Migration.fnEstJPEG = [](const QString &c) { return EstJPEG(c); };
         ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
         m_Contexte.LitParametres();
     });
@@ -747,6 +753,40 @@ void TfmMainKX::FormDestroy()
         else
             Erreurs << "vimbrel : " << QString(cCopies).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
     }
+    // A scheduled move of the data folder, only over stores that were both saved.
+    if (m_nCodeSortie == 0)
+        DeplaceDonneesEnSortant(lUtilisateur);
+}
+
+void TfmMainKX::DeplaceDonneesEnSortant(bool lUtilisateur)
+{
+    if (!QFileInfo::exists(FichierJournalDeplacement(m_Contexte.Emplacements)))
+        return;
+    TGaugeWindow Jauge(this, m_Contexte.Messages.get());
+    TOutilsDeplacement Outils;
+    Outils.fnCopie = [](const QString &cSource, const QString &cCible) {
+        TOptionsCopie Options;
+        Options.lDifferee = true;
+        return CopieVerifiee(cSource, cCible, Options).nErrno;
+    };
+    Outils.fnCompare = [](const QString &cCopie, const QString &cSource) {
+        return CompareCopie(cCopie, cSource).nErrno;
+    };
+    Outils.fnProgression = [&Jauge](int nFait, int nTotal) {
+        if (nFait == 0)
+            Jauge.Demarre(QStringLiteral("Traitement des données"), 0, 0, nTotal - 1);
+        Jauge.set_GaugeCurValue(nFait);
+    };
+    Outils.lVerrouAncienDetenu = m_Contexte.DossierDonneesPris();
+    const TResultatDeplacement Resultat = ExecuteDeplacement(m_Contexte.Emplacements, Outils);
+    Jauge.Arrete();
+    if (Resultat.cMessage.isEmpty())
+        return;
+    if (lUtilisateur)
+        MessagesDe(m_Contexte).Erreur(this, Resultat.cMessage);
+    else
+        QTextStream(stderr) << "vimbrel : "
+                            << QString(Resultat.cMessage).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
 }
 
 QRect TfmMainKX::PlaceNormale() const

@@ -124,6 +124,8 @@ private:
     void FormActivate();
     bool FormCloseQuery();
     void FormDestroy();
+    // The move of the data folder scheduled from the settings, once the stores are saved.
+    void DeplaceDonneesEnSortant(bool lUtilisateur);
     void FormResize();
     void AjusteBarreTraitements();
     void AppliqueTaillesMinimales();

@@ -205,12 +205,14 @@ TResultatCopie Produit(const QString &cCible, int fdSource, const QByteArray *pD
         return Abandonne(e);
     if (Options.fnApresEcriture)
         Options.fnApresEcriture(cTemporaire);
-    if (::fsync(Cible.get()) != 0)
-        return Abandonne(errno);
-    // What is compared must come from the disk, not from the pages just written.
-    ::posix_fadvise(Cible.get(), 0, 0, POSIX_FADV_DONTNEED);
-    if (const int e = Compare(Cible.get(), fdSource, pDonnees); e != 0)
-        return Abandonne(e);
+    if (!Options.lDifferee) {
+        if (::fsync(Cible.get()) != 0)
+            return Abandonne(errno);
+        // What is compared must come from the disk, not from the pages just written.
+        ::posix_fadvise(Cible.get(), 0, 0, POSIX_FADV_DONTNEED);
+        if (const int e = Compare(Cible.get(), fdSource, pDonnees); e != 0)
+            return Abandonne(e);
+    }
     if (Dates && ::futimens(Cible.get(), Dates->data()) != 0)
         return Abandonne(errno);
     if (Cible.Ferme() != 0)
@@ -219,7 +221,8 @@ TResultatCopie Produit(const QString &cCible, int fdSource, const QByteArray *pD
         ::unlink(cTmp.constData());
         return Echec(e);
     }
-    SynchroniseDossier(cDossier);
+    if (!Options.lDifferee)
+        SynchroniseDossier(cDossier);
     TResultatCopie r;
     r.lOk = true;
     return r;
@@ -247,6 +250,22 @@ TResultatCopie CopieVerifiee(const QString &cSource, const QString &cCible, cons
     const std::array<struct timespec, 2> Dates{st.st_atim, st.st_mtim};
     return Produit(cCible, Source.get(), nullptr, Dates, Options,
                    [&](int fdCible) { return CopieOctets(Source.get(), fdCible, Options.lCopieNoyau); });
+}
+
+TResultatCopie CompareCopie(const QString &cCopie, const QString &cSource)
+{
+    TFd Copie(::open(QFile::encodeName(cCopie).constData(), O_RDONLY | O_CLOEXEC));
+    if (Copie.get() < 0)
+        return Echec(errno);
+    TFd Source(::open(QFile::encodeName(cSource).constData(), O_RDONLY | O_CLOEXEC));
+    if (Source.get() < 0)
+        return Echec(errno);
+    ::posix_fadvise(Copie.get(), 0, 0, POSIX_FADV_DONTNEED);
+    if (const int e = Compare(Copie.get(), Source.get(), nullptr); e != 0)
+        return Echec(e);
+    TResultatCopie r;
+    r.lOk = true;
+    return r;
 }
 
 TResultatCopie EcritVerifie(const QByteArray &Donnees, const QString &cCible, std::optional<struct timespec> Date,

@@ -29,6 +29,10 @@ struct TOptionsCopie
     std::function<void(const QString &cTemporaire)> fnApresEcriture;
     // Whether the kernel may copy the bytes itself (copy_file_range); off, read and write.
     bool lCopieNoyau = true;
+    // Batch form: the copy is named at once, without a flush or a read-back of its own; the
+    // caller flushes the volume once for the whole batch and then checks each copy with
+    // CompareCopie.
+    bool lDifferee = false;
 };
 
 // The reason given for a copy that did not read back as its source.
@@ -37,6 +41,10 @@ QString TexteCopieDifferente();
 // Copies cSource to cCible (a full path whose folder exists) with the source's modification
 // time. Fails with EEXIST when cCible exists, even when it appeared during the copy.
 TResultatCopie CopieVerifiee(const QString &cSource, const QString &cCible, const TOptionsCopie &Options = {});
+
+// Reads a copy back from the disk (its cached pages dropped first) and compares it with its
+// source: lOk, or the reason (EIO for different bytes).
+TResultatCopie CompareCopie(const QString &cCopie, const QString &cSource);
 
 // Writes Donnees as the new file cCible the same way; with a date, gives it that modification
 // time.

@@ -85,7 +85,11 @@ TEST_F(MigrationsTest, CurrentDataIsNotRewritten)
     TBigIniFile BDD(Temp.filePath("KX_BDD.ini"), true);
     Setup.lAutoSave = BDD.lAutoSave = false;
     TContexteMigration C{Setup, BDD, Dossiers};
-    EXPECT_EQ(ExecuteMigrations(C, ListeMigrations(), "v 1.44"), 0);
+    // Only the steps that run at any version (and find nothing to do here) run.
+    const QList<TMigration> Liste = ListeMigrations();
+    const auto nToujours =
+        std::count_if(Liste.begin(), Liste.end(), [](const TMigration &m) { return m.cVersion.isEmpty(); });
+    EXPECT_EQ(ExecuteMigrations(C, Liste, "v 1.44"), nToujours);
     EXPECT_FALSE(Setup.Modifie());
     EXPECT_EQ(QFileInfo(Temp.filePath("KX_Setup.ini")).lastModified(), Avant);
 }

@@ -1,0 +1,570 @@
+#include "storage/DeplacementDonnees.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/OperationsFichiers.h"
+#include "storage/Contexte.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace
+{
+const QString cNomSetup = QStringLiteral("KX_Setup.ini");
+const QString cNomBDD = QStringLiteral("KX_BDD.ini");
+const QString cNomVignettes = QStringLiteral("Vignettes");
+const QString cNomMotifs = QStringLiteral("Motifs");
+const QString cEtatPlanifie = QStringLiteral("planifié");
+const QString cEtatBascule = QStringLiteral("basculé");
+// The journal's last line: a journal cut short by a crash or a full disk lacks it.
+const QString cFinJournal = QStringLiteral("fin=Vimbrel");
+
+QString Mo(qint64 n)
+{
+    return QString::number(static_cast<double>(n) / (1024.0 * 1024.0), 'f', 2)
+               .replace(QLatin1Char('.'), QLatin1Char(','))
+           + QStringLiteral(" Mo");
+}
+
+// The folder with links and ".." resolved, ending with "/": the part that exists is resolved,
+// the rest appended as written.
+QString Canonique(const QString &cDossier)
+{
+    QString cReste;
+    QString c = QDir::cleanPath(QDir(cDossier).absolutePath());
+    while (!QFileInfo::exists(c) && c != QLatin1String("/")) {
+        cReste = QStringLiteral("/") + QFileInfo(c).fileName() + cReste;
+        c = QFileInfo(c).path();
+    }
+    const QString cExistant = QFileInfo(c).canonicalFilePath();
+    return AvecSeparateurFinal(QDir::cleanPath((cExistant.isEmpty() ? c : cExistant) + cReste));
+}
+
+// The nearest folder that exists on the way up, or a file standing where a folder is wanted.
+QString ExistantLePlusProche(const QString &cDossier)
+{
+    QString c = QDir::cleanPath(QDir(cDossier).absolutePath());
+    while (!QFileInfo::exists(c) && c != QLatin1String("/"))
+        c = QFileInfo(c).path();
+    return c;
+}
+
+bool MemeFichier(const QString &cA, const QString &cB)
+{
+    struct stat a
+    {
+    }, b{};
+    return ::stat(QFile::encodeName(cA).constData(), &a) == 0 && ::stat(QFile::encodeName(cB).constData(), &b) == 0
+           && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// True when cInterieur is cDossier or lies below it, both canonical and ending with "/".
+bool Dans(const QString &cInterieur, const QString &cDossier)
+{
+    return cInterieur.startsWith(cDossier);
+}
+
+qint64 PlaceLibreVolume(const QString &cDossier)
+{
+    struct statvfs s
+    {
+    };
+    if (::statvfs(QFile::encodeName(cDossier).constData(), &s) != 0)
+        return -1;
+    return static_cast<qint64>(s.f_bavail) * static_cast<qint64>(s.f_frsize);
+}
+
+// Whether a file could be written there: a file exists and is writable, or its nearest
+// existing folder is.
+bool Inscriptible(const QString &cFichier)
+{
+    if (QFileInfo::exists(cFichier))
+        return ::access(QFile::encodeName(cFichier).constData(), W_OK) == 0;
+    const QString c = ExistantLePlusProche(QFileInfo(cFichier).path());
+    return QFileInfo(c).isDir() && ::access(QFile::encodeName(c).constData(), W_OK | X_OK) == 0;
+}
+
+// The data of a folder that moves, relative to it: the two stores, then every file of the
+// thumbnail and pattern trees. Folders come in pDossiers (parents first).
+QStringList FichiersDonnees(const QString &cDossier, QStringList *pDossiers = nullptr, int *pnVignettes = nullptr)
+{
+    QStringList Fichiers;
+    for (const QString &cNom : {cNomSetup, cNomBDD})
+        if (QFileInfo(cDossier + cNom).isFile())
+            Fichiers << cNom;
+    int nVignettes = 0;
+    for (const QString &cArbre : {cNomVignettes, cNomMotifs}) {
+        if (!QFileInfo(cDossier + cArbre).isDir())
+            continue;
+        if (pDossiers)
+            *pDossiers << cArbre;
+        QDirIterator It(cDossier + cArbre, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (It.hasNext()) {
+            const QString c = It.next();
+            const QFileInfo Info = It.fileInfo();
+            const QString cRelatif = c.mid(cDossier.size());
+            if (Info.isDir() && !Info.isSymLink()) {
+                if (pDossiers)
+                    *pDossiers << cRelatif;
+            } else if (Info.isFile()) {
+                Fichiers << cRelatif;
+                if (cArbre == cNomVignettes)
+                    ++nVignettes;
+            }
+        }
+    }
+    if (pnVignettes)
+        *pnVignettes = nVignettes;
+    return Fichiers;
+}
+
+qint64 TailleDonnees(const QString &cDossier)
+{
+    qint64 n = 0;
+    for (const QString &c : FichiersDonnees(cDossier))
+        n += QFileInfo(cDossier + c).size();
+    return n;
+}
+
+// ---- The journal ----
+
+struct TJournal
+{
+    QString cAncien, cNouveau; // canonical, ending with "/"
+    int nBits = 0;
+    TValeurMachine Machine = TValeurMachine::Inchangee;
+    QString cAncienUtilisateur; // the configuration values before the switch
+    QString cAncienMachine;
+    QString cEtat;
+};
+
+QString Code(const QString &c)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(c, "/ "));
+}
+
+QByteArray Texte(const TJournal &J)
+{
+    QString c;
+    c += QStringLiteral("ancien=") + Code(J.cAncien) + QLatin1Char('\n');
+    c += QStringLiteral("nouveau=") + Code(J.cNouveau) + QLatin1Char('\n');
+    c += QStringLiteral("travail=%1\n").arg(J.nBits);
+    c += QStringLiteral("machine=%1\n").arg(static_cast<int>(J.Machine));
+    c += QStringLiteral("utilisateur_avant=") + Code(J.cAncienUtilisateur) + QLatin1Char('\n');
+    c += QStringLiteral("machine_avant=") + Code(J.cAncienMachine) + QLatin1Char('\n');
+    c += QStringLiteral("etat=") + Code(J.cEtat) + QLatin1Char('\n');
+    c += cFinJournal + QLatin1Char('\n');
+    return c.toUtf8();
+}
+
+// Reads a journal; false when it is not wholly as written.
+bool LitJournal(const QString &cFichier, TJournal &J)
+{
+    QFile f(cFichier);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > 64 * 1024)
+        return false;
+    const QStringList Lignes = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (Lignes.size() != 8 || Lignes.last() != cFinJournal)
+        return false;
+    QHash<QString, QString> v;
+    for (const QString &l : Lignes) {
+        const qsizetype p = l.indexOf(QLatin1Char('='));
+        if (p <= 0)
+            return false;
+        v.insert(l.left(p), QUrl::fromPercentEncoding(l.mid(p + 1).toLatin1()));
+    }
+    bool lOk1 = false, lOk2 = false;
+    J.cAncien = v.value(QStringLiteral("ancien"));
+    J.cNouveau = v.value(QStringLiteral("nouveau"));
+    J.nBits = v.value(QStringLiteral("travail")).toInt(&lOk1);
+    const int nMachine = v.value(QStringLiteral("machine")).toInt(&lOk2);
+    J.cAncienUtilisateur = v.value(QStringLiteral("utilisateur_avant"));
+    J.cAncienMachine = v.value(QStringLiteral("machine_avant"));
+    J.cEtat = v.value(QStringLiteral("etat"));
+    if (!lOk1 || !lOk2 || J.nBits < 0 || J.nBits > 3 || nMachine < 0 || nMachine > 2 || !J.cAncien.startsWith('/')
+        || !J.cAncien.endsWith('/') || !J.cNouveau.startsWith('/') || !J.cNouveau.endsWith('/')
+        || (J.cEtat != cEtatPlanifie && J.cEtat != cEtatBascule) || J.cAncien == J.cNouveau)
+        return false;
+    J.Machine = static_cast<TValeurMachine>(nMachine);
+    return true;
+}
+
+bool EcritJournal(const QString &cFichier, const TJournal &J, QString *cErreur)
+{
+    QDir().mkpath(QFileInfo(cFichier).path());
+    return EcritFichierAtomique(cFichier, Texte(J), cErreur);
+}
+
+void Point(const TOutilsDeplacement &O, TPointDeplacement p, int n = 0)
+{
+    if (O.fnPoint)
+        O.fnPoint(p, n);
+}
+
+// What the copy leaves in the new folder; removed when the move does not go through. Only
+// the names the program's data has are touched: the folder held none of them at confirmation.
+void SupprimeRestes(const QString &cNouveau)
+{
+    for (const QString &cNom : {cNomSetup, cNomBDD})
+        QFile::remove(cNouveau + cNom);
+    for (const QString &cArbre : {cNomVignettes, cNomMotifs})
+        QDir(cNouveau + cArbre).removeRecursively();
+    // Temporaries of a copy killed before it named its file.
+    for (const QString &cNom :
+         QDir(cNouveau).entryList({QStringLiteral(".vimbrel-copie-*.tmp")}, QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(cNouveau + cNom);
+}
+
+// Deletes the data at the old place, files first, then the folders that became empty.
+void SupprimeAnciens(const QString &cAncien, const TOutilsDeplacement &O)
+{
+    QStringList Dossiers;
+    const QStringList Fichiers = FichiersDonnees(cAncien, &Dossiers);
+    int n = 0;
+    for (const QString &c : Fichiers) {
+        const QByteArray cChemin = QFile::encodeName(cAncien + c);
+        struct stat st
+        {
+        };
+        // The read-only attribute is the owner's write bit: cleared as the attribute would be.
+        if (::lstat(cChemin.constData(), &st) == 0 && !(st.st_mode & S_IWUSR))
+            ::chmod(cChemin.constData(), (st.st_mode & 07777) | S_IWUSR);
+        ::unlink(cChemin.constData());
+        Point(O, TPointDeplacement::Suppression, n++);
+    }
+    // Deepest first; a folder something else still fills stays.
+    for (qsizetype i = Dossiers.size() - 1; i >= 0; --i)
+        QDir().rmdir(cAncien + Dossiers.at(i));
+}
+
+// The old folder's lock, for the deletion; -1 when another program holds it. A folder where
+// no lock can be made is deleted from all the same, as the program uses it all the same.
+int PrendVerrou(const QString &cDossier, bool &lAutreDetenteur)
+{
+    lAutreDetenteur = false;
+    const int fd = ::open(QFile::encodeName(cDossier + TContexte::NomVerrouDonnees()).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lAutreDetenteur = errno == EWOULDBLOCK;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Deletes the old files under the old folder's lock, then the journal; a lock held by another
+// program leaves both for a later start.
+TResultatDeplacement Termine(const QString &cJournal, const TJournal &J, const TOutilsDeplacement &O)
+{
+    TResultatDeplacement r;
+    if (J.nBits & nBitSuppression) {
+        int fd = -1;
+        if (!O.lVerrouAncienDetenu) {
+            bool lAutre = false;
+            fd = PrendVerrou(J.cAncien, lAutre);
+            if (lAutre) {
+                r.Issue = TIssueDeplacement::SuppressionDifferee;
+                return r;
+            }
+        }
+        SupprimeAnciens(J.cAncien, O);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    QFile::remove(cJournal);
+    r.Issue = TIssueDeplacement::Fait;
+    return r;
+}
+
+bool EcritConfig(const TOutilsDeplacement &O, const QString &cFichier, const QString &cValeur, QString *cErreur)
+{
+    return O.fnEcritConfig ? O.fnEcritConfig(cFichier, cValeur, cErreur)
+                           : EcritDossierDonneesConfig(cFichier, cValeur, cErreur);
+}
+
+// Puts the configuration values back as they were before the switch; only values that
+// changed are written, so that an unwritable machine-wide file that was never changed does
+// not stand in the way.
+void RetablitConfig(const TEmplacementsConfig &E, const TJournal &J, const TOutilsDeplacement &O)
+{
+    if (LitDossierDonneesConfig(E.cFichierUtilisateur) != J.cAncienUtilisateur)
+        EcritConfig(O, E.cFichierUtilisateur, J.cAncienUtilisateur, nullptr);
+    if (J.Machine != TValeurMachine::Inchangee && LitDossierDonneesConfig(E.cFichierMachine) != J.cAncienMachine)
+        EcritConfig(O, E.cFichierMachine, J.cAncienMachine, nullptr);
+}
+
+QString TexteEchec(const QString &cRaison, const QString &cAncien)
+{
+    return QStringLiteral("Le déplacement des données a échoué : %1\r\nLes données restent dans « %2 ».")
+        .arg(cRaison, QDir::toNativeSeparators(cAncien));
+}
+
+TResultatDeplacement Echoue(const QString &cJournal, const TJournal &J, const QString &cRaison)
+{
+    if (J.nBits & nBitCopie)
+        SupprimeRestes(J.cNouveau);
+    QFile::remove(cJournal);
+    TResultatDeplacement r;
+    r.Issue = TIssueDeplacement::Echoue;
+    r.cMessage = TexteEchec(cRaison, J.cAncien);
+    return r;
+}
+
+TResultatDeplacement MetDeCote(const QString &cJournal)
+{
+    QString cCote = cJournal + QStringLiteral(".endommagé");
+    for (int i = 2; QFileInfo::exists(cCote); ++i)
+        cCote = cJournal + QStringLiteral(".endommagé-%1").arg(i);
+    QFile::rename(cJournal, cCote);
+    TResultatDeplacement r;
+    r.Issue = TIssueDeplacement::JournalEndommage;
+    r.cMessage = QStringLiteral("Le journal du déplacement des données est illisible ; il a été mis de côté sous "
+                                "« %1 ». Rien n'a été supprimé.")
+                     .arg(cCote);
+    return r;
+}
+} // namespace
+
+QStringList OperationsDeplacement(TSystemeDonnees Systeme)
+{
+    if (Systeme == TSystemeDonnees::MonoUtilisateur)
+        return {QStringLiteral("Transférer la Base"), QStringLiteral("Nouvelle Base (en Effaçant l'ancienne)")};
+    return {QStringLiteral("Dupliquer la Base"), QStringLiteral("Transférer la Base"),
+            QStringLiteral("Nouvelle Base (en Conservant l'ancienne)"),
+            QStringLiteral("Nouvelle Base (en Effaçant l'ancienne)")};
+}
+
+QString ExplicationDeplacement(TSystemeDonnees Systeme, int nOperation)
+{
+    static const QStringList Mono{
+        QStringLiteral("Transférer la Base vers le dossier spécifié."),
+        QStringLiteral(
+            "Créer une toute nouvelle Base (dans le dossier spécifié) en Effaçant l'ancienne.\r\nDANGEREUX.")};
+    static const QStringList Multi{
+        QStringLiteral("Dupliquer la Base : seul l'utilisateur courant aura accès à la Copie.\r\nLes autres "
+                       "utilisateurs auront accès à la Base originale."),
+        QStringLiteral("Transférer la Base : seul l'utilisateur courant aura accès à la Copie de la Base à son nouvel "
+                       "emplacement.\r\nLes autres utilisateurs auront accès à la Base originale... VIDE."),
+        QStringLiteral("Nouvelle Base (VIDE) pour l'utilisateur courant.\r\nLes autres utilisateurs auront accès à la "
+                       "Base originale."),
+        QStringLiteral("Nouvelle Base (VIDE) pour l'utilisateur courant.\r\nLes autres utilisateurs auront accès à la "
+                       "Base originale... VIDE.\r\nDANGEREUX.")};
+    const QStringList &L = Systeme == TSystemeDonnees::MonoUtilisateur ? Mono : Multi;
+    return nOperation >= 0 && nOperation < L.size() ? L.at(nOperation) : QString();
+}
+
+TPlanDeplacement PlanDeplacement(TSystemeDonnees Systeme, int nOperation)
+{
+    using V = TValeurMachine;
+    if (Systeme == TSystemeDonnees::MonoUtilisateur) {
+        if (nOperation == 0)
+            return {V::NouveauDossier, nBitCopie | nBitSuppression};
+        if (nOperation == 1)
+            return {V::NouveauDossier, nBitSuppression};
+        return {};
+    }
+    switch (nOperation) {
+    case 0: return {V::Inchangee, nBitCopie};
+    case 1: return {V::Videe, nBitCopie | nBitSuppression};
+    case 2: return {V::Inchangee, 0};
+    case 3: return {V::Videe, nBitSuppression};
+    default: return {};
+    }
+}
+
+TVerificationDestination VerifieDestination(const TEmplacementsConfig &Emplacements, const TDossiers &Dossiers,
+                                            const QString &cNouveau, TSystemeDonnees Systeme, int nOperation)
+{
+    TVerificationDestination v;
+    if (cNouveau.trimmed().isEmpty())
+        return v;
+    const QString cCible = Canonique(cNouveau);
+    const QString cActuel = Canonique(Dossiers.cDossierDonnees);
+    v.cDossierCanonique = cCible;
+    const auto Nom = [&] { return QDir::toNativeSeparators(cCible); };
+    // The current folder by another spelling, or the program's own folder: nothing to do.
+    if (cCible == cActuel || MemeFichier(cCible, cActuel)
+        || (!Dossiers.cDossierProgramme.isEmpty()
+            && (cCible == Canonique(Dossiers.cDossierProgramme) || MemeFichier(cCible, Dossiers.cDossierProgramme)))) {
+        v.lSansObjet = true;
+        return v;
+    }
+    if (Dans(cCible, cActuel)) {
+        v.cRefus = QStringLiteral("Le dossier « %1 » est à l'intérieur du dossier des données actuel.").arg(Nom());
+        return v;
+    }
+    if (Dans(cActuel, cCible)) {
+        v.cRefus = QStringLiteral("Le dossier « %1 » contient le dossier des données actuel.").arg(Nom());
+        return v;
+    }
+    for (const QString &cNom : {cNomSetup, cNomBDD, cNomVignettes, cNomMotifs}) {
+        if (QFileInfo::exists(cCible + cNom)) {
+            v.cRefus = QStringLiteral("Le dossier « %1 » contient déjà des données de Vimbrel.").arg(Nom());
+            return v;
+        }
+    }
+    const QString cExistant = ExistantLePlusProche(cCible);
+    if (!QFileInfo(cExistant).isDir() || ::access(QFile::encodeName(cExistant).constData(), W_OK | X_OK) != 0) {
+        v.cRefus = QStringLiteral("Le dossier « %1 » n'est pas accessible en écriture.").arg(Nom());
+        return v;
+    }
+    const TPlanDeplacement Plan = PlanDeplacement(Systeme, nOperation);
+    if (Plan.nBits & nBitCopie) {
+        const qint64 nNecessaire = TailleDonnees(cActuel);
+        const qint64 nLibre = PlaceLibreVolume(cExistant);
+        if (nLibre >= 0 && nLibre < nNecessaire) {
+            v.cRefus = QStringLiteral("Place insuffisante dans « %1 » : %2 nécessaires, %3 disponibles.")
+                           .arg(Nom(), Mo(nNecessaire), Mo(nLibre));
+            return v;
+        }
+    }
+    v.lAccepte = true;
+    v.cQuestion = QStringLiteral("Voulez vous réellement effectuer les traitement suivants ? :\r\n\r\n\r\nNouvel "
+                                 "emplacement des données : ")
+                  + Nom() + QStringLiteral("\r\n\r\n") + ExplicationDeplacement(Systeme, nOperation);
+    if (Plan.Machine != TValeurMachine::Inchangee && !Inscriptible(Emplacements.cFichierMachine))
+        v.cQuestion += QStringLiteral("\r\n\r\nLe fichier « %1 » ne peut pas être modifié : les autres utilisateurs "
+                                      "ne verront pas ce changement.")
+                           .arg(Emplacements.cFichierMachine);
+    return v;
+}
+
+QString FichierJournalDeplacement(const TEmplacementsConfig &Emplacements)
+{
+    return QFileInfo(Emplacements.cFichierUtilisateur).path() + QStringLiteral("/Vimbrel.deplacement");
+}
+
+bool PlanifieDeplacement(const TEmplacementsConfig &Emplacements, const TDossiers &Dossiers,
+                         const TVerificationDestination &Verification, TSystemeDonnees Systeme, int nOperation,
+                         QString &cErreur)
+{
+    if (!Verification.lAccepte)
+        return false;
+    const TPlanDeplacement Plan = PlanDeplacement(Systeme, nOperation);
+    TJournal J;
+    J.cAncien = Canonique(Dossiers.cDossierDonnees);
+    J.cNouveau = Verification.cDossierCanonique;
+    J.nBits = Plan.nBits;
+    J.Machine = Plan.Machine;
+    J.cAncienUtilisateur = LitDossierDonneesConfig(Emplacements.cFichierUtilisateur);
+    J.cAncienMachine = LitDossierDonneesConfig(Emplacements.cFichierMachine);
+    J.cEtat = cEtatPlanifie;
+    if (Plan.nBits != 0)
+        return EcritJournal(FichierJournalDeplacement(Emplacements), J, &cErreur);
+    // Nothing to do at the end: the values are all there is, written now.
+    const QString cMachine = Plan.Machine == TValeurMachine::NouveauDossier ? J.cNouveau : QString();
+    if (Plan.Machine != TValeurMachine::Inchangee)
+        EcritDossierDonneesConfig(Emplacements.cFichierMachine, cMachine);
+    return EcritDossierDonneesConfig(Emplacements.cFichierUtilisateur, J.cNouveau, &cErreur);
+}
+
+TResultatDeplacement ExecuteDeplacement(const TEmplacementsConfig &Emplacements, const TOutilsDeplacement &O)
+{
+    const QString cJournal = FichierJournalDeplacement(Emplacements);
+    if (!QFileInfo::exists(cJournal))
+        return {};
+    TJournal J;
+    if (!LitJournal(cJournal, J))
+        return MetDeCote(cJournal);
+    if (J.cEtat == cEtatBascule)
+        return Termine(cJournal, J, O);
+
+    // (1) The copy: every file written without a flush of its own, then one flush of the
+    // whole volume, then every copy read back from the disk.
+    if (J.nBits & nBitCopie) {
+        if (!O.fnCopie || !O.fnCompare)
+            return Echoue(cJournal, J, TexteErreurFichier(ENOSYS));
+        QStringList Dossiers;
+        int nVignettes = 0;
+        const QStringList Fichiers = FichiersDonnees(J.cAncien, &Dossiers, &nVignettes);
+        if (!QDir().mkpath(J.cNouveau))
+            return Echoue(cJournal, J, TexteErreurFichier(EACCES));
+        for (const QString &c : Dossiers)
+            if (!QDir().mkpath(J.cNouveau + c))
+                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cNouveau + c, TexteErreurFichier(EACCES)));
+        int nVignette = 0;
+        for (int i = 0; i < Fichiers.size(); ++i) {
+            const QString &c = Fichiers.at(i);
+            if (const int e = O.fnCopie(J.cAncien + c, J.cNouveau + c); e != 0)
+                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cAncien + c, TexteErreurFichier(e)));
+            Point(O, TPointDeplacement::Copie, i);
+            if (c.startsWith(cNomVignettes + QLatin1Char('/')) && O.fnProgression)
+                O.fnProgression(nVignette++, nVignettes);
+        }
+        const int fd = ::open(QFile::encodeName(J.cNouveau).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int nSync = fd >= 0 ? ::syncfs(fd) : -1;
+        const int nErrSync = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (nSync != 0)
+            return Echoue(cJournal, J, TexteErreurFichier(nErrSync));
+        for (int i = 0; i < Fichiers.size(); ++i) {
+            const QString &c = Fichiers.at(i);
+            if (const int e = O.fnCompare(J.cNouveau + c, J.cAncien + c); e != 0)
+                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cNouveau + c, TexteErreurFichier(e)));
+            Point(O, TPointDeplacement::Verification, i);
+        }
+    }
+
+    // (2) The switch: the values written and read back, then recorded in the journal.
+    Point(O, TPointDeplacement::AvantConfig);
+    if (J.Machine != TValeurMachine::Inchangee) {
+        // A machine-wide file that cannot be written was named in the question: the user's
+        // value alone makes the switch.
+        EcritConfig(O, Emplacements.cFichierMachine,
+                    J.Machine == TValeurMachine::NouveauDossier ? J.cNouveau : QString(), nullptr);
+    }
+    QString cErreur;
+    const bool lEcrit = EcritConfig(O, Emplacements.cFichierUtilisateur, J.cNouveau, &cErreur);
+    if (!lEcrit || Canonique(LitDossierDonneesConfig(Emplacements.cFichierUtilisateur)) != J.cNouveau) {
+        RetablitConfig(Emplacements, J, O);
+        return Echoue(cJournal, J,
+                      QStringLiteral("%1 : %2").arg(Emplacements.cFichierUtilisateur,
+                                                    cErreur.isEmpty() ? TexteErreurFichier(EIO) : cErreur));
+    }
+    Point(O, TPointDeplacement::ApresConfig);
+    J.cEtat = cEtatBascule;
+    if (!EcritJournal(cJournal, J, &cErreur)) {
+        RetablitConfig(Emplacements, J, O);
+        return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(cJournal, cErreur));
+    }
+    Point(O, TPointDeplacement::Bascule);
+
+    // (3) and (4).
+    return Termine(cJournal, J, O);
+}
+
+TResultatDeplacement RepriseDeplacement(const TEmplacementsConfig &Emplacements, const TOutilsDeplacement &O)
+{
+    const QString cJournal = FichierJournalDeplacement(Emplacements);
+    if (!QFileInfo::exists(cJournal))
+        return {};
+    TJournal J;
+    if (!LitJournal(cJournal, J))
+        return MetDeCote(cJournal);
+    if (J.cEtat == cEtatBascule)
+        return Termine(cJournal, J, O);
+    // Before the switch: the old folder stays in use, whatever the copy had reached.
+    RetablitConfig(Emplacements, J, O);
+    if (J.nBits & nBitCopie)
+        SupprimeRestes(J.cNouveau);
+    QFile::remove(cJournal);
+    TResultatDeplacement r;
+    r.Issue = TIssueDeplacement::Echoue;
+    r.cMessage = QStringLiteral("Le déplacement des données vers « %1 » a été interrompu ; les données sont restées "
+                                "dans « %2 ».")
+                     .arg(QDir::toNativeSeparators(J.cNouveau), QDir::toNativeSeparators(J.cAncien));
+    return r;
+}
