@@ -1,11 +1,17 @@
 #include "filters/BoutonFiltres_fm.h"
 
 #include "components/MessagesQt.h"
+#include "components/PaneledListView.h"
+#include "exploration/EnrLV.h"
 #include "exploration/ListeImages_fm.h"
+#include "exploration/Selection.h"
+#include "filters/Filtres_fm.h"
+#include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 #include "storage/TaillesVignettes.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -94,16 +100,58 @@ void TBoutonFiltresKX::RAZFiltre()
 
 bool TBoutonFiltresKX::EditeFiltre()
 {
-    if (!fnEditeFiltre || !fnEditeFiltre(m_Enr))
+    const bool lValide = fnEditeFiltre ? fnEditeFiltre(m_Enr) : OuvreEditeur();
+    if (!lValide)
         return false;
     AfficheFiltre();
     return true;
 }
 
+bool TBoutonFiltresKX::OuvreEditeur()
+{
+    auto *Main = qobject_cast<TfmMainKX *>(Bouton->window());
+    TImageCouranteFiltre Courante;
+    bool lModeMAJ = true;
+    if (Main) {
+        TSelectionKX &Selection = Main->Selection();
+        lModeMAJ = Selection.ModeMAJ();
+        const TEnrLV *Enr = Selection.EnrCourant();
+        const int nLigne = Selection.LigneCourante();
+        if (Enr && !Enr->lIllisible && QFileInfo::exists(Enr->CheminComplet())) {
+            Courante.lDisponible = true;
+            Courante.cFichier = Enr->CheminComplet();
+            Courante.fnVignette = [Main, nLigne] {
+                TPLVListItem *Item = Main->Grille() ? Main->Grille()->Item(nLigne) : nullptr;
+                return Item ? Item->Vignette() : QImage();
+            };
+        }
+    }
+    TfmFiltres Dialogue(m_Contexte, Bouton->window());
+    Dialogue.Montre(m_Enr, m_nType == TTypeFiltre::Recherche, lModeMAJ, Courante);
+    if (fnAvantExec)
+        fnAvantExec(Dialogue);
+    if (Dialogue.exec() != QDialog::Accepted)
+        return false;
+    m_Enr = Dialogue.Resultat();
+    m_lLanceRecherche = Dialogue.LanceRecherche();
+    return true;
+}
+
 void TBoutonFiltresKX::BoutonClick()
 {
-    if (EditeFiltre() && fnReconstruit)
+    m_lLanceRecherche = false;
+    if (!EditeFiltre())
+        return;
+    if (fnReconstruit)
         fnReconstruit();
+    // The search page lists nothing on its own: only when the dialog's box asks for the search.
+    if (m_nType == TTypeFiltre::Recherche && m_lLanceRecherche) {
+        if (fnLanceRecherche)
+            fnLanceRecherche();
+        else if (auto *b = Bouton->window()->findChild<QPushButton *>(QStringLiteral("btRechercher"));
+                 b && b->isEnabled())
+            b->click();
+    }
 }
 
 void TBoutonFiltresKX::BoutonMouseUp(const QPoint &ptEcran)
