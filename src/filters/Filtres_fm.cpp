@@ -639,7 +639,9 @@ QWidget *TfmFiltres::CreePageMotif()
             return;
         p.setPen(Qt::red);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(QRect(QPoint(m_Zone.nGauche, m_Zone.nHaut), QPoint(m_Zone.nDroite, m_Zone.nBas)));
+        // A 1-pixel pen outlines one pixel beyond a rectangle's right and bottom: the outline then
+        // falls on the zone's own last column and row.
+        p.drawRect(QRect(QPoint(m_Zone.nGauche, m_Zone.nHaut), QPoint(m_Zone.nDroite - 1, m_Zone.nBas - 1)));
     };
     connect(imMotif, &TSurfaceFiltre::Presse, this, [this](const QPoint &pt) { MotifSouris(0, pt); });
     connect(imMotif, &TSurfaceFiltre::Deplace, this, [this](const QPoint &pt) { MotifSouris(1, pt); });

@@ -510,7 +510,8 @@ TEST_F(FiltresDialogueTest, MarkersAndZoneAreDrawnOnThePages)
     e.nLuminosite = 60;
     e.nMethColorimetrie = 4;
     e.lMotif = true;
-    e.cMotif = "a.jpg";
+    ASSERT_TRUE(EcritJpeg(Contexte->Dossiers.cDossierMotifs + "ciel.jpg", 90, 70, QColor(40, 90, 200)));
+    e.cMotif = "ciel.jpg";
     e.lMotifZone = true;
     e.rZoneMotif = QRect(QPoint(10, 10), QPoint(50, 40));
     CalculeIndicateurs(e, true);
@@ -520,6 +521,7 @@ TEST_F(FiltresDialogueTest, MarkersAndZoneAreDrawnOnThePages)
     EXPECT_EQ(QColor(Nuancier.pixel(m.center().x(), m.top())), QColor(0, 128, 0));
     const QImage Motif = d->SurfaceMotif()->grab().toImage();
     EXPECT_EQ(QColor(Motif.pixel(30, 10)), QColor(Qt::red));
+    EXPECT_EQ(QColor(Motif.pixel(50, 25)), QColor(Qt::red));
     EXPECT_NE(QColor(Motif.pixel(30, 20)), QColor(Qt::red));
 
     // Pictures of the five pages for a look, when a folder is given.
