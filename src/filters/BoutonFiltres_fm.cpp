@@ -6,6 +6,7 @@
 #include "exploration/ListeImages_fm.h"
 #include "exploration/Selection.h"
 #include "filters/Filtres_fm.h"
+#include "filters/ListeAppareils.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 #include "storage/TaillesVignettes.h"
@@ -17,6 +18,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include <utility>
 
@@ -223,6 +226,9 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
 void TFiltresListeKX::Libere()
 {
     LibereFiltre(m_Etat);
+    // The models met while listing join those the filter editor offers.
+    for (const QString &c : std::as_const(m_Liste.Modele().lstAppareils))
+        m_Contexte.Appareils.insert(c);
     if (m_lFiltrePris) {
         m_Liste.ContexteListe().Filtre = std::move(m_FiltreAvant);
         m_Liste.ContexteListe().lFiltreLong = m_lFiltreLongAvant;
@@ -238,6 +244,42 @@ bool TFiltresListeKX::Teste(TCandidatFiltre &Candidat)
     return ImageFiltree(m_Etat, Candidat);
 }
 
+TRemplisseurAppareils::TRemplisseurAppareils(TContexte &Contexte, QObject *Parent)
+    : QObject(Parent), m_Contexte(Contexte)
+{}
+
+TRemplisseurAppareils::~TRemplisseurAppareils()
+{
+    if (m_Fil) {
+        m_lAnnule->store(true);
+        m_Fil->wait();
+    }
+}
+
+void TRemplisseurAppareils::Lance()
+{
+    if (m_Fil || !m_Contexte.iniBDD || !m_Contexte.iniSetup)
+        return;
+    const QStringList ALire =
+        ModelesEnCache(ClesCataloguees(*m_Contexte.iniBDD), *m_Contexte.iniSetup, m_Contexte.Appareils);
+    m_lAnnule = std::make_shared<std::atomic<bool>>(false);
+    auto Resultat = std::make_shared<QStringList>();
+    TLectureModeles Lecture;
+    Lecture.pVolumes = m_Contexte.Volumes.get();
+    Lecture.pAnnule = m_lAnnule.get();
+    auto lAnnule = m_lAnnule;
+    m_Fil = QThread::create([ALire, Lecture, Resultat, lAnnule] { *Resultat = LitModeles(ALire, Lecture); });
+    connect(m_Fil, &QThread::finished, this, [this, Resultat] {
+        for (const QString &c : std::as_const(*Resultat))
+            m_Contexte.Appareils.insert(c);
+        m_Fil->deleteLater();
+        m_Fil = nullptr;
+        if (fnFini)
+            fnFini();
+    });
+    m_Fil->start(QThread::LowPriority);
+}
+
 TFiltresListeKX *InstalleFiltresExploration(QPushButton *btExplFiltres, TListeImagesKX &Liste, TContexte &Contexte,
                                             std::function<void()> fnReconstruit, TBoutonFiltresKX **ppBouton)
 {
@@ -245,6 +287,11 @@ TFiltresListeKX *InstalleFiltresExploration(QPushButton *btExplFiltres, TListeIm
     Bouton->fnReconstruit = std::move(fnReconstruit);
     if (ppBouton)
         *ppBouton = Bouton;
+    // The camera models are gathered once the window shows, never on the start-up path.
+    if (Contexte.Parametres.lPreRemplCBEXIFApp) {
+        auto *Remplisseur = new TRemplisseurAppareils(Contexte, Bouton);
+        QTimer::singleShot(0, Remplisseur, [Remplisseur] { Remplisseur->Lance(); });
+    }
     return new TFiltresListeKX(Liste, Contexte, btExplFiltres->window());
 }
 

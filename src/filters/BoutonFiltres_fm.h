@@ -10,7 +10,9 @@
 #include <QIcon>
 #include <QList>
 #include <QObject>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -102,6 +104,26 @@ private:
     std::function<void(qint32, const QString &)> m_CompteAvant;
     bool m_lFiltreLongAvant = false;
     bool m_lFiltrePris = false;
+};
+
+// Fills the context's camera models from the catalogue: the cached records at once, the files
+// of the other images on worker threads, their models merged on the owner's thread when read.
+// Destroying it stops the reading.
+class TRemplisseurAppareils : public QObject
+{
+    Q_OBJECT
+public:
+    TRemplisseurAppareils(TContexte &Contexte, QObject *Parent);
+    ~TRemplisseurAppareils() override;
+    void Lance();
+    bool EnCours() const { return m_Fil != nullptr; }
+    // Called on the owner's thread once the files were read (tests wait for it).
+    std::function<void()> fnFini;
+
+private:
+    TContexte &m_Contexte;
+    class QThread *m_Fil = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_lAnnule;
 };
 
 // The exploration page's button and the listing's filters.

@@ -540,3 +540,27 @@ TEST_F(FiltresDialogueTest, MarkersAndZoneAreDrawnOnThePages)
         EXPECT_TRUE(p.save(QStringLiteral("%1/j35-%2.png").arg(cCaptures, cPages[n])));
     }
 }
+
+TEST_F(FiltresDialogueTest, CameraModelsGatheredOffTheStartAreOfferedSorted)
+{
+    const QString d = Temp.filePath("photos") + "/";
+    ASSERT_TRUE(QDir().mkpath(d));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VIMBREL_TEST_DATA "/corpus/kinds/jpeg/exiftool_Canon.jpg"), d + "b.jpg"));
+    Contexte->iniBDD->WriteString(d + "a.jpg", "Lieu", "1");
+    Contexte->iniBDD->WriteString("COUPS DE COEUR", d + "b.jpg", "1");
+    Contexte->iniSetup->WriteString("EXIF", d + "a.jpg", "Nikon D70|18|1/60|5,6|01/01/2005|200|1||");
+    bool lFini = false;
+    {
+        TRemplisseurAppareils r(*Contexte, nullptr);
+        r.fnFini = [&] { lFini = true; };
+        r.Lance();
+        // The cached model is there at once, the file's once the worker has read it.
+        EXPECT_EQ(Contexte->Appareils.count("Nikon D70"), 1u);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lFini; }, 10000));
+    }
+    EXPECT_EQ(Contexte->Appareils, std::set<QString>({"Canon EOS DIGITAL REBEL", "Nikon D70"}));
+    auto dlg = Dialogue();
+    ASSERT_EQ(dlg->cbAppareil->count(), 2);
+    EXPECT_EQ(dlg->cbAppareil->itemText(0), "Canon EOS DIGITAL REBEL");
+    EXPECT_TRUE(dlg->cbAppareil->currentText().isEmpty());
+}
