@@ -143,6 +143,7 @@ TParamsIndexationCD Params(TContexte &Contexte, const QListWidget *lbTypes, bool
     p.Focale.lCoeffFocDansTable = Contexte.Parametres.lCoeffFocDansTable;
     p.lTrtDescription = Contexte.Parametres.lTrtDescription;
     p.pDescriptions = Contexte.Descriptions.get();
+    p.pAppareils = &Contexte.Appareils;
     return p;
 }
 } // namespace

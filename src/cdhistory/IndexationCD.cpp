@@ -258,6 +258,8 @@ TBilanIndexationCD TIndexationCD::Indexe(const QString &cDossierDonne)
         TDonneesEXIF EXIF;
         TDonneesIPTC IPTC;
         AppliqueMetaImage(r.Meta, EXIF, IPTC, m_Params.Focale);
+        if (m_Params.pAppareils && EXIF.lEXIF && !EXIF.cAppareil.trimmed().isEmpty())
+            m_Params.pAppareils->insert(EXIF.cAppareil.trimmed());
         TSourcesDonneesCD Donnees;
         Donnees.EcritMetadonnees = [&EXIF, &IPTC](TBigIniFile &iniSetup, const QString &cCle) {
             EcrireEXIFCatalogue(iniSetup, cCle, EXIF);

@@ -38,6 +38,8 @@ struct TParamsIndexationCD
     TDescriptions *pDescriptions = nullptr;
     bool lTrtDescription = false;
     int nFils = 0; // decoding threads (0: one per core)
+    // Where the camera models of the indexed images are added (none when null).
+    std::set<QString> *pAppareils = nullptr;
 };
 
 struct TBilanIndexationCD

@@ -1,16 +1,25 @@
 #include "filters/BoutonFiltres_fm.h"
 
 #include "components/MessagesQt.h"
+#include "components/PaneledListView.h"
+#include "exploration/EnrLV.h"
 #include "exploration/ListeImages_fm.h"
+#include "exploration/Selection.h"
+#include "filters/Filtres_fm.h"
+#include "filters/ListeAppareils.h"
+#include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 #include "storage/TaillesVignettes.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include <utility>
 
@@ -94,16 +103,58 @@ void TBoutonFiltresKX::RAZFiltre()
 
 bool TBoutonFiltresKX::EditeFiltre()
 {
-    if (!fnEditeFiltre || !fnEditeFiltre(m_Enr))
+    const bool lValide = fnEditeFiltre ? fnEditeFiltre(m_Enr) : OuvreEditeur();
+    if (!lValide)
         return false;
     AfficheFiltre();
     return true;
 }
 
+bool TBoutonFiltresKX::OuvreEditeur()
+{
+    auto *Main = qobject_cast<TfmMainKX *>(Bouton->window());
+    TImageCouranteFiltre Courante;
+    bool lModeMAJ = true;
+    if (Main) {
+        TSelectionKX &Selection = Main->Selection();
+        lModeMAJ = Selection.ModeMAJ();
+        const TEnrLV *Enr = Selection.EnrCourant();
+        const int nLigne = Selection.LigneCourante();
+        if (Enr && !Enr->lIllisible && QFileInfo::exists(Enr->CheminComplet())) {
+            Courante.lDisponible = true;
+            Courante.cFichier = Enr->CheminComplet();
+            Courante.fnVignette = [Main, nLigne] {
+                TPLVListItem *Item = Main->Grille() ? Main->Grille()->Item(nLigne) : nullptr;
+                return Item ? Item->Vignette() : QImage();
+            };
+        }
+    }
+    TfmFiltres Dialogue(m_Contexte, Bouton->window());
+    Dialogue.Montre(m_Enr, m_nType == TTypeFiltre::Recherche, lModeMAJ, Courante);
+    if (fnAvantExec)
+        fnAvantExec(Dialogue);
+    if (Dialogue.exec() != QDialog::Accepted)
+        return false;
+    m_Enr = Dialogue.Resultat();
+    m_lLanceRecherche = Dialogue.LanceRecherche();
+    return true;
+}
+
 void TBoutonFiltresKX::BoutonClick()
 {
-    if (EditeFiltre() && fnReconstruit)
+    m_lLanceRecherche = false;
+    if (!EditeFiltre())
+        return;
+    if (fnReconstruit)
         fnReconstruit();
+    // The search page lists nothing on its own: only when the dialog's box asks for the search.
+    if (m_nType == TTypeFiltre::Recherche && m_lLanceRecherche) {
+        if (fnLanceRecherche)
+            fnLanceRecherche();
+        else if (auto *b = Bouton->window()->findChild<QPushButton *>(QStringLiteral("btRechercher"));
+                 b && b->isEnabled())
+            b->click();
+    }
 }
 
 void TBoutonFiltresKX::BoutonMouseUp(const QPoint &ptEcran)
@@ -175,6 +226,9 @@ bool TFiltresListeKX::Prepare(TModeListe nMode)
 void TFiltresListeKX::Libere()
 {
     LibereFiltre(m_Etat);
+    // The models met while listing join those the filter editor offers.
+    for (const QString &c : std::as_const(m_Liste.Modele().lstAppareils))
+        m_Contexte.Appareils.insert(c);
     if (m_lFiltrePris) {
         m_Liste.ContexteListe().Filtre = std::move(m_FiltreAvant);
         m_Liste.ContexteListe().lFiltreLong = m_lFiltreLongAvant;
@@ -190,6 +244,42 @@ bool TFiltresListeKX::Teste(TCandidatFiltre &Candidat)
     return ImageFiltree(m_Etat, Candidat);
 }
 
+TRemplisseurAppareils::TRemplisseurAppareils(TContexte &Contexte, QObject *Parent)
+    : QObject(Parent), m_Contexte(Contexte)
+{}
+
+TRemplisseurAppareils::~TRemplisseurAppareils()
+{
+    if (m_Fil) {
+        m_lAnnule->store(true);
+        m_Fil->wait();
+    }
+}
+
+void TRemplisseurAppareils::Lance()
+{
+    if (m_Fil || !m_Contexte.iniBDD || !m_Contexte.iniSetup)
+        return;
+    const QStringList ALire =
+        ModelesEnCache(ClesCataloguees(*m_Contexte.iniBDD), *m_Contexte.iniSetup, m_Contexte.Appareils);
+    m_lAnnule = std::make_shared<std::atomic<bool>>(false);
+    auto Resultat = std::make_shared<QStringList>();
+    TLectureModeles Lecture;
+    Lecture.pVolumes = m_Contexte.Volumes.get();
+    Lecture.pAnnule = m_lAnnule.get();
+    auto lAnnule = m_lAnnule;
+    m_Fil = QThread::create([ALire, Lecture, Resultat, lAnnule] { *Resultat = LitModeles(ALire, Lecture); });
+    connect(m_Fil, &QThread::finished, this, [this, Resultat] {
+        for (const QString &c : std::as_const(*Resultat))
+            m_Contexte.Appareils.insert(c);
+        m_Fil->deleteLater();
+        m_Fil = nullptr;
+        if (fnFini)
+            fnFini();
+    });
+    m_Fil->start(QThread::LowPriority);
+}
+
 TFiltresListeKX *InstalleFiltresExploration(QPushButton *btExplFiltres, TListeImagesKX &Liste, TContexte &Contexte,
                                             std::function<void()> fnReconstruit, TBoutonFiltresKX **ppBouton)
 {
@@ -197,6 +287,11 @@ TFiltresListeKX *InstalleFiltresExploration(QPushButton *btExplFiltres, TListeIm
     Bouton->fnReconstruit = std::move(fnReconstruit);
     if (ppBouton)
         *ppBouton = Bouton;
+    // The camera models are gathered once the window shows, never on the start-up path.
+    if (Contexte.Parametres.lPreRemplCBEXIFApp) {
+        auto *Remplisseur = new TRemplisseurAppareils(Contexte, Bouton);
+        QTimer::singleShot(0, Remplisseur, [Remplisseur] { Remplisseur->Lance(); });
+    }
     return new TFiltresListeKX(Liste, Contexte, btExplFiltres->window());
 }
 

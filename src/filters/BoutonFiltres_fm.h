@@ -10,13 +10,16 @@
 #include <QIcon>
 #include <QList>
 #include <QObject>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
 class QPushButton;
 class TContexte;
 class TListeImagesKX;
+class TfmFiltres;
 enum class TModeListe;
 
 // The two glyphs of the filter buttons, drawn by the program: 0 no filter, 1 a filter acts.
@@ -33,12 +36,17 @@ public:
     // Every field back to its default, then AfficheFiltre.
     void RAZFiltre();
     // Opens the filter editor on the record; true when validated (the glyph and hint then
-    // follow). Without an editor nothing happens.
+    // follow).
     bool EditeFiltre();
     int Glyphe() const { return m_nGlyphe; }
 
-    // The filter editor, once it exists; until then the left click does nothing.
+    // Another editor in place of the dialog (tests).
     std::function<bool(TEnrFiltres &Enr)> fnEditeFiltre;
+    // Called with the dialog before it is shown modally (tests drive it from there).
+    std::function<void(TfmFiltres &)> fnAvantExec;
+    // Runs the search after a validated search filter whose dialog asked for it; by default
+    // the search page's "Rechercher" button.
+    std::function<void()> fnLanceRecherche;
     // What a reset or a validated edit rebuilds (the exploration list; nothing for the search).
     std::function<void()> fnReconstruit;
 
@@ -58,6 +66,9 @@ private:
     TTypeFiltre m_nType;
     TContexte &m_Contexte;
     int m_nGlyphe = 0;
+    bool m_lLanceRecherche = false;
+
+    bool OuvreEditeur();
 };
 
 // The filters of the listings: before each listing the filter of its mode is prepared (an
@@ -93,6 +104,26 @@ private:
     std::function<void(qint32, const QString &)> m_CompteAvant;
     bool m_lFiltreLongAvant = false;
     bool m_lFiltrePris = false;
+};
+
+// Fills the context's camera models from the catalogue: the cached records at once, the files
+// of the other images on worker threads, their models merged on the owner's thread when read.
+// Destroying it stops the reading.
+class TRemplisseurAppareils : public QObject
+{
+    Q_OBJECT
+public:
+    TRemplisseurAppareils(TContexte &Contexte, QObject *Parent);
+    ~TRemplisseurAppareils() override;
+    void Lance();
+    bool EnCours() const { return m_Fil != nullptr; }
+    // Called on the owner's thread once the files were read (tests wait for it).
+    std::function<void()> fnFini;
+
+private:
+    TContexte &m_Contexte;
+    class QThread *m_Fil = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_lAnnule;
 };
 
 // The exploration page's button and the listing's filters.

@@ -14,6 +14,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <set>
 
 class TContexte
 {
@@ -78,6 +79,9 @@ public:
     TEnrFiltres enrFiltresExpl;
     TEnrFiltres enrFiltresRech;
     TEnrFiltres enrFiltresHisto;
+    // The camera models met in the catalogue, while listing and in indexed CDs: what the filter
+    // editor offers.
+    std::set<QString> Appareils;
 
     // The thumbnail cache's reading of its own file names, used by the start-up clean-up.
     // Left empty, the clean-up keeps every thumbnail.

@@ -3,6 +3,7 @@
 #include "classification/Recherche_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
+#include "filters/Filtres_fm.h"
 #include "imaging/JpegCodec.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/VolumesFactices.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace
@@ -96,8 +98,15 @@ TEST_F(BoutonFiltresTest, AnExplorationFilterNarrowsTheListAndTheMenuResetsIt)
     EXPECT_FALSE(b->miFiltresPasDeFiltre->isEnabled());
     b->pmFiltres->hide();
 
-    // Without an editor the left click changes nothing.
+    // The left click opens the editor; cancelled, it changes nothing.
+    bool lOuvert = false;
+    b->fnAvantExec = [&lOuvert](TfmFiltres &d) {
+        lOuvert = true;
+        QTimer::singleShot(0, &d, &QDialog::reject);
+    };
     QTest::mouseClick(b->Bouton, Qt::LeftButton);
+    EXPECT_TRUE(lOuvert);
+    EXPECT_FALSE(Contexte->enrFiltresExpl.lActif);
     EXPECT_EQ(Liste->Modele().Nombre(), 3);
     EXPECT_TRUE(Messages->Montres.isEmpty());
 }
