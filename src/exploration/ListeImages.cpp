@@ -297,8 +297,8 @@ int ConstruitListe(TModeleListeImages &Modele, TContexteListe &Ctx, const TDeman
             Listeur.ParcourtDossier(Demande.cDossier, nCompte, Demande.lRecursif, true);
         else if (Demande.Produit)
             nCompte = Demande.Produit(Listeur, true);
-        if (Ctx.OuvreProgression)
-            Ctx.OuvreProgression(nCompte > 0 ? nCompte - 1 : 0);
+        if (Ctx.OuvreProgression && nCompte > 0)
+            Ctx.OuvreProgression(nCompte - 1);
     }
     // The counting pass marked the folders as seen: the listing walks with a fresh memory.
     TListeur Vrai(Modele, Ctx);

@@ -1,5 +1,6 @@
 #include "exploration/ListeImages_fm.h"
 
+#include "components/GaugeWindow.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "exploration/ColonnesListe.h"
@@ -24,6 +25,9 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
+
+#include <algorithm>
+#include <limits>
 
 namespace
 {
@@ -83,6 +87,29 @@ TListeImagesKX::TListeImagesKX(TfmMainKX &Main, TContexte &Contexte)
     m_Ctx.pVolumes = Contexte.Volumes.get();
     m_Ctx.cDossierVignettes = Contexte.Dossiers.cDossierVignettes;
     m_Ctx.Interrompre = [this] { return InterrompreListage(); };
+    // A listing with a colour or pattern filter runs under the progress window, one step per
+    // candidate.
+    m_Ctx.OuvreProgression = [this](qint64 nMax) {
+        m_Jauge = std::make_unique<TGaugeWindow>(&m_Main, m_Contexte.Messages.get());
+        m_nJauge = 0;
+        m_Jauge->Demarre(QStringLiteral("Traitement en cours"), 0, 0,
+                         static_cast<int>(std::min<qint64>(nMax, std::numeric_limits<int>::max())));
+    };
+    m_Ctx.AvanceProgression = [this] {
+        if (!m_Jauge)
+            return m_lEchap;
+        if (m_nJauge < std::numeric_limits<int>::max())
+            m_Jauge->set_GaugeCurValue(m_nJauge++);
+        // The search polls here only: the walk of exploration polls after each entry too.
+        if (!m_lEchap && m_Jauge->Interrompu())
+            m_lEchap = true;
+        return m_lEchap;
+    };
+    m_Ctx.FermeProgression = [this] {
+        if (m_Jauge)
+            m_Jauge->Arrete();
+        m_Jauge.reset();
+    };
     TContexteFocale Focale;
     Focale.iniCFAPN = Contexte.iniCFAPN.get();
     Focale.lCoeffFocDansTable = Contexte.Parametres.lCoeffFocDansTable;
@@ -237,6 +264,12 @@ void TListeImagesKX::pmVigsPopup(const QPoint &ptEcran)
 
 bool TListeImagesKX::InterrompreListage()
 {
+    // Under the progress window Esc stops only once the user has confirmed it.
+    if (m_Jauge) {
+        if (m_Jauge->Interrompu())
+            m_lEchap = true;
+        return m_lEchap;
+    }
     // Events are looked at every 50 ms: often enough to see Esc, rarely enough to cost nothing.
     TTacheLongue::TraiteEvenements();
     // Esc stops the walk at every level, so it stays noted once seen; a stop signal too.

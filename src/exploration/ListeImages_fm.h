@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QListView;
 class QMenu;
@@ -17,6 +18,7 @@ class QMouseEvent;
 class QPushButton;
 class QTreeView;
 class TContexte;
+class TGaugeWindow;
 class TfmMainKX;
 class TPaneledListView;
 class TPLVListItem;
@@ -32,6 +34,8 @@ public:
     TModeleListeImages &Modele() { return m_Modele; }
     TSelectionKX &Selection() { return m_Selection; }
     TContexteListe &ContexteListe() { return m_Ctx; }
+    // The progress window of a listing with a colour or pattern filter, while it runs.
+    const TGaugeWindow *JaugeListage() const { return m_Jauge.get(); }
 
     // Builds the list in a mode (window disabled, wait cursor, Esc stops), then the
     // thumbnails, the first entry, the caption. Returns the row count, or -1 when a long task
@@ -103,6 +107,8 @@ private:
     int m_nStyle = 3;
     bool m_lListage = false;
     bool m_lEchap = false;
+    std::unique_ptr<TGaugeWindow> m_Jauge;
+    int m_nJauge = 0;
     bool m_lSansRetour = false;    // a selection made by code: no echo to the other view
     QObject *m_pDetails = nullptr; // lvImgs and its viewport, as the event filter sees them
     QObject *m_pVueDetails = nullptr;

@@ -58,18 +58,12 @@ const TTablesSL &TablesSL()
 }
 }
 
-TTSL VersTSL(int r, int g, int b)
+namespace
 {
-    r = std::clamp(r, 0, 255);
-    g = std::clamp(g, 0, 255);
-    b = std::clamp(b, 0, 255);
-    const int M = std::max({r, g, b});
-    const int m = std::min({r, g, b});
-    const TTablesSL &t = TablesSL();
-    const size_t i = static_cast<size_t>(M * 256 + m);
-    TTSL x{0, t.S[i], t.L[i]};
-    if (M == m)
-        return x;
+// The hue by the formula's floating-point steps: only needed where the exact hue lies halfway
+// between two whole values, where the rounding of those steps decides.
+int TeinteFormule(int r, int g, int b, int M, int m)
+{
     const double rr = cSur255[static_cast<size_t>(r)];
     const double gg = cSur255[static_cast<size_t>(g)];
     const double bb = cSur255[static_cast<size_t>(b)];
@@ -84,14 +78,80 @@ TTSL VersTSL(int r, int g, int b)
     h = h / 6;
     if (h < 0)
         h += 1;
-    x.H = ArrondiAuPair(h * 239);
+    return ArrondiAuPair(h * 239);
+}
+
+// The conversion of three channels already in 0..255. The hue is the fraction num / (6 d) of
+// the circle, num whole: its rounding is exact in integers except at a tie. Away from a tie the
+// fraction lies at least 1 / (12 d) from the nearest half, far beyond the floating-point error,
+// so both give the same whole hue.
+inline TTSL TSL(const TTablesSL &t, int r, int g, int b)
+{
+    const int M = std::max(r, std::max(g, b));
+    const int m = std::min(r, std::min(g, b));
+    const size_t i = static_cast<size_t>(M * 256 + m);
+    TTSL x{0, t.S[i], t.L[i]};
+    if (M == m)
+        return x;
+    const int d = M - m;
+    int num;
+    if (M == r) {
+        num = g - b;
+        if (num < 0)
+            num += 6 * d;
+    } else if (M == g) {
+        num = b - r + 2 * d;
+    } else {
+        num = r - g + 4 * d;
+    }
+    const int nDen = 6 * d;
+    const int v = num * 239;
+    int q = v / nDen;
+    const int nReste2 = 2 * (v - q * nDen);
+    if (nReste2 == nDen)
+        return {TeinteFormule(r, g, b, M, m), x.S, x.L};
+    if (nReste2 > nDen)
+        ++q;
+    x.H = q;
     return x;
+}
+
+inline TTSL TSL(const TTablesSL &t, QRgb p)
+{
+    return TSL(t, qRed(p), qGreen(p), qBlue(p));
+}
+
+inline quint32 Compacte(const TTSL &x)
+{
+    return static_cast<quint32>(x.H) | static_cast<quint32>(x.S) << 8 | static_cast<quint32>(x.L) << 16;
+}
+
+inline bool Proches(int a, int b, int t)
+{
+    const int d = std::abs(a - b);
+    return d <= t || 240 - d <= t;
+}
+
+inline bool MotifOK(int iH, int iS, int iL, const TTSL &m, int nMeth, int nTol)
+{
+    if ((nMeth & 4) && (iS == 0 || !Proches(iH, m.H, nTol)))
+        return false;
+    if ((nMeth & 2) && (iS == 0 || std::abs(iS - m.S) > nTol))
+        return false;
+    if ((nMeth & 1) && std::abs(iL - m.L) > nTol)
+        return false;
+    return true;
+}
+}
+
+TTSL VersTSL(int r, int g, int b)
+{
+    return TSL(TablesSL(), std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
 }
 
 bool TeintesProches(int a, int b, int t)
 {
-    const int d = std::abs(a - b);
-    return d <= t || 240 - d <= t;
+    return Proches(a, b, t);
 }
 
 bool PixelCouleurOK(const TTSL &p, const TEnrFiltres &e)
@@ -109,13 +169,7 @@ bool PixelCouleurOK(const TTSL &p, const TEnrFiltres &e)
 
 bool PixelMotifOK(const TTSL &i, const TTSL &m, int nMeth, int nTol)
 {
-    if ((nMeth & 4) && (i.S == 0 || !TeintesProches(i.H, m.H, nTol)))
-        return false;
-    if ((nMeth & 2) && (i.S == 0 || std::abs(i.S - m.S) > nTol))
-        return false;
-    if ((nMeth & 1) && std::abs(i.L - m.L) > nTol)
-        return false;
-    return true;
+    return MotifOK(i.H, i.S, i.L, m, nMeth, nTol);
 }
 
 std::optional<TMotif> CaptureMotif(const TEnrFiltres &e, const QImage &Source)
@@ -284,8 +338,6 @@ int PctMotif(TEnrFiltres &e, const QImage &Source, const TMotif &m, int *pnPlace
 TPixelsFiltre::TPixelsFiltre(const TEnrFiltres &e, std::shared_ptr<const TMotif> Motif)
     : m_Enr(e), m_Motif(std::move(Motif))
 {
-    if (e.lColorimetrie)
-        m_Couleurs = std::make_unique<std::atomic<quint8>[]>((1u << 24) / 4);
     if (m_Motif) {
         m_P.reserve(m_Motif->P.size());
         for (const QRgb p : m_Motif->P)
@@ -301,31 +353,29 @@ int TPixelsFiltre::PctCouleur(const QImage &Source) const
     if (Vide(Source))
         return -1;
     const QImage Image = En32Bits(Source);
-    std::atomic<quint8> *Table = m_Couleurs.get();
+    const TTablesSL &t = TablesSL();
+    const int W = Image.width();
+    const int H = Image.height();
+    const int nMeth = m_Enr.nMethColorimetrie;
+    const int nTol = m_Enr.nTolColorimetrie;
+    const int nTeinte = m_Enr.nTeinte;
+    const int nSaturation = m_Enr.nSaturation;
+    const int nLuminosite = m_Enr.nLuminosite;
     qint64 n = 0;
-    for (int y = 0; y < Image.height(); ++y) {
+    for (int y = 0; y < H; ++y) {
         const QRgb *Ligne = reinterpret_cast<const QRgb *>(Image.constScanLine(y));
-        for (int x = 0; x < Image.width(); ++x) {
-            const quint32 c = Ligne[x] & 0xFFFFFFu;
-            bool lOK;
-            if (Table) {
-                std::atomic<quint8> &Case = Table[c >> 2];
-                const int nDecalage = static_cast<int>(c & 3) * 2;
-                const int v = (Case.load(std::memory_order_relaxed) >> nDecalage) & 3;
-                if (v != 0) {
-                    lOK = v == 2;
-                } else {
-                    lOK = PixelCouleurOK(VersTSL(Ligne[x]), m_Enr);
-                    Case.fetch_or(static_cast<quint8>((lOK ? 2 : 1) << nDecalage), std::memory_order_relaxed);
-                }
-            } else {
-                lOK = PixelCouleurOK(VersTSL(Ligne[x]), m_Enr);
-            }
-            if (lOK)
-                ++n;
+        for (int x = 0; x < W; ++x) {
+            const TTSL p = TSL(t, Ligne[x]);
+            if ((nMeth & 4) && (p.S == 0 || !Proches(p.H, nTeinte, nTol)))
+                continue;
+            if ((nMeth & 2) && std::abs(p.S - nSaturation) > nTol)
+                continue;
+            if ((nMeth & 1) && std::abs(p.L - nLuminosite) > nTol)
+                continue;
+            ++n;
         }
     }
-    return Pourcentage(n, static_cast<qint64>(Image.width()) * Image.height());
+    return Pourcentage(n, static_cast<qint64>(W) * H);
 }
 
 const TPixelsFiltre::TGeometrie &TPixelsFiltre::Geometrie(int W, int H) const
@@ -337,50 +387,69 @@ const TPixelsFiltre::TGeometrie &TPixelsFiltre::Geometrie(int W, int H) const
         g = std::make_unique<TGeometrie>();
         const double sx = EchelleX(m_Enr, m, W);
         const double sy = EchelleY(m_Enr, m, H);
-        g->X.resize(static_cast<size_t>(m.nZw));
+        std::vector<int> X(static_cast<size_t>(m.nZw)), Y(static_cast<size_t>(m.nZh));
         for (int x = 0; x < m.nZw; ++x)
-            g->X[static_cast<size_t>(x)] = ArrondiAuPair(x * sx);
-        g->Y.resize(static_cast<size_t>(m.nZh));
+            X[static_cast<size_t>(x)] = ArrondiAuPair(x * sx);
         for (int y = 0; y < m.nZh; ++y)
-            g->Y[static_cast<size_t>(y)] = ArrondiAuPair(y * sy);
-        g->Places = Places(m_Enr, m, W, H);
+            Y[static_cast<size_t>(y)] = ArrondiAuPair(y * sy);
+        for (const auto &[px, py] : Places(m_Enr, m, W, H)) {
+            TPlace p;
+            p.Colonnes.reserve(X.size());
+            for (const int x : X)
+                p.Colonnes.push_back(Borne(px + static_cast<qint64>(x), W));
+            p.Lignes.reserve(Y.size());
+            for (const int y : Y)
+                p.Lignes.push_back(Borne(py + static_cast<qint64>(y), H));
+            g->Places.push_back(std::move(p));
+        }
     }
     return *g;
 }
 
-qint64 TPixelsFiltre::Compte(const QImage &Image, std::vector<quint32> &TSL, const TGeometrie &g, int px, int py,
-                             const std::vector<TTSL> &P) const
+namespace
 {
-    const TMotif &m = *m_Motif;
-    const int W = Image.width();
-    const int H = Image.height();
-    const int nMeth = m_Enr.nMethPixMotif;
-    const int nTol = m_Enr.nTolMotif;
-    const bool lCache = !TSL.empty();
+enum class TLecture {
+    Convertie, // every pixel of the thumbnail converted beforehand
+    Memorisee, // each pixel converted at its first sample
+    Directe,   // converted at each sample (a huge picture)
+};
+
+// The pattern pixels that pass at one place.
+template <TLecture nLecture>
+qint64 Compte(const QImage &Image, std::vector<quint32> &TSLs, const std::vector<int> &Colonnes,
+              const std::vector<int> &Lignes, const std::vector<TTSL> &P, int nMeth, int nTol)
+{
+    const TTablesSL &t = TablesSL();
+    const size_t nZw = Colonnes.size();
+    const size_t W = static_cast<size_t>(Image.width());
+    const int *Col = Colonnes.data();
     qint64 n = 0;
-    for (int y = 0; y < m.nZh; ++y) {
-        const int iy = Borne(py + static_cast<qint64>(g.Y[static_cast<size_t>(y)]), H);
-        const QRgb *Ligne = reinterpret_cast<const QRgb *>(Image.constScanLine(iy));
-        const TTSL *Motif = P.data() + static_cast<size_t>(y) * m.nZw;
-        for (int x = 0; x < m.nZw; ++x) {
-            const int ix = Borne(px + static_cast<qint64>(g.X[static_cast<size_t>(x)]), W);
-            TTSL t;
-            if (lCache) {
-                quint32 &c = TSL[static_cast<size_t>(iy) * W + ix];
+    for (size_t y = 0; y < Lignes.size(); ++y) {
+        const size_t iy = static_cast<size_t>(Lignes[y]);
+        const TTSL *Motif = P.data() + y * nZw;
+        [[maybe_unused]] const QRgb *Ligne = reinterpret_cast<const QRgb *>(Image.constScanLine(static_cast<int>(iy)));
+        [[maybe_unused]] quint32 *LigneTSL = TSLs.empty() ? nullptr : TSLs.data() + iy * W;
+        for (size_t x = 0; x < nZw; ++x) {
+            const size_t ix = static_cast<size_t>(Col[x]);
+            quint32 c;
+            if constexpr (nLecture == TLecture::Convertie) {
+                c = LigneTSL[ix];
+            } else if constexpr (nLecture == TLecture::Memorisee) {
+                c = LigneTSL[ix];
                 if (c == 0xFFFFFFFFu) {
-                    t = VersTSL(Ligne[ix]);
-                    c = static_cast<quint32>(t.H) | static_cast<quint32>(t.S) << 8 | static_cast<quint32>(t.L) << 16;
-                } else {
-                    t = {static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c >> 16)};
+                    c = Compacte(TSL(t, Ligne[ix]));
+                    LigneTSL[ix] = c;
                 }
             } else {
-                t = VersTSL(Ligne[ix]);
+                c = Compacte(TSL(t, Ligne[ix]));
             }
-            if (PixelMotifOK(t, Motif[x], nMeth, nTol))
+            if (MotifOK(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c >> 16),
+                        Motif[x], nMeth, nTol))
                 ++n;
         }
     }
     return n;
+}
 }
 
 int TPixelsFiltre::PctMotif(const QImage &Source, int *pnPlaces) const
@@ -390,21 +459,52 @@ int TPixelsFiltre::PctMotif(const QImage &Source, int *pnPlaces) const
     if (!m_Motif || Vide(Source) || m_Motif->nZw <= 0 || m_Motif->nZh <= 0)
         return -1;
     const QImage Image = En32Bits(Source);
-    const TGeometrie &g = Geometrie(Image.width(), Image.height());
+    const int W = Image.width();
+    const int H = Image.height();
+    const TGeometrie &g = Geometrie(W, H);
     const qint64 nTotal = static_cast<qint64>(m_Motif->nZw) * m_Motif->nZh;
+    const bool lSym = m_Enr.lMotifSym && !m_PSym.empty();
     // Each thumbnail pixel is converted once however often it is sampled (an upscaled pattern,
-    // several places, the mirrored pass); a huge picture is converted at each sample instead.
-    const qint64 nPixels = static_cast<qint64>(Image.width()) * Image.height();
-    std::vector<quint32> TSL;
-    if (nPixels <= 4 * 1024 * 1024)
-        TSL.assign(static_cast<size_t>(nPixels), 0xFFFFFFFFu);
+    // several places, the mirrored pass): all of them beforehand when there are no more pixels
+    // than samples, else at their first sample; a huge picture is converted at each sample.
+    const qint64 nPixels = static_cast<qint64>(W) * H;
+    const qint64 nEchantillons = nTotal * static_cast<qint64>(g.Places.size()) * (lSym ? 2 : 1);
+    TLecture nLecture = TLecture::Directe;
+    std::vector<quint32> TSLs;
+    if (nPixels <= 4 * 1024 * 1024) {
+        if (nPixels <= nEchantillons) {
+            nLecture = TLecture::Convertie;
+            TSLs.resize(static_cast<size_t>(nPixels));
+            const TTablesSL &t = TablesSL();
+            for (int y = 0; y < H; ++y) {
+                const QRgb *Ligne = reinterpret_cast<const QRgb *>(Image.constScanLine(y));
+                quint32 *Dest = TSLs.data() + static_cast<size_t>(y) * static_cast<size_t>(W);
+                for (int x = 0; x < W; ++x)
+                    Dest[x] = Compacte(TSL(t, Ligne[x]));
+            }
+        } else {
+            nLecture = TLecture::Memorisee;
+            TSLs.assign(static_cast<size_t>(nPixels), 0xFFFFFFFFu);
+        }
+    }
+    const int nMeth = m_Enr.nMethPixMotif;
+    const int nTol = m_Enr.nTolMotif;
     const int nSeuil = m_Enr.nSeuilMotif;
     const auto Passe = [&](const std::vector<TTSL> &P) {
         qint64 nMeilleur = 0;
-        for (const auto &[px, py] : g.Places) {
+        for (const TPlace &p : g.Places) {
             if (pnPlaces)
                 ++*pnPlaces;
-            const qint64 n = Compte(Image, TSL, g, px, py, P);
+            qint64 n;
+            switch (nLecture) {
+            case TLecture::Convertie:
+                n = Compte<TLecture::Convertie>(Image, TSLs, p.Colonnes, p.Lignes, P, nMeth, nTol);
+                break;
+            case TLecture::Memorisee:
+                n = Compte<TLecture::Memorisee>(Image, TSLs, p.Colonnes, p.Lignes, P, nMeth, nTol);
+                break;
+            default: n = Compte<TLecture::Directe>(Image, TSLs, p.Colonnes, p.Lignes, P, nMeth, nTol); break;
+            }
             nMeilleur = std::max(nMeilleur, n);
             if (Pourcentage(n, nTotal) >= nSeuil)
                 break;
@@ -412,7 +512,7 @@ int TPixelsFiltre::PctMotif(const QImage &Source, int *pnPlaces) const
         return Pourcentage(nMeilleur, nTotal);
     };
     int nPct = Passe(m_P);
-    if (m_Enr.lMotifSym && !m_PSym.empty() && nPct < nSeuil)
+    if (lSym && nPct < nSeuil)
         nPct = std::max(nPct, Passe(m_PSym));
     return nPct;
 }

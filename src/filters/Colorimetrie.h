@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QRgb>
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -77,8 +76,8 @@ int PctColorimetrie(TEnrFiltres &e, const QImage &Vignette);
 // pattern's included.
 int PctMotif(TEnrFiltres &e, const QImage &Vignette, const TMotif &Motif, int *pnPlaces = nullptr);
 
-// The two tests as a list build runs them: the pattern's HSL, the sampling tables of each
-// thumbnail size met and the colours known to pass or fail are computed once. Every const
+// The two tests as a list build runs them: the pattern's HSL and the sampling tables of each
+// thumbnail size met are computed once, and each thumbnail pixel is converted at most once. Every const
 // member may be called from several threads at once. The results are those of PctColorimetrie
 // and PctMotif; nothing is stored into the record.
 class TPixelsFiltre
@@ -92,19 +91,19 @@ public:
     const TMotif *Motif() const { return m_Motif.get(); }
 
 private:
+    // The thumbnail's columns and rows sampled at one place, clamped to the thumbnail.
+    struct TPlace
+    {
+        std::vector<int> Colonnes, Lignes;
+    };
     struct TGeometrie
     {
-        std::vector<int> X, Y; // rnd(x × s_x), rnd(y × s_y) over the zone
-        std::vector<std::pair<int, int>> Places;
+        std::vector<TPlace> Places;
     };
     const TGeometrie &Geometrie(int W, int H) const;
-    qint64 Compte(const QImage &Vignette, std::vector<quint32> &TSL, const TGeometrie &g, int px, int py,
-                  const std::vector<TTSL> &P) const;
 
     // The colour test's parameters, copied so that the record may change meanwhile.
     TEnrFiltres m_Enr;
-    // Two bits per 24-bit colour: 0 not yet known, 1 fails, 2 passes.
-    std::unique_ptr<std::atomic<quint8>[]> m_Couleurs;
 
     std::shared_ptr<const TMotif> m_Motif;
     std::vector<TTSL> m_P, m_PSym;

@@ -18,6 +18,36 @@
 #include <cmath>
 #include <sys/stat.h>
 
+// The descriptions of the folders a build meets: a folder's descript.ion is checked and indexed
+// at its first image, not at each one.
+struct TIndexDescriptions
+{
+    // Folders kept at once: a recursive listing comes back to a folder after its sub-folders.
+    static constexpr qsizetype nDossiersMax = 64;
+    QHash<QString, TDescriptionsDossier> Dossiers;
+    // The folder of the last image, most often that of the next one.
+    QString cDernier;
+    const TDescriptionsDossier *pDernier = nullptr;
+
+    QString Description(TDescriptions &d, qint32 nNumCD, const QString &cChemin)
+    {
+        const qsizetype nBarre = cChemin.lastIndexOf(QLatin1Char('/'));
+        if (nNumCD != 0 || nBarre < 0 || nBarre == cChemin.size() - 1)
+            return d.DescriptionImage(nNumCD, cChemin, nDescLecture);
+        if (!pDernier || QStringView(cChemin).left(nBarre + 1) != cDernier) {
+            cDernier = cChemin.left(nBarre + 1);
+            auto It = Dossiers.constFind(cDernier);
+            if (It == Dossiers.cend()) {
+                if (Dossiers.size() >= nDossiersMax)
+                    Dossiers.clear();
+                It = Dossiers.insert(cDernier, d.DescriptionsDossier(cDernier));
+            }
+            pDernier = &*It;
+        }
+        return pDernier->Description(cChemin.mid(nBarre + 1));
+    }
+};
+
 QString TCandidatFiltre::Cle() const
 {
     return CleImage(nNumCD, cChemin);
@@ -174,9 +204,10 @@ class TTest
 public:
     TTest(TEnrFiltres &Enr, const TContexteFiltre &Ctx, const TValeursFiltre &Valeurs, const TLecteursCD *Lecteurs,
           const QStringList &Modeles, std::vector<std::pair<QString, TModele>> &Masques,
-          std::vector<std::pair<QString, std::optional<TModele>>> &ModelesExt, TEtatPixels *pPixels)
+          std::vector<std::pair<QString, std::optional<TModele>>> &ModelesExt, TEtatPixels *pPixels,
+          TIndexDescriptions *pDescriptions)
         : e(Enr), m_Ctx(Ctx), v(Valeurs), m_Lecteurs(Lecteurs), m_Modeles(Modeles), m_Masques(Masques),
-          m_ModelesExt(ModelesExt), m_pPixels(pPixels)
+          m_ModelesExt(ModelesExt), m_pPixels(pPixels), m_pDescriptions(pDescriptions)
     {}
 
     bool Passe(TCandidatFiltre &c);
@@ -190,6 +221,7 @@ private:
     std::vector<std::pair<QString, TModele>> &m_Masques;
     std::vector<std::pair<QString, std::optional<TModele>>> &m_ModelesExt;
     TEtatPixels *m_pPixels;
+    TIndexDescriptions *m_pDescriptions;
 
     const TModele *Masque(const QString &cMasque);
     bool TestMasque(const QString &cValeur, const QString &cMasque);
@@ -412,8 +444,10 @@ bool TTest::Passe(TCandidatFiltre &c)
     }
 
     if (e.lDescription && m_Ctx.lTrtDescription) {
-        const QString d =
-            m_Ctx.Descriptions ? m_Ctx.Descriptions->DescriptionImage(c.nNumCD, c.cChemin, nDescLecture) : QString();
+        QString d;
+        if (m_Ctx.Descriptions)
+            d = m_pDescriptions ? m_pDescriptions->Description(*m_Ctx.Descriptions, c.nNumCD, c.cChemin)
+                                : m_Ctx.Descriptions->DescriptionImage(c.nNumCD, c.cChemin, nDescLecture);
         if (d.trimmed().isEmpty() || !TestMasque(d, e.cDescription))
             return false;
     }
@@ -535,6 +569,8 @@ std::optional<TErreurModele> PrepareFiltre(TEtatFiltre &Etat, TEnrFiltres &Enr, 
     Enr.nResMotif = 0;
     if (Enr.lColorimetrie || Enr.lMotif)
         Etat.m_Pixels = std::make_unique<TEtatPixels>(Enr, Etat.m_Ctx, Etat.m_Lecteurs.get());
+    if (Enr.lDescription && Ctx.lTrtDescription && Ctx.Descriptions)
+        Etat.m_Descriptions = std::make_unique<TIndexDescriptions>();
     return std::nullopt;
 }
 
@@ -542,6 +578,7 @@ void LibereFiltre(TEtatFiltre &Etat)
 {
     // The work ahead ends first: it uses the context and the CD drives.
     Etat.m_Pixels.reset();
+    Etat.m_Descriptions.reset();
     Etat.m_pEnr = nullptr;
     Etat.m_Lecteurs.reset();
     Etat.m_Masques.clear();
@@ -559,6 +596,6 @@ bool ImageFiltree(TEtatFiltre &Etat, TCandidatFiltre &Candidat)
     if (!Etat.m_pEnr)
         return true;
     TTest t(*Etat.m_pEnr, Etat.m_Ctx, Etat.m_Valeurs, Etat.m_Lecteurs.get(), Etat.m_Modeles, Etat.m_Masques,
-            Etat.m_ModelesExt, Etat.m_Pixels.get());
+            Etat.m_ModelesExt, Etat.m_Pixels.get(), Etat.m_Descriptions.get());
     return t.Passe(Candidat);
 }

@@ -113,6 +113,7 @@ struct TValeursFiltre
 };
 
 class TEtatPixels;
+struct TIndexDescriptions;
 
 class TEtatFiltre
 {
@@ -140,6 +141,8 @@ private:
     std::vector<std::pair<QString, std::optional<TModele>>> m_ModelesExt;
     // The colour and pattern tests' pattern and work ahead.
     std::unique_ptr<TEtatPixels> m_Pixels;
+    // The descriptions of the folders met, each read once per build.
+    std::unique_ptr<TIndexDescriptions> m_Descriptions;
 };
 
 // Before a list build: the model list, every mask compiled once. An invalid mask stops here:

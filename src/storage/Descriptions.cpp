@@ -195,6 +195,32 @@ int TDescriptions::Entree(const TFichier &F, const QString &cDossier, const QStr
     return -1;
 }
 
+TDescriptionsDossier TDescriptions::DescriptionsDossier(const QString &cDossier)
+{
+    TDescriptionsDossier D;
+    D.m_cDossier = cDossier;
+    const TFichier &F = Fichier(cDossier);
+    D.m_Lignes = F.Lignes;
+    D.m_IndexExact = F.IndexExact;
+    D.m_IndexCasse = F.IndexCasse;
+    return D;
+}
+
+QString TDescriptionsDossier::Description(const QString &cNom) const
+{
+    if (const auto It = m_IndexExact.constFind(cNom); It != m_IndexExact.cend())
+        return m_Lignes[*It].cDescription;
+    // As TDescriptions::Entree: an entry in another case names this file unless it names
+    // another existing file.
+    const auto It = m_IndexCasse.constFind(cNom.toCaseFolded());
+    if (It == m_IndexCasse.cend())
+        return {};
+    for (const int i : *It)
+        if (!QFileInfo::exists(m_cDossier + m_Lignes[i].cNom))
+            return m_Lignes[i].cDescription;
+    return {};
+}
+
 QByteArray TDescriptions::Encode(const TFichier &F, const QString &cTexte)
 {
     if (F.lWindows1252) {

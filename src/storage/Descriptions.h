@@ -34,6 +34,32 @@ QString LigneDescription(const QString &cNom, const QString &cDescription);
 // One line of text: line breaks become blanks, the ends are trimmed.
 QString DescriptionSurUneLigne(const QString &cDescription);
 
+// One line of a parsed descript.ion.
+struct TLigneDescriptions
+{
+    QByteArray Brut; // bytes written back, without line end (as read when unchanged)
+    QString cTexte;
+    QString cNom; // entry name, or empty for a line that is not an entry
+    QString cDescription;
+};
+
+// The descriptions of one folder's images as its descript.ion stood when they were taken, for a
+// listing that reads many of them: the file is checked once, then each name is one lookup. It
+// shares the parsed file with TDescriptions (nothing is copied unless the file changes).
+class TDescriptionsDossier
+{
+public:
+    // The description of the folder's file cNom, as TDescriptions::DescriptionImage reads it.
+    QString Description(const QString &cNom) const;
+
+private:
+    friend class TDescriptions;
+    QString m_cDossier;
+    QList<TLigneDescriptions> m_Lignes;
+    QHash<QString, int> m_IndexExact;
+    QHash<QString, QList<int>> m_IndexCasse;
+};
+
 // The descriptions of images, with the parsed descript.ion files cached per folder: a file is
 // read again only when its modification time, size or inode changes, so that listing a folder
 // reads its descript.ion once. Used from one thread.
@@ -51,6 +77,10 @@ public:
     QString DescriptionImage(qint32 nVolume, const QString &cChemin, int nMode,
                              const QString &cNouvelleDescription = {}, const QString &cNouveauChemin = {});
 
+    // The descriptions of the images of cDossier (ending with "/"), not on a CD, as they stand
+    // now.
+    TDescriptionsDossier DescriptionsDossier(const QString &cDossier);
+
     // Several descriptions of the images of one folder (file name, new description; an empty
     // one removes the entry), written with one save of its descript.ion, each by the rules of
     // a single write. False when the save failed: the changes are then kept as a single
@@ -65,13 +95,7 @@ public:
     void OublieCache();
 
 private:
-    struct TLigne
-    {
-        QByteArray Brut; // bytes written back, without line end (as read when unchanged)
-        QString cTexte;
-        QString cNom; // entry name, or empty for a line that is not an entry
-        QString cDescription;
-    };
+    using TLigne = TLigneDescriptions;
     struct TFichier
     {
         bool lExiste = false;

@@ -339,3 +339,190 @@ TEST(Colorimetrie, PreparedTestsEqualTheRules)
         EXPECT_EQ(nPlaces, nPlacesRegle) << i;
     }
 }
+
+namespace
+{
+// The conversion written out in floating point, one step after the other, halves to even.
+TTSL TSLLitterale(QRgb p)
+{
+    const double r = qRed(p) / 255.0, g = qGreen(p) / 255.0, b = qBlue(p) / 255.0;
+    const double mx = std::max({r, g, b}), mn = std::min({r, g, b});
+    const double l = (mx + mn) / 2;
+    double h = 0, s = 0;
+    if (mx != mn) {
+        const double d = mx - mn;
+        s = l < 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
+        h = mx == r ? (g - b) / d : mx == g ? (b - r) / d + 2 : (r - g) / d + 4;
+        h /= 6;
+        if (h < 0)
+            h += 1;
+    }
+    return TTSL{int(std::nearbyint(h * 239)), int(std::nearbyint(s * 240)), int(std::nearbyint(l * 240))};
+}
+
+int Rnd(double v)
+{
+    return int(std::nearbyint(v));
+}
+
+// The pattern test written from its rules: the zone clamped to the pattern image, the scales,
+// the places by method, the samples clamped to the thumbnail, the threshold that stops the
+// places, the mirrored pattern below the threshold only.
+int PctMotifLitteral(const TEnrFiltres &e, const QImage &Motif, const QImage &Vignette)
+{
+    const int Wm = Motif.width(), Hm = Motif.height();
+    int g = 0, h = 0, d = Wm - 1, b = Hm - 1;
+    if (e.lMotifZone) {
+        g = std::max(0, e.rZoneMotif.left());
+        h = std::max(0, e.rZoneMotif.top());
+        d = std::min(Wm - 1, e.rZoneMotif.right());
+        b = std::min(Hm - 1, e.rZoneMotif.bottom());
+    }
+    const int Zw = d - g + 1, Zh = b - h + 1;
+    const int W = Vignette.width(), H = Vignette.height();
+    const bool lEtire = !e.lMotifZone || e.nMethZoneMotif == 0;
+    const double sx = double(W) / (lEtire ? Zw : Wm), sy = double(H) / (lEtire ? Zh : Hm);
+    std::vector<std::pair<int, int>> Places = {{0, 0}};
+    if (!lEtire) {
+        const int x0 = Rnd(g * sx), y0 = Rnd(h * sy);
+        const int xo = W - Rnd((g + Zw) * sx), yo = H - Rnd((h + Zh) * sy);
+        Places = {{x0, y0}};
+        switch (std::clamp<int>(e.nMethZoneMotif, 1, 5)) {
+        case 2: Places.push_back({(W - Rnd(Zw * sx)) / 2, (H - Rnd(Zh * sy)) / 2}); break;
+        case 3: Places.push_back({xo, y0}); break;
+        case 4: Places.push_back({x0, yo}); break;
+        case 5: Places.insert(Places.end(), {{xo, y0}, {x0, yo}, {xo, yo}}); break;
+        default: break;
+        }
+    }
+    const auto Passe = [&](bool lMiroir) {
+        int nMeilleur = 0;
+        for (const auto &[px, py] : Places) {
+            int n = 0;
+            for (int y = 0; y < Zh; ++y)
+                for (int x = 0; x < Zw; ++x) {
+                    const TTSL m = TSLLitterale(Motif.pixel(g + (lMiroir ? Zw - 1 - x : x), h + y));
+                    const int ix = std::clamp(px + Rnd(x * sx), 0, W - 1);
+                    const int iy = std::clamp(py + Rnd(y * sy), 0, H - 1);
+                    const TTSL i = TSLLitterale(Vignette.pixel(ix, iy));
+                    const int t = e.nTolMotif;
+                    const int dh = std::abs(i.H - m.H);
+                    bool lOK = true;
+                    if ((e.nMethPixMotif & 4) && (i.S == 0 || (dh > t && 240 - dh > t)))
+                        lOK = false;
+                    if ((e.nMethPixMotif & 2) && (i.S == 0 || std::abs(i.S - m.S) > t))
+                        lOK = false;
+                    if ((e.nMethPixMotif & 1) && std::abs(i.L - m.L) > t)
+                        lOK = false;
+                    n += lOK;
+                }
+            nMeilleur = std::max(nMeilleur, n);
+            if (Rnd(n * 100.0 / (Zw * Zh)) >= e.nSeuilMotif)
+                break;
+        }
+        return Rnd(nMeilleur * 100.0 / (Zw * Zh));
+    };
+    int nPct = Passe(false);
+    if (e.lMotifSym && nPct < e.nSeuilMotif)
+        nPct = std::max(nPct, Passe(true));
+    return nPct;
+}
+
+// A thumbnail resembling the pattern: the pattern resized, mirrored now and then, with noise.
+QImage Ressemblante(const QImage &Motif, int w, int h, std::mt19937 &Gen)
+{
+    QImage v = Motif.scaled(w, h).convertToFormat(QImage::Format_RGB32);
+    if (Gen() % 2)
+        v = v.mirrored(true, false);
+    std::uniform_int_distribution<int> Bruit(-24, 24);
+    for (int y = 0; y < v.height(); ++y)
+        for (int x = 0; x < v.width(); ++x) {
+            const QRgb p = v.pixel(x, y);
+            v.setPixel(x, y,
+                       qRgb(std::clamp(qRed(p) + Bruit(Gen), 0, 255), std::clamp(qGreen(p) + Bruit(Gen), 0, 255),
+                            std::clamp(qBlue(p) + Bruit(Gen), 0, 255)));
+        }
+    return v;
+}
+}
+
+// The conversion reckons the hue in whole numbers: on every colour it must give what the
+// floating-point steps give, ties included.
+TEST(Colorimetrie, ConversionEqualsTheFloatingPointStepsOnEveryColour)
+{
+    int nEcarts = 0;
+    for (int r = 0; r < 256; ++r)
+        for (int g = 0; g < 256; ++g)
+            for (int b = 0; b < 256; ++b)
+                if (VersTSL(r, g, b) != TSLLitterale(qRgb(r, g, b)) && ++nEcarts <= 5)
+                    ADD_FAILURE() << r << " " << g << " " << b;
+    EXPECT_EQ(nEcarts, 0);
+}
+
+// A build's pattern test converts each thumbnail at most once, beforehand or at the first
+// sample by the thumbnail's size, and a huge one at each sample: every way gives the rules'
+// percentage, places and mirror included.
+TEST(Colorimetrie, PreparedPatternTestEqualsTheWrittenOutRules)
+{
+    std::mt19937 Gen(2024);
+    std::uniform_int_distribution<int> Taille(3, 60);
+    for (int i = 0; i < 60; ++i) {
+        TEnrFiltres e;
+        e.lMotif = true;
+        e.nMethPixMotif = static_cast<quint8>(1 + i % 7);
+        e.nTolMotif = static_cast<quint8>(6 + (i * 11) % 40);
+        e.nSeuilMotif = static_cast<quint8>(20 + (i * 23) % 81);
+        e.lMotifZone = i % 2 == 1;
+        e.nMethZoneMotif = static_cast<quint8>((i / 2) % 6);
+        e.lMotifSym = (i / 3) % 2 == 0;
+        const QImage Source = Blocs(2 + i % 5).scaled(Taille(Gen), Taille(Gen));
+        e.rZoneMotif = QRect(QPoint(int(Gen() % 20) - 5, int(Gen() % 20) - 5), QSize(Taille(Gen), Taille(Gen)));
+        const std::optional<TMotif> m = CaptureMotif(e, Source);
+        if (!m)
+            continue;
+        const TPixelsFiltre Prepare(e, std::make_shared<TMotif>(*m));
+        // Smaller and larger than the pattern, so that both ways of converting are taken.
+        for (const QImage &v :
+             {Ressemblante(Source, Taille(Gen), Taille(Gen), Gen),
+              Ressemblante(Source, Taille(Gen) * 4, Taille(Gen) * 4, Gen), Aleatoire(Taille(Gen), Taille(Gen), Gen)})
+            EXPECT_EQ(Prepare.PctMotif(v), PctMotifLitteral(e, Source, v))
+                << i << " " << v.width() << "x" << v.height();
+    }
+
+    // Beyond four million pixels, each sample is converted where it is read.
+    TEnrFiltres e = Motif(0, true);
+    e.nTolMotif = 20;
+    e.nSeuilMotif = 100;
+    const QImage Source = Ressemblante(Blocs(1), 4, 3, Gen);
+    const std::optional<TMotif> m = CaptureMotif(e, Source);
+    ASSERT_TRUE(m);
+    const QImage Grande = Source.scaled(2100, 2000).mirrored(true, false).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(TPixelsFiltre(e, std::make_shared<TMotif>(*m)).PctMotif(Grande), PctMotifLitteral(e, Source, Grande));
+}
+
+TEST(Colorimetrie, PreparedColourTestEqualsTheWrittenOutRule)
+{
+    std::mt19937 Gen(7);
+    for (int i = 0; i < 28; ++i) {
+        TEnrFiltres e;
+        e.lColorimetrie = true;
+        e.nMethColorimetrie = static_cast<quint8>(1 + i % 7);
+        e.nTeinte = static_cast<quint8>((i * 41) % 240);
+        e.nSaturation = static_cast<quint8>((i * 59) % 241);
+        e.nLuminosite = static_cast<quint8>((i * 83) % 241);
+        e.nTolColorimetrie = static_cast<quint8>(20 + (i * 13) % 100);
+        const QImage v = Aleatoire(40, 30, Gen);
+        int n = 0;
+        for (int y = 0; y < v.height(); ++y)
+            for (int x = 0; x < v.width(); ++x) {
+                const TTSL p = TSLLitterale(v.pixel(x, y));
+                const int t = e.nTolColorimetrie;
+                const int dh = std::abs(p.H - e.nTeinte);
+                const bool lTeinte = !(e.nMethColorimetrie & 4) || (p.S != 0 && (dh <= t || 240 - dh <= t));
+                const bool lSat = !(e.nMethColorimetrie & 2) || std::abs(p.S - e.nSaturation) <= t;
+                const bool lLum = !(e.nMethColorimetrie & 1) || std::abs(p.L - e.nLuminosite) <= t;
+                n += lTeinte && lSat && lLum;
+            }
+        EXPECT_EQ(TPixelsFiltre(e, nullptr).PctCouleur(v), Rnd(n * 100.0 / 1200)) << i;
+    }
+}

@@ -3,10 +3,12 @@
 #include "metadata/CacheMeta.h"
 #include "platform/VolumesFactices.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Descriptions.h"
 #include "storage/Sections.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -319,4 +321,41 @@ TEST(ImageFiltree, AnInvalidMaskStopsThePreparation)
     f.Enr.cModeles = "img* [dsc";
     CalculeIndicateurs(f.Enr, false);
     ASSERT_TRUE(PrepareFiltre(f.Etat, f.Enr, f.Ctx).has_value());
+}
+
+// One build reads each folder's descript.ion once: images of several folders, met in turn,
+// each get their own folder's description, and a CD image the settings store's.
+TEST(ImageFiltree, DescriptionsOfSeveralFoldersInOneBuild)
+{
+    TFixture f;
+    TDescriptions Descriptions(f.iniSetup);
+    const QString a = f.Temp.path() + "/a/", b = f.Temp.path() + "/b/";
+    for (const QString &d : {a, b})
+        ASSERT_TRUE(QDir().mkpath(d));
+    const auto Ecrit = [](const QString &c, const QByteArray &t) {
+        QFile F(c);
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write(t);
+    };
+    Ecrit(a + "descript.ion", "x.jpg vacances a la mer\r\ny.jpg bureau\r\n");
+    Ecrit(b + "descript.ion", "x.jpg bureau\r\nY.JPG vacances au ski\r\n");
+    Descriptions.DescriptionImage(3, "/DCIM/x.jpg", nDescEcriture, "vacances sur CD");
+    f.Ctx.Descriptions = &Descriptions;
+    f.Ctx.lTrtDescription = true;
+    f.Enr.lDescription = true;
+    f.Enr.cDescription = "*vacances*";
+    CalculeIndicateurs(f.Enr, false);
+    ASSERT_FALSE(PrepareFiltre(f.Etat, f.Enr, f.Ctx).has_value());
+    QStringList Admis;
+    for (const QString &p : {a + "x.jpg", b + "x.jpg", a + "y.jpg", b + "y.jpg", a + "x.jpg", b + "z.jpg"}) {
+        TCandidatFiltre c = TFixture::Fichier(p);
+        if (ImageFiltree(f.Etat, c))
+            Admis << p.mid(f.Temp.path().size());
+    }
+    TCandidatFiltre Cd = TFixture::Fichier("/DCIM/x.jpg");
+    Cd.nNumCD = 3;
+    const bool lCd = ImageFiltree(f.Etat, Cd);
+    LibereFiltre(f.Etat);
+    EXPECT_EQ(Admis, QStringList({"/a/x.jpg", "/b/y.jpg", "/a/x.jpg"}));
+    EXPECT_TRUE(lCd);
 }

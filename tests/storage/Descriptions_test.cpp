@@ -102,6 +102,29 @@ TEST_F(Descriptions, CaseInsensitiveMatchNeverTakesAnotherExistingFilesEntry)
     EXPECT_EQ(Lit(), "img.jpg Petite\r\nIMG.jpg Grande\r\n");
 }
 
+// A listing reads a folder's descriptions through one snapshot: it answers as single reads do,
+// the case rules included, and stays as it was taken when the file changes afterwards.
+TEST_F(Descriptions, AFolderSnapshotAnswersAsSingleReads)
+{
+    Ecrit("IMG_0001.JPG\tLa plage\r\n\"my photo.jpg\" Beach\r\nimg_0002.jpg  Neige \r\nseul.jpg\r\n"
+          "dup.jpg Premier\r\ndup.jpg Second\r\nimg.jpg Petite\r\nAutre.JPG Grande\r\n");
+    Ecrit("", cDossier + "img.jpg");
+    Ecrit("", cDossier + "IMG.jpg");
+    const TDescriptionsDossier D = Desc->DescriptionsDossier(cDossier);
+    for (const QString c : {"IMG_0001.JPG", "my photo.jpg", "IMG_0002.JPG", "img_0002.jpg", "seul.jpg", "dup.jpg",
+                            "img.jpg", "IMG.jpg", "autre.jpg", "absent.jpg", "DUP.JPG"})
+        EXPECT_EQ(D.Description(c), Lire(c)) << qPrintable(c);
+    EXPECT_EQ(D.Description("IMG_0002.JPG"), "Neige");
+    EXPECT_EQ(D.Description("IMG.jpg"), "");
+    EXPECT_EQ(D.Description("dup.jpg"), "Premier");
+    EXPECT_EQ(D.Description("autre.jpg"), "Grande");
+
+    Desc->DescriptionImage(0, cDossier + "absent.jpg", nDescEcriture, "Nouvelle");
+    EXPECT_EQ(D.Description("absent.jpg"), "");
+    EXPECT_EQ(Desc->DescriptionsDossier(cDossier).Description("absent.jpg"), "Nouvelle");
+    EXPECT_EQ(Desc->DescriptionsDossier(Tmp.path() + "/ailleurs/").Description("a.jpg"), "");
+}
+
 TEST_F(Descriptions, WritingAppendsQuotedNameOrReplacesTheFirstEntry)
 {
     EXPECT_EQ(Desc->DescriptionImage(0, cDossier + "IMG 1.JPG", nDescEcriture, "Plage"), "");

@@ -1,5 +1,7 @@
 #include "filters/BoutonFiltres_fm.h"
 
+#include "components/GaugeWindow.h"
+#include "components/TacheLongue.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
 #include "imaging/JpegCodec.h"
@@ -101,4 +103,95 @@ TEST_F(ColorMotifListeTest, AMissingPatternIsToldOnceAndAdmitsNothing)
     EXPECT_EQ(Messages->Montres[0].cTitre, "Attention");
     EXPECT_EQ(Messages->Montres[0].cTexte,
               "Motif introuvable ou illisible : " + Contexte->Dossiers.cDossierMotifs + "disparu.jpg");
+}
+
+// A listing with a colour filter runs under the progress window, one step per candidate: Esc
+// asks whether to stop; No goes on, Yes stops the walk and keeps what was listed.
+TEST_F(ColorMotifListeTest, EscUnderTheProgressWindowAsksThenStopsKeepingWhatWasListed)
+{
+    TEnrFiltres &e = Contexte->enrFiltresExpl;
+    e.nMethColorimetrie = 4;
+    e.nTolColorimetrie = 16;
+    e.nSeuilColorimetrie = 50;
+    CalculeIndicateurs(e, false);
+    ASSERT_TRUE(e.lColorimetrie);
+    struct TVu
+    {
+        bool lFenetre = false;
+        int nMax = -1;
+        int nCur = -1;
+    };
+    QList<TVu> Vus;
+    int nEchap = -1; // the candidate after which Esc is pressed
+    Expl->FiltresListe->fnPctColorimetrie = [&](TCandidatFiltre &, const TEnrFiltres &) {
+        TVu v;
+        if (const TGaugeWindow *g = Liste->JaugeListage()) {
+            v.lFenetre = g->Fenetre()->isVisible();
+            v.nMax = g->_GaugeMaxValue();
+            v.nCur = g->_GaugeCurValue();
+        }
+        Vus << v;
+        if (Vus.size() == nEchap)
+            QTest::keyClick(Fenetre.get(), Qt::Key_Escape);
+        return 100;
+    };
+
+    // Esc answered No: the whole folder, the gauge over the five candidates.
+    nEchap = 2;
+    Messages->Reponses = {false};
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    EXPECT_EQ(Liste->Modele().Nombre(), 5);
+    ASSERT_EQ(Vus.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(Vus[i].lFenetre) << i;
+        EXPECT_EQ(Vus[i].nMax, 4) << i;
+        EXPECT_EQ(Vus[i].nCur, i) << i;
+    }
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, "Attention");
+    EXPECT_EQ(Messages->Montres[0].cTexte, "Interrompre le traitement ?");
+    EXPECT_EQ(Liste->JaugeListage(), nullptr);
+
+    // Yes: the walk stops after the candidate being tested, the images listed stay.
+    Vus.clear();
+    Messages->Montres.clear();
+    Messages->Reponses = {true};
+    TDemandeListe Demande;
+    Demande.cDossier = cPhotos;
+    Liste->ConstruitListe(Demande);
+    EXPECT_EQ(Vus.size(), 2);
+    ASSERT_EQ(Liste->Modele().Nombre(), 2);
+    EXPECT_EQ(Messages->Montres.size(), 1);
+    QSet<QString> Vues;
+    for (int i = 0; i < Liste->Modele().Nombre(); ++i) {
+        const TEnrLV &r = Liste->Modele().Enr(i);
+        EXPECT_TRUE(QFileInfo::exists(r.cChemin)) << qPrintable(r.cChemin);
+        EXPECT_EQ(r.nPctCouleur, 100);
+        Vues.insert(r.cChemin);
+    }
+    EXPECT_EQ(Vues.size(), 2);
+    // The window and the guard are gone: another listing runs at once, whole.
+    EXPECT_EQ(Liste->JaugeListage(), nullptr);
+    EXPECT_FALSE(TTacheLongue::EnCours());
+    nEchap = -1;
+    Vus.clear();
+    Liste->ConstruitListe(Demande);
+    EXPECT_EQ(Liste->Modele().Nombre(), 5);
+    EXPECT_EQ(Vus.size(), 5);
+}
+
+// Without a colour or pattern part there is no progress window.
+TEST_F(ColorMotifListeTest, APlainFilterListsWithoutTheProgressWindow)
+{
+    TEnrFiltres &e = Contexte->enrFiltresExpl;
+    e.lModeles = true;
+    e.cModeles = "rouge*";
+    CalculeIndicateurs(e, false);
+    ASSERT_TRUE(e.lActif);
+    ASSERT_FALSE(e.lColorimetrie);
+    Expl->BoutonFiltres->AfficheFiltre();
+    ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+    EXPECT_EQ(Noms(), QStringList({"rouge1.jpg", "rouge2.jpg", "rouge3.jpg"}));
+    EXPECT_EQ(Liste->JaugeListage(), nullptr);
+    EXPECT_TRUE(Messages->Montres.isEmpty());
 }
