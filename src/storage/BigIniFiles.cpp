@@ -436,6 +436,25 @@ struct TBigIniFile::TDonnees
         return -1;
     }
 
+    void ParcourtLignes(const TSection &s, const std::function<void(const TBigIniFile::TLigneBrute &)> &f) const
+    {
+        QByteArray Decode;
+        TBigIniFile::TLigneBrute b;
+        for (const TLigne &l : s.Lignes) {
+            if (!EstCle(l))
+                continue;
+            const QByteArrayView Ligne = Vue(l);
+            b.Cle = Ligne.first(l.nEgal);
+            b.Valeur = Ligne.sliced(l.nEgal + 1);
+            b.lEchappe = ContientPourcent(b.Cle);
+            if (b.lEchappe) {
+                Decode = DecodeNom(b.Cle);
+                b.Cle = Decode;
+            }
+            f(b);
+        }
+    }
+
     void RetireLigne(TSection &s, size_t nPos)
     {
         nMorts += s.Lignes[nPos].nLong;
@@ -844,6 +863,37 @@ QStringList TBigIniFile::SectionsSousChemin(const QString &cChemin) const
         Liste = Uniques;
     }
     return Liste;
+}
+
+bool TBigIniFile::ParcourtSection(const QString &cSection, const std::function<void(const TLigneBrute &)> &f) const
+{
+    const TDonnees::TSection *s = d->Section(cSection);
+    if (!s)
+        return false;
+    d->ParcourtLignes(*s, f);
+    return true;
+}
+
+void TBigIniFile::ParcourtSections(
+    const std::function<bool(QByteArrayView cNom, bool lEchappe, bool lTrouvee)> &fSection,
+    const std::function<void(const TLigneBrute &)> &fLigne) const
+{
+    QByteArray Decode;
+    for (size_t i = 0; i < d->Sections.size(); ++i) {
+        const TDonnees::TSection &s = d->Sections[i];
+        if (s.lEffacee)
+            continue;
+        QByteArrayView Nom = d->NomBrut(s);
+        const bool lEchappe = ContientPourcent(Nom);
+        if (lEchappe) {
+            Decode = DecodeNom(Nom);
+            Nom = Decode;
+        }
+        // Without names written twice, every section is the one its name finds.
+        const bool lTrouvee = !d->lSectionsEnDouble || d->ChercheSection(d->FormeSection(d->NomBrut(s))) == qint64(i);
+        if (fSection(Nom, lEchappe, lTrouvee))
+            d->ParcourtLignes(s, fLigne);
+    }
 }
 
 void TBigIniFile::RemplaceSection(const QString &cSection, const std::vector<std::pair<QString, QString>> &Lignes)

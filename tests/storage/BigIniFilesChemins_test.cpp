@@ -1,6 +1,9 @@
 #include "storage/BigIniFiles.h"
 
+#include "platform/TextCodec.h"
+
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,3 +72,49 @@ TEST(BigIniFilesChemins, ReplacingASectionKeepsItsPlace)
     EXPECT_EQ(Cles.first(), "10");
 }
 } // namespace
+
+// The raw readers give what the readers by name give, on the lines that trip them up.
+TEST(BigIniFilesChemins, RawReadersAgreeWithTheReadersByName)
+{
+    QTemporaryDir Temp;
+    const QString cFichier = Temp.filePath("bdd.ini");
+    ASSERT_TRUE(Ecrit(cFichier, "; avant\r\n[a]\r\nk=1\r\nk=2\r\nsans egal\r\n=vide\r\nv=\r\nx%3Dy=a=b\r\n"
+                                "[B%5B1%5D]\r\n%E9t%E9=caf\xC3\xA9\r\n\xC3\xA9t\xC3\xA9= \r\n"
+                                "[A]\r\nautre=3\r\n[vide]\r\n[%25]\r\n%=%\r\n"));
+    for (const bool lCasse : {false, true}) {
+        TBigIniFile ini(cFichier, lCasse);
+        QStringList Sections;
+        ini.ReadSections(Sections);
+        QStringList Noms, Attendus;
+        std::vector<bool> Trouvees;
+        ini.ParcourtSections(
+            [&](QByteArrayView Nom, bool lEchappe, bool lTrouvee) {
+                Noms << (lEchappe ? DecodeLigne(Nom) : QString::fromUtf8(Nom));
+                Trouvees.push_back(lTrouvee);
+                return false;
+            },
+            [&](const TBigIniFile::TLigneBrute &) { ADD_FAILURE() << "lines of a section refused"; });
+        EXPECT_EQ(Noms, Sections);
+        // "a" and "A" are one section unless case counts: the second is then not found by name.
+        EXPECT_EQ(Trouvees, (std::vector<bool>{true, true, lCasse, true, true}));
+
+        // Values as they stand, a key written twice giving each of its values.
+        const QStringList ValeursA{"1", "2", "vide", "", "a=b"};
+        const QHash<QString, QStringList> Valeurs{{"a", ValeursA},
+                                                  {"B[1]", {"caf\u00e9", " "}},
+                                                  {"A", lCasse ? QStringList{"3"} : ValeursA},
+                                                  {"vide", {}},
+                                                  {"%", {"%"}}};
+        for (const QString &cSection : Sections) {
+            QStringList Cles, ClesBrutes, ValeursBrutes;
+            ini.ReadSection(cSection, Cles);
+            EXPECT_TRUE(ini.ParcourtSection(cSection, [&](const TBigIniFile::TLigneBrute &l) {
+                ClesBrutes << (l.lEchappe ? DecodeLigne(l.Cle) : QString::fromUtf8(l.Cle));
+                ValeursBrutes << QString::fromUtf8(l.Valeur);
+            }));
+            EXPECT_EQ(ClesBrutes, Cles) << qPrintable(cSection);
+            EXPECT_EQ(ValeursBrutes, Valeurs.value(cSection)) << qPrintable(cSection);
+        }
+        EXPECT_FALSE(ini.ParcourtSection("absente", [](const TBigIniFile::TLigneBrute &) {}));
+    }
+}
