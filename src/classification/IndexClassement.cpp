@@ -59,6 +59,25 @@ void TEnsembleImages::PourChaque(const std::function<void(size_t)> &f) const
             f(i * 64 + size_t(std::countr_zero(m)));
 }
 
+std::vector<int> TEnsembleImages::Membres() const
+{
+    std::vector<int> v(Nombre());
+    size_t k = 0;
+    for (size_t i = 0; i < m_Mots.size(); ++i)
+        for (std::uint64_t m = m_Mots[i]; m; m &= m - 1)
+            v[k++] = int(i * 64 + size_t(std::countr_zero(m)));
+    return v;
+}
+
+void TEnsembleImages::FixeMot(size_t i, std::uint64_t nMot)
+{
+    if (i >= m_Mots.size())
+        return;
+    if (i + 1 == m_Mots.size() && (m_nTaille & 63))
+        nMot &= (std::uint64_t(1) << (m_nTaille & 63)) - 1;
+    m_Mots[i] = nMot;
+}
+
 // ---- The request -----------------------------------------------------------------------------
 
 namespace
@@ -255,6 +274,7 @@ int TIndexClassement::Numero(const QString &cCle)
     const int nNouveau = int(m_Cles.size());
     m_Cles.push_back(cCle);
     m_Images.emplace_back();
+    m_Drapeaux.push_back(0);
     m_Numeros.Ajoute(h, nNouveau);
     return nNouveau;
 }
@@ -387,7 +407,7 @@ void TIndexClassement::LitCriteres(int n, bool lSectionConnue)
     const bool lExiste = m_iniBDD.ParcourtSection(m_Cles[size_t(n)], [&](const TBigIniFile::TLigneBrute &l) {
         Criteres.push_back(l.lEchappe ? NumeroChemin(DecodeLigne(l.Cle)) : NumeroChemin(l.Cle));
     });
-    m_Images[size_t(n)].lSection = lSectionConnue || lExiste;
+    Marque(n, dSection, lSectionConnue || lExiste);
     PoseCriteres(n, std::move(Criteres));
 }
 
@@ -402,7 +422,7 @@ void TIndexClassement::LitMotsCles(int n)
 {
     const QString cValeur = m_iniSetup.ReadString(cSectionMotsCles, m_Cles[size_t(n)], cAbsente);
     const bool lPresente = cValeur != cAbsente;
-    m_Images[size_t(n)].lMotsCles = lPresente;
+    Marque(n, dMotsCles, lPresente);
     PoseValeurMotsCles(n, lPresente ? cValeur.toUtf8() : QByteArray());
 }
 
@@ -410,7 +430,7 @@ void TIndexClassement::LitLegende(int n)
 {
     const QString cValeur = m_iniSetup.ReadString(cSectionLegendes, m_Cles[size_t(n)], cAbsente);
     const bool lPresente = cValeur != cAbsente;
-    m_Images[size_t(n)].lLegende = lPresente;
+    Marque(n, dLegende, lPresente);
     PoseLegende(n, lPresente ? NumeroLegende(cValeur.toUtf8()) : -1);
 }
 
@@ -430,10 +450,9 @@ void TIndexClassement::ReconstruitParties(int nParties)
             v.clear();
         for (std::vector<int> &v : m_ParSousArbre)
             v.clear();
-        for (TImage &i : m_Images) {
+        for (TImage &i : m_Images)
             i.Criteres.clear();
-            i.lSection = false;
-        }
+        Efface(dSection);
         int nImage = -1;
         std::vector<int> Chemins;
         auto Termine = [&] {
@@ -450,7 +469,7 @@ void TIndexClassement::ReconstruitParties(int nParties)
                     LitCriteres(n, true);
                     return false;
                 }
-                m_Images[size_t(n)].lSection = true;
+                Marque(n, dSection, true);
                 nImage = n;
                 return true;
             },
@@ -462,10 +481,9 @@ void TIndexClassement::ReconstruitParties(int nParties)
     if (nParties & MotsCles) {
         for (std::vector<int> &v : m_ParMotCle)
             v.clear();
-        for (TImage &i : m_Images) {
+        for (TImage &i : m_Images)
             i.MotsCles.clear();
-            i.lMotsCles = false;
-        }
+        Efface(dMotsCles);
         Vues.assign(m_Images.size(), 0);
         m_iniSetup.ParcourtSection(cSectionMotsCles, [&](const TBigIniFile::TLigneBrute &l) {
             const int n = Numero(l.Cle, l.lEchappe);
@@ -475,26 +493,24 @@ void TIndexClassement::ReconstruitParties(int nParties)
                 LitMotsCles(n);
                 return;
             }
-            m_Images[size_t(n)].lMotsCles = true;
+            Marque(n, dMotsCles, true);
             PoseValeurMotsCles(n, l.Valeur);
         });
     }
     if (nParties & CoupsDeCoeur) {
-        for (TImage &i : m_Images)
-            i.lCoupDeCoeur = false;
+        Efface(dCoupDeCoeur);
         m_iniSetup.ParcourtSection(cSectionCoupsDeCoeur, [&](const TBigIniFile::TLigneBrute &l) {
             const int n = Numero(l.Cle, l.lEchappe);
-            m_Images[size_t(n)].lCoupDeCoeur = true;
+            Marque(n, dCoupDeCoeur, true);
         });
     }
     if (nParties & Legendes) {
         for (std::vector<int> &v : m_ParLegende)
             v.clear();
         m_lTexteLegendesPerime = true;
-        for (TImage &i : m_Images) {
+        for (TImage &i : m_Images)
             i.nLegende = -1;
-            i.lLegende = false;
-        }
+        Efface(dLegende);
         Vues.assign(m_Images.size(), 0);
         m_iniSetup.ParcourtSection(cSectionLegendes, [&](const TBigIniFile::TLigneBrute &l) {
             const int n = Numero(l.Cle, l.lEchappe);
@@ -504,7 +520,7 @@ void TIndexClassement::ReconstruitParties(int nParties)
                 LitLegende(n);
                 return;
             }
-            m_Images[size_t(n)].lLegende = true;
+            Marque(n, dLegende, true);
             PoseLegende(n, NumeroLegende(l.Valeur));
         });
     }
@@ -526,6 +542,7 @@ void TIndexClassement::Reconstruit()
     m_Cles.clear();
     m_Numeros.Vide();
     m_Images.clear();
+    m_Drapeaux.clear();
     m_Chemins.Vide();
     m_ParChemin.clear();
     m_ParSousArbre.clear();
@@ -589,7 +606,7 @@ void TIndexClassement::Actualise()
                     else if (s.nPartie == Legendes)
                         LitLegende(n);
                     else
-                        m_Images[size_t(n)].lCoupDeCoeur = m_iniSetup.ValueExists(cSectionCoupsDeCoeur, c.cCle);
+                        Marque(n, dCoupDeCoeur, m_iniSetup.ValueExists(cSectionCoupsDeCoeur, c.cCle));
                     ++nDerniersRejoues;
                 }
             }
@@ -636,7 +653,7 @@ void TIndexClassement::CriteresChanges(const std::vector<std::pair<QString, QStr
     for (size_t k = 0; k < Images.size(); ++k) {
         TImage &i = m_Images[size_t(Numeros[k])];
         i.Criteres.clear();
-        i.lSection = !Images[k].second.isEmpty();
+        Marque(Numeros[k], dSection, !Images[k].second.isEmpty());
         PoseCriteres(Numeros[k], NumerosChemins(Images[k].second));
     }
     m_nGenBDD = m_iniBDD.Generation();
@@ -664,10 +681,16 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
 {
     const size_t nNombre = m_Images.size();
     TEnsembleImages Resultat(nNombre);
-    for (size_t n = 0; n < nNombre; ++n) {
-        const TImage &i = m_Images[n];
-        if (ADesDonnees(i) && (!r.lCoupsDeCoeur || i.lCoupDeCoeur) && (r.CritCoches.isEmpty() || i.lSection))
-            Resultat.Ajoute(n);
+    // Images with data, favourites when asked, with a section when criteria are asked.
+    const quint8 nMasque = (r.lCoupsDeCoeur ? dCoupDeCoeur : 0) | (r.CritCoches.isEmpty() ? 0 : dSection);
+    for (size_t n0 = 0; n0 < nNombre; n0 += 64) {
+        std::uint64_t nMot = 0;
+        const size_t nFin = std::min<size_t>(64, nNombre - n0);
+        for (size_t b = 0; b < nFin; ++b) {
+            const quint8 d = m_Drapeaux[n0 + b];
+            nMot |= std::uint64_t(d != 0 && (d & nMasque) == nMasque) << b;
+        }
+        Resultat.FixeMot(n0 / 64, nMot);
     }
     auto Ensemble = [&](const std::vector<int> *v) {
         TEnsembleImages e(nNombre);
@@ -725,10 +748,7 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
         }
         Resultat.Et(e);
     }
-    std::vector<int> Numeros;
-    Numeros.reserve(Resultat.Nombre());
-    Resultat.PourChaque([&](size_t n) { Numeros.push_back(int(n)); });
-    return Numeros;
+    return Resultat.Membres();
 }
 
 // ---- The search ------------------------------------------------------------------------------

@@ -42,6 +42,10 @@ public:
     size_t Nombre() const;
     // Calls f for every member in increasing order.
     void PourChaque(const std::function<void(size_t)> &f) const;
+    // The members in increasing order.
+    std::vector<int> Membres() const;
+    // Members 64 × i to 64 × i + 63, one bit each (bits past the size are ignored).
+    void FixeMot(size_t i, std::uint64_t nMot);
 
 private:
     std::vector<std::uint64_t> m_Mots;
@@ -181,12 +185,21 @@ private:
         std::vector<int> Criteres; // path numbers, as stored
         std::vector<int> MotsCles; // keyword numbers
         int nLegende = -1;         // upper-cased legend number
-        // Where the image is a candidate: a catalogue section, a key of the three sections.
-        bool lSection = false;
-        bool lMotsCles = false;
-        bool lLegende = false;
-        bool lCoupDeCoeur = false;
     };
+    // Where an image is a candidate: a catalogue section, a key of the three sections. Kept
+    // apart from the images, one byte each, so that a search walks them in one sweep.
+    enum TDrapeau : quint8 { dSection = 1, dMotsCles = 2, dLegende = 4, dCoupDeCoeur = 8 };
+    std::vector<quint8> m_Drapeaux;
+    void Marque(int n, quint8 nDrapeau, bool l)
+    {
+        quint8 &d = m_Drapeaux[size_t(n)];
+        d = l ? quint8(d | nDrapeau) : quint8(d & ~nDrapeau);
+    }
+    void Efface(quint8 nDrapeau)
+    {
+        for (quint8 &d : m_Drapeaux)
+            d &= quint8(~nDrapeau);
+    }
     enum TPartie { Criteres = 1, MotsCles = 2, CoupsDeCoeur = 4, Legendes = 8 };
 
     int Numero(const QString &cCle);
@@ -206,7 +219,6 @@ private:
     void PoseValeurMotsCles(int n, QByteArrayView Valeur);
     void ReconstruitParties(int nParties);
     void NoteGenerations();
-    bool ADesDonnees(const TImage &i) const { return i.lSection || i.lMotsCles || i.lLegende || i.lCoupDeCoeur; }
 
     const TBigIniFile &m_iniBDD;
     const TBigIniFile &m_iniSetup;
