@@ -67,6 +67,12 @@ public:
     // fLigne is then called for each key line of the section.
     void ParcourtSections(const std::function<bool(QByteArrayView cNom, bool lEchappe, bool lTrouvee)> &fSection,
                           const std::function<void(const TLigneBrute &)> &fLigne) const;
+    // For each section SectionsSousChemin would name, in that order: f gets its name and keys
+    // (as ReadSection gives them) and may change the keys; when it returns true the section's
+    // lines become one line per key, each with an empty value, as RemplaceSection would make
+    // them. One pass over the store, each section found once.
+    void RecleSectionsSousChemin(const QString &cChemin,
+                                 const std::function<bool(const QString &cSection, QStringList &Cles)> &f);
     // Replaces the lines of the section with one line per (key, value), in the given order;
     // the section keeps its place in the file. An empty list erases the section. Counts as
     // one change of the section.

@@ -118,3 +118,68 @@ TEST(BigIniFilesChemins, RawReadersAgreeWithTheReadersByName)
         EXPECT_FALSE(ini.ParcourtSection("absente", [](const TBigIniFile::TLigneBrute &) {}));
     }
 }
+
+// Re-keying in one pass leaves the file as reading, changing and replacing each section by
+// name does, on escaped names and keys, valueless and other lines, a section emptied.
+TEST(BigIniFilesChemins, ReKeyingInOnePassWritesWhatTheReadersByNameWould)
+{
+    const QByteArray Texte = "; avant\r\n[a]\r\nV/I=1\r\nsans egal\r\nX=\r\nV/I/R=\r\n"
+                             "[b%3D1]\r\nV%2FI=\r\nV/I=\r\n"
+                             "[%E9]\r\nV/I/x=\r\n"
+                             "[vide]\r\nV/I=\r\n"
+                             "[c]\r\nV/Ix=\r\n"
+                             "[grand]\r\nk=\r\n"
+                             "V/I/1=\r\nV/I/2=\r\nV/I/3=\r\nV/I/4=\r\nV/I/5=\r\nV/I/6=\r\nV/I/7=\r\nV/I/8=\r\n"
+                             "V/I/9=\r\nV/I/10=\r\nV/I/11=\r\nV/I/12=\r\nV/I/13=\r\n";
+    // The change: every key under V/I renamed to W/I, the whole "vide" section dropped.
+    auto Change = [](const QString &cSection, QStringList &Cles) {
+        if (cSection == "vide") {
+            Cles.clear();
+            return true;
+        }
+        bool lChange = false;
+        for (QString &c : Cles)
+            if (c == "V/I" || c.startsWith("V/I/")) {
+                c.replace(0, 1, "W");
+                lChange = true;
+            }
+        return lChange;
+    };
+    // A file with a section name written twice is handled too.
+    for (const QByteArray &Fichier : {Texte, Texte + "[a]\r\nV/I=\r\n[A]\r\nV/I/x=\r\n"}) {
+        for (const bool lCasse : {false, true}) {
+            QTemporaryDir Temp;
+            const QString cUn = Temp.filePath("un.ini"), cDeux = Temp.filePath("deux.ini");
+            ASSERT_TRUE(Ecrit(cUn, Fichier));
+            ASSERT_TRUE(Ecrit(cDeux, Fichier));
+            TBigIniFile Un(cUn, lCasse), Deux(cDeux, lCasse);
+            Un.lAutoSave = Deux.lAutoSave = false;
+            QStringList Vues, VuesParNom;
+            Un.RecleSectionsSousChemin("V/I", [&](const QString &cSection, QStringList &Cles) {
+                Vues << cSection;
+                return Change(cSection, Cles);
+            });
+            for (const QString &cSection : Deux.SectionsSousChemin("V/I")) {
+                QStringList Cles;
+                Deux.ReadSection(cSection, Cles);
+                VuesParNom << cSection;
+                if (!Change(cSection, Cles))
+                    continue;
+                std::vector<std::pair<QString, QString>> Lignes;
+                for (const QString &c : std::as_const(Cles))
+                    Lignes.push_back({c, QString()});
+                Deux.RemplaceSection(cSection, Lignes);
+            }
+            Vues.sort();
+            VuesParNom.sort();
+            EXPECT_EQ(Vues, VuesParNom);
+            ASSERT_TRUE(Un.UpdateFile());
+            ASSERT_TRUE(Deux.UpdateFile());
+            EXPECT_EQ(Lit(cUn), Lit(cDeux)) << lCasse;
+            EXPECT_NE(Lit(cUn), Fichier);
+            // The sections changed are counted as changed.
+            EXPECT_GT(Un.GenerationSection("a"), 0u);
+            EXPECT_EQ(Un.GenerationSection("c"), 0u);
+        }
+    }
+}
