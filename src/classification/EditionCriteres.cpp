@@ -353,19 +353,13 @@ void ReporteCatalogue(TBigIniFile &iniBDD, const TOperationCritere &Op, TIndexCl
         return;
     const bool lSuivi = pIndex && pIndex->CatalogueSuivi();
     std::vector<std::pair<QString, QStringList>> Images;
-    std::vector<std::pair<QString, QString>> Lignes;
-    QStringList Cles;
-    for (const QString &cSection : iniBDD.SectionsSousChemin(Op.cChemin)) {
-        iniBDD.ReadSection(cSection, Cles);
+    iniBDD.RecleSectionsSousChemin(Op.cChemin, [&](const QString &cSection, QStringList &Cles) {
         if (!RecleCles(Cles, Op))
-            continue;
-        Lignes.clear();
-        for (const QString &c : std::as_const(Cles))
-            Lignes.push_back({c, QString()});
-        iniBDD.RemplaceSection(cSection, Lignes);
+            return false;
         if (pIndex)
             Images.push_back({cSection, Cles});
-    }
+        return true;
+    });
     if (pIndex)
         pIndex->CriteresChanges(Images, lSuivi);
 }

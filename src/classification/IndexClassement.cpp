@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "imaging/NomVignette.h"
+#include "platform/TextCodec.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
 #include "storage/Sections.h"
@@ -12,7 +13,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <memory>
+#include <utility>
 
 // ---- TEnsembleImages -------------------------------------------------------------------------
 
@@ -54,6 +57,25 @@ void TEnsembleImages::PourChaque(const std::function<void(size_t)> &f) const
     for (size_t i = 0; i < m_Mots.size(); ++i)
         for (std::uint64_t m = m_Mots[i]; m; m &= m - 1)
             f(i * 64 + size_t(std::countr_zero(m)));
+}
+
+std::vector<int> TEnsembleImages::Membres() const
+{
+    std::vector<int> v(Nombre());
+    size_t k = 0;
+    for (size_t i = 0; i < m_Mots.size(); ++i)
+        for (std::uint64_t m = m_Mots[i]; m; m &= m - 1)
+            v[k++] = int(i * 64 + size_t(std::countr_zero(m)));
+    return v;
+}
+
+void TEnsembleImages::FixeMot(size_t i, std::uint64_t nMot)
+{
+    if (i >= m_Mots.size())
+        return;
+    if (i + 1 == m_Mots.size() && (m_nTaille & 63))
+        nMot &= (std::uint64_t(1) << (m_nTaille & 63)) - 1;
+    m_Mots[i] = nMot;
 }
 
 // ---- The request -----------------------------------------------------------------------------
@@ -129,6 +151,114 @@ std::optional<TRechercheCompilee> CompileRecherche(const TDemandeRecherche &Dema
     return r;
 }
 
+// ---- Numbered texts --------------------------------------------------------------------------
+
+namespace
+{
+quint32 Hache32(size_t h)
+{
+    return quint32(h) ^ quint32(quint64(h) >> 32);
+}
+
+quint32 HacheOctets(QByteArrayView s)
+{
+    return Hache32(qHash(s, 0x9e3779b9u));
+}
+
+quint32 HacheTexte(QStringView s)
+{
+    return Hache32(qHash(s, 0x9e3779b9u));
+}
+
+// A key or name as the store's readers give it: decoded escapes may not be UTF-8.
+QString TexteStocke(QByteArrayView Octets, bool lEchappe)
+{
+    return lEchappe ? DecodeLigne(Octets) : QString::fromUtf8(Octets);
+}
+} // namespace
+
+void TIndexClassement::TTableNumeros::Ajoute(quint32 nHache, int nNumero)
+{
+    if ((m_nNombre + 1) * 4 > m_Cases.size() * 3)
+        Reserve(std::max<size_t>(16, m_Cases.size()));
+    size_t i = nHache & m_nMasque;
+    while (m_Cases[i].nNumero >= 0)
+        i = (i + 1) & m_nMasque;
+    m_Cases[i] = {nHache, nNumero};
+    ++m_nNombre;
+}
+
+void TIndexClassement::TTableNumeros::Vide()
+{
+    m_Cases.clear();
+    m_nNombre = 0;
+    m_nMasque = 0;
+}
+
+void TIndexClassement::TTableNumeros::Reserve(size_t n)
+{
+    size_t nCap = 16;
+    while (nCap * 3 < n * 4 + 4)
+        nCap *= 2;
+    if (nCap <= m_Cases.size())
+        return;
+    std::vector<TCase> Anciennes(nCap);
+    Anciennes.swap(m_Cases);
+    m_nMasque = nCap - 1;
+    m_nNombre = 0;
+    for (const TCase &c : Anciennes)
+        if (c.nNumero >= 0)
+            Ajoute(c.nHache, c.nNumero);
+}
+
+int TIndexClassement::TDictionnaireOctets::Cherche(QByteArrayView Octets) const
+{
+    const int k = m_Table.Cherche(HacheOctets(Octets), [&](int n) {
+        const TEntree &e = m_Entrees[size_t(n)];
+        return e.nLong == Octets.size()
+               && std::memcmp(m_Octets.constData() + e.nDebut, Octets.data(), size_t(e.nLong)) == 0;
+    });
+    return k < 0 ? -1 : m_Entrees[size_t(k)].nValeur;
+}
+
+void TIndexClassement::TDictionnaireOctets::Ajoute(QByteArrayView Octets, int nValeur)
+{
+    m_Entrees.push_back({m_Octets.size(), Octets.size(), nValeur});
+    m_Octets.append(Octets);
+    m_Table.Ajoute(HacheOctets(Octets), int(m_Entrees.size() - 1));
+}
+
+void TIndexClassement::TDictionnaireOctets::Vide()
+{
+    m_Octets.clear();
+    m_Entrees.clear();
+    m_Table.Vide();
+}
+
+void TIndexClassement::TTextes::Vide()
+{
+    Textes.clear();
+    ParTexte.clear();
+    ParOctets.Vide();
+}
+
+namespace
+{
+// The number of the text, given the next one when it is new; fnNouveau is then called with it.
+template <class FNouveau>
+int NumeroTexte(std::vector<QString> &Textes, QHash<QString, int> &ParTexte, const QString &c, FNouveau &&fnNouveau)
+{
+    const auto it = ParTexte.constFind(c);
+    if (it != ParTexte.constEnd())
+        return it.value();
+    const int n = int(Textes.size());
+    Textes.push_back(c);
+    ParTexte.insert(c, n);
+    fnNouveau(n);
+    return n;
+}
+} // namespace
+
 // ---- TIndexClassement ------------------------------------------------------------------------
 
 TIndexClassement::TIndexClassement(const TBigIniFile &iniBDD, const TBigIniFile &iniSetup)
@@ -137,63 +267,148 @@ TIndexClassement::TIndexClassement(const TBigIniFile &iniBDD, const TBigIniFile 
 
 int TIndexClassement::Numero(const QString &cCle)
 {
-    auto it = m_Numeros.constFind(cCle);
-    if (it != m_Numeros.constEnd())
-        return it.value();
-    const int n = int(m_Cles.size());
+    const quint32 h = HacheTexte(cCle);
+    const int n = m_Numeros.Cherche(h, [&](int k) { return m_Cles[size_t(k)] == cCle; });
+    if (n >= 0)
+        return n;
+    const int nNouveau = int(m_Cles.size());
     m_Cles.push_back(cCle);
     m_Images.emplace_back();
-    m_Numeros.insert(cCle, n);
+    m_Drapeaux.push_back(0);
+    m_Numeros.Ajoute(h, nNouveau);
+    return nNouveau;
+}
+
+int TIndexClassement::Numero(QByteArrayView Octets, bool lEchappe)
+{
+    return Numero(TexteStocke(Octets, lEchappe));
+}
+
+int TIndexClassement::NumeroChemin(const QString &cChemin)
+{
+    auto Nouveau = [this](int) {
+        m_ParChemin.emplace_back();
+        m_ParSousArbre.emplace_back();
+        m_AncetresChemin.emplace_back();
+    };
+    const int n = m_Chemins.Cherche(cChemin);
+    if (n >= 0 && !m_AncetresChemin[size_t(n)].empty())
+        return n;
+    // The path and each of its ancestors: every "/" ends one.
+    std::vector<int> Ancetres;
+    for (qsizetype k = 0; k <= cChemin.size(); ++k)
+        if (k == cChemin.size() || cChemin[k] == u'/')
+            Ancetres.push_back(NumeroTexte(m_Chemins.Textes, m_Chemins.ParTexte, cChemin.left(k), Nouveau));
+    const int nChemin = Ancetres.back();
+    m_AncetresChemin[size_t(nChemin)] = std::move(Ancetres);
+    return nChemin;
+}
+
+int TIndexClassement::NumeroChemin(QByteArrayView Octets)
+{
+    int n = m_Chemins.ParOctets.Cherche(Octets);
+    if (n < 0) {
+        n = NumeroChemin(QString::fromUtf8(Octets));
+        m_Chemins.ParOctets.Ajoute(Octets, n);
+    }
     return n;
 }
 
-void TIndexClassement::PoseCriteres(int n, const QStringList &Criteres)
+std::vector<int> TIndexClassement::NumerosChemins(const QStringList &Chemins)
+{
+    std::vector<int> v;
+    v.reserve(size_t(Chemins.size()));
+    for (const QString &c : Chemins)
+        v.push_back(NumeroChemin(c));
+    return v;
+}
+
+int TIndexClassement::NumeroMotCle(QByteArrayView Octets)
+{
+    int n = m_MotsCles.ParOctets.Cherche(Octets);
+    if (n < 0) {
+        n = NumeroTexte(m_MotsCles.Textes, m_MotsCles.ParTexte, QString::fromUtf8(Octets),
+                        [this](int) { m_ParMotCle.emplace_back(); });
+        m_MotsCles.ParOctets.Ajoute(Octets, n);
+    }
+    return n;
+}
+
+int TIndexClassement::NumeroLegende(QByteArrayView Octets)
+{
+    if (Octets.isEmpty())
+        return -1;
+    int n = m_LegendesBrutes.Cherche(Octets);
+    if (n < 0) {
+        n = NumeroTexte(m_Legendes.Textes, m_Legendes.ParTexte, QString::fromUtf8(Octets).toUpper(),
+                        [this](int) { m_ParLegende.emplace_back(); });
+        m_LegendesBrutes.Ajoute(Octets, n);
+    }
+    return n;
+}
+
+void TIndexClassement::PoseCriteres(int n, std::vector<int> Criteres)
 {
     TImage &i = m_Images[size_t(n)];
-    auto Parcourt = [&](const QStringList &Chemins, bool lAjout) {
-        for (const QString &c : Chemins) {
-            std::vector<int> &v = m_ParChemin[c];
-            lAjout ? AjouteUnique(v, n) : Retire(v, n);
-            for (qsizetype k = 0; k <= c.size(); ++k) {
-                if (k < c.size() && c[k] != u'/')
-                    continue;
-                std::vector<int> &s = m_ParSousArbre[c.left(k)];
-                lAjout ? AjouteUnique(s, n) : Retire(s, n);
-            }
+    for (const int c : i.Criteres) {
+        Retire(m_ParChemin[size_t(c)], n);
+        for (const int a : m_AncetresChemin[size_t(c)])
+            Retire(m_ParSousArbre[size_t(a)], n);
+    }
+    i.Criteres = std::move(Criteres);
+    for (const int c : i.Criteres) {
+        AjouteUnique(m_ParChemin[size_t(c)], n);
+        for (const int a : m_AncetresChemin[size_t(c)])
+            AjouteUnique(m_ParSousArbre[size_t(a)], n);
+    }
+}
+
+void TIndexClassement::PoseMotsCles(int n, std::vector<int> MotsCles)
+{
+    TImage &i = m_Images[size_t(n)];
+    for (const int c : i.MotsCles)
+        Retire(m_ParMotCle[size_t(c)], n);
+    i.MotsCles = std::move(MotsCles);
+    for (const int c : i.MotsCles)
+        AjouteUnique(m_ParMotCle[size_t(c)], n);
+}
+
+// The value split at blanks and tabs, as typed patterns are.
+void TIndexClassement::PoseValeurMotsCles(int n, QByteArrayView Valeur)
+{
+    std::vector<int> Mots;
+    qsizetype nDebut = -1;
+    for (qsizetype k = 0; k <= Valeur.size(); ++k) {
+        const bool lBlanc = k == Valeur.size() || Valeur[k] == ' ' || Valeur[k] == '\t';
+        if (lBlanc && nDebut >= 0) {
+            Mots.push_back(NumeroMotCle(Valeur.sliced(nDebut, k - nDebut)));
+            nDebut = -1;
+        } else if (!lBlanc && nDebut < 0) {
+            nDebut = k;
         }
-    };
-    Parcourt(i.Criteres, false);
-    i.Criteres = Criteres;
-    Parcourt(i.Criteres, true);
+    }
+    PoseMotsCles(n, std::move(Mots));
 }
 
-void TIndexClassement::PoseMotsCles(int n, const QStringList &MotsCles)
-{
-    TImage &i = m_Images[size_t(n)];
-    for (const QString &c : i.MotsCles)
-        Retire(m_ParMotCle[c], n);
-    i.MotsCles = MotsCles;
-    for (const QString &c : i.MotsCles)
-        AjouteUnique(m_ParMotCle[c], n);
-}
-
-void TIndexClassement::PoseLegende(int n, const QString &cLegende)
+void TIndexClassement::PoseLegende(int n, int nLegende)
 {
     TImage &i = m_Images[size_t(n)];
     m_lTexteLegendesPerime = true;
-    if (!i.cLegende.isEmpty())
-        Retire(m_ParLegende[i.cLegende], n);
-    i.cLegende = cLegende;
-    if (!i.cLegende.isEmpty())
-        AjouteUnique(m_ParLegende[i.cLegende], n);
+    if (i.nLegende >= 0)
+        Retire(m_ParLegende[size_t(i.nLegende)], n);
+    i.nLegende = nLegende;
+    if (i.nLegende >= 0)
+        AjouteUnique(m_ParLegende[size_t(i.nLegende)], n);
 }
 
 void TIndexClassement::LitCriteres(int n, bool lSectionConnue)
 {
-    QStringList Criteres;
-    m_iniBDD.ReadSection(m_Cles[size_t(n)], Criteres);
-    m_Images[size_t(n)].lSection = lSectionConnue || m_iniBDD.SectionExists(m_Cles[size_t(n)]);
-    PoseCriteres(n, Criteres);
+    std::vector<int> Criteres;
+    const bool lExiste = m_iniBDD.ParcourtSection(m_Cles[size_t(n)], [&](const TBigIniFile::TLigneBrute &l) {
+        Criteres.push_back(l.lEchappe ? NumeroChemin(DecodeLigne(l.Cle)) : NumeroChemin(l.Cle));
+    });
+    Marque(n, dSection, lSectionConnue || lExiste);
+    PoseCriteres(n, std::move(Criteres));
 }
 
 namespace
@@ -207,62 +422,107 @@ void TIndexClassement::LitMotsCles(int n)
 {
     const QString cValeur = m_iniSetup.ReadString(cSectionMotsCles, m_Cles[size_t(n)], cAbsente);
     const bool lPresente = cValeur != cAbsente;
-    m_Images[size_t(n)].lMotsCles = lPresente;
-    PoseMotsCles(n, lPresente ? MotsSepares(cValeur) : QStringList());
+    Marque(n, dMotsCles, lPresente);
+    PoseValeurMotsCles(n, lPresente ? cValeur.toUtf8() : QByteArray());
 }
 
 void TIndexClassement::LitLegende(int n)
 {
     const QString cValeur = m_iniSetup.ReadString(cSectionLegendes, m_Cles[size_t(n)], cAbsente);
     const bool lPresente = cValeur != cAbsente;
-    m_Images[size_t(n)].lLegende = lPresente;
-    PoseLegende(n, lPresente ? cValeur.toUpper() : QString());
+    Marque(n, dLegende, lPresente);
+    PoseLegende(n, lPresente ? NumeroLegende(cValeur.toUtf8()) : -1);
 }
 
 void TIndexClassement::ReconstruitParties(int nParties)
 {
-    QStringList Cles;
+    // The lines of a section are read straight from the store's bytes. What a reader by name
+    // could see differently (a name or key holding an escape, a section behind another of the
+    // same name, a key met again) goes through the lookups by name, as a replay does.
+    std::vector<char> Vues;
+    auto PremiereFois = [&](int n) {
+        if (size_t(n) >= Vues.size())
+            Vues.resize(m_Images.size(), 0);
+        return !std::exchange(Vues[size_t(n)], 1);
+    };
     if (nParties & Criteres) {
-        m_ParChemin.clear();
-        m_ParSousArbre.clear();
-        for (TImage &i : m_Images) {
+        for (std::vector<int> &v : m_ParChemin)
+            v.clear();
+        for (std::vector<int> &v : m_ParSousArbre)
+            v.clear();
+        for (TImage &i : m_Images)
             i.Criteres.clear();
-            i.lSection = false;
-        }
-        m_iniBDD.ReadSections(Cles);
-        m_Numeros.reserve(Cles.size() * 3 / 2);
-        m_Cles.reserve(size_t(Cles.size()) * 3 / 2);
-        m_Images.reserve(size_t(Cles.size()) * 3 / 2);
-        for (const QString &c : std::as_const(Cles))
-            LitCriteres(Numero(c), true);
+        Efface(dSection);
+        int nImage = -1;
+        std::vector<int> Chemins;
+        auto Termine = [&] {
+            if (nImage >= 0)
+                PoseCriteres(nImage, std::move(Chemins));
+            Chemins = {};
+            nImage = -1;
+        };
+        m_iniBDD.ParcourtSections(
+            [&](QByteArrayView Nom, bool lEchappe, bool lTrouvee) {
+                Termine();
+                const int n = Numero(Nom, lEchappe);
+                if (lEchappe || !lTrouvee) {
+                    LitCriteres(n, true);
+                    return false;
+                }
+                Marque(n, dSection, true);
+                nImage = n;
+                return true;
+            },
+            [&](const TBigIniFile::TLigneBrute &l) {
+                Chemins.push_back(l.lEchappe ? NumeroChemin(DecodeLigne(l.Cle)) : NumeroChemin(l.Cle));
+            });
+        Termine();
     }
     if (nParties & MotsCles) {
-        m_ParMotCle.clear();
-        for (TImage &i : m_Images) {
+        for (std::vector<int> &v : m_ParMotCle)
+            v.clear();
+        for (TImage &i : m_Images)
             i.MotsCles.clear();
-            i.lMotsCles = false;
-        }
-        m_iniSetup.ReadSection(cSectionMotsCles, Cles);
-        for (const QString &c : std::as_const(Cles))
-            LitMotsCles(Numero(c));
+        Efface(dMotsCles);
+        Vues.assign(m_Images.size(), 0);
+        m_iniSetup.ParcourtSection(cSectionMotsCles, [&](const TBigIniFile::TLigneBrute &l) {
+            const int n = Numero(l.Cle, l.lEchappe);
+            if (!PremiereFois(n))
+                return;
+            if (l.lEchappe) {
+                LitMotsCles(n);
+                return;
+            }
+            Marque(n, dMotsCles, true);
+            PoseValeurMotsCles(n, l.Valeur);
+        });
     }
     if (nParties & CoupsDeCoeur) {
-        for (TImage &i : m_Images)
-            i.lCoupDeCoeur = false;
-        m_iniSetup.ReadSection(cSectionCoupsDeCoeur, Cles);
-        for (const QString &c : std::as_const(Cles))
-            m_Images[size_t(Numero(c))].lCoupDeCoeur = true;
+        Efface(dCoupDeCoeur);
+        m_iniSetup.ParcourtSection(cSectionCoupsDeCoeur, [&](const TBigIniFile::TLigneBrute &l) {
+            const int n = Numero(l.Cle, l.lEchappe);
+            Marque(n, dCoupDeCoeur, true);
+        });
     }
     if (nParties & Legendes) {
-        m_ParLegende.clear();
+        for (std::vector<int> &v : m_ParLegende)
+            v.clear();
         m_lTexteLegendesPerime = true;
-        for (TImage &i : m_Images) {
-            i.cLegende.clear();
-            i.lLegende = false;
-        }
-        m_iniSetup.ReadSection(cSectionLegendes, Cles);
-        for (const QString &c : std::as_const(Cles))
-            LitLegende(Numero(c));
+        for (TImage &i : m_Images)
+            i.nLegende = -1;
+        Efface(dLegende);
+        Vues.assign(m_Images.size(), 0);
+        m_iniSetup.ParcourtSection(cSectionLegendes, [&](const TBigIniFile::TLigneBrute &l) {
+            const int n = Numero(l.Cle, l.lEchappe);
+            if (!PremiereFois(n))
+                return;
+            if (l.lEchappe) {
+                LitLegende(n);
+                return;
+            }
+            Marque(n, dLegende, true);
+            PoseLegende(n, NumeroLegende(l.Valeur));
+        });
     }
     if (nParties)
         ++nDernieresReconstructions;
@@ -280,8 +540,18 @@ void TIndexClassement::NoteGenerations()
 void TIndexClassement::Reconstruit()
 {
     m_Cles.clear();
-    m_Numeros.clear();
+    m_Numeros.Vide();
     m_Images.clear();
+    m_Drapeaux.clear();
+    m_Chemins.Vide();
+    m_ParChemin.clear();
+    m_ParSousArbre.clear();
+    m_AncetresChemin.clear();
+    m_MotsCles.Vide();
+    m_ParMotCle.clear();
+    m_Legendes.Vide();
+    m_ParLegende.clear();
+    m_LegendesBrutes.Vide();
     ReconstruitParties(Criteres | MotsCles | CoupsDeCoeur | Legendes);
     NoteGenerations();
     m_lConstruit = true;
@@ -336,7 +606,7 @@ void TIndexClassement::Actualise()
                     else if (s.nPartie == Legendes)
                         LitLegende(n);
                     else
-                        m_Images[size_t(n)].lCoupDeCoeur = m_iniSetup.ValueExists(cSectionCoupsDeCoeur, c.cCle);
+                        Marque(n, dCoupDeCoeur, m_iniSetup.ValueExists(cSectionCoupsDeCoeur, c.cCle));
                     ++nDerniersRejoues;
                 }
             }
@@ -365,32 +635,26 @@ void TIndexClassement::CriteresChanges(const std::vector<std::pair<QString, QStr
     for (int n : Numeros)
         Touchee[size_t(n)] = 1;
     // Every path list that holds one of the images loses them all in one pass.
-    QSet<QString> Chemins, SousArbres;
+    std::vector<char> Chemins(m_ParChemin.size(), 0), SousArbres(m_ParSousArbre.size(), 0);
     for (int n : Numeros) {
-        for (const QString &c : std::as_const(m_Images[size_t(n)].Criteres)) {
-            Chemins.insert(c);
-            for (qsizetype k = 0; k <= c.size(); ++k)
-                if (k == c.size() || c[k] == u'/')
-                    SousArbres.insert(c.left(k));
+        for (const int c : m_Images[size_t(n)].Criteres) {
+            Chemins[size_t(c)] = 1;
+            for (const int a : m_AncetresChemin[size_t(c)])
+                SousArbres[size_t(a)] = 1;
         }
     }
-    auto Filtre = [&](QHash<QString, std::vector<int>> &Table, const QSet<QString> &Cles) {
-        for (const QString &c : Cles) {
-            auto it = Table.find(c);
-            if (it == Table.end())
-                continue;
-            std::erase_if(it.value(), [&](int n) { return Touchee[size_t(n)] != 0; });
-            if (it.value().empty())
-                Table.erase(it);
-        }
+    auto Filtre = [&](std::vector<std::vector<int>> &Table, const std::vector<char> &Marques) {
+        for (size_t c = 0; c < Marques.size(); ++c)
+            if (Marques[c])
+                std::erase_if(Table[c], [&](int n) { return Touchee[size_t(n)] != 0; });
     };
     Filtre(m_ParChemin, Chemins);
     Filtre(m_ParSousArbre, SousArbres);
     for (size_t k = 0; k < Images.size(); ++k) {
         TImage &i = m_Images[size_t(Numeros[k])];
         i.Criteres.clear();
-        i.lSection = !Images[k].second.isEmpty();
-        PoseCriteres(Numeros[k], Images[k].second);
+        Marque(Numeros[k], dSection, !Images[k].second.isEmpty());
+        PoseCriteres(Numeros[k], NumerosChemins(Images[k].second));
     }
     m_nGenBDD = m_iniBDD.Generation();
 }
@@ -401,13 +665,13 @@ void TIndexClassement::ConstruitTexteLegendes()
         return;
     m_TexteLegendes.clear();
     m_DebutsLegendes.clear();
-    m_ListeLegendes.clear();
-    for (auto it = m_ParLegende.constBegin(); it != m_ParLegende.constEnd(); ++it) {
-        if (it.value().empty())
+    m_NumerosTexteLegendes.clear();
+    for (size_t k = 0; k < m_ParLegende.size(); ++k) {
+        if (m_ParLegende[k].empty())
             continue;
         m_DebutsLegendes.push_back(m_TexteLegendes.size());
-        m_ListeLegendes << it.key();
-        m_TexteLegendes += it.key();
+        m_NumerosTexteLegendes.push_back(int(k));
+        m_TexteLegendes += m_Legendes.Textes[k];
         m_TexteLegendes += QLatin1Char('\n');
     }
     m_lTexteLegendesPerime = false;
@@ -417,10 +681,16 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
 {
     const size_t nNombre = m_Images.size();
     TEnsembleImages Resultat(nNombre);
-    for (size_t n = 0; n < nNombre; ++n) {
-        const TImage &i = m_Images[n];
-        if (ADesDonnees(i) && (!r.lCoupsDeCoeur || i.lCoupDeCoeur) && (r.CritCoches.isEmpty() || i.lSection))
-            Resultat.Ajoute(n);
+    // Images with data, favourites when asked, with a section when criteria are asked.
+    const quint8 nMasque = (r.lCoupsDeCoeur ? dCoupDeCoeur : 0) | (r.CritCoches.isEmpty() ? 0 : dSection);
+    for (size_t n0 = 0; n0 < nNombre; n0 += 64) {
+        std::uint64_t nMot = 0;
+        const size_t nFin = std::min<size_t>(64, nNombre - n0);
+        for (size_t b = 0; b < nFin; ++b) {
+            const quint8 d = m_Drapeaux[n0 + b];
+            nMot |= std::uint64_t(d != 0 && (d & nMasque) == nMasque) << b;
+        }
+        Resultat.FixeMot(n0 / 64, nMot);
     }
     auto Ensemble = [&](const std::vector<int> *v) {
         TEnsembleImages e(nNombre);
@@ -430,19 +700,19 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
         return e;
     };
     // (a) Every checked path, exactly or through a descendant.
-    const QHash<QString, std::vector<int>> &Chemins = lEtendRechCritEnf ? m_ParSousArbre : m_ParChemin;
+    const std::vector<std::vector<int>> &Chemins = lEtendRechCritEnf ? m_ParSousArbre : m_ParChemin;
     for (const QString &c : r.CritCoches) {
-        auto it = Chemins.constFind(c);
-        Resultat.Et(Ensemble(it == Chemins.constEnd() ? nullptr : &it.value()));
+        const int k = m_Chemins.Cherche(c);
+        Resultat.Et(Ensemble(k < 0 ? nullptr : &Chemins[size_t(k)]));
     }
     // (b) Each pattern against each distinct keyword once.
     if (!r.MotsCles.empty()) {
         TEnsembleImages Un(nNombre);
         for (const TModele &m : r.MotsCles) {
             TEnsembleImages e(nNombre);
-            for (auto it = m_ParMotCle.constBegin(); it != m_ParMotCle.constEnd(); ++it)
-                if (!it.value().empty() && m.Correspond(it.key()))
-                    for (int n : it.value())
+            for (size_t k = 0; k < m_ParMotCle.size(); ++k)
+                if (!m_ParMotCle[k].empty() && m.Correspond(m_MotsCles.Textes[k]))
+                    for (int n : m_ParMotCle[k])
                         e.Ajoute(size_t(n));
             if (r.lOperateurET)
                 Resultat.Et(e);
@@ -455,10 +725,10 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
     // (d) The pattern against each distinct legend once.
     if (r.Legende) {
         TEnsembleImages e(nNombre);
-        auto Teste = [&](const QString &cLegende) {
-            if (!r.Legende->CorrespondMajuscules(cLegende))
+        auto Teste = [&](size_t k) {
+            if (!r.Legende->CorrespondMajuscules(m_Legendes.Textes[k]))
                 return;
-            for (int n : m_ParLegende.value(cLegende))
+            for (int n : m_ParLegende[k])
                 e.Ajoute(size_t(n));
         };
         const QString &cLitteral = r.Legende->Litteral();
@@ -468,20 +738,17 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
             for (qsizetype nPos = Texte.indexOf(cLitteral); nPos >= 0;) {
                 const auto it = std::upper_bound(m_DebutsLegendes.begin(), m_DebutsLegendes.end(), nPos);
                 const size_t k = size_t(it - m_DebutsLegendes.begin()) - 1;
-                Teste(m_ListeLegendes[qsizetype(k)]);
+                Teste(size_t(m_NumerosTexteLegendes[k]));
                 nPos = k + 1 < m_DebutsLegendes.size() ? Texte.indexOf(cLitteral, m_DebutsLegendes[k + 1]) : -1;
             }
         } else {
-            for (auto it = m_ParLegende.constBegin(); it != m_ParLegende.constEnd(); ++it)
-                if (!it.value().empty())
-                    Teste(it.key());
+            for (size_t k = 0; k < m_ParLegende.size(); ++k)
+                if (!m_ParLegende[k].empty())
+                    Teste(k);
         }
         Resultat.Et(e);
     }
-    std::vector<int> Numeros;
-    Numeros.reserve(Resultat.Nombre());
-    Resultat.PourChaque([&](size_t n) { Numeros.push_back(int(n)); });
-    return Numeros;
+    return Resultat.Membres();
 }
 
 // ---- The search ------------------------------------------------------------------------------

@@ -15,6 +15,8 @@
 
 #include "classification/Modele.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -40,6 +42,10 @@ public:
     size_t Nombre() const;
     // Calls f for every member in increasing order.
     void PourChaque(const std::function<void(size_t)> &f) const;
+    // The members in increasing order.
+    std::vector<int> Membres() const;
+    // Members 64 × i to 64 × i + 63, one bit each (bits past the size are ignored).
+    void FixeMot(size_t i, std::uint64_t nMot);
 
 private:
     std::vector<std::uint64_t> m_Mots;
@@ -109,45 +115,134 @@ public:
     int nDernieresReconstructions = 0;
 
 private:
+    // Texts met over and over (paths, keywords, legends, image keys) are numbered once; a table
+    // of (hash, number) pairs finds a number without building a string from the store's bytes.
+    class TTableNumeros
+    {
+    public:
+        // The number whose entry Egal accepts among those of that hash, or -1.
+        template <class FEgal>
+        int Cherche(quint32 nHache, FEgal &&Egal) const
+        {
+            if (m_Cases.empty())
+                return -1;
+            for (size_t i = nHache & m_nMasque;; i = (i + 1) & m_nMasque) {
+                const TCase &c = m_Cases[i];
+                if (c.nNumero < 0)
+                    return -1;
+                if (c.nHache == nHache && Egal(c.nNumero))
+                    return c.nNumero;
+            }
+        }
+        void Ajoute(quint32 nHache, int nNumero);
+        void Vide();
+        void Reserve(size_t n);
+
+    private:
+        struct TCase
+        {
+            quint32 nHache = 0;
+            int nNumero = -1;
+        };
+        std::vector<TCase> m_Cases;
+        size_t m_nNombre = 0;
+        size_t m_nMasque = 0;
+    };
+
+    // Bytes as the store holds them → a number given by the caller.
+    class TDictionnaireOctets
+    {
+    public:
+        int Cherche(QByteArrayView Octets) const;
+        void Ajoute(QByteArrayView Octets, int nValeur);
+        void Vide();
+
+    private:
+        struct TEntree
+        {
+            qsizetype nDebut;
+            qsizetype nLong;
+            int nValeur;
+        };
+        QByteArray m_Octets;
+        std::vector<TEntree> m_Entrees;
+        TTableNumeros m_Table;
+    };
+
+    // Texts numbered in the order met, found by their text or by the store's bytes for them.
+    struct TTextes
+    {
+        std::vector<QString> Textes;
+        QHash<QString, int> ParTexte;
+        TDictionnaireOctets ParOctets;
+        // The number of the text, -1 when it was never met.
+        int Cherche(const QString &c) const { return ParTexte.value(c, -1); }
+        void Vide();
+    };
+
     struct TImage
     {
-        QStringList Criteres;
-        QStringList MotsCles;
-        QString cLegende; // upper-cased
-        // Where the image is a candidate: a catalogue section, a key of the three sections.
-        bool lSection = false;
-        bool lMotsCles = false;
-        bool lLegende = false;
-        bool lCoupDeCoeur = false;
+        std::vector<int> Criteres; // path numbers, as stored
+        std::vector<int> MotsCles; // keyword numbers
+        int nLegende = -1;         // upper-cased legend number
     };
+    // Where an image is a candidate: a catalogue section, a key of the three sections. Kept
+    // apart from the images, one byte each, so that a search walks them in one sweep.
+    enum TDrapeau : quint8 { dSection = 1, dMotsCles = 2, dLegende = 4, dCoupDeCoeur = 8 };
+    std::vector<quint8> m_Drapeaux;
+    void Marque(int n, quint8 nDrapeau, bool l)
+    {
+        quint8 &d = m_Drapeaux[size_t(n)];
+        d = l ? quint8(d | nDrapeau) : quint8(d & ~nDrapeau);
+    }
+    void Efface(quint8 nDrapeau)
+    {
+        for (quint8 &d : m_Drapeaux)
+            d &= quint8(~nDrapeau);
+    }
     enum TPartie { Criteres = 1, MotsCles = 2, CoupsDeCoeur = 4, Legendes = 8 };
 
     int Numero(const QString &cCle);
+    int Numero(QByteArrayView Octets, bool lEchappe);
+    // The number of a criterion path, its ancestors numbered with it.
+    int NumeroChemin(const QString &cChemin);
+    int NumeroChemin(QByteArrayView Octets);
+    int NumeroMotCle(QByteArrayView Octets);
+    int NumeroLegende(QByteArrayView Octets);
+    std::vector<int> NumerosChemins(const QStringList &Chemins);
     void LitCriteres(int n, bool lSectionConnue = false);
     void LitMotsCles(int n);
     void LitLegende(int n);
-    void PoseCriteres(int n, const QStringList &Criteres);
-    void PoseMotsCles(int n, const QStringList &MotsCles);
-    void PoseLegende(int n, const QString &cLegende);
+    void PoseCriteres(int n, std::vector<int> Criteres);
+    void PoseMotsCles(int n, std::vector<int> MotsCles);
+    void PoseLegende(int n, int nLegende);
+    void PoseValeurMotsCles(int n, QByteArrayView Valeur);
     void ReconstruitParties(int nParties);
     void NoteGenerations();
-    bool ADesDonnees(const TImage &i) const { return i.lSection || i.lMotsCles || i.lLegende || i.lCoupDeCoeur; }
 
     const TBigIniFile &m_iniBDD;
     const TBigIniFile &m_iniSetup;
     std::vector<QString> m_Cles;
-    QHash<QString, int> m_Numeros;
+    TTableNumeros m_Numeros; // by the key's hash
     std::vector<TImage> m_Images;
-    // Criterion path → images holding exactly it; path → images holding it or a descendant.
-    QHash<QString, std::vector<int>> m_ParChemin;
-    QHash<QString, std::vector<int>> m_ParSousArbre;
-    QHash<QString, std::vector<int>> m_ParMotCle;
-    QHash<QString, std::vector<int>> m_ParLegende;
+    // Criterion paths and their ancestors share one numbering. By path number: the images
+    // holding exactly it, those holding it or a descendant, and its ancestors' numbers (itself
+    // included) for a stored path.
+    TTextes m_Chemins;
+    std::vector<std::vector<int>> m_ParChemin;
+    std::vector<std::vector<int>> m_ParSousArbre;
+    std::vector<std::vector<int>> m_AncetresChemin;
+    TTextes m_MotsCles;
+    std::vector<std::vector<int>> m_ParMotCle;
+    TTextes m_Legendes; // upper-cased
+    std::vector<std::vector<int>> m_ParLegende;
+    // The legends as stored, before upper-casing, to their upper-cased number.
+    TDictionnaireOctets m_LegendesBrutes;
     // The distinct legends end to end, each followed by a line break (no legend holds one), so
     // that a pattern's plain run is looked for in one pass; rebuilt when a legend changed.
     QString m_TexteLegendes;
     std::vector<qsizetype> m_DebutsLegendes;
-    QStringList m_ListeLegendes;
+    std::vector<int> m_NumerosTexteLegendes;
     bool m_lTexteLegendesPerime = true;
     void ConstruitTexteLegendes();
     bool m_lConstruit = false;

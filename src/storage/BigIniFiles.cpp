@@ -437,6 +437,25 @@ struct TBigIniFile::TDonnees
         return -1;
     }
 
+    void ParcourtLignes(const TSection &s, const std::function<void(const TBigIniFile::TLigneBrute &)> &f) const
+    {
+        QByteArray Decode;
+        TBigIniFile::TLigneBrute b;
+        for (const TLigne &l : s.Lignes) {
+            if (!EstCle(l))
+                continue;
+            const QByteArrayView Ligne = Vue(l);
+            b.Cle = Ligne.first(l.nEgal);
+            b.Valeur = Ligne.sliced(l.nEgal + 1);
+            b.lEchappe = ContientPourcent(b.Cle);
+            if (b.lEchappe) {
+                Decode = DecodeNom(b.Cle);
+                b.Cle = Decode;
+            }
+            f(b);
+        }
+    }
+
     void RetireLigne(TSection &s, size_t nPos)
     {
         nMorts += s.Lignes[nPos].nLong;
@@ -845,6 +864,128 @@ QStringList TBigIniFile::SectionsSousChemin(const QString &cChemin) const
         Liste = Uniques;
     }
     return Liste;
+}
+
+bool TBigIniFile::ParcourtSection(const QString &cSection, const std::function<void(const TLigneBrute &)> &f) const
+{
+    const TDonnees::TSection *s = d->Section(cSection);
+    if (!s)
+        return false;
+    d->ParcourtLignes(*s, f);
+    return true;
+}
+
+void TBigIniFile::ParcourtSections(
+    const std::function<bool(QByteArrayView cNom, bool lEchappe, bool lTrouvee)> &fSection,
+    const std::function<void(const TLigneBrute &)> &fLigne) const
+{
+    QByteArray Decode;
+    for (size_t i = 0; i < d->Sections.size(); ++i) {
+        const TDonnees::TSection &s = d->Sections[i];
+        if (s.lEffacee)
+            continue;
+        QByteArrayView Nom = d->NomBrut(s);
+        const bool lEchappe = ContientPourcent(Nom);
+        if (lEchappe) {
+            Decode = DecodeNom(Nom);
+            Nom = Decode;
+        }
+        // Without names written twice, every section is the one its name finds.
+        const bool lTrouvee = !d->lSectionsEnDouble || d->ChercheSection(d->FormeSection(d->NomBrut(s))) == qint64(i);
+        if (fSection(Nom, lEchappe, lTrouvee))
+            d->ParcourtLignes(s, fLigne);
+    }
+}
+
+void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
+                                          const std::function<bool(const QString &cSection, QStringList &Cles)> &f)
+{
+    QStringList Cles;
+    const bool lAutoSaveAvant = std::exchange(lAutoSave, false);
+    auto ParNom = [&](const QString &cSection) {
+        ReadSection(cSection, Cles);
+        if (!f(cSection, Cles))
+            return;
+        std::vector<std::pair<QString, QString>> Lignes;
+        Lignes.reserve(size_t(Cles.size()));
+        for (const QString &c : std::as_const(Cles))
+            Lignes.push_back({c, QString()});
+        RemplaceSection(cSection, Lignes);
+    };
+    if (d->lSectionsEnDouble) {
+        // A name written twice is read and written through the section its name finds.
+        for (const QString &cSection : SectionsSousChemin(cChemin))
+            ParNom(cSection);
+    } else {
+        const QByteArray Chemin = cChemin.toUtf8();
+        auto Sous = [&](QByteArrayView Cle) {
+            return Cle.startsWith(Chemin) && (Cle.size() == Chemin.size() || Cle[Chemin.size()] == '/');
+        };
+        QByteArray Ligne;
+        // What may add, erase or squeeze sections waits for the end of the pass: a section whose
+        // decoded name may not find it again goes through the lookups by name, and a section
+        // left without keys is erased by its name.
+        QStringList ParNomApres, Effacees;
+        const size_t nFin = d->Sections.size();
+        for (size_t i = 0; i < nFin; ++i) {
+            if (d->Sections[i].lEffacee)
+                continue;
+            bool lSous = false;
+            for (const TDonnees::TLigne &l : d->Sections[i].Lignes) {
+                if (!TDonnees::EstCle(l))
+                    continue;
+                const QByteArrayView Brute = d->CleBrute(l);
+                if (ContientPourcent(Brute) ? Sous(DecodeNom(Brute)) : Sous(Brute)) {
+                    lSous = true;
+                    break;
+                }
+            }
+            if (!lSous)
+                continue;
+            const QByteArrayView Brut = d->NomBrut(d->Sections[i]);
+            if (ContientPourcent(Brut)) {
+                ParNomApres << VersTexte(DecodeNom(Brut));
+                continue;
+            }
+            const QString cSection = QString::fromUtf8(Brut);
+            TDonnees::TSection &s = d->Sections[i];
+            Cles.clear();
+            for (const TDonnees::TLigne &l : s.Lignes) {
+                if (!TDonnees::EstCle(l))
+                    continue;
+                const QByteArrayView Brute = d->CleBrute(l);
+                Cles.append(ContientPourcent(Brute) ? VersTexte(DecodeNom(Brute)) : QString::fromUtf8(Brute));
+            }
+            if (!f(cSection, Cles))
+                continue;
+            if (Cles.isEmpty()) {
+                Effacees << cSection;
+                continue;
+            }
+            for (const TDonnees::TLigne &l : s.Lignes)
+                if (l.Vivante())
+                    d->nMorts += l.nLong;
+            s.Lignes.clear();
+            s.Cles.reset();
+            s.nTrous = 0;
+            s.lClesEnDouble = false;
+            s.Lignes.reserve(size_t(Cles.size()));
+            for (const QString &c : std::as_const(Cles)) {
+                Ligne = LigneCle(EncodeNom(c.toUtf8(), true), QByteArray());
+                s.Lignes.push_back(d->Ajoute(Ligne));
+            }
+            if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
+                d->IndexeCles(s);
+            d->NoteChangement(cSection, QString());
+        }
+        for (const QString &cSection : std::as_const(ParNomApres))
+            ParNom(cSection);
+        for (const QString &cSection : std::as_const(Effacees))
+            RemplaceSection(cSection, {});
+    }
+    lAutoSave = lAutoSaveAvant;
+    if (lAutoSave && d->lModifie)
+        UpdateFile();
 }
 
 void TBigIniFile::RemplaceSection(const QString &cSection, const std::vector<std::pair<QString, QString>> &Lignes)

@@ -7,6 +7,7 @@
 // threads may read one store at once as long as none writes to it meanwhile.
 
 #include <QString>
+#include <QByteArrayView>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -50,6 +51,28 @@ public:
     // begins with cChemin followed by "/": one pass over the raw key lines, a line being
     // decoded only when it holds an escape.
     QStringList SectionsSousChemin(const QString &cChemin) const;
+    // Raw reading for what is built over a whole store: views into the store's text, valid until
+    // the store changes. A key or name holding an escape is given decoded, lEchappe then set
+    // (its bytes may not be UTF-8); a value is given as it stands in the file.
+    struct TLigneBrute
+    {
+        QByteArrayView Cle;
+        QByteArrayView Valeur;
+        bool lEchappe = false;
+    };
+    // Calls f for each key line of the section in file order; false when there is no section.
+    bool ParcourtSection(const QString &cSection, const std::function<void(const TLigneBrute &)> &f) const;
+    // Calls fSection for every section in file order, a name present twice visited twice, with
+    // its name and whether a lookup by that name finds this section; when it returns true,
+    // fLigne is then called for each key line of the section.
+    void ParcourtSections(const std::function<bool(QByteArrayView cNom, bool lEchappe, bool lTrouvee)> &fSection,
+                          const std::function<void(const TLigneBrute &)> &fLigne) const;
+    // For each section SectionsSousChemin would name, in that order: f gets its name and keys
+    // (as ReadSection gives them) and may change the keys; when it returns true the section's
+    // lines become one line per key, each with an empty value, as RemplaceSection would make
+    // them. One pass over the store, each section found once.
+    void RecleSectionsSousChemin(const QString &cChemin,
+                                 const std::function<bool(const QString &cSection, QStringList &Cles)> &f);
     // Replaces the lines of the section with one line per (key, value), in the given order;
     // the section keeps its place in the file. An empty list erases the section. Counts as
     // one change of the section.

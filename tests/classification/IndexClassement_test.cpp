@@ -10,8 +10,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace
 {
@@ -354,4 +357,122 @@ TEST(RechercheEnregistree, WritesOnlyWhatIsAskedAndReadsItBack)
 TEST(RechercheEnregistree, NamesAreFilteredAsTyped)
 {
     EXPECT_EQ(FiltreNomRecherche("vacances été 2004 *&+,-._!?/"), "VACANCES T 2004 &+,-._");
+}
+
+// ---- Building from the stores' bytes ---------------------------------------------------------
+
+namespace
+{
+bool EcritFichier(const QString &cFichier, const QByteArray &Octets)
+{
+    QFile f(cFichier);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(Octets) == Octets.size();
+}
+
+QStringList Cles(const TIndexClassement &Index, const std::vector<int> &Numeros)
+{
+    QStringList l;
+    for (const int n : Numeros)
+        l << Index.Cle(n);
+    return l;
+}
+} // namespace
+
+// The index read straight from the bytes answers as the readers by name say it should, on
+// escaped names and keys, a section written twice, a key written twice, empty values, tabs.
+TEST(IndexClassementOctets, AnswersAsTheReadersByName)
+{
+    QTemporaryDir Temp;
+    const QString cBDD = Temp.filePath("bdd.ini"), cSetup = Temp.filePath("setup.ini");
+    ASSERT_TRUE(EcritFichier(cBDD,
+                             "[C:/a.jpg]\r\nVoyages/Italie=\r\nVoyages/Italie=\r\nLieux%3DX/%25Y=\r\nsans egal\r\n"
+                             "[c:/A.jpg]\r\nAutre=\r\n"
+                             "[C:/b%5B1%5D.jpg]\r\nVoyages=\r\n"
+                             "[C:/vide.jpg]\r\n"
+                             "[C:/%E9t%E9.jpg]\r\nCaf%E9=\r\n"
+                             "[C:/\xC3\xA9t\xC3\xA9.jpg]\r\nCaf\xC3\xA9/Cr\xC3\xA8me=\r\n"
+                             "[/racine]\r\n/x/y=\r\n"));
+    ASSERT_TRUE(EcritFichier(cSetup, "[MOTS-CLES]\r\nC:/a.jpg=MER  SOL\tCHAT\r\nC:/a.jpg=AUTRE\r\n"
+                                     "C:/b%5B1%5D.jpg=MER\r\nC:/x.jpg=\r\nc:/z.jpg=\xC3\x89T\xC3\x89 mer\r\n"
+                                     "[COUPS DE COEUR]\r\nC:/y.jpg=\r\nC:/a.jpg=\r\n"
+                                     "[LEGENDES]\r\nC:/a.jpg=Coucher de soleil\r\nC:/b%5B1%5D.jpg=coucher DE SOLEIL\r\n"
+                                     "C:/e.jpg=\r\nC:/e.jpg=doublon\r\nC:/f.jpg=\xC3\xA9t\xC3\xA9\r\n"));
+    for (const bool lCasse : {true, false}) {
+        TBigIniFile iniBDD(cBDD, lCasse), iniSetup(cSetup);
+        TIndexClassement Index(iniBDD, iniSetup);
+        Index.Actualise();
+
+        // The candidates: the sections in store order, then the keys of the three sections.
+        QStringList Attendues, Sections, l;
+        iniBDD.ReadSections(Sections);
+        for (const QString &cSection : {cSectionMotsCles, cSectionCoupsDeCoeur, cSectionLegendes}) {
+            iniSetup.ReadSection(cSection, l);
+            Sections += l;
+        }
+        for (const QString &c : std::as_const(Sections))
+            if (!Attendues.contains(c))
+                Attendues << c;
+        ASSERT_EQ(Index.Nombre(), Attendues.size());
+        for (int n = 0; n < Index.Nombre(); ++n)
+            EXPECT_EQ(Index.Cle(n), Attendues[n]);
+        EXPECT_EQ(Cles(Index, Index.Selectionne(TRechercheCompilee{}, true)), Attendues);
+
+        // Every path and ancestor, exactly and with its descendants.
+        QStringList Chemins;
+        for (const QString &c : std::as_const(Attendues)) {
+            iniBDD.ReadSection(c, l);
+            for (const QString &p : std::as_const(l))
+                for (qsizetype k = 0; k <= p.size(); ++k)
+                    if (k == p.size() || p[k] == u'/')
+                        Chemins << p.left(k);
+        }
+        ASSERT_TRUE(Chemins.contains(QString::fromUtf8("Caf\xC3\xA9")));
+        ASSERT_TRUE(Chemins.contains("Lieux=X/%Y"));
+        ASSERT_TRUE(Chemins.contains(QString()));
+        for (const bool lEtendre : {true, false}) {
+            for (const QString &p : std::as_const(Chemins)) {
+                QStringList Trouvees;
+                for (const QString &c : std::as_const(Attendues)) {
+                    iniBDD.ReadSection(c, l);
+                    if (std::any_of(l.begin(), l.end(), [&](const QString &x) {
+                            return x == p || (lEtendre && x.startsWith(p) && x[p.size()] == u'/');
+                        }))
+                        Trouvees << c;
+                }
+                TRechercheCompilee r;
+                r.CritCoches = {p};
+                EXPECT_EQ(Cles(Index, Index.Selectionne(r, lEtendre)), Trouvees) << qPrintable(p);
+            }
+        }
+
+        // Each keyword and legend, as the first line of the key holds it.
+        for (const QString &cMot : {"MER", "SOL", "CHAT", "AUTRE", "\u00c9T\u00c9", "Z"}) {
+            const TModele m = *TModele::Compile(cMot);
+            QStringList Trouvees;
+            for (const QString &c : std::as_const(Attendues)) {
+                const QStringList Mots = iniSetup.ReadString(cSectionMotsCles, c, QString())
+                                             .split(QRegularExpression("[ \t]"), Qt::SkipEmptyParts);
+                if (std::any_of(Mots.begin(), Mots.end(), [&](const QString &x) { return m.Correspond(x); }))
+                    Trouvees << c;
+            }
+            TRechercheCompilee r;
+            r.MotsCles.push_back(m);
+            EXPECT_EQ(Cles(Index, Index.Selectionne(r, true)), Trouvees) << qPrintable(cMot);
+        }
+        for (const QString &cLegende : {"*SOLEIL*", "COUCHER DE SOLEIL", "*", "DOUBLON", "\u00c9T\u00c9"}) {
+            TDemandeRecherche d;
+            d.cLegende = cLegende;
+            const TRechercheCompilee r = *CompileRecherche(d, false);
+            QStringList Trouvees;
+            for (const QString &c : std::as_const(Attendues)) {
+                const QString cValeur = iniSetup.ReadString(cSectionLegendes, c, QString()).toUpper();
+                if (!cValeur.isEmpty() && r.Legende->CorrespondMajuscules(cValeur))
+                    Trouvees << c;
+            }
+            EXPECT_EQ(Cles(Index, Index.Selectionne(r, true)), Trouvees) << qPrintable(cLegende);
+        }
+        TRechercheCompilee Coeurs;
+        Coeurs.lCoupsDeCoeur = true;
+        EXPECT_EQ(Cles(Index, Index.Selectionne(Coeurs, true)), (QStringList{"C:/a.jpg", "C:/y.jpg"}));
+    }
 }

@@ -1,6 +1,9 @@
 #include "storage/BigIniFiles.h"
 
+#include "platform/TextCodec.h"
+
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,3 +72,114 @@ TEST(BigIniFilesChemins, ReplacingASectionKeepsItsPlace)
     EXPECT_EQ(Cles.first(), "10");
 }
 } // namespace
+
+// The raw readers give what the readers by name give, on the lines that trip them up.
+TEST(BigIniFilesChemins, RawReadersAgreeWithTheReadersByName)
+{
+    QTemporaryDir Temp;
+    const QString cFichier = Temp.filePath("bdd.ini");
+    ASSERT_TRUE(Ecrit(cFichier, "; avant\r\n[a]\r\nk=1\r\nk=2\r\nsans egal\r\n=vide\r\nv=\r\nx%3Dy=a=b\r\n"
+                                "[B%5B1%5D]\r\n%E9t%E9=caf\xC3\xA9\r\n\xC3\xA9t\xC3\xA9= \r\n"
+                                "[A]\r\nautre=3\r\n[vide]\r\n[%25]\r\n%=%\r\n"));
+    for (const bool lCasse : {false, true}) {
+        TBigIniFile ini(cFichier, lCasse);
+        QStringList Sections;
+        ini.ReadSections(Sections);
+        QStringList Noms, Attendus;
+        std::vector<bool> Trouvees;
+        ini.ParcourtSections(
+            [&](QByteArrayView Nom, bool lEchappe, bool lTrouvee) {
+                Noms << (lEchappe ? DecodeLigne(Nom) : QString::fromUtf8(Nom));
+                Trouvees.push_back(lTrouvee);
+                return false;
+            },
+            [&](const TBigIniFile::TLigneBrute &) { ADD_FAILURE() << "lines of a section refused"; });
+        EXPECT_EQ(Noms, Sections);
+        // "a" and "A" are one section unless case counts: the second is then not found by name.
+        EXPECT_EQ(Trouvees, (std::vector<bool>{true, true, lCasse, true, true}));
+
+        // Values as they stand, a key written twice giving each of its values.
+        const QStringList ValeursA{"1", "2", "vide", "", "a=b"};
+        const QHash<QString, QStringList> Valeurs{{"a", ValeursA},
+                                                  {"B[1]", {"caf\u00e9", " "}},
+                                                  {"A", lCasse ? QStringList{"3"} : ValeursA},
+                                                  {"vide", {}},
+                                                  {"%", {"%"}}};
+        for (const QString &cSection : Sections) {
+            QStringList Cles, ClesBrutes, ValeursBrutes;
+            ini.ReadSection(cSection, Cles);
+            EXPECT_TRUE(ini.ParcourtSection(cSection, [&](const TBigIniFile::TLigneBrute &l) {
+                ClesBrutes << (l.lEchappe ? DecodeLigne(l.Cle) : QString::fromUtf8(l.Cle));
+                ValeursBrutes << QString::fromUtf8(l.Valeur);
+            }));
+            EXPECT_EQ(ClesBrutes, Cles) << qPrintable(cSection);
+            EXPECT_EQ(ValeursBrutes, Valeurs.value(cSection)) << qPrintable(cSection);
+        }
+        EXPECT_FALSE(ini.ParcourtSection("absente", [](const TBigIniFile::TLigneBrute &) {}));
+    }
+}
+
+// Re-keying in one pass leaves the file as reading, changing and replacing each section by
+// name does, on escaped names and keys, valueless and other lines, a section emptied.
+TEST(BigIniFilesChemins, ReKeyingInOnePassWritesWhatTheReadersByNameWould)
+{
+    const QByteArray Texte = "; avant\r\n[a]\r\nV/I=1\r\nsans egal\r\nX=\r\nV/I/R=\r\n"
+                             "[b%3D1]\r\nV%2FI=\r\nV/I=\r\n"
+                             "[%E9]\r\nV/I/x=\r\n"
+                             "[vide]\r\nV/I=\r\n"
+                             "[c]\r\nV/Ix=\r\n"
+                             "[grand]\r\nk=\r\n"
+                             "V/I/1=\r\nV/I/2=\r\nV/I/3=\r\nV/I/4=\r\nV/I/5=\r\nV/I/6=\r\nV/I/7=\r\nV/I/8=\r\n"
+                             "V/I/9=\r\nV/I/10=\r\nV/I/11=\r\nV/I/12=\r\nV/I/13=\r\n";
+    // The change: every key under V/I renamed to W/I, the whole "vide" section dropped.
+    auto Change = [](const QString &cSection, QStringList &Cles) {
+        if (cSection == "vide") {
+            Cles.clear();
+            return true;
+        }
+        bool lChange = false;
+        for (QString &c : Cles)
+            if (c == "V/I" || c.startsWith("V/I/")) {
+                c.replace(0, 1, "W");
+                lChange = true;
+            }
+        return lChange;
+    };
+    // A file with a section name written twice is handled too.
+    for (const QByteArray &Fichier : {Texte, Texte + "[a]\r\nV/I=\r\n[A]\r\nV/I/x=\r\n"}) {
+        for (const bool lCasse : {false, true}) {
+            QTemporaryDir Temp;
+            const QString cUn = Temp.filePath("un.ini"), cDeux = Temp.filePath("deux.ini");
+            ASSERT_TRUE(Ecrit(cUn, Fichier));
+            ASSERT_TRUE(Ecrit(cDeux, Fichier));
+            TBigIniFile Un(cUn, lCasse), Deux(cDeux, lCasse);
+            Un.lAutoSave = Deux.lAutoSave = false;
+            QStringList Vues, VuesParNom;
+            Un.RecleSectionsSousChemin("V/I", [&](const QString &cSection, QStringList &Cles) {
+                Vues << cSection;
+                return Change(cSection, Cles);
+            });
+            for (const QString &cSection : Deux.SectionsSousChemin("V/I")) {
+                QStringList Cles;
+                Deux.ReadSection(cSection, Cles);
+                VuesParNom << cSection;
+                if (!Change(cSection, Cles))
+                    continue;
+                std::vector<std::pair<QString, QString>> Lignes;
+                for (const QString &c : std::as_const(Cles))
+                    Lignes.push_back({c, QString()});
+                Deux.RemplaceSection(cSection, Lignes);
+            }
+            Vues.sort();
+            VuesParNom.sort();
+            EXPECT_EQ(Vues, VuesParNom);
+            ASSERT_TRUE(Un.UpdateFile());
+            ASSERT_TRUE(Deux.UpdateFile());
+            EXPECT_EQ(Lit(cUn), Lit(cDeux)) << lCasse;
+            EXPECT_NE(Lit(cUn), Fichier);
+            // The sections changed are counted as changed.
+            EXPECT_GT(Un.GenerationSection("a"), 0u);
+            EXPECT_EQ(Un.GenerationSection("c"), 0u);
+        }
+    }
+}
