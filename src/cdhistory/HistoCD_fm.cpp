@@ -1,4 +1,5 @@
 #include "cdhistory/HistoCD_fm.h"
+#include "components/MarkupHint.h"
 
 #include "cdhistory/HistoCDIndexerCD_fm.h"
 #include "components/PaneledListView.h"
@@ -19,7 +20,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabWidget>
-#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -283,7 +283,7 @@ void THistoCDKX::tvHistoCDMouseMove(const QPoint &ptVue)
 {
     const QString cBulle = BulleNoeudCD(NoeudDe(tvHistoCD->itemAt(ptVue)));
     if (cBulle != tvHistoCD->toolTip()) {
-        QToolTip::hideText();
+        TMarkupHint::Cache();
         tvHistoCD->setToolTip(cBulle);
     }
 }
