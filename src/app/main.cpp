@@ -2,6 +2,7 @@
 // is created, then the event loop until the main window closes.
 
 #include "components/Francais.h"
+#include "components/MarkupHint.h"
 #include "components/MessagesQt.h"
 #include "imaging/FileKinds.h"
 #include "thumbnails/ThumbnailCache.h"
@@ -99,6 +100,8 @@ int main(int argc, char **argv)
 
     QApplication Application(argc, argv);
     InstalleFrancais(&Application);
+    // Every hint of every window, the first included, is drawn by the program's hint window.
+    InstalleMarkupHint(&Application);
     QApplication::setApplicationName(QStringLiteral("Vimbrel"));
     QApplication::setApplicationVersion(QStringLiteral("1.44"));
 

@@ -1,4 +1,5 @@
 #include "calendar/Calendrier_fm.h"
+#include "components/MarkupHint.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/Classement.h"
@@ -101,6 +102,7 @@ TPopupCellule::TPopupCellule(QWidget *Parent) : QAbstractScrollArea(Parent)
     setFocusPolicy(Qt::NoFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(true);
+    viewport()->setProperty(cBullesPropres, true);
     hide();
 }
 
@@ -189,9 +191,9 @@ bool TPopupCellule::viewportEvent(QEvent *e)
         auto *h = static_cast<QHelpEvent *>(e);
         const int n = PositionSous(h->pos());
         if (n >= 0 && fnBulle)
-            QToolTip::showText(h->globalPos(), fnBulle(n), viewport());
+            TMarkupHint::Affiche(h->globalPos(), fnBulle(n), viewport());
         else
-            QToolTip::hideText();
+            TMarkupHint::Cache();
         return true;
     }
     return QAbstractScrollArea::viewportEvent(e);

@@ -1,4 +1,5 @@
 #include "cdhistory/HistoCD_fm.h"
+#include "components/MarkupHint.h"
 
 #include "cdhistory/HistoCDImgSsCrit_fm.h"
 #include "cdhistory/HistoCDIndexerCD_fm.h"
@@ -28,7 +29,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabWidget>
-#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -317,7 +317,7 @@ void THistoCDKX::tvHistoCDMouseMove(const QPoint &ptVue)
 {
     const QString cBulle = BulleNoeudCD(NoeudDe(tvHistoCD->itemAt(ptVue)));
     if (cBulle != tvHistoCD->toolTip()) {
-        QToolTip::hideText();
+        TMarkupHint::Cache();
         tvHistoCD->setToolTip(cBulle);
     }
 }

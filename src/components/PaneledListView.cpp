@@ -1,5 +1,7 @@
 #include "components/PaneledListView.h"
 
+#include "components/MarkupHint.h"
+
 #include "components/DrawLabel.h"
 #include "imaging/JpegCodec.h"
 #include "thumbnails/ThumbnailCache.h"
@@ -18,7 +20,6 @@
 #include <QPalette>
 #include <QScrollBar>
 #include <QTimer>
-#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -101,6 +102,7 @@ TPaneledListView::TPaneledListView(QWidget *parent) : QAbstractScrollArea(parent
     m_Pool.setMaxThreadCount(1);
 
     setFocusPolicy(Qt::StrongFocus);
+    viewport()->setProperty(cBullesPropres, true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setTracking(true);
@@ -931,10 +933,14 @@ bool TPaneledListView::viewportEvent(QEvent *e)
         auto *he = static_cast<QHelpEvent *>(e);
         const int i = ItemAuPoint(he->pos());
         const TPLVListItem *pItem = Item(i);
-        if (pItem && !pItem->cBulle_.isEmpty())
-            QToolTip::showText(he->globalPos(), Balises::PourBulle(pItem->cBulle_), viewport(), rPanneau(i));
+        const QString cBulle = !pItem                      ? QString()
+                               : !pItem->cBulle_.isEmpty() ? pItem->cBulle_
+                               : fnBulle                   ? fnBulle(i)
+                                                           : QString();
+        if (!cBulle.isEmpty())
+            TMarkupHint::Affiche(he->globalPos(), cBulle, viewport(), rPanneau(i));
         else
-            QToolTip::hideText();
+            TMarkupHint::Cache();
         return true;
     }
     return QAbstractScrollArea::viewportEvent(e);

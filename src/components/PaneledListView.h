@@ -177,6 +177,8 @@ public:
     void MetImage(TPLVListItem *pItem, const TVignetteCompacte &Vignette);
     void MetTitre(TPLVListItem *pItem, const QString &cTexte);
     void MetBulle(TPLVListItem *pItem, const QString &cTexte);
+    // The hint of an item that has none of its own, made when it is shown.
+    std::function<QString(int nItem)> fnBulle;
     void MontreItem(TPLVListItem *pItem);
 
     // The JPEG reduction a picture of this size should be decoded at for this grid, so that

@@ -49,6 +49,7 @@ QVariant TModeleListeImages::data(const QModelIndex &index, int role) const
         const QChar x = LettreColonne(c);
         return x.toUpper() == QLatin1Char('R') ? TexteResolution(e) : ColonnesListe::TexteColonne(e, x);
     }
+    case Qt::ToolTipRole: return fnBulle ? fnBulle(e) : QString();
     case Qt::CheckStateRole:
         if (c == 0)
             return l.lCoche ? Qt::Checked : Qt::Unchecked;

@@ -70,6 +70,8 @@ public:
     // The entry keeps the file's size; "Résol." shows it as the image is shown, turned by its
     // treatments when this is set (it answers whether the net quarter turns are odd).
     std::function<bool(const TEnrLV &)> fnTournee;
+    // A row's hint (the tool-tip role), made when it is asked for; none when not set.
+    std::function<QString(const TEnrLV &)> fnBulle;
     QString TexteResolution(const TEnrLV &e) const;
     void MetVignette(int nLigne, const TVignetteCompacte &Vignette);
     TVignetteCompacte Vignette(int nLigne) const;

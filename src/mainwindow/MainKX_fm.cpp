@@ -5,7 +5,7 @@
 #include "exploration/Selection.h"
 #include "thumbnails/ThumbnailCache_fm.h"
 
-#include "components/BullesBalisees.h"
+#include "components/MarkupHint.h"
 #include "components/ComboZoom.h"
 #include "components/DispositionFlux.h"
 #include "components/PanneauImage.h"
@@ -17,12 +17,14 @@
 #include "mainwindow/Demarrage_fm.h"
 #include "classification/EditionCriteres.h"
 #include "classification/Classement_fm.h"
+#include "classification/MemoEtat_fm.h"
 #include "classification/MigrationArbo.h"
 #include "imaging/FileKinds.h"
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
 #include "publishing/AlbumWEB_fm.h"
+#include "publishing/BulleImage_fm.h"
 #include "publishing/CopieImages_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
@@ -387,7 +389,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // The folders (the data folder first, then the cache, pattern and icon folders) and the
     // hint hook, so that marked-up hints show styled.
     m_Contexte.FixeDossiers();
-    InstalleBullesBalisees(qApp);
+    InstalleMarkupHint(qApp);
     // The splash shows its first step before the stores are read.
     Etape(0, {});
     // The three stores, saved explicitly only.
@@ -456,6 +458,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
+    InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
+    InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
     InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     InstalleRenommageImages(*this, m_Contexte);

@@ -7,7 +7,9 @@
 #include "classification/MotsCles.h"
 #include "classification/MotsClesRech_fm.h"
 #include "classification/Recherche_fm.h"
+#include "components/MarkupHint.h"
 #include "components/PaneledListView.h"
+#include "components/PanneauImage.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
 #include "exploration/Selection.h"
@@ -20,6 +22,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -479,4 +483,73 @@ TEST_F(ClassementFmTest, ImageTreeFollowsTheCurrentImageWithItsMetadata)
     ASSERT_GT(Iptc->childCount(), 0);
     EXPECT_FALSE(Iptc->child(0)->isExpanded());
     EXPECT_EQ(tv->currentItem(), tv->topLevelItem(0));
+}
+
+TEST_F(ClassementFmTest, StateMemoFollowsTheCurrentImageItsTabAndItsLegend)
+{
+    Demarre("[LEGENDES]\r\n" + (Temp.filePath("photos") + "/b.jpg").toUtf8() + "=Coucher de soleil\r\n");
+    QTabWidget *pcEtat = Fenetre->PanneauEtat();
+    auto *mmEtat = Fenetre->findChild<QPlainTextEdit *>("mmEtat");
+    ASSERT_TRUE(pcEtat && mmEtat);
+    ASSERT_FALSE(Contexte->Parametres.lTrtDescription);
+    ASSERT_EQ(pcEtat->count(), 7);
+    EXPECT_EQ(pcEtat->tabText(3), "Données techniques EXIF");
+    EXPECT_EQ(pcEtat->tabBar()->tabTextColor(2), QColor(Qt::blue));
+    const auto Ligne = [this](const char *cNom) {
+        for (int i = 0; i < Fenetre->Modele().Nombre(); ++i)
+            if (Fenetre->Modele().Enr(i).NomFichier() == QLatin1String(cNom))
+                return i;
+        return -1;
+    };
+
+    Fenetre->Selection().MetLigneCourante(Ligne("a.jpg"));
+    EXPECT_EQ(mmEtat->toPlainText(), Cle("a.jpg"));
+    pcEtat->setCurrentIndex(2);
+    EXPECT_TRUE(mmEtat->toPlainText().isEmpty());
+    EXPECT_EQ(mmEtat->toolTip(), "<SG>Légende</SG/> (vide)");
+    Fenetre->Selection().MetLigneCourante(Ligne("b.jpg"));
+    EXPECT_EQ(mmEtat->toPlainText(), "Coucher de soleil");
+
+    // Descriptions handled: the tabs are made again, the first one active.
+    Contexte->Parametres.lTrtDescription = true;
+    Fenetre->Selection().MetLigneCourante(Ligne("a.jpg"));
+    EXPECT_EQ(pcEtat->count(), 8);
+    EXPECT_EQ(pcEtat->currentIndex(), 0);
+    EXPECT_EQ(mmEtat->toPlainText(), Cle("a.jpg"));
+}
+
+TEST_F(ClassementFmTest, ImageHintsOnTheGridTheListAndThePaneAreMadeWhenShown)
+{
+    Demarre("[LEGENDES]\r\n" + (Temp.filePath("photos") + "/b.jpg").toUtf8() + "=Coucher de soleil\r\n");
+    InstalleMarkupHint(qApp);
+    TModeleListeImages &Modele = Fenetre->Modele();
+    int nB = -1;
+    for (int i = 0; i < Modele.Nombre(); ++i)
+        if (Modele.Enr(i).NomFichier() == "b.jpg")
+            nB = i;
+    ASSERT_GE(nB, 0);
+
+    // The grid: the item's hint, classification block included.
+    TPaneledListView *Grille = Fenetre->Grille();
+    Grille->MontreItem(Grille->Item(nB));
+    const QPoint p = Grille->rPanneau(nB).center();
+    QHelpEvent Aide(QEvent::ToolTip, p, Grille->viewport()->mapToGlobal(p));
+    QApplication::sendEvent(Grille->viewport(), &Aide);
+    const QString cBulle = TMarkupHint::TexteAffiche();
+    EXPECT_TRUE(cBulle.contains("<SG>b.jpg</SG/> <SS>[24x16]</SS/>")) << cBulle.toStdString();
+    EXPECT_TRUE(cBulle.contains("Coucher de soleil"));
+    TMarkupHint::Cache();
+
+    // The list's rows only while the list's hint setting is on.
+    Contexte->Parametres.lAffHintDsLVImgs = false;
+    EXPECT_TRUE(Modele.data(Modele.index(nB, 0), Qt::ToolTipRole).toString().isEmpty());
+    Contexte->Parametres.lAffHintDsLVImgs = true;
+    EXPECT_EQ(Modele.data(Modele.index(nB, 0), Qt::ToolTipRole).toString(), cBulle);
+
+    // The pane follows the current image and its classification.
+    Fenetre->Selection().MetLigneCourante(nB);
+    QWidget *Vue = Fenetre->PanneauImage()->viewport();
+    EXPECT_EQ(Vue->toolTip(), cBulle);
+    Classement->BasculeCoupDeCoeur();
+    EXPECT_TRUE(Vue->toolTip().contains("Coup de coeur")) << Vue->toolTip().toStdString();
 }
