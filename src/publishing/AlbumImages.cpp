@@ -4,6 +4,7 @@
 #include "imaging/FileKinds.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
+#include "metadata/LectureMeta.h"
 #include "platform/Messages.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
@@ -295,6 +296,10 @@ TEnrLV TAlbumImages::EnrRestaure(const QString &cChemin) const
     Enr.lExiste = Info.isFile();
     Enr.nTaille = Info.size();
     Enr.nDate = Info.lastModified().toSecsSinceEpoch();
+    // The EXIF orientation turns the thumbnail and the page as in the main grid; the EXIF and
+    // IPTC texts fill the criteria tree.
+    if (Enr.lExiste)
+        AppliqueMetaImage(LitMetaImage(cChemin), Enr, Enr, TContexteFocale{});
     TTailleImage Taille;
     if (EstJPEG(cChemin) && JpegCodec::LitTaille(cChemin, Taille)) {
         Enr.nLargeur = Taille.nLargeur;

@@ -141,8 +141,8 @@ public:
     int RestaurerAlbum(const QString &cNom, IMessages &Messages, QWidget *Parent = nullptr, const TSuivi &Suivi = {});
     // Asks, erases the section and saves the store. False when refused.
     bool SupprimerAlbum(const QString &cNom, IMessages &Messages, QWidget *Parent = nullptr);
-    // The entry a restored file gets: size and date from the file, resolution from its JPEG
-    // header or else from the thumbnail data kept in the store.
+    // The entry a restored file gets: size, date and metadata from the file, resolution from
+    // its JPEG header or else from the thumbnail data kept in the store.
     TEnrLV EnrRestaure(const QString &cChemin) const;
 
     // The saved albums holding the image key, in list order (the thumbnail hints show them).

@@ -249,7 +249,7 @@ void TfmAlbumImages::AppliqueTaillesMinimales()
     const int nLargeurVigs =
         std::max(PasXCellule(nD) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * plvVigsAI->frameWidth(),
                  m_pnCommandes->sizeHint().width());
-    plvVigsAI->setMinimumWidth(nLargeurVigs);
+    plvVigsAI->setFixedWidth(nLargeurVigs);
     m_pnCommandes->setFixedWidth(nLargeurVigs);
     tvVigsAICrit->setFixedWidth(nLargeurVigs);
     setMinimumWidth(nLargeurVigs + 128);

@@ -226,6 +226,20 @@ TEST_F(AlbumImages, RestoringSkipsVanishedFilesTreatsThumbnailsAndKeepsTheSectio
     EXPECT_EQ(Album->Nombre(), 3);
 }
 
+TEST_F(AlbumImages, RestoredImagesTakeTheirEXIFOrientation)
+{
+    // 80 × 40 stored, orientation 6: shown a quarter turned, as in the main grid.
+    const QString c = cRacine + QStringLiteral("/photos/f6.jpg");
+    QDir().mkpath(cRacine + QStringLiteral("/photos"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VIMBREL_TEST_DATA "/corpus/kinds/jpeg/goexif_f6-exif.jpg"), c));
+    iniSetup->WriteString(cPrefixeAlbumImages + QStringLiteral("A"), c, {});
+    Parametres.lOrientationAuto = true;
+    ASSERT_EQ(Album->RestaurerAlbum(QStringLiteral("A"), Messages), 1);
+    EXPECT_EQ(Album->Entree(0).Enr.cOrientation, QStringLiteral("6"));
+    EXPECT_EQ(Album->Entree(0).imVignette.size(), QSize(40, 80));
+    EXPECT_EQ(Album->Entree(0).imImage.size(), QSize(40, 80));
+}
+
 TEST_F(AlbumImages, RestoringIntoAFilledAlbumAsksAndNoKeepsIt)
 {
     const QString a = Photo(QStringLiteral("a.jpg"));
