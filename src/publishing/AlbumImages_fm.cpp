@@ -279,11 +279,9 @@ void TfmAlbumImages::cbAlbImgChange()
 {
     const int n = m_Album.IndexNom(cbAlbImg->currentText());
     if (n >= 0 && cbAlbImg->currentIndex() != n) {
-        const QString cTexte = cbAlbImg->currentText();
+        // The listed album is chosen, under its own spelling, so that the questions name it.
         const QSignalBlocker Bloque(cbAlbImg);
         cbAlbImg->setCurrentIndex(n);
-        // The user's typing stays as it is; only the listed entry is chosen.
-        cbAlbImg->setEditText(cTexte);
     }
     MajBoutons();
 }
