@@ -23,6 +23,7 @@
 #include "classification/CommandesRech_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
+#include "publishing/AlbumImages_fm.h"
 #include "publishing/AlbumWEB_fm.h"
 #include "publishing/BulleImage_fm.h"
 #include "publishing/CopieImages_fm.h"
@@ -459,12 +460,21 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
-    InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
-    InstalleSuppressionImages(*this, m_Contexte);
+    TBulleImageKX *BulleImage = InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
+    TSuppressionImagesKX *Suppression = InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
-    InstalleRenommageImages(*this, m_Contexte);
+    TRenommageImagesKX *Renommage = InstalleRenommageImages(*this, m_Contexte);
     InstalleAlbumWEB(*this, m_Contexte);
-    InstalleCopieImages(*this, m_Contexte);
+    TCopieImagesKX *Copie = InstalleCopieImages(*this, m_Contexte);
+    // The image album follows the files that deleting, renaming, dating and copying change.
+    TAlbumImagesKX *AlbumImages = InstalleAlbumImages(*this, m_Contexte, Vignettes, Classement);
+    Suppression->pAlbum = &AlbumImages->Album();
+    Renommage->pAlbum = &AlbumImages->Album();
+    Copie->pAlbum = &AlbumImages->Album();
+    // The image hint names the image albums holding the image.
+    BulleImage->Sources.fnAlbumsImages = [Album = &AlbumImages->Album()](const QString &cCle) {
+        return Album->AlbumsDeImage(cCle);
+    };
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);

@@ -370,6 +370,7 @@ void TfmCopieImg::btCopierClick()
     TJaugeCopie Jauge(this, Messages, int(m_Preparation.Images.size()));
     TCopieImages Copie(*m_Contexte.iniSetup, *m_Contexte.iniBDD, *m_Contexte.Volumes, Operations(), Params());
     Copie.pDescriptions = m_Contexte.Descriptions.get();
+    Copie.pAlbum = pAlbum;
     Copie.Suivi = Jauge.Suivi();
     const bool lCD = VolumeDestination().lCD;
     if (lCD)
@@ -449,6 +450,7 @@ void TCopieImagesKX::btCopieImgClick()
         return;
     }
     TfmCopieImg fm(m_Contexte, Preparation, m_Selection.DossierCourant(), m_Fenetre);
+    fm.pAlbum = pAlbum;
     fnExecute(fm);
 }
 

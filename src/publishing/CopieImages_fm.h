@@ -22,6 +22,7 @@ class QPushButton;
 class QTabWidget;
 class QTreeView;
 class QWidget;
+class IAlbumImages;
 class IOperationsFichiers;
 class TContexte;
 class TFolderTreeView;
@@ -69,6 +70,8 @@ public:
     std::function<std::optional<QString>()> fnDemandeNomDossier;
     void MetOperations(IOperationsFichiers *pOperations) { m_pOperations = pOperations; }
     std::function<void(TParamsCopie &)> fnAjusteParams;
+    // The image album, emptied of the images of a folder emptied before the copy.
+    IAlbumImages *pAlbum = nullptr;
     std::function<void(QWidget *Arbre, const QPoint &Position)> fnSurvolArbre;
 
     // What the last copy did (nImages 0 while none ran).
@@ -109,6 +112,7 @@ public:
     void btCopieImgClick();
     // How the window is shown (exec by default); tests drive it instead.
     std::function<int(TfmCopieImg &)> fnExecute;
+    IAlbumImages *pAlbum = nullptr;
 
 private:
     void MajBoutons();

@@ -181,6 +181,7 @@ void TSuppressionImagesKX::btSupprimeImgClick()
     TSuppressionImages Suppression(*m_Contexte.iniSetup, *m_Contexte.iniBDD, *m_Contexte.Volumes, Operations(),
                                    Params());
     Suppression.pDescriptions = m_Contexte.Descriptions.get();
+    Suppression.pAlbum = pAlbum;
     Suppression.Suivi = Jauge.Suivi();
 
     bool lConfirme = false;
@@ -288,6 +289,7 @@ void TSuppressionImagesKX::miOutilsDiversRechercheDoublonsImgClick()
     TSuppressionImages Suppression(*m_Contexte.iniSetup, *m_Contexte.iniBDD, *m_Contexte.Volumes, Operations(),
                                    Params());
     Suppression.pDescriptions = m_Contexte.Descriptions.get();
+    Suppression.pAlbum = pAlbum;
     const int nCourante = m_Selection.LigneCourante();
     const TBilanSuppression Bilan =
         RechercherDoublons(Fenetres, Suppression, &Modele, *m_Contexte.Volumes, *m_Contexte.iniSetup,

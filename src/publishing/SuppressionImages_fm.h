@@ -19,6 +19,7 @@ class QDialog;
 class QPushButton;
 class QTreeView;
 class QWidget;
+class IAlbumImages;
 class IOperationsFichiers;
 class TContexte;
 class TSelectionKX;
@@ -49,6 +50,8 @@ public:
     void MetOperations(IOperationsFichiers *pOperations) { m_pOperations = pOperations; }
     std::function<int(QDialog &)> fnExecute;
     int nFils = 2;
+    // The image album, which loses the entries of deleted images.
+    IAlbumImages *pAlbum = nullptr;
 
 private:
     IOperationsFichiers &Operations();
