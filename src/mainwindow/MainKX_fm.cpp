@@ -471,10 +471,11 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     Suppression->pAlbum = &AlbumImages->Album();
     Renommage->pAlbum = &AlbumImages->Album();
     Copie->pAlbum = &AlbumImages->Album();
-    // The image hint names the image albums holding the image.
+    // The image hint names the image albums holding the image; the album's pages show it too.
     BulleImage->Sources.fnAlbumsImages = [Album = &AlbumImages->Album()](const QString &cCle) {
         return Album->AlbumsDeImage(cCle);
     };
+    AlbumImages->Album().fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
