@@ -253,6 +253,8 @@ TRemplisseurAppareils::~TRemplisseurAppareils()
     if (m_Fil) {
         m_lAnnule->store(true);
         m_Fil->wait();
+        // Its finished handler, which would have let it go, dies with this object.
+        delete m_Fil;
     }
 }
 

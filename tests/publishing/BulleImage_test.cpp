@@ -32,6 +32,7 @@ struct BulleImageTest : ::testing::Test
         Cd.nTaille = 2'500'000;
         Cd.nDate = 1'100'000'000;
         Cd.cAppareil = "Canon EOS D60";
+        Cd.lEXIF = true;
         Setup->WriteString(cSectionLabelsCD, IdVolume(0x12345), "Vacances");
         Setup->WriteString(cSectionRotations, Cd.Cle(), "G");
         Sources.iniSetup = Setup.get();
