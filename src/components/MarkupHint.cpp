@@ -212,9 +212,15 @@ TMarkupHint::TMarkupHint() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowH
     setFont(PoliceBulle());
 }
 
+namespace
+{
+// Made on first use only: asking whether it shows, or hiding it, never makes it (events keep
+// coming while the application quits, after it has gone).
+QPointer<TMarkupHint> Bulle;
+} // namespace
+
 TMarkupHint *TMarkupHint::Instance()
 {
-    static QPointer<TMarkupHint> Bulle;
     if (!Bulle) {
         Bulle = new TMarkupHint;
         // Goes with the application, before the screens do.
@@ -234,20 +240,20 @@ void TMarkupHint::Affiche(const QPoint &Pos, const QString &cTexte, QWidget *Wid
 
 void TMarkupHint::Cache()
 {
-    if (TMarkupHint *b = Instance(); b->isVisible()) {
-        b->hide();
-        b->m_Widget = nullptr;
+    if (Bulle && Bulle->isVisible()) {
+        Bulle->hide();
+        Bulle->m_Widget = nullptr;
     }
 }
 
 bool TMarkupHint::Visible()
 {
-    return Instance()->isVisible();
+    return Bulle && Bulle->isVisible();
 }
 
 QString TMarkupHint::TexteAffiche()
 {
-    return Instance()->isVisible() ? Instance()->m_cTexte : QString();
+    return Visible() ? Bulle->m_cTexte : QString();
 }
 
 QSize TMarkupHint::TailleTexte(const QString &cTexte, const QFont &Police, const QSize &Max)
