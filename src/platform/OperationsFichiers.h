@@ -66,6 +66,26 @@ private:
 
 // For tests: passes every call to the real operations, except those asked to fail. Records the
 // calls as "corbeille:PATH", "supprime:PATH", "renomme:SOURCE>TARGET".
+// The file operations a feature works through: those a test put in their place, else the real
+// ones, made on first use.
+class TOperationsAuChoix
+{
+public:
+    void Remplace(IOperationsFichiers *pOperations) { m_pRemplacement = pOperations; }
+    IOperationsFichiers &Operations(const IVolumes &Volumes)
+    {
+        if (m_pRemplacement)
+            return *m_pRemplacement;
+        if (!m_Reelles)
+            m_Reelles = std::make_unique<TOperationsFichiers>(Volumes);
+        return *m_Reelles;
+    }
+
+private:
+    IOperationsFichiers *m_pRemplacement = nullptr;
+    std::unique_ptr<IOperationsFichiers> m_Reelles;
+};
+
 class TOperationsFichiersFactices : public IOperationsFichiers
 {
 public:

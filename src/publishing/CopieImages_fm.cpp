@@ -333,11 +333,7 @@ void TfmCopieImg::btCopiePPNomFicClick()
 
 IOperationsFichiers &TfmCopieImg::Operations()
 {
-    if (m_pOperations)
-        return *m_pOperations;
-    if (!m_OperationsReelles)
-        m_OperationsReelles = std::make_unique<TOperationsFichiers>(*m_Contexte.Volumes);
-    return *m_OperationsReelles;
+    return m_Operations.Operations(*m_Contexte.Volumes);
 }
 
 TParamsCopie TfmCopieImg::Params() const

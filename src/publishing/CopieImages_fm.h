@@ -4,6 +4,7 @@
 // options and walks the user through the two steps of a copy to a CD; the rules live in
 // publishing/CopieImages.
 
+#include "platform/OperationsFichiers.h"
 #include "mainwindow/Fonctionnalite.h"
 #include "platform/Volumes.h"
 #include "publishing/CopieImages.h"
@@ -68,7 +69,7 @@ public:
     // real one when null), the settings of the copy before it starts (tests add their damage
     // there), the mouse over either folder tree (where the floating thumbnail hooks).
     std::function<std::optional<QString>()> fnDemandeNomDossier;
-    void MetOperations(IOperationsFichiers *pOperations) { m_pOperations = pOperations; }
+    void MetOperations(IOperationsFichiers *pOperations) { m_Operations.Remplace(pOperations); }
     std::function<void(TParamsCopie &)> fnAjusteParams;
     // The image album, emptied of the images of a folder emptied before the copy.
     IAlbumImages *pAlbum = nullptr;
@@ -90,8 +91,7 @@ private:
 
     TContexte &m_Contexte;
     TPreparationCopie m_Preparation;
-    std::unique_ptr<IOperationsFichiers> m_OperationsReelles;
-    IOperationsFichiers *m_pOperations = nullptr;
+    TOperationsAuChoix m_Operations;
     TBilanCopie m_Bilan;
     quint32 m_nSerieArbreCD = 0;
 };

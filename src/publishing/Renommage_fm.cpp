@@ -426,11 +426,7 @@ void TRenommageImagesKX::MajBoutons()
 
 IOperationsFichiers &TRenommageImagesKX::Operations()
 {
-    if (m_pOperations)
-        return *m_pOperations;
-    if (!m_OperationsReelles)
-        m_OperationsReelles = std::make_unique<TOperationsFichiers>(*m_Contexte.Volumes);
-    return *m_OperationsReelles;
+    return m_Operations.Operations(*m_Contexte.Volumes);
 }
 
 TParamsRenommage TRenommageImagesKX::Params() const

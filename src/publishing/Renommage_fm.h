@@ -4,6 +4,7 @@
 // Date..." in "&Fichiers". Both work on the checked images not on a CD; renaming only in update
 // mode, since it moves catalogue data. The rules live in publishing/Renommage and Datation.
 
+#include "platform/OperationsFichiers.h"
 #include "mainwindow/Fonctionnalite.h"
 #include "publishing/Datation.h"
 #include "publishing/Renommage.h"
@@ -130,7 +131,7 @@ public:
 
     // Seams for tests: the file layer (the real one when null), the modal showing of the
     // windows (exec by default), the album.
-    void MetOperations(IOperationsFichiers *pOperations) { m_pOperations = pOperations; }
+    void MetOperations(IOperationsFichiers *pOperations) { m_Operations.Remplace(pOperations); }
     std::function<int(QDialog &)> fnExecute;
     IAlbumImages *pAlbum = nullptr;
 
@@ -144,8 +145,7 @@ private:
     TContexte &m_Contexte;
     TSelectionKX &m_Selection;
     QPointer<QWidget> m_Fenetre;
-    std::unique_ptr<IOperationsFichiers> m_OperationsReelles;
-    IOperationsFichiers *m_pOperations = nullptr;
+    TOperationsAuChoix m_Operations;
 };
 
 TRenommageImagesKX *InstalleRenommageImages(TfmMainKX &Main, TContexte &Contexte);

@@ -152,11 +152,7 @@ void TSuppressionImagesKX::MajBoutons()
 
 IOperationsFichiers &TSuppressionImagesKX::Operations()
 {
-    if (m_pOperations)
-        return *m_pOperations;
-    if (!m_OperationsReelles)
-        m_OperationsReelles = std::make_unique<TOperationsFichiers>(*m_Contexte.Volumes);
-    return *m_OperationsReelles;
+    return m_Operations.Operations(*m_Contexte.Volumes);
 }
 
 TParamsSuppression TSuppressionImagesKX::Params() const

@@ -5,6 +5,7 @@
 // between images, and only in update mode. The rules live in publishing/SuppressionImages and
 // Doublons; this unit asks the user, moves the gauges and refreshes the window afterwards.
 
+#include "platform/OperationsFichiers.h"
 #include "mainwindow/Fonctionnalite.h"
 #include "publishing/SuppressionImages.h"
 
@@ -47,7 +48,7 @@ public:
 
     // Seams for tests: the file layer (the real one when null) and the modal showing of the
     // duplicate windows (exec by default).
-    void MetOperations(IOperationsFichiers *pOperations) { m_pOperations = pOperations; }
+    void MetOperations(IOperationsFichiers *pOperations) { m_Operations.Remplace(pOperations); }
     std::function<int(QDialog &)> fnExecute;
     int nFils = 2;
     // The image album, which loses the entries of deleted images.
@@ -64,8 +65,7 @@ private:
     TSelectionKX &m_Selection;
     QPointer<QTreeView> m_lvImgs;
     QPointer<QWidget> m_Fenetre;
-    std::unique_ptr<IOperationsFichiers> m_OperationsReelles;
-    IOperationsFichiers *m_pOperations = nullptr;
+    TOperationsAuChoix m_Operations;
 };
 
 // Installs the deleting commands: the button in the list's tool bar, the menu items, and the
