@@ -25,6 +25,7 @@
 #include "publishing/Renommage_fm.h"
 #include "publishing/AlbumImages_fm.h"
 #include "publishing/AlbumWEB_fm.h"
+#include "publishing/AlbumsWebPerso_fm.h"
 #include "publishing/BulleImage_fm.h"
 #include "publishing/CopieImages_fm.h"
 #include "publishing/SuppressionImages_fm.h"
@@ -476,6 +477,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         return Album->AlbumsDeImage(cCle);
     };
     AlbumImages->Album().fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
+    // The personal web albums: after the web album's menu and the image album whose hints they refresh.
+    InstalleAlbumsWebPerso(*this, m_Contexte);
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);

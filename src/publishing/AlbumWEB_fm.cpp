@@ -712,7 +712,7 @@ TAlbumWEBKX::TAlbumWEBKX(TContexte &Contexte, TSelectionKX &Selection, QWidget *
     miAlbumWEBGenAWHDossiers->setObjectName(QStringLiteral("miAlbumWEBGenAWHDossiers"));
     miAlbumWEBAWH = pmAlbumWEB->addAction(QStringLiteral("&Albums WEB hiérarchiques personnels..."));
     miAlbumWEBAWH->setObjectName(QStringLiteral("miAlbumWEBAWH"));
-    // The personal hierarchy editor does not exist yet.
+    // Shown by the personal hierarchy editor's feature once installed.
     miAlbumWEBAWH->setVisible(false);
     connect(miAlbumWEBGenAPartirImgSel, &QAction::triggered, this, &TAlbumWEBKX::miAlbumWEBGenAPartirImgSelClick);
     connect(miAlbumWEBGenAWHPerso, &QAction::triggered, this, &TAlbumWEBKX::miAlbumWEBGenAWHPersoClick);

@@ -190,7 +190,7 @@ public:
     QAction *miAlbumWEBGenAPartirImgSel = nullptr;
     QAction *miAlbumWEBGenAWHPerso = nullptr;
     QAction *miAlbumWEBGenAWHDossiers = nullptr;
-    // The personal hierarchy editor; hidden until the editor exists.
+    // The personal hierarchy editor; hidden until its feature is installed.
     QAction *miAlbumWEBAWH = nullptr;
 
     void miAlbumWEBGenAPartirImgSelClick();
