@@ -59,6 +59,8 @@ QTreeWidget *NouvelArbre(QWidget *Parent, const char *cNom)
     Arbre->setObjectName(QLatin1String(cNom));
     Arbre->setHeaderHidden(true);
     Arbre->setColumnCount(1);
+    // Only the editor renames, and only its own trees say so.
+    Arbre->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return Arbre;
 }
 
@@ -104,6 +106,8 @@ bool TArbreDossiersAWH::PeutDeposerSur(const QTreeWidgetItem *Cible) const
 
 void TArbreDossiersAWH::dragMoveEvent(QDragMoveEvent *e)
 {
+    // Qt scrolls and draws the drop indicator; the rules decide.
+    QTreeWidget::dragMoveEvent(e);
     if (e->source() == this && PeutDeposerSur(itemAt(e->position().toPoint()))) {
         e->setDropAction(Qt::MoveAction);
         e->accept();
@@ -114,6 +118,9 @@ void TArbreDossiersAWH::dragMoveEvent(QDragMoveEvent *e)
 void TArbreDossiersAWH::dropEvent(QDropEvent *e)
 {
     QTreeWidgetItem *Cible = itemAt(e->position().toPoint());
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
     if (e->source() != this || !PeutDeposerSur(Cible)) {
         e->ignore();
         return;
@@ -413,8 +420,11 @@ void TfmAlbumWEBHierPersoMAJ::AlbumEdite(QTreeWidgetItem *Item)
         return;
     const QString cAncien = Item->data(0, Qt::UserRole).toString();
     const QString cNouveau = Item->text(0).trimmed();
-    if (cNouveau == cAncien)
+    if (cNouveau == cAncien) {
+        const QSignalBlocker Bloque(tvAWH);
+        Item->setText(0, cAncien);
         return;
+    }
     const TResultat R = RenommeAlbum(m_ini, cAncien, cNouveau);
     if (!R.lFait) {
         // Refused: the old name comes back.
