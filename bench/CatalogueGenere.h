@@ -1,13 +1,17 @@
 #pragma once
 // The catalogue the store benchmarks share: image keys of folders and CDs, a criteria tree of
 // places, people, subjects and events, and one to four criteria per image, drawn from a
-// seeded generator so that every run (and every program) gets the same one.
+// seeded generator so that every run (and every program) gets the same one. Also how the
+// benchmarks that work on it time their work and print their figures.
 
 #include <QChar>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <functional>
 #include <iterator>
 #include <random>
@@ -108,3 +112,35 @@ inline QString Legende(std::mt19937 &Alea)
     using namespace CatalogueGenere;
     return QString::fromUtf8(Phrases[Alea() % std::size(Phrases)]);
 }
+
+// Timing in wall clock (what the user waits for, syncs included) and processor time of the
+// thread (the machine is shared), in milliseconds.
+namespace MesureBanc
+{
+inline void Bench(const char *cNom, double d, const char *cUnite)
+{
+    std::printf("BENCH %s %.3f %s\n", cNom, d, cUnite);
+    std::fflush(stdout);
+}
+
+inline double MsCpu()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+}
+
+struct TTemps
+{
+    double dMur = 0, dCpu = 0;
+};
+
+template <class F>
+TTemps Chrono(F &&f)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    const double c0 = MsCpu();
+    f();
+    return {std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count(), MsCpu() - c0};
+}
+} // namespace MesureBanc

@@ -46,9 +46,7 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <random>
 
 namespace
@@ -58,32 +56,7 @@ constexpr int nImagesCD = 5000;
 constexpr qint32 nS = 0x51D0C0DE;
 constexpr qint32 nD = 0x0C0B1E5;
 
-void Bench(const char *cNom, double d, const char *cUnite)
-{
-    std::printf("BENCH %s %.3f %s\n", cNom, d, cUnite);
-    std::fflush(stdout);
-}
-
-double MsCpu()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
-}
-
-struct TTemps
-{
-    double dMur = 0, dCpu = 0;
-};
-
-template <class F>
-TTemps Chrono(F &&f)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    const double c0 = MsCpu();
-    f();
-    return {std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count(), MsCpu() - c0};
-}
+using namespace MesureBanc;
 
 QString CheminCD(int i)
 {

@@ -12,8 +12,10 @@
 #include "filters/ImageFiltree.h"
 #include "imaging/JpegCodec.h"
 #include "metadata/Focale.h"
+#include "publishing/BulleImage.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Descriptions.h"
+#include "storage/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,6 +32,7 @@
 #include <functional>
 #include <utility>
 #include <cstdio>
+#include <ctime>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <vector>
@@ -180,6 +183,47 @@ int main(int argc, char **argv)
     std::printf("BENCH list_vs_floor %.3f x\n", nSol / nNous);
     std::printf("BENCH list_10000_metadata %.4f s\n", Mediane(AvecMeta));
     std::printf("BENCH list_metadata_vs_floor %.3f x\n", nSol / Mediane(AvecMeta));
+    std::fflush(stdout);
+
+    // The image hint wired on the list as the main window wires it, every block on: a row's
+    // hint is made when it is shown, so listing must cost the same as without it.
+    TEnrParametres Parametres;
+    Parametres.lHintAffTRT = Parametres.lHintAffCRIT = Parametres.lHintAffAlbImg = Parametres.lHintAffAlbWHP =
+        Parametres.lHintAffEXIF = Parametres.lHintAffIPTC = Parametres.lAffHintDsLVImgs = true;
+    TSourcesBulleImage Sources;
+    Sources.iniSetup = &iniSetup;
+    Sources.Parametres = &Parametres;
+    TIndexAlbumsWEBPerso IndexWEB(iniSetup);
+    Sources.fnAlbumsWEBPerso = [&IndexWEB](const QString &cCle) { return IndexWEB.Albums(cCle); };
+    int nBullesFaites = 0;
+    auto Bulle = [&](const TEnrLV &e) {
+        ++nBullesFaites;
+        return Parametres.lAffHintDsLVImgs ? TexteBulleImage(e, Sources) : QString();
+    };
+    // Processor time too: the machine may be busy with other work.
+    auto Cpu = [] {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+    };
+    std::vector<double> SansBulles, AvecBulles, SansBullesCpu, AvecBullesCpu;
+    for (int r = 0; r < 5; ++r) {
+        Modele.fnBulle = nullptr;
+        double c0 = Cpu();
+        SansBulles.push_back(Liste(cPlat, false));
+        SansBullesCpu.push_back(Cpu() - c0);
+        Modele.fnBulle = Bulle;
+        c0 = Cpu();
+        AvecBulles.push_back(Liste(cPlat, false));
+        AvecBullesCpu.push_back(Cpu() - c0);
+    }
+    if (nBullesFaites != 0 || !Modele.data(Modele.index(0, 0), Qt::ToolTipRole).toString().contains("IMG_00000.JPG")) {
+        std::fprintf(stderr, "the listing made %d hints, or the rows have none\n", nBullesFaites);
+        return 1;
+    }
+    Modele.fnBulle = nullptr;
+    std::printf("BENCH list_hints_vs_plain %.3f x\n", Mediane(SansBulles) / Mediane(AvecBulles));
+    std::printf("BENCH list_hints_vs_plain_cpu %.3f x\n", Mediane(SansBullesCpu) / Mediane(AvecBullesCpu));
     std::fflush(stdout);
 
     // Half the images are classified; every one has a description.

@@ -19,9 +19,7 @@
 #include "metadata/CacheMeta.h"
 #include "metadata/LectureMeta.h"
 #include "mainwindow/MainKX_fm.h"
-#include "platform/Balises.h"
 #include "publishing/AlbumWEB_fm.h"
-#include "publishing/BulleAlbumWEB.h"
 #include "platform/Couleurs.h"
 #include "platform/FrenchFormats.h"
 #include "storage/BigIniFiles.h"
@@ -53,7 +51,6 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -206,6 +203,7 @@ TGrilleCalendrier::TGrilleCalendrier(QWidget *Parent) : QAbstractScrollArea(Pare
     setObjectName(QStringLiteral("sgCalendrier"));
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAutoFillBackground(true);
+    viewport()->setProperty(cBullesPropres, true);
     m_pPopup = new TPopupCellule(viewport());
     connect(m_pPopup, &TPopupCellule::Choisie, this, [this](int n) {
         const int l = m_nLignePopup, c = m_nColonnePopup;
@@ -439,9 +437,9 @@ bool TGrilleCalendrier::viewportEvent(QEvent *e)
                 cBulle = fnBulle(l, c, Cell.nImgCour);
         }
         if (cBulle.isEmpty())
-            QToolTip::hideText();
+            TMarkupHint::Cache();
         else
-            QToolTip::showText(h->globalPos(), cBulle, viewport());
+            TMarkupHint::Affiche(h->globalPos(), cBulle, viewport(), RectCellule(l, c));
         return true;
     }
     return QAbstractScrollArea::viewportEvent(e);
@@ -456,7 +454,6 @@ TfmCalendrier::TfmCalendrier(TContexte &Contexte, const TArboCriteres *pArbo, QW
     setWindowTitle(cTitreCalendrier);
     setModal(true);
     setMinimumSize(600, 400);
-    fnTexteBrut = [](const QString &c) { return Balises::TexteSimple(c); };
     fnAppliqueTrtsImage = [this](QImage &Image, const TEnrLV &e) {
         const QSize Avant = Image.size();
         const qint64 nCle = Image.cacheKey();
@@ -682,11 +679,6 @@ void TfmCalendrier::ConstruitExploration(QWidget *Onglet)
     });
 }
 
-QString TfmCalendrier::Brut(const QString &c) const
-{
-    return fnTexteBrut ? fnTexteBrut(c) : c;
-}
-
 void TfmCalendrier::FormCreate()
 {
     if (const QScreen *Ecran = screen() ? screen() : QGuiApplication::primaryScreen()) {
@@ -872,7 +864,7 @@ QString TfmCalendrier::BulleCellule(int nLigne, int nColonne, int nPosition)
     const QString cLabel = e.nIdCD != 0 && m_Contexte.iniSetup
                                ? m_Contexte.iniSetup->ReadString(cSectionLabelsCD, IdVolume(quint32(e.nIdCD)), {})
                                : QString();
-    return Brut(BulleImageCalendrier(e, nPosition + 1, Cell.nNbImgs, cLabel));
+    return BulleImageCalendrier(e, nPosition + 1, Cell.nNbImgs, cLabel);
 }
 
 std::unique_ptr<TEnrLV> TfmCalendrier::EnrExploration(int nImage)
@@ -991,7 +983,7 @@ void TfmCalendrier::tvPeriodesChange(QTreeWidgetItem *Item)
         TPLVListItem *pItem = plvVignettes->Ajoute();
         plvVignettes->MetImage(pItem, Vignette);
         plvVignettes->MetTitre(pItem, cTitre);
-        plvVignettes->MetBulle(pItem, Brut(cBulle));
+        plvVignettes->MetBulle(pItem, cBulle);
         m_ImagesAffichees.append(i);
     }
     plvVignettes->Fin();
@@ -1125,7 +1117,6 @@ QList<QAction *> TCalendrierKX::Actions(TEmplacementAction nPlace)
 void TCalendrierKX::Ouvre()
 {
     TfmCalendrier Fenetre(m_Contexte, m_pArbo, &m_Main);
-    Fenetre.fnTexteBrut = [](const QString &c) { return TexteBrut(c); };
     Fenetre.fnOuvreAlbumWEB = [this](QWidget *Parent, const QList<TEnrLV> &Images) {
         TSourceDonneesAW Source;
         Source.nSource = saListeImages;

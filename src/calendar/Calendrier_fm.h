@@ -145,8 +145,6 @@ public:
     // Seams for what other parts of the program provide.
     // The web album of the thumbnails shown; the button stays disabled while it is empty.
     std::function<void(QWidget *Parent, const QList<TEnrLV> &Images)> fnOuvreAlbumWEB;
-    // The plain text of a marked-up hint.
-    std::function<QString(const QString &cTexte)> fnTexteBrut;
     // The remembered treatments of an image applied to a picture of it; true when changed.
     // AppliqueTrtsImage on the application context by default.
     std::function<bool(QImage &Image, const TEnrLV &Enr)> fnAppliqueTrtsImage;
@@ -205,7 +203,6 @@ private:
     bool LireDatesEXIF();
     QImage ImageCellule(int nImage) const;
     QString BulleCellule(int nLigne, int nColonne, int nPosition);
-    QString Brut(const QString &c) const;
     void CouranteChange(int nLigne, int nColonne);
     void ImageChoisie(int nLigne, int nColonne, int nPosition);
     void tvPeriodesChange(QTreeWidgetItem *Item);

@@ -2,8 +2,8 @@
 // The program's markup in hint texts: "<KS>text</xx/>", K the kind ("L" separator line, "C"
 // centred, "P" title between lines, any other letter text in the flow) and S the style ("G"
 // bold, "S" underlined, "T" both, any other letter normal). Lines are separated by line breaks.
-// Reading the tags is kept apart from drawing them, so that a hint can be measured, drawn or
-// handed to Qt's rich text by the same rule.
+// Reading the tags is kept apart from drawing them, so that a hint is measured and drawn by the
+// same rule.
 
 #include <QChar>
 #include <QList>
@@ -37,13 +37,5 @@ bool ABalise(const QString &cTexte);
 
 // The text with its tags removed and the enclosed texts kept; lines joined with "\n".
 QString TexteSimple(const QString &cTexte);
-
-// The text as Qt rich text: bold, underlined, centred lines, a title between two rules, a
-// separator rule; every other character shown as it is (blanks kept, nothing wrapped).
-QString TexteRiche(const QString &cTexte);
-
-// What a hint shows: the rich text of a marked-up text, any other text unchanged. Every hint
-// of the program goes through here.
-QString PourBulle(const QString &cTexte);
 
 } // namespace Balises

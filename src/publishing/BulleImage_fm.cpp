@@ -17,8 +17,8 @@ TBulleImageKX::TBulleImageKX(TfmMainKX &Main, TContexte &Contexte, const TClasse
     if (Classement)
         Sources.fnBlocClassement = [Classement](const TEnrLV &e) { return Classement->BlocHintClassement(e); };
     if (Contexte.iniSetup) {
-        const TBigIniFile *iniSetup = Contexte.iniSetup.get();
-        Sources.fnAlbumsWEBPerso = [iniSetup](const QString &cCle) { return AlbumsWEBPersoDeImage(*iniSetup, cCle); };
+        m_pIndexWEB = std::make_unique<TIndexAlbumsWEBPerso>(*Contexte.iniSetup);
+        Sources.fnAlbumsWEBPerso = [Index = m_pIndexWEB.get()](const QString &cCle) { return Index->Albums(cCle); };
     }
 
     TSelectionKX &Selection = Main.Selection();

@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include <memory>
+
 class TClassement;
 class TContexte;
 class TfmMainKX;
@@ -25,6 +27,7 @@ private:
 
     TfmMainKX &m_Main;
     TContexte &m_Contexte;
+    std::unique_ptr<TIndexAlbumsWEBPerso> m_pIndexWEB;
 };
 
 TBulleImageKX *InstalleBulleImage(TfmMainKX &Main, TContexte &Contexte, const TClassement *Classement);

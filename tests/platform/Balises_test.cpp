@@ -1,9 +1,5 @@
 #include "platform/Balises.h"
 
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextFragment>
-#include <QTextTable>
 #include <gtest/gtest.h>
 
 using Balises::TMorceau;
@@ -17,20 +13,6 @@ TMorceau Texte(const QString &c)
 TMorceau Balise(const QString &c, char g, char s)
 {
     return {c, true, QChar(g), QChar(s)};
-}
-
-// The character format of the first fragment holding a text, in a rendered document.
-QTextCharFormat FormatDe(const QTextDocument &Doc, const QString &cTexte, QTextBlock *pBloc = nullptr)
-{
-    for (QTextBlock b = Doc.begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().text().contains(cTexte)) {
-                if (pBloc)
-                    *pBloc = b;
-                return it.fragment().charFormat();
-            }
-    ADD_FAILURE() << "absent du rendu : " << cTexte.toStdString();
-    return {};
 }
 } // namespace
 
@@ -64,61 +46,4 @@ TEST(Balises, PlainTextDropsTheTagsAndKeepsTheirText)
     EXPECT_TRUE(Balises::ABalise("x\r\n<SG>y</SG/>"));
     EXPECT_FALSE(Balises::ABalise("a < b <SG>c</SG/>"));
     EXPECT_FALSE(Balises::ABalise("/photos/<2004>/a.jpg"));
-}
-
-TEST(Balises, RichTextShowsStylesAndKeepsEveryOtherCharacter)
-{
-    const QString cBulle = QString::fromUtf8("Vimbrel est en mode <SG>Mise à jour</SG/>\r\n"
-                                             "<SS>souligné</SS/> & <ST>les deux</ST/>\r\n"
-                                             "     - Outil <ordinaire> & co");
-    QTextDocument Doc;
-    Doc.setHtml(Balises::PourBulle(cBulle));
-    EXPECT_EQ(Doc.toPlainText(), QString::fromUtf8("Vimbrel est en mode Mise à jour\nsouligné & les deux\n"
-                                                   "     - Outil <ordinaire> & co"));
-    EXPECT_EQ(FormatDe(Doc, QString::fromUtf8("Mise à jour")).fontWeight(), QFont::Bold);
-    EXPECT_NE(FormatDe(Doc, "Vimbrel est en mode").fontWeight(), QFont::Bold);
-    const QTextCharFormat Souligne = FormatDe(Doc, QString::fromUtf8("souligné"));
-    EXPECT_TRUE(Souligne.fontUnderline());
-    EXPECT_NE(Souligne.fontWeight(), QFont::Bold);
-    const QTextCharFormat Deux = FormatDe(Doc, "les deux");
-    EXPECT_TRUE(Deux.fontUnderline());
-    EXPECT_EQ(Deux.fontWeight(), QFont::Bold);
-    EXPECT_FALSE(FormatDe(Doc, "Outil").fontUnderline());
-}
-
-TEST(Balises, RichTextCentresHeadingsAndDrawsTitlesAndSeparators)
-{
-    QTextDocument Doc;
-    Doc.setHtml(
-        Balises::TexteRiche("<CS>Titre centré</CS/>\r\n<PG>TRAITEMENTS</PG/>\r\nRotation\r\n<LS></LS/>\r\nfin"));
-    QTextBlock Bloc;
-    const QTextCharFormat Centre = FormatDe(Doc, "Titre", &Bloc);
-    EXPECT_TRUE(Centre.fontUnderline());
-    EXPECT_TRUE(Bloc.blockFormat().alignment() & Qt::AlignHCenter);
-
-    // The title sits between two rules, in a row of its own.
-    FormatDe(Doc, "TRAITEMENTS", &Bloc);
-    EXPECT_EQ(FormatDe(Doc, "TRAITEMENTS").fontWeight(), QFont::Bold);
-    QTextCursor Curseur(Bloc);
-    const QTextTable *Table = Curseur.currentTable();
-    ASSERT_NE(Table, nullptr);
-    ASSERT_EQ(Table->columns(), 3);
-    for (int c : {0, 2}) {
-        const QTextBlock Regle = Table->cellAt(0, c).firstCursorPosition().block();
-        EXPECT_TRUE(Regle.blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)) << c;
-    }
-
-    // The separator line is a rule, its text never shown.
-    int nRegles = 0;
-    for (QTextBlock b = Doc.begin(); b.isValid(); b = b.next())
-        if (b.blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
-            ++nRegles;
-    EXPECT_EQ(nRegles, 3);
-    EXPECT_FALSE(Doc.toPlainText().contains("LS"));
-}
-
-TEST(Balises, HintsWithoutTagsAreLeftAlone)
-{
-    for (const char *c : {"/photos/Rome & Florence/a.jpg", "Supprimer l'historique", "a < b", ""})
-        EXPECT_EQ(Balises::PourBulle(c), c) << c;
 }

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace
 {
 struct BulleImageTest : ::testing::Test
@@ -92,4 +94,52 @@ TEST_F(BulleImageTest, PersonalWebAlbumsAreFoundThroughTheirFolders)
     Parametres.lHintAffAlbWHP = true;
     Sources.fnAlbumsWEBPerso = [this](const QString &c) { return AlbumsWEBPersoDeImage(*Setup, c); };
     EXPECT_TRUE(TexteBulleImage(e, Sources).contains("\r\n<PG>Albums WEB hiérarchiques personnels</PG/>\r\nÉté"));
+}
+
+TEST_F(BulleImageTest, WebAlbumIndexAnswersAsTheSectionsAndFollowsTheirChanges)
+{
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Été", "<aDossiers>", "Plage|Montagne|");
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Été:Plage", "/photos/a.jpg", "");
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Été:Montagne", "/photos/a.jpg", "");
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Été:Montagne", "/photos/b.jpg", "");
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Hiver", "<aDossiers>", "Ski|");
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Hiver:Ski", "/photos/a.jpg", "");
+    // Folders of an album that is gone hold nothing for the hint.
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Ancien:Ski", "/photos/b.jpg", "");
+    const TIndexAlbumsWEBPerso Index(*Setup);
+    const QStringList Cles = {"/photos/a.jpg", "/photos/b.jpg", "/photos/c.jpg", "/PHOTOS/A.JPG"};
+    for (const QString &c : Cles)
+        EXPECT_EQ(Index.Albums(c), AlbumsWEBPersoDeImage(*Setup, c)) << c.toStdString();
+    EXPECT_EQ(Index.Albums("/photos/a.jpg"), (QStringList{"Été", "Hiver"}));
+
+    // A saved album changes the next answers.
+    Setup->WriteString("SAUVEGARDE ALBUM WEB:Hiver:Ski", "/photos/c.jpg", "");
+    Setup->EraseSection("SAUVEGARDE ALBUM WEB:Été:Plage");
+    Setup->EraseSection("SAUVEGARDE ALBUM WEB:Été:Montagne");
+    EXPECT_EQ(Index.Albums("/photos/c.jpg"), QStringList{"Hiver"});
+    EXPECT_EQ(Index.Albums("/photos/a.jpg"), QStringList{"Hiver"});
+    EXPECT_TRUE(Index.Albums("/photos/b.jpg").isEmpty());
+}
+
+TEST_F(BulleImageTest, DateIsTheListsLocalDateAllYearRound)
+{
+    Parametres.lHintAffTRT = Parametres.lHintAffCRIT = Parametres.lHintAffAlbImg = false;
+    Parametres.lHintAffEXIF = Parametres.lHintAffIPTC = false;
+    // Winter and summer time, the turn of a year, a leap day, in a zone that changes its time.
+    const QByteArray cTZ = qgetenv("TZ");
+    const bool lTZ = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "Europe/Paris");
+    ::tzset();
+    for (const qint64 n : {qint64(1'100'000'000), qint64(1'121'345'678), qint64(1'104'537'599), qint64(1'204'243'200),
+                           qint64(1), qint64(4'102'444'800)}) {
+        Cd.nDate = n;
+        EXPECT_TRUE(TexteBulleImage(Cd, Sources).endsWith(" le " + ColonnesListe::TexteDate(n))) << n;
+    }
+    Cd.nDate = 0;
+    EXPECT_TRUE(TexteBulleImage(Cd, Sources).endsWith(" le ")) << "unknown date";
+    if (lTZ)
+        qputenv("TZ", cTZ);
+    else
+        qunsetenv("TZ");
+    ::tzset();
 }

@@ -1,6 +1,8 @@
 #include "calendar/Calendrier_fm.h"
 
+#include "components/MarkupHint.h"
 #include "components/PaneledListView.h"
+#include "components/PanneauImage.h"
 #include "exploration/EnrLV.h"
 #include "imaging/NomVignette.h"
 #include "mainwindow/MainKX_fm.h"
@@ -11,14 +13,18 @@
 #include "thumbnails/ThumbnailCache_fm.h"
 #include "treatments/TraitementsImage.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QHelpEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <utime.h>
@@ -288,4 +294,49 @@ TEST_F(Calendrier, VignettesExploreesAvecLeursTraitements)
     const QImage v = f->plvVignettes->Item(0)->Vignette();
     ASSERT_FALSE(v.isNull());
     EXPECT_GT(v.height(), v.width());
+}
+
+TEST_F(Calendrier, BullesEnBalisesDansLaFenetreDesBulles)
+{
+    InstalleMarkupHint(qApp);
+    AjouteImage("a.jpg", QDateTime(QDate(2005, 4, 3), QTime(10, 0)));
+    AjouteImage("b.jpg", QDateTime(QDate(2005, 4, 3), QTime(11, 0)));
+    auto f = Ouvre();
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
+    Cherche(*f, 2, 4, 2005);
+    TGrilleCalendrier *g = f->sgCalendrier;
+    QWidget *v = g->viewport();
+    auto Survole = [](QWidget *w, const QPoint &p) {
+        TMarkupHint::Cache();
+        QHelpEvent Aide(QEvent::ToolTip, p, w->mapToGlobal(p));
+        QApplication::sendEvent(w, &Aide);
+        EXPECT_FALSE(QToolTip::isVisible());
+        return TMarkupHint::TexteAffiche();
+    };
+
+    // The cell's hint keeps its markup: the window of hints draws the name in bold.
+    const QRect r = g->RectCellule(1, 3);
+    const QString cCellule = Survole(v, r.center());
+    EXPECT_TRUE(cCellule.startsWith(QString::fromUtf8("1°/2 Image(s)\r\n"))) << cCellule.toStdString();
+    EXPECT_TRUE(cCellule.contains("\r\n<SG>a.jpg</SG/> \r\n")) << cCellule.toStdString();
+    EXPECT_EQ(TMarkupHint::Instance()->WidgetSource(), v);
+    // Leaving the cell for another hides it; an empty cell has none.
+    QMouseEvent Bouge(QEvent::MouseMove, QPointF(g->RectCellule(1, 4).center()),
+                      QPointF(v->mapToGlobal(g->RectCellule(1, 4).center())), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(v, &Bouge);
+    EXPECT_FALSE(TMarkupHint::Visible());
+    EXPECT_TRUE(Survole(v, g->RectCellule(1, 4).center()).isEmpty());
+
+    // The pictures of the cell's pop-up, the explored thumbnails and the image pane likewise.
+    QTest::mouseClick(v, Qt::LeftButton, {}, r.center());
+    TPopupCellule *p = g->Popup();
+    ASSERT_TRUE(p->isVisible());
+    EXPECT_TRUE(Survole(p->viewport(), QPoint(103 + 50, 50)).contains("<SG>b.jpg</SG/>"));
+    QTest::keyClick(g, Qt::Key_Escape);
+    f->btExplImgs->click();
+    ASSERT_EQ(f->plvVignettes->Nombre(), 2);
+    const QString cVignette = f->plvVignettes->Item(0)->cBulle();
+    EXPECT_TRUE(cVignette.contains("\r\n<SG>a.jpg</SG/> <SS>[")) << cVignette.toStdString();
+    EXPECT_EQ(f->sbImage->toolTip(), cVignette);
 }
