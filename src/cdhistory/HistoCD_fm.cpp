@@ -410,12 +410,18 @@ void THistoCDKX::miHistoCDRecreerClick()
     bool lModifie = false;
     int nNonTraitees = 0;
     QStringList Changees;
+    TContexteFocale Focale;
+    Focale.iniCFAPN = m_Contexte.iniCFAPN.get();
+    Focale.lCoeffFocDansTable = m_Contexte.Parametres.lCoeffFocDansTable;
+    TDescriptions *pDescriptions = m_Contexte.Parametres.lTrtDescription ? m_Contexte.Descriptions.get() : nullptr;
     for (int i = 0; i < nLignes && i < Modele.Nombre(); ++i) {
         Jauge.set_GaugeCurValue(i);
         const TImageVignette Image = TVignettesKX::ImageDe(Modele.Enr(i));
+        const TImageVignette Actuelle = ImageActuelle(Image, Lecteurs ? &*Lecteurs : nullptr);
         TResultatVignette r;
         // A row whose file cannot be reached keeps its thumbnail: it is the image's only picture.
-        if (RecreeVignette(iniSetup, P, Image, {}, Lecteurs ? &*Lecteurs : nullptr, r, lModifie))
+        if (RecreeVignette(iniSetup, P, Image, DonneesRelues(Actuelle.CheminComplet(), Focale, pDescriptions),
+                           Lecteurs ? &*Lecteurs : nullptr, r, lModifie))
             Changees << Image.Cle();
         else
             ++nNonTraitees;

@@ -2,6 +2,8 @@
 
 #include "imaging/FileKinds.h"
 #include "imaging/NomVignette.h"
+#include "metadata/CacheMeta.h"
+#include "metadata/LectureMeta.h"
 #include "platform/FrenchFormats.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
@@ -15,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -79,11 +82,18 @@ bool VolumeAUneCle(const TBigIniFile &iniSetup, qint32 nIdCD)
 
 // Puts a file at cCible, replacing what is there: a hard link when the file system allows it,
 // else a copy; through a temporary name, so that cCible is never half written.
+// The file a placed thumbnail is written as before it takes its name, in the same folder: one
+// name for all, since a shortened name leaves no room for a suffix.
+QString Temporaire(const QString &cCible)
+{
+    return QFileInfo(cCible).path() + QStringLiteral("/.vignette.remplacement");
+}
+
 bool PlaceFichier(const QString &cSource, const QString &cCible)
 {
     if (QFileInfo(cSource).absoluteFilePath() == QFileInfo(cCible).absoluteFilePath())
         return true;
-    const QString cTemp = cCible + QStringLiteral(".remplacement");
+    const QString cTemp = Temporaire(cCible);
     QFile::remove(cTemp);
     const QByteArray Source = QFile::encodeName(cSource);
     const QByteArray Temp = QFile::encodeName(cTemp);
@@ -99,7 +109,80 @@ bool PlaceFichier(const QString &cSource, const QString &cCible)
     }
     return true;
 }
+// The JPEG bytes with the key comment of a shortened thumbnail name replaced by Nouveau (the
+// other segments as they were); empty when the bytes hold no such comment before the scan.
+QByteArray AvecNouvelleCle(const QByteArray &Jpeg, const QByteArray &Nouveau)
+{
+    const QByteArray Marque = QByteArrayLiteral("Vimbrel-cle:"); // as CommentaireVignette begins
+    if (Jpeg.size() < 4 || uchar(Jpeg[0]) != 0xFF || uchar(Jpeg[1]) != 0xD8 || Nouveau.size() > 65533)
+        return {};
+    for (qsizetype i = 2; i + 4 <= Jpeg.size();) {
+        const uchar m = uchar(Jpeg[i + 1]);
+        const qsizetype nLong = (uchar(Jpeg[i + 2]) << 8) | uchar(Jpeg[i + 3]);
+        if (uchar(Jpeg[i]) != 0xFF || m == 0xDA || nLong < 2 || i + 2 + nLong > Jpeg.size())
+            return {};
+        if (m == 0xFE && QByteArrayView(Jpeg).sliced(i + 4, nLong - 2).startsWith(Marque)) {
+            const qsizetype n = Nouveau.size() + 2;
+            QByteArray Segment("\xFF\xFE", 2);
+            Segment.append(char((n >> 8) & 0xFF)).append(char(n & 0xFF)).append(Nouveau);
+            return Jpeg.left(i) + Segment + Jpeg.mid(i + 2 + nLong);
+        }
+        i += 2 + nLong;
+    }
+    return {};
+}
+
+// Places a shortened thumbnail under its new name with its comment naming the new key: a new
+// file (never a link, which would change the source's file too), written beside the target,
+// dated as the source, then renamed over it.
+bool PlaceVignetteRecle(const QString &cSource, const QString &cCible, qint32 nVolume, const QString &cChemin)
+{
+    QFile f(cSource);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > (64 << 20))
+        return false;
+    const QByteArray Octets = AvecNouvelleCle(f.readAll(), CommentaireVignette(nVolume, cChemin));
+    if (Octets.isEmpty())
+        return false;
+    struct stat st
+    {
+    };
+    const bool lDate = ::fstat(f.handle(), &st) == 0;
+    f.close();
+    const QString cTemp = Temporaire(cCible);
+    QFile t(cTemp);
+    if (!t.open(QIODevice::WriteOnly | QIODevice::Truncate) || t.write(Octets) != Octets.size() || !t.flush()) {
+        t.close();
+        QFile::remove(cTemp);
+        return false;
+    }
+    if (lDate) {
+        const struct timespec Dates[2] = {st.st_atim, st.st_mtim};
+        ::futimens(t.handle(), Dates);
+    }
+    t.close();
+    if (::rename(QFile::encodeName(cTemp).constData(), QFile::encodeName(cCible).constData()) != 0) {
+        QFile::remove(cTemp);
+        return false;
+    }
+    return true;
+}
 } // namespace
+
+TSourcesDonneesCD DonneesRelues(const QString &cFichier, const TContexteFocale &Focale, TDescriptions *pDescriptions)
+{
+    TSourcesDonneesCD d;
+    d.EcritMetadonnees = [cFichier, Focale](TBigIniFile &iniSetup, const QString &cCle) {
+        TDonneesEXIF EXIF;
+        TDonneesIPTC IPTC;
+        AppliqueMetaImage(LitMetaImage(cFichier), EXIF, IPTC, Focale);
+        // Each writer keeps a record only when the image has such data.
+        EcrireEXIFCatalogue(iniSetup, cCle, EXIF);
+        EcrireIPTCCatalogue(iniSetup, cCle, IPTC);
+    };
+    d.pDescriptions = pDescriptions;
+    d.lTrtDescription = pDescriptions != nullptr;
+    return d;
+}
 
 const TNoeudCD *NoeudCDDe(const TNoeudCD *pNoeud)
 {
@@ -360,14 +443,18 @@ TBilanRemplacementCD RemplaceCD(TStoresCD Stores, qint32 nSource, qint32 nDestin
             if (cRelatif.endsWith(QStringLiteral(".remplacement")))
                 continue;
             QString cCible = cDossierD + cRelatif;
-            // A shortened name holds a hash of the whole key, volume included: named anew.
+            // A shortened name holds a hash of the whole key, volume included, and the key in
+            // its comment: named anew, the comment rewritten.
+            std::optional<TCleVignette> Cle;
             if (!cRelatif.contains(QLatin1Char('/')) && EstNomVignetteAbrege(cRelatif)) {
-                const auto Cle = CleDeFichierVignette(Stores.cDossierVignettes, cFichier);
+                Cle = CleDeFichierVignette(Stores.cDossierVignettes, cFichier);
                 if (Cle && Cle->nVolume == nSource)
                     cCible = NomVignette(Stores.cDossierVignettes, nDestination, Cle->cChemin);
+                else
+                    Cle.reset();
             }
             QDir().mkpath(QFileInfo(cCible).absolutePath());
-            if (PlaceFichier(cFichier, cCible))
+            if (Cle ? PlaceVignetteRecle(cFichier, cCible, nDestination, Cle->cChemin) : PlaceFichier(cFichier, cCible))
                 ++Bilan.nVignettesCopiees;
             else
                 ++Bilan.nVignettesManquees;

@@ -6,6 +6,8 @@
 // everything that reads or changes the stores and the thumbnail folders is here.
 
 #include "cdhistory/ArboCD.h"
+#include "metadata/Focale.h"
+#include "thumbnails/ThumbnailCache.h"
 
 #include <QList>
 #include <QString>
@@ -106,6 +108,11 @@ TComparaisonCD CompareCD(const TBigIniFile &iniSetup, qint32 nSource, qint32 nDe
 
 // The paths of the history keys of a volume, in history order.
 QStringList CheminsHistoriqueCD(const TBigIniFile &iniSetup, qint32 nIdCD);
+
+// What a remade thumbnail of a CD image writes beside it, the disc being in a drive: the EXIF
+// and IPTC records read again from the image file cFichier (on the disc), and, when
+// descriptions are handled (pDescriptions given), the description of the disc's descript.ion.
+TSourcesDonneesCD DonneesRelues(const QString &cFichier, const TContexteFocale &Focale, TDescriptions *pDescriptions);
 
 // The question asked before a replacement ("%s - ""%s"" ?" after the window's caption).
 QString QuestionRemplacement(const QString &cCaption, qint32 nDestination, const QString &cLabelDestination);

@@ -371,7 +371,8 @@ struct TLotClassement::TDonnees
 
     QStringList Dossiers; // in the order first met
     QHash<QString, QList<TChangementDescription>> Changements;
-    QHash<QString, std::pair<QString, int>> ChangementDe; // full path -> folder, index
+    QHash<QString, std::pair<QString, int>> ChangementDe;  // full path -> folder, index
+    QHash<QString, TDescriptionsDossier> DescriptionsLues; // by folder, as the batch found them
     TIndexCriteres Criteres;
     QStringList MotsNouveaux;
 
@@ -387,7 +388,18 @@ struct TLotClassement::TDonnees
         const auto It = ChangementDe.constFind(Image.cChemin);
         if (It != ChangementDe.cend())
             return Changements.value(It->first).at(It->second).cNouvelle;
-        return C.m_Descriptions.DescriptionImage(Image.nNumCD, Image.cChemin, nDescLecture);
+        if (Image.nNumCD != 0)
+            return C.m_Descriptions.DescriptionImage(Image.nNumCD, Image.cChemin, nDescLecture);
+        // A batch meets the same few folders over and over: each descript.ion is checked once
+        // rather than once per image. The batch writes them only when it ends.
+        const qsizetype nBarre = Image.cChemin.lastIndexOf(u'/');
+        if (nBarre < 0 || nBarre == Image.cChemin.size() - 1)
+            return {};
+        const QString cDossier = Image.cChemin.left(nBarre + 1);
+        auto Lue = DescriptionsLues.find(cDossier);
+        if (Lue == DescriptionsLues.end())
+            Lue = DescriptionsLues.insert(cDossier, C.m_Descriptions.DescriptionsDossier(cDossier));
+        return Lue->Description(Image.cChemin.mid(nBarre + 1));
     }
 
     TPlanImage Plan(const TEnrLV &Image)
@@ -445,9 +457,11 @@ struct TLotClassement::TDonnees
         TBigIniFile &iniSetup = C.m_iniSetup;
         bool lChange = false;
         if (r.CriteresChangent()) {
-            iniBDD.EraseSection(r.cCle);
+            std::vector<std::pair<QString, QString>> Lignes;
+            Lignes.reserve(size_t(r.CritApres.size()));
             for (const QString &cChemin : r.CritApres)
-                iniBDD.WriteString(r.cCle, cChemin, QString());
+                Lignes.emplace_back(cChemin, QString());
+            iniBDD.RemplaceSection(r.cCle, Lignes);
             lBDDModifie = lChange = true;
         }
         if (r.MotsClesChangent()) {
@@ -559,6 +573,7 @@ TResultatClassement TLotClassement::Terminer()
     d->Dossiers.clear();
     d->Changements.clear();
     d->ChangementDe.clear();
+    d->DescriptionsLues.clear();
     d->lLegendeAppliquee = d->lDescriptionAppliquee = false;
     return r;
 }

@@ -418,6 +418,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         Migration.fnEstImage = [](const QString &c) { return EstImage(c); };
         Migration.fnEstJPEG = [](const QString &c) { return EstJPEG(c); };
         ExecuteMigrations(Migration, ListeMigrations(), cVersionProgramme);
+        m_lMigrationsFaites = !Migration.lEchec;
         m_Contexte.LitParametres();
     });
     // Criteria edits a crash left stored in one file only are finished before the tree loads.
@@ -753,6 +754,7 @@ void TfmMainKX::FormDestroy()
     TEnrParametres::TEtatSortie Sortie;
     Sortie.lCommandesDeplie = pnCommandes->_PanelState() == psExpanded;
     Sortie.lVigsDeplie = pnVigs->_PanelState() == psExpanded;
+    Sortie.lMigrationsFaites = m_lMigrationsFaites;
     // The settings, then the folder history trimmed to its first ten entries.
     m_Contexte.EcritParametres(Sortie);
     // Both stores. A failure is told with its reason and may be tried again once the user

@@ -189,6 +189,8 @@ private:
     bool m_lFormShowFait = false;
     bool m_lFormActivateFait = false;
     bool m_lFormDestroyFait = false;
+    // False when a version migration could not save: the stored version is then kept.
+    bool m_lMigrationsFaites = true;
     bool m_lSansQuestion = false;
     bool m_lFermeture = false; // a close is asking its questions
     int m_nCodeSortie = 0;

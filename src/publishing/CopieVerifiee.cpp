@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <limits>
@@ -130,7 +131,7 @@ int CopieOctets(int fdSource, int fdCible, bool lCopieNoyau)
             break;
         }
     }
-    auto Tampon = std::make_unique<char[]>(nBloc);
+    auto Tampon = std::make_unique_for_overwrite<char[]>(nBloc);
     for (;;) {
         const qint64 k = LitPlein(fdSource, Tampon.get(), nBloc, nFait);
         if (k < 0)
@@ -147,26 +148,44 @@ int CopieOctets(int fdSource, int fdCible, bool lCopieNoyau)
 // memory); 0, nDifferente, or the errno of a read.
 int Compare(int fdCopie, int fdSource, const QByteArray *pDonnees)
 {
-    auto A = std::make_unique<char[]>(nBloc);
-    auto B = std::make_unique<char[]>(nBloc);
+    // Buffers the size of the file (a thumbnail is a few kilobytes), left unfilled: clearing
+    // a megabyte for each of a hundred thousand small files cost more than reading them.
+    struct stat st
+    {
+    };
+    qint64 nTampon = nBloc;
+    if (::fstat(fdCopie, &st) == 0 && S_ISREG(st.st_mode)) {
+        struct stat Source
+        {
+        };
+        qint64 nAttendu = pDonnees ? pDonnees->size() : -1;
+        if (!pDonnees && ::fstat(fdSource, &Source) == 0 && S_ISREG(Source.st_mode))
+            nAttendu = Source.st_size;
+        if (nAttendu >= 0 && st.st_size != nAttendu)
+            return nDifferente;
+        nTampon = std::clamp<qint64>(st.st_size + 1, 1, nBloc);
+    }
+    auto A = std::make_unique_for_overwrite<char[]>(size_t(nTampon));
+    auto B = std::make_unique_for_overwrite<char[]>(size_t(pDonnees ? 0 : nTampon));
     qint64 nPosition = 0;
     for (;;) {
-        const qint64 nA = LitPlein(fdCopie, A.get(), nBloc, nPosition);
+        const qint64 nA = LitPlein(fdCopie, A.get(), nTampon, nPosition);
         if (nA < 0)
             return errno;
         qint64 nB;
         const char *pB = B.get();
         if (pDonnees) {
-            nB = std::min<qint64>(nBloc, pDonnees->size() - nPosition);
+            nB = std::min<qint64>(nTampon, pDonnees->size() - nPosition);
             pB = pDonnees->constData() + nPosition;
         } else {
-            nB = LitPlein(fdSource, B.get(), nBloc, nPosition);
+            nB = LitPlein(fdSource, B.get(), nTampon, nPosition);
             if (nB < 0)
                 return errno;
         }
         if (nA != nB || std::memcmp(A.get(), pB, static_cast<size_t>(nA)) != 0)
             return nDifferente;
-        if (nA == 0)
+        // A short read is the end of both files.
+        if (nA < nTampon)
             return 0;
         nPosition += nA;
     }

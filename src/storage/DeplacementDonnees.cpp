@@ -5,12 +5,18 @@
 #include "storage/Contexte.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -93,47 +99,120 @@ bool Inscriptible(const QString &cFichier)
     return QFileInfo(c).isDir() && ::access(QFile::encodeName(c).constData(), W_OK | X_OK) == 0;
 }
 
-// The data of a folder that moves, relative to it: the two stores, then every file of the
-// thumbnail and pattern trees. Folders come in pDossiers (parents first).
-QStringList FichiersDonnees(const QString &cDossier, QStringList *pDossiers = nullptr, int *pnVignettes = nullptr)
+// The data of a folder that moves, relative to it, as the file system spells the names: the
+// two stores, then every file of the thumbnail and pattern trees; their folders, parents
+// first. A link is followed to a file, never to a folder.
+struct TListeDonnees
 {
-    QStringList Fichiers;
-    for (const QString &cNom : {cNomSetup, cNomBDD})
-        if (QFileInfo(cDossier + cNom).isFile())
-            Fichiers << cNom;
-    int nVignettes = 0;
-    for (const QString &cArbre : {cNomVignettes, cNomMotifs}) {
-        if (!QFileInfo(cDossier + cArbre).isDir())
+    std::vector<QByteArray> Fichiers;
+    std::vector<QByteArray> Dossiers;
+    int nVignettes = 0; // files of the thumbnail tree
+};
+
+void ParcourtArbre(const QByteArray &cRacine, const QByteArray &cRelatif, bool lVignettes, TListeDonnees &L)
+{
+    DIR *d = ::opendir((cRacine + cRelatif).constData());
+    if (!d)
+        return;
+    while (const dirent *e = ::readdir(d)) {
+        const char *n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        if (pDossiers)
-            *pDossiers << cArbre;
-        QDirIterator It(cDossier + cArbre, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                        QDirIterator::Subdirectories);
-        while (It.hasNext()) {
-            const QString c = It.next();
-            const QFileInfo Info = It.fileInfo();
-            const QString cRelatif = c.mid(cDossier.size());
-            if (Info.isDir() && !Info.isSymLink()) {
-                if (pDossiers)
-                    *pDossiers << cRelatif;
-            } else if (Info.isFile()) {
-                Fichiers << cRelatif;
-                if (cArbre == cNomVignettes)
-                    ++nVignettes;
-            }
+        QByteArray c = cRelatif + '/' + n;
+        unsigned char nType = e->d_type;
+        if (nType == DT_UNKNOWN || nType == DT_LNK) {
+            struct stat st
+            {
+            };
+            const QByteArray cChemin = cRacine + c;
+            if (::lstat(cChemin.constData(), &st) != 0)
+                continue;
+            nType = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+            if (S_ISLNK(st.st_mode) && ::stat(cChemin.constData(), &st) == 0 && S_ISREG(st.st_mode))
+                nType = DT_REG;
+        }
+        if (nType == DT_DIR) {
+            L.Dossiers.push_back(c);
+            ParcourtArbre(cRacine, c, lVignettes, L);
+        } else if (nType == DT_REG) {
+            L.Fichiers.push_back(std::move(c));
+            if (lVignettes)
+                ++L.nVignettes;
         }
     }
-    if (pnVignettes)
-        *pnVignettes = nVignettes;
-    return Fichiers;
+    ::closedir(d);
+}
+
+TListeDonnees ListeDonnees(const QString &cDossier)
+{
+    TListeDonnees L;
+    const QByteArray cRacine = QFile::encodeName(cDossier);
+    struct stat st
+    {
+    };
+    for (const QString &cNom : {cNomSetup, cNomBDD})
+        if (::stat((cRacine + QFile::encodeName(cNom)).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            L.Fichiers.push_back(QFile::encodeName(cNom));
+    for (const QString &cArbre : {cNomVignettes, cNomMotifs}) {
+        const QByteArray cNom = QFile::encodeName(cArbre);
+        if (::stat((cRacine + cNom).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        L.Dossiers.push_back(cNom);
+        ParcourtArbre(cRacine, cNom, cArbre == cNomVignettes, L);
+    }
+    return L;
 }
 
 qint64 TailleDonnees(const QString &cDossier)
 {
+    const QByteArray cRacine = QFile::encodeName(cDossier);
     qint64 n = 0;
-    for (const QString &c : FichiersDonnees(cDossier))
-        n += QFileInfo(cDossier + c).size();
+    struct stat st
+    {
+    };
+    for (const QByteArray &c : ListeDonnees(cDossier).Fichiers)
+        if (::stat((cRacine + c).constData(), &st) == 0)
+            n += st.st_size;
     return n;
+}
+
+// Runs fn(i) for every i below nNombre on nFils threads, the calling one among them, which
+// alone calls fnSuivi between its items. After the first failure no new item starts; the
+// failure of the lowest item met is returned (its index in nEchec), or 0.
+int EnParallele(int nNombre, int nFils, const std::function<int(int)> &fn, const std::function<void()> &fnSuivi,
+                int &nEchec)
+{
+    std::atomic<int> nSuivant{0};
+    std::atomic<bool> lArret{false};
+    std::mutex Verrou;
+    int nErreur = 0;
+    nEchec = -1;
+    auto Travaille = [&](bool lAppelant) {
+        for (;;) {
+            if (lArret.load(std::memory_order_relaxed))
+                return;
+            const int i = nSuivant.fetch_add(1, std::memory_order_relaxed);
+            if (i >= nNombre)
+                return;
+            if (const int e = fn(i); e != 0) {
+                const std::lock_guard<std::mutex> g(Verrou);
+                if (nEchec < 0 || i < nEchec) {
+                    nEchec = i;
+                    nErreur = e;
+                }
+                lArret = true;
+            }
+            if (lAppelant && fnSuivi)
+                fnSuivi();
+        }
+    };
+    std::vector<std::thread> Fils;
+    for (int k = 1; k < std::min(nFils, nNombre); ++k)
+        Fils.emplace_back(Travaille, false);
+    Travaille(true);
+    for (std::thread &t : Fils)
+        t.join();
+    return nErreur;
 }
 
 // ---- The journal ----
@@ -228,11 +307,11 @@ void SupprimeRestes(const QString &cNouveau)
 // Deletes the data at the old place, files first, then the folders that became empty.
 void SupprimeAnciens(const QString &cAncien, const TOutilsDeplacement &O)
 {
-    QStringList Dossiers;
-    const QStringList Fichiers = FichiersDonnees(cAncien, &Dossiers);
+    const TListeDonnees L = ListeDonnees(cAncien);
+    const QByteArray cRacine = QFile::encodeName(cAncien);
     int n = 0;
-    for (const QString &c : Fichiers) {
-        const QByteArray cChemin = QFile::encodeName(cAncien + c);
+    for (const QByteArray &c : L.Fichiers) {
+        const QByteArray cChemin = cRacine + c;
         struct stat st
         {
         };
@@ -243,8 +322,8 @@ void SupprimeAnciens(const QString &cAncien, const TOutilsDeplacement &O)
         Point(O, TPointDeplacement::Suppression, n++);
     }
     // Deepest first; a folder something else still fills stays.
-    for (qsizetype i = Dossiers.size() - 1; i >= 0; --i)
-        QDir().rmdir(cAncien + Dossiers.at(i));
+    for (auto It = L.Dossiers.rbegin(); It != L.Dossiers.rend(); ++It)
+        ::rmdir((cRacine + *It).constData());
 }
 
 // The old folder's lock, for the deletion; -1 when another program holds it. A folder where
@@ -385,7 +464,8 @@ TPlanDeplacement PlanDeplacement(TSystemeDonnees Systeme, int nOperation)
 }
 
 TVerificationDestination VerifieDestination(const TEmplacementsConfig &Emplacements, const TDossiers &Dossiers,
-                                            const QString &cNouveau, TSystemeDonnees Systeme, int nOperation)
+                                            const QString &cNouveau, TSystemeDonnees Systeme, int nOperation,
+                                            const std::function<qint64(const QString &cDossier)> &fnPlaceLibre)
 {
     TVerificationDestination v;
     if (cNouveau.trimmed().isEmpty())
@@ -423,7 +503,7 @@ TVerificationDestination VerifieDestination(const TEmplacementsConfig &Emplaceme
     const TPlanDeplacement Plan = PlanDeplacement(Systeme, nOperation);
     if (Plan.nBits & nBitCopie) {
         const qint64 nNecessaire = TailleDonnees(cActuel);
-        const qint64 nLibre = PlaceLibreVolume(cExistant);
+        const qint64 nLibre = fnPlaceLibre ? fnPlaceLibre(cExistant) : PlaceLibreVolume(cExistant);
         if (nLibre >= 0 && nLibre < nNecessaire) {
             v.cRefus = QStringLiteral("Place insuffisante dans « %1 » : %2 nécessaires, %3 disponibles.")
                            .arg(Nom(), Mo(nNecessaire), Mo(nLibre));
@@ -486,36 +566,65 @@ TResultatDeplacement ExecuteDeplacement(const TEmplacementsConfig &Emplacements,
     if (J.nBits & nBitCopie) {
         if (!O.fnCopie || !O.fnCompare)
             return Echoue(cJournal, J, TexteErreurFichier(ENOSYS));
-        QStringList Dossiers;
-        int nVignettes = 0;
-        const QStringList Fichiers = FichiersDonnees(J.cAncien, &Dossiers, &nVignettes);
+        const TListeDonnees L = ListeDonnees(J.cAncien);
         if (!QDir().mkpath(J.cNouveau))
             return Echoue(cJournal, J, TexteErreurFichier(EACCES));
-        for (const QString &c : Dossiers)
-            if (!QDir().mkpath(J.cNouveau + c))
-                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cNouveau + c, TexteErreurFichier(EACCES)));
-        int nVignette = 0;
-        for (int i = 0; i < Fichiers.size(); ++i) {
-            const QString &c = Fichiers.at(i);
-            if (const int e = O.fnCopie(J.cAncien + c, J.cNouveau + c); e != 0)
-                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cAncien + c, TexteErreurFichier(e)));
-            Point(O, TPointDeplacement::Copie, i);
-            if (c.startsWith(cNomVignettes + QLatin1Char('/')) && O.fnProgression)
-                O.fnProgression(nVignette++, nVignettes);
-        }
-        const int fd = ::open(QFile::encodeName(J.cNouveau).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const QByteArray cNouveau = QFile::encodeName(J.cNouveau);
+        for (const QByteArray &c : L.Dossiers)
+            if (::mkdir((cNouveau + c).constData(), 0777) != 0 && errno != EEXIST)
+                return Echoue(
+                    cJournal, J,
+                    QStringLiteral("%1 : %2").arg(J.cNouveau + QFile::decodeName(c), TexteErreurFichier(errno)));
+        const int nNombre = int(L.Fichiers.size());
+        const QByteArray cPrefixeVignettes = QFile::encodeName(cNomVignettes) + '/';
+        auto Chemin = [&](const QString &cDossier, int i) {
+            return cDossier + QFile::decodeName(L.Fichiers[size_t(i)]);
+        };
+        // The gauge follows the thumbnails, from 0 to their count less one, on this thread.
+        std::atomic<int> nVignettesFaites{0};
+        int nSignalee = -1;
+        auto Suivi = [&](bool lFin) {
+            if (!O.fnProgression || L.nVignettes == 0)
+                return;
+            const int n = lFin ? L.nVignettes - 1 : std::max(0, nVignettesFaites.load() - 1);
+            if (n != nSignalee)
+                O.fnProgression(nSignalee = n, L.nVignettes);
+        };
+        Suivi(false);
+        int nEchec = -1;
+        int e = EnParallele(
+            nNombre, O.nFils,
+            [&](int i) {
+                if (const int nErr = O.fnCopie(Chemin(J.cAncien, i), Chemin(J.cNouveau, i)); nErr != 0)
+                    return nErr;
+                Point(O, TPointDeplacement::Copie, i);
+                if (L.Fichiers[size_t(i)].startsWith(cPrefixeVignettes))
+                    ++nVignettesFaites;
+                return 0;
+            },
+            [&] { Suivi(false); }, nEchec);
+        if (e != 0)
+            return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(Chemin(J.cAncien, nEchec), TexteErreurFichier(e)));
+        Suivi(true);
+        const int fd = ::open(cNouveau.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         const int nSync = fd >= 0 ? ::syncfs(fd) : -1;
         const int nErrSync = errno;
         if (fd >= 0)
             ::close(fd);
         if (nSync != 0)
             return Echoue(cJournal, J, TexteErreurFichier(nErrSync));
-        for (int i = 0; i < Fichiers.size(); ++i) {
-            const QString &c = Fichiers.at(i);
-            if (const int e = O.fnCompare(J.cNouveau + c, J.cAncien + c); e != 0)
-                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cNouveau + c, TexteErreurFichier(e)));
-            Point(O, TPointDeplacement::Verification, i);
-        }
+        e = EnParallele(
+            nNombre, O.nFils,
+            [&](int i) {
+                if (const int nErr = O.fnCompare(Chemin(J.cNouveau, i), Chemin(J.cAncien, i)); nErr != 0)
+                    return nErr;
+                Point(O, TPointDeplacement::Verification, i);
+                return 0;
+            },
+            {}, nEchec);
+        if (e != 0)
+            return Echoue(cJournal, J,
+                          QStringLiteral("%1 : %2").arg(Chemin(J.cNouveau, nEchec), TexteErreurFichier(e)));
     }
 
     // (2) The switch: the values written and read back, then recorded in the journal.

@@ -51,8 +51,11 @@ struct TVerificationDestination
 // do), not inside the data folder nor holding it, holding no data of the program already,
 // writable, and (when copying) with room for the data. The question names the machine-wide
 // configuration file when it must change but cannot be written.
+// fnPlaceLibre gives the free bytes of the volume holding a folder (-1: unknown); by default
+// the file system's count.
 TVerificationDestination VerifieDestination(const TEmplacementsConfig &Emplacements, const TDossiers &Dossiers,
-                                            const QString &cNouveau, TSystemeDonnees Systeme, int nOperation);
+                                            const QString &cNouveau, TSystemeDonnees Systeme, int nOperation,
+                                            const std::function<qint64(const QString &cDossier)> &fnPlaceLibre = {});
 
 // The journal of a scheduled move, beside the user's configuration file.
 QString FichierJournalDeplacement(const TEmplacementsConfig &Emplacements);
@@ -73,11 +76,15 @@ struct TOutilsDeplacement
     std::function<int(const QString &cCopie, const QString &cSource)> fnCompare;
     // Writes a configuration value (EcritDossierDonneesConfig by default).
     std::function<bool(const QString &cFichier, const QString &cDossier, QString *cErreur)> fnEcritConfig;
-    // Progress over the files of the thumbnail tree: (done, count).
+    // Progress over the files of the thumbnail tree: (done, count), from (0, count) to
+    // (count - 1, count).
     std::function<void(int nFait, int nTotal)> fnProgression;
     std::function<void(TPointDeplacement, int n)> fnPoint;
     // The running program holds the old data folder's lock: the deletion needs no other.
     bool lVerrouAncienDetenu = false;
+    // How many threads copy, and then compare, at once: fnCopie, fnCompare and fnPoint are
+    // called from all of them; fnProgression only from the calling thread.
+    int nFils = 4;
 };
 
 // On Yes: records the work, or (when there is none) writes the configuration values at once.

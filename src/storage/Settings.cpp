@@ -173,8 +173,8 @@ void LitParametre(TEnrParametres &Enr, const TBigIniFile &Ini, const TDescParame
 bool AEcrire(const TDescParametre &e, const TEnrParametres &Enr, const TEnrParametres::TEtatSortie &Etat)
 {
     switch (e.Regle) {
-    case TRegle::Aucune:
-    case TRegle::Version: return true;
+    case TRegle::Aucune: return true;
+    case TRegle::Version: return Etat.lMigrationsFaites && !(Enr.kcVersion > cVersionProgramme);
     case TRegle::PlancherCommandes: return Etat.lCommandesDeplie;
     case TRegle::SuitTailleVignettes: return Etat.lVigsDeplie;
     case TRegle::SiSauveRapZoom: return Enr.lSauveRapZoom;

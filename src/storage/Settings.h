@@ -111,12 +111,16 @@ struct TEnrParametres
     {
         bool lCommandesDeplie = true; // pnCommandes.Width only while the pane is expanded
         bool lVigsDeplie = true;      // pnVigs.LargHaut only while that pane is expanded
+        // False when a version migration could not save its work: the stored version then
+        // stays, so that the next start runs the migrations again.
+        bool lMigrationsFaites = true;
     };
 
     // Reads every key of GENERAL; cDossierDonnees is the default of the two folder keys.
     // Out-of-range values take their default.
     void Lit(const TBigIniFile &iniSetup, const QString &cDossierDonnees);
-    // Writes every key back, kcVersion as the program's version. nMasqueChoixDon is left to
+    // Writes every key back, kcVersion as the program's version (unless the migrations
+    // failed, or the data were last written by a later version, whose kcVersion stays). nMasqueChoixDon is left to
     // the extraction window, which saves it itself; nRapZoom only when lSauveRapZoom is set.
     void Ecrit(TBigIniFile &iniSetup, const TEtatSortie &Etat) const;
 };

@@ -329,6 +329,68 @@ TEST(MaintenanceCD, ReplacementMovesTheHistorySourceWinning)
     EXPECT_TRUE(QFileInfo::exists(NomVignette(b.Vignettes(), nD, "/DCIM/D.JPG")));
 }
 
+TEST(MaintenanceCD, AShortenedThumbnailNameTakesTheNewKeyInItsComment)
+{
+    TBancMaintenance b;
+    const QString cChemin = "/DCIM/" + QString(300, 'a') + ".JPG";
+    const QString cSource = NomVignette(b.Vignettes(), b.Volume(), cChemin);
+    ASSERT_TRUE(EstNomVignetteAbrege(QFileInfo(cSource).fileName()));
+    // A thumbnail: its key comment, then what follows it untouched.
+    auto Segment = [](uchar m, const QByteArray &Octets) {
+        const qsizetype n = Octets.size() + 2;
+        return QByteArray("\xFF", 1) + char(m) + char(n >> 8) + char(n & 0xFF) + Octets;
+    };
+    const QByteArray Suite = Segment(0xDB, "table") + QByteArray("\xFF\xDA\0\x02pixels\xFF\xD9", 12);
+    b.Image(b.Volume(), cChemin,
+            QByteArray("\xFF\xD8", 2) + Segment(0xFE, CommentaireVignette(b.Volume(), cChemin)) + Suite);
+    ASSERT_TRUE(CleDeFichierVignette(b.Vignettes(), cSource).has_value());
+    b.Sauve();
+
+    const auto r = RemplaceCD(b.Stores(), b.Volume(), nD, "NOUVEAU");
+    EXPECT_TRUE(r.lDossierSourceRetire);
+    const QString cCible = NomVignette(b.Vignettes(), nD, cChemin);
+    const auto Cle = CleDeFichierVignette(b.Vignettes(), cCible);
+    ASSERT_TRUE(Cle.has_value());
+    EXPECT_EQ(Cle->nVolume, nD);
+    EXPECT_EQ(Cle->cChemin, cChemin);
+    EXPECT_EQ(b.Octets(cCible), QByteArray("\xFF\xD8", 2) + Segment(0xFE, CommentaireVignette(nD, cChemin)) + Suite);
+}
+
+TEST(MaintenanceCD, ARemadeThumbnailsDataAreReadAgainFromTheImage)
+{
+    TBancMaintenance b;
+    // A JPEG whose EXIF block holds its camera model.
+    QByteArray t("II*\0\x08\0\0\0", 8);
+    auto Mot = [&t](quint16 n) { t.append(char(n & 0xFF)).append(char(n >> 8)); };
+    auto Long = [&t](quint32 n) {
+        for (int i = 0; i < 4; ++i)
+            t.append(char((n >> (8 * i)) & 0xFF));
+    };
+    Mot(1);
+    Mot(0x0110), Mot(2), Long(9), Long(26);
+    Long(0);
+    t.append("Appareil").append('\0');
+    const QByteArray App1 = QByteArray("Exif\0\0", 6) + t;
+    QByteArray Jpeg("\xFF\xD8\xFF\xE1", 4);
+    Jpeg.append(char((App1.size() + 2) >> 8)).append(char((App1.size() + 2) & 0xFF)).append(App1).append("\xFF\xD9");
+    const QString cFichier = b.Disque() + "DCIM/A.JPG";
+    QDir().mkpath(b.Disque() + "DCIM");
+    QFile f(cFichier);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(Jpeg);
+    f.close();
+    // The cache holds a record the image no longer matches.
+    const QString cCle = b.Cle("/DCIM/A.JPG");
+    b.iniSetup.WriteString(cSectionEXIF, cCle, "ancien|");
+
+    const TSourcesDonneesCD d = DonneesRelues(cFichier, {}, nullptr);
+    EXPECT_FALSE(d.lTrtDescription);
+    ASSERT_TRUE(d.EcritMetadonnees);
+    d.EcritMetadonnees(b.iniSetup, cCle);
+    EXPECT_TRUE(b.iniSetup.ReadString(cSectionEXIF, cCle, "").contains("Appareil"));
+    EXPECT_FALSE(b.iniSetup.ValueExists(cSectionIPTC, cCle));
+}
+
 TEST(MaintenanceCD, ReplacementRefusesItselfAndNeverWritesAnEmptyLabel)
 {
     TBancMaintenance b;

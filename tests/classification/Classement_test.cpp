@@ -222,6 +222,15 @@ TEST_F(ClassementTest, ReplacingWritesTheCheckedPathsAndSavesOnlyTheCatalogue)
     EXPECT_EQ(LitFichier(cDonnees + "KX_Setup.ini"), SetupAvant);
 }
 
+TEST_F(ClassementTest, AChangedImageKeepsItsPlaceInTheCatalogue)
+{
+    const TEnrLV a = Photo("a.jpg"), b = Photo("b.jpg");
+    Ouvre({}, QString("[%1]\r\nAnimaux=\r\n[%2]\r\nA=\r\n").arg(a.cChemin, b.cChemin).toUtf8());
+    Classement->AppliquerClassement(a, Coches({"Voyages/France"}), ParamsCriteres(false));
+    EXPECT_EQ(LitFichier(cDonnees + "KX_BDD.ini"),
+              QString("[%1]\r\nVoyages/France=\r\nAnimaux=\r\n[%2]\r\nA=\r\n").arg(a.cChemin, b.cChemin).toUtf8());
+}
+
 TEST_F(ClassementTest, DroppingACriterionIsRefusedWhenTheExactPathIsStored)
 {
     const TEnrLV e = Photo("x.jpg");
@@ -477,6 +486,23 @@ TEST_F(ClassementTest, ABatchReadsEveryDescriptionAsTheDescriptionsDo)
     EXPECT_EQ(r.ClesModifiees, QStringList({b.cChemin, c.cChemin, z.cChemin}));
     EXPECT_EQ(LitFichier(cPhotos + "descript.ion"),
               "a.jpg Mer\r\nB.JPG Mer\r\n\"c d.jpg\" Mer\r\ne.jpg Mer\r\nz.jpg Mer\r\n");
+}
+
+TEST_F(ClassementTest, ABatchGoingOnAfterItEndsReadsTheDescriptionsItWrote)
+{
+    Ouvre();
+    EcritFichier(cPhotos + "descript.ion", "a.jpg Port\r\n");
+    const TEnrLV a = Photo("a.jpg");
+    TParamsClassement p;
+    p.lAppDes = true;
+    p.cNouvDescription = "Mer";
+    TLotClassement Lot(*Classement, {}, p);
+    Lot.Appliquer(a);
+    EXPECT_EQ(Lot.Terminer().ClesModifiees, QStringList{a.cChemin});
+    // The second round finds "Mer" already there: nothing to change, nothing to save.
+    Lot.Appliquer(a);
+    EXPECT_TRUE(Lot.Terminer().ClesModifiees.isEmpty());
+    EXPECT_EQ(LitFichier(cPhotos + "descript.ion"), "a.jpg Mer\r\n");
 }
 
 TEST_F(ClassementTest, DeletingEveryDescriptionOfAFolderDeletesItsFile)

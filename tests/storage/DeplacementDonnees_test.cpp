@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -172,6 +173,35 @@ TEST_F(DeplacementTest, RefusedAndPointlessDestinations)
     EXPECT_FALSE(Verifie(cNouveau, TSystemeDonnees::MultiUtilisateurs, 0).cQuestion.contains(E.cFichierMachine));
 }
 
+TEST_F(DeplacementTest, AVolumeShortOfRoomIsRefusedWhenTheDataAreCopied)
+{
+    // What the data weigh: the stores, the thumbnails and the patterns, not the lock nor the
+    // focal store.
+    qint64 nDonnees = 0;
+    for (const auto &[cNom, Octets] : Originaux)
+        nDonnees += Octets.size();
+    QString cDemande;
+    auto Place = [&](qint64 n) {
+        return [&cDemande, n](const QString &c) {
+            cDemande = c;
+            return n;
+        };
+    };
+    using S = TSystemeDonnees;
+    const TVerificationDestination v =
+        VerifieDestination(E, D, cNouveau + "sous", S::MultiUtilisateurs, 0, Place(nDonnees - 1));
+    EXPECT_FALSE(v.lAccepte);
+    EXPECT_EQ(v.cRefus, QStringLiteral("Place insuffisante dans « %1sous/ » : %2 nécessaires, %3 disponibles.")
+                            .arg(cNouveau, QString::number(nDonnees / 1048576.0, 'f', 2).replace('.', ',') + " Mo",
+                                 QString::number((nDonnees - 1) / 1048576.0, 'f', 2).replace('.', ',') + " Mo"));
+    // The volume asked about is the one the folder will be made on.
+    EXPECT_EQ(cDemande, Temp.path());
+    EXPECT_TRUE(VerifieDestination(E, D, cNouveau, S::MultiUtilisateurs, 0, Place(nDonnees)).lAccepte);
+    // Without a copy no room is needed; an unknown count does not stand in the way.
+    EXPECT_TRUE(VerifieDestination(E, D, cNouveau, S::MultiUtilisateurs, 2, Place(0)).lAccepte);
+    EXPECT_TRUE(VerifieDestination(E, D, cNouveau, S::MultiUtilisateurs, 0, Place(-1)).lAccepte);
+}
+
 TEST_F(DeplacementTest, WorkOfEachOperation)
 {
     using S = TSystemeDonnees;
@@ -221,7 +251,7 @@ TEST_F(DeplacementTest, FailureBeforeTheSwitchLeavesTheOldFolderInUse)
     for (int nCas = 0; nCas < 2; ++nCas) {
         Planifie();
         TOutilsDeplacement O = Outils();
-        int nCopies = 0;
+        std::atomic<int> nCopies{0};
         if (nCas == 0)
             O.fnCopie = [&](const QString &a, const QString &b) {
                 return ++nCopies == 100 ? ENOSPC : CopieSimple(a, b);

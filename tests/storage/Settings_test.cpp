@@ -206,6 +206,28 @@ TEST_F(SettingsTest, WrittenRecordReadsBackAndCarriesTheVersion)
     EXPECT_EQ(Relu.ReadString("GENERAL", "lOrientationAuto", ""), "1");
 }
 
+TEST_F(SettingsTest, TheVersionStaysAfterFailedMigrationsOrWhenALaterOneWroteIt)
+{
+    // Migrations that could not save: the old version, or its absence, stays for the next
+    // start to run them again.
+    for (const QString &cStockee : {QString("v 1.20"), QString()}) {
+        Ini = std::make_unique<TBigIniFile>(Temp.filePath("KX_Setup.ini"));
+        Ini->lAutoSave = false;
+        Ini->EraseSection("GENERAL");
+        if (!cStockee.isEmpty())
+            Ecrit("kcVersion", cStockee);
+        TEnrParametres::TEtatSortie Etat;
+        Etat.lMigrationsFaites = false;
+        Lit().Ecrit(*Ini, Etat);
+        EXPECT_EQ(Ini->ReadString("GENERAL", "kcVersion", "<absente>"), cStockee.isEmpty() ? "<absente>" : cStockee);
+        EXPECT_TRUE(Ini->ValueExists("GENERAL", "cRep"));
+    }
+    // Data a later version wrote keep its number.
+    Ecrit("kcVersion", "v 9.00");
+    Lit().Ecrit(*Ini, {});
+    EXPECT_EQ(Ini->ReadString("GENERAL", "kcVersion", ""), "v 9.00");
+}
+
 TEST_F(SettingsTest, CollapsedPanesKeepTheirStoredWidths)
 {
     Ecrit("pnCommandes.Width", "400");
