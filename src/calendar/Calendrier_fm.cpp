@@ -22,6 +22,7 @@
 #include "platform/Balises.h"
 #include "publishing/AlbumWEB_fm.h"
 #include "publishing/BulleAlbumWEB.h"
+#include "publishing/HistoriqueAlbumsWeb_fm.h"
 #include "platform/Couleurs.h"
 #include "platform/FrenchFormats.h"
 #include "storage/BigIniFiles.h"
@@ -612,6 +613,10 @@ void TfmCalendrier::ConstruitFenetre()
     connect(sgCalendrier, &TGrilleCalendrier::ImageChoisie, this, &TfmCalendrier::ImageChoisie);
     connect(btSvgTtesVig, &QPushButton::clicked, this, &TfmCalendrier::SauverPlanche);
     connect(btAlbumWEB, &QPushButton::clicked, this, &TfmCalendrier::AlbumWEB);
+    connect(btHistoAlbumsWEB, &QPushButton::clicked, this, [this] {
+        if (fnOuvreHistoAlbumsWEB)
+            fnOuvreHistoAlbumsWEB(this);
+    });
     connect(btQuitter, &QPushButton::clicked, this, &QDialog::reject);
     connect(pcCalendrier, &QTabWidget::currentChanged, this, &TfmCalendrier::MajBoutonsOnglet);
     lbPeriodeClick();
@@ -1076,7 +1081,7 @@ void TfmCalendrier::MajBoutonsOnglet()
     const bool lExploration = pcCalendrier->currentWidget() == tsExploreImgs && pcCalendrier->isTabVisible(1);
     btSvgTtesVig->setEnabled(lExploration && plvVignettes->Nombre() > 0);
     btAlbumWEB->setEnabled(lExploration && plvVignettes->Nombre() > 0 && bool(fnOuvreAlbumWEB));
-    btHistoAlbumsWEB->setEnabled(false);
+    btHistoAlbumsWEB->setEnabled(bool(fnOuvreHistoAlbumsWEB));
 }
 
 void TfmCalendrier::SauverPlanche()
@@ -1133,6 +1138,7 @@ void TCalendrierKX::Ouvre()
             Source.lstImages.append({e, QImage(), QString(), QImage()});
         OuvreAlbumWEB(m_Contexte, Parent, Source);
     };
+    Fenetre.fnOuvreHistoAlbumsWEB = [this](QWidget *Parent) { OuvreHistoriqueAlbumsWEB(m_Contexte, Parent); };
     Fenetre.FormCreate();
     fnExecute(Fenetre);
 }

@@ -7,6 +7,7 @@
 #include "mainwindow/MainKX_fm.h"
 #include "platform/OperationsFichiers.h"
 #include "publishing/ApercuAlbumWEB_fm.h"
+#include "publishing/HistoriqueAlbumsWeb_fm.h"
 #include "storage/Contexte.h"
 #include "storage/TaillesVignettes.h"
 #include "treatments/TraitementsImage.h"
@@ -604,6 +605,8 @@ void TfmAlbumWEB::btHistoriqueClick()
     }
     if (m_Interface.fnHistorique)
         m_Interface.fnHistorique(this);
+    else
+        OuvreHistoriqueAlbumsWEB(m_Contexte, this, {{}, {}, m_Interface.pOperations});
 }
 
 TOptionsAlbumWEB TfmAlbumWEB::OptionsControles() const

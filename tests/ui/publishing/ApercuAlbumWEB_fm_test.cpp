@@ -48,6 +48,7 @@ TEST_F(AlbumWEBApercuFm, ThePreviewLivesWithTheAlbumWindowAndFollowsTheContentKi
     EXPECT_EQ(A->HauteurPleine(), 600);
     // Links to images (the default) show both panes at full height, any other kind halves it.
     EXPECT_EQ(A->height(), 600);
+    Capture(QStringLiteral("apercu-album-web.png"));
     F.bgContAlbum->button(caFrames)->click();
     EXPECT_EQ(A->height(), 300);
     EXPECT_FALSE(A->Geometrie().lVoletBas);
