@@ -694,6 +694,7 @@ QString TfmCalendrier::Brut(const QString &c) const
 
 void TfmCalendrier::FormCreate()
 {
+    btHistoAlbumsWEB->setEnabled(bool(fnOuvreHistoAlbumsWEB));
     if (const QScreen *Ecran = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect r = Ecran->geometry();
         setGeometry(50, 50, std::max(600, r.width() - 100), std::max(400, r.height() - 100));

@@ -69,7 +69,9 @@ void TfmAlbumWEBApercu::Montre()
     QScreen *Ecran = m_pAlbum && m_pAlbum->screen() ? m_pAlbum->screen() : QGuiApplication::primaryScreen();
     const QRect rEcran = Ecran ? Ecran->availableGeometry() : QRect(0, 0, 1024, 768);
     const int nAlbum = m_pAlbum ? m_pAlbum->frameGeometry().width() : 0;
-    setGeometry(rEcran.left(), rEcran.top(), std::max(nLargeurMin, rEcran.width() - nAlbum), nHauteur);
+    // The frame's corner, so that the caption stays on the screen.
+    move(rEcran.topLeft());
+    resize(std::max(nLargeurMin, rEcran.width() - nAlbum), nHauteur);
     m_nH = height();
     show();
 }

@@ -289,3 +289,14 @@ TEST_F(Calendrier, VignettesExploreesAvecLeursTraitements)
     ASSERT_FALSE(v.isNull());
     EXPECT_GT(v.height(), v.width());
 }
+
+TEST_F(Calendrier, TheWebAlbumHistoryButtonGoesThroughItsEntry)
+{
+    auto f = std::make_unique<TfmCalendrier>(*Contexte, nullptr);
+    QList<QWidget *> Parents;
+    f->fnOuvreHistoAlbumsWEB = [&](QWidget *Parent) { Parents << Parent; };
+    f->FormCreate();
+    ASSERT_TRUE(f->btHistoAlbumsWEB->isEnabled());
+    f->btHistoAlbumsWEB->click();
+    EXPECT_EQ(Parents, QList<QWidget *>{f.get()});
+}
