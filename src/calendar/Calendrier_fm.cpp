@@ -20,6 +20,7 @@
 #include "metadata/LectureMeta.h"
 #include "mainwindow/MainKX_fm.h"
 #include "publishing/AlbumWEB_fm.h"
+#include "publishing/HistoriqueAlbumsWeb_fm.h"
 #include "platform/Couleurs.h"
 #include "platform/FrenchFormats.h"
 #include "storage/BigIniFiles.h"
@@ -609,6 +610,10 @@ void TfmCalendrier::ConstruitFenetre()
     connect(sgCalendrier, &TGrilleCalendrier::ImageChoisie, this, &TfmCalendrier::ImageChoisie);
     connect(btSvgTtesVig, &QPushButton::clicked, this, &TfmCalendrier::SauverPlanche);
     connect(btAlbumWEB, &QPushButton::clicked, this, &TfmCalendrier::AlbumWEB);
+    connect(btHistoAlbumsWEB, &QPushButton::clicked, this, [this] {
+        if (fnOuvreHistoAlbumsWEB)
+            fnOuvreHistoAlbumsWEB(this);
+    });
     connect(btQuitter, &QPushButton::clicked, this, &QDialog::reject);
     connect(pcCalendrier, &QTabWidget::currentChanged, this, &TfmCalendrier::MajBoutonsOnglet);
     lbPeriodeClick();
@@ -681,6 +686,7 @@ void TfmCalendrier::ConstruitExploration(QWidget *Onglet)
 
 void TfmCalendrier::FormCreate()
 {
+    btHistoAlbumsWEB->setEnabled(bool(fnOuvreHistoAlbumsWEB));
     if (const QScreen *Ecran = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect r = Ecran->geometry();
         setGeometry(50, 50, std::max(600, r.width() - 100), std::max(400, r.height() - 100));
@@ -1068,7 +1074,7 @@ void TfmCalendrier::MajBoutonsOnglet()
     const bool lExploration = pcCalendrier->currentWidget() == tsExploreImgs && pcCalendrier->isTabVisible(1);
     btSvgTtesVig->setEnabled(lExploration && plvVignettes->Nombre() > 0);
     btAlbumWEB->setEnabled(lExploration && plvVignettes->Nombre() > 0 && bool(fnOuvreAlbumWEB));
-    btHistoAlbumsWEB->setEnabled(false);
+    btHistoAlbumsWEB->setEnabled(bool(fnOuvreHistoAlbumsWEB));
 }
 
 void TfmCalendrier::SauverPlanche()
@@ -1124,6 +1130,7 @@ void TCalendrierKX::Ouvre()
             Source.lstImages.append({e, QImage(), QString(), QImage()});
         OuvreAlbumWEB(m_Contexte, Parent, Source);
     };
+    Fenetre.fnOuvreHistoAlbumsWEB = [this](QWidget *Parent) { OuvreHistoriqueAlbumsWEB(m_Contexte, Parent); };
     Fenetre.FormCreate();
     fnExecute(Fenetre);
 }

@@ -145,6 +145,8 @@ public:
     // Seams for what other parts of the program provide.
     // The web album of the thumbnails shown; the button stays disabled while it is empty.
     std::function<void(QWidget *Parent, const QList<TEnrLV> &Images)> fnOuvreAlbumWEB;
+    // The history of web albums; the button stays disabled while it is empty.
+    std::function<void(QWidget *Parent)> fnOuvreHistoAlbumsWEB;
     // The remembered treatments of an image applied to a picture of it; true when changed.
     // AppliqueTrtsImage on the application context by default.
     std::function<bool(QImage &Image, const TEnrLV &Enr)> fnAppliqueTrtsImage;

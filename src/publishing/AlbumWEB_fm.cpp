@@ -6,6 +6,8 @@
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/OperationsFichiers.h"
+#include "publishing/ApercuAlbumWEB_fm.h"
+#include "publishing/HistoriqueAlbumsWeb_fm.h"
 #include "storage/Contexte.h"
 #include "storage/TaillesVignettes.h"
 #include "treatments/TraitementsImage.h"
@@ -20,6 +22,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -423,11 +426,30 @@ void TfmAlbumWEB::FormShow()
 void TfmAlbumWEB::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
+    if (!m_pApercu) {
+        m_pApercu = std::make_unique<TfmAlbumWEBApercu>(this);
+        connect(this, &TfmAlbumWEB::OptionsModifiees, m_pApercu.get(), [this] { RafraichirApercu(); });
+        m_pApercu->Montre();
+        RafraichirApercu();
+    }
     // The frame of the window manager is known only once shown: placed again then.
     if (!m_lPlacee) {
         m_lPlacee = true;
         QTimer::singleShot(50, this, &TfmAlbumWEB::PlaceEnBasADroite);
     }
+}
+
+void TfmAlbumWEB::hideEvent(QHideEvent *e)
+{
+    QDialog::hideEvent(e);
+    if (!e->spontaneous())
+        m_pApercu.reset();
+}
+
+void TfmAlbumWEB::RafraichirApercu()
+{
+    if (m_pApercu)
+        m_pApercu->RafraichirApercu(OptionsControles(), edNbLig->value());
 }
 
 void TfmAlbumWEB::PlaceEnBasADroite()
@@ -583,6 +605,8 @@ void TfmAlbumWEB::btHistoriqueClick()
     }
     if (m_Interface.fnHistorique)
         m_Interface.fnHistorique(this);
+    else
+        OuvreHistoriqueAlbumsWEB(m_Contexte, this, {{}, {}, m_Interface.pOperations});
 }
 
 TOptionsAlbumWEB TfmAlbumWEB::OptionsControles() const

@@ -34,6 +34,7 @@ class TContexte;
 class TFolderTreeView;
 class TSelectionKX;
 class TfmAlbumWEB;
+class TfmAlbumWEBApercu;
 class TfmMainKX;
 
 // What the entry asks outside the program; tests replace them.
@@ -137,6 +138,10 @@ public:
     // Checks and makes the album folder, generates, keeps the options; closes on success.
     void btOKClick();
 
+    // The layout preview, while the window is shown.
+    TfmAlbumWEBApercu *Apercu() const { return m_pApercu.get(); }
+    void RafraichirApercu();
+
     // Test seams: the name of the folder to create, the colour chosen (nullopt: cancelled).
     std::function<std::optional<QString>()> fnDemandeNomDossier;
     std::function<std::optional<quint32>(quint32 nCouleur)> fnChoisitCouleur;
@@ -148,6 +153,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
 
 private:
     void CreeControles();
@@ -163,6 +169,7 @@ private:
     TEtatAlbumWEB m_Etat;
     TComptesAlbumsPerso m_ComptesPerso;
     std::unique_ptr<IOperationsFichiers> m_Operations;
+    std::unique_ptr<TfmAlbumWEBApercu> m_pApercu;
     QString m_cDossierAlbum;
     bool m_lMaj = false; // controls being filled: no handler reacts
     bool m_lPlacee = false;

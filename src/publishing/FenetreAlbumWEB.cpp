@@ -40,6 +40,12 @@ bool EstOuContient(const QString &cDossier, const QString &cAutre)
     return AvecBarre(cCanonAutre).startsWith(AvecBarre(cCanonDossier));
 }
 
+QString RefusRemplacement(const QString &cNom)
+{
+    return QStringLiteral("Le dossier « %1 » existe déjà et n'est pas un album WEB : choisissez un autre nom.")
+        .arg(cNom.trimmed());
+}
+
 // lstat: a dangling link is still something in the way.
 bool Present(const QString &c)
 {
@@ -225,13 +231,55 @@ TVerifDossierAlbumWEB VerifieDossierAlbumWEB(const QString &cDossier, const QStr
     if (Info.isSymLink() || !Info.isDir() || !lAlbum || EstOuContient(cSansBarre, cDossierDonnees)
         || EstOuContient(cSansBarre, cDossierVignettes)) {
         V.nEtat = TEtatDossierAlbumWEB::Refuse;
-        V.cMessage =
-            QStringLiteral("Le dossier « %1 » existe déjà et n'est pas un album WEB : choisissez un autre nom.")
-                .arg(cNom.trimmed());
+        V.cMessage = RefusRemplacement(cNom);
         return V;
     }
     V.nEtat = TEtatDossierAlbumWEB::Remplacable;
     return V;
+}
+
+QString RefusJetAlbumWEB(const QString &cDossier, const TProtectionsAlbumWEB &P, bool lIndexRequis)
+{
+    const QString cChemin = QDir::cleanPath(cDossier);
+    const QString cRefus =
+        QStringLiteral("Le dossier « %1 » n'est pas un album WEB : il n'est pas supprimé.").arg(cChemin);
+    if (!QDir::isAbsolutePath(cChemin) || cChemin == QLatin1String("/"))
+        return cRefus;
+    struct stat st, stParent;
+    if (::lstat(QFile::encodeName(cChemin).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return cRefus;
+    // A mount point lies on another device than its parent (or is its own parent).
+    const QByteArray cParent = QFile::encodeName(cChemin + QStringLiteral("/.."));
+    if (::stat(cParent.constData(), &stParent) != 0 || stParent.st_dev != st.st_dev || (stParent.st_ino == st.st_ino))
+        return cRefus;
+    if (lIndexRequis) {
+        struct stat stIndex;
+        if (::lstat(QFile::encodeName(cChemin + QStringLiteral("/Index.htm")).constData(), &stIndex) != 0
+            || !S_ISREG(stIndex.st_mode))
+            return cRefus;
+    }
+    const QString cMaison = P.cDossierPersonnel.isEmpty() ? QDir::homePath() : P.cDossierPersonnel;
+    for (const QString &cProtege : {cMaison, P.cDossierDonnees, P.cDossierVignettes})
+        if (EstOuContient(cChemin, cProtege))
+            return cRefus;
+    return {};
+}
+
+TJetAlbumWEB JetteAlbumWEB(const QString &cDossier, const TProtectionsAlbumWEB &P, bool lIndexRequis,
+                           IOperationsFichiers &Operations)
+{
+    TJetAlbumWEB J;
+    J.cRaison = RefusJetAlbumWEB(cDossier, P, lIndexRequis);
+    if (!J.cRaison.isEmpty())
+        return J;
+    const TResultatOperation r = Operations.Corbeille(QDir::cleanPath(cDossier));
+    if (!r.lOk) {
+        J.nEtat = TEtatJetAlbumWEB::Echec;
+        J.cRaison = r.cErreur.isEmpty() ? TexteErreurFichier(r.nErrno) : r.cErreur;
+        return J;
+    }
+    J.nEtat = TEtatJetAlbumWEB::Jete;
+    return J;
 }
 
 bool CreeDossierAlbumWEB(const QString &cDossier, QString &cRaison)
@@ -273,10 +321,15 @@ QString PrepareDossierAlbumWEB(const TPreparationAlbumWEB &D, const TBigIniFile 
     if (V.nEtat == TEtatDossierAlbumWEB::Remplacable) {
         if (!Messages.Question(Parent, QStringLiteral("Le dossier '%1' existe déjà.\r\n\r\nL'écraser ?").arg(cNom)))
             return {};
-        const TResultatOperation r = Operations.Corbeille(QDir::cleanPath(cDossier));
-        if (!r.lOk) {
-            Messages.Erreur(Parent, QStringLiteral("Impossible de mettre le dossier '%1' à la corbeille.\n%2")
-                                        .arg(cNom, r.cErreur.isEmpty() ? TexteErreurFichier(r.nErrno) : r.cErreur));
+        const TJetAlbumWEB r = JetteAlbumWEB(cDossier, {D.cDossierDonnees, D.cDossierVignettes, {}}, false, Operations);
+        if (r.nEtat == TEtatJetAlbumWEB::Refuse) {
+            Messages.Erreur(Parent, RefusRemplacement(cNom));
+            return {};
+        }
+        if (r.nEtat == TEtatJetAlbumWEB::Echec) {
+            Messages.Erreur(
+                Parent,
+                QStringLiteral("Impossible de mettre le dossier '%1' à la corbeille.\n%2").arg(cNom, r.cRaison));
             return {};
         }
     }

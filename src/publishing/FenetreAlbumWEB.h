@@ -146,6 +146,34 @@ TVerifDossierAlbumWEB VerifieDossierAlbumWEB(const QString &cDossier, const QStr
 // Creates the folder and its missing parents; false with the reason in French otherwise.
 bool CreeDossierAlbumWEB(const QString &cDossier, QString &cRaison);
 
+// The folders that no album folder sent to the trash may be or hold.
+struct TProtectionsAlbumWEB
+{
+    QString cDossierDonnees;
+    QString cDossierVignettes;
+    QString cDossierPersonnel; // the user's home; empty: the environment's
+};
+// Why cDossier may not go to the trash as a web album, empty when it may: it must be a real
+// folder (not a link), neither "/" nor a mount point, and neither be nor hold one of the
+// protected folders; with lIndexRequis it must also hold Index.htm as a regular file.
+QString RefusJetAlbumWEB(const QString &cDossier, const TProtectionsAlbumWEB &Protections, bool lIndexRequis);
+
+enum class TEtatJetAlbumWEB {
+    Jete,   // in the trash
+    Refuse, // not a web album that may go: untouched
+    Echec,  // the trash would not take it: untouched
+};
+struct TJetAlbumWEB
+{
+    TEtatJetAlbumWEB nEtat = TEtatJetAlbumWEB::Refuse;
+    QString cRaison; // the reason in French, refused or failed
+};
+// The one way an album folder leaves the disk, replaced or deleted from the history: checked
+// as above just before, then moved whole to the trash of its volume, so that nothing outside
+// it is touched and the links it holds move as links.
+TJetAlbumWEB JetteAlbumWEB(const QString &cDossier, const TProtectionsAlbumWEB &Protections, bool lIndexRequis,
+                           IOperationsFichiers &Operations);
+
 // Steps 1 to 3 of OK: checks the name and the folder, asks before a replacement (which goes
 // to the trash), creates the folder. Returns the album folder ready for the generator, or
 // empty when the window must stay open (every refusal told through Messages).

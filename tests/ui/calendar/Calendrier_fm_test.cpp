@@ -340,3 +340,14 @@ TEST_F(Calendrier, BullesEnBalisesDansLaFenetreDesBulles)
     EXPECT_TRUE(cVignette.contains("\r\n<SG>a.jpg</SG/> <SS>[")) << cVignette.toStdString();
     EXPECT_EQ(f->sbImage->toolTip(), cVignette);
 }
+
+TEST_F(Calendrier, TheWebAlbumHistoryButtonGoesThroughItsEntry)
+{
+    auto f = std::make_unique<TfmCalendrier>(*Contexte, nullptr);
+    QList<QWidget *> Parents;
+    f->fnOuvreHistoAlbumsWEB = [&](QWidget *Parent) { Parents << Parent; };
+    f->FormCreate();
+    ASSERT_TRUE(f->btHistoAlbumsWEB->isEnabled());
+    f->btHistoAlbumsWEB->click();
+    EXPECT_EQ(Parents, QList<QWidget *>{f.get()});
+}
