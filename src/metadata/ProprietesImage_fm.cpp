@@ -86,6 +86,8 @@ TfmProprietesImageToutesMD::TfmProprietesImageToutesMD(QWidget *Parent)
 {
     setObjectName(QStringLiteral("fmProprietesImageToutesMD"));
     auto *Colonne = new QVBoxLayout(this);
+    // Narrow margins: the value column takes the window's width less the two first columns.
+    Colonne->setContentsMargins(4, 4, 4, 4);
     pcToutesMD = new QTabWidget(this);
     pcToutesMD->setObjectName(QStringLiteral("pcToutesMD"));
     tsEXIF = new QWidget;
@@ -148,7 +150,19 @@ void TfmProprietesImageToutesMD::Remplit(QTableWidget *Grille, const QList<TEnrT
             for (int c = 0; c < 3; ++c)
                 Grille->item(i, c)->setBackground(cJauneClair);
     }
+    // 40 pixels hold three digits; EXIF tags run to five, which must not lose their first ones.
+    int nLargeurId = 40;
+    for (const TEnrToutesMD &e : Liste)
+        nLargeurId = std::max(nLargeurId, Grille->fontMetrics().horizontalAdvance(QString::number(e.nId)) + 12);
+    Grille->setColumnWidth(0, nLargeurId);
     Grille->scrollToTop();
+}
+
+void TfmProprietesImageToutesMD::AjusteColonnes()
+{
+    // A wider identifier column takes its extra width from the value column.
+    for (QTableWidget *g : {grEXIF, grIPTC})
+        g->setColumnWidth(2, LargeurColonneValeur(width() - (g->columnWidth(0) - 40)));
 }
 
 void TfmProprietesImageToutesMD::Montre(const TContenuProprietes &Contenu)
@@ -158,6 +172,7 @@ void TfmProprietesImageToutesMD::Montre(const TContenuProprietes &Contenu)
     m_cBulle.clear();
     Remplit(grEXIF, m_Listes.EXIF);
     Remplit(grIPTC, m_Listes.IPTC);
+    AjusteColonnes();
     pcToutesMD->setTabText(0, Contenu.cPageEXIF);
     pcToutesMD->setTabText(1, Contenu.cPageIPTC);
 }
@@ -202,8 +217,7 @@ void TfmProprietesImageToutesMD::closeEvent(QCloseEvent *Evenement)
 void TfmProprietesImageToutesMD::resizeEvent(QResizeEvent *Evenement)
 {
     QWidget::resizeEvent(Evenement);
-    for (QTableWidget *g : {grEXIF, grIPTC})
-        g->setColumnWidth(2, LargeurColonneValeur(width()));
+    AjusteColonnes();
 }
 
 void TfmProprietesImageToutesMD::wheelEvent(QWheelEvent *Evenement)
@@ -264,7 +278,11 @@ TfmProprietesImage::TfmProprietesImage(const TModeleListeImages &Modele, const T
     ConstruitFenetre();
     m_pToutesMD = new TfmProprietesImageToutesMD(this);
     m_pToutesMD->fnTexteLegende = m_Sources.fnTexteLegende;
-    connect(btToutesMD, &QPushButton::toggled, m_pToutesMD, &QWidget::setVisible);
+    connect(btToutesMD, &QPushButton::toggled, m_pToutesMD, [this](bool lVisible) {
+        m_pToutesMD->setVisible(lVisible);
+        if (lVisible)
+            m_pToutesMD->raise();
+    });
 }
 
 TfmProprietesImage::~TfmProprietesImage()
@@ -497,7 +515,7 @@ void TfmProprietesImage::ConstruitFenetre()
             [this] { Navigue(ImageVoisine(m_nIndex, m_Modele.Nombre(), +1)); });
     connect(btNavigDern, &QToolButton::clicked, this, [this] { Navigue(Dernier()); });
     connect(btQuitter, &QPushButton::clicked, this, &QDialog::accept);
-    resize(760, 640);
+    resize(900, 640);
 }
 
 void TfmProprietesImage::Navigue(int nLigne)
@@ -619,6 +637,15 @@ void TfmProprietesImage::showEvent(QShowEvent *Evenement)
     }
     m_pToutesMD->Place(frameGeometry());
     m_pToutesMD->setVisible(btToutesMD->isChecked());
+}
+
+bool TfmProprietesImage::event(QEvent *Evenement)
+{
+    // A window manager may stack the tool window, shown before the sheet is mapped, under the
+    // main window: it comes back above once the sheet is active.
+    if (Evenement->type() == QEvent::WindowActivate && m_pToutesMD->isVisible())
+        m_pToutesMD->raise();
+    return QDialog::event(Evenement);
 }
 
 void TfmProprietesImage::done(int nResultat)

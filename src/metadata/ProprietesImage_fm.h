@@ -65,6 +65,7 @@ protected:
 private:
     QTableWidget *Grille(const char *cNom, const QString &cTitreId);
     static void Remplit(QTableWidget *Grille, const QList<TEnrToutesMD> &Liste);
+    void AjusteColonnes();
     const QList<TEnrToutesMD> &ListeDe(const QTableWidget *Grille) const;
     void btCopierPPClick();
 
@@ -122,6 +123,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *Evenement) override;
+    bool event(QEvent *Evenement) override;
     void done(int nResultat) override;
 
 private:
