@@ -338,11 +338,27 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
 {
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
     Liste->pmVigsPopup(QPoint(0, 0));
-    EXPECT_EQ(Textes(Liste->pmVigs),
-              QStringList({"Vignettes en&registrées", "-", "&Editer les critères...", "&Coup de coeur", "-",
-                           "ajouter à l'&Album d'images :", "-", "Rotation (Aucune)", "à &Gauche", "à &Droite", "-",
-                           "Miroir (Aucun)", "&Horizontal", "&Vertical", "-", "&Noir et Blanc...",
-                           "Contraste, &Luminosité...", "Néga&tif", "Canau&x..."}));
+    EXPECT_EQ(Textes(Liste->pmVigs), QStringList({"Vignettes en&registrées",
+                                                  "-",
+                                                  "&Editer les critères...",
+                                                  "&Coup de coeur",
+                                                  "-",
+                                                  "ajouter à l'&Album d'images :",
+                                                  "-",
+                                                  "Propriétés de l'&image...",
+                                                  "-",
+                                                  "Rotation (Aucune)",
+                                                  "à &Gauche",
+                                                  "à &Droite",
+                                                  "-",
+                                                  "Miroir (Aucun)",
+                                                  "&Horizontal",
+                                                  "&Vertical",
+                                                  "-",
+                                                  "&Noir et Blanc...",
+                                                  "Contraste, &Luminosité...",
+                                                  "Néga&tif",
+                                                  "Canau&x..."}));
     EXPECT_TRUE(Liste->pmVigs->actions().at(0)->isEnabled());
     Liste->pmVigs->close();
 
