@@ -30,6 +30,7 @@
 #include "publishing/CopieImages_fm.h"
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
+#include "metadata/ProprietesImage_fm.h"
 #include "treatments/Traitements_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"
@@ -480,6 +481,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     AlbumImages->Album().fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
     // The personal web albums: after the web album's menu and the image album whose hints they refresh.
     InstalleAlbumsWebPerso(*this, m_Contexte);
+    InstalleProprietesImage(*this, m_Contexte, &Classement->Classement(), &AlbumImages->Album());
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);

@@ -347,6 +347,8 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
                                                   "-",
                                                   "ajouter à un Album &WEB hiérarchique personnel :",
                                                   "-",
+                                                  "Propriétés de l'&image...",
+                                                  "-",
                                                   "Rotation (Aucune)",
                                                   "à &Gauche",
                                                   "à &Droite",
