@@ -57,3 +57,16 @@ int RangPmVigs(const QString &cNomObjet)
     const qsizetype n = OrdrePmVigs().indexOf(cNomObjet);
     return n < 0 ? int(OrdrePmVigs().size()) : int(n);
 }
+
+int GroupePmVigs(const QString &cNomObjet)
+{
+    // Classification and viewing, albums, turns, mirrors, colours and favourite, data and
+    // programs, stored thumbnails: the ranks where each group starts.
+    static constexpr int nDebuts[] = {0, 4, 6, 9, 12, 17, 20};
+    const int nRang = RangPmVigs(cNomObjet);
+    int nGroupe = 0;
+    for (int n : nDebuts)
+        if (nRang >= n)
+            ++nGroupe;
+    return nGroupe;
+}

@@ -44,3 +44,5 @@ TActivationPmVigs ActivationPmVigs(const TEtatVignette &e);
 const QStringList &OrdrePmVigs();
 // The rank of an entry by its object name (past the end when unknown).
 int RangPmVigs(const QString &cNomObjet);
+// The group of an entry: separators go between groups (unknown entries make their own).
+int GroupePmVigs(const QString &cNomObjet);

@@ -1,6 +1,7 @@
 #include "mainwindow/MainKX_fm.h"
 
 #include "calendar/Calendrier_fm.h"
+#include "calendar/PleinEcran_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/Selection.h"
 #include "thumbnails/ThumbnailCache_fm.h"
@@ -482,6 +483,13 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
     // The remembered treatments, on every picture those features show.
     InstalleTraitements(*this, m_Contexte, *Affiche, *Vignettes, Classement);
+    // The full-screen view and the viewing entries of the thumbnail pop-up.
+    TPleinEcranKX *PleinEcran = InstallePleinEcran(*this, m_Contexte, *Affiche);
+    PleinEcran->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
+    PleinEcran->fnExplorer = [this](const QString &cDossier) {
+        MontrePage(tsExpl);
+        return OuvreDossier(cDossier);
+    };
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
     // The command pane as if both splitters had just moved.
