@@ -1,7 +1,11 @@
 #include "calendar/PleinEcran_fm.h"
 
 #include "calendar/MenuVignettes.h"
+#include "calendar/VignetteFlottante_fm.h"
+#include "cdhistory/HistoCD_fm.h"
+#include "exploration/Exploration_fm.h"
 #include "components/ComboZoom.h"
+#include "components/FolderTreeView.h"
 #include "components/PaneledListView.h"
 #include "components/PanneauImage.h"
 #include "exploration/AfficheImage_fm.h"
@@ -750,7 +754,26 @@ TPleinEcranKX::TPleinEcranKX(TfmMainKX &Main, TContexte &Contexte, TAfficheImage
     MajEtats();
 }
 
-TPleinEcranKX::~TPleinEcranKX() = default;
+TPleinEcranKX::~TPleinEcranKX()
+{
+    delete m_fmVignetteFlottante;
+}
+
+void TPleinEcranKX::MajVignetteFlottante()
+{
+    if (!m_Contexte.Parametres.vfGene_lActive) {
+        delete m_fmVignetteFlottante;
+        m_fmVignetteFlottante = nullptr;
+        return;
+    }
+    if (m_fmVignetteFlottante)
+        return;
+    m_fmVignetteFlottante = new TfmVignetteFlottante(m_Contexte);
+    if (const auto *Exploration = m_Main.findChild<TExplorationKX *>())
+        m_fmVignetteFlottante->Suivre(Exploration->tvReps, 0, TfmVignetteFlottante::FournisseurDossiers(m_Contexte));
+    if (const auto *HistoCD = m_Main.findChild<THistoCDKX *>())
+        m_fmVignetteFlottante->Suivre(HistoCD->tvHistoCD, 1, TfmVignetteFlottante::FournisseurCD(m_Contexte));
+}
 
 void TPleinEcranKX::MajEtats()
 {
@@ -874,5 +897,6 @@ TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAffiche
     auto *p = new TPleinEcranKX(Main, Contexte, Affiche);
     Affiche.fnPleinEcran = [p](const QImage &Image, const QColor &Fond) { p->PleinEcran(Image, Fond); };
     Main.Installe(p);
+    p->MajVignetteFlottante();
     return p;
 }

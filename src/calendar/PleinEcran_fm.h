@@ -25,6 +25,7 @@ class TAfficheImageKX;
 class TComboZoom;
 class TContexte;
 class TfmMainKX;
+class TfmVignetteFlottante;
 struct TEnrLV;
 
 namespace PleinEcran
@@ -133,6 +134,10 @@ public:
     std::function<bool(const QString &cProgramme, const QStringList &Arguments)> fnDemarre;
 
     TProgrammesOuverture &Programmes() { return m_Programmes; }
+    TfmVignetteFlottante *VignetteFlottante() const { return m_fmVignetteFlottante; }
+    // Makes or frees the floating thumbnail as vfGene.lActive says (at start and whenever the
+    // settings change).
+    void MajVignetteFlottante();
     // Opens the full-screen view on the current image (as a double click on the pane).
     void PleinEcran(const QImage &Image, const QColor &Fond);
     // The last full-screen window, while it is open.
@@ -153,6 +158,7 @@ private:
     TProgrammesOuverture m_Programmes;
     TProgrammeOuverture m_Programme; // the current image's
     TfmPleinEcran *m_fmPleinEcran = nullptr;
+    TfmVignetteFlottante *m_fmVignetteFlottante = nullptr;
 };
 
 TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche);

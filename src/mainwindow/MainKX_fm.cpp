@@ -486,9 +486,10 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     // The full-screen view and the viewing entries of the thumbnail pop-up.
     TPleinEcranKX *PleinEcran = InstallePleinEcran(*this, m_Contexte, *Affiche);
     PleinEcran->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
-    PleinEcran->fnExplorer = [this](const QString &cDossier) {
+    PleinEcran->fnExplorer = [this, Exploration](const QString &cDossier) {
         MontrePage(tsExpl);
-        return OuvreDossier(cDossier);
+        Exploration->btExplLectRecurs->setChecked(false);
+        return Exploration->OuvreDossier(cDossier);
     };
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
