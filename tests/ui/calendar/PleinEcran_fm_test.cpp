@@ -221,3 +221,34 @@ TEST_F(PleinEcranTest, PopupOrderDefaultEntryAndShortcutsThatLeaveTextFieldsAlon
     QTest::keyClick(Champ, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(Champ->text(), QStringLiteral("collé"));
 }
+
+TEST_F(PleinEcranTest, OpeningProgramGetsThePathAsOneArgumentAndAFailedStartIsReported)
+{
+    // The programs are looked up once per type for the run: the ones found so far go.
+    TProgrammesOuverture &Programmes = PleinEcran->Programmes();
+    Programmes = TProgrammesOuverture();
+    Programmes.fnDefaut = [](const QString &) { return QStringLiteral("visionneuse.desktop"); };
+    Programmes.fnEntree = [](const QString &) {
+        return QStringLiteral("[Desktop Entry]\nName=Viewer\nName[fr]=Visionneuse\nExec=visio --seul %f\n");
+    };
+    QStringList Lance;
+    bool lReussit = true;
+    PleinEcran->fnDemarre = [&](const QString &cProgramme, const QStringList &Arguments) {
+        Lance = QStringList{cProgramme} + Arguments;
+        return lReussit;
+    };
+    Fenetre->Selection().MetLigneCourante(1);
+    Fenetre->Fonctionnalites().Actions(TEmplacementAction::PopupVignettes);
+    QAction *Ouvrir = Fenetre->findChild<QAction *>("miOuvrirAvec");
+    ASSERT_TRUE(Ouvrir->isVisible());
+    EXPECT_EQ(Ouvrir->text(), QStringLiteral("&Ouvrir avec 'Visionneuse'"));
+    Messages->Montres.clear();
+    Ouvrir->trigger();
+    EXPECT_EQ(Lance, QStringList({"visio", "--seul", cPhotos + "b.jpg"}));
+    EXPECT_TRUE(Messages->Montres.isEmpty());
+    lReussit = false;
+    Ouvrir->trigger();
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, QStringLiteral("Erreur"));
+    EXPECT_TRUE(Messages->Montres[0].cTexte.contains(QStringLiteral("Visionneuse")));
+}
