@@ -42,6 +42,8 @@ public:
     std::function<QImage(const QImage &Image, const TEnrLV &Enr)> fnTraitement;
     // The full-screen view, shown modally with the picture and its background colour.
     std::function<void(const QImage &Image, const QColor &Fond)> fnPleinEcran;
+    // Opens the full-screen view on the current image, as a double click on the pane does.
+    void OuvrePleinEcran() { imImageDblClick(); }
     // The picture's hint for an entry; the full path unless set.
     std::function<QString(const TEnrLV &Enr)> fnBulleImage;
 

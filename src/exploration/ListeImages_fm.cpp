@@ -1,5 +1,8 @@
 #include "exploration/ListeImages_fm.h"
 
+#include "calendar/PleinEcran_fm.h"
+#include "components/PanneauImage.h"
+
 #include "components/GaugeWindow.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
@@ -258,7 +261,9 @@ void TListeImagesKX::BrancheGrille()
 void TListeImagesKX::pmVigsPopup(const QPoint &ptEcran)
 {
     pmVigs->clear();
-    if (m_Main.Fonctionnalites().AjouteAuMenu(pmVigs, TEmplacementAction::PopupVignettes) > 0)
+    const TPanneauImage *Panneau = m_Main.PanneauImage();
+    const bool lPanneau = Panneau && Panneau->rect().contains(Panneau->mapFromGlobal(ptEcran));
+    if (RemplitPmVigs(pmVigs, m_Main.Fonctionnalites().Actions(TEmplacementAction::PopupVignettes), lPanneau) > 0)
         pmVigs->popup(ptEcran);
 }
 

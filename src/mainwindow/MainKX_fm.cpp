@@ -1,6 +1,7 @@
 #include "mainwindow/MainKX_fm.h"
 
 #include "calendar/Calendrier_fm.h"
+#include "calendar/PleinEcran_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/Selection.h"
 #include "thumbnails/ThumbnailCache_fm.h"
@@ -481,13 +482,24 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     AlbumImages->Album().fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
     // The personal web albums: after the web album's menu and the image album whose hints they refresh.
     InstalleAlbumsWebPerso(*this, m_Contexte);
-    InstalleProprietesImage(*this, m_Contexte, &Classement->Classement(), &AlbumImages->Album());
+    TProprietesImageKX *Proprietes =
+        InstalleProprietesImage(*this, m_Contexte, &Classement->Classement(), &AlbumImages->Album());
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
     // The remembered treatments, on every picture those features show.
     InstalleTraitements(*this, m_Contexte, *Affiche, *Vignettes, Classement);
+    // The full-screen view and the viewing entries of the thumbnail pop-up.
+    TPleinEcranKX *PleinEcran = InstallePleinEcran(*this, m_Contexte, *Affiche);
+    PleinEcran->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
+    // One player for the sheet and the full-screen view: a memo started in one stops in the other.
+    PleinEcran->fnMemoSonore = [Proprietes](const QString &cFichierWav) { Proprietes->MemoSonore().Joue(cFichierWav); };
+    PleinEcran->fnExplorer = [this, Exploration](const QString &cDossier) {
+        MontrePage(tsExpl);
+        Exploration->btExplLectRecurs->setChecked(false);
+        return Exploration->OuvreDossier(cDossier);
+    };
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
     // The command pane as if both splitters had just moved.

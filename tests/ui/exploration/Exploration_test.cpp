@@ -1,5 +1,6 @@
 #include "exploration/Exploration_fm.h"
 
+#include "calendar/PleinEcran_fm.h"
 #include "classification/Classement_fm.h"
 
 #include "components/FolderTreeView.h"
@@ -336,18 +337,18 @@ QStringList Textes(const QMenu *Menu)
 // "&Fichiers" without touching them.
 TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
 {
+    // No program opens images here, whatever the machine has.
+    Fenetre->findChild<TPleinEcranKX *>()->Programmes().fnDefaut = [](const QString &) { return QString(); };
     ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
     Liste->pmVigsPopup(QPoint(0, 0));
-    EXPECT_EQ(Textes(Liste->pmVigs), QStringList({"Vignettes en&registrées",
-                                                  "-",
-                                                  "&Editer les critères...",
-                                                  "&Coup de coeur",
+    // Every feature's entries in the pop-up's own order, whatever the order of installation.
+    EXPECT_EQ(Textes(Liste->pmVigs), QStringList({"&Editer les critères...",
+                                                  "Plein &écran",
+                                                  "Propriétés de l'&image...",
+                                                  "&Mémo sonore",
                                                   "-",
                                                   "ajouter à l'&Album d'images :",
-                                                  "-",
                                                   "ajouter à un Album &WEB hiérarchique personnel :",
-                                                  "-",
-                                                  "Propriétés de l'&image...",
                                                   "-",
                                                   "Rotation (Aucune)",
                                                   "à &Gauche",
@@ -360,8 +361,17 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
                                                   "&Noir et Blanc...",
                                                   "Contraste, &Luminosité...",
                                                   "Néga&tif",
-                                                  "Canau&x..."}));
-    EXPECT_TRUE(Liste->pmVigs->actions().at(0)->isEnabled());
+                                                  "Canau&x...",
+                                                  "&Coup de coeur",
+                                                  "-",
+                                                  "copier vers le Pre&sse-Papiers les données de l'Image",
+                                                  QStringLiteral("Ex&plorer '%1'").arg(cPhotos),
+                                                  "&Ouvrir avec",
+                                                  "-",
+                                                  "Vignettes en&registrées"}));
+    EXPECT_TRUE(Liste->pmVigs->actions().at(1)->isEnabled());
+    EXPECT_FALSE(Liste->pmVigs->actions().at(24)->isVisible());
+    EXPECT_TRUE(Liste->pmVigs->actions().last()->isEnabled());
     Liste->pmVigs->close();
 
     TFonctionnaliteEssai Essai;

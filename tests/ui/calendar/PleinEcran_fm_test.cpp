@@ -1,0 +1,254 @@
+#include "calendar/PleinEcran_fm.h"
+
+#include "components/ComboZoom.h"
+#include "exploration/AfficheImage_fm.h"
+#include "exploration/Exploration_fm.h"
+#include "exploration/ListeImages_fm.h"
+#include "exploration/RapportZoom.h"
+#include "exploration/Selection.h"
+#include "imaging/JpegCodec.h"
+#include "mainwindow/MainKX_fm.h"
+#include "support/BancFenetrePrincipale.h"
+#include "support/MessagesFactices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace
+{
+struct PleinEcranTest : TBancFenetrePrincipale<>
+{
+    TExplorationKX *Expl = nullptr;
+    TPleinEcranKX *PleinEcran = nullptr;
+    QString cPhotos;
+
+    void SetUp() override
+    {
+        cPhotos = Temp.filePath("photos") + "/";
+        QDir().mkpath(cPhotos);
+        Jpeg(cPhotos + "a.jpg", 3000, 2000);
+        Jpeg(cPhotos + "b.jpg", 300, 200);
+        Jpeg(cPhotos + "c.jpg", 2400, 1600);
+        CreeFenetre();
+        Expl = Fenetre->findChild<TExplorationKX *>();
+        PleinEcran = Fenetre->findChild<TPleinEcranKX *>();
+        ASSERT_TRUE(Expl && PleinEcran);
+        Fenetre->showNormal();
+        Fenetre->resize(1000, 700);
+        // The window's first folder is opened once it is active: before the test's own.
+        Fenetre->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Fenetre.get()));
+        QTest::qWait(50);
+        ASSERT_TRUE(Expl->OuvreDossier(cPhotos));
+        ASSERT_EQ(Fenetre->Selection().LigneCourante(), 0);
+        Fenetre->ListeZoom()->setCurrentIndex(RapportZoom::nAjuste);
+    }
+    void TearDown() override
+    {
+        if (Fenetre)
+            Fenetre->FermeSansQuestion();
+    }
+    static void Jpeg(const QString &c, int w, int h)
+    {
+        QImage im(w, h, QImage::Format_RGB32);
+        im.fill(QColor(30, 140, 60));
+        ASSERT_TRUE(JpegCodec::Encode(im, c));
+    }
+    std::unique_ptr<TfmPleinEcran> Ouvre()
+    {
+        auto fm = std::make_unique<TfmPleinEcran>(*Fenetre, *Contexte, QColor(Qt::black));
+        fm->AfficherPleinEcran();
+        fm->open();
+        EXPECT_TRUE(fm->AttendImage());
+        return fm;
+    }
+    QString Montree(TfmPleinEcran &fm)
+    {
+        EXPECT_TRUE(fm.AttendImage());
+        return QFileInfo(fm.ImageCourante().cFichier).fileName();
+    }
+};
+} // namespace
+
+TEST_F(PleinEcranTest, ArrowsWrapRoundTheListAndNeighboursAreDecodedAhead)
+{
+    auto fm = Ouvre();
+    EXPECT_EQ(Montree(*fm), QStringLiteral("a.jpg"));
+    // The next one and, wrapping, the last one are decoded ahead.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fm->Avance().Occupe(); }, 20000));
+    EXPECT_EQ(fm->Avance().Decodages().size(), 3);
+
+    QTest::keyClick(fm.get(), Qt::Key_Left);
+    EXPECT_EQ(Fenetre->Selection().LigneCourante(), 2);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("c.jpg"));
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Fenetre->Selection().LigneCourante(), 0);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("a.jpg"));
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("b.jpg"));
+    // Stepping back and forth needs no decode beyond the one new neighbour each time.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fm->Avance().Occupe(); }, 20000));
+    EXPECT_EQ(fm->Avance().Decodages().size(), 3);
+    // The buttons act as the keys.
+    fm->findChild<QToolButton *>("btDern")->click();
+    EXPECT_EQ(Montree(*fm), QStringLiteral("c.jpg"));
+    fm->findChild<QToolButton *>("btSuiv")->click();
+    EXPECT_EQ(Montree(*fm), QStringLiteral("a.jpg"));
+}
+
+TEST_F(PleinEcranTest, LargePictureFitsSmallOneIsCentredAndCannotBeDragged)
+{
+    auto fm = Ouvre();
+    const QSize Ecran = fm->Ecran();
+    ASSERT_LT(Ecran.width(), 3000);
+    // The 3000 × 2000 picture fits the screen, decoded for it rather than from the pane.
+    const PleinEcran::TDisposition Grand = fm->Disposition();
+    EXPECT_TRUE(Grand.Taille.width() == Ecran.width() || Grand.Taille.height() == Ecran.height());
+    EXPECT_EQ(fm->ImageCourante().Taille, QSize(3000, 2000));
+    EXPECT_GE(fm->ImageCourante().Image.width(), Grand.Taille.width());
+    auto *btCentrer = fm->findChild<QToolButton *>("btCentrer");
+    EXPECT_FALSE(btCentrer->isEnabled());
+
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("b.jpg"));
+    const PleinEcran::TDisposition Petit = fm->Disposition();
+    EXPECT_EQ(Petit.Taille, QSize(300, 200));
+    EXPECT_EQ(Petit.Position, QPoint((Ecran.width() - 300) / 2, (Ecran.height() - 200) / 2));
+    EXPECT_FALSE(btCentrer->isEnabled());
+    QWidget *Zone = fm->findChild<QWidget *>("sbPleinEcran");
+    QTest::mousePress(Zone, Qt::LeftButton, {}, {400, 300});
+    QTest::mouseMove(Zone, {200, 100});
+    QTest::mouseRelease(Zone, Qt::LeftButton, {}, {200, 100});
+    EXPECT_EQ(fm->Disposition().Position, Petit.Position);
+}
+
+TEST_F(PleinEcranTest, AtOneToOneThePictureIsDraggedAndPlacedFromThePositionPicture)
+{
+    Fenetre->ListeZoom()->setCurrentIndex(RapportZoom::nUnUn);
+    auto fm = Ouvre();
+    const QSize Ecran = fm->Ecran();
+    EXPECT_EQ(fm->Disposition().Taille, QSize(3000, 2000));
+    EXPECT_EQ(fm->Disposition().Position, QPoint(0, 0));
+    EXPECT_TRUE(fm->findChild<QToolButton *>("btCentrer")->isEnabled());
+    QWidget *Zone = fm->findChild<QWidget *>("sbPleinEcran");
+    QTest::mousePress(Zone, Qt::LeftButton, {}, {400, 300});
+    QTest::mouseMove(Zone, {300, 250});
+    QTest::mouseRelease(Zone, Qt::LeftButton, {}, {300, 250});
+    EXPECT_EQ(fm->Disposition().Position, QPoint(-100, -50));
+    // A second drag goes on from there.
+    QTest::mousePress(Zone, Qt::LeftButton, {}, {300, 300});
+    QTest::mouseMove(Zone, {290, 300});
+    QTest::mouseRelease(Zone, Qt::LeftButton, {}, {290, 300});
+    EXPECT_EQ(fm->Disposition().Position, QPoint(-110, -50));
+    fm->findChild<QToolButton *>("btCentrer")->click();
+    EXPECT_EQ(fm->Disposition().Position, QPoint((Ecran.width() - 3000) / 2, (Ecran.height() - 2000) / 2));
+}
+
+TEST_F(PleinEcranTest, EscapeRightClickAndQuitClose)
+{
+    auto fm = Ouvre();
+    QTest::keyClick(fm.get(), Qt::Key_Escape);
+    EXPECT_FALSE(fm->isVisible());
+    fm = Ouvre();
+    QTest::mouseClick(fm->findChild<QWidget *>("sbPleinEcran"), Qt::RightButton, {}, {50, 50});
+    EXPECT_FALSE(fm->isVisible());
+    fm = Ouvre();
+    fm->findChild<QToolButton *>("btQuitter")->click();
+    EXPECT_FALSE(fm->isVisible());
+    // Other keys do nothing.
+    fm = Ouvre();
+    QTest::keyClick(fm.get(), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_TRUE(fm->isVisible());
+    EXPECT_EQ(Fenetre->Selection().LigneCourante(), 0);
+}
+
+TEST_F(PleinEcranTest, ToolBarFoldsAndPanelsMove)
+{
+    auto fm = Ouvre();
+    auto *pnCommandes = fm->findChild<QWidget *>("pnCommandes");
+    auto *btAfficheMasque = fm->findChild<QToolButton *>("btAfficheMasque");
+    EXPECT_TRUE(btAfficheMasque->isChecked());
+    EXPECT_EQ(pnCommandes->width(), 420);
+    btAfficheMasque->click();
+    EXPECT_EQ(pnCommandes->width(), 140);
+    EXPECT_EQ(fm->findChild<QToolButton *>("btQuitter")->x(), 120);
+    auto *pnImgPosit = fm->findChild<QWidget *>("pnImgPosit");
+    EXPECT_EQ(pnImgPosit->x(), 0);
+    fm->findChild<QToolButton *>("btCriteres")->click();
+    EXPECT_TRUE(fm->findChild<QWidget *>("pnCriteres")->isVisible());
+    EXPECT_EQ(pnImgPosit->x(), 240);
+    // Without a sound memo the button stays disabled.
+    EXPECT_FALSE(fm->findChild<QToolButton *>("btMemoSonore")->isEnabled());
+}
+
+TEST_F(PleinEcranTest, PopupOrderDefaultEntryAndShortcutsThatLeaveTextFieldsAlone)
+{
+    QMenu Menu;
+    const int n = RemplitPmVigs(&Menu, Fenetre->Fonctionnalites().Actions(TEmplacementAction::PopupVignettes), false);
+    ASSERT_GT(n, 5);
+    QStringList Noms;
+    for (QAction *a : Menu.actions())
+        if (!a->isSeparator())
+            Noms.append(a->menu() ? a->menu()->objectName() : a->objectName());
+    EXPECT_EQ(Noms.first(), QStringLiteral("miVigsEditCritImg"));
+    EXPECT_EQ(Noms[1], QStringLiteral("miPleinEcran"));
+    EXPECT_LT(Noms.indexOf("miMirVertical"), Noms.indexOf("miCDC"));
+    EXPECT_LT(Noms.indexOf("miCDC"), Noms.indexOf("miExplorer"));
+    EXPECT_EQ(Noms.last(), QStringLiteral("miVigsVigsEnreg"));
+    EXPECT_EQ(Menu.defaultAction()->objectName(), QStringLiteral("miVigsEditCritImg"));
+    QMenu Panneau;
+    RemplitPmVigs(&Panneau, Fenetre->Fonctionnalites().Actions(TEmplacementAction::PopupVignettes), true);
+    EXPECT_EQ(Panneau.defaultAction()->objectName(), QStringLiteral("miPleinEcran"));
+    // The folder's name goes in the caption.
+    const QAction *Explorer = Fenetre->findChild<QAction *>("miExplorer");
+    EXPECT_EQ(Explorer->text(), QStringLiteral("Ex&plorer '%1'").arg(cPhotos));
+    EXPECT_TRUE(Explorer->isEnabled());
+
+    // Ctrl+V pastes in a text field of the window.
+    Fenetre->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Fenetre.get()));
+    auto *Champ = new QLineEdit(Fenetre->PageExploration());
+    Champ->show();
+    Champ->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("collé"));
+    QTest::keyClick(Champ, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Champ->text(), QStringLiteral("collé"));
+}
+
+TEST_F(PleinEcranTest, OpeningProgramGetsThePathAsOneArgumentAndAFailedStartIsReported)
+{
+    // The programs are looked up once per type for the run: the ones found so far go.
+    TProgrammesOuverture &Programmes = PleinEcran->Programmes();
+    Programmes = TProgrammesOuverture();
+    Programmes.fnDefaut = [](const QString &) { return QStringLiteral("visionneuse.desktop"); };
+    Programmes.fnEntree = [](const QString &) {
+        return QStringLiteral("[Desktop Entry]\nName=Viewer\nName[fr]=Visionneuse\nExec=visio --seul %f\n");
+    };
+    QStringList Lance;
+    bool lReussit = true;
+    PleinEcran->fnDemarre = [&](const QString &cProgramme, const QStringList &Arguments) {
+        Lance = QStringList{cProgramme} + Arguments;
+        return lReussit;
+    };
+    Fenetre->Selection().MetLigneCourante(1);
+    Fenetre->Fonctionnalites().Actions(TEmplacementAction::PopupVignettes);
+    QAction *Ouvrir = Fenetre->findChild<QAction *>("miOuvrirAvec");
+    ASSERT_TRUE(Ouvrir->isVisible());
+    EXPECT_EQ(Ouvrir->text(), QStringLiteral("&Ouvrir avec 'Visionneuse'"));
+    Messages->Montres.clear();
+    Ouvrir->trigger();
+    EXPECT_EQ(Lance, QStringList({"visio", "--seul", cPhotos + "b.jpg"}));
+    EXPECT_TRUE(Messages->Montres.isEmpty());
+    lReussit = false;
+    Ouvrir->trigger();
+    ASSERT_EQ(Messages->Montres.size(), 1);
+    EXPECT_EQ(Messages->Montres[0].cTitre, QStringLiteral("Erreur"));
+    EXPECT_TRUE(Messages->Montres[0].cTexte.contains(QStringLiteral("Visionneuse")));
+}
