@@ -3,12 +3,14 @@
 #include "components/ColorComboBox.h"
 #include "components/FolderTreeView.h"
 #include "components/PaneledListView.h"
+#include "exploration/Exploration_fm.h"
 #include "exploration/ModeleListe.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/DesktopEntry.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
 #include "support/BancFenetrePrincipale.h"
+#include "support/EcritJpeg.h"
 #include "support/Fichiers.h"
 
 #include <QCheckBox>
@@ -390,4 +392,54 @@ TEST_F(ParametresTest, FloatingThumbnailControlsFollowItsBox)
         EXPECT_TRUE(w->isEnabled());
     EXPECT_EQ(fm->cbVigTailleVigs->count(), 10);
     EXPECT_EQ(fm->dtSupprVigAnt->displayFormat(), QStringLiteral("dd/MM/yyyy"));
+}
+
+TEST_F(ParametresTest, OrientationRetreatsTheGridWithoutReadingAnyFile)
+{
+    const QString cPhotos = Temp.filePath("photos") + "/";
+    ASSERT_TRUE(QDir().mkpath(cPhotos));
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(EcritJpeg(cPhotos + QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')), 90, 60, Qt::red));
+    Contexte->Parametres.lOrientationAuto = false;
+    MontreFenetre();
+    auto *Expl = Fenetre->findChild<TExplorationKX *>();
+    ASSERT_TRUE(Expl && Expl->OuvreDossier(cPhotos));
+    TModeleListeImages &Modele = Fenetre->Modele();
+    ASSERT_EQ(Modele.Nombre(), 200);
+    TPaneledListView *Grille = Fenetre->Grille();
+    const auto Decodee = [Grille] {
+        Grille->viewport()->repaint();
+        Grille->AttendRemplissage();
+        return Grille->Item(0)->Vignette().size();
+    };
+    const QSize Avant = Decodee();
+    ASSERT_GT(Avant.width(), Avant.height());
+    for (int i = 0; i < Modele.Nombre(); ++i)
+        Modele.Enr(i).cOrientation = QStringLiteral("6");
+    // Once listed, the files are gone: nothing can be read from them, and the cache must stay.
+    const QString cVigs = Contexte->Dossiers.cDossierVignettes;
+    const auto Cache = [&cVigs] {
+        QMap<QString, QByteArray> m;
+        for (const QFileInfo &f : QDir(cVigs).entryInfoList(QDir::Files))
+            m.insert(f.fileName(), LitFichier(f.absoluteFilePath()));
+        return m;
+    };
+    const auto CacheAvant = Cache();
+    ASSERT_FALSE(CacheAvant.isEmpty());
+    ASSERT_TRUE(QDir(cPhotos).removeRecursively());
+
+    Fenetre->fnExecParametres = [](TfmParametres &f) {
+        f.tvGeneral->setCurrentItem(f.ElementGeneral(17));
+        QTest::keyClick(f.tvGeneral, Qt::Key_Space);
+        f.accept();
+        return int(f.result());
+    };
+    Fenetre->btParametresClick();
+    ASSERT_TRUE(Contexte->Parametres.lOrientationAuto);
+    EXPECT_EQ(Decodee(), Avant.transposed());
+    // "Résol." turns with the picture on every row.
+    EXPECT_EQ(Modele.TexteResolution(Modele.Enr(0)), QStringLiteral("60x90"));
+    EXPECT_EQ(Modele.TexteResolution(Modele.Enr(199)), QStringLiteral("60x90"));
+    EXPECT_EQ(Cache(), CacheAvant);
+    EXPECT_TRUE(Messages->Montres.isEmpty());
 }
