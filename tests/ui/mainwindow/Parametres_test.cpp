@@ -72,6 +72,17 @@ struct ParametresTest : TBancFenetrePrincipale<>
         const QRect r = fm->tvGeneral->visualItemRect(fm->ElementGeneral(nElement));
         return QPoint(r.left() + 60, r.center().y());
     }
+    // Every key of a settings record as the exit would write them.
+    QByteArray Ecrit(const TEnrParametres &P, const QString &cNom) const
+    {
+        const QString cFichier = Temp.filePath(cNom);
+        {
+            TBigIniFile Ini(cFichier);
+            P.Ecrit(Ini, {});
+            Ini.UpdateFile();
+        }
+        return LitFichier(cFichier);
+    }
     QStringList Textes(int nListe) const
     {
         QStringList l;
@@ -237,14 +248,24 @@ TEST_F(ParametresTest, TesterThenAnnulerLeavesGridAndSettings)
         f.cbVigCoulFond->setCurrentIndex(Avant.nVigCoulFond == 3 ? 4 : 3);
         f.btVigTester->click();
         EXPECT_NE(Grille->_Panels3D(), l3DAvant);
+        EXPECT_NE(Grille->CouleurFond(), FondAvant);
+        // Other changes Annuler drops.
+        for (int n : {2, 17, 21, 33, 34}) {
+            f.tvGeneral->setCurrentItem(f.ElementGeneral(n));
+            QTest::keyClick(f.tvGeneral, Qt::Key_Space);
+        }
+        EXPECT_NE(f.Etat().Coche(17), Avant.lOrientationAuto);
+        f.lbOrdre[nOrdreCol]->setCurrentRow(4);
+        f.btOrdreHaut[nOrdreCol]->click();
+        f.cbVigTailleVigs->setCurrentIndex(0);
         f.reject();
         return int(f.result());
     };
     Fenetre->btParametresClick();
     EXPECT_EQ(Grille->_Panels3D(), l3DAvant);
     EXPECT_EQ(Grille->CouleurFond(), FondAvant);
-    EXPECT_EQ(Contexte->Parametres.nVigCoulFond, Avant.nVigCoulFond);
-    EXPECT_EQ(Contexte->Parametres.lVigPan3D, Avant.lVigPan3D);
+    EXPECT_EQ(Ecrit(Contexte->Parametres, "apres.ini"), Ecrit(Avant, "avant.ini"));
+    EXPECT_EQ(Fenetre->Modele().cOrdreCol(), Avant.cOrdreCol);
     // "Défaut" puts 3-D and colours 29, 35, 30 in the lists.
     Fenetre->fnExecParametres = [&](TfmParametres &f) {
         f.cbVigPan3D->setChecked(false);
