@@ -11,11 +11,14 @@
 #include "components/DispositionFlux.h"
 #include "components/PanneauImage.h"
 #include "exploration/AfficheImage_fm.h"
+#include "exploration/ListeImages_fm.h"
 #include "exploration/RapportZoom.h"
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "mainwindow/Parametres_fm.h"
+#include "platform/DesktopEntry.h"
 #include "classification/EditionCriteres.h"
 #include "classification/Classement_fm.h"
 #include "classification/MemoEtat_fm.h"
@@ -25,6 +28,8 @@
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
 #include "publishing/AlbumImages_fm.h"
+#include "classification/LegendesRech_fm.h"
+#include "classification/ArboCriteres.h"
 #include "publishing/AlbumWEB_fm.h"
 #include "publishing/AlbumsWebPerso_fm.h"
 #include "publishing/BulleImage_fm.h"
@@ -54,6 +59,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -102,6 +108,10 @@ TfmMainKX::TfmMainKX(TContexte &Contexte, QWidget *Parent) : QMainWindow(Parent)
 {
     setObjectName(QStringLiteral("fmMainKX"));
     fnSauveStores = [this](QStringList *pRaisons) { return m_Contexte.SauveStores(pRaisons); };
+    fnExecute = [](const QString &cProgramme, const QStringList &Arguments) {
+        return QProcess::execute(cProgramme, Arguments);
+    };
+    cDossierApplications = DossierApplicationsUtilisateur();
     ConstruitFenetre();
     // Made after the views, so that the views go first when the window is destroyed.
     m_pModele = new TModeleListeImages(this);
@@ -140,6 +150,11 @@ void TfmMainKX::ConstruitFenetre()
         connect(a, &QAction::triggered, this, [this, i] { cbZoom->setCurrentIndex(i); });
     }
     connect(miMainAffRZ, &QMenu::aboutToShow, this, &TfmMainKX::miMainAffRZDeroule);
+    miMainOut = mmMain->addMenu(QStringLiteral("&Outils"));
+    miMainOut->setObjectName(QStringLiteral("miMainOut"));
+    QAction *miMainOutParametres = miMainOut->addAction(QStringLiteral("&Paramètres..."));
+    miMainOutParametres->setObjectName(QStringLiteral("miMainOutParametres"));
+    connect(miMainOutParametres, &QAction::triggered, this, &TfmMainKX::btParametresClick);
     // The zoom keys belong to the window, ahead of the tabs' and the lists' own Ctrl keys;
     // they are taken even while the zoom list is disabled.
     for (int nTouche : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
@@ -243,6 +258,10 @@ void TfmMainKX::ConstruitFenetre()
     pmOutilsDivers->setObjectName(QStringLiteral("pmOutilsDivers"));
     btOutilsDivers->setMenu(pmOutilsDivers);
     connect(pmOutilsDivers, &QMenu::aboutToShow, this, &TfmMainKX::pmOutilsDiversPopup);
+    btParametres = new QPushButton(QStringLiteral("Paramètres"), pnTraitements);
+    btParametres->setObjectName(QStringLiteral("btParametres"));
+    btParametres->setFocusPolicy(Qt::NoFocus);
+    connect(btParametres, &QPushButton::clicked, this, &TfmMainKX::btParametresClick);
     pnVersion = new QLabel(cVersionProgramme, pnTraitements);
     pnVersion->setObjectName(QStringLiteral("pnVersion"));
     pnVersion->setFrameShape(QFrame::StyledPanel);
@@ -270,6 +289,7 @@ void TfmMainKX::ConstruitFenetre()
     Traitements->addStretch(1);
     Traitements->addWidget(ggChrgImg);
     Traitements->addWidget(btOutilsDivers);
+    Traitements->addWidget(btParametres);
     Traitements->addWidget(btQuitter);
     Traitements->addWidget(pnVersion);
     // As high as its buttons need with the style and font in use, never lower than the bar
@@ -463,7 +483,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
     InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
-    InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
+    m_pMemoEtat = InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
     TBulleImageKX *BulleImage = InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
     TSuppressionImagesKX *Suppression = InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
@@ -489,7 +509,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
     // The remembered treatments, on every picture those features show.
-    InstalleTraitements(*this, m_Contexte, *Affiche, *Vignettes, Classement);
+    m_pTraitements = InstalleTraitements(*this, m_Contexte, *Affiche, *Vignettes, Classement);
     // The full-screen view and the viewing entries of the thumbnail pop-up.
     TPleinEcranKX *PleinEcran = InstallePleinEcran(*this, m_Contexte, *Affiche);
     PleinEcran->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
@@ -500,6 +520,13 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         Exploration->btExplLectRecurs->setChecked(false);
         return Exploration->OuvreDossier(cDossier);
     };
+    // The settings window makes or frees the floating thumbnail through the full-screen feature.
+    if (!fnVignetteFlottante)
+        fnVignetteFlottante = [PleinEcran](bool) { PleinEcran->MajVignetteFlottante(); };
+    m_pListe = &Exploration->Liste();
+    m_pAffiche = Affiche;
+    m_pAlbumImages = AlbumImages;
+    m_pRecherche = Recherche;
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
     // The command pane as if both splitters had just moved.
@@ -582,6 +609,171 @@ void TfmMainKX::pmOutilsDiversPopup()
 {
     pmOutilsDivers->clear();
     m_Fonctionnalites.AjouteAuMenu(pmOutilsDivers, TEmplacementAction::OutilsDivers);
+}
+
+void TfmMainKX::btParametresClick()
+{
+    TEnrParametres &P = m_Contexte.Parametres;
+    const bool lVerbeAvant = VerbeDossierInstalle(cDossierApplications, QStringLiteral("Vimbrel"));
+    QStringList cLignesCoeff;
+    if (m_Contexte.iniCFAPN)
+        m_Contexte.iniCFAPN->ReadSectionValues(cSectionCoeffFoc, cLignesCoeff);
+    TfmParametres fm(m_Contexte, this);
+    fm.fnAspectGrille = [this](const TEnrParametres &Aspect) { AspectGrille(Aspect); };
+    fm.Remplit(Parametres::EtatDepuis(P, lVerbeAvant), cLignesCoeff, P.lModeMAJ);
+    const int nResultat = fnExecParametres ? fnExecParametres(fm) : fm.exec();
+    if (nResultat == QDialog::Accepted) {
+        const TEnrParametres Avant = P;
+        const Parametres::TEtatParametres Etat = fm.Etat();
+        Parametres::RelitDans(Etat, P);
+        AppliqueParametres(Avant, lVerbeAvant, Etat.Coche(Parametres::nElementVerbeDossier));
+    }
+    // Last, since on Yes the program closes.
+    if (!fm.DossierDonneesChoisi().isEmpty())
+        DeplaceDonnees(fm.DossierDonneesChoisi(), fm.SystemeDonnees(), fm.OperationDonnees());
+}
+
+void TfmMainKX::AppliqueParametres(const TEnrParametres &Avant, bool lVerbeAvant, bool lVerbeApres)
+{
+    using Parametres::TChangement;
+    const TEnrParametres &P = m_Contexte.Parametres;
+    const QList<TChangement> Changements =
+        Parametres::ChangementsApresOK({Avant, P, lVerbeAvant, lVerbeApres, m_pModele->rowCount() > 0});
+    bool lVignettesFaites = false;
+    for (const TChangement c : Changements) {
+        switch (c) {
+        case TChangement::Orientation: ReorienteImages(); break;
+        case TChangement::RemplitLegendes:
+            if (m_pRecherche && m_pRecherche->Legendes)
+                m_pRecherche->Legendes->ChargeLegendes();
+            break;
+        case TChangement::TriArboCriteres:
+            if (m_pRecherche)
+                m_pRecherche->Arbo().Recharger();
+            break;
+        case TChangement::Descriptions:
+            if (m_pMemoEtat)
+                m_pMemoEtat->RemplitMemoEtat();
+            break;
+        case TChangement::Mode: ShowMode(); break;
+        case TChangement::MenuPrincipal: mmMain->setVisible(P.lMenuCipalVisible); break;
+        case TChangement::VerbeDossier: ModifieVerbeDossier(lVerbeApres); break;
+        case TChangement::AspectVignettes:
+        case TChangement::TailleVignettes:
+        case TChangement::PlaceVignettes:
+            // Look, size and place are applied together, once.
+            if (!lVignettesFaites)
+                AppliqueVignettesPartout();
+            lVignettesFaites = true;
+            break;
+        case TChangement::VignetteFlotteCree:
+            if (fnVignetteFlottante)
+                fnVignetteFlottante(P.vfGene_lActive);
+            break;
+        case TChangement::Colonnes:
+            if (m_pListe)
+                m_pListe->ColonnesListe(P.cOrdreCol);
+            break;
+        case TChangement::OrdreEXIFIPTC:
+            if (!m_pSelection->CleCourante().isEmpty())
+                m_pSelection->SignaleClassement(m_pSelection->CleCourante());
+            break;
+        case TChangement::BoutonsTraitements:
+            if (m_pTraitements)
+                m_pTraitements->EtatTrtsImage();
+            break;
+        case TChangement::AvisCoeffFoc:
+            if (m_Contexte.Messages)
+                m_Contexte.Messages->Attention(
+                    this, QStringLiteral("L'utilisation du coefficient multiplicateur a changé.\r\nLes images "
+                                         "présentes ne prennent pas en compte cette modification."));
+            break;
+        // Read where they are used, or made when shown: nothing to do now.
+        case TChangement::BullesListe:
+        case TChangement::RemplitAppareils:
+        case TChangement::AutoSeekLegende:
+        case TChangement::BulleRecherche:
+        case TChangement::VignetteFlotteParams:
+        case TChangement::BullesImages: break;
+        }
+    }
+}
+
+void TfmMainKX::AppliqueVignettesPartout()
+{
+    const TEnrParametres &P = m_Contexte.Parametres;
+    AppliqueParametresVignettes();
+    if (m_pAlbumImages && m_pAlbumImages->Fenetre()) {
+        const QPalette Palette = QApplication::palette();
+        m_pAlbumImages->Fenetre()->MetApparence(
+            Couleurs::Couleur(P.nVigCoulFond, Palette, 29), Couleurs::Couleur(P.nVigCoulPan, Palette, 35),
+            Couleurs::Couleur(P.nVigCoulTxtPan, Palette, 30), Couleurs::Couleur(P.nImgFACoulFond, Palette, 35),
+            TailleVignette(P.nIndTailleVigs));
+    }
+}
+
+void TfmMainKX::AspectGrille(const TEnrParametres &Aspect)
+{
+    const QPalette Palette = QApplication::palette();
+    plvVigs->set_Panels3D(Aspect.lVigPan3D);
+    plvVigs->setCouleurFond(Couleurs::Couleur(Aspect.nVigCoulFond, Palette, 29));
+    plvVigs->set_PanelsColor(Couleurs::Couleur(Aspect.nVigCoulPan, Palette, 35));
+    plvVigs->set_PanelsFontColor(Couleurs::Couleur(Aspect.nVigCoulTxtPan, Palette, 30));
+}
+
+void TfmMainKX::ReorienteImages()
+{
+    // The cache holds untreated thumbnails: the decoded panels are treated again from them,
+    // and no image file is read or thumbnail remade.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    plvVigs->OublieDecodees();
+    for (int i = 0; i < m_pModele->rowCount(); ++i)
+        m_pModele->EnrModifie(i);
+    if (m_pAffiche)
+        m_pAffiche->RetraiteImage();
+    if (m_pAlbumImages && m_pAlbumImages->Fenetre())
+        m_pAlbumImages->Fenetre()->plvVigsAI->OublieDecodees();
+    QApplication::restoreOverrideCursor();
+}
+
+void TfmMainKX::ModifieVerbeDossier(bool lInstalle)
+{
+    const QString cProduit = QStringLiteral("Vimbrel");
+    const bool lOk = lInstalle
+                         ? InstalleVerbeDossier(cDossierApplications, cProduit, QCoreApplication::applicationFilePath())
+                         : SupprimeVerbeDossier(cDossierApplications, cProduit);
+    if (!lOk) {
+        if (m_Contexte.Messages)
+            m_Contexte.Messages->Erreur(
+                this, QStringLiteral("Le raccourci « Lire avec Vimbrel » n'a pas pu être modifié : %1")
+                          .arg(FichierVerbeDossier(cDossierApplications, cProduit)));
+        return;
+    }
+    // The file managers read their cache of entries again; a missing tool changes nothing else.
+    if (fnExecute)
+        fnExecute(QStringLiteral("update-desktop-database"), {cDossierApplications});
+}
+
+void TfmMainKX::DeplaceDonnees(const QString &cDossier, TSystemeDonnees Systeme, int nOperation)
+{
+    if (!m_Contexte.Messages)
+        return;
+    const TVerificationDestination v =
+        VerifieDestination(m_Contexte.Emplacements, m_Contexte.Dossiers, cDossier, Systeme, nOperation);
+    if (!v.lAccepte) {
+        if (!v.cRefus.isEmpty())
+            m_Contexte.Messages->Erreur(this, v.cRefus);
+        return;
+    }
+    if (!m_Contexte.Messages->Question(this, v.cQuestion))
+        return;
+    QString cErreur;
+    if (!PlanifieDeplacement(m_Contexte.Emplacements, m_Contexte.Dossiers, v, Systeme, nOperation, cErreur)) {
+        m_Contexte.Messages->Erreur(this, cErreur);
+        return;
+    }
+    // The move itself runs once the stores are saved, as the program ends.
+    QMetaObject::invokeMethod(this, &TfmMainKX::FermeSansQuestion, Qt::QueuedConnection);
 }
 
 void TfmMainKX::miMainAffRZDeroule()

@@ -6,6 +6,7 @@
 
 #include "components/ExpColPanel.h"
 #include "mainwindow/Fonctionnalite.h"
+#include "storage/DeplacementDonnees.h"
 #include "storage/Nettoyage.h"
 
 #include <QMainWindow>
@@ -19,8 +20,16 @@ class QPushButton;
 class QTabWidget;
 class QTreeView;
 class QTreeWidget;
+struct TEnrParametres;
+class TAfficheImageKX;
+class TAlbumImagesKX;
 class TComboZoom;
 class TContexte;
+class TfmParametres;
+class TListeImagesKX;
+class TMemoEtatKX;
+class TRechercheKX;
+class TTraitementsKX;
 class TfmDemarrage;
 class TPaneledListView;
 class TPanneauImage;
@@ -92,6 +101,20 @@ public:
     // The program's exit status: not 0 when the last save failed.
     int CodeSortie() const { return m_nCodeSortie; }
 
+    // "Paramètres": fills the settings window, shows it and carries out what OK changed; last,
+    // a data folder chosen there is moved once the user confirms (the program then closes).
+    void btParametresClick();
+    // Shows the settings window and returns its result; tests drive it here.
+    std::function<int(TfmParametres &)> fnExecParametres;
+    // The floating thumbnail's window is made (true) or freed (false); its settings are read
+    // from the settings record.
+    std::function<void(bool lActive)> fnVignetteFlottante;
+    // Runs a program with its arguments (no shell) and returns its exit code; -1 when it could
+    // not start.
+    std::function<int(const QString &cProgramme, const QStringList &Arguments)> fnExecute;
+    // Where the file managers' desktop entry goes; the user's applications folder by default.
+    QString cDossierApplications;
+
     // The window's smallest size by the size rules.
     QSize TailleMinimale() const;
     // The window in its normal state: the frame's top left corner and the client area's size,
@@ -140,6 +163,12 @@ private:
     void pnCommandes_OnCollapsedExpanded();
     void pnVigs_OnCollapsedExpanded();
     void pmOutilsDiversPopup();
+    void AppliqueParametres(const TEnrParametres &Avant, bool lVerbeAvant, bool lVerbeApres);
+    void AspectGrille(const TEnrParametres &Aspect);
+    void AppliqueVignettesPartout();
+    void ReorienteImages();
+    void ModifieVerbeDossier(bool lInstalle);
+    void DeplaceDonnees(const QString &cDossier, TSystemeDonnees Systeme, int nOperation);
     void miMainAffRZDeroule();
     // Ctrl+PageUp, Ctrl+PageDown, Ctrl+End, Ctrl+Home: step the zoom list.
     void ToucheZoom(int nTouche);
@@ -161,6 +190,8 @@ private:
     QPushButton *btOutilsDivers = nullptr;
     QMenu *pmOutilsDivers = nullptr;
     QLabel *pnVersion = nullptr;
+    QPushButton *btParametres = nullptr;
+    QMenu *miMainOut = nullptr;
     TExpColPanel *pnVigs = nullptr;
     TExpColPanel *pnVigsCrit = nullptr;
     TSeparateur *spVigs = nullptr;
@@ -183,6 +214,13 @@ private:
     TModeleListeImages *m_pModele = nullptr;
     TSelectionKX *m_pSelection = nullptr;
     TFonctionnalitesKX m_Fonctionnalites;
+    // The features the settings window's changes reach.
+    TListeImagesKX *m_pListe = nullptr;
+    TAfficheImageKX *m_pAffiche = nullptr;
+    TTraitementsKX *m_pTraitements = nullptr;
+    TAlbumImagesKX *m_pAlbumImages = nullptr;
+    TRechercheKX *m_pRecherche = nullptr;
+    TMemoEtatKX *m_pMemoEtat = nullptr;
     QAction *miMainFicQuitter = nullptr;
     QWidget *m_pnZoneLVImgs = nullptr; // where the image list lies while not widened
     QWidget *m_pnZoneVisu = nullptr;   // thumbnails and image
