@@ -56,8 +56,8 @@ struct TChoix
     bool lMontrer = false; // (without a load) the window shows the picture it has
 };
 
-// Step 4 of following the mouse. nQuelleImg: 0 first, 1 last, 2 any, 3 under the mouse (X
-// over the label's text from nGauche to nDroite). fnHasard(n) draws a number in [0, n).
+// Which image of the node under the mouse to show, and whether to load it. nQuelleImg: 0 first,
+// 1 last, 2 any, 3 under the mouse (X over the label's text from nGauche to nDroite). fnHasard(n) draws a number in [0, n).
 TChoix Choisit(int nQuelleImg, const QList<TEnrVF> &Liste, const TEnrVigFlot &R, const QString &cNoeud, bool lVisible,
                int X, int nGauche, int nDroite, const std::function<int(int)> &fnHasard);
 
