@@ -85,7 +85,8 @@ QList<TEntreeMeta> ListeEXIF(const QString &cFichier, QString *cErreur)
         auto pImage = Ouvre(cFichier);
         const Exiv2::ExifData &Exif = pImage->exifData();
         for (const auto &d : Exif) {
-            if (Exiv2::ExifTags::isMakerGroup(d.groupName()))
+            // The maker's own notes are left out, their tags and the raw block that holds them.
+            if (Exiv2::ExifTags::isMakerGroup(d.groupName()) || (d.tag() == 0x927c && d.groupName() == "Photo"))
                 continue;
             QString cNom = Utf8(d.tagLabel());
             if (cNom.trimmed().isEmpty())

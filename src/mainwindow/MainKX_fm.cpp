@@ -37,6 +37,7 @@
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
 #include "metadata/ProprietesImage_fm.h"
+#include "platform/MemoSonore.h"
 #include "treatments/Traitements_fm.h"
 #include "components/Separateur.h"
 #include "platform/Couleurs.h"

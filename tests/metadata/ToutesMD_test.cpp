@@ -139,6 +139,8 @@ TEST(ListesToutesMD, RowsMatchExiftoolOnCorpusCopies)
         EXPECT_EQ(Compte(t.IPTC, 90), 1) << cNom;
         EXPECT_EQ(Valeur(t.IPTC, 90), o.value("City").toString()) << cNom;
         EXPECT_EQ(Valeur(t.EXIF, 0x9286), o.value("UserComment").toString().replace('\n', ' ')) << cNom;
+        // The maker note is a block of the maker's own tags, never shown as one row of bytes.
+        EXPECT_EQ(Compte(t.EXIF, 0x927c), 0) << cNom;
         EXPECT_TRUE(std::is_sorted(t.EXIF.begin(), t.EXIF.end(),
                                    [](const TEnrToutesMD &a, const TEnrToutesMD &b) { return a.nId < b.nId; }));
         ++nFaits;
