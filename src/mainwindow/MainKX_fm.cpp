@@ -502,7 +502,8 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     };
     AlbumImages->Album().fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
     // The personal web albums: after the web album's menu and the image album whose hints they refresh.
-    InstalleAlbumsWebPerso(*this, m_Contexte);
+    TAlbumsWebPersoKX *AlbumsPerso = InstalleAlbumsWebPerso(*this, m_Contexte);
+    connect(AlbumsPerso, &TAlbumsWebPersoKX::AlbumsModifies, BulleImage, &TBulleImageKX::MajBullePanneau);
     TProprietesImageKX *Proprietes =
         InstalleProprietesImage(*this, m_Contexte, &Classement->Classement(), &AlbumImages->Album());
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());

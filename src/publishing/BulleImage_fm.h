@@ -21,10 +21,10 @@ public:
     QString Bulle(const TEnrLV &Enr) const;
     // What the hint is made from; the album features add their lists.
     TSourcesBulleImage Sources;
-
-private:
+    // The image pane's hint made again for the current image (after a change it cannot see).
     void MajBullePanneau();
 
+private:
     TfmMainKX &m_Main;
     TContexte &m_Contexte;
     std::unique_ptr<TIndexAlbumsWEBPerso> m_pIndexWEB;

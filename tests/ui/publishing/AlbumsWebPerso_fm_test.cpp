@@ -8,6 +8,7 @@
 #include "publishing/AlbumWEB_fm.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
+#include "components/PanneauImage.h"
 #include "support/BancFenetrePrincipale.h"
 #include "support/EcritJpeg.h"
 
@@ -301,9 +302,16 @@ TEST_F(AlbumsWebPersoFm, ThePopupAddsTheTickedRowsThroughTheDialog)
     };
     int nModifs = 0;
     QObject::connect(Feature, &TAlbumsWebPersoKX::AlbumsModifies, [&] { ++nModifs; });
+    Contexte->Parametres.lHintAffAlbWHP = true;
+    QWidget *Panneau = Fenetre->PanneauImage()->viewport();
+    Fenetre->Selection().MetLigneCourante(1);
+    Fenetre->Selection().MetLigneCourante(0);
+    EXPECT_FALSE(Panneau->toolTip().contains("Monde"));
     Feature->miVigsAjtAlbWEBHierPersoImgSel->trigger();
     EXPECT_EQ(ImagesDossier(ini(), "Monde", "Voyages/Italie"), QStringList({Modele.Enr(0).Cle()}));
     EXPECT_EQ(nModifs, 1);
+    // The image pane's hint names the album at once, without another image being shown first.
+    EXPECT_TRUE(Panneau->toolTip().contains("Monde")) << Panneau->toolTip().toStdString();
     EXPECT_FALSE(ini().Modifie()) << "saved";
 
     // Cancelled: nothing written.
