@@ -2,6 +2,7 @@
 
 #include "imaging/FileKinds.h"
 #include "storage/BigIniFiles.h"
+#include "storage/Migrations.h"
 
 QString ChampRecord(const QString &cChamp)
 {
@@ -22,18 +23,8 @@ QString FormeRecord(const QStringList &Champs)
 
 QStringList DecoupeRecord(const QString &cRecord)
 {
-    QStringList Items;
-    QString cReste = cRecord.trimmed();
-    for (;;) {
-        const qsizetype p = cReste.indexOf(QLatin1Char('|'));
-        if (p < 0)
-            break;
-        Items << cReste.left(p);
-        cReste = cReste.mid(p + 1).trimmed();
-    }
-    if (!cReste.isEmpty())
-        Items << cReste;
-    return Items;
+    // The same cut as a saved filter's fields: one splitter for every "|" record of the stores.
+    return ChampsFiltre(cRecord);
 }
 
 QString RecordEXIF(const TDonneesEXIF &e)
