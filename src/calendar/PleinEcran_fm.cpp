@@ -907,6 +907,18 @@ int RemplitPmVigs(QMenu *Menu, const QList<QAction *> &Actions, bool lPanneau)
     return int(l.size());
 }
 
+void SuivreArbreDossiers(QTreeWidget *Arbre, TContexte &Contexte)
+{
+    // The feature belongs to the main window of that context, whichever window owns the tree.
+    const QWidgetList Fenetres = QApplication::topLevelWidgets();
+    for (QWidget *w : Fenetres)
+        for (TPleinEcranKX *p : w->findChildren<TPleinEcranKX *>(Qt::FindDirectChildrenOnly))
+            if (&p->Contexte() == &Contexte) {
+                p->SuivreArbre(Arbre, 0, TfmVignetteFlottante::FournisseurDossiers(Contexte));
+                return;
+            }
+}
+
 TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche)
 {
     auto *p = new TPleinEcranKX(Main, Contexte, Affiche);

@@ -133,6 +133,7 @@ public:
     // Starts a program; false when it could not be started.
     std::function<bool(const QString &cProgramme, const QStringList &Arguments)> fnDemarre;
 
+    TContexte &Contexte() const { return m_Contexte; }
     TProgrammesOuverture &Programmes() { return m_Programmes; }
     TfmVignetteFlottante *VignetteFlottante() const { return m_fmVignetteFlottante; }
     // Makes or frees the floating thumbnail as vfGene.lActive says (at start and whenever the

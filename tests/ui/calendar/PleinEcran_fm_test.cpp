@@ -9,6 +9,7 @@
 #include "exploration/Selection.h"
 #include "imaging/JpegCodec.h"
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/Parametres_fm.h"
 #include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
@@ -309,4 +310,36 @@ TEST_F(PleinEcranTest, TreesRegisteredAnyTimeAreFollowedByEachFloatingWindowUnti
     Contexte->Parametres.vfGene_lActive = true;
     PleinEcran->MajVignetteFlottante();
     EXPECT_TRUE(PleinEcran->VignetteFlottante()->Suit(Expl->tvReps));
+}
+
+TEST_F(PleinEcranTest, FolderTreeOfAnotherWindowShowsTheImagesOfItsFolder)
+{
+    Contexte->Parametres.vfGene_lActive = true;
+    Contexte->Parametres.vfGene_nQuelleImg = 1;
+    Contexte->Parametres.vfGene_nMaxLH = 4000;
+    PleinEcran->MajVignetteFlottante();
+    auto fm = std::make_unique<TfmParametres>(*Contexte, Fenetre.get());
+    auto *tv = fm->findChild<TFolderTreeView *>("tvEmplDon");
+    ASSERT_NE(tv, nullptr);
+    const qsizetype nSuivis = PleinEcran->ArbresSuivis().size();
+    TfmVignetteFlottante *vf = PleinEcran->VignetteFlottante();
+    EXPECT_TRUE(vf->Suit(tv));
+    tv->set_FixedDisksOnly(false);
+    tv->Remplit();
+    tv->ChoisitDossier(cPhotos);
+    fm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fm.get()));
+    QTreeWidgetItem *Noeud = tv->currentItem();
+    ASSERT_NE(Noeud, nullptr);
+    tv->scrollToItem(Noeud);
+    const QRect r = tv->visualItemRect(Noeud);
+    // Past the icon, on the folder's name.
+    vf->SuivreSouris(tv, {r.left() + 30, r.center().y()});
+    ASSERT_TRUE(vf->AttendChargement());
+    EXPECT_TRUE(vf->isVisible());
+    EXPECT_EQ(vf->TexteNombre(), QStringLiteral("3°/3 Image(s)"));
+    EXPECT_EQ(vf->TexteNom(), QStringLiteral("c.jpg"));
+    // The window gone, its tree is no longer followed.
+    fm.reset();
+    EXPECT_EQ(PleinEcran->ArbresSuivis().size(), nSuivis - 1);
 }
