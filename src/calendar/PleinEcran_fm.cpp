@@ -475,6 +475,11 @@ bool TfmPleinEcran::AttendImage(int nMs)
 void TfmPleinEcran::MajOutils()
 {
     const TEnrLV *e = EnrCourant(m_Main);
+    // The memo of the image left is not heard over the next one.
+    const QString cImage = e ? e->CheminComplet() : QString();
+    if (cImage != m_cImageOutils && !m_cImageOutils.isEmpty() && fnArreteMemo)
+        fnArreteMemo();
+    m_cImageOutils = cImage;
     btMemoSonore->setEnabled(e && fnMemoSonore && Disponible(*e) && QFileInfo::exists(FichierWav(*e)));
     cbZoom->setEnabled(m_Main.ListeZoom()->isEnabled() || (e && !e->lIllisible && Disponible(*e)));
     // The treatment buttons follow the main window's; their states are refreshed first.
@@ -834,6 +839,7 @@ void TPleinEcranKX::PleinEcran(const QImage &Image, const QColor &Fond)
     TfmPleinEcran fm(m_Main, m_Contexte, Fond);
     fm.fnBulle = m_Affiche.fnBulleImage;
     fm.fnMemoSonore = fnMemoSonore;
+    fm.fnArreteMemo = fnArreteMemo;
     m_fmPleinEcran = &fm;
     fm.AfficherPleinEcran();
     fm.exec();

@@ -46,6 +46,8 @@ public:
     std::function<QString(const TEnrLV &Enr)> fnBulle;
     // Plays a ".WAV" companion without waiting; unset, the sound button stays disabled.
     std::function<void(const QString &cFichierWav)> fnMemoSonore;
+    // Stops the memo playing, when the view leaves its image.
+    std::function<void()> fnArreteMemo;
 
     // Prepares the window on the main window's screen and takes the current image.
     void AfficherPleinEcran();
@@ -106,6 +108,7 @@ private:
     PleinEcran::TDisposition m_Disposition;
     int m_nZoomAvance = -1; // the zoom the kept decodes were made for
     bool m_lAttente = false;
+    QString m_cImageOutils; // the image the tools were last set for
     // The drag of a picture larger than the screen.
     bool lDeplace = false;
     int nPriseX = 0, nPriseY = 0, nDecalX = 0, nDecalY = 0;
@@ -125,6 +128,7 @@ public:
     // Seams filled by the main window once those features exist: the sound memo of a file and
     // the properties sheet of an entry. Their entries stay disabled while unset.
     std::function<void(const QString &cFichierWav)> fnMemoSonore;
+    std::function<void()> fnArreteMemo;
     // The plain copy of an image's hint.
     std::function<QString(const TEnrLV &Enr)> fnBulle;
     // Shows a folder in the exploration page, listing it again when it is already shown; false

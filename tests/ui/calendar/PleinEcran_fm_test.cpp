@@ -10,6 +10,7 @@
 #include "imaging/JpegCodec.h"
 #include "mainwindow/MainKX_fm.h"
 #include "mainwindow/Parametres_fm.h"
+#include "platform/MemoSonore.h"
 #include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
@@ -342,4 +343,30 @@ TEST_F(PleinEcranTest, FolderTreeOfAnotherWindowShowsTheImagesOfItsFolder)
     // The window gone, its tree is no longer followed.
     fm.reset();
     EXPECT_EQ(PleinEcran->ArbresSuivis().size(), nSuivis - 1);
+}
+
+TEST_F(PleinEcranTest, TheMemoOfTheImageLeftStopsButNotARefreshOfTheSameImage)
+{
+    QFile Wav(cPhotos + "a.WAV");
+    ASSERT_TRUE(Wav.open(QIODevice::WriteOnly));
+    Wav.close();
+    TMemoSonoreFactice Memo;
+    auto fm = std::make_unique<TfmPleinEcran>(*Fenetre, *Contexte, QColor(Qt::black));
+    fm->fnMemoSonore = [&](const QString &c) { Memo.Joue(c); };
+    fm->fnArreteMemo = [&] { Memo.Arrete(); };
+    fm->AfficherPleinEcran();
+    fm->open();
+    ASSERT_EQ(Montree(*fm), QStringLiteral("a.jpg"));
+    auto *btMemoSonore = fm->findChild<QToolButton *>("btMemoSonore");
+    ASSERT_TRUE(btMemoSonore->isEnabled());
+    btMemoSonore->click();
+    EXPECT_EQ(Memo.cJoue, cPhotos + "a.WAV");
+    // The tools refreshed for the same image: the memo goes on.
+    fm->MajOutils();
+    EXPECT_TRUE(Memo.EnCours());
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("b.jpg"));
+    EXPECT_FALSE(Memo.EnCours());
+    EXPECT_EQ(Memo.nArrets, 1);
+    EXPECT_FALSE(btMemoSonore->isEnabled());
 }
