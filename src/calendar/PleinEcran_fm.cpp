@@ -475,6 +475,11 @@ bool TfmPleinEcran::AttendImage(int nMs)
 void TfmPleinEcran::MajOutils()
 {
     const TEnrLV *e = EnrCourant(m_Main);
+    // The memo of the image left is not heard over the next one.
+    const QString cImage = e ? e->CheminComplet() : QString();
+    if (cImage != m_cImageOutils && !m_cImageOutils.isEmpty() && fnArreteMemo)
+        fnArreteMemo();
+    m_cImageOutils = cImage;
     btMemoSonore->setEnabled(e && fnMemoSonore && Disponible(*e) && QFileInfo::exists(FichierWav(*e)));
     cbZoom->setEnabled(m_Main.ListeZoom()->isEnabled() || (e && !e->lIllisible && Disponible(*e)));
     // The treatment buttons follow the main window's; their states are refreshed first.
@@ -763,10 +768,32 @@ void TPleinEcranKX::MajVignetteFlottante()
     if (m_fmVignetteFlottante)
         return;
     m_fmVignetteFlottante = new TfmVignetteFlottante(m_Contexte);
-    if (const auto *Exploration = m_Main.findChild<TExplorationKX *>())
-        m_fmVignetteFlottante->Suivre(Exploration->tvReps, 0, TfmVignetteFlottante::FournisseurDossiers(m_Contexte));
-    if (const auto *HistoCD = m_Main.findChild<THistoCDKX *>())
-        m_fmVignetteFlottante->Suivre(HistoCD->tvHistoCD, 1, TfmVignetteFlottante::FournisseurCD(m_Contexte));
+    m_ArbresSuivis.removeIf([](const TArbreSuivi &a) { return a.Arbre.isNull(); });
+    for (const TArbreSuivi &a : std::as_const(m_ArbresSuivis))
+        m_fmVignetteFlottante->Suivre(a.Arbre.data(), a.nType, a.Fournisseur);
+}
+
+void TPleinEcranKX::SuivreArbre(QTreeWidget *Arbre, quint8 nTypeArbre, TfmVignetteFlottante::TFournisseur Fournisseur)
+{
+    if (!Arbre)
+        return;
+    m_ArbresSuivis.removeIf([Arbre](const TArbreSuivi &a) { return a.Arbre.isNull() || a.Arbre == Arbre; });
+    m_ArbresSuivis.append({Arbre, nTypeArbre, Fournisseur});
+    connect(
+        Arbre, &QObject::destroyed, this,
+        [this] { m_ArbresSuivis.removeIf([](const TArbreSuivi &a) { return a.Arbre.isNull(); }); },
+        Qt::UniqueConnection);
+    if (m_fmVignetteFlottante)
+        m_fmVignetteFlottante->Suivre(Arbre, nTypeArbre, std::move(Fournisseur));
+}
+
+QList<QTreeWidget *> TPleinEcranKX::ArbresSuivis() const
+{
+    QList<QTreeWidget *> l;
+    for (const TArbreSuivi &a : m_ArbresSuivis)
+        if (a.Arbre)
+            l.append(a.Arbre.data());
+    return l;
 }
 
 void TPleinEcranKX::MajEtats()
@@ -812,6 +839,7 @@ void TPleinEcranKX::PleinEcran(const QImage &Image, const QColor &Fond)
     TfmPleinEcran fm(m_Main, m_Contexte, Fond);
     fm.fnBulle = m_Affiche.fnBulleImage;
     fm.fnMemoSonore = fnMemoSonore;
+    fm.fnArreteMemo = fnArreteMemo;
     m_fmPleinEcran = &fm;
     fm.AfficherPleinEcran();
     fm.exec();
@@ -885,11 +913,27 @@ int RemplitPmVigs(QMenu *Menu, const QList<QAction *> &Actions, bool lPanneau)
     return int(l.size());
 }
 
+void SuivreArbreDossiers(QTreeWidget *Arbre, TContexte &Contexte)
+{
+    // The feature belongs to the main window of that context, whichever window owns the tree.
+    const QWidgetList Fenetres = QApplication::topLevelWidgets();
+    for (QWidget *w : Fenetres)
+        for (TPleinEcranKX *p : w->findChildren<TPleinEcranKX *>(Qt::FindDirectChildrenOnly))
+            if (&p->Contexte() == &Contexte) {
+                p->SuivreArbre(Arbre, 0, TfmVignetteFlottante::FournisseurDossiers(Contexte));
+                return;
+            }
+}
+
 TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche)
 {
     auto *p = new TPleinEcranKX(Main, Contexte, Affiche);
     Affiche.fnPleinEcran = [p](const QImage &Image, const QColor &Fond) { p->PleinEcran(Image, Fond); };
     Main.Installe(p);
+    if (const auto *Exploration = Main.findChild<TExplorationKX *>())
+        p->SuivreArbre(Exploration->tvReps, 0, TfmVignetteFlottante::FournisseurDossiers(Contexte));
+    if (const auto *HistoCD = Main.findChild<THistoCDKX *>())
+        p->SuivreArbre(HistoCD->tvHistoCD, 1, TfmVignetteFlottante::FournisseurCD(Contexte));
     p->MajVignetteFlottante();
     return p;
 }

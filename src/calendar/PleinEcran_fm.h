@@ -7,11 +7,14 @@
 
 #include "calendar/PleinEcran.h"
 #include "calendar/ProgrammeOuverture.h"
+#include "calendar/VignetteFlottante_fm.h"
 #include "mainwindow/Fonctionnalite.h"
 
 #include <QDialog>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <memory>
@@ -20,12 +23,10 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolButton;
-class QTreeWidget;
 class TAfficheImageKX;
 class TComboZoom;
 class TContexte;
 class TfmMainKX;
-class TfmVignetteFlottante;
 struct TEnrLV;
 
 namespace PleinEcran
@@ -45,6 +46,8 @@ public:
     std::function<QString(const TEnrLV &Enr)> fnBulle;
     // Plays a ".WAV" companion without waiting; unset, the sound button stays disabled.
     std::function<void(const QString &cFichierWav)> fnMemoSonore;
+    // Stops the memo playing, when the view leaves its image.
+    std::function<void()> fnArreteMemo;
 
     // Prepares the window on the main window's screen and takes the current image.
     void AfficherPleinEcran();
@@ -105,6 +108,7 @@ private:
     PleinEcran::TDisposition m_Disposition;
     int m_nZoomAvance = -1; // the zoom the kept decodes were made for
     bool m_lAttente = false;
+    QString m_cImageOutils; // the image the tools were last set for
     // The drag of a picture larger than the screen.
     bool lDeplace = false;
     int nPriseX = 0, nPriseY = 0, nDecalX = 0, nDecalY = 0;
@@ -124,6 +128,7 @@ public:
     // Seams filled by the main window once those features exist: the sound memo of a file and
     // the properties sheet of an entry. Their entries stay disabled while unset.
     std::function<void(const QString &cFichierWav)> fnMemoSonore;
+    std::function<void()> fnArreteMemo;
     // The plain copy of an image's hint.
     std::function<QString(const TEnrLV &Enr)> fnBulle;
     // Shows a folder in the exploration page, listing it again when it is already shown; false
@@ -132,11 +137,18 @@ public:
     // Starts a program; false when it could not be started.
     std::function<bool(const QString &cProgramme, const QStringList &Arguments)> fnDemarre;
 
+    TContexte &Contexte() const { return m_Contexte; }
     TProgrammesOuverture &Programmes() { return m_Programmes; }
     TfmVignetteFlottante *VignetteFlottante() const { return m_fmVignetteFlottante; }
     // Makes or frees the floating thumbnail as vfGene.lActive says (at start and whenever the
     // settings change).
     void MajVignetteFlottante();
+    // Any window registers its tree here (nTypeArbre 0 folder tree, 1 CD tree, 2 explorer
+    // tree): the floating thumbnail follows it whenever it exists, made before or after the
+    // registration, and forgets it when the tree is destroyed.
+    void SuivreArbre(QTreeWidget *Arbre, quint8 nTypeArbre, TfmVignetteFlottante::TFournisseur Fournisseur);
+    // The registered trees still alive.
+    QList<QTreeWidget *> ArbresSuivis() const;
     // Opens the full-screen view on the current image (as a double click on the pane).
     void PleinEcran(const QImage &Image, const QColor &Fond);
     // The last full-screen window, while it is open.
@@ -158,6 +170,13 @@ private:
     TProgrammeOuverture m_Programme; // the current image's
     TfmPleinEcran *m_fmPleinEcran = nullptr;
     TfmVignetteFlottante *m_fmVignetteFlottante = nullptr;
+    struct TArbreSuivi
+    {
+        QPointer<QTreeWidget> Arbre;
+        quint8 nType = 0;
+        TfmVignetteFlottante::TFournisseur Fournisseur;
+    };
+    QList<TArbreSuivi> m_ArbresSuivis;
 };
 
 TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche);

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 
 #include <algorithm>
+#include <vector>
 
 namespace VignetteFlottante
 {
@@ -21,9 +22,19 @@ QString FichierAffichable(const QString &cImage, const QString &cVignette, bool 
 
 void Trie(QList<TEnrVF> &Liste)
 {
-    std::stable_sort(Liste.begin(), Liste.end(), [](const TEnrVF &a, const TEnrVF &b) {
-        return QString::compare(a.cNom.toUpper(), b.cNom.toUpper(), Qt::CaseSensitive) < 0;
+    // Each name is put in upper case once, not at every comparison: nodes hold thousands.
+    std::vector<std::pair<QString, qsizetype>> Cles;
+    Cles.reserve(size_t(Liste.size()));
+    for (qsizetype i = 0; i < Liste.size(); ++i)
+        Cles.emplace_back(Liste[i].cNom.toUpper(), i);
+    std::stable_sort(Cles.begin(), Cles.end(), [](const auto &a, const auto &b) {
+        return QString::compare(a.first, b.first, Qt::CaseSensitive) < 0;
     });
+    QList<TEnrVF> Triee;
+    Triee.reserve(Liste.size());
+    for (const auto &c : Cles)
+        Triee.append(std::move(Liste[c.second]));
+    Liste = std::move(Triee);
 }
 
 TListeVF ListeDossier(const QString &cDossier, bool lCD, bool lAussiDepuisCD,

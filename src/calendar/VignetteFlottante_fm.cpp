@@ -1,6 +1,7 @@
 #include "calendar/VignetteFlottante_fm.h"
 
 #include "cdhistory/ArboCD.h"
+#include "cdhistory/HistoCD_fm.h"
 #include "components/DrawLabel.h"
 #include "components/FolderTreeView.h"
 #include "imaging/FileKinds.h"
@@ -30,9 +31,6 @@ namespace
 constexpr int nHautLabel = 13;
 constexpr int nHautLabels = 26;
 
-// The CD tree keeps its node behind this role of its items.
-constexpr int nRoleNoeudCD = Qt::UserRole + 1;
-
 qint64 DateDossier(const QString &cDossier)
 {
     return cDossier.isEmpty() ? 0 : QFileInfo(cDossier).lastModified().toMSecsSinceEpoch();
@@ -41,8 +39,10 @@ qint64 DateDossier(const QString &cDossier)
 
 TfmVignetteFlottante::TfmVignetteFlottante(TContexte &Contexte)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_Contexte(Contexte),
-      m_pMaxLH(std::make_shared<std::atomic<int>>(3000))
+      m_pMaxLH(std::make_shared<std::atomic<int>>(3000)), m_pDemandeListe(std::make_shared<std::atomic<quint64>>(0))
 {
+    // A folder that does not answer holds its worker: the next node gets another.
+    m_Listeurs.setMaxThreadCount(4);
     setObjectName(QStringLiteral("fmVignetteFlottante"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -72,6 +72,11 @@ TfmVignetteFlottante::TfmVignetteFlottante(TContexte &Contexte)
     imDst->setObjectName(QStringLiteral("imDst"));
     imDst->setScaledContents(true);
     fnHasard = [](int n) { return int(QRandomGenerator::global()->bounded(n)); };
+    // Over another window, or with the program in the background, the window goes.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *Fenetre) {
+        if (isVisible() && (!m_pArbreSouris || !Fenetre || Fenetre != m_pArbreSouris->window()->windowHandle()))
+            Cache();
+    });
 
     // The header is read first: a file larger than the limit is never decoded.
     m_pDecodeur = std::make_unique<TAvanceImages>(
@@ -101,6 +106,9 @@ TfmVignetteFlottante::TfmVignetteFlottante(TContexte &Contexte)
 
 TfmVignetteFlottante::~TfmVignetteFlottante()
 {
+    ++*m_pDemandeListe;
+    m_Listeurs.clear();
+    m_Listeurs.waitForDone();
     for (auto it = m_Arbres.cbegin(); it != m_Arbres.cend(); ++it)
         it.key()->viewport()->removeEventFilter(this);
 }
@@ -113,7 +121,10 @@ void TfmVignetteFlottante::Suivre(QTreeWidget *Arbre, quint8 nTypeArbre, TFourni
     a.nType = nTypeArbre;
     a.R.nTypeArbre = nTypeArbre;
     a.Fournisseur = std::move(Fournisseur);
+    const bool lDeja = m_Arbres.contains(Arbre);
     m_Arbres.insert(Arbre, a);
+    if (lDeja)
+        return;
     Arbre->viewport()->setMouseTracking(true);
     Arbre->viewport()->installEventFilter(this);
     connect(Arbre, &QObject::destroyed, this, [this, Arbre] {
@@ -190,12 +201,16 @@ void TfmVignetteFlottante::SuivreSouris(QTreeWidget *Arbre, const QPoint &pt)
     }
     m_cNoeudSouris = Noeud.cIdentite;
     m_pArbreSouris = Arbre;
-    // A node's list is made when the mouse enters it, or when its folder changed since.
+    m_ptSouris = pt;
+    // A node's list is made when the mouse enters it, or when its folder changed since, on a
+    // worker: nothing shows until it arrives.
     const qint64 nDate = DateDossier(Noeud.cDossier);
     if (Noeud.cIdentite != m_cNoeudListe || nDate != m_nDateListe) {
-        m_Liste = Noeud.fnListe ? Noeud.fnListe() : TListeVF{};
-        m_cNoeudListe = Noeud.cIdentite;
-        m_nDateListe = nDate;
+        if (Noeud.cIdentite != m_cNoeudDemande || nDate != m_nDateDemande)
+            DemandeListe(Noeud, nDate);
+        m_Attente = {};
+        hide();
+        return;
     }
     if (m_Liste.Liste.isEmpty() || R.cFichier.isEmpty())
         hide();
@@ -216,6 +231,39 @@ void TfmVignetteFlottante::SuivreSouris(QTreeWidget *Arbre, const QPoint &pt)
     m_pMaxLH->store(m_Contexte.Parametres.vfGene_nMaxLH);
     if (const auto Prete = m_pDecodeur->Demande(e.cFichier, {}, {}))
         Applique(*Prete);
+}
+
+void TfmVignetteFlottante::DemandeListe(const TNoeudVF &Noeud, qint64 nDate)
+{
+    m_cNoeudDemande = Noeud.cIdentite;
+    m_nDateDemande = nDate;
+    const quint64 nDemande = ++*m_pDemandeListe;
+    m_Listeurs.start([fnListe = Noeud.fnListe, nDemande, Derniere = m_pDemandeListe, cIdentite = Noeud.cIdentite, nDate,
+                      Moi = QPointer<TfmVignetteFlottante>(this)] {
+        if (Derniere->load() != nDemande)
+            return;
+        TListeVF Liste = fnListe ? fnListe() : TListeVF{};
+        QMetaObject::invokeMethod(
+            qApp,
+            [=, Liste = std::move(Liste)] {
+                if (Moi)
+                    Moi->ListeRecue(nDemande, cIdentite, nDate, Liste);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TfmVignetteFlottante::ListeRecue(quint64 nDemande, const QString &cIdentite, qint64 nDate, const TListeVF &Liste)
+{
+    if (nDemande != m_pDemandeListe->load())
+        return;
+    m_cNoeudDemande.clear();
+    m_Liste = Liste;
+    m_cNoeudListe = cIdentite;
+    m_nDateListe = nDate;
+    // Shown only if the mouse is still on that node.
+    if (m_pArbreSouris && m_cNoeudSouris == cIdentite)
+        SuivreSouris(m_pArbreSouris, m_ptSouris);
 }
 
 void TfmVignetteFlottante::Recoit()
@@ -270,9 +318,12 @@ bool TfmVignetteFlottante::AttendChargement(int nMs)
 {
     QElapsedTimer t;
     t.start();
-    while ((!m_Attente.cFichier.isEmpty() || m_pDecodeur->Occupe()) && t.elapsed() < nMs)
+    const auto Occupe = [this] {
+        return !m_cNoeudDemande.isEmpty() || !m_Attente.cFichier.isEmpty() || m_pDecodeur->Occupe();
+    };
+    while (Occupe() && t.elapsed() < nMs)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return m_Attente.cFichier.isEmpty();
+    return !Occupe();
 }
 
 QString TfmVignetteFlottante::TexteNombre() const
@@ -320,8 +371,7 @@ TfmVignetteFlottante::TFournisseur TfmVignetteFlottante::FournisseurCD(TContexte
 {
     return [&Contexte](const QTreeWidgetItem *Item) {
         TNoeudVF n;
-        const auto *Noeud =
-            Item ? reinterpret_cast<const TNoeudCD *>(Item->data(0, nRoleNoeudCD).value<quintptr>()) : nullptr;
+        const TNoeudCD *Noeud = THistoCDKX::NoeudDe(Item);
         if (!Noeud || !Noeud->ADesImages())
             return n;
         const qint32 nIdCD = Noeud->Enr->nIdCD;

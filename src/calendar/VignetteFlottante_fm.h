@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <atomic>
@@ -31,6 +32,10 @@ struct TNoeudVF
     std::function<TListeVF()> fnListe;
 };
 
+// Has the floating thumbnail follow a folder tree of any window of the program running on that
+// context, whenever the thumbnail is switched on.
+void SuivreArbreDossiers(QTreeWidget *Arbre, TContexte &Contexte);
+
 class TfmVignetteFlottante : public QWidget
 {
     Q_OBJECT
@@ -45,6 +50,7 @@ public:
     // `SuivreSouris`: the mouse at pt (viewport coordinates) over a followed tree.
     void SuivreSouris(QTreeWidget *Arbre, const QPoint &pt);
     TEnrVigFlot Enr(QTreeWidget *Arbre) const { return m_Arbres.value(Arbre).R; }
+    bool Suit(QTreeWidget *Arbre) const { return m_Arbres.contains(Arbre); }
 
     // Draws the random positions of "any image" (tests fix them).
     std::function<int(int n)> fnHasard;
@@ -79,6 +85,8 @@ private:
         QPoint Souris;
     };
     void Cache();
+    void DemandeListe(const TNoeudVF &Noeud, qint64 nDate);
+    void ListeRecue(quint64 nDemande, const QString &cIdentite, qint64 nDate, const TListeVF &Liste);
     void Recoit();
     void Applique(const PleinEcran::TImagePleinEcran &Image);
     QTreeWidgetItem *NoeudSousSouris(QTreeWidget *Arbre, const QPoint &pt, int *pGauche, int *pDroite) const;
@@ -92,10 +100,17 @@ private:
     QString m_cNoeudListe;
     qint64 m_nDateListe = 0;
     TListeVF m_Liste;
+    // The list being built on a worker, for which node and folder date; a newer request makes
+    // the older ones skip their work or their result.
+    QString m_cNoeudDemande;
+    qint64 m_nDateDemande = 0;
+    std::shared_ptr<std::atomic<quint64>> m_pDemandeListe;
+    QThreadPool m_Listeurs;
     TAttente m_Attente;
     // The node and tree under the mouse now.
     QString m_cNoeudSouris;
     QTreeWidget *m_pArbreSouris = nullptr;
+    QPoint m_ptSouris;
     std::shared_ptr<std::atomic<int>> m_pMaxLH;
     std::unique_ptr<PleinEcran::TAvanceImages> m_pDecodeur;
 };

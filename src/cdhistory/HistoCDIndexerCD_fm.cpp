@@ -1,5 +1,6 @@
 #include "cdhistory/HistoCDIndexerCD_fm.h"
 
+#include "calendar/VignetteFlottante_fm.h"
 #include "cdhistory/IndexationCD.h"
 #include "components/FolderTreeView.h"
 #include "components/GaugeWindow.h"
@@ -27,6 +28,7 @@ TfmHistoCDIndexerCD::TfmHistoCDIndexerCD(TContexte &Contexte, int nD, QWidget *P
     auto *CD = new QVBoxLayout(gbCD);
     tvCD = new TFolderTreeView(nullptr, gbCD);
     tvCD->setObjectName(QStringLiteral("tvCD"));
+    SuivreArbreDossiers(tvCD, Contexte);
     tvCD->set_CDsOnly(true);
     tvCD->setVolumes(Contexte.Volumes.get());
     tvCD->setMinimumHeight(140);

@@ -1,5 +1,6 @@
 #include "cdhistory/HistoCDRemplacerCD_fm.h"
 
+#include "calendar/VignetteFlottante_fm.h"
 #include "components/FolderTreeView.h"
 #include "components/MessagesQt.h"
 #include "storage/CleImage.h"
@@ -107,6 +108,7 @@ TfmHistoCDRemplacerCD::TfmHistoCDRemplacerCD(TContexte &Contexte, int nD, qint32
     rbCDPresentDansLecteur->setObjectName(QStringLiteral("rbCDPresentDansLecteur"));
     tvCDPresentDansLecteur = new TFolderTreeView(nullptr, this);
     tvCDPresentDansLecteur->setObjectName(QStringLiteral("tvCDPresentDansLecteur"));
+    SuivreArbreDossiers(tvCDPresentDansLecteur, Contexte);
     tvCDPresentDansLecteur->set_CDsOnly(true);
     tvCDPresentDansLecteur->setVolumes(Contexte.Volumes.get());
     btRafrCDPresents = new QPushButton(QStringLiteral("&Rafraîchir la liste des CDs présents"), this);

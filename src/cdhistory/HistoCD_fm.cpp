@@ -82,11 +82,12 @@ void AjouteItems(QTreeWidgetItem *pParent, const TNoeudCD &Noeud)
     }
 }
 
-const TNoeudCD *NoeudDe(const QTreeWidgetItem *pItem)
+} // namespace
+
+const TNoeudCD *THistoCDKX::NoeudDe(const QTreeWidgetItem *pItem)
 {
     return pItem ? reinterpret_cast<const TNoeudCD *>(pItem->data(0, nRoleNoeud).value<quintptr>()) : nullptr;
 }
-} // namespace
 
 THistoCDKX::THistoCDKX(QWidget *Page, TContexte &Contexte, TListeImagesKX &Liste,
                        std::function<int()> fnTailleVignettes)

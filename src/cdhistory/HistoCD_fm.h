@@ -34,6 +34,8 @@ public:
     void ConstruitArboCD();
     // The node of the selected item (null for none).
     const TNoeudCD *NoeudCourant() const;
+    // The node an item of tvHistoCD stands for (null for none).
+    static const TNoeudCD *NoeudDe(const QTreeWidgetItem *pItem);
     QTreeWidgetItem *ItemDe(const TNoeudCD *pNoeud) const;
     const TEnrHistoCD &Place() const { return m_Place; }
     // Remembers the selected node's place and leaves the page.

@@ -517,6 +517,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     PleinEcran->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
     // One player for the sheet and the full-screen view: a memo started in one stops in the other.
     PleinEcran->fnMemoSonore = [Proprietes](const QString &cFichierWav) { Proprietes->MemoSonore().Joue(cFichierWav); };
+    PleinEcran->fnArreteMemo = [Proprietes] { Proprietes->MemoSonore().Arrete(); };
     PleinEcran->fnExplorer = [this, Exploration](const QString &cDossier) {
         MontrePage(tsExpl);
         Exploration->btExplLectRecurs->setChecked(false);

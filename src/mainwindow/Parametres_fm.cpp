@@ -1,5 +1,6 @@
 #include "mainwindow/Parametres_fm.h"
 
+#include "calendar/VignetteFlottante_fm.h"
 #include "components/ColorComboBox.h"
 #include "components/FolderTreeView.h"
 #include "storage/Contexte.h"
@@ -304,6 +305,7 @@ void TfmParametres::ConstruitDonnees()
     auto *Empl = new QGroupBox(QStringLiteral("Emplacement des données"), tsDonnees);
     auto *le = new QVBoxLayout(Empl);
     tvEmplDon = Nomme(new TFolderTreeView(m_Contexte.Volumes.get(), Empl), "tvEmplDon");
+    SuivreArbreDossiers(tvEmplDon, m_Contexte);
     tvEmplDon->set_FixedDisksOnly(true);
     btCreerDossier = Nomme(new QPushButton(QStringLiteral("Créer un dossier..."), Empl), "btCreerDossier");
     le->addWidget(tvEmplDon, 1);

@@ -1,5 +1,6 @@
 #include "publishing/AlbumWEB_fm.h"
 
+#include "calendar/VignetteFlottante_fm.h"
 #include "classification/ArboCriteres.h"
 #include "components/FolderTreeView.h"
 #include "components/GaugeWindow.h"
@@ -146,6 +147,7 @@ void TfmAlbumWEB::CreeControles()
     Gauche->addWidget(cbNomAlbum);
     stDosParentAlbum = Nomme(new QLabel(QStringLiteral("&Dossier parent de l'album"), this), "stDosParentAlbum");
     tvDosParentAlbum = Nomme(new TFolderTreeView(m_Contexte.Volumes.get(), this), "tvDosParentAlbum");
+    SuivreArbreDossiers(tvDosParentAlbum, m_Contexte);
     tvDosParentAlbum->setMinimumHeight(220);
     stDosParentAlbum->setBuddy(tvDosParentAlbum);
     btCreerDossier = Nomme(new QPushButton(QStringLiteral("Créer un dossier..."), this), "btCreerDossier");

@@ -1,5 +1,6 @@
 #include "publishing/CopieImages_fm.h"
 
+#include "calendar/VignetteFlottante_fm.h"
 #include "components/FolderTreeView.h"
 #include "components/GaugeWindow.h"
 #include "components/MessagesQt.h"
@@ -132,6 +133,7 @@ TfmCopieImg::TfmCopieImg(TContexte &Contexte, const TPreparationCopie &Preparati
     auto *lbDosDst = new QLabel(QStringLiteral("&Dossier de destination"), tsParams);
     tvDosDst = new TFolderTreeView(Contexte.Volumes.get(), tsParams);
     tvDosDst->setObjectName(QStringLiteral("tvDosDst"));
+    SuivreArbreDossiers(tvDosDst, Contexte);
     lbDosDst->setBuddy(tvDosDst);
     tvDosDst->Remplit();
     if (!cDossierDepart.isEmpty()) {
@@ -183,6 +185,7 @@ TfmCopieImg::TfmCopieImg(TContexte &Contexte, const TPreparationCopie &Preparati
     stChoixDossierCD = Texte(cTexteChoixDossierCD, "stChoixDossierCD", tsChoixDossierCD);
     tvChoixDossierCD = new TFolderTreeView(nullptr, tsChoixDossierCD);
     tvChoixDossierCD->setObjectName(QStringLiteral("tvChoixDossierCD"));
+    SuivreArbreDossiers(tvChoixDossierCD, Contexte);
     tvChoixDossierCD->set_ShowShellNodes(false);
     lyChoix->addWidget(stChoixDossierCD);
     lyChoix->addWidget(tvChoixDossierCD, 1);

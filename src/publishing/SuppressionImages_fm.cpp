@@ -1,5 +1,7 @@
 #include "publishing/SuppressionImages_fm.h"
 
+#include "calendar/VignetteFlottante_fm.h"
+#include "components/FolderTreeView.h"
 #include "components/GaugeWindow.h"
 #include "components/MessagesQt.h"
 #include "exploration/Selection.h"
@@ -247,6 +249,7 @@ void TSuppressionImagesKX::miOutilsDiversRechercheDoublonsImgClick()
     Fenetres.nFils = nFils;
     Fenetres.ChoixImages = [&]() -> std::optional<TChoixDoublons> {
         TfmDoublonsChoixImg fm(&Modele, m_Contexte.Volumes.get(), m_Selection.DossierCourant(), m_Fenetre);
+        SuivreArbreDossiers(fm.tvDblReps, m_Contexte);
         if (fnExecute(fm) != QDialog::Accepted)
             return std::nullopt;
         Curseur.Montre();

@@ -1,6 +1,7 @@
 #include "calendar/PleinEcran_fm.h"
 
 #include "components/ComboZoom.h"
+#include "components/FolderTreeView.h"
 #include "exploration/AfficheImage_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
@@ -8,6 +9,8 @@
 #include "exploration/Selection.h"
 #include "imaging/JpegCodec.h"
 #include "mainwindow/MainKX_fm.h"
+#include "mainwindow/Parametres_fm.h"
+#include "platform/MemoSonore.h"
 #include "support/BancFenetrePrincipale.h"
 #include "support/MessagesFactices.h"
 
@@ -251,4 +254,119 @@ TEST_F(PleinEcranTest, OpeningProgramGetsThePathAsOneArgumentAndAFailedStartIsRe
     ASSERT_EQ(Messages->Montres.size(), 1);
     EXPECT_EQ(Messages->Montres[0].cTitre, QStringLiteral("Erreur"));
     EXPECT_TRUE(Messages->Montres[0].cTexte.contains(QStringLiteral("Visionneuse")));
+}
+
+TEST_F(PleinEcranTest, TreesRegisteredAnyTimeAreFollowedByEachFloatingWindowUntilDestroyed)
+{
+    Contexte->Parametres.vfGene_lActive = false;
+    PleinEcran->MajVignetteFlottante();
+    ASSERT_EQ(PleinEcran->VignetteFlottante(), nullptr);
+    // A window registers its tree while the floating thumbnail is off.
+    auto Arbre = std::make_unique<QTreeWidget>();
+    Arbre->setHeaderHidden(true);
+    Arbre->resize(300, 300);
+    auto *Noeud = new QTreeWidgetItem(Arbre.get(), {QStringLiteral("photos")});
+    Arbre->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Arbre.get()));
+    const QString cDossier = cPhotos;
+    PleinEcran->SuivreArbre(Arbre.get(), 2, [cDossier](const QTreeWidgetItem *) {
+        TNoeudVF n;
+        n.lValide = true;
+        n.cIdentite = cDossier;
+        n.fnListe = [cDossier] {
+            return VignetteFlottante::ListeDossier(cDossier, false, false, [](const QString &) { return QString(); });
+        };
+        return n;
+    });
+    const int nSuivis = int(PleinEcran->ArbresSuivis().size());
+    EXPECT_TRUE(PleinEcran->ArbresSuivis().contains(Expl->tvReps));
+
+    Contexte->Parametres.vfGene_lActive = true;
+    Contexte->Parametres.vfGene_nQuelleImg = 0;
+    Contexte->Parametres.vfGene_nMaxLH = 4000;
+    for (int nFois = 0; nFois < 2; ++nFois) {
+        PleinEcran->MajVignetteFlottante();
+        TfmVignetteFlottante *vf = PleinEcran->VignetteFlottante();
+        ASSERT_NE(vf, nullptr);
+        EXPECT_TRUE(vf->Suit(Expl->tvReps));
+        EXPECT_EQ(vf->Enr(Arbre.get()).nTypeArbre, 2);
+        const QRect r = Arbre->visualItemRect(Noeud);
+        vf->SuivreSouris(Arbre.get(), {r.left() + 6, r.center().y()});
+        ASSERT_TRUE(vf->AttendChargement());
+        EXPECT_TRUE(vf->isVisible());
+        EXPECT_EQ(vf->TexteNombre(), QStringLiteral("1°/3 Image(s)"));
+        // Off and on again: the new window follows the same trees.
+        Contexte->Parametres.vfGene_lActive = false;
+        PleinEcran->MajVignetteFlottante();
+        EXPECT_EQ(PleinEcran->VignetteFlottante(), nullptr);
+        Contexte->Parametres.vfGene_lActive = true;
+    }
+
+    // A destroyed tree is forgotten, by the registrations and by the window that follows it.
+    PleinEcran->MajVignetteFlottante();
+    Arbre.reset();
+    EXPECT_EQ(PleinEcran->ArbresSuivis().size(), nSuivis - 1);
+    Contexte->Parametres.vfGene_lActive = false;
+    PleinEcran->MajVignetteFlottante();
+    Contexte->Parametres.vfGene_lActive = true;
+    PleinEcran->MajVignetteFlottante();
+    EXPECT_TRUE(PleinEcran->VignetteFlottante()->Suit(Expl->tvReps));
+}
+
+TEST_F(PleinEcranTest, FolderTreeOfAnotherWindowShowsTheImagesOfItsFolder)
+{
+    Contexte->Parametres.vfGene_lActive = true;
+    Contexte->Parametres.vfGene_nQuelleImg = 1;
+    Contexte->Parametres.vfGene_nMaxLH = 4000;
+    PleinEcran->MajVignetteFlottante();
+    auto fm = std::make_unique<TfmParametres>(*Contexte, Fenetre.get());
+    auto *tv = fm->findChild<TFolderTreeView *>("tvEmplDon");
+    ASSERT_NE(tv, nullptr);
+    const qsizetype nSuivis = PleinEcran->ArbresSuivis().size();
+    TfmVignetteFlottante *vf = PleinEcran->VignetteFlottante();
+    EXPECT_TRUE(vf->Suit(tv));
+    tv->set_FixedDisksOnly(false);
+    tv->Remplit();
+    tv->ChoisitDossier(cPhotos);
+    fm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fm.get()));
+    QTreeWidgetItem *Noeud = tv->currentItem();
+    ASSERT_NE(Noeud, nullptr);
+    tv->scrollToItem(Noeud);
+    const QRect r = tv->visualItemRect(Noeud);
+    // Past the icon, on the folder's name.
+    vf->SuivreSouris(tv, {r.left() + 30, r.center().y()});
+    ASSERT_TRUE(vf->AttendChargement());
+    EXPECT_TRUE(vf->isVisible());
+    EXPECT_EQ(vf->TexteNombre(), QStringLiteral("3°/3 Image(s)"));
+    EXPECT_EQ(vf->TexteNom(), QStringLiteral("c.jpg"));
+    // The window gone, its tree is no longer followed.
+    fm.reset();
+    EXPECT_EQ(PleinEcran->ArbresSuivis().size(), nSuivis - 1);
+}
+
+TEST_F(PleinEcranTest, TheMemoOfTheImageLeftStopsButNotARefreshOfTheSameImage)
+{
+    QFile Wav(cPhotos + "a.WAV");
+    ASSERT_TRUE(Wav.open(QIODevice::WriteOnly));
+    Wav.close();
+    TMemoSonoreFactice Memo;
+    auto fm = std::make_unique<TfmPleinEcran>(*Fenetre, *Contexte, QColor(Qt::black));
+    fm->fnMemoSonore = [&](const QString &c) { Memo.Joue(c); };
+    fm->fnArreteMemo = [&] { Memo.Arrete(); };
+    fm->AfficherPleinEcran();
+    fm->open();
+    ASSERT_EQ(Montree(*fm), QStringLiteral("a.jpg"));
+    auto *btMemoSonore = fm->findChild<QToolButton *>("btMemoSonore");
+    ASSERT_TRUE(btMemoSonore->isEnabled());
+    btMemoSonore->click();
+    EXPECT_EQ(Memo.cJoue, cPhotos + "a.WAV");
+    // The tools refreshed for the same image: the memo goes on.
+    fm->MajOutils();
+    EXPECT_TRUE(Memo.EnCours());
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("b.jpg"));
+    EXPECT_FALSE(Memo.EnCours());
+    EXPECT_EQ(Memo.nArrets, 1);
+    EXPECT_FALSE(btMemoSonore->isEnabled());
 }

@@ -5,6 +5,7 @@
 #include "support/DossierDonneesTemporaire.h"
 
 #include <QDir>
+#include <QSemaphore>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -143,4 +144,58 @@ TEST_F(VignetteFlottanteTest, AnyImageIsKeptWithinTheNodeAndDrawnAgainAfterLeavi
     Souris(Debut(Noeud));
     EXPECT_EQ(nTirages, 2);
     EXPECT_EQ(fm->TexteNombre(), QStringLiteral("2°/5 Image(s)"));
+}
+
+TEST_F(VignetteFlottanteTest, AHugeFolderIsListedAwayFromTheMouseAndShownOnlyIfTheMouseStayed)
+{
+    // 20,000 image files, the first a real JPEG.
+    const QString cGrand = Temp.filePath("grand") + "/";
+    QDir().mkpath(cGrand);
+    Jpeg(cGrand + "a0000.jpg", 200, 100);
+    for (int i = 1; i < 20000; ++i) {
+        QFile f(cGrand + QString("f%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    Contexte->Parametres.vfGene_nQuelleImg = 0;
+    // The huge folder's list waits for the test to let it go.
+    QSemaphore Feu;
+    std::atomic<int> nListes{0};
+    fm->Suivre(Arbre.get(), 0, [&](const QTreeWidgetItem *Item) {
+        TNoeudVF n;
+        n.lValide = true;
+        n.cIdentite = Item->text(0);
+        const bool lGrand = Item == Autre;
+        const QString cDossier = lGrand ? cGrand : cPhotos;
+        n.cDossier = cDossier;
+        n.fnListe = [&, lGrand, cDossier] {
+            if (lGrand)
+                Feu.tryAcquire(1, 5000);
+            ++nListes;
+            return VignetteFlottante::ListeDossier(cDossier, false, false, [](const QString &) { return QString(); });
+        };
+        return n;
+    });
+    // The mouse enters the huge node: the move returns at once, before the list exists.
+    fm->SuivreSouris(Arbre.get(), Debut(Autre));
+    EXPECT_EQ(nListes.load(), 0);
+    EXPECT_FALSE(fm->isVisible());
+    // It leaves for the other node before the list arrives: only that one is ever shown.
+    fm->SuivreSouris(Arbre.get(), Debut(Noeud));
+    Feu.release(10);
+    ASSERT_TRUE(fm->AttendChargement());
+    QTest::qWait(50);
+    ASSERT_TRUE(fm->isVisible());
+    EXPECT_EQ(fm->TexteNombre(), QStringLiteral("1°/5 Image(s)"));
+    EXPECT_EQ(fm->TexteNom(), QStringLiteral("p1.jpg"));
+
+    // Back on the huge node, staying: its first image and count.
+    Souris(Debut(Autre));
+    ASSERT_TRUE(fm->isVisible());
+    EXPECT_EQ(fm->TexteNombre(), QStringLiteral("1°/20000 Image(s)"));
+    EXPECT_EQ(fm->TexteNom(), QStringLiteral("a0000.jpg"));
+
+    // A folder that cannot be read lists nothing: hidden.
+    QDir(cGrand).removeRecursively();
+    Souris(Debut(Autre));
+    EXPECT_FALSE(fm->isVisible());
 }

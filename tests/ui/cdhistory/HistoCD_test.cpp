@@ -1,4 +1,5 @@
 #include "cdhistory/HistoCDIndexerCD_fm.h"
+#include "calendar/PleinEcran_fm.h"
 #include "cdhistory/HistoCD_fm.h"
 #include "components/FolderTreeView.h"
 #include "components/GaugeWindow.h"
@@ -252,4 +253,33 @@ TEST_F(HistoCDTest, AnIndexedDiscListsFromTheCacheOnceItsFolderIsGone)
     ASSERT_GE(nCourante, 0);
     EXPECT_EQ(Fenetre->PanneauImage()->Image(), ImageNonTrouvee(200, "8a3f-1", "PHOTOS"));
     EXPECT_TRUE(Messages->Montres.isEmpty());
+}
+
+TEST_F(HistoCDTest, TheFloatingThumbnailShowsTheCachedImagesOfANodeAndFollowsTheDialogTree)
+{
+    HistoriqueDCIM();
+    // Only C has a cached thumbnail; the CD is not read.
+    ASSERT_TRUE(EcritJpeg(NomVignette(Contexte->Dossiers.cDossierVignettes, qint32(nSerie), "/DCIM/C.JPG"), 160, 120,
+                          Qt::blue));
+    Contexte->Parametres.vfGene_lActive = true;
+    Contexte->Parametres.vfGene_nQuelleImg = 0;
+    Contexte->Parametres.vfGene_lAussiDepuisCD = false;
+    auto *PleinEcran = Fenetre->findChild<TPleinEcranKX *>();
+    ASSERT_NE(PleinEcran, nullptr);
+    PleinEcran->MajVignetteFlottante();
+    TfmVignetteFlottante *vf = PleinEcran->VignetteFlottante();
+    ASSERT_NE(vf, nullptr);
+    MontreCDs();
+    Item({"8a3f-1"})->setExpanded(true);
+    QTreeWidgetItem *pDCIM = Item({"8a3f-1", "DCIM"});
+    ASSERT_TRUE(pDCIM);
+    const QRect r = Histo->tvHistoCD->visualItemRect(pDCIM);
+    vf->SuivreSouris(Histo->tvHistoCD, {r.left() + 30, r.center().y()});
+    ASSERT_TRUE(vf->AttendChargement());
+    EXPECT_TRUE(vf->isVisible());
+    EXPECT_EQ(vf->TexteNombre(), QStringLiteral("1°/2 Image(s)"));
+    EXPECT_EQ(vf->TexteNom(), QStringLiteral("C.JPG"));
+
+    auto d = std::make_unique<TfmHistoCDIndexerCD>(*Contexte, 60, Fenetre.get());
+    EXPECT_TRUE(vf->Suit(d->tvCD));
 }
