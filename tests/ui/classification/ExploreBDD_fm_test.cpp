@@ -1,10 +1,13 @@
 #include "classification/ExploreBDD_fm.h"
 
 #include "classification/ArboCriteres.h"
+#include "calendar/PleinEcran_fm.h"
 #include "classification/IndexClassement.h"
+#include "mainwindow/MainKX_fm.h"
 #include "components/PaneledListView.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
+#include "support/BancFenetrePrincipale.h"
 #include "support/DossierDonneesTemporaire.h"
 #include "support/EcritJpeg.h"
 #include "support/Fichiers.h"
@@ -184,4 +187,39 @@ TEST_F(ExploreBDDFenetreTest, LevelListRefusesToUncheckTheLastLevelAndMovesLevel
     fm->btEXIFOrdreValDefClick();
     EXPECT_EQ(t->topLevelItem(0)->text(0), QStringLiteral("Appareil"));
     EXPECT_EQ(t->topLevelItem(0)->checkState(0), Qt::Checked);
+}
+
+namespace
+{
+struct ExploreBDDPrincipale : TBancFenetrePrincipale<>
+{
+};
+} // namespace
+
+TEST_F(ExploreBDDPrincipale, OpensFromTheToolsAndHandsItsTreesToTheFloatingThumbnail)
+{
+    CreeFenetre();
+    auto *Feature = Fenetre->findChild<TExploreBDDKX *>();
+    auto *PleinEcran = Fenetre->findChild<TPleinEcranKX *>();
+    ASSERT_TRUE(Feature && PleinEcran);
+    EXPECT_EQ(Controle<QPushButton>("btExploreBDD")->toolTip(),
+              QStringLiteral("Exploration de la base de données, gestion fine des EXIF et audit"));
+    const QList<QAction *> Outils = Feature->Actions(TEmplacementAction::OutilsDivers);
+    ASSERT_EQ(Outils.size(), 1);
+    EXPECT_EQ(Outils.front()->objectName(), QStringLiteral("miExploreBDD"));
+    EXPECT_EQ(Outils.front()->text(), QStringLiteral("&Exploration de la base de données..."));
+
+    QStringList Suivis;
+    Feature->fnExecute = [&](TfmExploreBDD &fm) {
+        fm.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&fm));
+        for (QTreeWidget *t : PleinEcran->ArbresSuivis())
+            Suivis << t->objectName();
+    };
+    Outils.front()->trigger();
+    EXPECT_EQ(Suivis, (QStringList{"tvReps", "tvHistoCD", "tvBDD", "tvCRITBas", "tvMCBas", "tvCDC", "tvEXIFBas"}));
+    // Closed, the window's trees are forgotten.
+    EXPECT_FALSE(PleinEcran->ArbresSuivis().contains(nullptr));
+    for (QTreeWidget *t : PleinEcran->ArbresSuivis())
+        EXPECT_FALSE(t->objectName().startsWith(QStringLiteral("tvBDD")));
 }
