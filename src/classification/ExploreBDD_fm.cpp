@@ -154,13 +154,15 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
 
 TfmExploreBDD::~TfmExploreBDD()
 {
-    // The trees point into the page records: they go first.
+    // The trees and grids outlive this part of the window while the base class frees its
+    // children: nothing of theirs may call back into it.
+    for (QTreeWidget *t : findChildren<QTreeWidget *>())
+        QObject::disconnect(t, nullptr, this, nullptr);
     for (TPageExplore &p : m_Pages) {
-        p.lConstruction = true;
-        if (p.tvBas)
-            p.tvBas->clear();
+        p.plv->_OnItemChange = nullptr;
+        p.plv->fnBulle = nullptr;
     }
-    m_lConstructionEXIF = true;
+    QObject::disconnect(pcExploreBDD, nullptr, this, nullptr);
 }
 
 void TfmExploreBDD::CreeControles()
