@@ -193,13 +193,15 @@ int main(int argc, char **argv)
 
     // Opening: the sets, the page lists and the folder tree of every image.
     TEnsemblesExplore Ens;
+    TOrdreExplore Ordre;
     TListesPage Listes;
     TArboDossiers Arbo;
     const double dOuv = Meilleur(
         [&] {
             Index.Actualise();
             Ens = EnsemblesExplore(Index);
-            Listes = ListesPage(Index, Ens.lstToutesImages);
+            Ordre = TOrdreExplore(Index, Ens.lstToutesImages);
+            Listes = Ordre.Listes(Index, Ens.lstToutesImages);
             Arbo = ConstruitArboDossiers(Listes, iniSetup);
         },
         &dCpu);
@@ -214,7 +216,7 @@ int main(int argc, char **argv)
         TArboDossiers a;
         const double d = Meilleur(
             [&] {
-                l = ListesPage(Index, fnImages());
+                l = Ordre.Listes(Index, fnImages());
                 a = ConstruitArboDossiers(l, iniSetup);
             },
             &dCpu);
@@ -261,7 +263,7 @@ int main(int argc, char **argv)
     Lie(sSel, 2, Troisieme.pParent->Enr.cValeur);
     Lie(sSel, 3, Troisieme.Enr.cValeur);
     Page(
-        "exif_select", [&] { return ImagesNoeudEXIF(Index, Ens.lstToutesImages, Valeurs, Niveaux, Troisieme); }, sSel);
+        "exif_select", [&] { return Troisieme.Images; }, sSel);
     sqlite3_close_v2(db);
     return 0;
 }

@@ -45,20 +45,26 @@ QString CleTriHistoCD(qint32 nIdCD, const QString &cChemin)
 
 namespace
 {
+// pPositions, when given, receives the input position of each image of the two lists, the
+// images off CDs first.
 template <class FCle>
-TListesPage ListesDe(qsizetype nNombre, FCle &&Cle)
+TListesPage ListesDe(qsizetype nNombre, FCle &&Cle, std::vector<int> *pPositions = nullptr)
 {
     TListesPage Listes;
     std::vector<TEnrLST> HorsCD;
     std::vector<TEnrLST> CD;
+    std::vector<int> PosHorsCD, PosCD;
     for (qsizetype i = 0; i < nNombre; ++i) {
         const QString &cCle = Cle(i);
         if (cCle.startsWith(QLatin1Char('<'))) {
             TEnrLST e = DecomposeCle(cCle);
-            if (e.nVolume != 0 && e.cChemin.startsWith(QLatin1Char('/')))
+            if (e.nVolume != 0 && e.cChemin.startsWith(QLatin1Char('/'))) {
                 CD.push_back(std::move(e));
+                PosCD.push_back(int(i));
+            }
         } else if (cCle.startsWith(QLatin1Char('/'))) {
             HorsCD.push_back({0, cCle});
+            PosHorsCD.push_back(int(i));
         }
     }
 
@@ -81,8 +87,11 @@ TListesPage ListesDe(qsizetype nNombre, FCle &&Cle)
             return HorsCD[size_t(a)].cChemin < HorsCD[size_t(b)].cChemin;
         });
         Listes.HorsCD.reserve(HorsCD.size());
-        for (int i : Ordre)
+        for (int i : Ordre) {
             Listes.HorsCD.push_back(std::move(HorsCD[size_t(i)]));
+            if (pPositions)
+                pPositions->push_back(PosHorsCD[size_t(i)]);
+        }
     }
     {
         std::vector<QString> Cles;
@@ -99,8 +108,11 @@ TListesPage ListesDe(qsizetype nNombre, FCle &&Cle)
             return CD[size_t(a)].cChemin < CD[size_t(b)].cChemin;
         });
         Listes.CD.reserve(CD.size());
-        for (int i : Ordre)
+        for (int i : Ordre) {
             Listes.CD.push_back(std::move(CD[size_t(i)]));
+            if (pPositions)
+                pPositions->push_back(PosCD[size_t(i)]);
+        }
     }
     return Listes;
 }
@@ -115,6 +127,58 @@ TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Im
 {
     return ListesDe(qsizetype(Images.size()),
                     [&](qsizetype i) -> const QString & { return Index.Cle(Images[size_t(i)]); });
+}
+
+TOrdreExplore::TOrdreExplore(const TIndexClassement &Index, const std::vector<int> &Images)
+{
+    std::vector<int> Positions;
+    const TListesPage l = ListesDe(
+        qsizetype(Images.size()), [&](qsizetype i) -> const QString & { return Index.Cle(Images[size_t(i)]); },
+        &Positions);
+    m_Rang.assign(size_t(Index.Nombre()), -1);
+    m_ParRang.reserve(Positions.size());
+    for (size_t k = 0; k < Positions.size(); ++k) {
+        if (k == l.HorsCD.size())
+            m_nHorsCD = int(m_ParRang.size());
+        const int n = Images[size_t(Positions[k])];
+        if (m_Rang[size_t(n)] >= 0)
+            continue;
+        m_Rang[size_t(n)] = int(m_ParRang.size());
+        m_ParRang.push_back(n);
+    }
+    if (l.CD.empty())
+        m_nHorsCD = int(m_ParRang.size());
+}
+
+TListesPage TOrdreExplore::Listes(const TIndexClassement &Index, const std::vector<int> &Images) const
+{
+    std::vector<int> Rangs;
+    Rangs.reserve(Images.size());
+    for (int n : Images)
+        if (n >= 0 && size_t(n) < m_Rang.size() && m_Rang[size_t(n)] >= 0)
+            Rangs.push_back(m_Rang[size_t(n)]);
+    // A large share of the catalogue is walked in rank order; a few images are sorted.
+    if (Rangs.size() > m_ParRang.size() / 16) {
+        std::vector<char> Present(m_ParRang.size(), 0);
+        for (int r : Rangs)
+            Present[size_t(r)] = 1;
+        Rangs.clear();
+        for (size_t r = 0; r < Present.size(); ++r)
+            if (Present[r])
+                Rangs.push_back(int(r));
+    } else {
+        std::sort(Rangs.begin(), Rangs.end());
+        Rangs.erase(std::unique(Rangs.begin(), Rangs.end()), Rangs.end());
+    }
+    TListesPage l;
+    const auto itCD = std::lower_bound(Rangs.begin(), Rangs.end(), m_nHorsCD);
+    l.HorsCD.reserve(size_t(itCD - Rangs.begin()));
+    l.CD.reserve(size_t(Rangs.end() - itCD));
+    for (auto it = Rangs.begin(); it != itCD; ++it)
+        l.HorsCD.push_back({0, Index.Cle(m_ParRang[size_t(*it)])});
+    for (auto it = itCD; it != Rangs.end(); ++it)
+        l.CD.push_back(DecomposeCle(Index.Cle(m_ParRang[size_t(*it)])));
+    return l;
 }
 
 // ---- Folder trees --------------------------------------------------------------------------
@@ -416,14 +480,29 @@ QString TNiveauxEXIF::Nom(int nIndEXIF)
 
 namespace
 {
+// Each value is read once per node, not at each comparison of the sort.
 void TrieEtLegende(TNoeudEXIF &Noeud)
 {
-    if (!Noeud.Enfants.empty()) {
+    if (Noeud.Enfants.size() > 1) {
         const int nInd = Noeud.Enfants.front()->Enr.nIndEXIF;
-        std::sort(Noeud.Enfants.begin(), Noeud.Enfants.end(),
-                  [nInd](const std::unique_ptr<TNoeudEXIF> &a, const std::unique_ptr<TNoeudEXIF> &b) {
-                      return AvantValeurEXIF(nInd, a->Enr.cValeur, b->Enr.cValeur);
-                  });
+        struct TCle
+        {
+            std::optional<double> x;
+            std::unique_ptr<TNoeudEXIF> p;
+        };
+        std::vector<TCle> Cles;
+        Cles.reserve(Noeud.Enfants.size());
+        for (auto &p : Noeud.Enfants)
+            Cles.push_back({nInd == eAppareil ? std::nullopt : NombreEXIF(nInd, p->Enr.cValeur), std::move(p)});
+        std::sort(Cles.begin(), Cles.end(), [](const TCle &a, const TCle &b) {
+            if (a.x && b.x)
+                return *a.x < *b.x || (*a.x == *b.x && a.p->Enr.cValeur < b.p->Enr.cValeur);
+            if (a.x || b.x)
+                return bool(a.x);
+            return a.p->Enr.cValeur < b.p->Enr.cValeur;
+        });
+        for (size_t i = 0; i < Cles.size(); ++i)
+            Noeud.Enfants[i] = std::move(Cles[i].p);
     }
     for (auto &p : Noeud.Enfants) {
         p->cTexte = LegendeValeurEXIF(p->Enr.nIndEXIF, p->Enr.cValeur);
@@ -441,18 +520,20 @@ std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TIndexClassement &Index, con
     pRacine->cTexte = QStringLiteral("EXIF");
     pRacine->Enr = {-1, 0, QStringLiteral("EXIF")};
     pRacine->nIcone = 14;
-    // Children found by value per node, so that a level of thousands of dates stays linear.
-    QHash<const TNoeudEXIF *, QHash<QString, TNoeudEXIF *>> Index2;
+    // Children found by (parent, value), so that a level of thousands of dates stays linear.
+    QHash<std::pair<const TNoeudEXIF *, QString>, TNoeudEXIF *> Enfants;
     for (int n : Images) {
         const auto it = Valeurs.constFind(Index.Cle(n));
         if (it == Valeurs.cend() || it->isEmpty())
             continue;
         TNoeudEXIF *p = pRacine.get();
+        if (!Niveaux.empty() && !ValeurNiveauEXIF(*it, Niveaux.front()).isEmpty())
+            pRacine->Images.push_back(n);
         for (int nInd : Niveaux) {
             const QString cValeur = ValeurNiveauEXIF(*it, nInd);
             if (cValeur.isEmpty())
                 break;
-            TNoeudEXIF *&pEnfant = Index2[p][cValeur];
+            TNoeudEXIF *&pEnfant = Enfants[{p, cValeur}];
             if (!pEnfant) {
                 auto e = std::make_unique<TNoeudEXIF>();
                 e->Enr = {nInd, 0, cValeur};
@@ -463,6 +544,7 @@ std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TIndexClassement &Index, con
             }
             p = pEnfant;
             ++p->Enr.nNbImages;
+            p->Images.push_back(n);
         }
     }
     TrieEtLegende(*pRacine);

@@ -56,6 +56,23 @@ QString CleTriHistoCD(qint32 nIdCD, const QString &cChemin);
 TListesPage ListesPage(const QStringList &Cles);
 TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Images);
 
+// The order of a window's images, made once when it opens (the collation keys are the costly
+// part): every page's lists then come from it without comparing texts again.
+class TOrdreExplore
+{
+public:
+    TOrdreExplore() = default;
+    // Orders the images as ListesPage does; other numbers are left out of every page.
+    TOrdreExplore(const TIndexClassement &Index, const std::vector<int> &Images);
+    // The lists of these images, equal to ListesPage(Index, Images) for images ordered here.
+    TListesPage Listes(const TIndexClassement &Index, const std::vector<int> &Images) const;
+
+private:
+    std::vector<int> m_Rang;    // by image number; -1 when not ordered
+    std::vector<int> m_ParRang; // image numbers, the images off CDs first
+    int m_nHorsCD = 0;
+};
+
 // ---- Folder trees --------------------------------------------------------------------------
 
 struct TNoeudDossier
@@ -167,6 +184,8 @@ struct TEnrTVEXIF
 struct TNoeudEXIF
 {
     TEnrTVEXIF Enr;
+    // The images counted in the node, by increasing number.
+    std::vector<int> Images;
     QString cTexte;
     int nIcone = 14;
     TNoeudEXIF *pParent = nullptr;
@@ -180,7 +199,8 @@ std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TIndexClassement &Index, con
                                               const TValeursEXIF &Valeurs, const std::vector<int> &Niveaux);
 
 // The images of a node: for the root, those with a value at the first used level; for any
-// other, those matching the node and each ancestor below the root.
+// other, those matching the node and each ancestor below the root. A tree built by
+// ConstruitArboEXIF from the same images and values already holds them.
 std::vector<int> ImagesNoeudEXIF(const TIndexClassement &Index, const std::vector<int> &Images,
                                  const TValeursEXIF &Valeurs, const std::vector<int> &Niveaux, const TNoeudEXIF &Noeud);
 

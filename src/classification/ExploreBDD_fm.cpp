@@ -130,6 +130,7 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     // 1. The image sets, once.
     m_Index.Actualise();
     m_Ensembles = EnsemblesExplore(m_Index);
+    m_Ordre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
     CreeControles();
     // 2. Place and minimum size from the screen.
     if (const QScreen *Ecran = QApplication::primaryScreen()) {
@@ -142,7 +143,7 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     if (!m_Contexte.Parametres.lEtendRechCritEnf)
         m_Pages[pCRIT].tvHaut->setToolTip(QStringLiteral("RECHERCHE NON ETENDUE AUX CRITERES ENFANTS"));
     // 6. The first page now; the others mark themselves and are built when first shown.
-    ConstruitArbre(pBDD, ListesPage(m_Index, m_Ensembles.lstToutesImages));
+    ConstruitArbre(pBDD, m_Ordre.Listes(m_Index, m_Ensembles.lstToutesImages));
     ConstruitCRITHaut();
     ConstruitMCHaut();
     m_Pages[pCDC].lAReconstruire = true;
@@ -350,6 +351,7 @@ void TfmExploreBDD::CreePage(int nPage, const QString &cNom, const QString &cTit
     spGauche->addWidget(spDroite);
     spGauche->setStretchFactor(0, 1);
     spGauche->setStretchFactor(1, 3);
+    spGauche->setSizes({280, 1000});
 
     connect(p.tvBas, &QTreeWidget::currentItemChanged, this, [this, nPage] {
         if (!m_Pages[size_t(nPage)].lConstruction)
@@ -620,14 +622,14 @@ void TfmExploreBDD::SelectionHaut(int nPage)
     case pCDC: Images = ImagesCoupsDeCoeur(m_Index); break;
     case pEXIF:
         if (TNoeudEXIF *n = NoeudEXIFDe(p.tvHaut->currentItem())) {
-            Images = ImagesNoeudEXIF(m_Index, m_Ensembles.lstToutesImages, m_Valeurs, m_NiveauxConstruits, *n);
+            Images = n->Images;
             if (!n->pParent)
                 n->Enr.nNbImages = int(Images.size());
         }
         break;
     default: break;
     }
-    ConstruitArbre(nPage, ListesPage(m_Index, Images));
+    ConstruitArbre(nPage, m_Ordre.Listes(m_Index, Images));
 }
 
 void TfmExploreBDD::ChangePage(int nPage)

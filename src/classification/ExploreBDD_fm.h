@@ -139,6 +139,7 @@ private:
     const TArboCriteres *m_pArbo;
     const TClassement *m_pClassement;
     TEnsemblesExplore m_Ensembles;
+    TOrdreExplore m_Ordre;
     std::array<TPageExplore, 5> m_Pages;
     TNiveauxEXIF m_Niveaux;
     std::vector<int> m_NiveauxConstruits; // the levels of the tree shown

@@ -92,6 +92,28 @@ TEST_F(ExploreBDDTest, ListsSortByCollationAndHistoryKeyAndDropForeignKeys)
     EXPECT_EQ(l.Total(), 7);
 }
 
+TEST_F(ExploreBDDTest, OrderMadeOnceGivesTheListsOfEveryPage)
+{
+    const QStringList Cles = {"/z/b.jpg", "/z/É.jpg",   CleImage(7, "/b.jpg"),
+                              "/z/a.jpg", "/z/B.jpg",   CleImage(7, "/A.jpg"),
+                              "/z/e.jpg", "relatif.jpg"};
+    for (const QString &c : Cles)
+        iniBDD.WriteString(c, QStringLiteral("X"), QString());
+    Index->Actualise();
+    const std::vector<int> Toutes = EnsemblesExplore(*Index).lstToutesImages;
+    const TOrdreExplore Ordre(*Index, Toutes);
+    // Every subset, large (walked in order) or small (sorted), as if sorted anew.
+    for (const std::vector<int> &Part :
+         {Toutes, std::vector<int>{Toutes[6], Toutes[0], Toutes[2]}, std::vector<int>{Toutes[5]}, std::vector<int>{}}) {
+        const TListesPage a = Ordre.Listes(*Index, Part);
+        const TListesPage b = ListesPage(*Index, Part);
+        EXPECT_EQ(a.HorsCD, b.HorsCD);
+        EXPECT_EQ(a.CD, b.CD);
+    }
+    // An image unknown to the order is in no page.
+    EXPECT_EQ(TOrdreExplore(*Index, {Toutes[0]}).Listes(*Index, Toutes).Total(), 1);
+}
+
 TEST_F(ExploreBDDTest, EachImageSitsUnderItsOwnFolderOnly)
 {
     // By path, x.jpg of the sub-folder falls between the two images of /a.
@@ -229,6 +251,15 @@ TEST_F(ExploreBDDTest, EXIFTreeCountsAndSelectsByModelThenDate)
     EXPECT_EQ(this->Cles(ImagesNoeudEXIF(*Index, Toutes, v, Niveaux, *pRacine)),
               (QStringList{"/e/1.jpg", "/e/2.jpg", "/e/3.jpg"}));
     EXPECT_TRUE(ImagesNoeudEXIF(*Index, Toutes, v, {}, *pRacine).empty());
+    // What the nodes keep while built is what a scan finds.
+    std::vector<const TNoeudEXIF *> Pile{pRacine.get()};
+    while (!Pile.empty()) {
+        const TNoeudEXIF *n = Pile.back();
+        Pile.pop_back();
+        EXPECT_EQ(n->Images, ImagesNoeudEXIF(*Index, Toutes, v, Niveaux, *n)) << n->cTexte.toStdString();
+        for (const auto &e : n->Enfants)
+            Pile.push_back(e.get());
+    }
     EXPECT_FALSE(ConstruitArboEXIF(*Index, {}, v, Niveaux));
 }
 
