@@ -751,6 +751,29 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
     return Resultat.Membres();
 }
 
+std::vector<int> TIndexClassement::ImagesCritere(const QString &cChemin, bool lSousArbre) const
+{
+    const int k = m_Chemins.Cherche(cChemin);
+    if (k < 0)
+        return {};
+    std::vector<int> v = (lSousArbre ? m_ParSousArbre : m_ParChemin)[size_t(k)];
+    std::erase_if(v, [this](int n) { return !DansCatalogue(n); });
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+std::vector<int> TIndexClassement::ImagesMotCle(const QString &cMotCle) const
+{
+    std::vector<int> v;
+    for (size_t k = 0; k < m_ParMotCle.size(); ++k)
+        if (!m_ParMotCle[k].empty() && m_MotsCles.Textes[k].compare(cMotCle, Qt::CaseInsensitive) == 0)
+            v.insert(v.end(), m_ParMotCle[k].begin(), m_ParMotCle[k].end());
+    std::erase_if(v, [this](int n) { return !DansMotsCles(n); });
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
 // ---- The search ------------------------------------------------------------------------------
 
 namespace

@@ -25,6 +25,7 @@
 #include "classification/MigrationArbo.h"
 #include "imaging/FileKinds.h"
 #include "classification/CommandesRech_fm.h"
+#include "classification/ExploreBDD_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
 #include "publishing/AlbumImages_fm.h"
@@ -482,10 +483,16 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     TVignettesKX *Vignettes = InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
-    InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
+    TCommandesRechKX *CommandesRech = InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     m_pMemoEtat = InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
     TBulleImageKX *BulleImage = InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
+    TExploreBDDKX *ExploreBDD =
+        InstalleExploreBDD(*this, m_Contexte, CommandesRech->Index(), &Recherche->Arbo(), &Classement->Classement());
+    ExploreBDD->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
+    ExploreBDD->fnSauverPlanche = [Vignettes](TPaneledListView *Grille, const QString &cNom) {
+        Vignettes->SauverPlanche(Grille, cNom);
+    };
     TSuppressionImagesKX *Suppression = InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     TRenommageImagesKX *Renommage = InstalleRenommageImages(*this, m_Contexte);
@@ -514,6 +521,10 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     m_pTraitements = InstalleTraitements(*this, m_Contexte, *Affiche, *Vignettes, Classement);
     // The full-screen view and the viewing entries of the thumbnail pop-up.
     TPleinEcranKX *PleinEcran = InstallePleinEcran(*this, m_Contexte, *Affiche);
+    // The explorer's lower trees are followed by the floating thumbnail, kind 2.
+    ExploreBDD->fnSuivreArbre = [PleinEcran](QTreeWidget *Arbre, quint8 nType, TfmVignetteFlottante::TFournisseur f) {
+        PleinEcran->SuivreArbre(Arbre, nType, std::move(f));
+    };
     PleinEcran->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
     // One player for the sheet and the full-screen view: a memo started in one stops in the other.
     PleinEcran->fnMemoSonore = [Proprietes](const QString &cFichierWav) { Proprietes->MemoSonore().Joue(cFichierWav); };
