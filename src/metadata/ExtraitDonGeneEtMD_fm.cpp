@@ -25,6 +25,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -89,7 +90,7 @@ protected:
     {
         QStyledItemDelegate::initStyleOption(pOption, Index);
         const int i = Index.row();
-        if (i < 0 || i >= nNbChoixDon)
+        if (i < 0 || i >= nNbChoixDon || !(pOption->state & QStyle::State_Enabled))
             return;
         const TGroupeDon g = ChoixDonnees()[i].nGroupe;
         pOption->palette.setColor(QPalette::Text, CouleurGroupe(g, false, pOption->palette));
@@ -97,7 +98,7 @@ protected:
     }
 };
 
-// Selects a whole line of a text page and brings it into view.
+// Selects a whole line of a text page and scrolls it to the top, its start in view.
 template <class TEdit>
 void SelectionneLigne(TEdit *pEdit, int nLigne)
 {
@@ -105,7 +106,10 @@ void SelectionneLigne(TEdit *pEdit, int nLigne)
     if (!Bloc.isValid())
         return;
     QTextCursor Curseur(Bloc);
-    Curseur.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    Curseur.movePosition(QTextCursor::EndOfBlock);
+    Curseur.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    // From the end of the page, bringing the line into view leaves it at the top.
+    pEdit->verticalScrollBar()->setValue(pEdit->verticalScrollBar()->maximum());
     pEdit->setTextCursor(Curseur);
     pEdit->ensureCursorVisible();
 }
@@ -151,7 +155,7 @@ void TfmExtraitDonGeneEtMD::Construit()
     setWindowTitle(QStringLiteral("Extraction des %1").arg(cDonGeneEtMD));
     setSizeGripEnabled(true);
     setMinimumWidth(740);
-    resize(820, 640);
+    resize(900, 720);
 
     auto *lPrincipal = new QVBoxLayout(this);
     auto *spHaut = new QSplitter(Qt::Vertical, this);
@@ -165,7 +169,7 @@ void TfmExtraitDonGeneEtMD::Construit()
     auto *lImages = new QVBoxLayout(gbImages);
     ChoixImages = new TChoixImages(m_Modele, true, m_pGrille, gbImages);
     lImages->addWidget(ChoixImages);
-    lHaut->addWidget(gbImages, 3);
+    lHaut->addWidget(gbImages, 1);
 
     auto *gbDonnees = new QGroupBox(QStringLiteral("Données"), pnHaut);
     auto *lDonnees = new QHBoxLayout(gbDonnees);
@@ -181,6 +185,7 @@ void TfmExtraitDonGeneEtMD::Construit()
         Item->setFlags(f);
         Item->setCheckState(Qt::Unchecked);
     }
+    lbChoixDonnees->setMinimumWidth(180);
     lDonnees->addWidget(lbChoixDonnees, 1);
 
     pnChoixDonnees = new QWidget(gbDonnees);
@@ -222,7 +227,7 @@ void TfmExtraitDonGeneEtMD::Construit()
     lChoix->addWidget(btExtrTMDIPTC, 4, 0, 1, 2);
     lChoix->setRowStretch(5, 1);
     lDonnees->addWidget(pnChoixDonnees);
-    lHaut->addWidget(gbDonnees, 2);
+    lHaut->addWidget(gbDonnees, 0);
 
     auto *pnBas = new QWidget(spHaut);
     auto *lBas = new QVBoxLayout(pnBas);
