@@ -257,8 +257,9 @@ int BancExtraction(const QString &cDossier, const QStringList &Chemins)
     const TRapportExtraction r = ExtraitToutesPresentes(Liste, Lues, true, true);
     const double rNotre = Secondes(t0);
     const double rNotreCpu = TempsProcesseur(RUSAGE_SELF) - rCpu0;
-    if (r.nNbImages != Chemins.size() || r.Brut.size() != Chemins.size() + 1
-        || !r.Brut[1].contains(QStringLiteral("mer plage soleil"))) {
+    // Every file with its ten EXIF tags (two directories) and its keywords.
+    if (r.nNbImages != Chemins.size() || r.Brut.size() != Chemins.size() + 1 || Lues.isEmpty()
+        || Lues[0].EXIF.size() < 10 || !r.Brut[1].contains(QStringLiteral("mer plage soleil"))) {
         std::fprintf(stderr, "extraction incomplète : %d image(s)\n", r.nNbImages);
         return 1;
     }
