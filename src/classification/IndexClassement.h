@@ -110,6 +110,11 @@ public:
     // order. Images with no data left never pass.
     std::vector<int> Selectionne(const TRechercheCompilee &Recherche, bool lEtendRechCritEnf);
 
+    // The keys of the images whose catalogue section holds exactly this criterion path, and
+    // of those whose keyword list holds this keyword (case ignored); brought up to date first.
+    QStringList ImagesDuChemin(const QString &cChemin);
+    QStringList ImagesDuMotCle(const QString &cMotCle);
+
     // How the last Actualise went, for the tests: images replayed, parts rebuilt.
     int nDerniersRejoues = 0;
     int nDernieresReconstructions = 0;
