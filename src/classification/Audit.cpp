@@ -429,8 +429,16 @@ QStringList TDonneesAuditStores::ImagesGroupe(TRubriqueAudit r, const QString &c
     QStringList Cles;
     switch (r) {
     case TRubriqueAudit::Traitement: m_iniSetup.ReadSection(cGroupe, Cles); break;
-    case TRubriqueAudit::Critere: Cles = m_Index.ImagesDuChemin(cGroupe); break;
-    case TRubriqueAudit::MotCle: Cles = m_Index.ImagesDuMotCle(cGroupe); break;
+    case TRubriqueAudit::Critere:
+        m_Index.Actualise();
+        for (int n : m_Index.ImagesCritere(cGroupe, false))
+            Cles << m_Index.Cle(n);
+        break;
+    case TRubriqueAudit::MotCle:
+        m_Index.Actualise();
+        for (int n : m_Index.ImagesMotCle(cGroupe))
+            Cles << m_Index.Cle(n);
+        break;
     case TRubriqueAudit::AlbumImages:
         m_iniSetup.ReadSection(cSectionAlbumImages + QLatin1Char(':') + cGroupe, Cles);
         break;

@@ -677,38 +677,6 @@ void TIndexClassement::ConstruitTexteLegendes()
     m_lTexteLegendesPerime = false;
 }
 
-QStringList TIndexClassement::ImagesDuChemin(const QString &cChemin)
-{
-    Actualise();
-    QStringList Cles;
-    const int nChemin = m_Chemins.Cherche(cChemin);
-    if (nChemin < 0 || size_t(nChemin) >= m_ParChemin.size())
-        return Cles;
-    std::vector<int> Images = m_ParChemin[size_t(nChemin)];
-    std::sort(Images.begin(), Images.end());
-    Cles.reserve(qsizetype(Images.size()));
-    for (int n : Images)
-        Cles << m_Cles[size_t(n)];
-    return Cles;
-}
-
-QStringList TIndexClassement::ImagesDuMotCle(const QString &cMotCle)
-{
-    Actualise();
-    // A list may spell one keyword in several ways: every spelling joins, each image once.
-    std::vector<int> Images;
-    for (size_t k = 0; k < m_ParMotCle.size() && k < m_MotsCles.Textes.size(); ++k)
-        if (m_MotsCles.Textes[k].compare(cMotCle, Qt::CaseInsensitive) == 0)
-            Images.insert(Images.end(), m_ParMotCle[k].begin(), m_ParMotCle[k].end());
-    std::sort(Images.begin(), Images.end());
-    Images.erase(std::unique(Images.begin(), Images.end()), Images.end());
-    QStringList Cles;
-    Cles.reserve(qsizetype(Images.size()));
-    for (int n : Images)
-        Cles << m_Cles[size_t(n)];
-    return Cles;
-}
-
 std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool lEtendRechCritEnf)
 {
     const size_t nNombre = m_Images.size();
@@ -781,6 +749,29 @@ std::vector<int> TIndexClassement::Selectionne(const TRechercheCompilee &r, bool
         Resultat.Et(e);
     }
     return Resultat.Membres();
+}
+
+std::vector<int> TIndexClassement::ImagesCritere(const QString &cChemin, bool lSousArbre) const
+{
+    const int k = m_Chemins.Cherche(cChemin);
+    if (k < 0)
+        return {};
+    std::vector<int> v = (lSousArbre ? m_ParSousArbre : m_ParChemin)[size_t(k)];
+    std::erase_if(v, [this](int n) { return !DansCatalogue(n); });
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+std::vector<int> TIndexClassement::ImagesMotCle(const QString &cMotCle) const
+{
+    std::vector<int> v;
+    for (size_t k = 0; k < m_ParMotCle.size(); ++k)
+        if (!m_ParMotCle[k].empty() && m_MotsCles.Textes[k].compare(cMotCle, Qt::CaseInsensitive) == 0)
+            v.insert(v.end(), m_ParMotCle[k].begin(), m_ParMotCle[k].end());
+    std::erase_if(v, [this](int n) { return !DansMotsCles(n); });
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
 }
 
 // ---- The search ------------------------------------------------------------------------------

@@ -110,10 +110,17 @@ public:
     // order. Images with no data left never pass.
     std::vector<int> Selectionne(const TRechercheCompilee &Recherche, bool lEtendRechCritEnf);
 
-    // The keys of the images whose catalogue section holds exactly this criterion path, and
-    // of those whose keyword list holds this keyword (case ignored); brought up to date first.
-    QStringList ImagesDuChemin(const QString &cChemin);
-    QStringList ImagesDuMotCle(const QString &cMotCle);
+    // What the database explorer reads, as of the last Actualise. An image with no data left
+    // is in none of these.
+    bool ADesDonnees(int n) const { return m_Drapeaux[size_t(n)] != 0; }
+    bool DansCatalogue(int n) const { return m_Drapeaux[size_t(n)] & dSection; }
+    bool DansMotsCles(int n) const { return m_Drapeaux[size_t(n)] & dMotsCles; }
+    bool CoupDeCoeur(int n) const { return m_Drapeaux[size_t(n)] & dCoupDeCoeur; }
+    // The images holding exactly the criterion path, or (lSousArbre) it or a descendant, in
+    // increasing order; keys compared exactly.
+    std::vector<int> ImagesCritere(const QString &cChemin, bool lSousArbre) const;
+    // The images whose keyword list holds the keyword, compared without regard to case.
+    std::vector<int> ImagesMotCle(const QString &cMotCle) const;
 
     // How the last Actualise went, for the tests: images replayed, parts rebuilt.
     int nDerniersRejoues = 0;

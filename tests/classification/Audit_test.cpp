@@ -222,11 +222,11 @@ TEST_F(AuditTest, KeywordGroupsIgnoreCaseAndListEachImageOnce)
     iniSetup.WriteString(cSectionMotsCles, "/p/b.jpg", "MER");
     iniSetup.WriteString(cSectionMotsCles, "/p/c.jpg", "mer MER");
     iniSetup.WriteString(cSectionMotsCles, "/p/d.jpg", "mers");
-    EXPECT_EQ(Index->ImagesDuMotCle("mer"), (QStringList{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(Donnees->ImagesGroupe(TRubriqueAudit::MotCle, "mer"), (QStringList{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
     EXPECT_EQ(Donnees->GroupesMotsCles().size(), 3);
     // A change reaches the next question.
     iniSetup.DeleteKey(cSectionMotsCles, "/p/b.jpg");
-    EXPECT_EQ(Index->ImagesDuMotCle("MER"), (QStringList{"/p/a.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(Donnees->ImagesGroupe(TRubriqueAudit::MotCle, "MER"), (QStringList{"/p/a.jpg", "/p/c.jpg"}));
 }
 
 TEST_F(AuditTest, ImagesAreOrderedOffCdFirstAndCdImagesShowTheirDisc)
