@@ -390,23 +390,6 @@ TTableAppareils ConstruitTableAppareils(const QStringList &ToutesImages, const T
     return t;
 }
 
-QStringList ToutesImagesAudit(const TBigIniFile &iniBDD, const TBigIniFile &iniSetup)
-{
-    QStringList Toutes;
-    iniBDD.ReadSections(Toutes);
-    QSet<QString> Vues(Toutes.begin(), Toutes.end());
-    for (const QString &cSection : {cSectionMotsCles, cSectionCoupsDeCoeur, cSectionLegendes}) {
-        QStringList Cles;
-        iniSetup.ReadSection(cSection, Cles);
-        for (const QString &c : std::as_const(Cles))
-            if (!Vues.contains(c)) {
-                Vues.insert(c);
-                Toutes << c;
-            }
-    }
-    return Toutes;
-}
-
 TDonneesAuditStores::TDonneesAuditStores(const TBigIniFile &iniBDD, const TBigIniFile &iniSetup,
                                          TIndexClassement &Index, const QString &cDossierVignettes)
     : m_iniBDD(iniBDD), m_iniSetup(iniSetup), m_Index(Index), m_cDossierVignettes(cDossierVignettes)

@@ -170,10 +170,6 @@ struct TTableAppareils
 TTableAppareils ConstruitTableAppareils(const QStringList &ToutesImages, const TBigIniFile &iniSetup,
                                         const std::function<std::optional<QString>(const QString &cCle)> &fnModele);
 
-// Every image with a classification: the catalogue's sections, then the keys of the keyword,
-// favourite and legend sections not met yet.
-QStringList ToutesImagesAudit(const TBigIniFile &iniBDD, const TBigIniFile &iniSetup);
-
 // What the stores tell the audit: rubric groups (criteria and keywords from the index), labels,
 // sizes and dates, and the classification of an image.
 class TDonneesAuditStores

@@ -331,17 +331,3 @@ TEST(AuditAppareils, ModelsDifferingByCaseFormOneGroupOfAllTheirImages)
     EXPECT_EQ(t.Images("CANON"), t.Images("Canon"));
     EXPECT_EQ(t.Images(""), QStringList{"/vide.jpg"});
 }
-
-TEST(AuditImages, EveryClassifiedImageOnce)
-{
-    TBigIniFile iniBDD{QString(), true}, iniSetup{QString()};
-    iniBDD.lAutoSave = iniSetup.lAutoSave = false;
-    iniBDD.WriteString("/b.jpg", "A", "");
-    iniBDD.WriteString("/a.jpg", "A", "");
-    iniSetup.WriteString(cSectionMotsCles, "/a.jpg", "mer");
-    iniSetup.WriteString(cSectionMotsCles, "/c.jpg", "mer");
-    iniSetup.WriteString(cSectionCoupsDeCoeur, "/d.jpg", "");
-    iniSetup.WriteString(cSectionLegendes, "/c.jpg", "x");
-    iniSetup.WriteString(cSectionRotations, "/e.jpg", "1");
-    EXPECT_EQ(ToutesImagesAudit(iniBDD, iniSetup), (QStringList{"/b.jpg", "/a.jpg", "/c.jpg", "/d.jpg"}));
-}
