@@ -151,6 +151,30 @@ QString LigneImageAudit(int nNumero, const TEnrNomImg &Enr, qint64 nTaille, cons
 
 namespace
 {
+// The groups a rubric lists, by name, each with the name under which its images are asked.
+QStringList GroupesListes(const TSourceAudit &S, const TSelectionsAudit &Sel, TRubriqueAudit r)
+{
+    const TGroupesRubrique &g = Sel[r];
+    const QSet<QString> Choisis(g.Selection.begin(), g.Selection.end());
+    QStringList Groupes;
+    if (r == TRubriqueAudit::Critere) {
+        // A group stands for its top-level criterion and every descendant, each node listed
+        // under its own path.
+        bool lChoisi = false;
+        for (const TNoeudAudit &n : S.Criteres) {
+            if (n.nProfondeur == 0)
+                lChoisi = Choisis.contains(n.cCaption);
+            if (lChoisi)
+                Groupes << n.cChemin;
+        }
+        return Groupes;
+    }
+    for (const QString &c : g.Tous)
+        if (Choisis.contains(c))
+            Groupes << c;
+    return Groupes;
+}
+
 class TCompositionAudit
 {
 public:
@@ -263,35 +287,13 @@ private:
         }
     }
 
-    // The groups a rubric lists, by name, each with the name under which its images are asked.
-    QStringList GroupesListes(TRubriqueAudit r) const
-    {
-        const TGroupesRubrique &g = Sel[r];
-        const QSet<QString> Choisis(g.Selection.begin(), g.Selection.end());
-        QStringList Groupes;
-        if (r == TRubriqueAudit::Critere) {
-            // A group stands for its top-level criterion and every descendant, each node listed
-            // under its own path.
-            bool lChoisi = false;
-            for (const TNoeudAudit &n : S.Criteres) {
-                if (n.nProfondeur == 0)
-                    lChoisi = Choisis.contains(n.cCaption);
-                if (lChoisi)
-                    Groupes << n.cChemin;
-            }
-            return Groupes;
-        }
-        for (const QString &c : g.Tous)
-            if (Choisis.contains(c))
-                Groupes << c;
-        return Groupes;
-    }
-
     bool Rubrique(TRubriqueAudit r, const QString &cTitre)
     {
         R.Titre(1, cTitre);
-        for (const QString &cGroupe : GroupesListes(r)) {
+        for (const QString &cGroupe : GroupesListes(S, Sel, r)) {
             const QStringList Cles = S.fnImagesGroupe ? S.fnImagesGroupe(r, cGroupe) : QStringList();
+            if (S.fnGroupe)
+                S.fnGroupe();
             if (Cles.isEmpty())
                 continue;
             QList<TEnrNomImg> Images;
@@ -351,6 +353,15 @@ private:
     int m_nImages = 0;
 };
 } // namespace
+
+int NombreGroupesAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections)
+{
+    int n = 0;
+    for (int r = 0; r < nNbRubriquesAudit; ++r)
+        if (Options.Rubriques[size_t(r)])
+            n += int(GroupesListes(Source, Selections, TRubriqueAudit(r)).size());
+    return n;
+}
 
 bool ComposeAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections,
                   QList<TParagrapheRTF> &Paragraphes)

@@ -115,8 +115,9 @@ struct TSourceAudit
     std::function<TDetailsImageAudit(const TEnrNomImg &, const TOptionsAudit &)> fnDetails;
     // Polled after each image; true ends the report with "Audit interrompu.".
     std::function<bool()> fnInterrompre;
-    // Called after each image listed, with the number listed so far.
+    // Called after each image listed, with the number listed so far, and after each group.
     std::function<void(int nImages)> fnAvance;
+    std::function<void()> fnGroupe;
 };
 
 // Paragraphs added one at a time with the look current at that moment, as a rich-text box
@@ -152,6 +153,9 @@ inline const QString cAuditInterrompu = QStringLiteral("Audit interrompu.");
 // "Audit interrompu." and is usable as it stands).
 bool ComposeAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections,
                   QList<TParagrapheRTF> &Paragraphes);
+
+// The number of groups the report will go through (fnGroupe is called once for each).
+int NombreGroupesAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections);
 
 // "%d) %s %s le %s" or, without a date, "%d) %s %s".
 QString LigneImageAudit(int nNumero, const TEnrNomImg &Enr, qint64 nTaille, const QDateTime &dtDate);

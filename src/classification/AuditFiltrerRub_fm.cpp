@@ -105,7 +105,8 @@ TfmExploreBDDAuditFiltrerRub::TfmExploreBDDAuditFiltrerRub(const TSelectionsAudi
         if (Liste->count() > 0)
             Liste->setCurrentRow(0);
         m_lRemplissage = false;
-        connect(Liste, &QListWidget::itemChanged, this, [this, r = b.r](QListWidgetItem *Item) { ItemChange(r, Item); });
+        connect(Liste, &QListWidget::itemChanged, this,
+                [this, r = b.r](QListWidgetItem *Item) { ItemChange(r, Item); });
         connect(m_Tous[i], &QPushButton::clicked, this, [this, r = b.r] { CocheTout(r, true); });
         connect(m_Aucun[i], &QPushButton::clicked, this, [this, r = b.r] { CocheTout(r, false); });
     }
