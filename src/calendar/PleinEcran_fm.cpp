@@ -763,10 +763,32 @@ void TPleinEcranKX::MajVignetteFlottante()
     if (m_fmVignetteFlottante)
         return;
     m_fmVignetteFlottante = new TfmVignetteFlottante(m_Contexte);
-    if (const auto *Exploration = m_Main.findChild<TExplorationKX *>())
-        m_fmVignetteFlottante->Suivre(Exploration->tvReps, 0, TfmVignetteFlottante::FournisseurDossiers(m_Contexte));
-    if (const auto *HistoCD = m_Main.findChild<THistoCDKX *>())
-        m_fmVignetteFlottante->Suivre(HistoCD->tvHistoCD, 1, TfmVignetteFlottante::FournisseurCD(m_Contexte));
+    m_ArbresSuivis.removeIf([](const TArbreSuivi &a) { return a.Arbre.isNull(); });
+    for (const TArbreSuivi &a : std::as_const(m_ArbresSuivis))
+        m_fmVignetteFlottante->Suivre(a.Arbre.data(), a.nType, a.Fournisseur);
+}
+
+void TPleinEcranKX::SuivreArbre(QTreeWidget *Arbre, quint8 nTypeArbre, TfmVignetteFlottante::TFournisseur Fournisseur)
+{
+    if (!Arbre)
+        return;
+    m_ArbresSuivis.removeIf([Arbre](const TArbreSuivi &a) { return a.Arbre.isNull() || a.Arbre == Arbre; });
+    m_ArbresSuivis.append({Arbre, nTypeArbre, Fournisseur});
+    connect(
+        Arbre, &QObject::destroyed, this,
+        [this] { m_ArbresSuivis.removeIf([](const TArbreSuivi &a) { return a.Arbre.isNull(); }); },
+        Qt::UniqueConnection);
+    if (m_fmVignetteFlottante)
+        m_fmVignetteFlottante->Suivre(Arbre, nTypeArbre, std::move(Fournisseur));
+}
+
+QList<QTreeWidget *> TPleinEcranKX::ArbresSuivis() const
+{
+    QList<QTreeWidget *> l;
+    for (const TArbreSuivi &a : m_ArbresSuivis)
+        if (a.Arbre)
+            l.append(a.Arbre.data());
+    return l;
 }
 
 void TPleinEcranKX::MajEtats()
@@ -890,6 +912,10 @@ TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAffiche
     auto *p = new TPleinEcranKX(Main, Contexte, Affiche);
     Affiche.fnPleinEcran = [p](const QImage &Image, const QColor &Fond) { p->PleinEcran(Image, Fond); };
     Main.Installe(p);
+    if (const auto *Exploration = Main.findChild<TExplorationKX *>())
+        p->SuivreArbre(Exploration->tvReps, 0, TfmVignetteFlottante::FournisseurDossiers(Contexte));
+    if (const auto *HistoCD = Main.findChild<THistoCDKX *>())
+        p->SuivreArbre(HistoCD->tvHistoCD, 1, TfmVignetteFlottante::FournisseurCD(Contexte));
     p->MajVignetteFlottante();
     return p;
 }

@@ -7,11 +7,14 @@
 
 #include "calendar/PleinEcran.h"
 #include "calendar/ProgrammeOuverture.h"
+#include "calendar/VignetteFlottante_fm.h"
 #include "mainwindow/Fonctionnalite.h"
 
 #include <QDialog>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <memory>
@@ -20,12 +23,10 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolButton;
-class QTreeWidget;
 class TAfficheImageKX;
 class TComboZoom;
 class TContexte;
 class TfmMainKX;
-class TfmVignetteFlottante;
 struct TEnrLV;
 
 namespace PleinEcran
@@ -137,6 +138,12 @@ public:
     // Makes or frees the floating thumbnail as vfGene.lActive says (at start and whenever the
     // settings change).
     void MajVignetteFlottante();
+    // Any window registers its tree here (nTypeArbre 0 folder tree, 1 CD tree, 2 explorer
+    // tree): the floating thumbnail follows it whenever it exists, made before or after the
+    // registration, and forgets it when the tree is destroyed.
+    void SuivreArbre(QTreeWidget *Arbre, quint8 nTypeArbre, TfmVignetteFlottante::TFournisseur Fournisseur);
+    // The registered trees still alive.
+    QList<QTreeWidget *> ArbresSuivis() const;
     // Opens the full-screen view on the current image (as a double click on the pane).
     void PleinEcran(const QImage &Image, const QColor &Fond);
     // The last full-screen window, while it is open.
@@ -158,6 +165,13 @@ private:
     TProgrammeOuverture m_Programme; // the current image's
     TfmPleinEcran *m_fmPleinEcran = nullptr;
     TfmVignetteFlottante *m_fmVignetteFlottante = nullptr;
+    struct TArbreSuivi
+    {
+        QPointer<QTreeWidget> Arbre;
+        quint8 nType = 0;
+        TfmVignetteFlottante::TFournisseur Fournisseur;
+    };
+    QList<TArbreSuivi> m_ArbresSuivis;
 };
 
 TPleinEcranKX *InstallePleinEcran(TfmMainKX &Main, TContexte &Contexte, TAfficheImageKX &Affiche);

@@ -113,7 +113,10 @@ void TfmVignetteFlottante::Suivre(QTreeWidget *Arbre, quint8 nTypeArbre, TFourni
     a.nType = nTypeArbre;
     a.R.nTypeArbre = nTypeArbre;
     a.Fournisseur = std::move(Fournisseur);
+    const bool lDeja = m_Arbres.contains(Arbre);
     m_Arbres.insert(Arbre, a);
+    if (lDeja)
+        return;
     Arbre->viewport()->setMouseTracking(true);
     Arbre->viewport()->installEventFilter(this);
     connect(Arbre, &QObject::destroyed, this, [this, Arbre] {

@@ -45,6 +45,7 @@ public:
     // `SuivreSouris`: the mouse at pt (viewport coordinates) over a followed tree.
     void SuivreSouris(QTreeWidget *Arbre, const QPoint &pt);
     TEnrVigFlot Enr(QTreeWidget *Arbre) const { return m_Arbres.value(Arbre).R; }
+    bool Suit(QTreeWidget *Arbre) const { return m_Arbres.contains(Arbre); }
 
     // Draws the random positions of "any image" (tests fix them).
     std::function<int(int n)> fnHasard;

@@ -2,6 +2,7 @@
 
 #include "classification/IndexClassement.h"
 #include "metadata/CacheMeta.h"
+#include "metadata/LectureMeta.h"
 #include "metadata/TextesMeta.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Sections.h"
@@ -9,8 +10,12 @@
 #include <QCollator>
 #include <QDate>
 #include <QLocale>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <numeric>
 
@@ -501,4 +506,60 @@ QStringList ValeursEXIFCatalogue(const TBigIniFile &iniSetup, const QString &cCl
         return {};
     const QStringList Items = DecoupeRecord(cRecord);
     return Items.size() == 8 ? Items : QStringList();
+}
+
+TValeursEXIF LitValeursEXIF(const TIndexClassement &Index, const std::vector<int> &Images, const TBigIniFile &iniSetup,
+                            const TContexteFocale &Focale, const std::function<bool(int, int)> &fnAvance, int nFils)
+{
+    TValeursEXIF Valeurs;
+    std::vector<QString> Fichiers;
+    for (int n : Images) {
+        const QString &cCle = Index.Cle(n);
+        if (cCle.startsWith(QLatin1Char('<'))) {
+            QStringList v = ValeursEXIFCatalogue(iniSetup, cCle);
+            if (!v.isEmpty())
+                Valeurs.insert(cCle, std::move(v));
+        } else if (cCle.startsWith(QLatin1Char('/'))) {
+            Fichiers.push_back(cCle);
+        }
+    }
+    if (Fichiers.empty())
+        return Valeurs;
+
+    // Each worker takes the next file until none is left or the reading is stopped; the
+    // results land in their own slots, so no lock is needed.
+    const int nTotal = int(Fichiers.size());
+    std::vector<TLectureEXIF> Lectures(Fichiers.size());
+    std::vector<char> Lus(Fichiers.size(), 0);
+    std::atomic<int> nSuivant{0};
+    std::atomic<int> nFaits{0};
+    std::atomic<bool> lArret{false};
+    QThreadPool Pool;
+    const int nTravailleurs = std::min(nTotal, nFils > 0 ? nFils : std::max(1, QThread::idealThreadCount()));
+    Pool.setMaxThreadCount(nTravailleurs);
+    for (int t = 0; t < nTravailleurs; ++t)
+        Pool.start([&] {
+            for (int i = nSuivant++; i < nTotal && !lArret; i = nSuivant++) {
+                Lectures[size_t(i)] = LitEXIF(Fichiers[size_t(i)], false);
+                Lus[size_t(i)] = 1;
+                ++nFaits;
+            }
+        });
+    while (!Pool.waitForDone(20))
+        if (fnAvance && !lArret && fnAvance(nFaits.load(), nTotal))
+            lArret = true;
+    if (fnAvance && !lArret)
+        fnAvance(nTotal, nTotal);
+
+    for (size_t i = 0; i < Fichiers.size(); ++i) {
+        if (!Lus[i])
+            continue;
+        TDonneesEXIF e;
+        TermineLectureEXIF(Lectures[i], e, false, Focale);
+        if (!e.lEXIF)
+            continue;
+        Valeurs.insert(Fichiers[i], QStringList{e.cAppareil, e.cFocale, e.cVitesse, e.cDiaphragme, e.cDatePDV, e.cISO,
+                                                e.cOrientation, e.cCommentaire});
+    }
+    return Valeurs;
 }

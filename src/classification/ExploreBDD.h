@@ -17,12 +17,14 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class TBigIniFile;
 class TIndexClassement;
+struct TContexteFocale;
 
 // ---- Image sets ---------------------------------------------------------------------------
 
@@ -185,3 +187,12 @@ std::vector<int> ImagesNoeudEXIF(const TIndexClassement &Index, const std::vecto
 // The cached EXIF record of a CD image (settings section EXIF) as its eight values, the focal
 // length as recorded; empty without a complete record.
 QStringList ValeursEXIFCatalogue(const TBigIniFile &iniSetup, const QString &cCle);
+
+// The values of every image of the list, read once per window: CD images from their cached
+// record (the disc is not read), the others with one open of the file each, on nFils worker
+// threads (0: one per processor). The focal length is converted on the calling thread.
+// fnAvance(nLus, nTotal) is polled on the calling thread while the workers read; true stops:
+// the images read so far keep their values.
+TValeursEXIF LitValeursEXIF(const TIndexClassement &Index, const std::vector<int> &Images, const TBigIniFile &iniSetup,
+                            const TContexteFocale &Focale,
+                            const std::function<bool(int nLus, int nTotal)> &fnAvance = {}, int nFils = 0);

@@ -25,6 +25,7 @@
 #include "classification/MigrationArbo.h"
 #include "imaging/FileKinds.h"
 #include "classification/CommandesRech_fm.h"
+#include "classification/ExploreBDD_fm.h"
 #include "classification/Recherche_fm.h"
 #include "publishing/Renommage_fm.h"
 #include "publishing/AlbumImages_fm.h"
@@ -482,10 +483,16 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TExplorationKX *Exploration = InstalleExploration(*this, m_Contexte);
     TVignettesKX *Vignettes = InstalleVignettes(*this, m_Contexte, Exploration->Liste());
     TRechercheKX *Recherche = InstalleRecherche(*this, m_Contexte);
-    InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
+    TCommandesRechKX *CommandesRech = InstalleCommandesRech(*this, m_Contexte, *Recherche, Exploration->Liste());
     TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     m_pMemoEtat = InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
     TBulleImageKX *BulleImage = InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
+    TExploreBDDKX *ExploreBDD = InstalleExploreBDD(*this, m_Contexte, CommandesRech->Index(), &Recherche->Arbo(),
+                                                   &Classement->Classement());
+    ExploreBDD->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
+    ExploreBDD->fnSauverPlanche = [Vignettes](TPaneledListView *Grille, const QString &cNom) {
+        Vignettes->SauverPlanche(Grille, cNom);
+    };
     TSuppressionImagesKX *Suppression = InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     TRenommageImagesKX *Renommage = InstalleRenommageImages(*this, m_Contexte);

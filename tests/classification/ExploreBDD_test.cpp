@@ -3,7 +3,13 @@
 #include "classification/IndexClassement.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
+#include "metadata/Focale.h"
 #include "storage/Sections.h"
+#include "support/Corpus.h"
+#include "support/EcritJpeg.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -240,4 +246,49 @@ TEST_F(ExploreBDDTest, CachedCDRecordGivesItsEightItemsAndThumbnailNamesAreSafe)
     EXPECT_EQ(NomPlancheNoeud(QStringLiteral(".")), QStringLiteral("Vignettes"));
     EXPECT_EQ(NomPlancheNoeud(QStringLiteral("ab")), QStringLiteral("a"));
     EXPECT_EQ(NomPlancheNoeud(QStringLiteral("a/b - \"x\"")), QStringLiteral("a_b - \"x\""));
+}
+
+TEST_F(ExploreBDDTest, ValuesAreReadOnceFromFilesAndFromTheCDCache)
+{
+    const QString cSource = Corpus::Fichier(QStringLiteral("kinds/jpeg/exiftool_Canon.jpg"));
+    if (cSource.isEmpty())
+        GTEST_SKIP() << "corpus absent";
+    QTemporaryDir Temp;
+    QStringList Fichiers;
+    for (int i = 0; i < 40; ++i) {
+        Fichiers << Temp.filePath(QStringLiteral("c%1.jpg").arg(i));
+        ASSERT_TRUE(QFile::copy(cSource, Fichiers.back()));
+    }
+    const QString cSansEXIF = Temp.filePath(QStringLiteral("plain.jpg"));
+    ASSERT_TRUE(EcritJpeg(cSansEXIF, 8, 8, Qt::red));
+    const QString cCD = CleImage(3, QStringLiteral("/d/x.jpg"));
+    iniSetup.WriteString(cSectionEXIF, cCD, QStringLiteral("Disque|24|1/8|2,8|05/06/2007|200|1||"));
+    for (const QString &c : Fichiers + QStringList{cSansEXIF, cCD, Temp.filePath("absent.jpg")})
+        iniBDD.WriteString(c, QStringLiteral("X"), QString());
+    Index->Actualise();
+    const std::vector<int> Toutes = EnsemblesExplore(*Index).lstToutesImages;
+    int nDernier = -1;
+    const TValeursEXIF v = LitValeursEXIF(
+        *Index, Toutes, iniSetup, TContexteFocale{},
+        [&](int nLus, int nTotal) {
+            EXPECT_EQ(nTotal, 42);
+            nDernier = nLus;
+            return false;
+        },
+        3);
+    EXPECT_EQ(nDernier, 42);
+    ASSERT_EQ(v.size(), 41);
+    EXPECT_EQ(v.value(Fichiers[17]).value(eAppareil), QStringLiteral("Canon EOS DIGITAL REBEL"));
+    EXPECT_EQ(v.value(Fichiers[17]).size(), 8);
+    EXPECT_EQ(ValeurNiveauEXIF(v.value(Fichiers[0]), eDatePDV), QStringLiteral("04/12/2003"));
+    EXPECT_EQ(v.value(cCD).value(eDiaphragme), QStringLiteral("2,8"));
+    EXPECT_FALSE(v.contains(cSansEXIF));
+
+    // Stopped at once: what was read keeps its values, nothing is made up for the rest.
+    const TValeursEXIF Partiel = LitValeursEXIF(
+        *Index, Toutes, iniSetup, TContexteFocale{}, [](int, int) { return true; }, 1);
+    EXPECT_TRUE(Partiel.contains(cCD));
+    EXPECT_LE(Partiel.size(), 41);
+    for (auto it = Partiel.cbegin(); it != Partiel.cend(); ++it)
+        EXPECT_EQ(*it, v.value(it.key()));
 }

@@ -1,6 +1,7 @@
 #include "calendar/PleinEcran_fm.h"
 
 #include "components/ComboZoom.h"
+#include "components/FolderTreeView.h"
 #include "exploration/AfficheImage_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
@@ -251,4 +252,61 @@ TEST_F(PleinEcranTest, OpeningProgramGetsThePathAsOneArgumentAndAFailedStartIsRe
     ASSERT_EQ(Messages->Montres.size(), 1);
     EXPECT_EQ(Messages->Montres[0].cTitre, QStringLiteral("Erreur"));
     EXPECT_TRUE(Messages->Montres[0].cTexte.contains(QStringLiteral("Visionneuse")));
+}
+
+TEST_F(PleinEcranTest, TreesRegisteredAnyTimeAreFollowedByEachFloatingWindowUntilDestroyed)
+{
+    Contexte->Parametres.vfGene_lActive = false;
+    PleinEcran->MajVignetteFlottante();
+    ASSERT_EQ(PleinEcran->VignetteFlottante(), nullptr);
+    // A window registers its tree while the floating thumbnail is off.
+    auto Arbre = std::make_unique<QTreeWidget>();
+    Arbre->setHeaderHidden(true);
+    Arbre->resize(300, 300);
+    auto *Noeud = new QTreeWidgetItem(Arbre.get(), {QStringLiteral("photos")});
+    Arbre->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Arbre.get()));
+    const QString cDossier = cPhotos;
+    PleinEcran->SuivreArbre(Arbre.get(), 2, [cDossier](const QTreeWidgetItem *) {
+        TNoeudVF n;
+        n.lValide = true;
+        n.cIdentite = cDossier;
+        n.fnListe = [cDossier] {
+            return VignetteFlottante::ListeDossier(cDossier, false, false, [](const QString &) { return QString(); });
+        };
+        return n;
+    });
+    const int nSuivis = int(PleinEcran->ArbresSuivis().size());
+    EXPECT_TRUE(PleinEcran->ArbresSuivis().contains(Expl->tvReps));
+
+    Contexte->Parametres.vfGene_lActive = true;
+    Contexte->Parametres.vfGene_nQuelleImg = 0;
+    Contexte->Parametres.vfGene_nMaxLH = 4000;
+    for (int nFois = 0; nFois < 2; ++nFois) {
+        PleinEcran->MajVignetteFlottante();
+        TfmVignetteFlottante *vf = PleinEcran->VignetteFlottante();
+        ASSERT_NE(vf, nullptr);
+        EXPECT_TRUE(vf->Suit(Expl->tvReps));
+        EXPECT_EQ(vf->Enr(Arbre.get()).nTypeArbre, 2);
+        const QRect r = Arbre->visualItemRect(Noeud);
+        vf->SuivreSouris(Arbre.get(), {r.left() + 6, r.center().y()});
+        ASSERT_TRUE(vf->AttendChargement());
+        EXPECT_TRUE(vf->isVisible());
+        EXPECT_EQ(vf->TexteNombre(), QStringLiteral("1°/3 Image(s)"));
+        // Off and on again: the new window follows the same trees.
+        Contexte->Parametres.vfGene_lActive = false;
+        PleinEcran->MajVignetteFlottante();
+        EXPECT_EQ(PleinEcran->VignetteFlottante(), nullptr);
+        Contexte->Parametres.vfGene_lActive = true;
+    }
+
+    // A destroyed tree is forgotten, by the registrations and by the window that follows it.
+    PleinEcran->MajVignetteFlottante();
+    Arbre.reset();
+    EXPECT_EQ(PleinEcran->ArbresSuivis().size(), nSuivis - 1);
+    Contexte->Parametres.vfGene_lActive = false;
+    PleinEcran->MajVignetteFlottante();
+    Contexte->Parametres.vfGene_lActive = true;
+    PleinEcran->MajVignetteFlottante();
+    EXPECT_TRUE(PleinEcran->VignetteFlottante()->Suit(Expl->tvReps));
 }

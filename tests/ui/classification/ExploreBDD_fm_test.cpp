@@ -1,0 +1,187 @@
+#include "classification/ExploreBDD_fm.h"
+
+#include "classification/ArboCriteres.h"
+#include "classification/IndexClassement.h"
+#include "components/PaneledListView.h"
+#include "storage/Contexte.h"
+#include "storage/Sections.h"
+#include "support/DossierDonneesTemporaire.h"
+#include "support/EcritJpeg.h"
+#include "support/Fichiers.h"
+#include "support/MessagesFactices.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+namespace
+{
+struct ExploreBDDFenetreTest : ::testing::Test, TDossierDonneesTemporaire
+{
+    std::unique_ptr<TContexte> Contexte;
+    std::unique_ptr<TIndexClassement> Index;
+    std::unique_ptr<TArboCriteres> Arbo;
+    QString cPhotos;
+
+    void SetUp() override
+    {
+        Contexte = NouveauContexte();
+        Contexte->Messages = std::make_unique<TMessagesFactices>();
+        Contexte->FixeDossiers();
+        Contexte->OuvreStores();
+        cPhotos = Temp.filePath(QStringLiteral("photos"));
+    }
+    void Catalogue()
+    {
+        for (const QString &c : {"/a/1.jpg", "/a/b/2.jpg", "/a/3.jpg", "/c/4.jpg"})
+            ASSERT_TRUE(EcritJpeg(cPhotos + c, 40, 30, Qt::blue));
+        TBigIniFile &BDD = *Contexte->iniBDD;
+        BDD.WriteString(cPhotos + "/a/1.jpg", QStringLiteral("Lieux"), QString());
+        BDD.WriteString(cPhotos + "/a/b/2.jpg", QStringLiteral("Lieux/Paris"), QString());
+        // Catalogued but gone from the disk: counted in its folder, absent from the grid.
+        BDD.WriteString(cPhotos + "/a/absent.jpg", QStringLiteral("Lieux"), QString());
+        TBigIniFile &Setup = *Contexte->iniSetup;
+        Setup.WriteString(cSectionMotsCles, cPhotos + "/a/3.jpg", QStringLiteral("mer"));
+        Setup.WriteString(cSectionCoupsDeCoeur, cPhotos + "/c/4.jpg", QStringLiteral("1"));
+        Setup.WriteString(cSectionCritHier, QStringLiteral("Lieux"), QString());
+        Setup.WriteString(cSectionCritHier, QStringLiteral("Lieux/Paris"), QString());
+        ASSERT_TRUE(Contexte->SauveStores());
+    }
+    std::unique_ptr<TfmExploreBDD> Fenetre()
+    {
+        Index = std::make_unique<TIndexClassement>(*Contexte->iniBDD, *Contexte->iniSetup);
+        Arbo = std::make_unique<TArboCriteres>();
+        Arbo->ChargerArboCritHier(*Contexte->iniSetup, Contexte->Parametres, Contexte->Dossiers.cDossierImgsCH);
+        return std::make_unique<TfmExploreBDD>(*Contexte, *Index, Arbo.get(), nullptr);
+    }
+    template <class T>
+    static T *Controle(QWidget *w, const char *cNom)
+    {
+        return w->findChild<T *>(QString::fromLatin1(cNom));
+    }
+    static int NbItems(QTreeWidget *t)
+    {
+        int n = 0;
+        for (QTreeWidgetItemIterator it(t); *it; ++it)
+            ++n;
+        return n;
+    }
+};
+} // namespace
+
+TEST_F(ExploreBDDFenetreTest, PagesFillWhenFirstShownAndStoresStayUntouched)
+{
+    Catalogue();
+    const QByteArray Setup = LitFichier(Contexte->iniSetup->FileName());
+    const QByteArray BDD = LitFichier(Contexte->iniBDD->FileName());
+    auto fm = Fenetre();
+    auto *tvBDD = Controle<QTreeWidget>(fm.get(), "tvBDD");
+    auto *tvCRITBas = Controle<QTreeWidget>(fm.get(), "tvCRITBas");
+    auto *tvMCBas = Controle<QTreeWidget>(fm.get(), "tvMCBas");
+    auto *tvCDC = Controle<QTreeWidget>(fm.get(), "tvCDC");
+    auto *plvBDDVigs = Controle<TPaneledListView>(fm.get(), "plvBDDVigs");
+    ASSERT_TRUE(tvBDD && tvCRITBas && tvMCBas && tvCDC && plvBDDVigs);
+
+    // Only the first page is built while the window is hidden.
+    EXPECT_GT(NbItems(tvBDD), 0);
+    EXPECT_EQ(NbItems(tvCRITBas), 0);
+    EXPECT_TRUE(fm->PageARemplir(TfmExploreBDD::pCRIT));
+    EXPECT_TRUE(fm->PageARemplir(TfmExploreBDD::pMC));
+    EXPECT_TRUE(fm->PageARemplir(TfmExploreBDD::pCDC));
+    // The first folder, "a", is selected: three images counted, two on the disk.
+    ASSERT_TRUE(tvBDD->currentItem());
+    EXPECT_EQ(tvBDD->currentItem()->text(0), QStringLiteral("a"));
+    EXPECT_EQ(plvBDDVigs->Nombre(), 2);
+    EXPECT_EQ(fm->windowTitle(),
+              QStringLiteral("Exploration de la base de données - Base de données - 3 Image(s) / 5"));
+    EXPECT_TRUE(Controle<QPushButton>(fm.get(), "btSvgTtesVig")->isEnabled());
+
+    fm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fm.get()));
+    fm->pcExploreBDD->setCurrentIndex(TfmExploreBDD::pCRIT);
+    EXPECT_FALSE(fm->PageARemplir(TfmExploreBDD::pCRIT));
+    // The first criterion, "Lieux", extended to its child by default.
+    ASSERT_TRUE(tvCRITBas->currentItem());
+    EXPECT_EQ(fm->TotalPage(TfmExploreBDD::pCRIT), 3);
+    auto *tvCRITHaut = Controle<QTreeWidget>(fm.get(), "tvCRITHaut");
+    ASSERT_EQ(tvCRITHaut->topLevelItemCount(), 1);
+    tvCRITHaut->setCurrentItem(tvCRITHaut->topLevelItem(0)->child(0));
+    EXPECT_EQ(fm->TotalPage(TfmExploreBDD::pCRIT), 1);
+
+    fm->pcExploreBDD->setCurrentIndex(TfmExploreBDD::pMC);
+    EXPECT_EQ(fm->TotalPage(TfmExploreBDD::pMC), 1);
+    fm->pcExploreBDD->setCurrentIndex(TfmExploreBDD::pCDC);
+    ASSERT_TRUE(tvCDC->currentItem());
+    EXPECT_EQ(tvCDC->currentItem()->text(0), QStringLiteral("c"));
+    EXPECT_EQ(fm->windowTitle(), QStringLiteral("Exploration de la base de données - Coups de coeur - 1 Image(s) / 1"));
+
+    fm->pcExploreBDD->setCurrentIndex(TfmExploreBDD::pEXIF);
+    fm->btEXIFOrdreValiderClick();
+    EXPECT_TRUE(fm->ValeursEXIFLues());
+    EXPECT_FALSE(fm->btEXIFOrdreValider->isEnabled());
+
+    fm->pcExploreBDD->setCurrentIndex(TfmExploreBDD::pAudit);
+    EXPECT_EQ(fm->windowTitle(), QStringLiteral("Audit de la base de données"));
+    EXPECT_FALSE(Controle<QPushButton>(fm.get(), "btSvgTtesVig")->isEnabled());
+    EXPECT_FALSE(Controle<QPushButton>(fm.get(), "btAlbumWEB")->isEnabled());
+    ASSERT_TRUE(fm->tsAudit);
+    EXPECT_EQ(fm->tsAudit->objectName(), QStringLiteral("tsAudit"));
+    EXPECT_TRUE(qobject_cast<QVBoxLayout *>(fm->tsAudit->layout()));
+    fm->close();
+    fm.reset();
+
+    EXPECT_FALSE(Contexte->iniSetup->Modifie());
+    EXPECT_FALSE(Contexte->iniBDD->Modifie());
+    ASSERT_TRUE(Contexte->SauveStores());
+    EXPECT_EQ(LitFichier(Contexte->iniSetup->FileName()), Setup);
+    EXPECT_EQ(LitFichier(Contexte->iniBDD->FileName()), BDD);
+}
+
+TEST_F(ExploreBDDFenetreTest, EmptyCatalogueShowsNothingAndDisablesExports)
+{
+    auto fm = Fenetre();
+    fm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fm.get()));
+    EXPECT_EQ(fm->windowTitle(),
+              QStringLiteral("Exploration de la base de données - Base de données - 0 Image(s) / 0"));
+    EXPECT_EQ(NbItems(Controle<QTreeWidget>(fm.get(), "tvBDD")), 0);
+    EXPECT_FALSE(Controle<QPushButton>(fm.get(), "btSvgTtesVig")->isEnabled());
+    EXPECT_FALSE(Controle<QPushButton>(fm.get(), "btAlbumWEB")->isEnabled());
+    fm->pcExploreBDD->setCurrentIndex(TfmExploreBDD::pEXIF);
+    fm->btEXIFOrdreValiderClick();
+    EXPECT_EQ(NbItems(Controle<QTreeWidget>(fm.get(), "tvEXIFHaut")), 0);
+}
+
+TEST_F(ExploreBDDFenetreTest, LevelListRefusesToUncheckTheLastLevelAndMovesLevels)
+{
+    auto fm = Fenetre();
+    QTreeWidget *t = fm->tvEXIFOrdre;
+    std::vector<QTreeWidgetItem *> Niveaux;
+    for (QTreeWidgetItem *p = t->topLevelItem(0); p; p = p->childCount() ? p->child(0) : nullptr)
+        Niveaux.push_back(p);
+    ASSERT_EQ(Niveaux.size(), 6u);
+    EXPECT_EQ(Niveaux[4]->text(0), QStringLiteral("Date (prise de vue)"));
+    EXPECT_FALSE(fm->btEXIFOrdreMonter->isEnabled());
+    for (QTreeWidgetItem *p : Niveaux)
+        p->setCheckState(0, Qt::Unchecked);
+    EXPECT_EQ(Niveaux[5]->checkState(0), Qt::Checked);
+    EXPECT_EQ(Niveaux[0]->checkState(0), Qt::Unchecked);
+
+    t->setCurrentItem(Niveaux[5]);
+    EXPECT_TRUE(fm->btEXIFOrdreMonter->isEnabled());
+    EXPECT_FALSE(fm->btEXIFOrdreDescendre->isEnabled());
+    fm->btEXIFOrdreMonter->click();
+    // "ISO" went up one level, still checked, and the selection followed it.
+    QTreeWidgetItem *pIso = t->currentItem();
+    ASSERT_TRUE(pIso);
+    EXPECT_EQ(pIso->text(0), QStringLiteral("ISO"));
+    EXPECT_EQ(pIso->checkState(0), Qt::Checked);
+    EXPECT_EQ(pIso->child(0)->text(0), QStringLiteral("Date (prise de vue)"));
+    fm->btEXIFOrdreValDefClick();
+    EXPECT_EQ(t->topLevelItem(0)->text(0), QStringLiteral("Appareil"));
+    EXPECT_EQ(t->topLevelItem(0)->checkState(0), Qt::Checked);
+}
