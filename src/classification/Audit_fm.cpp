@@ -3,6 +3,7 @@
 #include "classification/ArboCriteres.h"
 #include "classification/AuditFiltrerRub_fm.h"
 #include "classification/ExploreBDD.h"
+#include "classification/ExploreBDD_fm.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
 #include "metadata/CacheMeta.h"
@@ -488,4 +489,22 @@ void TPageAudit::Imprimer()
     }
     if (lAccepte)
         ImprimeSur(Imprimante);
+}
+
+TPageAudit *InstallePageAudit(TfmExploreBDD &Explorateur, TIndexClassement &Index, const TArboCriteres *pArbo)
+{
+    TEntreesAudit e = EntreesAuditDuContexte(Explorateur.Contexte(), Index, pArbo);
+    e.ToutesImages.clear();
+    for (int n : Explorateur.Ensembles().lstToutesImages)
+        e.ToutesImages << Index.Cle(n);
+    TfmExploreBDD *pExplorateur = &Explorateur;
+    e.fnModele = [pExplorateur](const QString &cCle) -> std::optional<QString> {
+        const QStringList Valeurs = pExplorateur->ValeursEXIF().value(cCle);
+        if (Valeurs.isEmpty())
+            return std::nullopt;
+        return Valeurs.first();
+    };
+    auto *Page = new TPageAudit(Explorateur.Contexte(), std::move(e), Explorateur.tsAudit);
+    Explorateur.tsAudit->layout()->addWidget(Page);
+    return Page;
 }

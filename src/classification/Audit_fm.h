@@ -20,6 +20,7 @@ class QTextEdit;
 class TArboCriteres;
 class TContexte;
 class TIndexClassement;
+class TfmExploreBDD;
 class TfmExploreBDDAuditFiltrerRub;
 
 // What the explorer hands the page when it opens.
@@ -106,3 +107,7 @@ private:
     bool m_lInterrompu = false;
     QString m_cDossierSauvegarde;
 };
+
+// Puts the audit page into the explorer's page "tsAudit": its image set, and the camera models
+// of files from the explorer's EXIF values, read once per window.
+TPageAudit *InstallePageAudit(TfmExploreBDD &Explorateur, TIndexClassement &Index, const TArboCriteres *pArbo);

@@ -1,6 +1,7 @@
 #include "classification/ExploreBDD_fm.h"
 
 #include "classification/ArboCriteres.h"
+#include "classification/Audit_fm.h"
 #include "classification/Classement.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
@@ -131,6 +132,7 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     m_Index.Actualise();
     m_Ensembles = EnsemblesExplore(m_Index);
     CreeControles();
+    InstallePageAudit(*this, m_Index, m_pArbo);
     // 2. Place and minimum size from the screen.
     if (const QScreen *Ecran = QApplication::primaryScreen()) {
         const QRect r = Ecran->availableGeometry();

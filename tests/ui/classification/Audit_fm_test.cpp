@@ -1,10 +1,13 @@
 #include "classification/Audit_fm.h"
+#include "classification/ArboCriteres.h"
 #include "classification/AuditFiltrerRub_fm.h"
+#include "classification/ExploreBDD_fm.h"
 #include "classification/IndexClassement.h"
 #include "platform/EcritRTF.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
+#include "support/Corpus.h"
 #include "support/DossierDonneesTemporaire.h"
 #include "support/Fichiers.h"
 #include "support/MessagesFactices.h"
@@ -245,4 +248,43 @@ TEST_F(PageAuditTest, PrintsToPdf)
     const QString c = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_TRUE(c.contains("Audit de la base de données.")) << c.toStdString();
     EXPECT_TRUE(c.contains("1) /p/c.jpg")) << c.toStdString();
+}
+
+TEST(PageAuditExplorateur, ExplorerHostsThePageAndGivesItsCameraModels)
+{
+    TDossierDonneesTemporaire D;
+    std::unique_ptr<TContexte> Contexte = D.NouveauContexte();
+    Contexte->Messages = std::make_unique<TMessagesFactices>();
+    Contexte->FixeDossiers();
+    Contexte->OuvreStores();
+    const QString cSource = Corpus::Fichier(QStringLiteral("kinds/jpeg/exiftool_Canon.jpg"));
+    ASSERT_FALSE(cSource.isEmpty());
+    const QString cFichier = D.Temp.filePath("photos/canon.jpg");
+    QDir().mkpath(D.Temp.filePath("photos"));
+    ASSERT_TRUE(QFile::copy(cSource, cFichier));
+    TBigIniFile &Setup = *Contexte->iniSetup;
+    Contexte->iniBDD->WriteString(cFichier, "Lieux/Paris", "");
+    Setup.WriteString(cSectionCritHier, "Lieux", "");
+    Setup.WriteString(cSectionCritHier, "Lieux/Paris", "");
+    // Cached under another spelling: one group for both.
+    Setup.WriteString(cSectionMotsCles, "/ailleurs/x.jpg", "mer");
+    Setup.WriteString(cSectionEXIF, "/ailleurs/x.jpg", "CANON EOS DIGITAL REBEL|18|1/60|4|04/12/2003|100|1|");
+    TIndexClassement Index(*Contexte->iniBDD, Setup);
+    TArboCriteres Arbo;
+    Arbo.ChargerArboCritHier(Setup, Contexte->Parametres, Contexte->Dossiers.cDossierImgsCH);
+    TfmExploreBDD Fenetre(*Contexte, Index, &Arbo, nullptr);
+    auto *Page = Fenetre.tsAudit->findChild<TPageAudit *>();
+    ASSERT_TRUE(Page);
+    for (QCheckBox *c : {Page->cbAuditGalMCPres, Page->cbAuditGalCritEnr, Page->cbAuditGalMCEnr,
+                         Page->cbAuditRubCritHier, Page->cbAuditRubMC, Page->cbAuditRubTrt, Page->cbAuditRubAlbImg,
+                         Page->cbAuditRubAlbWHP, Page->cbAuditRubAffCrit, Page->cbAuditRubAffTrt,
+                         Page->cbAuditRubAffIPTC, Page->cbAuditRubAffAlbImg, Page->cbAuditRubAffAlbWHP})
+        c->setChecked(false);
+    Page->Generer();
+    const QString c = TexteDeParagraphes(Page->Paragraphes());
+    EXPECT_TRUE(c.contains("Lieux\n\tParis\n")) << c.toStdString();
+    EXPECT_TRUE(c.contains("Canon EOS DIGITAL REBEL :\n\n1) /ailleurs/x.jpg 0 Oct\n\n2) " + cFichier)) << c.toStdString();
+    // The file's own EXIF lines follow its entry; the cached image has no file to read.
+    EXPECT_TRUE(c.contains("EXIF :\n"));
+    EXPECT_EQ(Fenetre.ValeursEXIF().value(cFichier).value(0), "Canon EOS DIGITAL REBEL");
 }
