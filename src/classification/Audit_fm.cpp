@@ -386,15 +386,14 @@ void TPageAudit::Generer()
         b->setEnabled(true);
 }
 
-void TPageAudit::Affiche()
+void RemplitDocumentAudit(QTextDocument &Doc, const QList<TParagrapheRTF> &Paragraphes)
 {
-    QTextDocument *Doc = mmAudit->document();
-    Doc->clear();
-    QTextCursor c(Doc);
+    Doc.clear();
+    QTextCursor c(&Doc);
     c.beginEditBlock();
     QTextList *Liste = nullptr;
     bool lPremier = true;
-    for (const TParagrapheRTF &p : std::as_const(m_Paragraphes)) {
+    for (const TParagrapheRTF &p : Paragraphes) {
         QTextBlockFormat fb;
         fb.setAlignment(p.nAlignement == TAlignementRTF::Centre     ? Qt::AlignHCenter
                         : p.nAlignement == TAlignementRTF::Droite   ? Qt::AlignRight
@@ -430,6 +429,11 @@ void TPageAudit::Affiche()
         }
     }
     c.endEditBlock();
+}
+
+void TPageAudit::Affiche()
+{
+    RemplitDocumentAudit(*mmAudit->document(), m_Paragraphes);
     // Caret and view back to the beginning.
     mmAudit->moveCursor(QTextCursor::Start);
     mmAudit->verticalScrollBar()->setValue(0);

@@ -16,6 +16,7 @@
 class QCheckBox;
 class QPrinter;
 class QPushButton;
+class QTextDocument;
 class QTextEdit;
 class TArboCriteres;
 class TContexte;
@@ -40,6 +41,9 @@ struct TEntreesAudit
     // description, EXIF and IPTC lines).
     std::function<void(const TEnrNomImg &, const TOptionsAudit &, TDetailsImageAudit &)> fnComplete;
 };
+
+// Fills a rich-text document with the report's paragraphs (what the report box shows).
+void RemplitDocumentAudit(QTextDocument &Doc, const QList<TParagrapheRTF> &Paragraphes);
 
 // The nodes of a criteria tree, parents before children.
 QList<TNoeudAudit> NoeudsAudit(const TArboCriteres &Arbre);
