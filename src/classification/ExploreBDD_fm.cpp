@@ -1,6 +1,7 @@
 #include "classification/ExploreBDD_fm.h"
 
 #include "classification/ArboCriteres.h"
+#include "classification/Audit_fm.h"
 #include "classification/Classement.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
@@ -132,6 +133,7 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     m_Ensembles = EnsemblesExplore(m_Index);
     m_Ordre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
     CreeControles();
+    InstallePageAudit(*this, m_Index, m_pArbo);
     // 2. Place and minimum size from the screen.
     if (const QScreen *Ecran = QApplication::primaryScreen()) {
         const QRect r = Ecran->availableGeometry();

@@ -1,0 +1,472 @@
+#include "classification/Audit.h"
+
+#include "classification/ArboCriteres.h"
+#include "classification/IndexClassement.h"
+#include "classification/MotsCles.h"
+#include "imaging/FileKinds.h"
+#include "imaging/NomVignette.h"
+#include "metadata/CacheMeta.h"
+#include "platform/FrenchFormats.h"
+#include "storage/BigIniFiles.h"
+#include "storage/CleImage.h"
+#include "storage/Sections.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+
+namespace
+{
+int Twips(double rPoints)
+{
+    return int(rPoints * 20 + (rPoints < 0 ? -0.5 : 0.5));
+}
+
+// The program's texts separate lines with CR LF; a lone line feed stays inside its line.
+QStringList LignesDe(const QString &cTexte)
+{
+    return cTexte.split(QStringLiteral("\r\n"));
+}
+} // namespace
+
+bool TOptionsAudit::UneRubrique() const
+{
+    return std::any_of(Rubriques.begin(), Rubriques.end(), [](bool l) { return l; });
+}
+
+bool TOptionsAudit::PeutGenerer() const
+{
+    return lGalCritHier || lGalMCPres || lGalCritEnr || lGalMCEnr || UneRubrique();
+}
+
+bool TSelectionsAudit::FiltreActif() const
+{
+    return std::any_of(Rubriques.begin(), Rubriques.end(), [](const TGroupesRubrique &g) { return g.Filtree(); });
+}
+
+TEnrNomImg EnrNomImg(const QString &cCle, const std::function<QString(qint32)> &fnLabelCD)
+{
+    const TEnrLST Lst = DecomposeCle(cCle);
+    TEnrNomImg Enr;
+    Enr.nIdCD = Lst.nVolume;
+    Enr.cChemin = Lst.cChemin;
+    Enr.cCle = cCle;
+    if (Lst.nVolume != 0) {
+        const QString cLabel = fnLabelCD ? fnLabelCD(Lst.nVolume) : QString();
+        // One pass of arg(): a label or path holding "%1" is not substituted again.
+        Enr.cAffiche = QStringLiteral("%1 - \"%2\" : %3").arg(IdVolume(quint32(Lst.nVolume)), cLabel, Lst.cChemin);
+    } else
+        Enr.cAffiche = Lst.cChemin;
+    return Enr;
+}
+
+void TrieNomsImg(QList<TEnrNomImg> &Liste)
+{
+    std::vector<std::pair<QString, qsizetype>> Cles;
+    Cles.reserve(size_t(Liste.size()));
+    for (qsizetype i = 0; i < Liste.size(); ++i)
+        Cles.emplace_back(
+            (Liste[i].nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Liste[i].cAffiche.toUpper(), i);
+    std::stable_sort(Cles.begin(), Cles.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<TEnrNomImg> Triee;
+    Triee.reserve(Liste.size());
+    for (const auto &c : Cles)
+        Triee << std::move(Liste[c.second]);
+    Liste = std::move(Triee);
+}
+
+// ---- Writing the paragraphs ----------------------------------------------------------------
+
+void TRedacteurAudit::Segments(const QList<TSegmentRTF> &Segments)
+{
+    TParagrapheRTF p;
+    p.nAlignement = nAlignement;
+    p.nRetraitPremiereLigne = Twips(rRetraitPremiere);
+    p.nRetraitGauche = Twips(rRetraitGauche);
+    p.lPuce = lPuce;
+    p.lstSegments = Segments;
+    Paragraphes << std::move(p);
+}
+
+void TRedacteurAudit::Ligne(const QString &cTexte)
+{
+    Segments({TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
+}
+
+void TRedacteurAudit::Titre(int nNiveau, const QString &cTitre)
+{
+    Ligne();
+    rRetraitPremiere = (nNiveau - 1) * 16;
+    rTaille = nNiveau == 1 ? 16 : 12;
+    lGras = lSouligne = true;
+    int &nNumero = nNiveau == 1 ? m_nNumero1 : m_nNumero2;
+    Ligne(QStringLiteral("%1) %2").arg(nNumero).arg(cTitre));
+    ++nNumero;
+    if (nNiveau == 1)
+        m_nNumero2 = 1;
+    rTaille = 8;
+    lGras = lSouligne = false;
+    Ligne();
+}
+
+void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &cValeur)
+{
+    if (cValeur.isEmpty())
+        return;
+    rRetraitPremiere = 32;
+    lGras = true;
+    Ligne(cEtiquette);
+    lGras = false;
+    rRetraitPremiere = 48;
+    for (const QString &c : LignesDe(cValeur))
+        Ligne(c);
+}
+
+void TRedacteurAudit::BlocEtiquete(const QString &cEtiquette, const QString &cValeur)
+{
+    QString cTexte = cValeur;
+    if (cTexte.startsWith(QStringLiteral("\r\n")))
+        cTexte.remove(0, 2);
+    if (cTexte.isEmpty())
+        return;
+    rRetraitPremiere = 32;
+    lSouligne = true;
+    Ligne(cEtiquette);
+    lSouligne = false;
+    rRetraitPremiere = 48;
+    for (const QString &c : LignesDe(cTexte))
+        Ligne(c);
+}
+
+// ---- The report ----------------------------------------------------------------------------
+
+QString LigneImageAudit(int nNumero, const TEnrNomImg &Enr, qint64 nTaille, const QDateTime &dtDate)
+{
+    if (dtDate.isValid())
+        return QStringLiteral("%1) %2 %3 le %4")
+            .arg(QString::number(nNumero), Enr.cAffiche, TexteTaille(nTaille), FrenchFormats::DateHeure(dtDate));
+    return QStringLiteral("%1) %2 %3").arg(QString::number(nNumero), Enr.cAffiche, TexteTaille(nTaille));
+}
+
+namespace
+{
+// The groups a rubric lists, by name, each with the name under which its images are asked.
+QStringList GroupesListes(const TSourceAudit &S, const TSelectionsAudit &Sel, TRubriqueAudit r)
+{
+    const TGroupesRubrique &g = Sel[r];
+    const QSet<QString> Choisis(g.Selection.begin(), g.Selection.end());
+    QStringList Groupes;
+    if (r == TRubriqueAudit::Critere) {
+        // A group stands for its top-level criterion and every descendant, each node listed
+        // under its own path.
+        bool lChoisi = false;
+        for (const TNoeudAudit &n : S.Criteres) {
+            if (n.nProfondeur == 0)
+                lChoisi = Choisis.contains(n.cCaption);
+            if (lChoisi)
+                Groupes << n.cChemin;
+        }
+        return Groupes;
+    }
+    for (const QString &c : g.Tous)
+        if (Choisis.contains(c))
+            Groupes << c;
+    return Groupes;
+}
+
+class TCompositionAudit
+{
+public:
+    TCompositionAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections)
+        : S(Source), O(Options), Sel(Selections)
+    {}
+
+    bool Compose()
+    {
+        Entete();
+        if (O.lGalCritHier)
+            SectionCriteres();
+        if (O.lGalMCPres)
+            Puces(QStringLiteral("Mots-clés présents."), S.MotsClesPresents);
+        if (O.lGalCritEnr)
+            SectionRecherches();
+        if (O.lGalMCEnr)
+            Puces(QStringLiteral("Mots-clés enregistrés."), S.MotsClesEnregistres);
+        static const std::pair<TRubriqueAudit, const char16_t *> Rubriques[] = {
+            {TRubriqueAudit::Traitement, u"Images par traitement."},
+            {TRubriqueAudit::Critere, u"Images par critère hiérarchique."},
+            {TRubriqueAudit::MotCle, u"Images par mot-clé."},
+            {TRubriqueAudit::AlbumImages, u"Images par Album d'image."},
+            {TRubriqueAudit::AlbumWEBPerso, u"Images par Album WEB hiérarchique personnel."},
+            {TRubriqueAudit::Appareil, u"Images par Appareil (EXIF)."},
+        };
+        for (const auto &[r, cTitre] : Rubriques)
+            if (O.Rubrique(r) && !Rubrique(r, QString::fromUtf16(cTitre))) {
+                R.rRetraitPremiere = 0;
+                R.rTaille = 8;
+                R.lGras = R.lSouligne = false;
+                R.Ligne();
+                R.Ligne(cAuditInterrompu);
+                return false;
+            }
+        R.rRetraitPremiere = 0;
+        return true;
+    }
+
+    TRedacteurAudit R;
+
+private:
+    void Entete()
+    {
+        R.Ligne();
+        R.nAlignement = TAlignementRTF::Centre;
+        R.rTaille = 24;
+        R.lGras = R.lSouligne = true;
+        R.Ligne(cTitreAudit);
+        R.nAlignement = TAlignementRTF::Gauche;
+        R.rTaille = 8;
+        R.lGras = R.lSouligne = false;
+        R.Ligne();
+        R.rRetraitPremiere = 16;
+        R.lGras = true;
+        R.Ligne(QStringLiteral("Emplacement :"));
+        R.lGras = false;
+        R.Ligne(S.cDossierDonnees);
+    }
+
+    void SectionCriteres()
+    {
+        R.Titre(1, QStringLiteral("Critères hiérarchiques."));
+        R.rRetraitPremiere = 16;
+        R.rTaille = 10;
+        for (const TNoeudAudit &n : S.Criteres)
+            R.Ligne(QString(n.nProfondeur, QLatin1Char('\t')) + n.cCaption);
+        R.rTaille = 8;
+    }
+
+    void Puces(const QString &cTitre, const QStringList &Liste)
+    {
+        R.Titre(1, cTitre);
+        R.rRetraitPremiere = 16;
+        R.lPuce = true;
+        R.rRetraitGauche = 10;
+        for (const QString &c : Liste)
+            R.Ligne(c);
+        R.lPuce = false;
+        R.rRetraitGauche = 0;
+    }
+
+    void SectionRecherches()
+    {
+        R.Titre(1, QStringLiteral("Critères enregistrés."));
+        for (const QString &cNom : S.RecherchesEnregistrees) {
+            R.Titre(2, cNom);
+            if (!S.fnRechercheEnregistree)
+                continue;
+            const TDemandeRecherche d = S.fnRechercheEnregistree(cNom);
+            QStringList Chemins = d.CritCoches;
+            if (!Chemins.isEmpty()) {
+                if (S.lTrierArboCritHier)
+                    std::stable_sort(Chemins.begin(), Chemins.end(), [](const QString &a, const QString &b) {
+                        return a.compare(b, Qt::CaseInsensitive) < 0;
+                    });
+                R.rRetraitPremiere = 32;
+                R.lGras = true;
+                R.Ligne(QStringLiteral("Critères hiérarchiques :"));
+                R.lGras = false;
+                R.rRetraitPremiere = 48;
+                for (const QString &c : LignesDe(ResumeCritCoches(Chemins, true)))
+                    R.Ligne(c);
+            }
+            R.LigneEtiquetee(QStringLiteral("Mots-clés :"), d.cMotsCles);
+            R.LigneEtiquetee(QStringLiteral("Coups de Coeur :"), d.lCoupsDeCoeur ? QStringLiteral("Oui") : QString());
+            R.LigneEtiquetee(QStringLiteral("Légende :"), d.cLegende);
+            if (S.lTrtDescription)
+                R.LigneEtiquetee(QStringLiteral("Description :"), d.cDescription);
+        }
+    }
+
+    bool Rubrique(TRubriqueAudit r, const QString &cTitre)
+    {
+        R.Titre(1, cTitre);
+        for (const QString &cGroupe : GroupesListes(S, Sel, r)) {
+            const QStringList Cles = S.fnImagesGroupe ? S.fnImagesGroupe(r, cGroupe) : QStringList();
+            if (S.fnGroupe)
+                S.fnGroupe();
+            if (Cles.isEmpty())
+                continue;
+            QList<TEnrNomImg> Images;
+            Images.reserve(Cles.size());
+            for (const QString &c : Cles)
+                Images << EnrNomImg(c, S.fnLabelCD);
+            TrieNomsImg(Images);
+            R.Ligne();
+            R.rRetraitPremiere = 16;
+            R.lGras = R.lSouligne = true;
+            R.Ligne(cGroupe + QStringLiteral(" :"));
+            R.lGras = R.lSouligne = false;
+            int nNumero = 1;
+            for (const TEnrNomImg &Enr : std::as_const(Images)) {
+                Entree(nNumero++, Enr);
+                ++m_nImages;
+                if (S.fnAvance)
+                    S.fnAvance(m_nImages);
+                if (S.fnInterrompre && S.fnInterrompre())
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    void Entree(int nNumero, const TEnrNomImg &Enr)
+    {
+        const TDetailsImageAudit d = S.fnDetails ? S.fnDetails(Enr, O) : TDetailsImageAudit{};
+        R.Ligne();
+        R.rRetraitPremiere = 32;
+        R.lGras = true;
+        R.Ligne(LigneImageAudit(nNumero, Enr, d.nTaille, d.dtDate));
+        R.lGras = false;
+        if (O.lAffTrt)
+            R.BlocEtiquete(QStringLiteral("Traitements :"), d.cTraitements);
+        if (O.lAffCrit) {
+            R.BlocEtiquete(QStringLiteral("Critères hiérarchiques :"), ResumeCritCoches(d.Criteres, true));
+            R.BlocEtiquete(QStringLiteral("Mots-clés :"), d.cMotsCles);
+            R.BlocEtiquete(QStringLiteral("Coup de Coeur :"), d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
+            R.BlocEtiquete(QStringLiteral("Légende :"), d.cLegende);
+            if (S.lTrtDescription)
+                R.BlocEtiquete(QStringLiteral("Description :"), d.cDescription);
+        }
+        if (O.lAffAlbImg)
+            R.BlocEtiquete(QStringLiteral("Album(s) d'images :"), d.cAlbumsImages);
+        if (O.lAffAlbWHP)
+            R.BlocEtiquete(QStringLiteral("Album(s) WEB hiérarchique(s) personnel(s) :"), d.cAlbumsWEBPerso);
+        if (O.lAffEXIF)
+            R.BlocEtiquete(QStringLiteral("EXIF :"), d.cEXIF);
+        if (O.lAffIPTC)
+            R.BlocEtiquete(QStringLiteral("IPTC :"), d.cIPTC);
+    }
+
+    const TSourceAudit &S;
+    const TOptionsAudit &O;
+    const TSelectionsAudit &Sel;
+    int m_nImages = 0;
+};
+} // namespace
+
+int NombreGroupesAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections)
+{
+    int n = 0;
+    for (int r = 0; r < nNbRubriquesAudit; ++r)
+        if (Options.Rubriques[size_t(r)])
+            n += int(GroupesListes(Source, Selections, TRubriqueAudit(r)).size());
+    return n;
+}
+
+bool ComposeAudit(const TSourceAudit &Source, const TOptionsAudit &Options, const TSelectionsAudit &Selections,
+                  QList<TParagrapheRTF> &Paragraphes)
+{
+    TCompositionAudit c(Source, Options, Selections);
+    const bool lComplet = c.Compose();
+    Paragraphes = std::move(c.R.Paragraphes);
+    return lComplet;
+}
+
+// ---- From the stores -------------------------------------------------------------------------
+
+TTableAppareils ConstruitTableAppareils(const QStringList &ToutesImages, const TBigIniFile &iniSetup,
+                                        const std::function<std::optional<QString>(const QString &)> &fnModele)
+{
+    TTableAppareils t;
+    const QString cAbsent = QStringLiteral("\x01");
+    for (const QString &cCle : ToutesImages) {
+        const QString cRecord = iniSetup.ReadString(cSectionEXIF, cCle, cAbsent);
+        std::optional<QString> cModele;
+        if (cRecord != cAbsent) {
+            const QStringList Items = DecoupeRecord(cRecord);
+            if (Items.size() > 1)
+                cModele = Items.first();
+        } else if (fnModele)
+            cModele = fnModele(cCle);
+        if (!cModele)
+            continue;
+        const QString cPli = cModele->toCaseFolded();
+        QStringList &Images = t.ParModele[cPli];
+        if (Images.isEmpty())
+            t.Modeles << *cModele;
+        Images << cCle;
+    }
+    std::stable_sort(t.Modeles.begin(), t.Modeles.end(),
+                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return t;
+}
+
+TDonneesAuditStores::TDonneesAuditStores(const TBigIniFile &iniBDD, const TBigIniFile &iniSetup,
+                                         TIndexClassement &Index, const QString &cDossierVignettes)
+    : m_iniBDD(iniBDD), m_iniSetup(iniSetup), m_Index(Index), m_cDossierVignettes(cDossierVignettes)
+{}
+
+QStringList TDonneesAuditStores::GroupesTraitements() const
+{
+    return cSectionsTraitements;
+}
+
+QStringList TDonneesAuditStores::GroupesMotsCles() const
+{
+    QStringList Liste;
+    ListerMotsCles(m_iniSetup, Liste);
+    return Liste;
+}
+
+QStringList TDonneesAuditStores::ImagesGroupe(TRubriqueAudit r, const QString &cGroupe) const
+{
+    QStringList Cles;
+    switch (r) {
+    case TRubriqueAudit::Traitement: m_iniSetup.ReadSection(cGroupe, Cles); break;
+    case TRubriqueAudit::Critere:
+        m_Index.Actualise();
+        for (int n : m_Index.ImagesCritere(cGroupe, false))
+            Cles << m_Index.Cle(n);
+        break;
+    case TRubriqueAudit::MotCle:
+        m_Index.Actualise();
+        for (int n : m_Index.ImagesMotCle(cGroupe))
+            Cles << m_Index.Cle(n);
+        break;
+    case TRubriqueAudit::AlbumImages:
+        m_iniSetup.ReadSection(cSectionAlbumImages + QLatin1Char(':') + cGroupe, Cles);
+        break;
+    case TRubriqueAudit::AlbumWEBPerso:
+    case TRubriqueAudit::Appareil: break;
+    }
+    return Cles;
+}
+
+QString TDonneesAuditStores::LabelCD(qint32 nIdCD) const
+{
+    return m_iniSetup.ReadString(cSectionLabelsCD, IdVolume(quint32(nIdCD)), {});
+}
+
+TDetailsImageAudit TDonneesAuditStores::Details(const TEnrNomImg &Enr, const TOptionsAudit &Options) const
+{
+    TDetailsImageAudit d;
+    if (Enr.nIdCD != 0) {
+        const QFileInfo fi(NomVignette(m_cDossierVignettes, Enr.nIdCD, Enr.cChemin));
+        if (fi.exists())
+            d.dtDate = fi.lastModified();
+        d.nTaille = m_iniSetup.ReadString(cSectionTaillesVignettes, Enr.cCle, QStringLiteral("0")).toLongLong();
+    } else {
+        const QFileInfo fi(Enr.cChemin);
+        if (fi.isFile()) {
+            d.nTaille = fi.size();
+            d.dtDate = fi.lastModified();
+        }
+    }
+    if (Options.lAffCrit) {
+        m_iniBDD.ReadSection(Enr.cCle, d.Criteres);
+        d.cMotsCles = m_iniSetup.ReadString(cSectionMotsCles, Enr.cCle, {});
+        d.lCoupDeCoeur = m_iniSetup.ValueExists(cSectionCoupsDeCoeur, Enr.cCle);
+        d.cLegende = m_iniSetup.ReadString(cSectionLegendes, Enr.cCle, {});
+    }
+    return d;
+}
