@@ -150,6 +150,7 @@ TEST(EcritIPTC, CorpusJpegsKeepEveryByteButTheIptcAndTheirDate)
             // Refused files stay as they were.
             EXPECT_FALSE(cErreur.isEmpty());
             EXPECT_EQ(Lit(c), Avant);
+            std::printf("note: %s refused: %s\n", qPrintable(cNom), qPrintable(cErreur));
             ++nRefuses;
             continue;
         }
@@ -173,6 +174,33 @@ TEST(EcritIPTC, CorpusJpegsKeepEveryByteButTheIptcAndTheirDate)
     EXPECT_GE(nEcrits, Corpus::Minimum(40, 20));
     std::printf("note: %d JPEG(s) written, %d refused\n", nEcrits, nRefuses);
     EXPECT_TRUE(QDir(d.path()).entryList({QStringLiteral(".*iptc-*")}, QDir::Files | QDir::Hidden).isEmpty());
+
+    const QString cExiv2 = QStandardPaths::findExecutable(QStringLiteral("exiv2"));
+    if (cExiv2.isEmpty()) {
+        std::printf("note: exiv2 is not installed, its reading is not checked\n");
+    } else {
+        for (const QString &c : Ecrits) {
+            SCOPED_TRACE(c.toStdString());
+            QProcess p;
+            p.start(cExiv2, {QStringLiteral("-q"), QStringLiteral("-pi"), c});
+            ASSERT_TRUE(p.waitForFinished(30000));
+            QStringList MotsCles;
+            QString cLegende;
+            for (const QString &cLigne : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+                // "Iptc.Application2.Keywords   String   3  MER"
+                const QStringList Champs = cLigne.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                if (Champs.size() < 4)
+                    continue;
+                const QString cValeur = Champs.mid(3).join(QLatin1Char(' '));
+                if (Champs[0] == QLatin1String("Iptc.Application2.Keywords"))
+                    MotsCles << cValeur;
+                else if (Champs[0] == QLatin1String("Iptc.Application2.Caption"))
+                    cLegende = cValeur;
+            }
+            EXPECT_EQ(MotsCles, (QStringList{"MER", "PLAGE", QStringLiteral("ÉTÉ")}));
+            EXPECT_EQ(cLegende, QStringLiteral("Légende été"));
+        }
+    }
 
     if (Exiftool().isEmpty()) {
         std::printf("note: exiftool is not installed, its reading is not checked\n");
