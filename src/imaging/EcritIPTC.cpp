@@ -124,28 +124,22 @@ QByteArray RessourceIIM(const QByteArray &IIM)
     return r;
 }
 
-// The file's bytes with the Photoshop APP13 left out, and that segment's resources other than
-// the IPTC one: what a write of the IPTC must leave as it was.
-bool Squelette(const QByteArray &b, QByteArray &Reste, QList<QByteArray> &Ressources, QByteArray &IIM)
+// The resources of the file's Photoshop APP13 other than the IPTC one (as views into the
+// bytes), and that one's data.
+bool AutresRessources(const QByteArray &b, const TStructureJpeg &s, QList<QByteArrayView> &Autres, QByteArrayView &IIM)
 {
-    TStructureJpeg s;
-    if (!AnalyseJpegIPTC(b, s))
-        return false;
-    Ressources.clear();
-    IIM.clear();
-    if (s.nDebutApp13 < 0) {
-        Reste = b;
+    Autres.clear();
+    IIM = {};
+    if (s.nDebutApp13 < 0)
         return true;
-    }
-    Reste = b.left(s.nDebutApp13) + b.mid(s.nFinApp13);
     QList<TRessource> Liste;
     if (!RessourcesPhotoshop(b, s.nDebutApp13 + 4 + cEntetePhotoshop.size(), s.nFinApp13, Liste))
         return false;
     for (const TRessource &r : Liste) {
         if (r.nDebut == s.nDebutRessource)
-            IIM = b.mid(r.nDebutDonnees, r.nTailleDonnees);
+            IIM = QByteArrayView(b).sliced(r.nDebutDonnees, r.nTailleDonnees);
         else
-            Ressources.append(b.mid(r.nDebut, r.nFin - r.nDebut));
+            Autres.append(QByteArrayView(b).sliced(r.nDebut, r.nFin - r.nDebut));
     }
     return true;
 }
@@ -345,11 +339,21 @@ bool RemplaceIIM(const QByteArray &Avant, const QByteArray &IIM, QByteArray &Apr
 
 bool SeulIIMChange(const QByteArray &Avant, const QByteArray &Apres, const QByteArray &IIM)
 {
-    QByteArray ResteAvant, ResteApres, IIMAvant, IIMApres;
-    QList<QByteArray> RessAvant, RessApres;
-    if (!Squelette(Avant, ResteAvant, RessAvant, IIMAvant) || !Squelette(Apres, ResteApres, RessApres, IIMApres))
+    TStructureJpeg a, b;
+    if (!AnalyseJpegIPTC(Avant, a) || !AnalyseJpegIPTC(Apres, b) || b.nDebutApp13 < 0)
         return false;
-    return ResteAvant == ResteApres && RessAvant == RessApres && IIMApres == IIM;
+    // Everything before and after the segment, compared in place: a copy of a large file
+    // would cost more than the whole write.
+    const qint64 nDebutA = a.nDebutApp13 >= 0 ? a.nDebutApp13 : a.nInsertion;
+    const qint64 nFinA = a.nDebutApp13 >= 0 ? a.nFinApp13 : a.nInsertion;
+    const QByteArrayView A(Avant), B(Apres);
+    if (A.first(nDebutA) != B.first(b.nDebutApp13) || A.sliced(nFinA) != B.sliced(b.nFinApp13))
+        return false;
+    QList<QByteArrayView> AutresA, AutresB;
+    QByteArrayView IIMA, IIMB;
+    if (!AutresRessources(Avant, a, AutresA, IIMA) || !AutresRessources(Apres, b, AutresB, IIMB))
+        return false;
+    return AutresA == AutresB && b.nDebutIIM >= 0 && IIMB == QByteArrayView(IIM);
 }
 
 bool TEcritureIPTC::Charge(const QString &cFichier, QString *cErreur)

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -89,18 +88,22 @@ TfmGereDonGeneEtMD::TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &
     connect(lvChoixImages, &QTreeWidget::itemChanged, this, [this] { MajBoutons(); });
 
     // Right: what to do.
-    auto *Droite = new QGridLayout;
-    Haut->addLayout(Droite);
+    // Three columns, so that hiding the description buttons closes each column up.
+    auto *ColSources = new QVBoxLayout;
+    auto *ColDestinations = new QVBoxLayout;
+    auto *ColSuppressions = new QVBoxLayout;
+    for (QVBoxLayout *Col : {ColSources, ColDestinations, ColSuppressions})
+        Haut->addLayout(Col);
     rbCopier = new QRadioButton(QStringLiteral("Copier"), this);
     rbCopier->setObjectName(QStringLiteral("rbCopier"));
     rbCopier->setChecked(true);
     rbSupprimer = new QRadioButton(QStringLiteral("Supprimer (plusieurs choix possibles)"), this);
     rbSupprimer->setObjectName(QStringLiteral("rbSupprimer"));
-    Droite->addWidget(rbCopier, 0, 0);
+    ColSources->addWidget(rbCopier);
     lbVers = new QLabel(QStringLiteral("vers (plusieurs choix possibles)"), this);
     lbVers->setObjectName(QStringLiteral("lbVers"));
-    Droite->addWidget(lbVers, 0, 1);
-    Droite->addWidget(rbSupprimer, 0, 2);
+    ColDestinations->addWidget(lbVers);
+    ColSuppressions->addWidget(rbSupprimer);
 
     m_pSources = new QButtonGroup(this);
     m_pSources->setExclusive(true);
@@ -122,14 +125,13 @@ TfmGereDonGeneEtMD::TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &
                  {btCopSrcMCIPTC, TSourceGestion::MotsClesIPTC},
                  {btCopSrcCatIPTC, TSourceGestion::CategoriesIPTC},
                  {btCopSrcConst, TSourceGestion::Constante}};
-    int nLigne = 1;
     for (const auto &[b, n] : m_Sources) {
         m_pSources->addButton(b);
-        Droite->addWidget(b, nLigne++, 0);
+        ColSources->addWidget(b);
     }
     edCopSrcConst = new QLineEdit(this);
     edCopSrcConst->setObjectName(QStringLiteral("edCopSrcConst"));
-    Droite->addWidget(edCopSrcConst, nLigne, 0);
+    ColSources->addWidget(edCopSrcConst);
 
     btCopDstMC = Bouton(this, "btCopDstMC", QStringLiteral("Mots-clés"));
     btCopDstLeg = Bouton(this, "btCopDstLeg", QStringLiteral("Légende"));
@@ -149,18 +151,18 @@ TfmGereDonGeneEtMD::TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &
     m_Suppressions = {{btSupMC, nDonMotsCles},         {btSupLeg, nDonLegende},
                       {btSupDes, nDonDescription},     {btSupLegIPTC, nDonLegendeIPTC},
                       {btSupMCIPTC, nDonMotsClesIPTC}, {btSupCatIPTC, nDonCategoriesIPTC}};
-    nLigne = 1;
     for (const auto &[b, n] : m_Destinations) {
-        Droite->addWidget(b, nLigne, 1);
-        Droite->addWidget(m_Suppressions[nLigne - 1].first, nLigne, 2);
-        ++nLigne;
+        ColDestinations->addWidget(b);
         if (n & nDonIPTC)
             b->setToolTip(cBulleJpeg);
     }
-    for (const auto &[b, n] : m_Suppressions)
+    for (const auto &[b, n] : m_Suppressions) {
+        ColSuppressions->addWidget(b);
         if (n & nDonIPTC)
             b->setToolTip(cBulleJpeg);
-    Droite->setRowStretch(int(m_Sources.size()) + 2, 1);
+    }
+    for (QVBoxLayout *Col : {ColSources, ColDestinations, ColSuppressions})
+        Col->addStretch();
     // Without descriptions their buttons go and the rows close up.
     for (QPushButton *b : {btCopSrcDes, btCopDstDes, btSupDes})
         b->setVisible(lDescriptions);

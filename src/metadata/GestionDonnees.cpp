@@ -12,6 +12,9 @@
 #include <QHash>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #include <optional>
 #include <utility>
 
@@ -118,6 +121,69 @@ QString VerifieRelecture(const QByteArray &Apres, const Imaging::TEcritureIPTC &
     return lOk ? QString() : QStringLiteral("l'IPTC relu n'est pas celui écrit");
 }
 
+// The IPTC changes of one image, noted while the batch walks the images and carried out later,
+// several files at a time: a write waits on the disk far longer than it computes.
+struct TOperationsIPTC
+{
+    QList<std::function<void(Imaging::TEcritureIPTC &)>> Liste;
+    void RemplaceValeur(quint8 n, const QString &c)
+    {
+        Liste << [n, c](Imaging::TEcritureIPTC &B) { B.RemplaceValeur(n, c); };
+    }
+    void AjouteValeur(quint8 n, const QString &c)
+    {
+        Liste << [n, c](Imaging::TEcritureIPTC &B) { B.AjouteValeur(n, c); };
+    }
+    void SupprimeValeurs(quint8 n)
+    {
+        Liste << [n](Imaging::TEcritureIPTC &B) { B.SupprimeValeurs(n); };
+    }
+};
+
+struct TTacheIPTC
+{
+    int nImage = 0;
+    QString cFichier;
+    TOperationsIPTC Operations;
+    bool lOk = false;
+    QString cErreur;
+    qint64 nTaille = 0;
+    TDonneesIPTC Iptc;
+};
+
+void ExecuteTache(TTacheIPTC &T, const IVolumes *pVolumes)
+{
+    Imaging::TEcritureIPTC B;
+    if (!B.Charge(T.cFichier, &T.cErreur))
+        return;
+    for (const auto &fn : T.Operations.Liste)
+        fn(B);
+    if (!B.Enregistre(pVolumes, &T.cErreur, [&B](const QByteArray &Apres) { return VerifieRelecture(Apres, B); }))
+        return;
+    T.nTaille = B.TailleEcrite();
+    LireIPTC(T.cFichier, T.Iptc);
+    T.lOk = true;
+}
+
+void ExecuteTaches(QList<TTacheIPTC> &Taches, const IVolumes *pVolumes)
+{
+    const int nFils = int(std::min<qsizetype>(4, Taches.size()));
+    if (nFils <= 1) {
+        for (TTacheIPTC &T : Taches)
+            ExecuteTache(T, pVolumes);
+        return;
+    }
+    std::atomic<int> nSuivante{0};
+    std::vector<std::thread> Fils;
+    for (int k = 0; k < nFils; ++k)
+        Fils.emplace_back([&] {
+            for (int n = nSuivante++; n < Taches.size(); n = nSuivante++)
+                ExecuteTache(Taches[n], pVolumes);
+        });
+    for (std::thread &f : Fils)
+        f.join();
+}
+
 QString Nom(const TImageGestion &Im)
 {
     const qsizetype n = Im.cChemin.lastIndexOf(QLatin1Char('/'));
@@ -193,32 +259,27 @@ TResultatGestion TraiteGestion(TStoresGestion &S, const TParamsGestion &P, QList
     QHash<QString, QList<int>> ImagesDossiers;
     QStringList OrdreDossiers;
 
+    QList<QString> Raisons(Images.size());
+    QList<TTacheIPTC> Taches;
     for (int i = 0; i < Images.size(); ++i) {
         TImageGestion &Im = Images[i];
         Im.lEchec = false;
         Im.lClassementChange = false;
         Im.lFichierChange = false;
-        QString cRaisonIPTC;
         auto Echec = [&](const QString &cRaison = {}) {
             Im.lEchec = true;
-            if (!cRaison.isEmpty() && cRaisonIPTC.isEmpty())
-                cRaisonIPTC = cRaison;
+            if (!cRaison.isEmpty() && Raisons[i].isEmpty())
+                Raisons[i] = cRaison;
         };
 
-        std::optional<Imaging::TEcritureIPTC> Bloc;
+        std::optional<TOperationsIPTC> Bloc;
         if (nDon & nDonIPTC) {
-            QString cErreur;
             if (Im.nNumCD != 0 || (S.pVolumes && !Im.cFichier.isEmpty() && S.pVolumes->VolumeDe(Im.cFichier).lCD))
                 Echec(QStringLiteral("image sur un CD"));
             else if (Im.cFichier.isEmpty())
                 Echec(QStringLiteral("fichier absent"));
-            else {
+            else
                 Bloc.emplace();
-                if (!Bloc->Charge(Im.cFichier, &cErreur)) {
-                    Bloc.reset();
-                    Echec(cErreur);
-                }
-            }
         }
 
         auto EcritMotsCles = [&](const QString &c) {
@@ -314,35 +375,46 @@ TResultatGestion TraiteGestion(TStoresGestion &S, const TParamsGestion &P, QList
         }
 
         if (Bloc) {
-            QString cErreur;
-            const Imaging::TEcritureIPTC &B = *Bloc;
-            if (Bloc->Enregistre(S.pVolumes, &cErreur,
-                                 [&B](const QByteArray &Apres) { return VerifieRelecture(Apres, B); })) {
-                Im.nTaille = Bloc->TailleEcrite();
-                LireIPTC(Im.cFichier, Im.Iptc);
-                Im.lFichierChange = true;
-                R.lQuelqueChose = true;
-            } else {
-                Echec(cErreur);
-            }
+            TTacheIPTC T;
+            T.nImage = i;
+            T.cFichier = Im.cFichier;
+            T.Operations = std::move(*Bloc);
+            Taches << std::move(T);
         }
-        if (Im.lEchec && !cRaisonIPTC.isEmpty())
-            R.Erreurs << Nom(Im) + QStringLiteral(" : ") + cRaisonIPTC;
-        if (Im.lClassementChange)
+    }
+
+    ExecuteTaches(Taches, S.pVolumes);
+    for (const TTacheIPTC &T : Taches) {
+        TImageGestion &Im = Images[T.nImage];
+        if (T.lOk) {
+            Im.nTaille = T.nTaille;
+            Im.Iptc = T.Iptc;
+            Im.lFichierChange = true;
+        } else {
+            Im.lEchec = true;
+            if (Raisons[T.nImage].isEmpty())
+                Raisons[T.nImage] = T.cErreur;
+        }
+    }
+    for (const QString &cDossier : OrdreDossiers) {
+        if (S.Descriptions.EcritDescriptionsDossier(cDossier, DescriptionsDossiers.value(cDossier)))
+            continue;
+        for (int i : ImagesDossiers.value(cDossier)) {
+            if (Raisons[i].isEmpty())
+                Raisons[i] = QStringLiteral("description non enregistrée");
+            Images[i].lEchec = true;
+        }
+    }
+    for (int i = 0; i < Images.size(); ++i) {
+        const TImageGestion &Im = Images[i];
+        if (Im.lEchec && !Raisons[i].isEmpty())
+            R.Erreurs << Nom(Im) + QStringLiteral(" : ") + Raisons[i];
+        if (Im.lClassementChange || Im.lFichierChange)
             R.lQuelqueChose = true;
         if (fnImageFaite)
             fnImageFaite(i);
     }
 
-    for (const QString &cDossier : OrdreDossiers) {
-        if (S.Descriptions.EcritDescriptionsDossier(cDossier, DescriptionsDossiers.value(cDossier)))
-            continue;
-        for (int i : ImagesDossiers.value(cDossier)) {
-            if (!Images[i].lEchec)
-                R.Erreurs << Nom(Images[i]) + QStringLiteral(" : description non enregistrée");
-            Images[i].lEchec = true;
-        }
-    }
     if (lSetupModifie && !S.iniSetup.UpdateFile())
         R.cErreurSauvegarde = QStringLiteral("Impossible d'enregistrer « %1 » : %2")
                                   .arg(S.iniSetup.FileName(), S.iniSetup.DerniereErreur());

@@ -102,8 +102,9 @@ struct TResultatGestion
     bool lQuelqueChose = false; // something was written, for the main window's refresh
 };
 
-// Runs the batch over the images, in order. fnImageFaite, when given, is called after each
-// image (its index), so that the caller refreshes its row.
+// Runs the batch over the images, in order; the IPTC files are written a few at a time once the
+// stores' changes are noted. fnImageFaite, when given, is then called for each image (its
+// index), in order, so that the caller refreshes its row.
 TResultatGestion TraiteGestion(TStoresGestion &Stores, const TParamsGestion &P, QList<TImageGestion> &Images,
                                const std::function<void(int)> &fnImageFaite = {});
 

@@ -233,6 +233,13 @@ TEST(EcritIPTC, NewSegmentGoesAfterTheAppSegmentsAndOtherResourcesStay)
     EXPECT_EQ(uchar(Apres[15]), 0xED);
     EXPECT_TRUE(Apres.endsWith(Sans.mid(14)));
     EXPECT_TRUE(Imaging::SeulIIMChange(Sans, Apres, IIM));
+    // The check in memory sees a change anywhere else, or other datasets.
+    QByteArray Abime = Apres;
+    Abime[Abime.size() - 10] = char(Abime[Abime.size() - 10] ^ 1);
+    EXPECT_FALSE(Imaging::SeulIIMChange(Sans, Abime, IIM));
+    QByteArray AutreIIM;
+    ASSERT_TRUE(Imaging::ConstruitIIM({{2, 25, "MEP"}}, AutreIIM));
+    EXPECT_FALSE(Imaging::SeulIIMChange(Sans, Apres, AutreIIM));
 
     // An APP13 with other resources around the IPTC one: they keep their bytes and order.
     const QByteArray Avant8BIM = Ressource(0x03ED, QByteArray(16, 'r'));
@@ -252,6 +259,13 @@ TEST(EcritIPTC, NewSegmentGoesAfterTheAppSegmentsAndOtherResourcesStay)
     const QByteArray Nouveau = Lit(c);
     EXPECT_TRUE(Nouveau.contains(Avant8BIM + QByteArray("8BIM\x04\x04", 6)));
     EXPECT_TRUE(Nouveau.contains(Apres8BIM));
+    QByteArray AutreRessource = Nouveau;
+    const qsizetype nT = AutreRessource.indexOf(QByteArray(7, 't'));
+    AutreRessource[nT] = 'u';
+    Imaging::TStructureJpeg sA;
+    ASSERT_TRUE(Imaging::AnalyseJpegIPTC(AutreRessource, sA));
+    EXPECT_FALSE(Imaging::SeulIIMChange(Avec, AutreRessource, Nouveau.mid(sA.nDebutIIM, sA.nTailleIIM)));
+    EXPECT_TRUE(Imaging::SeulIIMChange(Avec, Nouveau, Nouveau.mid(sA.nDebutIIM, sA.nTailleIIM)));
     Imaging::TStructureJpeg s;
     ASSERT_TRUE(Imaging::AnalyseJpegIPTC(Nouveau, s));
     QList<TDatasetIPTC> Relus;
