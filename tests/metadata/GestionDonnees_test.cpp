@@ -251,3 +251,15 @@ TEST_F(GestionDonnees, UnwritableSettingsAreReportedAndTheChangesKept)
     EXPECT_TRUE(TexteRapportGestion(R).endsWith(R.cErreurSauvegarde));
     EXPECT_EQ(Bloque->ReadString(cSectionLegendes, L[0].cCle, {}), "Plage");
 }
+
+TEST_F(GestionDonnees, AFolderActingAsACdIsNeverWritten)
+{
+    // The key says the image is not on a CD; the volumes layer knows better.
+    const auto Volumes = CreeVolumes({Images.chopped(1) + "=1A2B:DISQUE"});
+    TStoresGestion S{*iniSetup, *iniBDD, *Descriptions, Volumes.get()};
+    QList<TImageGestion> L{Jpeg("sur_cd.jpg")};
+    const QByteArray Avant = Lit(L[0].cFichier);
+    const auto R = TraiteGestion(S, Copie(TSourceGestion::Constante, nDonLegendeIPTC, "Plage"), L);
+    EXPECT_EQ(Lit(L[0].cFichier), Avant);
+    EXPECT_EQ(TexteRapportGestion(R), "0 image(s) traitée(s) sur 1.\n\nsur_cd.jpg : image sur un CD");
+}
