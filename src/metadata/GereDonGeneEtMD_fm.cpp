@@ -1,8 +1,9 @@
 #include "metadata/GereDonGeneEtMD_fm.h"
 
+#include "metadata/ChoixImages_fm.h"
+
 #include "exploration/ModeleListe.h"
 #include "exploration/Selection.h"
-#include "imaging/FileKinds.h"
 #include "mainwindow/MainKX_fm.h"
 #include "publishing/AlbumImages.h"
 #include "storage/Contexte.h"
@@ -11,12 +12,10 @@
 #include <QButtonGroup>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace
@@ -33,10 +32,10 @@ QPushButton *Bouton(QWidget *Parent, const char *cNom, const QString &cTexte)
     return b;
 }
 
-enum : int { nColNom = 0, nColDossier = 1, nColTaille = 2 };
 }
 
-TfmGereDonGeneEtMD::TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &Modele, QWidget *Parent)
+TfmGereDonGeneEtMD::TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &Modele, const TPaneledListView *pGrille,
+                                       QWidget *Parent)
     : QDialog(Parent), m_Contexte(Contexte), m_Modele(Modele)
 {
     setObjectName(QStringLiteral("fmGereDonGeneEtMD"));
@@ -51,41 +50,10 @@ TfmGereDonGeneEtMD::TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &
     // Left: the images to work on.
     auto *Gauche = new QVBoxLayout;
     Haut->addLayout(Gauche, 1);
-    lvChoixImages = new QTreeWidget(this);
-    lvChoixImages->setObjectName(QStringLiteral("lvChoixImages"));
-    lvChoixImages->setRootIsDecorated(false);
-    lvChoixImages->setHeaderLabels({QStringLiteral("Nom"), QStringLiteral("Dossier"), QStringLiteral("Taille")});
-    lvChoixImages->setMinimumWidth(320);
-    for (int i = 0; i < Modele.Nombre(); ++i) {
-        const TEnrLV &e = Modele.Enr(i);
-        auto *Item = new QTreeWidgetItem(lvChoixImages, {e.NomFichier(), e.Dossier(), TexteTaille(e.nTaille)});
-        Item->setFlags(Item->flags() | Qt::ItemIsUserCheckable);
-        Item->setCheckState(nColNom, Qt::Unchecked);
-        Item->setData(nColNom, Qt::UserRole, i);
-    }
-    lvChoixImages->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    Gauche->addWidget(lvChoixImages, 1);
-    auto *Sel = new QHBoxLayout;
-    btSelToutes = new QPushButton(QStringLiteral("Toutes"), this);
-    btSelToutes->setObjectName(QStringLiteral("btSelToutes"));
-    btSelToutes->setToolTip(QStringLiteral("Sélectionner toutes les images"));
-    btSelAucune = new QPushButton(QStringLiteral("Aucune"), this);
-    btSelAucune->setObjectName(QStringLiteral("btSelAucune"));
-    btSelAucune->setToolTip(QStringLiteral("Désélectionner toutes les images"));
-    stNbImgSel = new QLabel(this);
-    stNbImgSel->setObjectName(QStringLiteral("stNbImgSel"));
-    Sel->addWidget(btSelToutes);
-    Sel->addWidget(btSelAucune);
-    Sel->addStretch();
-    Sel->addWidget(stNbImgSel);
-    Gauche->addLayout(Sel);
-    auto Coche = [this](Qt::CheckState n) {
-        for (int i = 0; i < lvChoixImages->topLevelItemCount(); ++i)
-            lvChoixImages->topLevelItem(i)->setCheckState(nColNom, n);
-    };
-    connect(btSelToutes, &QPushButton::clicked, this, [Coche] { Coche(Qt::Checked); });
-    connect(btSelAucune, &QPushButton::clicked, this, [Coche] { Coche(Qt::Unchecked); });
-    connect(lvChoixImages, &QTreeWidget::itemChanged, this, [this] { MajBoutons(); });
+    ChoixImages = new TChoixImages(Modele, false, pGrille, this);
+    ChoixImages->setObjectName(QStringLiteral("ChoixImages"));
+    Gauche->addWidget(ChoixImages, 1);
+    connect(ChoixImages, &TChoixImages::cochesChange, this, [this] { MajBoutons(); });
 
     // Right: what to do.
     // Three columns, so that hiding the description buttons closes each column up.
@@ -215,17 +183,6 @@ TParamsGestion TfmGereDonGeneEtMD::Params() const
     return P;
 }
 
-QList<int> TfmGereDonGeneEtMD::LignesCochees() const
-{
-    QList<int> l;
-    for (int i = 0; i < lvChoixImages->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *Item = lvChoixImages->topLevelItem(i);
-        if (Item->checkState(nColNom) == Qt::Checked)
-            l << Item->data(nColNom, Qt::UserRole).toInt();
-    }
-    return l;
-}
-
 void TfmGereDonGeneEtMD::MajBoutons()
 {
     const bool lCopier = rbCopier->isChecked();
@@ -253,14 +210,12 @@ void TfmGereDonGeneEtMD::MajBoutons()
                ? QStringLiteral("Texte dans la <SG>%1</SG/> ; <SG>%2</SG/> effacées.")
                : QStringLiteral("1° élément dans la <SG>%1</SG/> ; les autres dans les <SG>%2</SG/>."))
               .arg(QStringLiteral("Catégorie"), QStringLiteral("Cat. Suppl.")));
-    const QList<int> Cochees = LignesCochees();
-    stNbImgSel->setText(QStringLiteral("%1/%2").arg(Cochees.size()).arg(lvChoixImages->topLevelItemCount()));
-    btTraiter->setEnabled(TraitementPossible(Params(), int(Cochees.size())));
+    btTraiter->setEnabled(TraitementPossible(Params(), ChoixImages->Modele().nNbCoches()));
 }
 
 bool TfmGereDonGeneEtMD::btTraiterClick()
 {
-    const QList<int> Lignes = LignesCochees();
+    const QList<int> Lignes = ChoixImages->Modele().LignesCochees();
     const TParamsGestion P = Params();
     if (!TraitementPossible(P, int(Lignes.size())))
         return false;
@@ -292,11 +247,6 @@ bool TfmGereDonGeneEtMD::btTraiterClick()
             e.nTaille = Im.nTaille;
             static_cast<TDonneesIPTC &>(e) = Im.Iptc;
             m_Modele.EnrModifie(nLigne);
-            for (int k = 0; k < lvChoixImages->topLevelItemCount(); ++k) {
-                QTreeWidgetItem *Item = lvChoixImages->topLevelItem(k);
-                if (Item->data(nColNom, Qt::UserRole).toInt() == nLigne)
-                    Item->setText(nColTaille, TexteTaille(Im.nTaille));
-            }
         }
     });
     for (int i = 0; i < Images.size(); ++i)
@@ -329,7 +279,7 @@ QList<QAction *> TGereDonGeneEtMDKX::Actions(TEmplacementAction nPlace)
 
 void TGereDonGeneEtMDKX::Ouvre()
 {
-    TfmGereDonGeneEtMD Fenetre(m_Contexte, m_Main.Modele(), &m_Main);
+    TfmGereDonGeneEtMD Fenetre(m_Contexte, m_Main.Modele(), m_Main.Grille(), &m_Main);
     // Each changed image is told to whoever shows its classification, and to the image album.
     Fenetre.fnImageModifiee = [this](int nLigne, const TImageGestion &Image) {
         if (m_pAlbum && m_pAlbum->IndexImage(Image.nNumCD, Image.cChemin) >= 0)

@@ -20,7 +20,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTreeWidget;
+class TChoixImages;
+class TPaneledListView;
 class TContexte;
 class TModeleListeImages;
 class TfmMainKX;
@@ -29,7 +30,9 @@ class TfmGereDonGeneEtMD : public QDialog
 {
     Q_OBJECT
 public:
-    TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &Modele, QWidget *Parent = nullptr);
+    // pGrille: the main grid, whose look the choice list's thumbnail takes.
+    TfmGereDonGeneEtMD(TContexte &Contexte, TModeleListeImages &Modele, const TPaneledListView *pGrille,
+                       QWidget *Parent = nullptr);
 
     // The parameters as the controls stand.
     TParamsGestion Params() const;
@@ -57,13 +60,9 @@ public:
     QPushButton *btTraiter = nullptr;
     QPushButton *btQuitter = nullptr;
     // The image choice: the main list's rows, none checked at start.
-    QTreeWidget *lvChoixImages = nullptr;
-    QPushButton *btSelToutes = nullptr;
-    QPushButton *btSelAucune = nullptr;
-    QLabel *stNbImgSel = nullptr;
+    TChoixImages *ChoixImages = nullptr;
 
 private:
-    QList<int> LignesCochees() const;
     void SourceChoisie();
 
     TContexte &m_Contexte;

@@ -4,6 +4,7 @@
 #include "exploration/ModeleListe.h"
 #include "exploration/Selection.h"
 #include "mainwindow/MainKX_fm.h"
+#include "metadata/ChoixImages_fm.h"
 #include "metadata/LectureMeta.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace
@@ -73,7 +73,7 @@ TEST_F(GereDonGeneEtMDTest, EntryOnlyInUpdateModeAndControlsFollowTheSource)
     Ouvre([&](TfmGereDonGeneEtMD &f) {
         EXPECT_EQ(f.windowTitle(), QStringLiteral("Gestion des données générales et méta-données"));
         EXPECT_TRUE(f.rbCopier->isChecked());
-        EXPECT_EQ(f.stNbImgSel->text(), "0/3");
+        EXPECT_EQ(f.ChoixImages->stNbImgSel->text(), "0/3");
         EXPECT_FALSE(f.btTraiter->isEnabled());
         EXPECT_FALSE(f.edCopSrcConst->isEnabled());
         EXPECT_FALSE(f.btCopDstMC->isEnabled());
@@ -95,13 +95,13 @@ TEST_F(GereDonGeneEtMDTest, EntryOnlyInUpdateModeAndControlsFollowTheSource)
         EXPECT_TRUE(f.btCopDstCatIPTC->toolTip().contains(
             "Texte dans la <SG>Catégorie</SG/> ; <SG>Cat. Suppl.</SG/> effacées."));
         f.btCopDstMC->click();
-        f.btSelToutes->click();
-        EXPECT_EQ(f.stNbImgSel->text(), "3/3");
+        f.ChoixImages->btSelToutes->click();
+        EXPECT_EQ(f.ChoixImages->stNbImgSel->text(), "3/3");
         EXPECT_FALSE(f.btTraiter->isEnabled()); // the constant is still blank
         f.edCopSrcConst->setText("mer");
         EXPECT_EQ(f.edCopSrcConst->toolTip(), "mer");
         EXPECT_TRUE(f.btTraiter->isEnabled());
-        f.btSelAucune->click();
+        f.ChoixImages->btSelAucune->click();
         EXPECT_FALSE(f.btTraiter->isEnabled());
 
         f.rbSupprimer->click();
@@ -123,7 +123,7 @@ TEST_F(GereDonGeneEtMDTest, TraiterWritesReportsAndTellsEachChangedImage)
         f.edCopSrcConst->setText("mer plage mer");
         f.btCopDstMC->click();
         f.btCopDstMCIPTC->click();
-        f.lvChoixImages->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        f.ChoixImages->Modele().MetCoche(0, true);
         // Non: nothing happens.
         Messages->Reponses = {false};
         EXPECT_FALSE(f.btTraiterClick());
