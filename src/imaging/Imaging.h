@@ -1,6 +1,7 @@
 #pragma once
 // The imaging layer for every kind that is not a JPEG: camera raw through LibRaw, TIF through
-// libtiff, PNG through libpng; the all-metadata listings and IPTC writing through exiv2.
+// libtiff, PNG through libpng; the all-metadata listings through exiv2 (IPTC is written
+// by EcritIPTC.h).
 //
 // Pictures come out as 32-bit pixels whatever the file's depth or layout (16-bit, grey,
 // palette, CMYK, alpha), exactly as stored: nothing here turns a picture upright, that is done
@@ -67,8 +68,8 @@ QList<TEntreeMeta> ListeEXIF(const QString &cFichier, QString *cErreur = nullptr
 // Every IPTC dataset of the file, one entry per value, in file order.
 QList<TEntreeMeta> ListeIPTC(const QString &cFichier, QString *cErreur = nullptr);
 
-// A file's IPTC block, to change and write back. Dataset numbers are those of the application
-// record (2:25 keywords, 2:120 caption...).
+// A file's IPTC block as exiv2 reads it. Dataset numbers are those of the application record
+// (2:25 keywords, 2:120 caption...).
 class TBlocIPTC
 {
 public:
@@ -84,9 +85,6 @@ public:
     void SupprimeValeurs(quint32 nDataset);
     // Adds one value (called once per keyword for the repeatable datasets).
     void AjouteValeur(quint32 nDataset, const QString &cValeur);
-    // Replaces the file's IPTC block by this one, leaving the image data untouched. The file is
-    // rewritten atomically (a failed write leaves it as it was); its date is not restored here.
-    bool Enregistre(const QString &cFichier, QString *cErreur = nullptr) const;
 
 private:
     struct TDonnees;

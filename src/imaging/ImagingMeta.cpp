@@ -3,8 +3,6 @@
 
 #include "imaging/Imaging.h"
 
-#include "platform/AtomicFile.h"
-
 #include <QFile>
 
 #include <exception>
@@ -166,65 +164,6 @@ void TBlocIPTC::AjouteValeur(quint32 nDataset, const QString &cValeur)
         d->Iptc.add(Cle, pValeur.get());
     } catch (...) {
     }
-}
-
-bool TBlocIPTC::Enregistre(const QString &cFichier, QString *cErreur) const
-{
-    QFile f(cFichier);
-    if (!f.open(QIODevice::ReadOnly)) {
-        Pose(cErreur, f.errorString());
-        return false;
-    }
-    if (f.size() > nTailleFichierMax) {
-        Pose(cErreur, QStringLiteral("fichier trop grand"));
-        return false;
-    }
-    const QByteArray Avant = f.readAll();
-    f.close();
-    QByteArray Apres;
-    try {
-        Silence();
-        Exiv2::IptcData Iptc = d->Iptc;
-        // Text outside ASCII is written as UTF-8; the envelope says so, so that readers do
-        // not take it for a code page.
-        bool lAscii = true;
-        for (const auto &Donnee : Iptc) {
-            for (char c : Donnee.toString())
-                lAscii &= static_cast<unsigned char>(c) < 0x80;
-        }
-        if (!lAscii)
-            Iptc["Iptc.Envelope.CharacterSet"] = std::string("\x1b%G");
-        // Work on a copy in memory: the file on disk is replaced only once the new content
-        // is complete.
-        auto pImage = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(Avant.constData()),
-                                                static_cast<long>(Avant.size()));
-        if (pImage.get() == nullptr)
-            throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType);
-        pImage->readMetadata();
-        pImage->setIptcData(Iptc);
-        pImage->writeMetadata();
-        Exiv2::BasicIo &Io = pImage->io();
-        if (Io.open() != 0)
-            throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, "mémoire", "");
-        const long nTaille = static_cast<long>(Io.size());
-        Io.seek(0, Exiv2::BasicIo::beg);
-        Exiv2::DataBuf Tampon = Io.read(nTaille);
-        Io.close();
-        if (Tampon.size_ != nTaille)
-            throw Exiv2::Error(Exiv2::kerInputDataReadFailed);
-        Apres = QByteArray(reinterpret_cast<const char *>(Tampon.pData_), Tampon.size_);
-    } catch (const std::exception &e) {
-        Pose(cErreur, QString::fromLocal8Bit(e.what()));
-        return false;
-    } catch (...) {
-        Pose(cErreur, QStringLiteral("écriture IPTC impossible"));
-        return false;
-    }
-    if (Apres.isEmpty()) {
-        Pose(cErreur, QStringLiteral("écriture IPTC impossible"));
-        return false;
-    }
-    return EcritFichierAtomique(cFichier, Apres, cErreur);
 }
 
 QString TexteVersion()

@@ -38,6 +38,7 @@
 #include "publishing/SuppressionImages_fm.h"
 #include "cdhistory/HistoCD_fm.h"
 #include "metadata/ExtraitDonGeneEtMD_fm.h"
+#include "metadata/GereDonGeneEtMD_fm.h"
 #include "metadata/ProprietesImage_fm.h"
 #include "platform/MemoSonore.h"
 #include "treatments/Traitements_fm.h"
@@ -516,6 +517,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
         InstalleProprietesImage(*this, m_Contexte, &Classement->Classement(), &AlbumImages->Album());
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     InstalleExtraitDonGeneEtMD(*this, m_Contexte, &Classement->Classement());
+    InstalleGereDonGeneEtMD(*this, m_Contexte, &AlbumImages->Album());
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

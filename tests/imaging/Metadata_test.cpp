@@ -1,5 +1,6 @@
 #include "CorpusReference.h"
 
+#include "imaging/EcritIPTC.h"
 #include "imaging/Imaging.h"
 #include "imaging/JpegCodec.h"
 
@@ -90,7 +91,7 @@ TEST(ImagingMeta, IptcWritingReplacesDatasetsAndKeepsThePicture)
     const QImage Avant = JpegCodec::Decode(c);
     ASSERT_FALSE(Avant.isNull());
 
-    Imaging::TBlocIPTC Bloc;
+    Imaging::TEcritureIPTC Bloc;
     ASSERT_TRUE(Bloc.Charge(c));
     Bloc.SupprimeValeurs(25);
     for (const char *m : {"mer", "plage", "sable"})
@@ -98,7 +99,7 @@ TEST(ImagingMeta, IptcWritingReplacesDatasetsAndKeepsThePicture)
     Bloc.SupprimeValeurs(120);
     Bloc.AjouteValeur(120, QStringLiteral("Légende été"));
     QString cErreur;
-    ASSERT_TRUE(Bloc.Enregistre(c, &cErreur)) << cErreur.toStdString();
+    ASSERT_TRUE(Bloc.Enregistre(nullptr, &cErreur)) << cErreur.toStdString();
 
     const auto Liste = Imaging::ListeIPTC(c);
     EXPECT_EQ(Valeurs(Liste, 25), (QStringList{"mer", "plage", "sable"}));
@@ -106,14 +107,16 @@ TEST(ImagingMeta, IptcWritingReplacesDatasetsAndKeepsThePicture)
     EXPECT_EQ(JpegCodec::Decode(c), Avant);
     EXPECT_EQ(QFile::permissions(c) & (QFile::ReadOwner | QFile::WriteOwner), QFile::ReadOwner | QFile::WriteOwner);
 
-    // A file exiv2 cannot rewrite is left exactly as it was.
+    // A file that is not a JPEG is left exactly as it was.
     const QString cTexte = d.filePath("notes.jpg");
     {
         QFile f(cTexte);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("pas une image");
     }
-    EXPECT_FALSE(Bloc.Enregistre(cTexte, &cErreur));
+    Imaging::TEcritureIPTC Texte;
+    EXPECT_FALSE(Texte.Charge(cTexte, &cErreur));
+    EXPECT_FALSE(Texte.Enregistre(nullptr, &cErreur));
     QFile f(cTexte);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("pas une image"));
