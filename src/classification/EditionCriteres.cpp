@@ -326,23 +326,23 @@ bool RecleCles(QStringList &Cles, const TOperationCritere &Op, const QStringList
     }
     if (!lAffecte || Op.nGenre == TGenreOpCritere::Renommage)
         return lAffecte;
-    // Duplicates out, then every path that another path of the image lies under.
-    QSet<QString> Vus, Ancetres;
+    // Duplicates out, then every path that another path of the image lies under. An image
+    // holds a handful of paths: pairwise comparisons cost less than hashing them.
     QStringList Restants;
     Restants.reserve(Cles.size());
-    for (const QString &c : std::as_const(Cles)) {
-        if (Vus.contains(c))
-            continue;
-        Vus.insert(c);
-        Restants << c;
-        if (Reserves.contains(c))
-            continue;
-        for (qsizetype i = c.indexOf(u'/'); i >= 0; i = c.indexOf(u'/', i + 1))
-            Ancetres.insert(c.left(i));
-    }
+    for (const QString &c : std::as_const(Cles))
+        if (!Restants.contains(c))
+            Restants << c;
+    auto EstReserve = [&](const QString &c) { return !Reserves.isEmpty() && Reserves.contains(c); };
+    auto Ancetre = [&](const QString &c) {
+        for (const QString &d : std::as_const(Restants))
+            if (d.size() > c.size() && d[c.size()] == u'/' && d.startsWith(c) && !EstReserve(d))
+                return true;
+        return false;
+    };
     Cles.clear();
     for (const QString &c : std::as_const(Restants))
-        if (Reserves.contains(c) || !Ancetres.contains(c))
+        if (EstReserve(c) || !Ancetre(c))
             Cles << c;
     return true;
 }

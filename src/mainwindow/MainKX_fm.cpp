@@ -48,7 +48,6 @@
 #include "platform/VolumesFactices.h"
 #include "storage/Contexte.h"
 #include "storage/DeplacementDonnees.h"
-#include "publishing/CopieVerifiee.h"
 #include "components/GaugeWindow.h"
 #include "storage/Migrations.h"
 
@@ -1008,14 +1007,6 @@ void TfmMainKX::DeplaceDonneesEnSortant(bool lUtilisateur)
         return;
     TGaugeWindow Jauge(this, m_Contexte.Messages.get());
     TOutilsDeplacement Outils;
-    Outils.fnCopie = [](const QString &cSource, const QString &cCible) {
-        TOptionsCopie Options;
-        Options.lDifferee = true;
-        return CopieVerifiee(cSource, cCible, Options).nErrno;
-    };
-    Outils.fnCompare = [](const QString &cCopie, const QString &cSource) {
-        return CompareCopie(cCopie, cSource).nErrno;
-    };
     Outils.fnProgression = [&Jauge](int nFait, int nTotal) {
         if (nFait == 0)
             Jauge.Demarre(QStringLiteral("Traitement des données"), 0, 0, nTotal - 1);

@@ -274,6 +274,7 @@ struct TBigIniFile::TDonnees
     TEtatFichier Etat;       // the file's version as last read or saved
     TEtatFichier EtatGarde;  // another program's version already kept as a dated copy
     QByteArray Texte;        // every line's bytes, plus dead bytes of replaced lines
+    QByteArray Rechange;     // the text's previous buffer, reused by the next rebuild
     qint64 nMorts = 0;       // dead bytes in Texte
     std::vector<TLigne> Preambule;
     std::vector<TSection> Sections;
@@ -286,8 +287,13 @@ struct TBigIniFile::TDonnees
 
     void NoteChangement(const QString &cSection, const QString &cCle)
     {
+        NoteChangement(FormeArgument(cSection), cSection, cCle);
+    }
+    // The same, the section's compared form already at hand.
+    void NoteChangement(const QByteArray &Forme, const QString &cSection, const QString &cCle)
+    {
         lModifie = true;
-        GenerationsSections.insert(FormeArgument(cSection), ++nGeneration);
+        GenerationsSections.insert(Forme, ++nGeneration);
         Journal.push_back({cSection, cCle});
         if (Journal.size() > 4096)
             Journal.pop_front();
@@ -539,19 +545,43 @@ struct TBigIniFile::TDonnees
             Compte(s.Entete);
             std::for_each(s.Lignes.begin(), s.Lignes.end(), Compte);
         }
-        QByteArray Neuf;
-        Neuf.reserve(nTaille + nTaille / 8 + (1 << 20));
-        Neuf.resize(nTaille);
+        // The previous text's buffer is kept for the next rebuild: a large store saved after
+        // each change would otherwise fault in fresh pages for its whole size every time.
+        QByteArray Neuf = std::move(Rechange);
+        Rechange = QByteArray();
+        if (Neuf.isDetached() && Neuf.capacity() >= nTaille && Neuf.capacity() <= 2 * nTaille + (2 << 20)) {
+            Neuf.resize(nTaille);
+        } else {
+            Neuf = QByteArray();
+            Neuf.reserve(nTaille + nTaille / 8 + (1 << 20));
+            Neuf.resize(nTaille);
+        }
         char *p = Neuf.data();
         const char *const pAncien = Texte.constData();
+        const qint64 nAncien = Texte.size();
+        // Lines that already follow one another in the old text, each ended by CR LF (most of
+        // them once a file is loaded or saved), are copied as one run.
+        qint64 nRunDebut = -1, nRunFin = -1;
+        auto Vide = [&] {
+            if (nRunDebut < 0)
+                return;
+            std::memcpy(p, pAncien + nRunDebut, size_t(nRunFin - nRunDebut));
+            p += nRunFin - nRunDebut;
+            *p++ = '\r';
+            *p++ = '\n';
+            nRunDebut = -1;
+        };
         auto Copie = [&](TLigne &l) {
             if (!l.Vivante())
                 return;
-            std::memcpy(p, pAncien + l.nDebut, size_t(l.nLong));
-            l.nDebut = p - Neuf.constData();
-            p += l.nLong;
-            *p++ = '\r';
-            *p++ = '\n';
+            const bool lSuit = nRunDebut >= 0 && l.nDebut == nRunFin + 2 && nRunFin + 2 <= nAncien
+                               && pAncien[nRunFin] == '\r' && pAncien[nRunFin + 1] == '\n';
+            if (!lSuit) {
+                Vide();
+                nRunDebut = l.nDebut;
+            }
+            nRunFin = l.nDebut + l.nLong;
+            l.nDebut = (p - Neuf.constData()) + (l.nDebut - nRunDebut);
         };
         std::for_each(Preambule.begin(), Preambule.end(), Copie);
         for (TSection &s : Sections) {
@@ -560,7 +590,9 @@ struct TBigIniFile::TDonnees
             Copie(s.Entete);
             std::for_each(s.Lignes.begin(), s.Lignes.end(), Copie);
         }
-        Texte = std::move(Neuf);
+        Vide();
+        std::swap(Texte, Neuf);
+        Rechange = std::move(Neuf);
         nMorts = 0;
     }
 
@@ -962,6 +994,8 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
                 Effacees << cSection;
                 continue;
             }
+            // Taken before the new lines are appended: the name is a view into the text.
+            const QByteArray Forme = d->FormeSection(Brut);
             for (const TDonnees::TLigne &l : s.Lignes)
                 if (l.Vivante())
                     d->nMorts += l.nLong;
@@ -971,12 +1005,19 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
             s.lClesEnDouble = false;
             s.Lignes.reserve(size_t(Cles.size()));
             for (const QString &c : std::as_const(Cles)) {
-                Ligne = LigneCle(EncodeNom(c.toUtf8(), true), QByteArray());
+                Ligne = c.toUtf8();
+                // A plain key is its line but for the "=": no second buffer for it.
+                if (Ligne.startsWith('[') || std::any_of(Ligne.cbegin(), Ligne.cend(), [](char x) {
+                        return x == '%' || x == '\r' || x == '\n' || x == '=';
+                    }))
+                    Ligne = LigneCle(EncodeNom(Ligne, true), QByteArray());
+                else
+                    Ligne.append('=');
                 s.Lignes.push_back(d->Ajoute(Ligne));
             }
             if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
                 d->IndexeCles(s);
-            d->NoteChangement(cSection, QString());
+            d->NoteChangement(Forme, cSection, QString());
         }
         for (const QString &cSection : std::as_const(ParNomApres))
             ParNom(cSection);

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -213,6 +215,244 @@ int EnParallele(int nNombre, int nFils, const std::function<int(int)> &fn, const
     for (std::thread &t : Fils)
         t.join();
     return nErreur;
+}
+
+// ---- The built-in verified copy ----
+//
+// The copies go straight to their names in the new folder: until the switch nothing reads
+// that folder, and a start after a crash removes whatever it holds. Each source is read once;
+// what was read is written and fingerprinted, and after the volume's one flush each copy is
+// read back from the disk and its fingerprint compared with the source's.
+
+// A 64-bit fingerprint over two lanes of 8-byte words: every round is one-to-one in the word
+// and in the lane, so a fault confined to one word always shows; wider faults escape with a
+// chance of 2^-64. Fed in blocks whose size is a multiple of 16 bytes, the last one excepted.
+class TEmpreinte
+{
+public:
+    void Ajoute(const char *p, size_t n)
+    {
+        size_t i = 0;
+        for (; i + 16 <= n; i += 16)
+            Tour(Mot(p + i), Mot(p + i + 8));
+        if (i < n) {
+            char Reste[16] = {};
+            std::memcpy(Reste, p + i, n - i);
+            Tour(Mot(Reste), Mot(Reste + 8));
+        }
+        m_nTaille += qint64(n);
+    }
+    quint64 Valeur() const
+    {
+        quint64 h = m_a + Rotation(m_b, 27) + quint64(m_nTaille) * P3;
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 33;
+        h *= 0xC4CEB9FE1A85EC53ull;
+        return h ^ (h >> 33);
+    }
+    qint64 Taille() const { return m_nTaille; }
+
+private:
+    static constexpr quint64 P1 = 0x9E3779B185EBCA87ull, P2 = 0xC2B2AE3D27D4EB4Full, P3 = 0x165667B19E3779F9ull;
+    static quint64 Rotation(quint64 x, int n) { return (x << n) | (x >> (64 - n)); }
+    static quint64 Mot(const char *p)
+    {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        return w;
+    }
+    void Tour(quint64 w1, quint64 w2)
+    {
+        m_a = Rotation(m_a + w1 * P2, 31) * P1;
+        m_b = Rotation(m_b + w2 * P2, 29) * P1;
+    }
+    quint64 m_a = P1 + P2, m_b = P2;
+    qint64 m_nTaille = 0;
+};
+
+constexpr size_t nBlocCopie = size_t(1) << 20;
+
+struct TCopieFaite
+{
+    qint64 nTaille = -1;
+    quint64 nEmpreinte = 0;
+};
+
+// Each thread's read buffer, kept for its later files.
+char *TamponCopie()
+{
+    thread_local std::unique_ptr<char[]> Tampon;
+    if (!Tampon)
+        Tampon = std::make_unique_for_overwrite<char[]>(nBlocCopie);
+    return Tampon.get();
+}
+
+// Reads until the buffer is full or the file ends; the count, or -1 with errno.
+ssize_t LitBloc(int fd, char *p, size_t n)
+{
+    size_t nLu = 0;
+    while (nLu < n) {
+        const ssize_t k = ::read(fd, p + nLu, n - nLu);
+        if (k < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (k == 0)
+            break;
+        nLu += size_t(k);
+    }
+    return ssize_t(nLu);
+}
+
+int EcritBloc(int fd, const char *p, size_t n)
+{
+    while (n > 0) {
+        const ssize_t k = ::write(fd, p, n);
+        if (k < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += k;
+        n -= size_t(k);
+    }
+    return 0;
+}
+
+class TFdDeplacement
+{
+public:
+    explicit TFdDeplacement(int n) : m_n(n) {}
+    ~TFdDeplacement()
+    {
+        if (m_n >= 0)
+            ::close(m_n);
+    }
+    TFdDeplacement(const TFdDeplacement &) = delete;
+    TFdDeplacement &operator=(const TFdDeplacement &) = delete;
+    int get() const { return m_n; }
+    int Ferme()
+    {
+        const int r = m_n >= 0 ? ::close(m_n) : 0;
+        m_n = -1;
+        return r;
+    }
+
+private:
+    int m_n;
+};
+
+// The folders of the data, opened once on each side so that every file is reached by its
+// name alone.
+struct TDossiersOuverts
+{
+    std::vector<int> Source, Cible; // by folder rank; [0] the data folder itself
+    std::vector<int> RangDossier;   // by file: the rank of its folder
+    std::vector<size_t> DebutNom;   // by file: where its name starts in its relative path
+    ~TDossiersOuverts()
+    {
+        for (const std::vector<int> *v : {&Source, &Cible})
+            for (const int fd : *v)
+                if (fd >= 0)
+                    ::close(fd);
+    }
+};
+
+int OuvreDossiers(const QByteArray &cAncien, const QByteArray &cNouveau, const TListeDonnees &L, TDossiersOuverts &D)
+{
+    QHash<QByteArray, int> Rangs;
+    auto Ouvre = [&](const QByteArray &cRelatif) {
+        const int fdS = ::open((cAncien + cRelatif).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int e = errno;
+        const int fdC = ::open((cNouveau + cRelatif).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        D.Source.push_back(fdS);
+        D.Cible.push_back(fdC);
+        if (fdS < 0)
+            return e;
+        return fdC < 0 ? errno : 0;
+    };
+    if (const int e = Ouvre(QByteArray()); e != 0)
+        return e;
+    for (const QByteArray &c : L.Dossiers) {
+        Rangs.insert(c, int(D.Source.size()));
+        if (const int e = Ouvre(c); e != 0)
+            return e;
+    }
+    for (const QByteArray &c : L.Fichiers) {
+        const qsizetype n = c.lastIndexOf('/');
+        D.RangDossier.push_back(n < 0 ? 0 : Rangs.value(c.left(n), -1));
+        D.DebutNom.push_back(size_t(n + 1));
+        if (D.RangDossier.back() < 0)
+            return ENOENT;
+    }
+    return 0;
+}
+
+// Copies file i to its new name (never replacing), with its dates, noting its fingerprint.
+int CopieFichier(const TDossiersOuverts &D, const TListeDonnees &L, size_t i, TCopieFaite &Fait)
+{
+    const char *cNom = L.Fichiers[i].constData() + D.DebutNom[i];
+    const int nRang = D.RangDossier[i];
+    TFdDeplacement Source(::openat(D.Source[size_t(nRang)], cNom, O_RDONLY | O_CLOEXEC));
+    if (Source.get() < 0)
+        return errno;
+    struct stat st
+    {
+    };
+    if (::fstat(Source.get(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    TFdDeplacement Cible(
+        ::openat(D.Cible[size_t(nRang)], cNom, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (Cible.get() < 0)
+        return errno;
+    char *p = TamponCopie();
+    TEmpreinte E;
+    for (;;) {
+        const ssize_t k = LitBloc(Source.get(), p, nBlocCopie);
+        if (k < 0)
+            return errno;
+        if (k == 0)
+            break;
+        if (const int e = EcritBloc(Cible.get(), p, size_t(k)); e != 0)
+            return e;
+        E.Ajoute(p, size_t(k));
+        if (size_t(k) < nBlocCopie)
+            break;
+    }
+    const struct timespec Dates[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(Cible.get(), Dates) != 0 || Cible.Ferme() != 0)
+        return errno;
+    Fait.nTaille = E.Taille();
+    Fait.nEmpreinte = E.Valeur();
+    return 0;
+}
+
+// Reads copy i back from the disk, its cached pages dropped first (the volume was flushed),
+// and compares it with what was read from its source; EIO when it differs.
+int VerifieFichier(const TDossiersOuverts &D, const TListeDonnees &L, size_t i, const TCopieFaite &Fait)
+{
+    const char *cNom = L.Fichiers[i].constData() + D.DebutNom[i];
+    TFdDeplacement Copie(::openat(D.Cible[size_t(D.RangDossier[i])], cNom, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (Copie.get() < 0)
+        return errno;
+    ::posix_fadvise(Copie.get(), 0, 0, POSIX_FADV_DONTNEED);
+    char *p = TamponCopie();
+    TEmpreinte E;
+    for (;;) {
+        const ssize_t k = LitBloc(Copie.get(), p, nBlocCopie);
+        if (k < 0)
+            return errno;
+        if (k == 0)
+            break;
+        E.Ajoute(p, size_t(k));
+        if (E.Taille() > Fait.nTaille || size_t(k) < nBlocCopie)
+            break;
+    }
+    return E.Taille() == Fait.nTaille && E.Valeur() == Fait.nEmpreinte ? 0 : EIO;
 }
 
 // ---- The journal ----
@@ -564,7 +804,9 @@ TResultatDeplacement ExecuteDeplacement(const TEmplacementsConfig &Emplacements,
     // (1) The copy: every file written without a flush of its own, then one flush of the
     // whole volume, then every copy read back from the disk.
     if (J.nBits & nBitCopie) {
-        if (!O.fnCopie || !O.fnCompare)
+        // Without both seams, the built-in copy; with one alone the caller erred.
+        const bool lInterne = !O.fnCopie && !O.fnCompare;
+        if (!lInterne && (!O.fnCopie || !O.fnCompare))
             return Echoue(cJournal, J, TexteErreurFichier(ENOSYS));
         const TListeDonnees L = ListeDonnees(J.cAncien);
         if (!QDir().mkpath(J.cNouveau))
@@ -576,6 +818,13 @@ TResultatDeplacement ExecuteDeplacement(const TEmplacementsConfig &Emplacements,
                     cJournal, J,
                     QStringLiteral("%1 : %2").arg(J.cNouveau + QFile::decodeName(c), TexteErreurFichier(errno)));
         const int nNombre = int(L.Fichiers.size());
+        TDossiersOuverts Ouverts;
+        std::vector<TCopieFaite> Faits;
+        if (lInterne) {
+            if (const int e = OuvreDossiers(QFile::encodeName(J.cAncien), cNouveau, L, Ouverts); e != 0)
+                return Echoue(cJournal, J, QStringLiteral("%1 : %2").arg(J.cNouveau, TexteErreurFichier(e)));
+            Faits.resize(L.Fichiers.size());
+        }
         const QByteArray cPrefixeVignettes = QFile::encodeName(cNomVignettes) + '/';
         auto Chemin = [&](const QString &cDossier, int i) {
             return cDossier + QFile::decodeName(L.Fichiers[size_t(i)]);
@@ -595,7 +844,9 @@ TResultatDeplacement ExecuteDeplacement(const TEmplacementsConfig &Emplacements,
         int e = EnParallele(
             nNombre, O.nFils,
             [&](int i) {
-                if (const int nErr = O.fnCopie(Chemin(J.cAncien, i), Chemin(J.cNouveau, i)); nErr != 0)
+                if (const int nErr = lInterne ? CopieFichier(Ouverts, L, size_t(i), Faits[size_t(i)])
+                                              : O.fnCopie(Chemin(J.cAncien, i), Chemin(J.cNouveau, i));
+                    nErr != 0)
                     return nErr;
                 Point(O, TPointDeplacement::Copie, i);
                 if (L.Fichiers[size_t(i)].startsWith(cPrefixeVignettes))
@@ -616,7 +867,9 @@ TResultatDeplacement ExecuteDeplacement(const TEmplacementsConfig &Emplacements,
         e = EnParallele(
             nNombre, O.nFils,
             [&](int i) {
-                if (const int nErr = O.fnCompare(Chemin(J.cNouveau, i), Chemin(J.cAncien, i)); nErr != 0)
+                if (const int nErr = lInterne ? VerifieFichier(Ouverts, L, size_t(i), Faits[size_t(i)])
+                                              : O.fnCompare(Chemin(J.cNouveau, i), Chemin(J.cAncien, i));
+                    nErr != 0)
                     return nErr;
                 Point(O, TPointDeplacement::Verification, i);
                 return 0;

@@ -65,10 +65,13 @@ QString FichierJournalDeplacement(const TEmplacementsConfig &Emplacements);
 // recorded, each file deleted.
 enum class TPointDeplacement { Copie, Verification, AvantConfig, ApresConfig, Bascule, Suppression };
 
-// What the work uses of the outside world; the defaults are the real ones except the copy,
-// which the caller gives (the verified copy in its batch form: no flush per file).
+// What the work uses of the outside world; the defaults are the real ones.
 struct TOutilsDeplacement
 {
+    // Left both empty, the built-in copy: each source read once, written straight to its
+    // name (never replacing) with its dates and fingerprinted; after the volume's flush each
+    // copy read back from the disk and checked against that fingerprint. Given both, they
+    // replace it (tests); given one alone, the copy fails.
     // Copies a file to a new name (never replacing); 0 or an errno.
     std::function<int(const QString &cSource, const QString &cCible)> fnCopie;
     // Reads a copy back from the disk and compares it with its source; 0, or an errno (EIO

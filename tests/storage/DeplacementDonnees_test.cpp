@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -360,4 +361,92 @@ TEST_F(DeplacementTest, InterruptedBeforeTheSwitchIsSaid)
     EXPECT_EQ(r.cMessage, QStringLiteral("Le déplacement des données vers « %1 » a été interrompu ; les données sont "
                                          "restées dans « %2 ».")
                               .arg(cNouveau, cAncien));
+}
+
+// The program's own copy (no seams given): copies equal to their sources with their dates,
+// and a copy that no longer reads back as what was read from its source stops the move.
+TEST_F(DeplacementTest, BuiltInCopyIsCheckedAgainstWhatWasRead)
+{
+    const QDateTime Ancienne(QDate(2004, 6, 11), QTime(10, 20, 30), Qt::UTC);
+    {
+        QFile f(cAncien + "KX_BDD.ini");
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(Ancienne, QFileDevice::FileModificationTime));
+    }
+    // 0: no fault; 1: a byte of the catalogue's copy changed on its way to the disk; 2: a
+    // thumbnail's copy one byte longer.
+    for (int nCas = 0; nCas < 3; ++nCas) {
+        SCOPED_TRACE(nCas);
+        Planifie(TSystemeDonnees::MultiUtilisateurs, 0);
+        TOutilsDeplacement O;
+        O.nFils = 2;
+        bool lFait = false;
+        std::mutex Verrou;
+        O.fnPoint = [&](TPointDeplacement p, int) {
+            const std::lock_guard<std::mutex> g(Verrou);
+            if (nCas == 0 || p != TPointDeplacement::Copie || lFait)
+                return;
+            const QString c = cNouveau + (nCas == 1 ? "KX_BDD.ini" : "Vignettes/v0.JPG");
+            QFile f(c);
+            if (!f.exists() || !f.open(QIODevice::ReadWrite))
+                return;
+            if (nCas == 1) {
+                const QByteArray Octets = f.readAll();
+                f.seek(3);
+                f.write(QByteArray(1, char(Octets.at(3) ^ 0x20)));
+            } else {
+                f.seek(f.size());
+                f.write("x");
+            }
+            lFait = true;
+        };
+        const TResultatDeplacement r = ExecuteDeplacement(E, O);
+        if (nCas == 0) {
+            ASSERT_EQ(r.Issue, TIssueDeplacement::Fait) << r.cMessage.toStdString();
+            EXPECT_EQ(Donnees(cNouveau), Originaux);
+            EXPECT_EQ(QFileInfo(cNouveau + "KX_BDD.ini").lastModified().toUTC(), Ancienne);
+            EXPECT_EQ(ChoisitDossierDonnees(E), cNouveau);
+            // Back to the old folder for the faulty copies.
+            QDir(cNouveau).removeRecursively();
+            ASSERT_TRUE(EcritDossierDonneesConfig(E.cFichierUtilisateur, cAncien));
+            continue;
+        }
+        EXPECT_TRUE(lFait);
+        EXPECT_EQ(r.Issue, TIssueDeplacement::Echoue);
+        EXPECT_TRUE(r.cMessage.contains(QStringLiteral("« %1 »").arg(cAncien))) << r.cMessage.toStdString();
+        EXPECT_EQ(Donnees(cAncien), Originaux);
+        EXPECT_TRUE(Donnees(cNouveau).empty());
+        EXPECT_EQ(Demarre(), cAncien);
+    }
+}
+
+// The built-in copy writes straight to the final names: a start after a crash that left a
+// copy cut short, or killed between copies, still goes back to the complete old folder.
+TEST_F(DeplacementTest, BuiltInCopyCutShortIsRemovedAtTheNextStart)
+{
+    Planifie();
+    QDir().mkpath(cNouveau + "Vignettes");
+    Ecrit(cNouveau + "KX_BDD.ini", "[/a.j");
+    EXPECT_EQ(Demarre(), cAncien);
+    EXPECT_TRUE(Donnees(cNouveau).empty());
+    EXPECT_EQ(Donnees(cAncien), Originaux);
+
+    Planifie();
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        TOutilsDeplacement O;
+        O.fnPoint = [](TPointDeplacement p, int k) {
+            if (p == TPointDeplacement::Copie && k == 60)
+                ::raise(SIGKILL);
+        };
+        ExecuteDeplacement(E, O);
+        ::_exit(3);
+    }
+    int nEtat = 0;
+    ASSERT_EQ(::waitpid(pid, &nEtat, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(nEtat));
+    EXPECT_EQ(Demarre(), cAncien);
+    EXPECT_TRUE(Donnees(cNouveau).empty());
+    EXPECT_EQ(Donnees(cAncien), Originaux);
 }
