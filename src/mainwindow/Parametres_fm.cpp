@@ -1,4 +1,5 @@
 #include "mainwindow/Parametres_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "components/ColorComboBox.h"
 #include "components/FolderTreeView.h"
@@ -106,6 +107,7 @@ const TListeOrdre Listes[4] = {TListeOrdre::Colonnes, TListeOrdre::Traitements, 
 TfmParametres::TfmParametres(TContexte &Contexte, QWidget *Parent) : QDialog(Parent), m_Contexte(Contexte)
 {
     setObjectName(QStringLiteral("fmParametres"));
+    FixeContexteAide(this, ContextesAide::nParametres);
     setWindowTitle(QStringLiteral("Paramètres"));
     fnDemandeNomDossier = [this]() -> std::optional<QString> {
         bool lOk = false;
