@@ -240,6 +240,7 @@ void TfmMainKX::ConstruitFenetre()
     btAide->setObjectName(QStringLiteral("btAide"));
     btAide->setCheckable(true);
     btAide->setFocusPolicy(Qt::NoFocus);
+    btAide->setMaximumWidth(btAide->sizeHint().height() + 4);
     btAide->setToolTip(QStringLiteral("Afficher de l'aide sur le rôle d'un contrôle"));
     m_pAide = new TAideKX(this, btAide);
     btParametres = new QPushButton(QStringLiteral("Paramètres"), pnTraitements);

@@ -135,6 +135,19 @@ TEST_F(AideTest, HelpModeTakesOneClickSwallowsItAndGivesTheCursorBack)
     EXPECT_EQ(Montres.size(), 2);
 }
 
+TEST_F(AideTest, AnotherWindowComingForwardEndsHelpMode)
+{
+    btAide->click();
+    ASSERT_TRUE(CurseurAide());
+    QWidget Autre;
+    Autre.show();
+    Autre.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Autre));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Aide->ModeAide(); }, 2000));
+    EXPECT_FALSE(btAide->isChecked());
+    EXPECT_FALSE(CurseurAide());
+}
+
 TEST_F(AideTest, MissingPagesAndAnchorsShowTheHome)
 {
     TfmAide *f = Aide->Fenetre();
