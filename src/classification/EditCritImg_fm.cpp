@@ -1,4 +1,5 @@
 #include "classification/EditCritImg_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/EditMotsCles_fm.h"
@@ -71,6 +72,7 @@ TfmEditCritImg::TfmEditCritImg(TClassement &Classement, TArboCriteres &Arbo, IMe
       m_Edition(Classement)
 {
     setObjectName(QStringLiteral("fmEditCritImg"));
+    FixeContexteAide(this, ContextesAide::nClassement);
     setModal(true);
     Construit();
     RemplitVignettes();

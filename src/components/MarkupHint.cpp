@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTabBar>
+#include <QGuiApplication>
 #include <QToolTip>
 
 namespace
@@ -164,6 +165,10 @@ protected:
         case QEvent::ToolTip: {
             if (!Objet->isWidgetType())
                 return false;
+            // A hint waits until the left button is up: it would hide what is being dragged
+            // or clicked.
+            if (QGuiApplication::mouseButtons() & Qt::LeftButton)
+                return true;
             auto *w = static_cast<QWidget *>(Objet);
             // Views that draw their own items (the thumbnail grid, the calendar) show those
             // items' hints themselves, through TMarkupHint::Affiche.

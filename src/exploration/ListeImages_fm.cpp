@@ -260,11 +260,16 @@ void TListeImagesKX::BrancheGrille()
 
 void TListeImagesKX::pmVigsPopup(const QPoint &ptEcran)
 {
-    pmVigs->clear();
     const TPanneauImage *Panneau = m_Main.PanneauImage();
     const bool lPanneau = Panneau && Panneau->rect().contains(Panneau->mapFromGlobal(ptEcran));
-    if (RemplitPmVigs(pmVigs, m_Main.Fonctionnalites().Actions(TEmplacementAction::PopupVignettes), lPanneau) > 0)
+    if (pmVigsDeroule(lPanneau) > 0)
         pmVigs->popup(ptEcran);
+}
+
+int TListeImagesKX::pmVigsDeroule(bool lPanneau)
+{
+    pmVigs->clear();
+    return RemplitPmVigs(pmVigs, m_Main.Fonctionnalites().Actions(TEmplacementAction::PopupVignettes), lPanneau);
 }
 
 bool TListeImagesKX::InterrompreListage()

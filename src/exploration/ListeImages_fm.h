@@ -81,6 +81,8 @@ public:
     void btCocheDeCocheTtesImgsClick(bool lCocher);
     void btMenuCocheDeCocheTtesImgsClick(QPushButton *Bouton, bool lCocher);
     void pmVigsPopup(const QPoint &ptEcran);
+    // Fills the pop-up for the grid (or the image pane) without showing it; its entry count.
+    int pmVigsDeroule(bool lPanneau);
 
 signals:
     // A row was double-clicked: the criteria editor opens on it.

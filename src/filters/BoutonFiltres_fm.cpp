@@ -1,4 +1,5 @@
 #include "filters/BoutonFiltres_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
@@ -130,6 +131,7 @@ bool TBoutonFiltresKX::OuvreEditeur()
         }
     }
     TfmFiltres Dialogue(m_Contexte, Bouton->window());
+    FixeContexteAide(&Dialogue, ContextesAide::nFiltres + int(m_nType));
     Dialogue.Montre(m_Enr, m_nType == TTypeFiltre::Recherche, lModeMAJ, Courante);
     if (fnAvantExec)
         fnAvantExec(Dialogue);

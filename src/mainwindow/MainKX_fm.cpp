@@ -17,6 +17,9 @@
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "mainwindow/MenuPrincipal.h"
+#include "mainwindow/Aide_fm.h"
+#include "classification/MotsClesRech_fm.h"
 #include "mainwindow/Parametres_fm.h"
 #include "platform/DesktopEntry.h"
 #include "classification/EditionCriteres.h"
@@ -132,32 +135,6 @@ void TfmMainKX::ConstruitFenetre()
 {
     mmMain = menuBar();
     mmMain->setObjectName(QStringLiteral("mmMain"));
-    miMainFic = mmMain->addMenu(QStringLiteral("&Fichiers"));
-    miMainFic->setObjectName(QStringLiteral("miMainFic"));
-    miMainFicQuitter = miMainFic->addAction(QStringLiteral("&Quitter"));
-    miMainFicQuitter->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    connect(miMainFicQuitter, &QAction::triggered, this, &TfmMainKX::btQuitterClick);
-    connect(miMainFic, &QMenu::aboutToShow, this, &TfmMainKX::miMainFicPopup);
-    miMainAff = mmMain->addMenu(QStringLiteral("&Affichage"));
-    miMainAff->setObjectName(QStringLiteral("miMainAff"));
-    miMainAffRZ = miMainAff->addMenu(QStringLiteral("Rapport de &Zoom"));
-    miMainAffRZ->setObjectName(QStringLiteral("miMainAffRZ"));
-    auto *GroupeZoom = new QActionGroup(miMainAffRZ);
-    for (int i = 0; i < RapportZoom::nNombre; ++i) {
-        if (i == RapportZoom::nUnUn || i == RapportZoom::nUnUn + 1)
-            miMainAffRZ->addSeparator();
-        QAction *a = miMainAffRZ->addAction(RapportZoom::Texte(i));
-        a->setCheckable(true);
-        a->setData(i);
-        GroupeZoom->addAction(a);
-        connect(a, &QAction::triggered, this, [this, i] { cbZoom->setCurrentIndex(i); });
-    }
-    connect(miMainAffRZ, &QMenu::aboutToShow, this, &TfmMainKX::miMainAffRZDeroule);
-    miMainOut = mmMain->addMenu(QStringLiteral("&Outils"));
-    miMainOut->setObjectName(QStringLiteral("miMainOut"));
-    QAction *miMainOutParametres = miMainOut->addAction(QStringLiteral("&Paramètres..."));
-    miMainOutParametres->setObjectName(QStringLiteral("miMainOutParametres"));
-    connect(miMainOutParametres, &QAction::triggered, this, &TfmMainKX::btParametresClick);
     // The zoom keys belong to the window, ahead of the tabs' and the lists' own Ctrl keys;
     // they are taken even while the zoom list is disabled.
     for (int nTouche : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
@@ -261,6 +238,13 @@ void TfmMainKX::ConstruitFenetre()
     pmOutilsDivers->setObjectName(QStringLiteral("pmOutilsDivers"));
     btOutilsDivers->setMenu(pmOutilsDivers);
     connect(pmOutilsDivers, &QMenu::aboutToShow, this, &TfmMainKX::pmOutilsDiversPopup);
+    btAide = new QPushButton(QStringLiteral("?"), pnTraitements);
+    btAide->setObjectName(QStringLiteral("btAide"));
+    btAide->setCheckable(true);
+    btAide->setFocusPolicy(Qt::NoFocus);
+    btAide->setMaximumWidth(btAide->sizeHint().height() + 4);
+    btAide->setToolTip(QStringLiteral("Afficher de l'aide sur le rôle d'un contrôle"));
+    m_pAide = new TAideKX(this, btAide);
     btParametres = new QPushButton(QStringLiteral("Paramètres"), pnTraitements);
     btParametres->setObjectName(QStringLiteral("btParametres"));
     btParametres->setFocusPolicy(Qt::NoFocus);
@@ -291,6 +275,7 @@ void TfmMainKX::ConstruitFenetre()
     Traitements->addWidget(cbZoom);
     Traitements->addStretch(1);
     Traitements->addWidget(ggChrgImg);
+    Traitements->addWidget(btAide);
     Traitements->addWidget(btOutilsDivers);
     Traitements->addWidget(btParametres);
     Traitements->addWidget(btQuitter);
@@ -344,6 +329,16 @@ void TfmMainKX::ConstruitFenetre()
     Ligne->addWidget(pnDroite, 1);
 
     PlaceVigs(0);
+    // The help of the window's parts (a negative context is a pop-up topic).
+    FixeContexteAide(pnLVImgsCmdes, 12);
+    FixeContexteAide(lvImgs, 13);
+    FixeContexteAide(pnTraitements, 14);
+    FixeContexteAide(plvVigs, -15);
+    FixeContexteAide(tvVigsCrit, -16);
+    FixeContexteAide(sbImage, -17);
+    FixeContexteAide(tsExpl, 111);
+    FixeContexteAide(tsRech, 112);
+    FixeContexteAide(tsHistoCD, 113);
     connect(pnCommandes, &TExpColPanel::_OnCollapsed, this, &TfmMainKX::pnCommandes_OnCollapsedExpanded);
     connect(pnCommandes, &TExpColPanel::_OnExpanded, this, &TfmMainKX::pnCommandes_OnCollapsedExpanded);
     connect(pnVigs, &TExpColPanel::_OnCollapsed, this, &TfmMainKX::pnVigs_OnCollapsedExpanded);
@@ -546,6 +541,35 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     m_pRecherche = Recherche;
     btOutilsDivers->setToolTip(BulleOutilsDivers(m_Fonctionnalites.Actions(TEmplacementAction::OutilsDivers)));
 
+    // The menu bar repeats the buttons and pop-ups the features have just put in place.
+    TSourcesMenuKX Sources;
+    Sources.miRechMaintenant = CommandesRech->miRechMaintenant;
+    Sources.miEditeCritRech = CommandesRech->miEditeCritRech;
+    Sources.miRAZTousCriteres = CommandesRech->miRAZTousCriteres;
+    Sources.miCritRechRAZ = Recherche->tvCritRech->miCritRechRAZ;
+    Sources.fnArbreRechNonVide = [Arbre = Recherche->tvCritRech] { return Arbre->topLevelItemCount() > 0; };
+    if (TMotsClesRechKX *MC = Recherche->MotsCles()) {
+        Sources.ActionsMotsCles = MC->ActionsMenu();
+        Sources.fnMotsClesAffiches = [MC] { return MC->btCritMC->isChecked(); };
+        Sources.fnOperateurET = [MC] { return MC->OperateurET(); };
+        Sources.fnMotsClesNonVides = [MC] { return !MC->Texte().trimmed().isEmpty(); };
+    }
+    Sources.pmVigs = Exploration->Liste().pmVigs;
+    Sources.fnPmVigsDeroule = [Liste = &Exploration->Liste()] { Liste->pmVigsDeroule(false); };
+    Sources.miIndexerCD = findChild<QAction *>(QStringLiteral("miHistoCDIndexer"));
+    Sources.fnQuitter = [this] { btQuitterClick(); };
+    Sources.fnAideContextuelle = [this] { m_pAide->AideContextuelle(QApplication::focusWidget()); };
+    Sources.fnAideSommaire = [this] { m_pAide->Sommaire(); };
+    Sources.fnAideIndex = [this] { m_pAide->Index(); };
+    Sources.fnAideAccueil = [this] { m_pAide->Accueil(); };
+    Sources.fnAPropos = [this] { m_pAide->APropos(); };
+    // The search criteria boxes share one pop-up topic.
+    for (const char *c : {"cbCritMC", "cbCritEnreg", "tvCritRech"})
+        for (QWidget *w : findChildren<QWidget *>(QLatin1String(c)))
+            if (w->window() == this)
+                FixeContexteAide(w, -1121);
+    m_pMenu = new TMenuPrincipalKX(*this, mmMain, m_Contexte, std::move(Sources));
+
     // The command pane as if both splitters had just moved.
     AppliqueTaillesMinimales();
     // The version in the treatments pane, once everything it describes is in place.
@@ -597,23 +621,6 @@ bool TfmMainKX::OuvreDossier(const QString &cDossier)
         return false;
     m_cDossierCourant = QFileInfo(cDossier).absoluteFilePath();
     return true;
-}
-
-void TfmMainKX::miMainFicPopup()
-{
-    // The features' actions are asked again at each opening; the separators are the menu's own.
-    for (QAction *a : miMainFic->actions()) {
-        if (a == miMainFicQuitter)
-            continue;
-        miMainFic->removeAction(a);
-        if (a->isSeparator() && a->parent() == miMainFic)
-            delete a;
-    }
-    const QList<QAction *> l = m_Fonctionnalites.Actions(TEmplacementAction::MenuFichiers);
-    if (l.isEmpty())
-        return;
-    miMainFic->insertActions(miMainFicQuitter, l);
-    miMainFic->insertSeparator(miMainFicQuitter);
 }
 
 void TfmMainKX::MontrePage(QWidget *Page)
@@ -791,13 +798,6 @@ void TfmMainKX::DeplaceDonnees(const QString &cDossier, TSystemeDonnees Systeme,
     }
     // The move itself runs once the stores are saved, as the program ends.
     QMetaObject::invokeMethod(this, &TfmMainKX::FermeSansQuestion, Qt::QueuedConnection);
-}
-
-void TfmMainKX::miMainAffRZDeroule()
-{
-    for (QAction *a : miMainAffRZ->actions())
-        if (!a->isSeparator())
-            a->setChecked(a->data().toInt() == cbZoom->currentIndex());
 }
 
 void TfmMainKX::ToucheZoom(int nTouche)

@@ -28,6 +28,8 @@ class TContexte;
 class TfmParametres;
 class TListeImagesKX;
 class TMemoEtatKX;
+class TMenuPrincipalKX;
+class TAideKX;
 class TRechercheKX;
 class TTraitementsKX;
 class TfmDemarrage;
@@ -86,6 +88,8 @@ public:
     // The zoom list of the image pane, which the window's zoom keys and menu set.
     TComboZoom *ListeZoom() const { return cbZoom; }
     QTabWidget *PanneauEtat() const { return pcEtat; }
+    // The help: context help, help mode, the help window.
+    TAideKX &Aide() const { return *m_pAide; }
     // Saves the settings and catalogue stores at exit, filling the reasons of a failure; the
     // application context's by default.
     std::function<bool(QStringList *pRaisons)> fnSauveStores;
@@ -158,7 +162,6 @@ private:
     int LargeurLVImgsSurvol() const;
 
     bool OuvreDossier(const QString &cDossier);
-    void miMainFicPopup();
     void btQuitterClick();
     void pnCommandes_OnCollapsedExpanded();
     void pnVigs_OnCollapsedExpanded();
@@ -169,16 +172,12 @@ private:
     void ReorienteImages();
     void ModifieVerbeDossier(bool lInstalle);
     void DeplaceDonnees(const QString &cDossier, TSystemeDonnees Systeme, int nOperation);
-    void miMainAffRZDeroule();
     // Ctrl+PageUp, Ctrl+PageDown, Ctrl+End, Ctrl+Home: step the zoom list.
     void ToucheZoom(int nTouche);
 
     TContexte &m_Contexte;
     // The window's own controls (tests find them by these object names).
     QMenuBar *mmMain = nullptr;
-    QMenu *miMainFic = nullptr;
-    QMenu *miMainAff = nullptr;
-    QMenu *miMainAffRZ = nullptr;
     TExpColPanel *pnCommandes = nullptr;
     QTabWidget *pcExplRech = nullptr;
     TSeparateur *spExplRech = nullptr;
@@ -191,7 +190,8 @@ private:
     QMenu *pmOutilsDivers = nullptr;
     QLabel *pnVersion = nullptr;
     QPushButton *btParametres = nullptr;
-    QMenu *miMainOut = nullptr;
+    // The help mode's toggle.
+    QPushButton *btAide = nullptr;
     TExpColPanel *pnVigs = nullptr;
     TExpColPanel *pnVigsCrit = nullptr;
     TSeparateur *spVigs = nullptr;
@@ -221,7 +221,8 @@ private:
     TAlbumImagesKX *m_pAlbumImages = nullptr;
     TRechercheKX *m_pRecherche = nullptr;
     TMemoEtatKX *m_pMemoEtat = nullptr;
-    QAction *miMainFicQuitter = nullptr;
+    TMenuPrincipalKX *m_pMenu = nullptr;
+    TAideKX *m_pAide = nullptr;
     QWidget *m_pnZoneLVImgs = nullptr; // where the image list lies while not widened
     QWidget *m_pnZoneVisu = nullptr;   // thumbnails and image
     bool m_lFormShowFait = false;

@@ -1,4 +1,5 @@
 #include "mainwindow/Parametres_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "calendar/VignetteFlottante_fm.h"
 #include "components/ColorComboBox.h"
@@ -107,6 +108,7 @@ const TListeOrdre Listes[4] = {TListeOrdre::Colonnes, TListeOrdre::Traitements, 
 TfmParametres::TfmParametres(TContexte &Contexte, QWidget *Parent) : QDialog(Parent), m_Contexte(Contexte)
 {
     setObjectName(QStringLiteral("fmParametres"));
+    FixeContexteAide(this, ContextesAide::nParametres);
     setWindowTitle(QStringLiteral("Paramètres"));
     fnDemandeNomDossier = [this]() -> std::optional<QString> {
         bool lOk = false;

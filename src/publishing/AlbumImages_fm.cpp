@@ -1,4 +1,5 @@
 #include "publishing/AlbumImages_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/Classement_fm.h"
@@ -99,6 +100,7 @@ TfmAlbumImages::TfmAlbumImages(TAlbumImages &Album, TContexte &Contexte, QWidget
     : QWidget(Parent, Qt::Window), m_Album(Album), m_Contexte(Contexte)
 {
     setObjectName(QStringLiteral("fmAlbumImages"));
+    FixeContexteAide(this, ContextesAide::nAlbumsImages);
     setWindowTitle(QStringLiteral("Album d'images"));
 
     auto *Ligne = new QHBoxLayout(this);

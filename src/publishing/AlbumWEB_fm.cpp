@@ -1,4 +1,5 @@
 #include "publishing/AlbumWEB_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "calendar/VignetteFlottante_fm.h"
 #include "classification/ArboCriteres.h"
@@ -110,6 +111,7 @@ TfmAlbumWEB::TfmAlbumWEB(TContexte &Contexte, const TParamsAlbumWEB &Params, con
       })
 {
     setObjectName(QStringLiteral("fmAlbumWEB"));
+    FixeContexteAide(this, ContextesAide::nAlbumWEB);
     setWindowTitle(QStringLiteral("Création d'un album WEB. Clic-Clic, l'album est dans l'sac"));
     fnDemandeNomDossier = [this]() -> std::optional<QString> {
         bool lOk = false;

@@ -1,4 +1,5 @@
 #include "publishing/AlbumsWebPerso_fm.h"
+#include "mainwindow/ContextesAide.h"
 
 #include "components/MessagesQt.h"
 #include "components/PaneledListView.h"
@@ -166,6 +167,7 @@ TfmAlbumWEBHierPersoMAJ::TfmAlbumWEBHierPersoMAJ(TContexte &Contexte, QWidget *P
     : QDialog(Parent), m_Contexte(Contexte), m_ini(*Contexte.iniSetup)
 {
     setObjectName(QStringLiteral("fmAlbumWEBHierPersoMAJ"));
+    FixeContexteAide(this, ContextesAide::nAlbumsWEBPerso);
     setWindowTitle(QStringLiteral("Mise à jour des Albums WEB hiérarchiques personnels"));
     CreeControles();
     RemplitAlbums(QString());
@@ -612,6 +614,7 @@ TfmAlbumWEBHierPersoMAJGestImg::TfmAlbumWEBHierPersoMAJGestImg(const TBigIniFile
     : QDialog(Parent), m_ini(iniSetup), m_cAlbum(cAlbum), m_cChemin(cChemin)
 {
     setObjectName(QStringLiteral("fmAlbumWEBHierPersoMAJGestImg"));
+    FixeContexteAide(this, ContextesAide::nAlbumsWEBPerso);
     setWindowTitle(QStringLiteral("Images sélectionnées..."));
     auto *l = new QVBoxLayout(this);
     rbSupprime = new QRadioButton(QStringLiteral("les &Supprimer"), this);
@@ -684,6 +687,7 @@ TfmAlbumWEBHierPersoAjtImg::TfmAlbumWEBHierPersoAjtImg(const TBigIniFile &iniSet
     : QDialog(Parent), m_ini(iniSetup)
 {
     setObjectName(QStringLiteral("fmAlbumWEBHierPersoAjtImg"));
+    FixeContexteAide(this, ContextesAide::nAlbumsWEBPerso);
     setWindowTitle(QStringLiteral("Ajout d'images dans un Album WEB hiérarchique personnel"));
     auto *l = new QVBoxLayout(this);
     auto *lArbres = new QHBoxLayout;

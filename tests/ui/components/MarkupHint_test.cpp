@@ -149,3 +149,18 @@ TEST_F(MarkupHintTest, SeparatorLinesAreSingleOrDouble)
     EXPECT_EQ(NombreRegles("mot mot mot mot\r\n<LG></LG/>\r\nmot mot mot mot"), 2);
     EXPECT_EQ(NombreRegles("mot mot mot mot\r\nmot mot mot mot"), 0);
 }
+
+TEST_F(MarkupHintTest, NoHintWhileTheLeftButtonIsDown)
+{
+    QWidget Fenetre;
+    auto *Etiquette = new QLabel("v 1.44", &Fenetre);
+    Etiquette->setToolTip("Consultation");
+    Fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Fenetre));
+    QTest::mousePress(Etiquette, Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(QGuiApplication::mouseButtons() & Qt::LeftButton);
+    EXPECT_EQ(BulleMontree(Etiquette), "");
+    EXPECT_FALSE(TMarkupHint::Visible());
+    QTest::mouseRelease(Etiquette, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(BulleMontree(Etiquette), "Consultation");
+}

@@ -387,13 +387,13 @@ TEST_F(ExplorationTest, MenusAreBuiltFromTheInstalledFeatures)
     ASSERT_NE(Fichiers, nullptr);
     emit Fichiers->aboutToShow();
     EXPECT_EQ(Textes(Fichiers),
-              QStringList({"&Appliquer les critères de recherche aux images sélectionnées...", "Su&pprimer...",
-                           "&Renommer...", "chan&ger la Date...", "&Copier...", "&Essai du menu", "-", "&Quitter"}));
+              QStringList({"&Sélectionner toutes les images", "&Désélectionner toutes les images", "-", "&Copier...",
+                           "Su&pprimer...", "chan&ger la Date...", "&Renommer...", "&Essai du menu", "-", "&Quitter"}));
     // Asked again at each opening: nothing doubles.
     emit Fichiers->aboutToShow();
     EXPECT_EQ(Textes(Fichiers),
-              QStringList({"&Appliquer les critères de recherche aux images sélectionnées...", "Su&pprimer...",
-                           "&Renommer...", "chan&ger la Date...", "&Copier...", "&Essai du menu", "-", "&Quitter"}));
+              QStringList({"&Sélectionner toutes les images", "&Désélectionner toutes les images", "-", "&Copier...",
+                           "Su&pprimer...", "chan&ger la Date...", "&Renommer...", "&Essai du menu", "-", "&Quitter"}));
     // The window goes first: it still lists the feature.
     Fenetre.reset();
 }
