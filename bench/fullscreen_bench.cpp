@@ -39,6 +39,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QTabWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -302,6 +303,12 @@ int main(int argc, char **argv)
         tv->set_FixedDisksOnly(false);
         tv->Remplit();
         tv->ChoisitDossier(cPhotos);
+        // The page holding the tree.
+        for (QWidget *w = tv; w; w = w->parentWidget())
+            if (auto *Onglets =
+                    qobject_cast<QTabWidget *>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+                if (Onglets->indexOf(w) >= 0)
+                    Onglets->setCurrentWidget(w);
         Reglages.show();
         QTest::qWaitForWindowExposed(&Reglages);
         QTest::qWait(500);
