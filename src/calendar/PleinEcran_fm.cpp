@@ -188,6 +188,8 @@ TfmPleinEcran::TfmPleinEcran(TfmMainKX &Main, TContexte &Contexte, const QColor 
     setAutoFillBackground(true);
     ConstruitFenetre();
     NouvelleAvance();
+    m_pAffiche = m_Main.findChild<TAfficheImageKX *>();
+    connect(this, &QDialog::finished, this, &TfmPleinEcran::FinPleinEcran);
     connect(&m_Main.Selection(), &TSelectionKX::CouranteChange, this, &TfmPleinEcran::CouranteChange);
     connect(&m_Main.Selection(), &TSelectionKX::ImageChange, this, [this](const QString &cCle) {
         const TEnrLV *e = EnrCourant(m_Main);
@@ -200,6 +202,7 @@ TfmPleinEcran::TfmPleinEcran(TfmMainKX &Main, TContexte &Contexte, const QColor 
 
 TfmPleinEcran::~TfmPleinEcran()
 {
+    FinPleinEcran();
     if (m_lAttente)
         QApplication::restoreOverrideCursor();
 }
@@ -353,8 +356,16 @@ void TfmPleinEcran::ConstruitFenetre()
     connect(cbZoom, &QComboBox::currentIndexChanged, this, &TfmPleinEcran::cbZoomChange);
 }
 
+void TfmPleinEcran::FinPleinEcran()
+{
+    if (m_pAffiche)
+        m_pAffiche->FinPleinEcran();
+}
+
 void TfmPleinEcran::AfficherPleinEcran()
 {
+    if (m_pAffiche)
+        m_pAffiche->DebutPleinEcran();
     if (QScreen *s = m_Main.screen())
         setScreen(s);
     const QScreen *s = m_Main.screen() ? m_Main.screen() : QGuiApplication::primaryScreen();
@@ -461,6 +472,8 @@ void TfmPleinEcran::Montre(const TImagePleinEcran &Image)
     }
     sbPleinEcran->MetImage(m_Image.Image);
     DisposerImage();
+    if (m_pAffiche && Image.lLue)
+        m_pAffiche->ImagePleinEcran(Image.cFichier, Image.Image, Image.Taille);
 }
 
 bool TfmPleinEcran::AttendImage(int nMs)
@@ -777,12 +790,14 @@ void TPleinEcranKX::SuivreArbre(QTreeWidget *Arbre, quint8 nTypeArbre, TfmVignet
 {
     if (!Arbre)
         return;
-    m_ArbresSuivis.removeIf([Arbre](const TArbreSuivi &a) { return a.Arbre.isNull() || a.Arbre == Arbre; });
-    m_ArbresSuivis.append({Arbre, nTypeArbre, Fournisseur});
-    connect(
-        Arbre, &QObject::destroyed, this,
-        [this] { m_ArbresSuivis.removeIf([](const TArbreSuivi &a) { return a.Arbre.isNull(); }); },
-        Qt::UniqueConnection);
+    // Compared as plain objects: a tree being destroyed is no longer a tree.
+    const QObject *Objet = Arbre;
+    const auto Oublie = [this](const QObject *Objet) {
+        m_ArbresSuivis.removeIf([Objet](const TArbreSuivi &a) { return a.Arbre.isNull() || a.pObjet == Objet; });
+    };
+    Oublie(Objet);
+    m_ArbresSuivis.append({Arbre, Objet, nTypeArbre, Fournisseur});
+    connect(Arbre, &QObject::destroyed, this, [Oublie, Objet] { Oublie(Objet); });
     if (m_fmVignetteFlottante)
         m_fmVignetteFlottante->Suivre(Arbre, nTypeArbre, std::move(Fournisseur));
 }

@@ -85,9 +85,12 @@ private:
     void imPositClick(const QPoint &pt);
     void CopieCriteres();
     void NouvelleAvance();
+    void FinPleinEcran();
 
     TfmMainKX &m_Main;
     TContexte &m_Contexte;
+    // The main window's image pane, fed with this view's pictures while it is up.
+    QPointer<TAfficheImageKX> m_pAffiche;
     PleinEcran::TZoneImage *sbPleinEcran = nullptr;
     QWidget *pnCommandes = nullptr;
     QToolButton *btAfficheMasque = nullptr, *btCriteres = nullptr, *btImgPosit = nullptr, *btMemoSonore = nullptr;
@@ -173,6 +176,7 @@ private:
     struct TArbreSuivi
     {
         QPointer<QTreeWidget> Arbre;
+        const QObject *pObjet = nullptr;
         quint8 nType = 0;
         TfmVignetteFlottante::TFournisseur Fournisseur;
     };

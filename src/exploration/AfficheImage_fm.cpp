@@ -128,6 +128,11 @@ void TAfficheImageKX::AfficheImage(int nLigne, bool lZoom11)
     if (cFichier != m_cFichier)
         m_nCleSource = 0;
     m_cFichier = cFichier;
+    if (m_lPleinEcran) {
+        // The full-screen view's decode serves the pane too.
+        m_pChargeur->Abandonne();
+        return;
+    }
     Attente(true);
     // Answered at once when the picture is kept, otherwise once the worker has decoded it.
     m_pChargeur->Demande(Demande(cFichier), FichierSuivant(m_nLigne));
@@ -196,6 +201,11 @@ void TAfficheImageKX::cbZoomChange()
         RapportZoom::Affichage(nZoom, m_TailleImage.width(), m_TailleImage.height(), sbImage->TailleDisponible());
     if (!A.cBulle.isEmpty())
         cbZoom->setToolTip(A.cBulle);
+    if (m_lPleinEcran) {
+        if (m_lLue && !A.Taille.isEmpty())
+            sbImage->MetTailleAffichee(A.Taille);
+        return;
+    }
     if (!m_lLue) {
         // A picture still loading is asked for at the new zoom instead.
         if (m_lAttente && !m_cFichier.isEmpty())
@@ -245,8 +255,42 @@ void TAfficheImageKX::imImageDblClick()
     if (!m_lLue || m_cFichier.isEmpty() || !fnPleinEcran)
         return;
     fnPleinEcran(sbImage->Image(), Couleurs::Couleur(m_Contexte.Parametres.nImgPECoulFond, QApplication::palette(), 0));
-    if (cbZoom->currentIndex() != RapportZoom::nUnUn && m_nLigne >= 0)
-        AfficheImage(m_nLigne);
+}
+
+void TAfficheImageKX::DebutPleinEcran()
+{
+    m_lPleinEcran = true;
+}
+
+void TAfficheImageKX::ImagePleinEcran(const QString &cFichier, const QImage &Image, QSize Taille)
+{
+    if (!m_lPleinEcran || Image.isNull())
+        return;
+    // The view may show the new row before the pane heard of it.
+    const int nLigne = m_Selection.LigneCourante();
+    const TModeleListeImages &Modele = m_Selection.Modele();
+    if (nLigne < 0 || nLigne >= Modele.Nombre() || Modele.Enr(nLigne).CheminComplet() != cFichier)
+        return;
+    m_nLigne = nLigne;
+    m_cFichier = cFichier;
+    m_lLue = true;
+    m_lTournee = false;
+    m_nCleSource = 0; // not a decode of the pane's loader: the pane decodes again afterwards
+    m_TailleImage = Taille;
+    cbZoom->setEnabled(true);
+    const RapportZoom::TAffichage A =
+        RapportZoom::Affichage(cbZoom->currentIndex(), Taille.width(), Taille.height(), sbImage->TailleDisponible());
+    sbImage->MetImage(Image, A.Taille.isEmpty() ? Image.size() : A.Taille);
+    Termine();
+}
+
+void TAfficheImageKX::FinPleinEcran()
+{
+    if (!m_lPleinEcran)
+        return;
+    m_lPleinEcran = false;
+    m_lLue = false;
+    AfficheImage(m_nLigne);
 }
 
 TAfficheImageKX *InstalleAfficheImage(TfmMainKX &Main, TContexte &Contexte, TListeImagesKX &Liste)

@@ -47,6 +47,13 @@ public:
     // The picture's hint for an entry; the full path unless set.
     std::function<QString(const TEnrLV &Enr)> fnBulleImage;
 
+    // While the full-screen view is up, the hidden pane decodes nothing: it takes the view's
+    // picture of the current image (already treated). When the view closes it shows the
+    // current image again at its own scale.
+    void DebutPleinEcran();
+    void ImagePleinEcran(const QString &cFichier, const QImage &Image, QSize Taille);
+    void FinPleinEcran();
+
     TChargeurImage &Chargeur() { return *m_pChargeur; }
     // The picture of the current entry could be read (the zoom list is enabled).
     bool ImageLue() const { return m_lLue; }
@@ -77,6 +84,7 @@ private:
     QString m_cFichier; // the file being shown or loaded; empty for a placeholder
     bool m_lLue = false;
     bool m_lAttente = false;
+    bool m_lPleinEcran = false;
     QSize m_TailleImage;
     bool m_lTournee = false; // the treatments turned the picture a quarter
     qint64 m_nCleSource = 0; // the decode the shown picture was made from

@@ -2,6 +2,7 @@
 
 #include "components/ComboZoom.h"
 #include "components/FolderTreeView.h"
+#include "components/PanneauImage.h"
 #include "exploration/AfficheImage_fm.h"
 #include "exploration/Exploration_fm.h"
 #include "exploration/ListeImages_fm.h"
@@ -369,4 +370,31 @@ TEST_F(PleinEcranTest, TheMemoOfTheImageLeftStopsButNotARefreshOfTheSameImage)
     EXPECT_FALSE(Memo.EnCours());
     EXPECT_EQ(Memo.nArrets, 1);
     EXPECT_FALSE(btMemoSonore->isEnabled());
+}
+
+TEST_F(PleinEcranTest, EachStepIsDecodedOnceForTheViewAndTheHiddenPane)
+{
+    auto *Affiche = Fenetre->findChild<TAfficheImageKX *>();
+    ASSERT_NE(Affiche, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Affiche->Chargeur().Occupe() && Affiche->ImageLue(); }, 20000));
+    const qsizetype nAvant = Affiche->Chargeur().Decodages().size();
+    auto fm = Ouvre();
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("b.jpg"));
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(Montree(*fm), QStringLiteral("c.jpg"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fm->Avance().Occupe(); }, 20000));
+    // The pane's loader did nothing: the pane holds the view's picture.
+    EXPECT_EQ(Affiche->Chargeur().Decodages().size(), nAvant);
+    EXPECT_EQ(Fenetre->PanneauImage()->Image().cacheKey(), fm->ImageCourante().Image.cacheKey());
+    EXPECT_TRUE(Affiche->ImageLue());
+    EXPECT_EQ(Affiche->TailleImage(), QSize(2400, 1600));
+
+    // Closed, the pane shows the current image from its own decode.
+    QTest::keyClick(fm.get(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Affiche->Chargeur().Occupe() && Affiche->ImageLue(); }, 20000));
+    const auto Decodages = Affiche->Chargeur().Decodages();
+    ASSERT_EQ(Decodages.size(), nAvant + 1);
+    EXPECT_EQ(Decodages.last().cFichier, cPhotos + "c.jpg");
+    EXPECT_NE(Fenetre->PanneauImage()->Image().cacheKey(), fm->ImageCourante().Image.cacheKey());
 }
