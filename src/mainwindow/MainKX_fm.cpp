@@ -483,12 +483,6 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     TClassementKX *Classement = InstalleClassement(*this, m_Contexte, Exploration->Liste(), *Recherche);
     m_pMemoEtat = InstalleMemoEtat(*this, m_Contexte, Classement->Classement());
     TBulleImageKX *BulleImage = InstalleBulleImage(*this, m_Contexte, &Classement->Classement());
-    TExploreBDDKX *ExploreBDD =
-        InstalleExploreBDD(*this, m_Contexte, CommandesRech->Index(), &Recherche->Arbo(), &Classement->Classement());
-    ExploreBDD->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
-    ExploreBDD->fnSauverPlanche = [Vignettes](TPaneledListView *Grille, const QString &cNom) {
-        Vignettes->SauverPlanche(Grille, cNom);
-    };
     TSuppressionImagesKX *Suppression = InstalleSuppressionImages(*this, m_Contexte);
     InstalleHistoCD(*this, m_Contexte, Exploration->Liste());
     TRenommageImagesKX *Renommage = InstalleRenommageImages(*this, m_Contexte);
@@ -512,6 +506,13 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     InstalleCalendrier(*this, m_Contexte, &Recherche->Arbo());
     InstalleExtraitDonGeneEtMD(*this, m_Contexte, &Classement->Classement());
     InstalleGereDonGeneEtMD(*this, m_Contexte, &AlbumImages->Album());
+    // After the calendar: its tools entry follows the calendar's.
+    TExploreBDDKX *ExploreBDD =
+        InstalleExploreBDD(*this, m_Contexte, CommandesRech->Index(), &Recherche->Arbo(), &Classement->Classement());
+    ExploreBDD->fnBulle = [BulleImage](const TEnrLV &Enr) { return BulleImage->Bulle(Enr); };
+    ExploreBDD->fnSauverPlanche = [Vignettes](TPaneledListView *Grille, const QString &cNom) {
+        Vignettes->SauverPlanche(Grille, cNom);
+    };
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());
