@@ -84,7 +84,7 @@ int main(int argc, char **argv)
     TBigIniFile iniBDD(QString(), true), iniSetup{QString()};
     iniBDD.lAutoSave = false;
     iniSetup.lAutoSave = false;
-    std::vector<QString> MotsImages(size_t(nImages));
+    std::vector<QString> MotsImages(static_cast<size_t>(nImages));
     const char *const Appareils[] = {"Canon EOS 300D", "NIKON D70",     "DSC-W1",
                                      "E-300",          "FinePix S5000", "CANON EOS 300D"};
     for (int i = 0; i < nImages; ++i) {
