@@ -11,6 +11,7 @@
 #include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
 #include "imaging/VignetteCompacte.h"
+#include "mainwindow/ContextesAide.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Couleurs.h"
 #include "publishing/AlbumWEB_fm.h"
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -133,6 +135,17 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     m_Ensembles = EnsemblesExplore(m_Index);
     m_Ordre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
     CreeControles();
+    FixeContexteAide(this, ContextesAide::nExplorateurBDD);
+    // Modal to the main window only: the help window it opens must take the keyboard and mouse.
+    setWindowModality(Qt::WindowModal);
+    for (TPageExplore &p : m_Pages)
+        FixeContexteAide(p.tvVigsCrits, ContextesAide::nArbresExplorateurBDD);
+    // F1: the help of the focused control, as in the main window.
+    auto *F1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(F1, &QShortcut::activated, this, [this] {
+        if (fnAide)
+            fnAide(focusWidget());
+    });
     InstallePageAudit(*this, m_Index, m_pArbo);
     // 2. Place and minimum size from the screen.
     if (const QScreen *Ecran = QApplication::primaryScreen()) {
@@ -891,6 +904,7 @@ void TExploreBDDKX::Ouvre()
     TfmExploreBDD Fenetre(m_Contexte, m_Index, m_pArbo, m_pClassement, &m_Main);
     Fenetre.fnBulle = fnBulle;
     Fenetre.fnSuivreArbre = fnSuivreArbre;
+    Fenetre.fnAide = fnAide;
     Fenetre.fnSauverPlanche = fnSauverPlanche;
     Fenetre.fnAlbumWEB = [this](QWidget *Parent, const QList<TEnrLV> &Images, const QString &cCritere) {
         TSourceDonneesAW Source;

@@ -167,6 +167,7 @@ public:
     std::function<QString(const TEnrLV &Enr)> fnBulle;
     std::function<void(QTreeWidget *, quint8, TfmVignetteFlottante::TFournisseur)> fnSuivreArbre;
     std::function<void(TPaneledListView *Grille, const QString &cNom)> fnSauverPlanche;
+    std::function<void(QWidget *Controle)> fnAide;
     std::function<void(TfmExploreBDD &Fenetre)> fnExecute;
 
 private:

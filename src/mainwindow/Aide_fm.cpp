@@ -57,6 +57,8 @@ TfmAide::TfmAide(QWidget *Parent) : QWidget(Parent, Qt::Window)
 {
     setObjectName(QStringLiteral("fmAide"));
     setWindowTitle(QStringLiteral("Aide de Vimbrel"));
+    // Left open, it must not keep the program running once the main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(900, 640);
     m_Pages = LitPagesAide();
     m_Index = LitIndex(LitFichierAide(QLatin1String(cDossierAide) + QStringLiteral("index.txt")));

@@ -513,6 +513,7 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     ExploreBDD->fnSauverPlanche = [Vignettes](TPaneledListView *Grille, const QString &cNom) {
         Vignettes->SauverPlanche(Grille, cNom);
     };
+    ExploreBDD->fnAide = [this](QWidget *Controle) { m_pAide->AideContextuelle(Controle); };
     // The zoom the image pane starts with: the one kept from the last run, or "1:1".
     cbZoom->setCurrentIndex(P.lSauveRapZoom ? P.nRapZoom : RapportZoom::nUnUn);
     TAfficheImageKX *Affiche = InstalleAfficheImage(*this, m_Contexte, Exploration->Liste());

@@ -3,6 +3,7 @@
 #include "classification/ArboCriteres.h"
 #include "calendar/PleinEcran_fm.h"
 #include "classification/IndexClassement.h"
+#include "mainwindow/Aide_fm.h"
 #include "mainwindow/MainKX_fm.h"
 #include "components/PaneledListView.h"
 #include "storage/Contexte.h"
@@ -14,11 +15,13 @@
 #include "support/MessagesFactices.h"
 
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWhatsThis>
 #include <gtest/gtest.h>
 
 namespace
@@ -222,4 +225,34 @@ TEST_F(ExploreBDDPrincipale, OpensFromTheToolsAndHandsItsTreesToTheFloatingThumb
     EXPECT_FALSE(PleinEcran->ArbresSuivis().contains(nullptr));
     for (QTreeWidget *t : PleinEcran->ArbresSuivis())
         EXPECT_FALSE(t->objectName().startsWith(QStringLiteral("tvBDD")));
+}
+
+TEST_F(ExploreBDDPrincipale, F1GivesTheExplorersHelpAndItsClassificationTreesTheirTopic)
+{
+    CreeFenetre();
+    auto *Feature = Fenetre->findChild<TExploreBDDKX *>();
+    auto *Aide = Fenetre->findChild<TAideKX *>();
+    ASSERT_TRUE(Feature && Aide);
+    QSignalSpy Montrees(Aide, &TAideKX::AideMontree);
+    Feature->fnExecute = [&](TfmExploreBDD &fm) {
+        fm.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&fm));
+        auto *Dossiers = fm.findChild<QTreeWidget *>(QStringLiteral("tvBDD"));
+        auto *Criteres = fm.findChild<QTreeWidget *>(QStringLiteral("tvBDDVigsCrits"));
+        ASSERT_TRUE(Dossiers && Criteres);
+        // The pop-up topic first: the help window, once shown, takes the activation.
+        fm.activateWindow();
+        Criteres->setFocus();
+        QTest::keyClick(&fm, Qt::Key_F1);
+        // The topic's pop-up takes the next key to close itself.
+        QWhatsThis::hideText();
+        Dossiers->setFocus();
+        QTest::keyClick(&fm, Qt::Key_F1);
+    };
+    Feature->Ouvre();
+    ASSERT_EQ(Montrees.size(), 2);
+    EXPECT_EQ(Montrees.at(0).at(0).toInt(), -16);
+    EXPECT_EQ(Montrees.at(1).at(0).toInt(), 20);
+    if (QWidget *w = Aide->Fenetre())
+        w->close();
 }
