@@ -46,12 +46,6 @@ namespace
 {
 const QString cNomFichierAudit = QStringLiteral("Audit de Vimbrel.rtf");
 
-// Points as the document's pixels (96 per inch).
-qreal Pixels(double rPoints)
-{
-    return rPoints * 96.0 / 72.0;
-}
-
 void AjouteNoeuds(const TNoeudCritere &Noeud, int nProfondeur, QList<TNoeudAudit> &Noeuds)
 {
     Noeuds << TNoeudAudit{Noeud.Caption(), nProfondeur, CheminCritere(Noeud)};
@@ -386,54 +380,9 @@ void TPageAudit::Generer()
         b->setEnabled(true);
 }
 
-void RemplitDocumentAudit(QTextDocument &Doc, const QList<TParagrapheRTF> &Paragraphes)
-{
-    Doc.clear();
-    QTextCursor c(&Doc);
-    c.beginEditBlock();
-    QTextList *Liste = nullptr;
-    bool lPremier = true;
-    for (const TParagrapheRTF &p : Paragraphes) {
-        QTextBlockFormat fb;
-        fb.setAlignment(p.nAlignement == TAlignementRTF::Centre     ? Qt::AlignHCenter
-                        : p.nAlignement == TAlignementRTF::Droite   ? Qt::AlignRight
-                        : p.nAlignement == TAlignementRTF::Justifie ? Qt::AlignJustify
-                                                                    : Qt::AlignLeft);
-        fb.setTextIndent(Pixels(p.nRetraitPremiereLigne / 20.0));
-        fb.setLeftMargin(Pixels(p.nRetraitGauche / 20.0));
-        QTextCharFormat fc0;
-        if (!p.lstSegments.isEmpty())
-            fc0.setFontPointSize(p.lstSegments.first().rTaille);
-        if (lPremier) {
-            c.setBlockFormat(fb);
-            c.setBlockCharFormat(fc0);
-            lPremier = false;
-        } else
-            c.insertBlock(fb, fc0);
-        if (p.lPuce) {
-            if (Liste)
-                Liste->add(c.block());
-            else {
-                QTextListFormat fl;
-                fl.setStyle(QTextListFormat::ListDisc);
-                Liste = c.createList(fl);
-            }
-        } else
-            Liste = nullptr;
-        for (const TSegmentRTF &s : p.lstSegments) {
-            QTextCharFormat fc;
-            fc.setFontPointSize(s.rTaille);
-            fc.setFontWeight(s.lGras ? QFont::Bold : QFont::Normal);
-            fc.setFontUnderline(s.lSouligne);
-            c.insertText(s.sTexte, fc);
-        }
-    }
-    c.endEditBlock();
-}
-
 void TPageAudit::Affiche()
 {
-    RemplitDocumentAudit(*mmAudit->document(), m_Paragraphes);
+    RemplitDocumentRTF(*mmAudit->document(), m_Paragraphes);
     // Caret and view back to the beginning.
     mmAudit->moveCursor(QTextCursor::Start);
     mmAudit->verticalScrollBar()->setValue(0);

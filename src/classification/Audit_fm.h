@@ -42,9 +42,6 @@ struct TEntreesAudit
     std::function<void(const TEnrNomImg &, const TOptionsAudit &, TDetailsImageAudit &)> fnComplete;
 };
 
-// Fills a rich-text document with the report's paragraphs (what the report box shows).
-void RemplitDocumentAudit(QTextDocument &Doc, const QList<TParagrapheRTF> &Paragraphes);
-
 // The nodes of a criteria tree, parents before children.
 QList<TNoeudAudit> NoeudsAudit(const TArboCriteres &Arbre);
 

@@ -372,35 +372,8 @@ TRapportExtraction ExtraitToutesPresentes(const QList<const TEnrLV *> &Images, c
 
 void RemplitDocument(QTextDocument &doc, const QList<TParagrapheRTF> &Paragraphes)
 {
-    doc.clear();
     QFont Police(QStringLiteral("Arial"));
     Police.setPointSizeF(rTailleTexte);
     doc.setDefaultFont(Police);
-    QTextCursor Curseur(&doc);
-    Curseur.beginEditBlock();
-    bool lPremier = true;
-    for (const TParagrapheRTF &Par : Paragraphes) {
-        QTextBlockFormat FormatBloc;
-        FormatBloc.setLeftMargin(Par.nRetraitGauche / 15.0);
-        FormatBloc.setTextIndent(Par.nRetraitPremiereLigne / 15.0);
-        switch (Par.nAlignement) {
-        case TAlignementRTF::Gauche: FormatBloc.setAlignment(Qt::AlignLeft); break;
-        case TAlignementRTF::Centre: FormatBloc.setAlignment(Qt::AlignHCenter); break;
-        case TAlignementRTF::Droite: FormatBloc.setAlignment(Qt::AlignRight); break;
-        case TAlignementRTF::Justifie: FormatBloc.setAlignment(Qt::AlignJustify); break;
-        }
-        if (lPremier)
-            Curseur.setBlockFormat(FormatBloc);
-        else
-            Curseur.insertBlock(FormatBloc);
-        lPremier = false;
-        for (const TSegmentRTF &Seg : Par.lstSegments) {
-            QTextCharFormat FormatCar;
-            FormatCar.setFontPointSize(Seg.rTaille);
-            FormatCar.setFontWeight(Seg.lGras ? QFont::Bold : QFont::Normal);
-            FormatCar.setFontUnderline(Seg.lSouligne);
-            Curseur.insertText(Seg.sTexte, FormatCar);
-        }
-    }
-    Curseur.endEditBlock();
+    RemplitDocumentRTF(doc, Paragraphes);
 }

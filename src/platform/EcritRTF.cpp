@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextList>
@@ -210,4 +211,49 @@ QString TexteDeParagraphes(const QList<TParagrapheRTF> &lstParagraphes)
 bool EnregistreRTF(const QString &cFichier, const QByteArray &baRTF, QString *psErreur)
 {
     return EcritFichierAtomique(cFichier, baRTF, psErreur);
+}
+
+void RemplitDocumentRTF(QTextDocument &Doc, const QList<TParagrapheRTF> &Paragraphes)
+{
+    Doc.clear();
+    QTextCursor c(&Doc);
+    c.beginEditBlock();
+    QTextList *Liste = nullptr;
+    bool lPremier = true;
+    for (const TParagrapheRTF &p : Paragraphes) {
+        QTextBlockFormat fb;
+        fb.setAlignment(p.nAlignement == TAlignementRTF::Centre     ? Qt::AlignHCenter
+                        : p.nAlignement == TAlignementRTF::Droite   ? Qt::AlignRight
+                        : p.nAlignement == TAlignementRTF::Justifie ? Qt::AlignJustify
+                                                                    : Qt::AlignLeft);
+        fb.setTextIndent(p.nRetraitPremiereLigne / rTwipsParPixel);
+        fb.setLeftMargin(p.nRetraitGauche / rTwipsParPixel);
+        QTextCharFormat fc0;
+        if (!p.lstSegments.isEmpty())
+            fc0.setFontPointSize(p.lstSegments.first().rTaille);
+        if (lPremier) {
+            c.setBlockFormat(fb);
+            c.setBlockCharFormat(fc0);
+            lPremier = false;
+        } else
+            c.insertBlock(fb, fc0);
+        if (p.lPuce) {
+            if (Liste)
+                Liste->add(c.block());
+            else {
+                QTextListFormat fl;
+                fl.setStyle(QTextListFormat::ListDisc);
+                Liste = c.createList(fl);
+            }
+        } else
+            Liste = nullptr;
+        for (const TSegmentRTF &s : p.lstSegments) {
+            QTextCharFormat fc;
+            fc.setFontPointSize(s.rTaille);
+            fc.setFontWeight(s.lGras ? QFont::Bold : QFont::Normal);
+            fc.setFontUnderline(s.lSouligne);
+            c.insertText(s.sTexte, fc);
+        }
+    }
+    c.endEditBlock();
 }

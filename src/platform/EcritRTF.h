@@ -39,6 +39,10 @@ QByteArray RTFDeParagraphes(const QList<TParagrapheRTF> &lstParagraphes,
 // weight, underline and point size (the document's default size where a fragment has none).
 QList<TParagrapheRTF> ParagraphesDeDocument(const QTextDocument &docSource);
 
+// The other way: the document shows the paragraphs (sizes, weight, underline, indents,
+// alignment, bullets as a list), replacing what it held. Its default font is kept.
+void RemplitDocumentRTF(QTextDocument &docCible, const QList<TParagrapheRTF> &lstParagraphes);
+
 // RTFDeParagraphes(ParagraphesDeDocument(doc)), the font family taken from the document.
 QByteArray RTFDeDocument(const QTextDocument &docSource);
 
