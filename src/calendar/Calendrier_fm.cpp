@@ -1,4 +1,5 @@
 #include "calendar/Calendrier_fm.h"
+#include "mainwindow/BoutonAction.h"
 #include "components/MarkupHint.h"
 
 #include "classification/ArboCriteres.h"
@@ -1102,15 +1103,8 @@ TCalendrierKX::TCalendrierKX(TfmMainKX &Main, TContexte &Contexte, const TArboCr
     miCalendrier = new QAction(QStringLiteral("&Calendrier..."), this);
     miCalendrier->setObjectName(QStringLiteral("miCalendrier"));
     connect(miCalendrier, &QAction::triggered, this, &TCalendrierKX::Ouvre);
-    if (QWidget *Barre = Main.BarreSauvegardes())
-        if (auto *Disposition = qobject_cast<QHBoxLayout *>(Barre->layout())) {
-            btCalendrier = new QPushButton(QStringLiteral("Calendrier"), Barre);
-            btCalendrier->setObjectName(QStringLiteral("btCalendrier"));
-            btCalendrier->setToolTip(QStringLiteral("Calendrier des images"));
-            btCalendrier->setFocusPolicy(Qt::NoFocus);
-            Disposition->addWidget(btCalendrier);
-            connect(btCalendrier, &QPushButton::clicked, this, &TCalendrierKX::Ouvre);
-        }
+    btCalendrier = AjouteBoutonBarre(Main.BarreSauvegardes(), "btCalendrier", QStringLiteral("Calendrier"),
+                                     QStringLiteral("Calendrier des images"), miCalendrier);
 }
 
 QList<QAction *> TCalendrierKX::Actions(TEmplacementAction nPlace)

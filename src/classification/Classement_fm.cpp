@@ -1,4 +1,5 @@
 #include "classification/Classement_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/ChoixDonneesAppliquer_fm.h"
@@ -101,35 +102,23 @@ TClassementKX::TClassementKX(TfmMainKX &Main, TContexte &Contexte, TListeImagesK
 
     // The list's tool bar: edit and apply.
     QWidget *Barre = m_Main.BarreListe();
-    auto Bouton = [Barre](const char *cNom, const QString &cTexte, const QString &cBulle) {
-        auto *b = new QPushButton(cTexte, Barre);
-        b->setObjectName(QLatin1String(cNom));
-        b->setToolTip(cBulle);
+    // Each button is its pop-up entry's action: one state, one handler.
+    auto Bouton = [Barre](const char *cNom, const QString &cTexte, const QString &cBulle, QAction *Action) {
+        QPushButton *b = AjouteBoutonBarre(Barre, cNom, cTexte, cBulle, Action);
         b->setFixedSize(24, 22);
-        b->setFocusPolicy(Qt::NoFocus);
-        if (auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr))
-            Disposition->addWidget(b);
         return b;
     };
-    btEditeCritImg =
-        Bouton("btEditeCritImg", QStringLiteral("✎"), QStringLiteral("Editer les critères de l'image courante"));
+    btEditeCritImg = Bouton("btEditeCritImg", QStringLiteral("✎"),
+                            QStringLiteral("Editer les critères de l'image courante"), miVigsEditCritImg);
     btAppliqueCritRech = Bouton("btAppliqueCritRech", QStringLiteral("⇶"),
                                 QStringLiteral("Appliquer les critères hiérarchiques+mots-clés+coups de coeur+légendes "
-                                               "aux images sélectionnées"));
-    connect(btEditeCritImg, &QPushButton::clicked, this, [this] { EditeCriteres(m_Main.Selection().LigneCourante()); });
-    connect(btAppliqueCritRech, &QPushButton::clicked, this, &TClassementKX::btAppliqueCritRechClick);
+                                               "aux images sélectionnées"),
+                                miAppliqueCritRech);
 
     // The treatment bar: the favourite button.
-    QWidget *Traitements = m_Main.BarreSauvegardes();
-    btCDC = new QPushButton(Traitements);
-    btCDC->setObjectName(QStringLiteral("btCDC"));
+    btCDC = AjouteBoutonBarre(m_Main.BarreSauvegardes(), "btCDC", QString(), QStringLiteral("Coup de coeur (Oui/Non)"),
+                              miCDC);
     btCDC->setIcon(QIcon(QPixmap::fromImage(IconesArbres::ImageIntegree(IconesArbres::nCoupDeCoeur))));
-    btCDC->setToolTip(QStringLiteral("Coup de coeur (Oui/Non)"));
-    btCDC->setCheckable(true);
-    btCDC->setFocusPolicy(Qt::NoFocus);
-    if (auto *Disposition = qobject_cast<QHBoxLayout *>(Traitements ? Traitements->layout() : nullptr))
-        Disposition->addWidget(btCDC);
-    connect(btCDC, &QPushButton::clicked, this, [this] { BasculeCoupDeCoeur(); });
 
     tvVigsCrit = m_Main.ArbreCriteresVignettes();
 

@@ -1,4 +1,5 @@
 #include "classification/ExploreBDD_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/Audit_fm.h"
@@ -880,16 +881,9 @@ TExploreBDDKX::TExploreBDDKX(TfmMainKX &Main, TContexte &Contexte, TIndexClassem
     miExploreBDD = new QAction(QStringLiteral("&Exploration de la base de données..."), this);
     miExploreBDD->setObjectName(QStringLiteral("miExploreBDD"));
     connect(miExploreBDD, &QAction::triggered, this, &TExploreBDDKX::Ouvre);
-    if (QWidget *Barre = Main.BarreSauvegardes())
-        if (auto *Disposition = qobject_cast<QHBoxLayout *>(Barre->layout())) {
-            btExploreBDD = new QPushButton(QStringLiteral("Base"), Barre);
-            btExploreBDD->setObjectName(QStringLiteral("btExploreBDD"));
-            btExploreBDD->setToolTip(
-                QStringLiteral("Exploration de la base de données, gestion fine des EXIF et audit"));
-            btExploreBDD->setFocusPolicy(Qt::NoFocus);
-            Disposition->addWidget(btExploreBDD);
-            connect(btExploreBDD, &QPushButton::clicked, this, &TExploreBDDKX::Ouvre);
-        }
+    btExploreBDD = AjouteBoutonBarre(
+        Main.BarreSauvegardes(), "btExploreBDD", QStringLiteral("Base"),
+        QStringLiteral("Exploration de la base de données, gestion fine des EXIF et audit"), miExploreBDD);
 }
 
 QList<QAction *> TExploreBDDKX::Actions(TEmplacementAction nPlace)

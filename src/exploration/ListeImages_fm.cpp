@@ -1,4 +1,5 @@
 #include "exploration/ListeImages_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "calendar/PleinEcran_fm.h"
 #include "components/PanneauImage.h"
@@ -184,20 +185,21 @@ void TListeImagesKX::ConstruitControles()
     // Check buttons in the list's tool bar.
     QWidget *Barre = m_Main.BarreListe();
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
-    btCocheTtesImgs = PetitBouton(QStringLiteral("☑"), QStringLiteral("Cocher toutes les images"), Barre);
+    btCocheTtesImgs = AjouteBoutonBarre(Barre, "btCocheTtesImgs", QStringLiteral("☑"),
+                                        QStringLiteral("Cocher toutes les images"), new QAction(this), 0);
     btMenuCocheTtesImgs =
         PetitBouton(QStringLiteral("▾"), QStringLiteral("ajouter à la Sélection les images..."), Barre, 14);
-    btDeCocheTtesImgs = PetitBouton(QStringLiteral("☐"), QStringLiteral("Décocher toutes les images"), Barre);
+    btDeCocheTtesImgs = AjouteBoutonBarre(Barre, "btDeCocheTtesImgs", QStringLiteral("☐"),
+                                          QStringLiteral("Décocher toutes les images"), new QAction(this), 1);
     btMenuDeCocheTtesImgs =
         PetitBouton(QStringLiteral("▾"), QStringLiteral("enlever de la Sélection les images..."), Barre, 14);
-    btCocheTtesImgs->setObjectName(QStringLiteral("btCocheTtesImgs"));
-    btDeCocheTtesImgs->setObjectName(QStringLiteral("btDeCocheTtesImgs"));
+    btCocheTtesImgs->setFixedSize(24, 22);
+    btDeCocheTtesImgs->setFixedSize(24, 22);
     btMenuCocheTtesImgs->setObjectName(QStringLiteral("btMenuCocheTtesImgs"));
     btMenuDeCocheTtesImgs->setObjectName(QStringLiteral("btMenuDeCocheTtesImgs"));
     if (Disposition) {
-        int n = 0;
-        for (QPushButton *b : {btCocheTtesImgs, btMenuCocheTtesImgs, btDeCocheTtesImgs, btMenuDeCocheTtesImgs})
-            Disposition->insertWidget(n++, b);
+        Disposition->insertWidget(1, btMenuCocheTtesImgs);
+        Disposition->insertWidget(3, btMenuDeCocheTtesImgs);
     }
     connect(btCocheTtesImgs, &QPushButton::clicked, this, [this] { btCocheDeCocheTtesImgsClick(true); });
     connect(btDeCocheTtesImgs, &QPushButton::clicked, this, [this] { btCocheDeCocheTtesImgsClick(false); });

@@ -17,6 +17,7 @@
 #include "components/PaneledListView.h"
 #include "components/TacheLongue.h"
 #include "mainwindow/Demarrage_fm.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MenuPrincipal.h"
 #include "mainwindow/Aide_fm.h"
 #include "classification/MotsClesRech_fm.h"
@@ -231,6 +232,7 @@ void TfmMainKX::ConstruitFenetre()
     btQuitter = new QPushButton(QStringLiteral("&Quitter"), pnTraitements);
     btQuitter->setObjectName(QStringLiteral("btQuitter"));
     connect(btQuitter, &QPushButton::clicked, this, &TfmMainKX::btQuitterClick);
+    LieBoutonAction(btQuitter, new QAction(QStringLiteral("&Quitter"), this));
     btOutilsDivers = new QPushButton(QStringLiteral("Outils"), pnTraitements);
     btOutilsDivers->setObjectName(QStringLiteral("btOutilsDivers"));
     btOutilsDivers->setFocusPolicy(Qt::NoFocus);
@@ -249,6 +251,7 @@ void TfmMainKX::ConstruitFenetre()
     btParametres->setObjectName(QStringLiteral("btParametres"));
     btParametres->setFocusPolicy(Qt::NoFocus);
     connect(btParametres, &QPushButton::clicked, this, &TfmMainKX::btParametresClick);
+    LieBoutonAction(btParametres, new QAction(QStringLiteral("&Paramètres..."), this));
     pnVersion = new QLabel(cVersionProgramme, pnTraitements);
     pnVersion->setObjectName(QStringLiteral("pnVersion"));
     pnVersion->setFrameShape(QFrame::StyledPanel);
@@ -559,7 +562,6 @@ void TfmMainKX::FormCreate(TfmDemarrage *fmDemarrage)
     Sources.pmVigs = Exploration->Liste().pmVigs;
     Sources.fnPmVigsDeroule = [Liste = &Exploration->Liste()] { Liste->pmVigsDeroule(false); };
     Sources.miIndexerCD = findChild<QAction *>(QStringLiteral("miHistoCDIndexer"));
-    Sources.fnQuitter = [this] { btQuitterClick(); };
     Sources.fnAideContextuelle = [this] { m_pAide->AideContextuelle(QApplication::focusWidget()); };
     Sources.fnAideSommaire = [this] { m_pAide->Sommaire(); };
     Sources.fnAideIndex = [this] { m_pAide->Index(); };

@@ -81,7 +81,7 @@ public:
     // The left end of the treatment bar (a horizontal layout), where the save buttons go.
     QWidget *BarreSauvegardes() const { return m_pnSauvegardes; }
     // The treatment buttons' place in the treatment bar (a horizontal layout), after the save
-    // buttons.
+    // buttons. Features add their buttons to these bars with `AjouteBoutonBarre`.
     QWidget *BarreTraitements() const { return m_pnBoutonsTrt; }
     QProgressBar *JaugeChargement() const { return ggChrgImg; }
     TPanneauImage *PanneauImage() const { return sbImage; }

@@ -4,6 +4,7 @@
 #include "components/ExpColPanel.h"
 #include "exploration/RapportZoom.h"
 #include "exploration/Selection.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 
@@ -53,14 +54,16 @@ TMenuPrincipalKX::TMenuPrincipalKX(TfmMainKX &Main, QMenuBar *mmMain, TContexte 
     EntreeBouton(miMainFic, QStringLiteral("&Désélectionner toutes les images"), QStringLiteral("btDeCocheTtesImgs"));
     miMainFic->addSeparator();
     miMainFic->addSeparator();
-    miMainFicQuitter = miMainFic->addAction(QStringLiteral("&Quitter"));
+    // The quit button's own action.
+    miMainFicQuitter = ActionDuBouton(Trouve(QStringLiteral("btQuitter")));
+    if (!miMainFicQuitter)
+        miMainFicQuitter = new QAction(this);
+    miMainFicQuitter->setText(QStringLiteral("&Quitter"));
     miMainFicQuitter->setObjectName(QStringLiteral("miMainFicQuitter"));
     miMainFicQuitter->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    connect(miMainFicQuitter, &QAction::triggered, this, [this] {
-        if (m_Sources.fnQuitter)
-            m_Sources.fnQuitter();
-    });
+    miMainFic->addAction(miMainFicQuitter);
     connect(miMainFic, &QMenu::aboutToShow, this, &TMenuPrincipalKX::miMainFicDeroule);
+    connect(miMainFic, &QMenu::aboutToShow, this, [this] { PlaceActionsBoutons(miMainFic); });
 
     // "&Explorer" / "&Rechercher".
     miMainERH = Nomme(mmMain->addMenu(QStringLiteral("&Explorer")), "miMainERH");
@@ -194,9 +197,9 @@ TMenuPrincipalKX::TMenuPrincipalKX(TfmMainKX &Main, QMenuBar *mmMain, TContexte 
                  QStringLiteral("btSvgTtesVig"));
     EntreeBouton(miMainOut, QStringLiteral("&Sauvegarder l'image courante..."), QStringLiteral("btSvgImgCour"));
     miMainOut->addSeparator();
-    EntreeBouton(miMainOut, QStringLiteral("&Paramètres..."), QStringLiteral("btParametres"))
-        ->setObjectName(QStringLiteral("miMainOutParametres"));
+    EntreeBouton(miMainOut, QStringLiteral("&Paramètres..."), QStringLiteral("btParametres"));
     connect(miMainOut, &QMenu::aboutToShow, this, &TMenuPrincipalKX::miMainOutDeroule);
+    connect(miMainOut, &QMenu::aboutToShow, this, [this] { PlaceActionsBoutons(miMainOut); });
     connect(miMainOutAW, &QMenu::aboutToShow, this,
             [this] { RecopiePopup(miMainOutAW, qobject_cast<QMenu *>(Trouve(QStringLiteral("pmAlbumWEB"))), {}); });
     connect(miMainOutDiv, &QMenu::aboutToShow, this, [this] {
@@ -258,21 +261,27 @@ QString TMenuPrincipalKX::BoutonDePage(int nRole) const
     return c ? QLatin1String(c) : QString();
 }
 
-QAction *TMenuPrincipalKX::EntreeBouton(QMenu *Menu, const QString &cTexte, const QString &cBouton)
+void TMenuPrincipalKX::EntreeBouton(QMenu *Menu, const QString &cTexte, const QString &cBouton)
 {
-    QAction *a = Menu->addAction(cTexte);
-    a->setProperty("cBouton", cBouton);
-    connect(a, &QAction::triggered, this, [this, cBouton] {
-        if (auto *b = qobject_cast<QAbstractButton *>(Trouve(cBouton)); b && b->isEnabled() && !b->isCheckable())
-            b->click();
-    });
-    // Its state is the button's at each opening of the menu.
-    connect(Menu, &QMenu::aboutToShow, a, [this, a, cBouton] {
-        auto *b = qobject_cast<QAbstractButton *>(Trouve(cBouton));
-        a->setVisible(b != nullptr);
-        a->setEnabled(b && b->isEnabled());
-    });
-    return a;
+    QAction *Place = Menu->addAction(cTexte);
+    Place->setProperty("cBouton", cBouton);
+    Place->setVisible(false);
+    m_PlacesBoutons << Place;
+    PlaceActionsBoutons(Menu);
+}
+
+void TMenuPrincipalKX::PlaceActionsBoutons(QMenu *Menu)
+{
+    const QList<QAction *> Entrees = Menu->actions();
+    for (QAction *Place : std::as_const(m_PlacesBoutons)) {
+        if (!Entrees.contains(Place))
+            continue;
+        QAction *a = ActionDuBouton(Trouve(Place->property("cBouton").toString()));
+        if (!a || Menu->actions().contains(a))
+            continue;
+        a->setText(Place->text());
+        Menu->insertAction(Place, a);
+    }
 }
 
 void TMenuPrincipalKX::RecopiePopup(QMenu *Cible, QMenu *Source, const std::function<void()> &fnDeroule)

@@ -1,9 +1,10 @@
 #pragma once
 // The main window's menu bar `mmMain`. Its entries repeat the window's buttons and pop-ups:
-// an entry is the feature's own action when there is one (the very object of the pop-up, so
-// that its state and shortcut stay one), or else an entry of the menu that runs the button
-// found by its object name. A button or action that is not in the window leaves its entry out.
-// Each menu refreshes its entries when it opens.
+// an entry is the very action of the pop-up or of the bar button (found by the button's object
+// name), so that its state and shortcut stay one. The page commands, whose button changes with
+// the page, are the menu's own entries that run the active page's button. A button or action
+// that is not in the window leaves its entry out. Each menu refreshes its entries when it
+// opens.
 
 #include <QObject>
 #include <QPointer>
@@ -41,7 +42,6 @@ struct TSourcesMenuKX
     // The CD page's "&Indexer un CD..." entry.
     QAction *miIndexerCD = nullptr;
     // The window's handlers.
-    std::function<void()> fnQuitter;
     std::function<void()> fnAideContextuelle;
     std::function<void()> fnAideSommaire;
     std::function<void()> fnAideIndex;
@@ -78,9 +78,11 @@ public:
     QAction *miMainERHRecurs = nullptr;
 
 private:
-    // An entry that runs the button `cBouton` of the window, enabled (and checked) like it;
-    // hidden while the window has no such button.
-    QAction *EntreeBouton(QMenu *Menu, const QString &cTexte, const QString &cBouton);
+    // The place of the action of the window's button `cBouton`, captioned `cTexte`: the very
+    // action goes there as soon as the button is in the window (it may come with a feature
+    // installed later); until then the entry is left out.
+    void EntreeBouton(QMenu *Menu, const QString &cTexte, const QString &cBouton);
+    void PlaceActionsBoutons(QMenu *Menu);
     // Refills a sub-menu with the actions of a pop-up after running its opening handler.
     void RecopiePopup(QMenu *Cible, QMenu *Source, const std::function<void()> &fnDeroule);
     QObject *Trouve(const QString &cNom) const;
@@ -101,4 +103,6 @@ private:
     QList<QAction *> m_Pages;
     QList<QAction *> m_Volets;
     QList<QAction *> m_ActionsFeatures; // the features' "&Fichiers" entries shown last time
+    // The hidden place holders of the buttons' actions, each with its button's name.
+    QList<QAction *> m_PlacesBoutons;
 };

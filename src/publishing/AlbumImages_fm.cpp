@@ -1,4 +1,5 @@
 #include "publishing/AlbumImages_fm.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/ContextesAide.h"
 
 #include "classification/ArboCriteres.h"
@@ -524,14 +525,10 @@ TAlbumImagesKX::TAlbumImagesKX(TfmMainKX &Main, TContexte &Contexte, TVignettesK
     connect(miVigsAjtAlbImgImgSel, &QAction::triggered, this, [this] { AjouterImages(AjoutSelectionnees); });
     connect(miVigsAjtAlbImgTtesImg, &QAction::triggered, this, [this] { AjouterImages(AjoutToutes); });
 
-    if (auto *Disposition = qobject_cast<QHBoxLayout *>(Main.BarreListe()->layout())) {
-        btAffAlbImg = new QPushButton(QStringLiteral("Album"), Main.BarreListe());
-        btAffAlbImg->setObjectName(QStringLiteral("btAffAlbImg"));
-        btAffAlbImg->setToolTip(QStringLiteral("Afficher l'album d'images"));
-        btAffAlbImg->setFocusPolicy(Qt::NoFocus);
+    btAffAlbImg = AjouteBoutonBarre(Main.BarreListe(), "btAffAlbImg", QStringLiteral("Album"),
+                                    QStringLiteral("Afficher l'album d'images"), new QAction(this));
+    if (btAffAlbImg)
         connect(btAffAlbImg, &QPushButton::clicked, fm, &TfmAlbumImages::Montre);
-        Disposition->addWidget(btAffAlbImg);
-    }
 }
 
 TAlbumImagesKX::~TAlbumImagesKX()

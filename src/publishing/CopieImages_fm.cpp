@@ -1,4 +1,5 @@
 #include "publishing/CopieImages_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "calendar/VignetteFlottante_fm.h"
 #include "components/FolderTreeView.h"
@@ -422,12 +423,8 @@ void TCopieImagesKX::CreeBouton(QWidget *Barre)
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
     if (!Disposition)
         return;
-    btCopieImg = new QPushButton(QStringLiteral("Copier"), Barre);
-    btCopieImg->setObjectName(QStringLiteral("btCopieImg"));
-    btCopieImg->setToolTip(QStringLiteral("Copier les images sélectionnées vers un dossier"));
-    btCopieImg->setFocusPolicy(Qt::NoFocus);
-    Disposition->addWidget(btCopieImg);
-    connect(btCopieImg, &QPushButton::clicked, this, &TCopieImagesKX::btCopieImgClick);
+    btCopieImg = AjouteBoutonBarre(Barre, "btCopieImg", QStringLiteral("Copier"),
+                                   QStringLiteral("Copier les images sélectionnées vers un dossier"), miMainFicCopier);
     MajBoutons();
 }
 

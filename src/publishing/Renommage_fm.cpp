@@ -1,4 +1,5 @@
 #include "publishing/Renommage_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "components/GaugeWindow.h"
 #include "components/MessagesQt.h"
@@ -395,20 +396,10 @@ void TRenommageImagesKX::CreeBoutons(QWidget *Barre)
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
     if (!Disposition)
         return;
-    auto Bouton = [&](const char *cNom, const QString &cTexte, const QString &cBulle) {
-        auto *b = new QPushButton(cTexte, Barre);
-        b->setObjectName(QLatin1String(cNom));
-        b->setToolTip(cBulle);
-        b->setFocusPolicy(Qt::NoFocus);
-        Disposition->addWidget(b);
-        return b;
-    };
-    btRenommeImg =
-        Bouton("btRenommeImg", QStringLiteral("Renommer"), QStringLiteral("Renommer les images sélectionnées"));
-    btDateImg =
-        Bouton("btDateImg", QStringLiteral("Dater"), QStringLiteral("Changer la date des images sélectionnées"));
-    connect(btRenommeImg, &QPushButton::clicked, this, &TRenommageImagesKX::RenommerImages);
-    connect(btDateImg, &QPushButton::clicked, this, &TRenommageImagesKX::DaterImages);
+    btRenommeImg = AjouteBoutonBarre(Barre, "btRenommeImg", QStringLiteral("Renommer"),
+                                     QStringLiteral("Renommer les images sélectionnées"), miMainFicRenommer);
+    btDateImg = AjouteBoutonBarre(Barre, "btDateImg", QStringLiteral("Dater"),
+                                  QStringLiteral("Changer la date des images sélectionnées"), miMainFicDater);
     MajBoutons();
 }
 

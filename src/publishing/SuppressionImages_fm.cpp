@@ -1,4 +1,5 @@
 #include "publishing/SuppressionImages_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "calendar/VignetteFlottante_fm.h"
 #include "components/FolderTreeView.h"
@@ -134,12 +135,8 @@ void TSuppressionImagesKX::CreeBouton(QWidget *Barre)
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
     if (!Disposition)
         return;
-    btSupprimeImg = new QPushButton(QStringLiteral("Supprimer"), Barre);
-    btSupprimeImg->setObjectName(QStringLiteral("btSupprimeImg"));
-    btSupprimeImg->setToolTip(QStringLiteral("Supprimer les images sélectionnées"));
-    btSupprimeImg->setFocusPolicy(Qt::NoFocus);
-    Disposition->addWidget(btSupprimeImg);
-    connect(btSupprimeImg, &QPushButton::clicked, this, &TSuppressionImagesKX::btSupprimeImgClick);
+    btSupprimeImg = AjouteBoutonBarre(Barre, "btSupprimeImg", QStringLiteral("Supprimer"),
+                                      QStringLiteral("Supprimer les images sélectionnées"), miMainFicSupprimer);
     MajBoutons();
 }
 

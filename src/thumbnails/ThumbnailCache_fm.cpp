@@ -1,4 +1,5 @@
 #include "thumbnails/ThumbnailCache_fm.h"
+#include "mainwindow/BoutonAction.h"
 
 #include "thumbnails/Planche.h"
 #include "thumbnails/SauveImage.h"
@@ -98,13 +99,8 @@ void TVignettesKX::CreeBoutons(QWidget *Barre)
     auto *Disposition = qobject_cast<QHBoxLayout *>(Barre ? Barre->layout() : nullptr);
     if (!Disposition)
         return;
-    auto Bouton = [Barre, Disposition](const char *cNom, const QString &cTexte, const QString &cBulle) {
-        auto *b = new QPushButton(cTexte, Barre);
-        b->setObjectName(QLatin1String(cNom));
-        b->setToolTip(cBulle);
-        b->setFocusPolicy(Qt::NoFocus);
-        Disposition->addWidget(b);
-        return b;
+    auto Bouton = [this, Barre](const char *cNom, const QString &cTexte, const QString &cBulle) {
+        return AjouteBoutonBarre(Barre, cNom, cTexte, cBulle, new QAction(this));
     };
     btSvgVigCour =
         Bouton("btSvgVigCour", QStringLiteral("Vignette"), QStringLiteral("Sauvegarder la vignette courante"));

@@ -7,6 +7,7 @@
 #include "exploration/ModeleListe.h"
 #include "exploration/RapportZoom.h"
 #include "exploration/Selection.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 #include "support/BancFenetrePrincipale.h"
@@ -136,22 +137,39 @@ TEST_F(MenuPrincipalTest, EntriesAreThePopupsOwnActions)
 
 TEST_F(MenuPrincipalTest, EntriesAreEnabledLikeTheirButtonsInEachState)
 {
-    const auto Verifie = [this](const char *cEtat) {
+    // The bar buttons each menu repeats: the entry is the button's very action.
+    const QList<QPair<QMenu *, QStringList>> Boutons = {
+        {Menu->miMainFic,
+         {"btCocheTtesImgs", "btDeCocheTtesImgs", "btCopieImg", "btSupprimeImg", "btDateImg", "btRenommeImg",
+          "btQuitter"}},
+        {Menu->miMainOut,
+         {"btAppliqueCritRech", "btCalendrier", "btExploreBDD", "btAffAlbImg", "btSvgVigCour", "btSvgTtesVig",
+          "btSvgImgCour", "btParametres"}},
+    };
+    int nVerifies = 0;
+    const auto Verifie = [&](const char *cEtat) {
         SCOPED_TRACE(cEtat);
-        for (QMenu *m : {Menu->miMainFic, Menu->miMainOut}) {
+        for (const auto &[m, Noms] : Boutons) {
             Ouvre(m);
-            for (QAction *a : m->actions()) {
-                const QString cBouton = a->property("cBouton").toString();
-                if (cBouton.isEmpty())
-                    continue;
-                auto *b = Fenetre->findChild<QAbstractButton *>(cBouton);
-                // A button not in the window: its entry is left out.
-                EXPECT_EQ(a->isVisible(), b != nullptr) << cBouton.toStdString();
-                if (!b)
-                    continue;
-                EXPECT_EQ(a->isEnabled(), b->isEnabled()) << a->text().toStdString();
+            for (const QString &cBouton : Noms) {
+                auto *b = Controle<QAbstractButton>(cBouton.toUtf8().constData());
+                ASSERT_NE(b, nullptr) << cBouton.toStdString();
+                QAction *a = ActionDuBouton(b);
+                ASSERT_NE(a, nullptr) << cBouton.toStdString();
+                EXPECT_EQ(m->actions().count(a), 1) << cBouton.toStdString();
+                EXPECT_TRUE(a->isVisible()) << cBouton.toStdString();
+                EXPECT_EQ(a->isEnabled(), b->isEnabled()) << cBouton.toStdString();
+                ++nVerifies;
             }
         }
+        // The grid's pop-up, hence "&Image", holds the favourite button's own toggle.
+        auto *btCDC = Controle<QAbstractButton>("btCDC");
+        Ouvre(Menu->miMainImg);
+        ASSERT_TRUE(btCDC && ActionDuBouton(btCDC));
+        EXPECT_TRUE(Menu->miMainImg->actions().contains(ActionDuBouton(btCDC)));
+        EXPECT_EQ(ActionDuBouton(btCDC)->isEnabled(), btCDC->isEnabled());
+        EXPECT_EQ(ActionDuBouton(btCDC)->isChecked(), btCDC->isChecked());
+
         Ouvre(Menu->miMainERH);
         QAbstractButton *Explorer = pcExplRech->currentIndex() == 1
                                         ? Fenetre->findChild<QAbstractButton *>("btRechercher")
@@ -160,18 +178,64 @@ TEST_F(MenuPrincipalTest, EntriesAreEnabledLikeTheirButtonsInEachState)
         ASSERT_NE(Explorer, nullptr);
         EXPECT_EQ(Menu->miMainERH->actions().first()->isEnabled(), Explorer->isEnabled());
     };
+    // Which entries differ between the states: a rule left on a button alone would show here.
+    QMap<QString, QSet<bool>> Vus;
+    const auto Note = [&] {
+        for (const auto &[m, Noms] : Boutons)
+            for (const QString &cBouton : Noms)
+                if (auto *b = Fenetre->findChild<QAbstractButton *>(cBouton))
+                    Vus[cBouton] << b->isEnabled();
+    };
     Verifie("sans lignes");
+    Note();
     Liste();
     Verifie("avec lignes");
+    Note();
     Fenetre->Modele().setData(Fenetre->Modele().index(1, 0), Qt::Checked, Qt::CheckStateRole);
     Verifie("avec une coche");
+    Note();
+    Fenetre->Selection().MetLigneCourante(0);
+    Verifie("une image courante");
+    Note();
     Contexte->Parametres.lModeMAJ = !Contexte->Parametres.lModeMAJ;
     Fenetre->ShowMode();
     Verifie("autre mode");
+    Note();
+    Contexte->Parametres.lModeMAJ = !Contexte->Parametres.lModeMAJ;
+    Fenetre->ShowMode();
+    Verifie("mode rétabli");
     for (int i : {1, 2, 0}) {
         pcExplRech->setCurrentIndex(i);
         Verifie(qPrintable(QString("page %1").arg(i)));
     }
+    Fenetre->Modele().CocheSelon(false, [](const TEnrLV &, bool) { return true; });
+    Verifie("coches retirées");
+    EXPECT_GT(nVerifies, 0);
+    // The states above do move the entries: checks, rows and the mode each change some.
+    for (const char *c : {"btCocheTtesImgs", "btCopieImg", "btSvgTtesVig"})
+        EXPECT_EQ(Vus.value(c).size(), 2) << c;
+}
+
+TEST_F(MenuPrincipalTest, AMenuEntryRunsItsButtonsHandlerOnce)
+{
+    Liste();
+    // "&Sélectionner toutes les images" is the check button's action: it checks every row.
+    Ouvre(Menu->miMainFic);
+    auto *btCoche = Controle<QAbstractButton>("btCocheTtesImgs");
+    ASSERT_NE(btCoche, nullptr);
+    QSignalSpy Clics(btCoche, &QAbstractButton::clicked);
+    QAction *Selectionner = Entree(Menu->miMainFic, "&Sélectionner toutes les images");
+    ASSERT_EQ(Selectionner, ActionDuBouton(btCoche));
+    Selectionner->trigger();
+    EXPECT_EQ(Clics.size(), 1);
+    EXPECT_EQ(Fenetre->Modele().nNbCoches(), 2);
+    // The copy entry now enabled is the copy button's, with the menu's caption.
+    Ouvre(Menu->miMainFic);
+    QAction *Copier = Entree(Menu->miMainFic, "&Copier...");
+    ASSERT_NE(Copier, nullptr);
+    EXPECT_EQ(Copier, ActionDuBouton(Controle<QAbstractButton>("btCopieImg")));
+    EXPECT_TRUE(Copier->isEnabled());
+    EXPECT_EQ(Controle<QAbstractButton>("btCopieImg")->text(), "Copier");
 }
 
 TEST_F(MenuPrincipalTest, SearchPageRenamesTheMenuAndDisablesRecursion)
