@@ -272,15 +272,17 @@ void TMenuPrincipalKX::EntreeBouton(QMenu *Menu, const QString &cTexte, const QS
 
 void TMenuPrincipalKX::PlaceActionsBoutons(QMenu *Menu)
 {
-    const QList<QAction *> Entrees = Menu->actions();
-    for (QAction *Place : std::as_const(m_PlacesBoutons)) {
-        if (!Entrees.contains(Place))
+    // A place holder gives way to its button's action once the button is there.
+    for (QAction *Place : Menu->actions()) {
+        if (!m_PlacesBoutons.contains(Place))
             continue;
         QAction *a = ActionDuBouton(Trouve(Place->property("cBouton").toString()));
-        if (!a || Menu->actions().contains(a))
+        if (!a)
             continue;
         a->setText(Place->text());
         Menu->insertAction(Place, a);
+        m_PlacesBoutons.removeOne(Place);
+        delete Place;
     }
 }
 

@@ -103,6 +103,7 @@ private:
     QList<QAction *> m_Pages;
     QList<QAction *> m_Volets;
     QList<QAction *> m_ActionsFeatures; // the features' "&Fichiers" entries shown last time
-    // The hidden place holders of the buttons' actions, each with its button's name.
+    // The hidden place holders of the actions of buttons not in the window yet, each with its
+    // button's name.
     QList<QAction *> m_PlacesBoutons;
 };
