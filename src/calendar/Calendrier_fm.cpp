@@ -1,5 +1,4 @@
 #include "calendar/Calendrier_fm.h"
-#include "mainwindow/BoutonAction.h"
 #include "components/MarkupHint.h"
 
 #include "classification/ArboCriteres.h"
@@ -17,6 +16,7 @@
 #include "imaging/FileKinds.h"
 #include "imaging/NomVignette.h"
 #include "imaging/TailleEntete.h"
+#include "mainwindow/BoutonAction.h"
 #include "metadata/CacheMeta.h"
 #include "metadata/LectureMeta.h"
 #include "mainwindow/MainKX_fm.h"

@@ -1,5 +1,4 @@
 #include "classification/Classement_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/ChoixDonneesAppliquer_fm.h"
@@ -12,6 +11,7 @@
 #include "components/PaneledListView.h"
 #include "exploration/ListeImages_fm.h"
 #include "exploration/Selection.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "storage/Contexte.h"
 

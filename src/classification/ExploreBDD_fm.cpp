@@ -1,5 +1,4 @@
 #include "classification/ExploreBDD_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "classification/ArboCriteres.h"
 #include "classification/Audit_fm.h"
@@ -12,6 +11,7 @@
 #include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
 #include "imaging/VignetteCompacte.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/ContextesAide.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Couleurs.h"

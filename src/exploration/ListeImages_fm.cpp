@@ -1,5 +1,4 @@
 #include "exploration/ListeImages_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "calendar/PleinEcran_fm.h"
 #include "components/PanneauImage.h"
@@ -10,6 +9,7 @@
 #include "exploration/ColonnesListe.h"
 #include "exploration/Selection.h"
 #include "imaging/FileKinds.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "metadata/Focale.h"
 #include "storage/Contexte.h"

@@ -1,5 +1,4 @@
 #include "publishing/AlbumImages_fm.h"
-#include "mainwindow/BoutonAction.h"
 #include "mainwindow/ContextesAide.h"
 
 #include "classification/ArboCriteres.h"
@@ -10,6 +9,7 @@
 #include "components/PanneauImage.h"
 #include "exploration/ModeleListe.h"
 #include "exploration/Selection.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Couleurs.h"
 #include "publishing/AlbumWEB_fm.h"

@@ -1,5 +1,4 @@
 #include "publishing/CopieImages_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "calendar/VignetteFlottante_fm.h"
 #include "components/FolderTreeView.h"
@@ -7,6 +6,7 @@
 #include "components/MessagesQt.h"
 #include "exploration/ModeleListe.h"
 #include "exploration/Selection.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/OperationsFichiers.h"
 #include "publishing/SuppressionImages.h"

@@ -1,9 +1,9 @@
 #include "publishing/Renommage_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "components/GaugeWindow.h"
 #include "components/MessagesQt.h"
 #include "exploration/Selection.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/OperationsFichiers.h"
 #include "storage/Contexte.h"

@@ -1,5 +1,4 @@
 #include "publishing/SuppressionImages_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "calendar/VignetteFlottante_fm.h"
 #include "components/FolderTreeView.h"
@@ -8,6 +7,7 @@
 #include "exploration/Selection.h"
 #include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Couleurs.h"
 #include "platform/OperationsFichiers.h"

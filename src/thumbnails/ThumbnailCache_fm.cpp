@@ -1,5 +1,4 @@
 #include "thumbnails/ThumbnailCache_fm.h"
-#include "mainwindow/BoutonAction.h"
 
 #include "thumbnails/Planche.h"
 #include "thumbnails/SauveImage.h"
@@ -14,6 +13,7 @@
 #include "imaging/ChargeImage.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/NomVignette.h"
+#include "mainwindow/BoutonAction.h"
 #include "mainwindow/MainKX_fm.h"
 #include "metadata/CacheMeta.h"
 #include "storage/BigIniFiles.h"
