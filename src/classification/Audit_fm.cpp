@@ -6,6 +6,7 @@
 #include "classification/ExploreBDD_fm.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
+#include "components/VueParagraphes.h"
 #include "metadata/CacheMeta.h"
 #include "metadata/LectureMeta.h"
 #include "metadata/TextesMeta.h"
@@ -34,12 +35,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
-#include <QTextList>
 #include <QVBoxLayout>
 
 namespace
@@ -240,11 +236,9 @@ TPageAudit::TPageAudit(TContexte &Contexte, TEntreesAudit Entrees, QWidget *Pare
     for (QPushButton *b : {btAuditCopierPP, btAuditSauvegarder, btAuditImprimer})
         b->setEnabled(false);
 
-    mmAudit = new QTextEdit(this);
+    mmAudit = new TVueParagraphes(this);
     mmAudit->setObjectName(QStringLiteral("mmAudit"));
-    mmAudit->setReadOnly(true);
     mmAudit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mmAudit->document()->setUndoRedoEnabled(false);
     Colonne->addWidget(mmAudit, 1);
 
     connect(btAuditGenerer, &QPushButton::clicked, this, &TPageAudit::Generer);
@@ -364,7 +358,7 @@ void TPageAudit::Generer()
     if (o.Rubrique(TRubriqueAudit::Appareil))
         TableAppareils();
     mmAudit->setFocus();
-    mmAudit->clear();
+    mmAudit->Efface();
     m_Paragraphes.clear();
     TGaugeWindow Jauge(this, m_Contexte.Messages.get());
     if (fnQuestionInterruption)
@@ -382,10 +376,8 @@ void TPageAudit::Generer()
 
 void TPageAudit::Affiche()
 {
-    RemplitDocumentRTF(*mmAudit->document(), m_Paragraphes);
-    // Caret and view back to the beginning.
-    mmAudit->moveCursor(QTextCursor::Start);
-    mmAudit->verticalScrollBar()->setValue(0);
+    // The box shares the page's paragraphs; it starts at the beginning, nothing selected.
+    mmAudit->setParagraphes(m_Paragraphes);
 }
 
 void TPageAudit::CopierPP()
@@ -394,7 +386,7 @@ void TPageAudit::CopierPP()
     // clipboard without selecting it.
     auto *Donnees = new QMimeData;
     Donnees->setText(TexteDeParagraphes(m_Paragraphes));
-    Donnees->setHtml(mmAudit->document()->toHtml());
+    Donnees->setHtml(HTMLDeParagraphes(m_Paragraphes));
     Donnees->setData(QStringLiteral("text/rtf"), RTFDeParagraphes(m_Paragraphes));
     QApplication::clipboard()->setMimeData(Donnees);
 }
@@ -422,7 +414,12 @@ void TPageAudit::Sauvegarder()
 void TPageAudit::ImprimeSur(QPrinter &Imprimante)
 {
     Imprimante.setDocName(QString());
-    mmAudit->document()->print(&Imprimante);
+    // The document exists only while printing: Qt paginates it, and the box never needs it.
+    QTextDocument Document;
+    Document.setUndoRedoEnabled(false);
+    Document.setDefaultFont(mmAudit->font());
+    RemplitDocumentRTF(Document, m_Paragraphes);
+    Document.print(&Imprimante);
 }
 
 void TPageAudit::Imprimer()
