@@ -367,17 +367,20 @@ void TPageAudit::Generer()
     const TSourceAudit s = Source(Jauge, nGroupes);
     Jauge.Demarre(QStringLiteral("Audit de la base de données"), 0, 0,
                   std::max(1, NombreGroupesAudit(s, o, m_Selections)));
-    m_lInterrompu = !ComposeAudit(s, o, m_Selections, m_Paragraphes);
+    QList<TParagrapheRTF> Paragraphes;
+    const bool lInterrompu = !ComposeAudit(s, o, m_Selections, Paragraphes);
     Jauge.Arrete();
-    Affiche();
-    for (QPushButton *b : {btAuditCopierPP, btAuditSauvegarder, btAuditImprimer})
-        b->setEnabled(true);
+    MontreRapport(std::move(Paragraphes), lInterrompu);
 }
 
-void TPageAudit::Affiche()
+void TPageAudit::MontreRapport(QList<TParagrapheRTF> Paragraphes, bool lInterrompu)
 {
+    m_Paragraphes = std::move(Paragraphes);
+    m_lInterrompu = lInterrompu;
     // The box shares the page's paragraphs; it starts at the beginning, nothing selected.
     mmAudit->setParagraphes(m_Paragraphes);
+    for (QPushButton *b : {btAuditCopierPP, btAuditSauvegarder, btAuditImprimer})
+        b->setEnabled(true);
 }
 
 void TPageAudit::CopierPP()

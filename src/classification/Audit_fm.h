@@ -64,6 +64,8 @@ public:
     bool Interrompu() const { return m_lInterrompu; }
 
     void Generer();
+    // Shows a report, as a build ends: the box at its beginning, the commands available.
+    void MontreRapport(QList<TParagrapheRTF> Paragraphes, bool lInterrompu = false);
     void CopierPP();
     void Sauvegarder();
     void Imprimer();
@@ -98,7 +100,6 @@ private:
     void MajEtats();
     void TableAppareils();
     TSourceAudit Source(TGaugeWindow &Jauge, int &nGroupes);
-    void Affiche();
 
     TContexte &m_Contexte;
     TEntreesAudit m_Entrees;

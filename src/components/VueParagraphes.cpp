@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimerEvent>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -736,9 +737,28 @@ void TVueParagraphes::mouseMoveEvent(QMouseEvent *Evenement)
 {
     if (!m_lGlisse || !(Evenement->buttons() & Qt::LeftButton))
         return;
-    const QPoint Point = Evenement->position().toPoint();
-    DefileSelonSouris(Point);
-    m_Curseur = PositionEn(Point);
+    m_PointGlisse = Evenement->position().toPoint();
+    DefileSelonSouris(m_PointGlisse);
+    m_Curseur = PositionEn(m_PointGlisse);
+    if (m_PointGlisse.y() < 0 || m_PointGlisse.y() >= viewport()->height())
+        m_Defilement.start(50, this);
+    else
+        m_Defilement.stop();
+    viewport()->update();
+}
+
+void TVueParagraphes::timerEvent(QTimerEvent *Evenement)
+{
+    if (Evenement->timerId() != m_Defilement.timerId()) {
+        QAbstractScrollArea::timerEvent(Evenement);
+        return;
+    }
+    if (!m_lGlisse) {
+        m_Defilement.stop();
+        return;
+    }
+    DefileSelonSouris(m_PointGlisse);
+    m_Curseur = PositionEn(m_PointGlisse);
     viewport()->update();
 }
 
@@ -746,6 +766,7 @@ void TVueParagraphes::mouseReleaseEvent(QMouseEvent *Evenement)
 {
     if (Evenement->button() == Qt::LeftButton && m_lGlisse) {
         m_lGlisse = false;
+        m_Defilement.stop();
         CopieDansSelectionX11();
     }
 }

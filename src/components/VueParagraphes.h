@@ -13,6 +13,7 @@
 #include "platform/EcritRTF.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QHash>
 #include <QList>
 
@@ -108,6 +109,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *Evenement) override;
     void focusInEvent(QFocusEvent *Evenement) override;
     void focusOutEvent(QFocusEvent *Evenement) override;
+    void timerEvent(QTimerEvent *Evenement) override;
 
 private:
     struct TDisposition;
@@ -147,5 +149,8 @@ private:
     int m_nLargeurEstimee = -1;
     TPositionParagraphe m_Ancre, m_Curseur;
     bool m_lGlisse = false;
+    // While a drag holds the pointer above or below the text, the view keeps scrolling.
+    QBasicTimer m_Defilement;
+    QPoint m_PointGlisse;
     bool m_lPeinture = false;
 };

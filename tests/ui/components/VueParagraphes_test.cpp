@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -138,6 +139,34 @@ TEST_F(VueTest, MouseDragShiftClickAndDoubleClickSelect)
     EXPECT_FALSE(Vue.ASelection());
     Souris(v, QEvent::MouseButtonDblClick, QPoint(8, r0.center().y()), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(Vue.TexteSelectionne(), "Mot");
+}
+
+TEST_F(VueTest, WheelAndADragBelowTheTextScroll)
+{
+    Vue.setParagraphes(Rapport(500));
+    Montre(300, 200);
+    Peint();
+    QScrollBar *b = Vue.verticalScrollBar();
+    QWidget *v = Vue.viewport();
+    QWheelEvent Roue(QPointF(50, 50), QPointF(Vue.mapToGlobal(QPoint(50, 50))), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v, &Roue);
+    EXPECT_GT(b->value(), 0);
+    b->setValue(0);
+
+    // Held below the text, the drag keeps scrolling and selecting until the button is released.
+    Souris(v, QEvent::MouseButtonPress, QPoint(1, 10), Qt::LeftButton, Qt::LeftButton);
+    const QPoint Dessous(100, v->height() + 20);
+    Souris(v, QEvent::MouseMove, Dessous, Qt::NoButton, Qt::LeftButton);
+    const int nPremier = b->value();
+    EXPECT_GT(nPremier, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b->value() > nPremier + 3 * b->singleStep(); }, 10000));
+    Souris(v, QEvent::MouseButtonRelease, Dessous, Qt::LeftButton, Qt::NoButton);
+    const int nRelache = b->value();
+    EXPECT_GE(Vue.Curseur().nParagraphe, Vue.DernierVisible());
+    EXPECT_EQ(Vue.Ancre(), (TPositionParagraphe{0, 0}));
+    QTest::qWait(200);
+    EXPECT_EQ(b->value(), nRelache);
 }
 
 TEST_F(VueTest, ContextMenuCopiesAndSelectsAll)
