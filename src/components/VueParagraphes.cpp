@@ -235,18 +235,32 @@ int TVueParagraphes::Estimation(const TParagrapheRTF &p)
         nCar += s.sTexte.size();
         nSauts += s.sTexte.count(u'\n');
     }
-    const TMetrique &m = Metrique(rTaille > 0 ? rTaille : 8.0);
+    // Reports run in a few sizes: the last one's metrics serve most paragraphs.
+    if (rTaille <= 0)
+        rTaille = 8.0;
+    if (rTaille != m_rTailleMetrique) {
+        m_MetriqueCourante = Metrique(rTaille);
+        m_rTailleMetrique = rTaille;
+    }
+    const TMetrique &m = m_MetriqueCourante;
     const double rRetrait =
-        std::max(0, std::max(p.nRetraitGauche, p.nRetraitGauche + p.nRetraitPremiereLigne)) * PixelsParTwip();
-    const double rLargeur = std::max(8.0, LargeurContenu() - rRetrait);
+        std::max(0, std::max(p.nRetraitGauche, p.nRetraitGauche + p.nRetraitPremiereLigne)) * m_rPixelsParTwip;
+    const double rLargeur = std::max(8.0, m_nLargeurEstimee - rRetrait);
     const qint64 nLignes = nSauts + std::max<qint64>(1, qint64(std::ceil(nCar * m.rLargeurCar / rLargeur)));
     return int(std::clamp<qint64>(nLignes * m.nInterligne, 1, INT_MAX / 4));
+}
+
+void TVueParagraphes::MajMesures()
+{
+    m_nLargeurEstimee = LargeurContenu();
+    m_rPixelsParTwip = PixelsParTwip();
+    m_rTailleMetrique = -1;
 }
 
 void TVueParagraphes::ReestimeTout()
 {
     m_Dispositions.clear();
-    m_nLargeurEstimee = LargeurContenu();
+    MajMesures();
     m_Hauteurs.resize(size_t(m_Paragraphes.size()));
     m_Exactes.assign(size_t(m_Paragraphes.size()), 0);
     for (qsizetype i = 0; i < m_Paragraphes.size(); ++i)
@@ -446,7 +460,7 @@ void TVueParagraphes::resizeEvent(QResizeEvent *Evenement)
 {
     QAbstractScrollArea::resizeEvent(Evenement);
     if (LargeurContenu() == m_nLargeurEstimee || m_Paragraphes.isEmpty()) {
-        m_nLargeurEstimee = LargeurContenu();
+        MajMesures();
         MajBarres();
         return;
     }
@@ -469,6 +483,7 @@ void TVueParagraphes::changeEvent(QEvent *Evenement)
     QAbstractScrollArea::changeEvent(Evenement);
     if (Evenement->type() == QEvent::FontChange) {
         m_Metriques.clear();
+        m_rTailleMetrique = -1;
         ReestimeTout();
         MajBarres();
         viewport()->update();

@@ -130,6 +130,8 @@ private:
     int Estimation(const TParagrapheRTF &p);
     const TMetrique &Metrique(double rTaille);
     void ReestimeTout();
+    // Takes the width and resolution the estimates are made for.
+    void MajMesures();
     int LargeurContenu() const;
     double PixelsParTwip() const;
     TDisposition &Dispose(qsizetype n);
@@ -147,6 +149,9 @@ private:
     std::unordered_map<qsizetype, std::unique_ptr<TDisposition>> m_Dispositions;
     QHash<int, TMetrique> m_Metriques;
     int m_nLargeurEstimee = -1;
+    double m_rPixelsParTwip = 1;
+    double m_rTailleMetrique = -1;
+    TMetrique m_MetriqueCourante;
     TPositionParagraphe m_Ancre, m_Curseur;
     bool m_lGlisse = false;
     // While a drag holds the pointer above or below the text, the view keeps scrolling.
