@@ -35,7 +35,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace
@@ -417,12 +416,9 @@ void TPageAudit::Sauvegarder()
 void TPageAudit::ImprimeSur(QPrinter &Imprimante)
 {
     Imprimante.setDocName(QString());
-    // The document exists only while printing: Qt paginates it, and the box never needs it.
-    QTextDocument Document;
-    Document.setUndoRedoEnabled(false);
-    Document.setDefaultFont(mmAudit->font());
-    RemplitDocumentRTF(Document, m_Paragraphes);
-    Document.print(&Imprimante);
+    // Paragraph by paragraph, as the box shows them: a whole document of a large report
+    // would take gigabytes.
+    ImprimeParagraphes(m_Paragraphes, mmAudit->font(), Imprimante);
 }
 
 void TPageAudit::Imprimer()

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimerEvent>
@@ -126,15 +127,114 @@ QString HTMLDeParagraphes(const QList<TParagrapheRTF> &lstParagraphes)
     return h;
 }
 
+// One paragraph laid out for a device, in a given width (device pixels).
 struct TVueParagraphes::TDisposition
 {
-    TDisposition(const QString &cTexte, const QFont &Police, QPaintDevice *pPeripherique)
-        : Layout(cTexte, Police, pPeripherique)
-    {}
-    QTextLayout Layout;
+    std::unique_ptr<QTextLayout> Layout;
     qreal rXPuce = -1; // where the bullet is drawn; -1: none
     QFont PolicePuce;
+    qreal rHauteur = 0;
+
+    TDisposition(const TParagrapheRTF &p, const QFont &Police, QPaintDevice *pPeripherique, qreal rLargeur)
+    {
+        QFont Base = Police;
+        Base.setPointSizeF(p.lstSegments.isEmpty() ? 8.0 : p.lstSegments.first().rTaille);
+        QString cTexte;
+        QList<QTextLayout::FormatRange> Formats;
+        for (const TSegmentRTF &s : p.lstSegments) {
+            const QString c = Convertit(s.sTexte);
+            if (c.isEmpty())
+                continue;
+            QTextLayout::FormatRange f;
+            f.start = int(cTexte.size());
+            f.length = int(c.size());
+            QFont PoliceSegment = Police;
+            PoliceSegment.setPointSizeF(s.rTaille);
+            PoliceSegment.setBold(s.lGras);
+            PoliceSegment.setUnderline(s.lSouligne);
+            f.format.setFont(PoliceSegment);
+            Formats << f;
+            cTexte += c;
+        }
+        Layout = std::make_unique<QTextLayout>(cTexte, Base, pPeripherique);
+        Layout->setFormats(Formats);
+        const qreal rDpi = pPeripherique->logicalDpiX();
+        QTextOption Option;
+        Option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        // Tab stops every half inch, as word processors place them.
+        Option.setTabStopDistance(rDpi / 2.0);
+        switch (p.nAlignement) {
+        case TAlignementRTF::Gauche: Option.setAlignment(Qt::AlignLeft); break;
+        case TAlignementRTF::Centre: Option.setAlignment(Qt::AlignHCenter); break;
+        case TAlignementRTF::Droite: Option.setAlignment(Qt::AlignRight); break;
+        case TAlignementRTF::Justifie: Option.setAlignment(Qt::AlignJustify); break;
+        }
+        Layout->setTextOption(Option);
+
+        const qreal rTwip = rDpi / 1440.0;
+        const qreal rPremiere = std::max(0.0, (p.nRetraitGauche + p.nRetraitPremiereLigne) * rTwip);
+        qreal rAutres = std::max(0.0, p.nRetraitGauche * rTwip);
+        qreal rDecalage = 0;
+        if (p.lPuce) {
+            // The bullet takes the first line's indent; the text of every line follows it.
+            PolicePuce = Base;
+            const QFontMetricsF fm(Base, pPeripherique);
+            rXPuce = rPremiere;
+            rDecalage = fm.horizontalAdvance(QChar(cPuce)) + fm.averageCharWidth() * 1.5;
+            rAutres = rPremiere;
+        }
+        Layout->beginLayout();
+        qreal y = 0;
+        bool lPremiere = true;
+        for (;;) {
+            QTextLine Ligne = Layout->createLine();
+            if (!Ligne.isValid())
+                break;
+            const qreal x = (lPremiere ? rPremiere : rAutres) + rDecalage;
+            Ligne.setLineWidth(std::max<qreal>(8.0, rLargeur - x));
+            Ligne.setPosition(QPointF(x, y));
+            y += Ligne.height();
+            lPremiere = false;
+        }
+        Layout->endLayout();
+        rHauteur = y;
+    }
+
+    void DessinePuce(QPainter &Peintre, QPointF Origine) const
+    {
+        if (rXPuce < 0 || Layout->lineCount() == 0)
+            return;
+        const QTextLine Premiere = Layout->lineAt(0);
+        Peintre.setFont(PolicePuce);
+        Peintre.drawText(Origine + QPointF(rXPuce, Premiere.y() + Premiere.ascent()), QString(QChar(cPuce)));
+    }
 };
+
+void ImprimeParagraphes(const QList<TParagrapheRTF> &lstParagraphes, const QFont &Police,
+                        QPagedPaintDevice &Peripherique)
+{
+    QPainter Peintre(&Peripherique);
+    if (!Peintre.isActive())
+        return;
+    const qreal rLargeur = Peripherique.width(), rHauteurPage = Peripherique.height();
+    qreal y = 0;
+    for (const TParagrapheRTF &p : lstParagraphes) {
+        const TVueParagraphes::TDisposition d(p, Police, &Peripherique, rLargeur);
+        // A paragraph breaks between its lines; a line taller than a page goes alone on its page.
+        for (int i = 0; i < d.Layout->lineCount(); ++i) {
+            const QTextLine Ligne = d.Layout->lineAt(i);
+            if (y > 0 && y + Ligne.height() > rHauteurPage) {
+                Peripherique.newPage();
+                y = 0;
+            }
+            const QPointF Origine(0, y - Ligne.y());
+            Ligne.draw(&Peintre, Origine);
+            if (i == 0)
+                d.DessinePuce(Peintre, Origine);
+            y += Ligne.height();
+        }
+    }
+}
 
 TVueParagraphes::TVueParagraphes(QWidget *Parent) : QAbstractScrollArea(Parent)
 {
@@ -273,68 +373,8 @@ TVueParagraphes::TDisposition &TVueParagraphes::Dispose(qsizetype n)
     auto it = m_Dispositions.find(n);
     if (it != m_Dispositions.end())
         return *it->second;
-    const TParagrapheRTF &p = m_Paragraphes[n];
-    QFont Base = font();
-    Base.setPointSizeF(p.lstSegments.isEmpty() ? 8.0 : p.lstSegments.first().rTaille);
-    QString cTexte;
-    QList<QTextLayout::FormatRange> Formats;
-    for (const TSegmentRTF &s : p.lstSegments) {
-        const QString c = Convertit(s.sTexte);
-        if (c.isEmpty())
-            continue;
-        QTextLayout::FormatRange f;
-        f.start = int(cTexte.size());
-        f.length = int(c.size());
-        QFont Police = font();
-        Police.setPointSizeF(s.rTaille);
-        Police.setBold(s.lGras);
-        Police.setUnderline(s.lSouligne);
-        f.format.setFont(Police);
-        Formats << f;
-        cTexte += c;
-    }
-    auto d = std::make_unique<TDisposition>(cTexte, Base, viewport());
-    d->Layout.setFormats(Formats);
-    QTextOption Option;
-    Option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    // Tab stops every half inch, as word processors place them.
-    Option.setTabStopDistance(viewport()->logicalDpiX() / 2.0);
-    switch (p.nAlignement) {
-    case TAlignementRTF::Gauche: Option.setAlignment(Qt::AlignLeft); break;
-    case TAlignementRTF::Centre: Option.setAlignment(Qt::AlignHCenter); break;
-    case TAlignementRTF::Droite: Option.setAlignment(Qt::AlignRight); break;
-    case TAlignementRTF::Justifie: Option.setAlignment(Qt::AlignJustify); break;
-    }
-    d->Layout.setTextOption(Option);
-
-    const double rTwip = PixelsParTwip();
-    const qreal rPremiere = std::max(0.0, (p.nRetraitGauche + p.nRetraitPremiereLigne) * rTwip);
-    qreal rAutres = std::max(0.0, p.nRetraitGauche * rTwip);
-    qreal rDecalage = 0;
-    if (p.lPuce) {
-        // The bullet takes the first line's indent; the text of every line follows it.
-        d->PolicePuce = Base;
-        const QFontMetricsF fm(Base, viewport());
-        d->rXPuce = rPremiere;
-        rDecalage = fm.horizontalAdvance(QChar(cPuce)) + fm.averageCharWidth() * 1.5;
-        rAutres = rPremiere;
-    }
-    const qreal rLargeur = LargeurContenu();
-    d->Layout.beginLayout();
-    qreal y = 0;
-    bool lPremiere = true;
-    for (;;) {
-        QTextLine Ligne = d->Layout.createLine();
-        if (!Ligne.isValid())
-            break;
-        const qreal x = (lPremiere ? rPremiere : rAutres) + rDecalage;
-        Ligne.setLineWidth(std::max<qreal>(8.0, rLargeur - x));
-        Ligne.setPosition(QPointF(x, y));
-        y += Ligne.height();
-        lPremiere = false;
-    }
-    d->Layout.endLayout();
-    const int nHauteur = std::max(1, int(std::ceil(y)));
+    auto d = std::make_unique<TDisposition>(m_Paragraphes[n], font(), viewport(), LargeurContenu());
+    const int nHauteur = std::max(1, int(std::ceil(d->rHauteur)));
     if (m_Hauteurs[size_t(n)] != nHauteur)
         ChangeHauteur(n, nHauteur);
     m_Exactes[size_t(n)] = 1;
@@ -551,7 +591,7 @@ void TVueParagraphes::paintEvent(QPaintEvent *)
         QList<QTextLayout::FormatRange> Selection;
         if (ASelection() && n >= Debut.nParagraphe && n <= Fin.nParagraphe) {
             const qsizetype nDe = n == Debut.nParagraphe ? Debut.nCar : 0;
-            const qsizetype nA = n == Fin.nParagraphe ? Fin.nCar : d.Layout.text().size();
+            const qsizetype nA = n == Fin.nParagraphe ? Fin.nCar : d.Layout->text().size();
             if (nA > nDe) {
                 QTextLayout::FormatRange r;
                 r.start = int(nDe);
@@ -563,12 +603,8 @@ void TVueParagraphes::paintEvent(QPaintEvent *)
         }
         const QPointF Origine(nMarge, qreal(y));
         Peintre.setPen(Palette.color(nGroupe, QPalette::Text));
-        d.Layout.draw(&Peintre, Origine, Selection);
-        if (d.rXPuce >= 0 && d.Layout.lineCount() > 0) {
-            const QTextLine Premiere = d.Layout.lineAt(0);
-            Peintre.setFont(d.PolicePuce);
-            Peintre.drawText(Origine + QPointF(d.rXPuce, Premiere.y() + Premiere.ascent()), QString(QChar(cPuce)));
-        }
+        d.Layout->draw(&Peintre, Origine, Selection);
+        d.DessinePuce(Peintre, Origine);
         y += m_Hauteurs[size_t(n)];
         ++n;
     }
@@ -592,12 +628,12 @@ TPositionParagraphe TVueParagraphes::PositionEn(QPoint Point)
     if (m_Hauteurs[size_t(n)] != nAvant)
         MajBarres();
     const qreal yDans = qreal(y - Prefixe(n));
-    if (d.Layout.lineCount() == 0)
+    if (d.Layout->lineCount() == 0)
         return {n, 0};
-    QTextLine Ligne = d.Layout.lineAt(d.Layout.lineCount() - 1);
-    for (int i = 0; i < d.Layout.lineCount(); ++i)
-        if (yDans < d.Layout.lineAt(i).y() + d.Layout.lineAt(i).height()) {
-            Ligne = d.Layout.lineAt(i);
+    QTextLine Ligne = d.Layout->lineAt(d.Layout->lineCount() - 1);
+    for (int i = 0; i < d.Layout->lineCount(); ++i)
+        if (yDans < d.Layout->lineAt(i).y() + d.Layout->lineAt(i).height()) {
+            Ligne = d.Layout->lineAt(i);
             break;
         }
     return {n, Ligne.xToCursor(Point.x() - nMarge)};

@@ -42,9 +42,19 @@ QString TexteAffiche(const TParagrapheRTF &Paragraphe);
 // bullets as lists), for pasting into programs that do not read RTF.
 QString HTMLDeParagraphes(const QList<TParagrapheRTF> &lstParagraphes);
 
+class QPagedPaintDevice;
+
+// Prints the paragraphs as the view shows them, in the given font family, page after page
+// (a printer or a PDF writer): one paragraph laid out at a time, so that a report of millions
+// of lines prints without a document of millions of blocks.
+void ImprimeParagraphes(const QList<TParagrapheRTF> &lstParagraphes, const QFont &Police,
+                        QPagedPaintDevice &Peripherique);
+
 class TVueParagraphes : public QAbstractScrollArea
 {
     Q_OBJECT
+    friend void ImprimeParagraphes(const QList<TParagrapheRTF> &, const QFont &, QPagedPaintDevice &);
+
 public:
     explicit TVueParagraphes(QWidget *Parent = nullptr);
     ~TVueParagraphes() override;

@@ -6,6 +6,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
@@ -290,4 +294,35 @@ TEST(HTMLDeParagraphes, KeepsLookIndentsAndBulletsAndEscapes)
     EXPECT_EQ(h.count("<ul"), 1);
     EXPECT_EQ(h.count("<li style=\"margin-top:0;margin-bottom:0;margin-left:10pt;\">"), 2);
     EXPECT_LT(h.indexOf("</ul>"), h.indexOf(">fin<"));
+}
+
+TEST(ImprimeParagraphes, BreaksPagesBetweenLinesAndLosesNone)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QList<TParagrapheRTF> l;
+    TParagrapheRTF Titre = P("Titre du rapport", 24, true);
+    Titre.nAlignement = TAlignementRTF::Centre;
+    l << Titre;
+    for (int i = 0; i < 400; ++i)
+        l << P(QStringLiteral("ligne%1").arg(i), i % 2 ? 8 : 12);
+    QTemporaryDir Temp;
+    const QString cPdf = Temp.filePath("rapport.pdf");
+    {
+        QPdfWriter Pdf(cPdf);
+        ImprimeParagraphes(l, QApplication::font(), Pdf);
+    }
+    QProcess p;
+    p.start("pdftotext", {"-layout", cPdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    const QString c = QString::fromUtf8(p.readAllStandardOutput());
+    // Pages are separated by form feeds: several pages, every line on one of them, in order.
+    EXPECT_GE(c.count(u'\f'), 4);
+    qsizetype nPos = c.indexOf("Titre du rapport");
+    ASSERT_GE(nPos, 0);
+    for (int i = 0; i < 400; ++i) {
+        const qsizetype n = c.indexOf(QStringLiteral("ligne%1\n").arg(i), nPos);
+        ASSERT_GT(n, nPos) << i;
+        nPos = n;
+    }
 }
