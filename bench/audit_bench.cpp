@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 using namespace MesureBanc;
@@ -38,6 +39,17 @@ namespace
 void B(const QByteArray &cNom, double d, const char *cUnite)
 {
     Bench(cNom.constData(), d, cUnite);
+}
+
+double MemoireMo(const char *cChamp)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &l : f.readAll().split('\n'))
+        if (l.startsWith(cChamp))
+            return l.mid(qsizetype(std::strlen(cChamp))).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
 }
 
 double PicMemoireMo()
@@ -68,6 +80,7 @@ void MesureAffichage(const QList<TParagrapheRTF> &Paragraphes, const QByteArray 
     Page.show();
     QApplication::processEvents();
     TVueParagraphes *Vue = Page.mmAudit;
+    const double dAvant = MemoireMo("VmRSS:");
     const TTemps t = Chrono([&] {
         Page.MontreRapport(Paragraphes);
         QApplication::processEvents();
@@ -81,6 +94,8 @@ void MesureAffichage(const QList<TParagrapheRTF> &Paragraphes, const QByteArray 
     B("audit_display_" + cN, t.dMur / 1000, "s");
     B("audit_display_" + cN + "_cpu", t.dCpu / 1000, "s");
     Bench("audit_display_laid_out", double(Vue->NombreDisposes()), "paragraphs");
+    // What the shown report holds beyond the paragraphs themselves.
+    Bench("audit_display_memory_added", MemoireMo("VmRSS:") - dAvant, "MB");
     Bench("audit_peak_memory", PicMemoireMo(), "MB");
 }
 

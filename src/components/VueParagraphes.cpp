@@ -364,7 +364,7 @@ void TVueParagraphes::ReestimeTout()
     m_Hauteurs.resize(size_t(m_Paragraphes.size()));
     m_Exactes.assign(size_t(m_Paragraphes.size()), 0);
     for (qsizetype i = 0; i < m_Paragraphes.size(); ++i)
-        m_Hauteurs[size_t(i)] = Estimation(m_Paragraphes[i]);
+        m_Hauteurs[size_t(i)] = Estimation(m_Paragraphes.at(i));
     ReconstruitSommes();
 }
 
@@ -373,7 +373,7 @@ TVueParagraphes::TDisposition &TVueParagraphes::Dispose(qsizetype n)
     auto it = m_Dispositions.find(n);
     if (it != m_Dispositions.end())
         return *it->second;
-    auto d = std::make_unique<TDisposition>(m_Paragraphes[n], font(), viewport(), LargeurContenu());
+    auto d = std::make_unique<TDisposition>(m_Paragraphes.at(n), font(), viewport(), LargeurContenu());
     const int nHauteur = std::max(1, int(std::ceil(d->rHauteur)));
     if (m_Hauteurs[size_t(n)] != nHauteur)
         ChangeHauteur(n, nHauteur);
@@ -566,7 +566,7 @@ QString TVueParagraphes::toPlainText() const
     for (qsizetype i = 0; i < m_Paragraphes.size(); ++i) {
         if (i > 0)
             s += u'\n';
-        s += TexteAffiche(m_Paragraphes[i]);
+        s += TexteAffiche(m_Paragraphes.at(i));
     }
     return EnTexteBrut(s);
 }
@@ -621,7 +621,7 @@ TPositionParagraphe TVueParagraphes::PositionEn(QPoint Point)
         return {};
     const qsizetype nDernier = m_Paragraphes.size() - 1;
     if (y >= HauteurTotale())
-        return {nDernier, TexteAffiche(m_Paragraphes[nDernier]).size()};
+        return {nDernier, TexteAffiche(m_Paragraphes.at(nDernier)).size()};
     const qsizetype n = ParagrapheA(y);
     const int nAvant = m_Hauteurs[size_t(n)];
     TDisposition &d = Dispose(n);
@@ -645,7 +645,7 @@ void TVueParagraphes::Selectionne(TPositionParagraphe Ancre, TPositionParagraphe
         if (m_Paragraphes.isEmpty())
             return TPositionParagraphe{};
         p.nParagraphe = std::clamp<qsizetype>(p.nParagraphe, 0, m_Paragraphes.size() - 1);
-        p.nCar = std::clamp<qsizetype>(p.nCar, 0, TexteAffiche(m_Paragraphes[p.nParagraphe]).size());
+        p.nCar = std::clamp<qsizetype>(p.nCar, 0, TexteAffiche(m_Paragraphes.at(p.nParagraphe)).size());
         return p;
     };
     m_Ancre = Borne(Ancre);
@@ -658,7 +658,7 @@ void TVueParagraphes::SelectionneTout()
     if (m_Paragraphes.isEmpty())
         return;
     const qsizetype nDernier = m_Paragraphes.size() - 1;
-    Selectionne({0, 0}, {nDernier, TexteAffiche(m_Paragraphes[nDernier]).size()});
+    Selectionne({0, 0}, {nDernier, TexteAffiche(m_Paragraphes.at(nDernier)).size()});
     CopieDansSelectionX11();
 }
 
@@ -675,7 +675,7 @@ QString TVueParagraphes::TexteSelectionne() const
     const TPositionParagraphe Debut = std::min(m_Ancre, m_Curseur), Fin = std::max(m_Ancre, m_Curseur);
     QString s;
     for (qsizetype n = Debut.nParagraphe; n <= Fin.nParagraphe; ++n) {
-        const QString c = TexteAffiche(m_Paragraphes[n]);
+        const QString c = TexteAffiche(m_Paragraphes.at(n));
         const qsizetype nDe = n == Debut.nParagraphe ? Debut.nCar : 0;
         const qsizetype nA = n == Fin.nParagraphe ? Fin.nCar : c.size();
         s += c.mid(nDe, nA - nDe);
@@ -692,7 +692,7 @@ QList<TParagrapheRTF> TVueParagraphes::ParagraphesSelectionnes() const
         return l;
     const TPositionParagraphe Debut = std::min(m_Ancre, m_Curseur), Fin = std::max(m_Ancre, m_Curseur);
     for (qsizetype n = Debut.nParagraphe; n <= Fin.nParagraphe; ++n) {
-        const TParagrapheRTF &Source = m_Paragraphes[n];
+        const TParagrapheRTF &Source = m_Paragraphes.at(n);
         TParagrapheRTF p = Source;
         p.lstSegments.clear();
         const qsizetype nDe = n == Debut.nParagraphe ? Debut.nCar : 0;
@@ -738,7 +738,7 @@ void TVueParagraphes::CopieDansSelectionX11()
 
 QString TVueParagraphes::MotAutour(qsizetype n, qsizetype nCar, qsizetype &nDebut, qsizetype &nFin)
 {
-    const QString c = TexteAffiche(m_Paragraphes[n]);
+    const QString c = TexteAffiche(m_Paragraphes.at(n));
     nCar = std::clamp<qsizetype>(nCar, 0, c.size());
     if (nCar < c.size() && DansMot(c.at(nCar))) {
         nDebut = nFin = nCar;

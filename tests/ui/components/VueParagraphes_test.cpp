@@ -118,6 +118,21 @@ TEST_F(VueTest, SelectsAcrossParagraphsAndCopiesWithoutLosingTheSelection)
     EXPECT_EQ(Vue.TexteSelectionne(), Vue.toPlainText());
 }
 
+TEST_F(VueTest, ShowingSelectingAndCopyingNeverCopyTheParagraphs)
+{
+    const QList<TParagrapheRTF> l = Rapport(3000);
+    Vue.setParagraphes(l);
+    Montre(400, 300);
+    Peint();
+    Vue.SelectionneTout();
+    Vue.Copier();
+    Vue.AllerALaFin();
+    Peint();
+    Souris(Vue.viewport(), QEvent::MouseButtonDblClick, QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
+    // A report of millions of lines would double in memory if the view detached from it.
+    EXPECT_EQ(Vue.Paragraphes().constData(), l.constData());
+}
+
 TEST_F(VueTest, MouseDragShiftClickAndDoubleClickSelect)
 {
     Vue.setParagraphes({P("Mot suivant"), P("autre ligne"), P("dernière")});
