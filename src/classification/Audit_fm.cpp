@@ -6,6 +6,7 @@
 #include "classification/ExploreBDD_fm.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
+#include "components/VueParagraphes.h"
 #include "metadata/CacheMeta.h"
 #include "metadata/LectureMeta.h"
 #include "metadata/TextesMeta.h"
@@ -34,12 +35,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
-#include <QTextList>
 #include <QVBoxLayout>
 
 namespace
@@ -240,11 +235,9 @@ TPageAudit::TPageAudit(TContexte &Contexte, TEntreesAudit Entrees, QWidget *Pare
     for (QPushButton *b : {btAuditCopierPP, btAuditSauvegarder, btAuditImprimer})
         b->setEnabled(false);
 
-    mmAudit = new QTextEdit(this);
+    mmAudit = new TVueParagraphes(this);
     mmAudit->setObjectName(QStringLiteral("mmAudit"));
-    mmAudit->setReadOnly(true);
     mmAudit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mmAudit->document()->setUndoRedoEnabled(false);
     Colonne->addWidget(mmAudit, 1);
 
     connect(btAuditGenerer, &QPushButton::clicked, this, &TPageAudit::Generer);
@@ -364,7 +357,7 @@ void TPageAudit::Generer()
     if (o.Rubrique(TRubriqueAudit::Appareil))
         TableAppareils();
     mmAudit->setFocus();
-    mmAudit->clear();
+    mmAudit->Efface();
     m_Paragraphes.clear();
     TGaugeWindow Jauge(this, m_Contexte.Messages.get());
     if (fnQuestionInterruption)
@@ -373,19 +366,20 @@ void TPageAudit::Generer()
     const TSourceAudit s = Source(Jauge, nGroupes);
     Jauge.Demarre(QStringLiteral("Audit de la base de données"), 0, 0,
                   std::max(1, NombreGroupesAudit(s, o, m_Selections)));
-    m_lInterrompu = !ComposeAudit(s, o, m_Selections, m_Paragraphes);
+    QList<TParagrapheRTF> Paragraphes;
+    const bool lInterrompu = !ComposeAudit(s, o, m_Selections, Paragraphes);
     Jauge.Arrete();
-    Affiche();
-    for (QPushButton *b : {btAuditCopierPP, btAuditSauvegarder, btAuditImprimer})
-        b->setEnabled(true);
+    MontreRapport(std::move(Paragraphes), lInterrompu);
 }
 
-void TPageAudit::Affiche()
+void TPageAudit::MontreRapport(QList<TParagrapheRTF> Paragraphes, bool lInterrompu)
 {
-    RemplitDocumentRTF(*mmAudit->document(), m_Paragraphes);
-    // Caret and view back to the beginning.
-    mmAudit->moveCursor(QTextCursor::Start);
-    mmAudit->verticalScrollBar()->setValue(0);
+    m_Paragraphes = std::move(Paragraphes);
+    m_lInterrompu = lInterrompu;
+    // The box shares the page's paragraphs; it starts at the beginning, nothing selected.
+    mmAudit->setParagraphes(m_Paragraphes);
+    for (QPushButton *b : {btAuditCopierPP, btAuditSauvegarder, btAuditImprimer})
+        b->setEnabled(true);
 }
 
 void TPageAudit::CopierPP()
@@ -394,7 +388,7 @@ void TPageAudit::CopierPP()
     // clipboard without selecting it.
     auto *Donnees = new QMimeData;
     Donnees->setText(TexteDeParagraphes(m_Paragraphes));
-    Donnees->setHtml(mmAudit->document()->toHtml());
+    Donnees->setHtml(HTMLDeParagraphes(m_Paragraphes));
     Donnees->setData(QStringLiteral("text/rtf"), RTFDeParagraphes(m_Paragraphes));
     QApplication::clipboard()->setMimeData(Donnees);
 }
@@ -422,7 +416,9 @@ void TPageAudit::Sauvegarder()
 void TPageAudit::ImprimeSur(QPrinter &Imprimante)
 {
     Imprimante.setDocName(QString());
-    mmAudit->document()->print(&Imprimante);
+    // Paragraph by paragraph, as the box shows them: a whole document of a large report
+    // would take gigabytes.
+    ImprimeParagraphes(m_Paragraphes, mmAudit->font(), Imprimante);
 }
 
 void TPageAudit::Imprimer()

@@ -1,7 +1,9 @@
 #pragma once
 // The page "Audit" of the database explorer: the report's options, its commands and the
 // read-only report box. The report is composed by ComposeAudit; the page shows it, copies it
-// (plain text, HTML and RTF at once), saves it as RTF and prints it.
+// (plain text, HTML and RTF at once), saves it as RTF and prints it. The box draws the
+// report's paragraphs as they come on screen: a report on a large catalogue runs to hundreds
+// of thousands of lines, which a whole rich-text document would take minutes to lay out.
 
 #include "classification/Audit.h"
 #include "components/GaugeWindow.h"
@@ -16,11 +18,10 @@
 class QCheckBox;
 class QPrinter;
 class QPushButton;
-class QTextDocument;
-class QTextEdit;
 class TArboCriteres;
 class TContexte;
 class TIndexClassement;
+class TVueParagraphes;
 class TfmExploreBDD;
 class TfmExploreBDDAuditFiltrerRub;
 
@@ -63,6 +64,8 @@ public:
     bool Interrompu() const { return m_lInterrompu; }
 
     void Generer();
+    // Shows a report, as a build ends: the box at its beginning, the commands available.
+    void MontreRapport(QList<TParagrapheRTF> Paragraphes, bool lInterrompu = false);
     void CopierPP();
     void Sauvegarder();
     void Imprimer();
@@ -91,13 +94,12 @@ public:
               *cbAuditRubAffAlbWHP = nullptr;
     QPushButton *btAuditGenerer = nullptr, *btAuditCopierPP = nullptr, *btAuditSauvegarder = nullptr,
                 *btAuditImprimer = nullptr, *btAuditParRubriqueFiltrer = nullptr;
-    QTextEdit *mmAudit = nullptr;
+    TVueParagraphes *mmAudit = nullptr;
 
 private:
     void MajEtats();
     void TableAppareils();
     TSourceAudit Source(TGaugeWindow &Jauge, int &nGroupes);
-    void Affiche();
 
     TContexte &m_Contexte;
     TEntreesAudit m_Entrees;

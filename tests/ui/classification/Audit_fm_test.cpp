@@ -3,6 +3,7 @@
 #include "classification/AuditFiltrerRub_fm.h"
 #include "classification/ExploreBDD_fm.h"
 #include "classification/IndexClassement.h"
+#include "components/VueParagraphes.h"
 #include "platform/EcritRTF.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Contexte.h"
@@ -22,8 +23,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <gtest/gtest.h>
 
 namespace
@@ -119,14 +118,13 @@ TEST_F(PageAuditTest, GeneratesShowsAndCopiesInThreeFormats)
     EXPECT_FALSE(c.contains("CANON :"));
     EXPECT_TRUE(c.contains("A/B :\n\n1) /p/b.jpg 0 Oct\n"));
     EXPECT_EQ(Page->mmAudit->toPlainText() + "\n", c);
-    EXPECT_EQ(Page->mmAudit->textCursor().position(), 0);
+    EXPECT_FALSE(Page->mmAudit->ASelection());
+    EXPECT_EQ(Page->mmAudit->PremierVisible(), 0);
     for (QPushButton *b : {Page->btAuditCopierPP, Page->btAuditSauvegarder, Page->btAuditImprimer})
         EXPECT_TRUE(b->isEnabled());
 
-    QTextCursor Sel(Page->mmAudit->document());
-    Sel.setPosition(3);
-    Sel.setPosition(9, QTextCursor::KeepAnchor);
-    Page->mmAudit->setTextCursor(Sel);
+    // "Audit de" in the title, the second paragraph.
+    Page->mmAudit->Selectionne({1, 0}, {1, 8});
     QTest::mouseClick(Page->btAuditCopierPP, Qt::LeftButton);
     const QMimeData *m = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(m);
@@ -136,8 +134,7 @@ TEST_F(PageAuditTest, GeneratesShowsAndCopiesInThreeFormats)
     const QByteArray Rtf = m->data("text/rtf");
     EXPECT_TRUE(Rtf.startsWith("{\\rtf1"));
     EXPECT_EQ(Rtf, RTFDeParagraphes(Page->Paragraphes()));
-    EXPECT_EQ(Page->mmAudit->textCursor().selectionStart(), 3);
-    EXPECT_EQ(Page->mmAudit->textCursor().selectionEnd(), 9);
+    EXPECT_EQ(Page->mmAudit->TexteSelectionne(), "Audit de");
 }
 
 TEST_F(PageAuditTest, FilterDialogCountsAndNarrowsTheRubrics)
@@ -225,6 +222,7 @@ TEST_F(PageAuditTest, EscThenYesInterruptsAndTheReportStaysUsable)
     EXPECT_TRUE(Page->Interrompu());
     EXPECT_EQ(Questions, QStringList{"Interrompre le traitement ?"});
     EXPECT_TRUE(Texte().endsWith("\nAudit interrompu.\n"));
+    EXPECT_TRUE(Page->mmAudit->toPlainText().endsWith("\nAudit interrompu."));
     EXPECT_LT(Texte().count(".jpg"), 20);
     EXPECT_TRUE(Page->btAuditSauvegarder->isEnabled());
 }
@@ -283,7 +281,8 @@ TEST(PageAuditExplorateur, ExplorerHostsThePageAndGivesItsCameraModels)
     Page->Generer();
     const QString c = TexteDeParagraphes(Page->Paragraphes());
     EXPECT_TRUE(c.contains("Lieux\n\tParis\n")) << c.toStdString();
-    EXPECT_TRUE(c.contains("Canon EOS DIGITAL REBEL :\n\n1) /ailleurs/x.jpg 0 Oct\n\n2) " + cFichier)) << c.toStdString();
+    EXPECT_TRUE(c.contains("Canon EOS DIGITAL REBEL :\n\n1) /ailleurs/x.jpg 0 Oct\n\n2) " + cFichier))
+        << c.toStdString();
     // The file's own EXIF lines follow its entry; the cached image has no file to read.
     EXPECT_TRUE(c.contains("EXIF :\n"));
     EXPECT_EQ(Fenetre.ValeursEXIF().value(cFichier).value(0), "Canon EOS DIGITAL REBEL");

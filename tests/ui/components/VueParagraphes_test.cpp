@@ -1,0 +1,343 @@
+#include "components/VueParagraphes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace
+{
+TParagrapheRTF P(const QString &c, double rTaille = 8, bool lGras = false)
+{
+    TParagrapheRTF p;
+    p.lstSegments << TSegmentRTF{c, rTaille, lGras, false};
+    return p;
+}
+
+void Souris(QWidget *w, QEvent::Type t, QPoint Point, Qt::MouseButton b, Qt::MouseButtons bs,
+            Qt::KeyboardModifiers m = Qt::NoModifier)
+{
+    QMouseEvent e(t, QPointF(Point), QPointF(w->mapToGlobal(Point)), b, bs, m);
+    QApplication::sendEvent(w, &e);
+}
+
+// A report of n paragraphs: headings, wrapping lines, tabs, bullets, empty lines.
+QList<TParagrapheRTF> Rapport(int n)
+{
+    std::mt19937 Alea(7);
+    QList<TParagrapheRTF> l;
+    for (int i = 0; i < n; ++i) {
+        switch (Alea() % 5) {
+        case 0: l << P(QStringLiteral("%1) Titre").arg(i), 16, true); break;
+        case 1: l << P(QString()); break;
+        case 2: l << P(QStringLiteral("\tligne %1 ").arg(i).repeated(int(Alea() % 30) + 1)); break;
+        case 3: {
+            TParagrapheRTF p = P(QStringLiteral("puce %1").arg(i));
+            p.lPuce = true;
+            p.nRetraitGauche = 200;
+            l << p;
+            break;
+        }
+        default: l << P(QStringLiteral("entrée %1\r\nsuite").arg(i), 10); break;
+        }
+    }
+    return l;
+}
+
+struct VueTest : ::testing::Test
+{
+    TVueParagraphes Vue;
+    void Montre(int nLargeur, int nHauteur)
+    {
+        Vue.resize(nLargeur, nHauteur);
+        Vue.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Vue));
+    }
+    // Lets the bars settle, then paints now, as the screen would.
+    void Peint()
+    {
+        QApplication::processEvents();
+        Vue.viewport()->grab();
+    }
+    // The geometry must be one column of paragraphs without gaps, whatever was laid out.
+    void VerifieContinuite()
+    {
+        qint64 nSomme = 0;
+        for (qsizetype n = 0; n < Vue.NombreParagraphes(); ++n) {
+            nSomme += Vue.HauteurParagraphe(n);
+            if (n > 0)
+                ASSERT_EQ(Vue.RectParagraphe(n).top(), Vue.RectParagraphe(n - 1).bottom() + 1) << n;
+        }
+        EXPECT_EQ(Vue.HauteurTotale(), nSomme);
+    }
+};
+} // namespace
+
+TEST_F(VueTest, SelectsAcrossParagraphsAndCopiesWithoutLosingTheSelection)
+{
+    TParagrapheRTF Puce = P("troisième");
+    Puce.lPuce = true;
+    TParagrapheRTF Double = P("deux\r\n");
+    Double.lstSegments << TSegmentRTF{"lignes", 12, true, true};
+    Vue.setParagraphes({P("Première ligne"), Double, Puce});
+    Montre(400, 200);
+    EXPECT_EQ(Vue.toPlainText(), "Première ligne\ndeux\nlignes\ntroisième");
+
+    Vue.Selectionne({0, 3}, {2, 4});
+    EXPECT_EQ(Vue.TexteSelectionne(), "mière ligne\ndeux\nlignes\ntroi");
+    QTest::keyClick(&Vue, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData *m = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->text(), "mière ligne\ndeux\nlignes\ntroi");
+    EXPECT_TRUE(m->html().contains("font-weight:bold;text-decoration:underline;\">lignes</span>"));
+    EXPECT_TRUE(m->html().contains("<li")) << m->html().toStdString();
+    const QByteArray Rtf = m->data("text/rtf");
+    EXPECT_TRUE(Rtf.startsWith("{\\rtf1"));
+    EXPECT_TRUE(Rtf.contains("deux\\line ")) << Rtf.constData();
+    EXPECT_FALSE(Rtf.contains("sième"));
+    EXPECT_EQ(Vue.Ancre(), (TPositionParagraphe{0, 3}));
+    EXPECT_EQ(Vue.Curseur(), (TPositionParagraphe{2, 4}));
+
+    // Backwards selections read the same way.
+    Vue.Selectionne({2, 4}, {0, 3});
+    EXPECT_EQ(Vue.TexteSelectionne(), "mière ligne\ndeux\nlignes\ntroi");
+
+    QTest::keyClick(&Vue, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Vue.TexteSelectionne(), Vue.toPlainText());
+}
+
+TEST_F(VueTest, ShowingSelectingAndCopyingNeverCopyTheParagraphs)
+{
+    const QList<TParagrapheRTF> l = Rapport(3000);
+    Vue.setParagraphes(l);
+    Montre(400, 300);
+    Peint();
+    Vue.SelectionneTout();
+    Vue.Copier();
+    Vue.AllerALaFin();
+    Peint();
+    Souris(Vue.viewport(), QEvent::MouseButtonDblClick, QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
+    // A report of millions of lines would double in memory if the view detached from it.
+    EXPECT_EQ(Vue.Paragraphes().constData(), l.constData());
+}
+
+TEST_F(VueTest, MouseDragShiftClickAndDoubleClickSelect)
+{
+    Vue.setParagraphes({P("Mot suivant"), P("autre ligne"), P("dernière")});
+    Montre(400, 200);
+    Peint();
+    QWidget *v = Vue.viewport();
+    const QRect r0 = Vue.RectParagraphe(0), r2 = Vue.RectParagraphe(2);
+    Souris(v, QEvent::MouseButtonPress, QPoint(1, r0.center().y()), Qt::LeftButton, Qt::LeftButton);
+    Souris(v, QEvent::MouseMove, QPoint(200, r0.bottom() + 3), Qt::NoButton, Qt::LeftButton);
+    Souris(v, QEvent::MouseMove, QPoint(390, r2.center().y()), Qt::NoButton, Qt::LeftButton);
+    Souris(v, QEvent::MouseButtonRelease, QPoint(390, r2.center().y()), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Vue.TexteSelectionne(), "Mot suivant\nautre ligne\ndernière");
+
+    // Shift-click moves the end, the anchor stays.
+    const QPoint Debut1(1, Vue.RectParagraphe(1).center().y());
+    Souris(v, QEvent::MouseButtonPress, Debut1, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    Souris(v, QEvent::MouseButtonRelease, Debut1, Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+    EXPECT_EQ(Vue.TexteSelectionne(), "Mot suivant\n");
+
+    // A plain click drops the selection; a double click takes the word under the pointer.
+    Souris(v, QEvent::MouseButtonPress, Debut1, Qt::LeftButton, Qt::LeftButton);
+    Souris(v, QEvent::MouseButtonRelease, Debut1, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(Vue.ASelection());
+    Souris(v, QEvent::MouseButtonDblClick, QPoint(8, r0.center().y()), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(Vue.TexteSelectionne(), "Mot");
+}
+
+TEST_F(VueTest, WheelAndADragBelowTheTextScroll)
+{
+    Vue.setParagraphes(Rapport(500));
+    Montre(300, 200);
+    Peint();
+    QScrollBar *b = Vue.verticalScrollBar();
+    QWidget *v = Vue.viewport();
+    QWheelEvent Roue(QPointF(50, 50), QPointF(Vue.mapToGlobal(QPoint(50, 50))), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v, &Roue);
+    EXPECT_GT(b->value(), 0);
+    b->setValue(0);
+
+    // Held below the text, the drag keeps scrolling and selecting until the button is released.
+    Souris(v, QEvent::MouseButtonPress, QPoint(1, 10), Qt::LeftButton, Qt::LeftButton);
+    const QPoint Dessous(100, v->height() + 20);
+    Souris(v, QEvent::MouseMove, Dessous, Qt::NoButton, Qt::LeftButton);
+    const int nPremier = b->value();
+    EXPECT_GT(nPremier, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b->value() > nPremier + 3 * b->singleStep(); }, 10000));
+    Souris(v, QEvent::MouseButtonRelease, Dessous, Qt::LeftButton, Qt::NoButton);
+    const int nRelache = b->value();
+    EXPECT_GE(Vue.Curseur().nParagraphe, Vue.DernierVisible());
+    EXPECT_EQ(Vue.Ancre(), (TPositionParagraphe{0, 0}));
+    QTest::qWait(200);
+    EXPECT_EQ(b->value(), nRelache);
+}
+
+TEST_F(VueTest, ContextMenuCopiesAndSelectsAll)
+{
+    Vue.setParagraphes({P("un"), P("deux")});
+    Montre(300, 200);
+    std::unique_ptr<QMenu> Menu(Vue.CreeMenuContextuel(nullptr));
+    const QList<QAction *> Actions = Menu->actions();
+    ASSERT_EQ(Actions.size(), 2);
+    EXPECT_EQ(Actions[0]->text(), "Copier");
+    EXPECT_EQ(Actions[1]->text(), "Tout sélectionner");
+    EXPECT_FALSE(Actions[0]->isEnabled());
+    Actions[1]->trigger();
+    EXPECT_EQ(Vue.TexteSelectionne(), "un\ndeux");
+    Menu.reset(Vue.CreeMenuContextuel(nullptr));
+    ASSERT_TRUE(Menu->actions()[0]->isEnabled());
+    QApplication::clipboard()->clear();
+    Menu->actions()[0]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "un\ndeux");
+}
+
+TEST_F(VueTest, EndShowsTheLastParagraphWithoutLayingOutTheWhole)
+{
+    const int n = 30000;
+    Vue.setParagraphes(Rapport(n));
+    Montre(420, 300);
+    Peint();
+    QTest::keyClick(&Vue, Qt::Key_End, Qt::ControlModifier);
+    Peint();
+    const int nVue = Vue.viewport()->height();
+    EXPECT_EQ(Vue.DernierVisible(), n - 1);
+    const QRect r = Vue.RectParagraphe(n - 1);
+    // The last paragraph sits whole at the bottom, the bottom margin below it.
+    EXPECT_LE(r.bottom() + 1, nVue);
+    EXPECT_GE(r.bottom() + 1, nVue - 8);
+    EXPECT_TRUE(Vue.HauteurExacte(n - 1));
+    EXPECT_LT(Vue.NombreDisposes(), 200);
+    VerifieContinuite();
+
+    // Anywhere in the middle, the first visible paragraph is the one at the top edge.
+    QScrollBar *b = Vue.verticalScrollBar();
+    for (int nValeur : {b->maximum() / 3, b->maximum() / 2 + 17, 5}) {
+        b->setValue(nValeur);
+        Peint();
+        const QRect rHaut = Vue.RectParagraphe(Vue.PremierVisible());
+        EXPECT_LE(rHaut.top(), 0);
+        EXPECT_GT(rHaut.bottom(), 0);
+    }
+    VerifieContinuite();
+    QTest::keyClick(&Vue, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(b->value(), 0);
+    EXPECT_EQ(Vue.PremierVisible(), 0);
+    QTest::keyClick(&Vue, Qt::Key_PageDown);
+    EXPECT_EQ(b->value(), b->pageStep());
+}
+
+TEST_F(VueTest, AppendingMeasuresOnlyTheNewParagraphs)
+{
+    Vue.setParagraphes(Rapport(2000));
+    Montre(420, 300);
+    Vue.AllerALaFin();
+    Peint();
+    const qsizetype nDisposes = Vue.NombreDisposes();
+    const qint64 nAvant = Vue.HauteurTotale();
+    Vue.AjouteParagraphes(Rapport(3000));
+    EXPECT_EQ(Vue.NombreParagraphes(), 5000);
+    EXPECT_EQ(Vue.NombreDisposes(), nDisposes);
+    EXPECT_GT(Vue.HauteurTotale(), nAvant);
+    EXPECT_FALSE(Vue.HauteurExacte(4999));
+    VerifieContinuite();
+    Vue.AllerALaFin();
+    Peint();
+    EXPECT_EQ(Vue.DernierVisible(), 4999);
+    EXPECT_LE(Vue.RectParagraphe(4999).bottom() + 1, Vue.viewport()->height());
+}
+
+TEST_F(VueTest, WidthChangeLaysParagraphsOutAgain)
+{
+    QString cLong;
+    for (int i = 0; i < 200; ++i)
+        cLong += QStringLiteral("mot%1 ").arg(i);
+    TParagrapheRTF Titre = P("Audit", 24, true);
+    Titre.nAlignement = TAlignementRTF::Centre;
+    Vue.setParagraphes({P(cLong), Titre, P("fin")});
+    Montre(800, 400);
+    Peint();
+    ASSERT_TRUE(Vue.HauteurExacte(0));
+    const int nLarge = Vue.HauteurParagraphe(0);
+    const int nTitre = Vue.HauteurParagraphe(1);
+    Vue.resize(300, 400);
+    EXPECT_FALSE(Vue.HauteurExacte(0));
+    Peint();
+    ASSERT_TRUE(Vue.HauteurExacte(0));
+    // Less than half the width: more than twice the lines.
+    EXPECT_GT(Vue.HauteurParagraphe(0), 2 * nLarge);
+    EXPECT_EQ(Vue.HauteurParagraphe(1), nTitre);
+    VerifieContinuite();
+    Vue.resize(800, 400);
+    Peint();
+    EXPECT_EQ(Vue.HauteurParagraphe(0), nLarge);
+}
+
+TEST(HTMLDeParagraphes, KeepsLookIndentsAndBulletsAndEscapes)
+{
+    TParagrapheRTF Titre = P("Audit <&>", 24, true);
+    Titre.nAlignement = TAlignementRTF::Centre;
+    Titre.lstSegments[0].lSouligne = true;
+    TParagrapheRTF Retrait = P("a\r\nb");
+    Retrait.nRetraitPremiereLigne = 640;
+    TParagrapheRTF Puce = P("mer");
+    Puce.lPuce = true;
+    Puce.nRetraitGauche = 200;
+    const QString h = HTMLDeParagraphes({Titre, P(QString()), Retrait, Puce, Puce, P("fin")});
+    EXPECT_TRUE(h.contains("<p style=\"margin-top:0;margin-bottom:0;text-align:center;\"><span "
+                           "style=\"font-size:24pt;font-weight:bold;text-decoration:underline;\">Audit "
+                           "&lt;&amp;&gt;</span></p>"))
+        << h.toStdString();
+    EXPECT_TRUE(h.contains("text-indent:32pt;\"><span style=\"font-size:8pt;\">a<br>b</span>"));
+    EXPECT_TRUE(h.contains("<span style=\"font-size:8pt\"><br></span>"));
+    // Two bullets in a row make one list, closed before the next paragraph.
+    EXPECT_EQ(h.count("<ul"), 1);
+    EXPECT_EQ(h.count("<li style=\"margin-top:0;margin-bottom:0;margin-left:10pt;\">"), 2);
+    EXPECT_LT(h.indexOf("</ul>"), h.indexOf(">fin<"));
+}
+
+TEST(ImprimeParagraphes, BreaksPagesBetweenLinesAndLosesNone)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QList<TParagrapheRTF> l;
+    TParagrapheRTF Titre = P("Titre du rapport", 24, true);
+    Titre.nAlignement = TAlignementRTF::Centre;
+    l << Titre;
+    for (int i = 0; i < 400; ++i)
+        l << P(QStringLiteral("ligne%1").arg(i), i % 2 ? 8 : 12);
+    QTemporaryDir Temp;
+    const QString cPdf = Temp.filePath("rapport.pdf");
+    {
+        QPdfWriter Pdf(cPdf);
+        ImprimeParagraphes(l, QApplication::font(), Pdf);
+    }
+    QProcess p;
+    p.start("pdftotext", {"-layout", cPdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    const QString c = QString::fromUtf8(p.readAllStandardOutput());
+    // Pages are separated by form feeds: several pages, every line on one of them, in order.
+    EXPECT_GE(c.count(u'\f'), 4);
+    qsizetype nPos = c.indexOf("Titre du rapport");
+    ASSERT_GE(nPos, 0);
+    for (int i = 0; i < 400; ++i) {
+        const qsizetype n = c.indexOf(QStringLiteral("ligne%1\n").arg(i), nPos);
+        ASSERT_GT(n, nPos) << i;
+        nPos = n;
+    }
+}
