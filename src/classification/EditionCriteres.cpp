@@ -450,7 +450,7 @@ constexpr qint64 nTailleMaxJournal = qint64(256) << 20;
 
 TJournalCriteres::TJournalCriteres(QString cFichier) : m_cFichier(std::move(cFichier)) {}
 
-bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur)
+bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur, bool lSynchronise)
 {
     const QByteArray Nom = QFile::encodeName(m_cFichier);
     const bool lNouveau = !QFileInfo::exists(m_cFichier);
@@ -497,7 +497,7 @@ bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur)
         nPos += n;
         nReste -= n;
     }
-    if (::fsync(fd) != 0) {
+    if (lSynchronise && ::fsync(fd) != 0) {
         const int nErr = errno;
         if (::ftruncate(fd, nTaille) != 0) {
         }
@@ -505,7 +505,7 @@ bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur)
         return Echec(nErr);
     }
     ::close(fd);
-    if (lNouveau) {
+    if (lNouveau && lSynchronise) {
         const QByteArray Dossier = QFile::encodeName(QFileInfo(m_cFichier).absolutePath());
         const int fdd = ::open(Dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fdd >= 0) {
@@ -525,7 +525,9 @@ bool TJournalCriteres::AjouteOperation(qint64 nNumero, const TOperationCritere &
 
 bool TJournalCriteres::AjouteCatalogue(qint64 nNumero, QString *pErreur)
 {
-    return Ajoute(QByteArray::number(nNumero) + "\tB\n", pErreur);
+    // Not synced: a mark lost with the machine only makes the replay apply the operation to
+    // the catalogue once more, which changes nothing; the next operation's line syncs it anyway.
+    return Ajoute(QByteArray::number(nNumero) + "\tB\n", pErreur, false);
 }
 
 bool TJournalCriteres::Supprime()

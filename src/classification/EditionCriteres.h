@@ -123,7 +123,8 @@ const QStringList &ClesReserveesRecherche();
 // ---- Journal -------------------------------------------------------------------------------
 
 // The durable list of the editor's operations, one numbered line each, and after each the
-// number the catalogue was saved at. Every append is flushed to the disk before returning.
+// number the catalogue was saved at. An operation's line is flushed to the disk before the
+// append returns; a catalogue mark is written without waiting for the disk (see AjouteCatalogue).
 class TJournalCriteres
 {
 public:
@@ -147,7 +148,7 @@ public:
     TContenu Lit() const;
 
 private:
-    bool Ajoute(const QByteArray &Ligne, QString *pErreur);
+    bool Ajoute(const QByteArray &Ligne, QString *pErreur, bool lSynchronise = true);
     QString m_cFichier;
 };
 
