@@ -129,11 +129,19 @@ class TJournalCriteres
 {
 public:
     explicit TJournalCriteres(QString cFichier);
+    ~TJournalCriteres();
+    TJournalCriteres(const TJournalCriteres &) = delete;
+    TJournalCriteres &operator=(const TJournalCriteres &) = delete;
     const QString &Fichier() const { return m_cFichier; }
 
     // Appends an operation or the catalogue's mark; false (and the reason) when the line
     // could not be written and synced.
     bool AjouteOperation(qint64 nNumero, const TOperationCritere &Op, QString *pErreur);
+    // The same in two steps, so that the disk works while the caller computes: the line is
+    // written (false, nothing written, when it cannot be), then Synchronise waits until it is
+    // on the disk. A failed sync leaves the line in the journal.
+    bool EcritOperation(qint64 nNumero, const TOperationCritere &Op, QString *pErreur);
+    bool Synchronise(QString *pErreur);
     bool AjouteCatalogue(qint64 nNumero, QString *pErreur);
     bool Supprime();
 
@@ -148,8 +156,11 @@ public:
     TContenu Lit() const;
 
 private:
-    bool Ajoute(const QByteArray &Ligne, QString *pErreur, bool lSynchronise = true);
+    enum class TSync { Maintenant, Differee, Aucune };
+    bool Ajoute(const QByteArray &Ligne, QString *pErreur, TSync nSync);
     QString m_cFichier;
+    int m_fdEnAttente = -1;           // a line written, not synced yet
+    bool m_lNouveauEnAttente = false; // and the file it went into was created for it
 };
 
 // The key of `GENERAL` that holds the number of the last operation the settings store has.

@@ -976,6 +976,7 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
             qint32 n0 = 0; // the line's length, kept when l is marked taken
         };
         std::vector<TGardable> Gardables;
+        std::vector<TDonnees::TLigne> Lignes;
         // What may add, erase or squeeze sections waits for the end of the pass: a section whose
         // decoded name may not find it again goes through the lookups by name, and a section
         // left without keys is erased by its name.
@@ -1025,8 +1026,7 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
                 Effacees << cSection;
                 continue;
             }
-            std::vector<TDonnees::TLigne> Lignes;
-            Lignes.reserve(size_t(Cles.size()));
+            Lignes.clear();
             for (const QString &c : std::as_const(Cles)) {
                 auto it = std::find_if(Gardables.begin(), Gardables.end(), [&](const TGardable &g) {
                     return g.c.constData() == c.constData() && g.c.size() == c.size() && g.l.nLong >= 0;
@@ -1053,7 +1053,8 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
             for (const TGardable &g : Gardables)
                 if (g.l.nLong < 0)
                     d->nMorts -= g.n0;
-            s.Lignes = std::move(Lignes);
+            // Copied into the section's own vector, whose room is kept: no allocation per section.
+            s.Lignes.assign(Lignes.begin(), Lignes.end());
             s.Cles.reset();
             s.nTrous = 0;
             s.lClesEnDouble = false;
