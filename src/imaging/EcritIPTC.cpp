@@ -599,9 +599,14 @@ int NettoieDossier(const QByteArray &cDossier)
         const int fd = ::openat(fdDossier, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             continue;
-        // A live batch holds its temporaries locked; a killed one's lock went with it.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &stOuvert) == 0 && stOuvert.st_ino == stTemp.st_ino
-            && stOuvert.st_dev == stTemp.st_dev && ::unlinkat(fdDossier, e->d_name, 0) == 0)
+        // A live batch holds its temporaries locked; a killed one's lock went with it. The name
+        // must still lead to the file locked: a batch renames its temporary before unlocking it.
+        struct stat stNom
+        {
+        };
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &stOuvert) == 0
+            && ::fstatat(fdDossier, e->d_name, &stNom, AT_SYMLINK_NOFOLLOW) == 0 && stOuvert.st_ino == stNom.st_ino
+            && stOuvert.st_dev == stNom.st_dev && ::unlinkat(fdDossier, e->d_name, 0) == 0)
             ++nRetires;
         ::close(fd);
     }
@@ -731,8 +736,9 @@ int TLotRemplacement::Prepare(const QString &cFichier, const QByteArray &Donnees
         Pose(cErreur, e.cErreur);
         return -1;
     };
-    if (::flock(e.fd, LOCK_EX) != 0)
-        return Abandon(errno, {});
+    // The lock tells other batches' cleaning that this temporary is alive; a file system
+    // without locks only loses that: a temporary removed under us fails its rename, nothing else.
+    ::flock(e.fd, LOCK_EX | LOCK_NB);
     int nErr = 0;
     if (!EcritTout(e.fd, Donnees, nErr))
         return Abandon(nErr, {});
