@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <thread>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -450,8 +452,48 @@ constexpr qint64 nTailleMaxJournal = qint64(256) << 20;
 
 TJournalCriteres::TJournalCriteres(QString cFichier) : m_cFichier(std::move(cFichier)) {}
 
-bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur)
+TJournalCriteres::~TJournalCriteres()
 {
+    if (m_fdEnAttente >= 0)
+        ::close(m_fdEnAttente);
+}
+
+namespace
+{
+void SynchroniseDossierDe(const QString &cFichier)
+{
+    const QByteArray Dossier = QFile::encodeName(QFileInfo(cFichier).absolutePath());
+    const int fdd = ::open(Dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fdd >= 0) {
+        ::fsync(fdd);
+        ::close(fdd);
+    }
+}
+} // namespace
+
+bool TJournalCriteres::Synchronise(QString *pErreur)
+{
+    if (m_fdEnAttente < 0)
+        return true;
+    const int fd = std::exchange(m_fdEnAttente, -1);
+    const bool lOk = ::fsync(fd) == 0;
+    const int nErr = errno;
+    ::close(fd);
+    if (!lOk) {
+        if (pErreur)
+            *pErreur = TexteErreurSysteme(nErr);
+        return false;
+    }
+    if (m_lNouveauEnAttente)
+        SynchroniseDossierDe(m_cFichier);
+    return true;
+}
+
+bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur, TSync nSync)
+{
+    // A line still waiting for its sync goes to the disk before the next one is written.
+    if (!Synchronise(pErreur))
+        return false;
     const QByteArray Nom = QFile::encodeName(m_cFichier);
     const bool lNouveau = !QFileInfo::exists(m_cFichier);
     const int fd = ::open(Nom.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -497,7 +539,12 @@ bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur)
         nPos += n;
         nReste -= n;
     }
-    if (::fsync(fd) != 0) {
+    if (nSync == TSync::Differee) {
+        m_fdEnAttente = fd;
+        m_lNouveauEnAttente = lNouveau;
+        return true;
+    }
+    if (nSync == TSync::Maintenant && ::fsync(fd) != 0) {
         const int nErr = errno;
         if (::ftruncate(fd, nTaille) != 0) {
         }
@@ -505,31 +552,41 @@ bool TJournalCriteres::Ajoute(const QByteArray &Ligne, QString *pErreur)
         return Echec(nErr);
     }
     ::close(fd);
-    if (lNouveau) {
-        const QByteArray Dossier = QFile::encodeName(QFileInfo(m_cFichier).absolutePath());
-        const int fdd = ::open(Dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fdd >= 0) {
-            ::fsync(fdd);
-            ::close(fdd);
-        }
-    }
+    if (lNouveau && nSync == TSync::Maintenant)
+        SynchroniseDossierDe(m_cFichier);
     return true;
 }
 
+namespace
+{
+QByteArray LigneOperation(qint64 nNumero, const TOperationCritere &Op)
+{
+    return QByteArray::number(nNumero) + '\t' + cGenres[int(Op.nGenre)] + '\t' + Echappe(Op.cChemin) + '\t'
+           + Echappe(Op.cArgument) + '\t' + QByteArray::number(Op.nPortee) + '\n';
+}
+} // namespace
+
 bool TJournalCriteres::AjouteOperation(qint64 nNumero, const TOperationCritere &Op, QString *pErreur)
 {
-    QByteArray Ligne = QByteArray::number(nNumero) + '\t' + cGenres[int(Op.nGenre)] + '\t' + Echappe(Op.cChemin) + '\t'
-                       + Echappe(Op.cArgument) + '\t' + QByteArray::number(Op.nPortee) + '\n';
-    return Ajoute(Ligne, pErreur);
+    return Ajoute(LigneOperation(nNumero, Op), pErreur, TSync::Maintenant);
+}
+
+bool TJournalCriteres::EcritOperation(qint64 nNumero, const TOperationCritere &Op, QString *pErreur)
+{
+    return Ajoute(LigneOperation(nNumero, Op), pErreur, TSync::Differee);
 }
 
 bool TJournalCriteres::AjouteCatalogue(qint64 nNumero, QString *pErreur)
 {
-    return Ajoute(QByteArray::number(nNumero) + "\tB\n", pErreur);
+    // Not synced: a mark lost with the machine only makes the replay apply the operation to
+    // the catalogue once more, which changes nothing; the next operation's line syncs it anyway.
+    return Ajoute(QByteArray::number(nNumero) + "\tB\n", pErreur, TSync::Aucune);
 }
 
 bool TJournalCriteres::Supprime()
 {
+    if (m_fdEnAttente >= 0)
+        ::close(std::exchange(m_fdEnAttente, -1));
     return !QFileInfo::exists(m_cFichier) || QFile::remove(m_cFichier);
 }
 
@@ -617,11 +674,15 @@ bool TEditionCriteres::Applique(const TOperationCritere &OpDemandee, QString &cE
 
     const qint64 n = m_nNumero + 1;
     QString cRaison;
-    if (!m_Journal.AjouteOperation(n, Op, &cRaison)) {
+    if (!m_Journal.EcritOperation(n, Op, &cRaison)) {
         cErreur = cMessageJournal.arg(cRaison);
         return false;
     }
     m_nNumero = n;
+    // The line reaches the disk while the stores change in memory; nothing is saved before.
+    QString cRaisonSync;
+    bool lSynchronise = false;
+    std::thread Synchronisation([&] { lSynchronise = m_Journal.Synchronise(&cRaisonSync); });
     PointCritique(1);
 
     AppliqueArbo(m_Arbo, Op);
@@ -629,11 +690,15 @@ bool TEditionCriteres::Applique(const TOperationCritere &OpDemandee, QString &cE
     ReporteRecherchesEnregistrees(m_iniSetup, Op);
     m_Arbo.SauverArboCritHier(m_iniSetup);
     m_iniSetup.WriteString(cSectionGeneral, cCleNumOpCriteres, QString::number(n));
-
-    if (!TouchesCatalogue(Op.nGenre))
-        return true;
-    ReporteCatalogue(m_iniBDD, Op, m_pIndex);
-    if (!m_iniBDD.Modifie())
+    if (TouchesCatalogue(Op.nGenre))
+        ReporteCatalogue(m_iniBDD, Op, m_pIndex);
+    Synchronisation.join();
+    if (!lSynchronise) {
+        // The change stays in memory and its line in the journal, as after a failed save.
+        cErreur = cMessageJournal.arg(cRaisonSync);
+        return false;
+    }
+    if (!TouchesCatalogue(Op.nGenre) || !m_iniBDD.Modifie())
         return true;
     PointCritique(2);
     const bool lSauve = m_iniBDD.UpdateFile();

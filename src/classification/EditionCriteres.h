@@ -123,16 +123,25 @@ const QStringList &ClesReserveesRecherche();
 // ---- Journal -------------------------------------------------------------------------------
 
 // The durable list of the editor's operations, one numbered line each, and after each the
-// number the catalogue was saved at. Every append is flushed to the disk before returning.
+// number the catalogue was saved at. An operation's line is flushed to the disk before the
+// append returns; a catalogue mark is written without waiting for the disk (see AjouteCatalogue).
 class TJournalCriteres
 {
 public:
     explicit TJournalCriteres(QString cFichier);
+    ~TJournalCriteres();
+    TJournalCriteres(const TJournalCriteres &) = delete;
+    TJournalCriteres &operator=(const TJournalCriteres &) = delete;
     const QString &Fichier() const { return m_cFichier; }
 
     // Appends an operation or the catalogue's mark; false (and the reason) when the line
     // could not be written and synced.
     bool AjouteOperation(qint64 nNumero, const TOperationCritere &Op, QString *pErreur);
+    // The same in two steps, so that the disk works while the caller computes: the line is
+    // written (false, nothing written, when it cannot be), then Synchronise waits until it is
+    // on the disk. A failed sync leaves the line in the journal.
+    bool EcritOperation(qint64 nNumero, const TOperationCritere &Op, QString *pErreur);
+    bool Synchronise(QString *pErreur);
     bool AjouteCatalogue(qint64 nNumero, QString *pErreur);
     bool Supprime();
 
@@ -147,8 +156,11 @@ public:
     TContenu Lit() const;
 
 private:
-    bool Ajoute(const QByteArray &Ligne, QString *pErreur);
+    enum class TSync { Maintenant, Differee, Aucune };
+    bool Ajoute(const QByteArray &Ligne, QString *pErreur, TSync nSync);
     QString m_cFichier;
+    int m_fdEnAttente = -1;           // a line written, not synced yet
+    bool m_lNouveauEnAttente = false; // and the file it went into was created for it
 };
 
 // The key of `GENERAL` that holds the number of the last operation the settings store has.

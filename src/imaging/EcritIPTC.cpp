@@ -4,13 +4,24 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <deque>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace Imaging
 {
@@ -427,35 +438,59 @@ void TEcritureIPTC::RemplaceValeur(quint8 nDataset, const QString &cValeur)
         m_Datasets.insert(nPremier, d);
 }
 
-bool TEcritureIPTC::Enregistre(const IVolumes *pVolumes, QString *cErreur,
-                               const std::function<QString(const QByteArray &)> &fnVerifie)
+int TEcritureIPTC::Prepare(TLotRemplacement &Lot, QString *cErreur,
+                           const std::function<QString(const QByteArray &)> &fnVerifie)
 {
+    m_Prepare.clear();
     if (m_Octets.isEmpty()) {
         Pose(cErreur, QStringLiteral("fichier non lu"));
-        return false;
+        return -1;
     }
     QByteArray IIM, Apres;
     if (!ConstruitIIM(m_Datasets, IIM, cErreur) || !RemplaceIIM(m_Octets, IIM, Apres, cErreur))
-        return false;
+        return -1;
     QList<TDatasetIPTC> Relus;
     TStructureJpeg s;
     if (!SeulIIMChange(m_Octets, Apres, IIM) || !AnalyseJpegIPTC(Apres, s) || s.nDebutIIM < 0
         || !LitDatasetsIIM(Apres.constData() + s.nDebutIIM, s.nTailleIIM, Relus)) {
         Pose(cErreur, QStringLiteral("vérification de l'IPTC écrit en échec"));
-        return false;
+        return -1;
     }
     if (fnVerifie) {
         const QString c = fnVerifie(Apres);
         if (!c.isEmpty()) {
             Pose(cErreur, c);
-            return false;
+            return -1;
         }
     }
-    if (!EcritFichierRemplace(m_cFichier, Apres, m_EtatLu, pVolumes, cErreur))
-        return false;
-    m_Octets = Apres;
+    const int n = Lot.Prepare(m_cFichier, Apres, m_EtatLu, cErreur);
+    if (n >= 0)
+        m_Prepare = Apres;
+    return n;
+}
+
+void TEcritureIPTC::NoteEcrit()
+{
+    if (m_Prepare.isEmpty())
+        return;
+    m_Octets = std::exchange(m_Prepare, QByteArray());
     m_EtatLu = EtatFichier(m_cFichier);
-    m_nTailleEcrite = Apres.size();
+    m_nTailleEcrite = m_Octets.size();
+}
+
+bool TEcritureIPTC::Enregistre(const IVolumes *pVolumes, QString *cErreur,
+                               const std::function<QString(const QByteArray &)> &fnVerifie)
+{
+    TLotRemplacement Lot(pVolumes);
+    const int n = Prepare(Lot, cErreur, fnVerifie);
+    if (n < 0)
+        return false;
+    Lot.Valide();
+    if (!Lot.Remplace(n, cErreur)) {
+        m_Prepare.clear();
+        return false;
+    }
+    NoteEcrit();
     return true;
 }
 
@@ -492,85 +527,321 @@ bool EcritTout(int fd, const QByteArray &Donnees, int &nErr)
 }
 }
 
-bool EcritFichierRemplace(const QString &cFichier, const QByteArray &Donnees, const TEtatFichier &EtatLu,
-                          const IVolumes *pVolumes, QString *cErreur)
+namespace
+{
+constexpr char cMarqueTemp[] = ".iptc-";
+constexpr int nLettresTemp = 6; // mkstemp's XXXXXX
+
+// The extended attributes of the file (POSIX ACLs among them) onto the temporary, as far as the
+// file system and our rights allow: a missing attribute costs less than a refused write.
+void CopieAttributsEtendus(const QByteArray &cSource, int fdCible)
+{
+    ssize_t nListe = ::listxattr(cSource.constData(), nullptr, 0);
+    if (nListe <= 0)
+        return;
+    QByteArray Noms(nListe, '\0');
+    nListe = ::listxattr(cSource.constData(), Noms.data(), size_t(Noms.size()));
+    if (nListe <= 0)
+        return;
+    QByteArray Valeur;
+    for (const char *p = Noms.constData(); p < Noms.constData() + nListe; p += std::strlen(p) + 1) {
+        const ssize_t n = ::getxattr(cSource.constData(), p, nullptr, 0);
+        if (n < 0 || n > (1 << 20))
+            continue;
+        Valeur.resize(n);
+        const ssize_t m = ::getxattr(cSource.constData(), p, Valeur.data(), size_t(Valeur.size()));
+        if (m < 0)
+            continue;
+        ::fsetxattr(fdCible, p, Valeur.constData(), size_t(m), 0);
+    }
+}
+
+// Whether the name is one of our temporaries, and then the name of the file it stood for.
+bool NomTemporaire(const char *cNom, QByteArray &cImage)
+{
+    const size_t n = std::strlen(cNom);
+    const size_t nMarque = sizeof(cMarqueTemp) - 1;
+    if (n < 2 + nMarque + nLettresTemp || cNom[0] != '.')
+        return false;
+    const char *pMarque = cNom + n - nLettresTemp - nMarque;
+    if (std::memcmp(pMarque, cMarqueTemp, nMarque) != 0)
+        return false;
+    for (const char *p = pMarque + nMarque; *p; ++p)
+        if (!std::isalnum(uchar(*p)))
+            return false;
+    cImage = QByteArray(cNom + 1, pMarque - cNom - 1);
+    return !cImage.isEmpty() && cImage != "." && cImage != "..";
+}
+
+int NettoieDossier(const QByteArray &cDossier)
+{
+    DIR *pDossier = ::opendir(cDossier.constData());
+    if (!pDossier)
+        return 0;
+    const int fdDossier = ::dirfd(pDossier);
+    int nRetires = 0;
+    QByteArray cImage;
+    timespec Maintenant{};
+    ::clock_gettime(CLOCK_REALTIME, &Maintenant);
+    while (const dirent *e = ::readdir(pDossier)) {
+        if (!NomTemporaire(e->d_name, cImage))
+            continue;
+        struct stat stImage
+        {
+        }, stTemp{}, stOuvert{};
+        if (::fstatat(fdDossier, cImage.constData(), &stImage, 0) != 0
+            || ::fstatat(fdDossier, e->d_name, &stTemp, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(stTemp.st_mode))
+            continue;
+        // A batch locks its temporary before writing into it: an empty one changed a moment ago
+        // may be a live batch's that is not locked yet.
+        if (stTemp.st_size == 0 && stTemp.st_ctim.tv_sec + 2 > Maintenant.tv_sec)
+            continue;
+        const int fd = ::openat(fdDossier, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        // A live batch holds its temporaries locked; a killed one's lock went with it. The name
+        // must still lead to the file locked: a batch renames its temporary before unlocking it.
+        struct stat stNom
+        {
+        };
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &stOuvert) == 0
+            && ::fstatat(fdDossier, e->d_name, &stNom, AT_SYMLINK_NOFOLLOW) == 0 && stOuvert.st_ino == stNom.st_ino
+            && stOuvert.st_dev == stNom.st_dev && ::unlinkat(fdDossier, e->d_name, 0) == 0)
+            ++nRetires;
+        ::close(fd);
+    }
+    ::closedir(pDossier);
+    return nRetires;
+}
+
+void SyncDossier(const QByteArray &cDossier)
+{
+    const int fd = ::open(cDossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+} // namespace
+
+int NettoieTemporairesIPTC(const QString &cDossier)
+{
+    return NettoieDossier(QFile::encodeName(cDossier));
+}
+
+struct TLotRemplacement::TDonnees
+{
+    struct TEntree
+    {
+        QString cFichier;
+        QByteArray cCible;
+        QByteArray cTemp;
+        QByteArray cDossier;
+        TEtatFichier EtatLu;
+        int fd = -1;
+        bool lRemplace = false;
+        QString cErreur;
+    };
+    const IVolumes *pVolumes = nullptr;
+    std::mutex Verrou;
+    std::deque<TEntree> Entrees;
+    QSet<QByteArray> DossiersVus;
+    bool lValide = false;
+
+    // The entry's temporary goes, with the reason kept.
+    void Abandon(TEntree &e, const QString &cRaison)
+    {
+        if (e.fd >= 0) {
+            ::close(e.fd);
+            e.fd = -1;
+        }
+        if (!e.cTemp.isEmpty())
+            ::unlink(e.cTemp.constData());
+        e.cTemp.clear();
+        e.cErreur = cRaison;
+    }
+};
+
+TLotRemplacement::TLotRemplacement(const IVolumes *pVolumes) : d(new TDonnees)
+{
+    d->pVolumes = pVolumes;
+}
+
+TLotRemplacement::~TLotRemplacement()
+{
+    for (TDonnees::TEntree &e : d->Entrees)
+        if (!e.lRemplace)
+            d->Abandon(e, e.cErreur);
+    delete d;
+}
+
+int TLotRemplacement::Nombre() const
+{
+    return int(d->Entrees.size());
+}
+
+int TLotRemplacement::Prepare(const QString &cFichier, const QByteArray &Donnees, const TEtatFichier &EtatLu,
+                              QString *cErreur)
 {
     const QByteArray cChemin = QFile::encodeName(cFichier);
-    if (SurCD(pVolumes, cFichier)) {
+    if (SurCD(d->pVolumes, cFichier)) {
         Pose(cErreur, QStringLiteral("fichier sur un CD"));
-        return false;
+        return -1;
     }
     struct stat st
     {
     };
     if (::stat(cChemin.constData(), &st) != 0) {
         Pose(cErreur, errno == ENOENT ? QStringLiteral("fichier absent") : TexteErreurSysteme(errno));
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         Pose(cErreur, QStringLiteral("pas un fichier ordinaire"));
-        return false;
+        return -1;
     }
     if (st.st_nlink > 1) {
         Pose(cErreur, QStringLiteral("fichier à plusieurs liens physiques"));
-        return false;
+        return -1;
     }
     if (EtatFichier(cFichier) != EtatLu) {
         Pose(cErreur, QStringLiteral("fichier modifié pendant le traitement"));
-        return false;
+        return -1;
     }
     // The temporary goes beside the file (same file system, so the rename is atomic), and the
     // link is resolved so that a symbolic link keeps pointing at the rewritten file.
+    TDonnees::TEntree e;
+    e.cFichier = cFichier;
+    e.EtatLu = EtatLu;
     const QString cCible = QFileInfo(cFichier).canonicalFilePath();
     const QFileInfo Info(cCible);
-    const QByteArray cModele = QFile::encodeName(Info.absolutePath() + QStringLiteral("/.") + Info.fileName()
-                                                 + QStringLiteral(".iptc-XXXXXX"));
-    QByteArray cTemp = cModele;
-    const int fd = ::mkstemp(cTemp.data());
-    if (fd < 0) {
+    e.cCible = QFile::encodeName(cCible);
+    e.cDossier = QFile::encodeName(Info.absolutePath());
+    {
+        // Cleaned under the lock, before any temporary of this batch exists in the folder.
+        std::lock_guard<std::mutex> Garde(d->Verrou);
+        if (!d->DossiersVus.contains(e.cDossier)) {
+            d->DossiersVus.insert(e.cDossier);
+            NettoieDossier(e.cDossier);
+        }
+    }
+    e.cTemp = e.cDossier + "/." + QFile::encodeName(Info.fileName()) + cMarqueTemp + QByteArray(nLettresTemp, 'X');
+    e.fd = ::mkstemp(e.cTemp.data());
+    if (e.fd < 0) {
         Pose(cErreur, TexteErreurSysteme(errno));
-        return false;
+        return -1;
     }
+    ::fcntl(e.fd, F_SETFD, FD_CLOEXEC);
     auto Abandon = [&](int nErr, const QString &cRaison) {
-        ::close(fd);
-        ::unlink(cTemp.constData());
-        Pose(cErreur, cRaison.isEmpty() ? TexteErreurSysteme(nErr) : cRaison);
-        return false;
+        d->Abandon(e, cRaison.isEmpty() ? TexteErreurSysteme(nErr) : cRaison);
+        Pose(cErreur, e.cErreur);
+        return -1;
     };
+    // The lock tells other batches' cleaning that this temporary is alive; a file system
+    // without locks only loses that: a temporary removed under us fails its rename, nothing else.
+    ::flock(e.fd, LOCK_EX | LOCK_NB);
     int nErr = 0;
-    if (!EcritTout(fd, Donnees, nErr))
+    if (!EcritTout(e.fd, Donnees, nErr))
         return Abandon(nErr, {});
-    if (::fchmod(fd, st.st_mode & 07777) != 0)
-        return Abandon(errno, {});
-    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+    // The disk starts on the data now, so that Valide's sync finds little left to wait for.
+    ::sync_file_range(e.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // The owner first: changing it may clear the set-id bits that the mode then restores.
+    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(e.fd, st.st_uid, st.st_gid) != 0)
         return Abandon(errno, QStringLiteral("propriétaire impossible à conserver"));
+    if (::fchmod(e.fd, st.st_mode & 07777) != 0)
+        return Abandon(errno, {});
+    CopieAttributsEtendus(e.cCible, e.fd);
     const struct timespec Temps[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(fd, Temps) != 0)
+    if (::futimens(e.fd, Temps) != 0)
         return Abandon(errno, {});
-    if (::fsync(fd) != 0)
-        return Abandon(errno, {});
-    // Last checks, as late as possible: the disc may have been swapped, the file changed.
-    if (SurCD(pVolumes, cFichier))
-        return Abandon(0, QStringLiteral("fichier sur un CD"));
-    if (EtatFichier(cFichier) != EtatLu)
-        return Abandon(0, QStringLiteral("fichier modifié pendant le traitement"));
-    if (::close(fd) != 0) {
-        nErr = errno;
-        ::unlink(cTemp.constData());
-        Pose(cErreur, TexteErreurSysteme(nErr));
+    std::lock_guard<std::mutex> Garde(d->Verrou);
+    d->Entrees.push_back(std::move(e));
+    return int(d->Entrees.size() - 1);
+}
+
+int TLotRemplacement::Valide()
+{
+    if (std::exchange(d->lValide, true))
+        return 0;
+    std::vector<TDonnees::TEntree *> ASynchroniser;
+    for (TDonnees::TEntree &e : d->Entrees)
+        if (e.fd >= 0)
+            ASynchroniser.push_back(&e);
+    // The syncs go out together: the disk takes them as one stream rather than one wait each.
+    std::vector<int> Erreurs(ASynchroniser.size(), 0);
+    auto Synchronise = [&](size_t i) {
+        if (::fsync(ASynchroniser[i]->fd) != 0)
+            Erreurs[i] = errno;
+    };
+    const size_t nFils = std::min<size_t>(8, ASynchroniser.size());
+    if (nFils <= 1) {
+        for (size_t i = 0; i < ASynchroniser.size(); ++i)
+            Synchronise(i);
+    } else {
+        std::atomic<size_t> nSuivant{0};
+        std::vector<std::thread> Fils;
+        for (size_t k = 0; k < nFils; ++k)
+            Fils.emplace_back([&] {
+                for (size_t i = nSuivant++; i < ASynchroniser.size(); i = nSuivant++)
+                    Synchronise(i);
+            });
+        for (std::thread &f : Fils)
+            f.join();
+    }
+    for (size_t i = 0; i < ASynchroniser.size(); ++i)
+        if (Erreurs[i] != 0)
+            d->Abandon(*ASynchroniser[i], TexteErreurSysteme(Erreurs[i]));
+
+    int nRemplaces = 0;
+    QList<QByteArray> Dossiers;
+    for (TDonnees::TEntree &e : d->Entrees) {
+        if (e.fd < 0)
+            continue;
+        // Last checks, as late as possible: the disc may have been swapped, the file changed.
+        if (SurCD(d->pVolumes, e.cFichier)) {
+            d->Abandon(e, QStringLiteral("fichier sur un CD"));
+            continue;
+        }
+        if (EtatFichier(e.cFichier) != e.EtatLu) {
+            d->Abandon(e, QStringLiteral("fichier modifié pendant le traitement"));
+            continue;
+        }
+        if (::rename(e.cTemp.constData(), e.cCible.constData()) != 0) {
+            d->Abandon(e, TexteErreurSysteme(errno));
+            continue;
+        }
+        e.cTemp.clear();
+        const int nClose = ::close(std::exchange(e.fd, -1));
+        (void)nClose; // the data were synced: a late close error cannot lose them
+        e.lRemplace = true;
+        ++nRemplaces;
+        if (!Dossiers.contains(e.cDossier))
+            Dossiers << e.cDossier;
+    }
+    for (const QByteArray &c : std::as_const(Dossiers))
+        SyncDossier(c);
+    return nRemplaces;
+}
+
+bool TLotRemplacement::Remplace(int n, QString *cErreur) const
+{
+    if (n < 0 || n >= int(d->Entrees.size())) {
+        Pose(cErreur, QStringLiteral("fichier non préparé"));
         return false;
     }
-    if (::rename(cTemp.constData(), QFile::encodeName(cCible).constData()) != 0) {
-        nErr = errno;
-        ::unlink(cTemp.constData());
-        Pose(cErreur, TexteErreurSysteme(nErr));
+    const TDonnees::TEntree &e = d->Entrees[size_t(n)];
+    if (!e.lRemplace)
+        Pose(cErreur, d->lValide ? e.cErreur : QStringLiteral("lot non validé"));
+    return e.lRemplace;
+}
+
+bool EcritFichierRemplace(const QString &cFichier, const QByteArray &Donnees, const TEtatFichier &EtatLu,
+                          const IVolumes *pVolumes, QString *cErreur)
+{
+    TLotRemplacement Lot(pVolumes);
+    const int n = Lot.Prepare(cFichier, Donnees, EtatLu, cErreur);
+    if (n < 0)
         return false;
-    }
-    const int fdDossier = ::open(QFile::encodeName(Info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (fdDossier >= 0) {
-        ::fsync(fdDossier);
-        ::close(fdDossier);
-    }
-    return true;
+    Lot.Valide();
+    return Lot.Remplace(n, cErreur);
 }
 }

@@ -23,6 +23,7 @@ class IVolumes;
 
 namespace Imaging
 {
+class TLotRemplacement;
 // One IIM dataset as stored: record, dataset number, value bytes.
 struct TDatasetIPTC
 {
@@ -87,6 +88,12 @@ public:
     // on a CD. False, with the reason, when the file was left as it was.
     bool Enregistre(const IVolumes *pVolumes, QString *cErreur = nullptr,
                     const std::function<QString(const QByteArray &)> &fnVerifie = {});
+    // The same checks, the new bytes then written into the batch (see TLotRemplacement):
+    // the entry's number, or -1 with the reason. Once the batch is validated and the entry
+    // replaced its file, NoteEcrit records the file as written.
+    int Prepare(TLotRemplacement &Lot, QString *cErreur = nullptr,
+                const std::function<QString(const QByteArray &)> &fnVerifie = {});
+    void NoteEcrit();
 
     const QString &Fichier() const { return m_cFichier; }
     const TEtatFichier &EtatLu() const { return m_EtatLu; }
@@ -99,7 +106,47 @@ private:
     TEtatFichier m_EtatLu;
     QList<TDatasetIPTC> m_Datasets;
     qint64 m_nTailleEcrite = -1;
+    qint64 m_nTaillePreparee = -1;
+    QByteArray m_Prepare;
 };
+
+// Files replaced together, so that their data reach the disk in one burst instead of one wait
+// per file. Prepare writes a file's replacement into a temporary file beside it (named
+// ".<name>.iptc-XXXXXX", holding the file's mode, owner, extended attributes and nanosecond
+// times, and locked while this batch lives); Valide syncs every temporary at once, then renames
+// each over its file only when the file still has the size, modification time and inode it was
+// read with, and syncs each folder once. A kill at any point leaves each file old or new.
+//
+// The first Prepare in a folder removes the temporaries that a killed batch left there: only
+// names of that form, beside an existing file, that no live batch holds locked.
+class TLotRemplacement
+{
+public:
+    explicit TLotRemplacement(const IVolumes *pVolumes = nullptr);
+    // Temporaries not renamed are removed.
+    ~TLotRemplacement();
+    TLotRemplacement(const TLotRemplacement &) = delete;
+    TLotRemplacement &operator=(const TLotRemplacement &) = delete;
+
+    // May be called from several threads at once. The entry's number, or -1 with the reason
+    // when the file was left as it was (refused as for EcritFichierRemplace, or the write
+    // failed). Each entry keeps a descriptor open until Valide.
+    int Prepare(const QString &cFichier, const QByteArray &Donnees, const TEtatFichier &EtatLu,
+                QString *cErreur = nullptr);
+    // Syncs, renames and syncs the folders; returns the number of files replaced. Once only.
+    int Valide();
+    // After Valide: whether entry n replaced its file, and why not.
+    bool Remplace(int n, QString *cErreur = nullptr) const;
+    int Nombre() const;
+
+private:
+    struct TDonnees;
+    TDonnees *d;
+};
+
+// The temporaries of killed batches in cDossier that TLotRemplacement would remove; removes
+// them and returns how many went.
+int NettoieTemporairesIPTC(const QString &cDossier);
 
 // Replaces cFichier by Donnees: a temporary file beside it gets the file's mode, owner and
 // access and modification times (to the nanosecond), is synced, and is renamed over it only

@@ -1,8 +1,8 @@
 #include "metadata/GestionDonnees.h"
 
 #include "imaging/EcritIPTC.h"
+#include "imaging/FileKinds.h"
 #include "metadata/Iptc.h"
-#include "metadata/LectureMeta.h"
 #include "platform/Volumes.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Descriptions.h"
@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 #include <optional>
@@ -101,11 +102,10 @@ TSource Source(TStoresGestion &S, const TParamsGestion &P, const TImageGestion &
     return r;
 }
 
-// What LitIPTCJpeg must find in the new bytes: the datasets the batch sets, read the way the
-// program reads them.
-QString VerifieRelecture(const QByteArray &Apres, const Imaging::TEcritureIPTC &Bloc)
+// What the new bytes must hold, read the way the program reads them (LitIPTCJpeg): the
+// datasets the batch sets.
+QString VerifieRelecture(const TDonneesIPTC &r, const Imaging::TEcritureIPTC &Bloc)
 {
-    const TDonneesIPTC r = LitIPTCJpeg(reinterpret_cast<const uchar *>(Apres.constData()), Apres.size());
     auto Attendu = [&](quint8 n) {
         QStringList l;
         for (const QString &c : Bloc.Valeurs(n))
@@ -149,39 +149,81 @@ struct TTacheIPTC
     QString cErreur;
     qint64 nTaille = 0;
     TDonneesIPTC Iptc;
+    int nEntree = -1; // in the group's batch
 };
 
-void ExecuteTache(TTacheIPTC &T, const IVolumes *pVolumes)
+// Reads, changes and checks one file, and writes its new bytes into the batch. The IPTC that
+// the check read in the new bytes is what the file holds once the batch replaced it.
+void PrepareTache(TTacheIPTC &T, Imaging::TLotRemplacement &Lot)
 {
     Imaging::TEcritureIPTC B;
     if (!B.Charge(T.cFichier, &T.cErreur))
         return;
     for (const auto &fn : T.Operations.Liste)
         fn(B);
-    if (!B.Enregistre(pVolumes, &T.cErreur, [&B](const QByteArray &Apres) { return VerifieRelecture(Apres, B); }))
-        return;
-    T.nTaille = B.TailleEcrite();
-    LireIPTC(T.cFichier, T.Iptc);
-    T.lOk = true;
+    TDonneesIPTC Relu;
+    T.nEntree = B.Prepare(Lot, &T.cErreur, [&](const QByteArray &Apres) {
+        T.nTaille = Apres.size();
+        Relu = LitIPTCJpeg(reinterpret_cast<const uchar *>(Apres.constData()), Apres.size());
+        return VerifieRelecture(Relu, B);
+    });
+    // As LireIPTC would read the file back: only a JPEG by its name is read.
+    if (T.nEntree >= 0 && EstJPEG(T.cFichier))
+        T.Iptc = Relu;
 }
 
+// The files are written a group at a time: the group's temporaries are written by a few
+// threads (a write waits on the disk far longer than it computes), then synced together and
+// renamed while the next group is being written. A group bounds the descriptors held open and
+// the room the temporaries take.
 void ExecuteTaches(QList<TTacheIPTC> &Taches, const IVolumes *pVolumes)
 {
-    const int nFils = int(std::min<qsizetype>(4, Taches.size()));
-    if (nFils <= 1) {
-        for (TTacheIPTC &T : Taches)
-            ExecuteTache(T, pVolumes);
-        return;
+    constexpr qsizetype nParGroupe = 64;
+    struct TGroupe
+    {
+        std::unique_ptr<Imaging::TLotRemplacement> Lot;
+        qsizetype nDebut = 0, nFin = 0;
+        std::thread Validation;
+    };
+    auto Termine = [&](TGroupe &g) {
+        if (!g.Lot)
+            return;
+        g.Validation.join();
+        for (qsizetype n = g.nDebut; n < g.nFin; ++n) {
+            TTacheIPTC &T = Taches[n];
+            T.lOk = T.nEntree >= 0 && g.Lot->Remplace(T.nEntree, &T.cErreur);
+            if (!T.lOk)
+                T.Iptc = {};
+        }
+        g.Lot.reset();
+    };
+    TGroupe Precedent;
+    for (qsizetype nDebut = 0; nDebut < Taches.size(); nDebut += nParGroupe) {
+        TGroupe g;
+        g.Lot = std::make_unique<Imaging::TLotRemplacement>(pVolumes);
+        g.nDebut = nDebut;
+        g.nFin = std::min(Taches.size(), nDebut + nParGroupe);
+        const int nFils = int(std::min<qsizetype>(4, g.nFin - g.nDebut));
+        std::atomic<qsizetype> nSuivante{g.nDebut};
+        Imaging::TLotRemplacement &Lot = *g.Lot;
+        auto Travaille = [&] {
+            for (qsizetype n = nSuivante++; n < g.nFin; n = nSuivante++)
+                PrepareTache(Taches[n], Lot);
+        };
+        if (nFils <= 1) {
+            Travaille();
+        } else {
+            std::vector<std::thread> Fils;
+            for (int k = 0; k < nFils; ++k)
+                Fils.emplace_back(Travaille);
+            for (std::thread &f : Fils)
+                f.join();
+        }
+        Termine(Precedent);
+        g.Validation = std::thread([&Lot] { Lot.Valide(); });
+        Precedent = std::move(g);
     }
-    std::atomic<int> nSuivante{0};
-    std::vector<std::thread> Fils;
-    for (int k = 0; k < nFils; ++k)
-        Fils.emplace_back([&] {
-            for (int n = nSuivante++; n < Taches.size(); n = nSuivante++)
-                ExecuteTache(Taches[n], pVolumes);
-        });
-    for (std::thread &f : Fils)
-        f.join();
+    Termine(Precedent);
 }
 
 QString Nom(const TImageGestion &Im)

@@ -261,6 +261,7 @@ struct TBigIniFile::TDonnees
         qint32 nTrous = 0;
         bool lEffacee = false;
         bool lClesEnDouble = false; // a key occurs twice: removal looks for the next one
+        quint64 nGeneration = 0;    // a change noted on the section itself (NoteChangementSection)
     };
 
     QString cNomFichier;
@@ -282,8 +283,10 @@ struct TBigIniFile::TDonnees
     TIndexHache IndexSections;
     bool lSectionsEnDouble = false;
     quint64 nGeneration = 0;
-    QHash<QByteArray, quint64> GenerationsSections; // by the section's compared form
-    std::deque<TBigIniFile::TChangement> Journal;   // the last changes, the newest at the end
+    // By the section's compared form; a change noted on the section itself is kept there
+    // instead, and a section's counter is the larger of the two.
+    QHash<QByteArray, quint64> GenerationsSections;
+    std::deque<TBigIniFile::TChangement> Journal; // the last changes, the newest at the end
 
     void NoteChangement(const QString &cSection, const QString &cCle)
     {
@@ -295,6 +298,16 @@ struct TBigIniFile::TDonnees
         lModifie = true;
         GenerationsSections.insert(Forme, ++nGeneration);
         Journal.push_back({cSection, cCle});
+        if (Journal.size() > 4096)
+            Journal.pop_front();
+    }
+    // A change of a whole live section that keeps its name: many sections rewritten at once
+    // then cost neither a copy of each name nor a lookup in a large table.
+    void NoteChangementSection(TSection &s, const QString &cSection)
+    {
+        lModifie = true;
+        s.nGeneration = ++nGeneration;
+        Journal.push_back({cSection, QString()});
         if (Journal.size() > 4096)
             Journal.pop_front();
     }
@@ -954,6 +967,16 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
             return Cle.startsWith(Chemin) && (Cle.size() == Chemin.size() || Cle[Chemin.size()] == '/');
         };
         QByteArray Ligne;
+        // The key is held so that its text cannot be freed and its address reused by a new key
+        // while the section is rewritten: the same address then means the same, untouched key.
+        struct TGardable
+        {
+            QString c;
+            TDonnees::TLigne l;
+            qint32 n0 = 0; // the line's length, kept when l is marked taken
+        };
+        std::vector<TGardable> Gardables;
+        std::vector<TDonnees::TLigne> Lignes;
         // What may add, erase or squeeze sections waits for the end of the pass: a section whose
         // decoded name may not find it again goes through the lookups by name, and a section
         // left without keys is erased by its name.
@@ -982,11 +1005,20 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
             const QString cSection = QString::fromUtf8(Brut);
             TDonnees::TSection &s = d->Sections[i];
             Cles.clear();
+            // Lines that a rewrite would make byte for byte as they are (a plain key, no value)
+            // are kept when their key comes back untouched: no new bytes for them.
+            Gardables.clear();
             for (const TDonnees::TLigne &l : s.Lignes) {
                 if (!TDonnees::EstCle(l))
                     continue;
                 const QByteArrayView Brute = d->CleBrute(l);
-                Cles.append(ContientPourcent(Brute) ? VersTexte(DecodeNom(Brute)) : QString::fromUtf8(Brute));
+                if (ContientPourcent(Brute)) {
+                    Cles.append(VersTexte(DecodeNom(Brute)));
+                    continue;
+                }
+                Cles.append(QString::fromUtf8(Brute));
+                if (l.nLong == l.nEgal + 1 && !Brute.startsWith('[') && !Brute.isEmpty())
+                    Gardables.push_back({Cles.last(), l, l.nLong});
             }
             if (!f(cSection, Cles))
                 continue;
@@ -994,17 +1026,16 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
                 Effacees << cSection;
                 continue;
             }
-            // Taken before the new lines are appended: the name is a view into the text.
-            const QByteArray Forme = d->FormeSection(Brut);
-            for (const TDonnees::TLigne &l : s.Lignes)
-                if (l.Vivante())
-                    d->nMorts += l.nLong;
-            s.Lignes.clear();
-            s.Cles.reset();
-            s.nTrous = 0;
-            s.lClesEnDouble = false;
-            s.Lignes.reserve(size_t(Cles.size()));
+            Lignes.clear();
             for (const QString &c : std::as_const(Cles)) {
+                auto it = std::find_if(Gardables.begin(), Gardables.end(), [&](const TGardable &g) {
+                    return g.c.constData() == c.constData() && g.c.size() == c.size() && g.l.nLong >= 0;
+                });
+                if (it != Gardables.end()) {
+                    Lignes.push_back(it->l);
+                    it->l.nLong = -1; // taken once
+                    continue;
+                }
                 Ligne = c.toUtf8();
                 // A plain key is its line but for the "=": no second buffer for it.
                 if (Ligne.startsWith('[') || std::any_of(Ligne.cbegin(), Ligne.cend(), [](char x) {
@@ -1013,11 +1044,23 @@ void TBigIniFile::RecleSectionsSousChemin(const QString &cChemin,
                     Ligne = LigneCle(EncodeNom(Ligne, true), QByteArray());
                 else
                     Ligne.append('=');
-                s.Lignes.push_back(d->Ajoute(Ligne));
+                Lignes.push_back(d->Ajoute(Ligne));
             }
+            // The old lines that were not kept are dead bytes now.
+            for (const TDonnees::TLigne &l : s.Lignes)
+                if (l.Vivante())
+                    d->nMorts += l.nLong;
+            for (const TGardable &g : Gardables)
+                if (g.l.nLong < 0)
+                    d->nMorts -= g.n0;
+            // Copied into the section's own vector, whose room is kept: no allocation per section.
+            s.Lignes.assign(Lignes.begin(), Lignes.end());
+            s.Cles.reset();
+            s.nTrous = 0;
+            s.lClesEnDouble = false;
             if (qsizetype(s.Lignes.size()) > SeuilIndexCles)
                 d->IndexeCles(s);
-            d->NoteChangement(Forme, cSection, QString());
+            d->NoteChangementSection(s, cSection);
         }
         for (const QString &cSection : std::as_const(ParNomApres))
             ParNom(cSection);
@@ -1265,7 +1308,10 @@ quint64 TBigIniFile::Generation() const
 
 quint64 TBigIniFile::GenerationSection(const QString &cSection) const
 {
-    return d->GenerationsSections.value(d->FormeArgument(cSection), 0);
+    const QByteArray Forme = d->FormeArgument(cSection);
+    const qint64 n = d->ChercheSection(Forme);
+    const quint64 nSection = n < 0 ? 0 : d->Sections[size_t(n)].nGeneration;
+    return std::max(nSection, d->GenerationsSections.value(Forme, 0));
 }
 
 bool TBigIniFile::ChangementsDepuis(quint64 nDepuis, std::vector<TChangement> &Liste) const

@@ -249,6 +249,33 @@ TEST_F(JournalTest, TornLastLineIsIgnoredAndCutBeforeTheNextAppend)
     EXPECT_EQ(c.Operations[1].second.cArgument, "N\nx");
 }
 
+// A line written ahead of its sync is in the journal at once, in order, whether the sync is
+// awaited, left to the next line, or never comes (the object gone as with a killed process).
+TEST_F(JournalTest, LineWrittenAheadOfItsSyncIsInTheJournalInOrder)
+{
+    {
+        TJournalCriteres Journal(d.Journal());
+        ASSERT_TRUE(Journal.EcritOperation(1, {TGenre::Creation, "", "A", 0}, nullptr));
+        EXPECT_EQ(Lit(d.Journal()), "1\tC\t\tA\t0\n");
+        EXPECT_TRUE(Journal.Synchronise(nullptr));
+        ASSERT_TRUE(Journal.EcritOperation(2, {TGenre::Creation, "", "B", 0}, nullptr));
+        // The next append syncs the line still waiting, then writes its own after it.
+        ASSERT_TRUE(Journal.AjouteCatalogue(2, nullptr));
+        ASSERT_TRUE(Journal.EcritOperation(3, {TGenre::Suppression, "A", QString(), 0}, nullptr));
+    }
+    EXPECT_EQ(Lit(d.Journal()), "1\tC\t\tA\t0\n2\tC\t\tB\t0\n2\tB\n3\tS\tA\t\t0\n");
+    TJournalCriteres Journal(d.Journal());
+    const TJournalCriteres::TContenu c = Journal.Lit();
+    ASSERT_TRUE(c.lLisible);
+    EXPECT_EQ(c.Operations.size(), 3u);
+    EXPECT_EQ(c.nCatalogue, 2);
+    // Removal drops a line still waiting for its sync as well.
+    ASSERT_TRUE(Journal.EcritOperation(4, {TGenre::Creation, "", "C", 0}, nullptr));
+    EXPECT_TRUE(Journal.Supprime());
+    EXPECT_FALSE(QFile::exists(d.Journal()));
+    EXPECT_TRUE(Journal.Synchronise(nullptr));
+}
+
 TEST_F(JournalTest, ReplayGivesEachStoreTheOperationsItLacks)
 {
     // The settings hold operation 1 already; the catalogue was saved after 2.

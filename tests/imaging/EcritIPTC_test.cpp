@@ -3,10 +3,12 @@
 #include "imaging/EcritIPTC.h"
 #include "imaging/Imaging.h"
 #include "imaging/JpegCodec.h"
+#include "platform/AtomicFile.h"
 #include "platform/VolumesFactices.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,9 +18,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -467,4 +476,216 @@ TEST(EcritIPTC, KilledBatchLeavesEachFileOldOrNew)
     if (WIFSIGNALED(nStatut)) {
         EXPECT_LT(nNouveaux, nFichiers);
     }
+}
+
+namespace
+{
+QStringList Temporaires(const QString &cDossier)
+{
+    return QDir(cDossier).entryList({QStringLiteral(".*.iptc-*")}, QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The file's replacement holding the keyword.
+QByteArray AvecMotCle(const QByteArray &Avant, const QByteArray &cMot)
+{
+    QByteArray IIM, Apres;
+    EXPECT_TRUE(Imaging::ConstruitIIM({{2, 25, cMot}}, IIM));
+    EXPECT_TRUE(Imaging::RemplaceIIM(Avant, IIM, Apres));
+    return Apres;
+}
+} // namespace
+
+TEST(EcritIPTC, BatchRenamesOnlyAfterValidationAndOnlyUnchangedFiles)
+{
+    const QByteArray Sans = JpegSansIPTC();
+    QTemporaryDir d;
+    QDir(d.path()).mkdir("b");
+    const QStringList Fichiers = {d.filePath("1.jpg"), d.filePath("2.jpg"), d.filePath("b/3.jpg"),
+                                  d.filePath("b/4.jpg")};
+    for (const QString &c : Fichiers)
+        Ecrit(c, Sans);
+    ::chmod(QFile::encodeName(Fichiers[0]).constData(), 0640);
+    const qint64 nMtime = MtimeNs(Fichiers[0]);
+    const QByteArray Nouveau = AvecMotCle(Sans, "MER");
+    {
+        Imaging::TLotRemplacement Lot;
+        QList<int> Entrees;
+        for (const QString &c : Fichiers)
+            Entrees << Lot.Prepare(c, Nouveau, EtatFichier(c));
+        EXPECT_EQ(Entrees, (QList<int>{0, 1, 2, 3}));
+        // Nothing replaced yet: one hidden temporary beside each file.
+        for (const QString &c : Fichiers)
+            EXPECT_EQ(Lit(c), Sans);
+        EXPECT_EQ(Temporaires(d.path()).size(), 2);
+        EXPECT_EQ(Temporaires(d.filePath("b")).size(), 2);
+        EXPECT_FALSE(Lot.Remplace(0));
+        // Changed after its temporary was written: left alone at validation.
+        Ecrit(Fichiers[3], Sans + "fin");
+        EXPECT_EQ(Lot.Valide(), 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(Lot.Remplace(i)) << i;
+        QString cErreur;
+        EXPECT_FALSE(Lot.Remplace(3, &cErreur));
+        EXPECT_EQ(cErreur, QStringLiteral("fichier modifié pendant le traitement"));
+    }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Lit(Fichiers[i]), Nouveau) << i;
+    EXPECT_EQ(Lit(Fichiers[3]), Sans + "fin");
+    EXPECT_EQ(MtimeNs(Fichiers[0]), nMtime);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(Fichiers[0]).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(Temporaires(d.path()).isEmpty());
+    EXPECT_TRUE(Temporaires(d.filePath("b")).isEmpty());
+
+    // A batch dropped without validation replaces nothing and leaves nothing behind.
+    {
+        Imaging::TLotRemplacement Lot;
+        EXPECT_EQ(Lot.Prepare(Fichiers[3], Nouveau, EtatFichier(Fichiers[3])), 0);
+        EXPECT_EQ(Temporaires(d.filePath("b")).size(), 1);
+    }
+    EXPECT_EQ(Lit(Fichiers[3]), Sans + "fin");
+    EXPECT_TRUE(Temporaires(d.filePath("b")).isEmpty());
+}
+
+TEST(EcritIPTC, OrphanTemporariesGoOnTheNextWriteInTheirFolderOnlyWhenSafe)
+{
+    const QByteArray Sans = JpegSansIPTC();
+    QTemporaryDir d;
+    Ecrit(d.filePath("a.jpg"), Sans);
+    Ecrit(d.filePath("b.jpg"), Sans);
+    // Left by killed batches: beside an existing image, with mkstemp's six letters.
+    Ecrit(d.filePath(".a.jpg.iptc-Ab3xY9"), Sans);
+    Ecrit(d.filePath(".b.jpg.iptc-000000"), "x");
+    // Not ours to remove: no image beside it, another pattern, a live batch's, a folder.
+    Ecrit(d.filePath(".parti.jpg.iptc-Ab3xY9"), Sans);
+    Ecrit(d.filePath(".a.jpg.iptc-Ab3xY"), Sans);
+    Ecrit(d.filePath(".a.jpg.iptc-Ab3x-9"), Sans);
+    Ecrit(d.filePath("a.jpg.iptc-Ab3xY9"), Sans);
+    QDir(d.path()).mkdir(".b.jpg.iptc-dossie");
+    const QString cVivant = d.filePath(".b.jpg.iptc-vivant");
+    Ecrit(cVivant, Sans);
+    const int fdVivant = ::open(QFile::encodeName(cVivant).constData(), O_RDONLY);
+    ASSERT_GE(fdVivant, 0);
+    ASSERT_EQ(::flock(fdVivant, LOCK_EX), 0);
+
+    // Another folder's write leaves this one alone.
+    QDir(d.path()).mkdir("autre");
+    Ecrit(d.filePath("autre/c.jpg"), Sans);
+    EXPECT_TRUE(Imaging::EcritFichierRemplace(d.filePath("autre/c.jpg"), AvecMotCle(Sans, "MER"),
+                                              EtatFichier(d.filePath("autre/c.jpg")), nullptr));
+    EXPECT_EQ(Temporaires(d.path()).size(), 6);
+
+    TEcritureIPTC Bloc;
+    ASSERT_TRUE(Bloc.Charge(d.filePath("a.jpg")));
+    Bloc.AjouteValeur(25, QStringLiteral("MER"));
+    EXPECT_TRUE(Bloc.Enregistre(nullptr));
+    const QStringList Restants = QDir(d.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_FALSE(Restants.contains(".a.jpg.iptc-Ab3xY9"));
+    EXPECT_FALSE(Restants.contains(".b.jpg.iptc-000000"));
+    for (const char *c : {".parti.jpg.iptc-Ab3xY9", ".a.jpg.iptc-Ab3xY", ".a.jpg.iptc-Ab3x-9", "a.jpg.iptc-Ab3xY9",
+                          ".b.jpg.iptc-dossie", ".b.jpg.iptc-vivant"})
+        EXPECT_TRUE(Restants.contains(QString::fromLatin1(c))) << c;
+    ::close(fdVivant);
+    // Its batch gone, the last one goes too.
+    EXPECT_EQ(Imaging::NettoieTemporairesIPTC(d.path()), 1);
+    EXPECT_FALSE(QFile::exists(cVivant));
+    EXPECT_EQ(Lit(d.filePath("b.jpg")), Sans);
+}
+
+TEST(EcritIPTC, ExtendedAttributesFollowTheRewrittenFile)
+{
+    const QByteArray Sans = JpegSansIPTC();
+    QTemporaryDir d;
+    const QString c = d.filePath("attributs.jpg");
+    Ecrit(c, Sans);
+    const QByteArray cChemin = QFile::encodeName(c);
+    const QByteArray Valeur("Brest\0finistere", 15);
+    if (::setxattr(cChemin.constData(), "user.vimbrel.lieu", Valeur.constData(), size_t(Valeur.size()), 0) != 0)
+        GTEST_SKIP() << "no user extended attributes on this file system: " << std::strerror(errno);
+    ASSERT_EQ(::setxattr(cChemin.constData(), "user.vimbrel.vide", "", 0, 0), 0);
+    TEcritureIPTC Bloc;
+    ASSERT_TRUE(Bloc.Charge(c));
+    Bloc.AjouteValeur(25, QStringLiteral("MER"));
+    struct stat Avant
+    {
+    };
+    ::stat(cChemin.constData(), &Avant);
+    ASSERT_TRUE(Bloc.Enregistre(nullptr));
+    struct stat Apres
+    {
+    };
+    ::stat(cChemin.constData(), &Apres);
+    ASSERT_NE(Avant.st_ino, Apres.st_ino); // a new file took the name
+    QByteArray Lu(64, '\0');
+    const ssize_t n = ::getxattr(cChemin.constData(), "user.vimbrel.lieu", Lu.data(), size_t(Lu.size()));
+    ASSERT_EQ(n, Valeur.size());
+    EXPECT_EQ(Lu.left(n), Valeur);
+    EXPECT_EQ(::getxattr(cChemin.constData(), "user.vimbrel.vide", nullptr, 0), 0);
+}
+
+TEST(EcritIPTC, KilledGroupedBatchLeavesEachFileOldOrNewAndItsOrphansAreCleaned)
+{
+    const QByteArray Sans = JpegSansIPTC();
+    QByteArray Gros = Sans;
+    Gros.append(QByteArray(4 << 20, 'z'));
+    QTemporaryDir d;
+    constexpr int nFichiers = 48;
+    constexpr int nParLot = 8;
+    for (int i = 0; i < nFichiers; ++i)
+        Ecrit(d.filePath(QStringLiteral("%1.jpg").arg(i)), Gros);
+    const QByteArray Nouveau = AvecMotCle(Gros, "MER");
+
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        for (int nDebut = 0; nDebut < nFichiers; nDebut += nParLot) {
+            Imaging::TLotRemplacement Lot;
+            for (int i = nDebut; i < nDebut + nParLot; ++i) {
+                TEcritureIPTC Bloc;
+                if (!Bloc.Charge(d.filePath(QStringLiteral("%1.jpg").arg(i))))
+                    ::_exit(2);
+                Bloc.AjouteValeur(25, QStringLiteral("MER"));
+                if (Bloc.Prepare(Lot) < 0)
+                    ::_exit(3);
+            }
+            Lot.Valide();
+        }
+        ::_exit(0);
+    }
+    // Kill once a group is in and a later one is being written (its temporaries are there).
+    auto TemporairePlein = [&] {
+        const QStringList l = Temporaires(d.path());
+        return std::any_of(l.begin(), l.end(), [&](const QString &c) { return QFileInfo(d.filePath(c)).size() > 0; });
+    };
+    for (int n = 0; n < 10000; ++n) {
+        if (Lit(d.filePath("9.jpg")) == Nouveau && TemporairePlein())
+            break;
+        ::usleep(1000);
+    }
+    ::kill(pid, SIGKILL);
+    int nStatut = 0;
+    ::waitpid(pid, &nStatut, 0);
+    int nNouveaux = 0;
+    for (int i = 0; i < nFichiers; ++i) {
+        const QByteArray b = Lit(d.filePath(QStringLiteral("%1.jpg").arg(i)));
+        EXPECT_TRUE(b == Gros || b == Nouveau) << i;
+        nNouveaux += b == Nouveau;
+    }
+    // Whole groups only: a group's files are renamed after all of them are written.
+    EXPECT_GE(nNouveaux, nParLot);
+    const QStringList Orphelins = Temporaires(d.path());
+    std::printf("note: killed after %d file(s), %d temporar%s left\n", nNouveaux, int(Orphelins.size()),
+                Orphelins.size() == 1 ? "y" : "ies");
+
+    // The next write in the folder removes what the kill left (but a temporary still empty,
+    // which may be a live batch's, until it is old enough).
+    TEcritureIPTC Bloc;
+    ASSERT_TRUE(Bloc.Charge(d.filePath("0.jpg")));
+    Bloc.AjouteValeur(25, QStringLiteral("PLAGE"));
+    ASSERT_TRUE(Bloc.Enregistre(nullptr));
+    for (const QString &c : Temporaires(d.path()))
+        EXPECT_EQ(QFileInfo(d.filePath(c)).size(), 0) << c.toStdString();
 }

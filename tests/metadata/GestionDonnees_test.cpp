@@ -263,3 +263,40 @@ TEST_F(GestionDonnees, AFolderActingAsACdIsNeverWritten)
     EXPECT_EQ(Lit(L[0].cFichier), Avant);
     EXPECT_EQ(TexteRapportGestion(R), "0 image(s) traitée(s) sur 1.\n\nsur_cd.jpg : image sur un CD");
 }
+
+TEST_F(GestionDonnees, ManyImagesAreWrittenByGroupsAndCarryWhatTheirFilesNowHold)
+{
+    // More images than one group holds, over two folders, one of them a JPEG by content only
+    // whose name the IPTC reader does not take.
+    QDir().mkpath(Images + "sous");
+    QList<TImageGestion> L;
+    for (int i = 0; i < 150; ++i)
+        L << Jpeg(QStringLiteral("%1p%2.jpg").arg(i % 2 ? QString() : QStringLiteral("sous/")).arg(i));
+    L << Jpeg("nom.dat");
+    const QList<QByteArray> Avant = [&] {
+        QList<QByteArray> l;
+        for (const TImageGestion &Im : L)
+            l << Lit(Im.cFichier);
+        return l;
+    }();
+    auto S = Stores();
+    const auto R =
+        TraiteGestion(S, Copie(TSourceGestion::Constante, nDonMotsClesIPTC | nDonLegendeIPTC, "mer plage"), L);
+    EXPECT_EQ(TexteRapportGestion(R), "Traitement terminé avec succès.");
+    for (qsizetype i = 0; i < L.size(); ++i) {
+        const TImageGestion &Im = L[i];
+        SCOPED_TRACE(Im.cFichier.toStdString());
+        EXPECT_TRUE(Im.lFichierChange);
+        const QByteArray Apres = Lit(Im.cFichier);
+        EXPECT_NE(Apres, Avant[i]);
+        EXPECT_EQ(Im.nTaille, Apres.size());
+        TDonneesIPTC Relu;
+        LireIPTC(Im.cFichier, Relu);
+        EXPECT_EQ(Im.Iptc, Relu);
+    }
+    EXPECT_EQ(L[0].Iptc.cTexte, "mer plage");
+    EXPECT_EQ(L[0].Iptc.cMotsClesIPTC, "mer plage");
+    EXPECT_TRUE(L.last().Iptc.cTexte.isEmpty());
+    EXPECT_TRUE(QDir(Images).entryList({".*iptc-*"}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(Images + "sous").entryList({".*iptc-*"}, QDir::Files | QDir::Hidden).isEmpty());
+}

@@ -183,3 +183,84 @@ TEST(BigIniFilesChemins, ReKeyingInOnePassWritesWhatTheReadersByNameWould)
         }
     }
 }
+
+// A one-pass re-key keeps the lines of untouched keys as they are: a key dropped and a new one
+// of the same length made in its place, a key given twice, a key with a value, a bracketed or
+// escaped key must still come out as a rewrite by name writes them.
+TEST(BigIniFilesChemins, ReKeyingKeepsOnlyTheLinesOfKeysLeftUntouched)
+{
+    const QByteArray Fichier = "[s]\r\nV/I=\r\nAB=\r\nCD=\r\nEF=2\r\n[t]\r\nV/I/x=\r\n[AB=\r\nK%3D=\r\nGH=\r\n";
+    auto Change = [](const QString &cSection, QStringList &Cles) {
+        for (QString &c : Cles)
+            if (c.startsWith("V/I"))
+                c.replace(0, 1, "W");
+        if (cSection == "s") {
+            Cles.removeOne("AB");
+            Cles << QString("X") + QString("Y") << Cles[1];
+        } else {
+            Cles.removeOne("GH");
+            Cles << QString("G") + QString("Z");
+        }
+        return true;
+    };
+    QTemporaryDir Temp;
+    const QString cUn = Temp.filePath("un.ini"), cDeux = Temp.filePath("deux.ini");
+    ASSERT_TRUE(Ecrit(cUn, Fichier));
+    ASSERT_TRUE(Ecrit(cDeux, Fichier));
+    TBigIniFile Un(cUn, true), Deux(cDeux, true);
+    Un.lAutoSave = Deux.lAutoSave = false;
+    Un.RecleSectionsSousChemin("V/I", Change);
+    for (const QString &cSection : Deux.SectionsSousChemin("V/I")) {
+        QStringList Cles;
+        Deux.ReadSection(cSection, Cles);
+        Change(cSection, Cles);
+        std::vector<std::pair<QString, QString>> Lignes;
+        for (const QString &c : std::as_const(Cles))
+            Lignes.push_back({c, QString()});
+        Deux.RemplaceSection(cSection, Lignes);
+    }
+    ASSERT_TRUE(Un.UpdateFile());
+    ASSERT_TRUE(Deux.UpdateFile());
+    EXPECT_EQ(Lit(cUn), Lit(cDeux));
+    EXPECT_EQ(Lit(cUn), "[s]\r\nW/I=\r\nCD=\r\nEF=\r\nXY=\r\nCD=\r\n[t]\r\nW/I/x=\r\n[AB=\r\nK%3D=\r\nGZ=\r\n");
+    QStringList Cles;
+    Un.ReadSection("t", Cles);
+    EXPECT_EQ(Cles, (QStringList{"W/I/x", "[AB", "K=", "GZ"}));
+}
+
+// A section rewritten in one pass counts as changed, and its counter keeps growing through an
+// erasure, a new section of the name and another rewrite.
+TEST(BigIniFilesChemins, ReKeyedSectionsKeepCountingTheirChanges)
+{
+    TBigIniFile ini(QString(), true);
+    ini.lAutoSave = false;
+    ini.WriteString("a", "V/I", "");
+    ini.WriteString("b", "V/I/x", "");
+    ini.WriteString("c", "k", "1");
+    auto Renomme = [&] {
+        ini.RecleSectionsSousChemin("V/I", [](const QString &, QStringList &Cles) {
+            for (QString &c : Cles)
+                c.replace(0, 1, c.startsWith('V') ? "W" : "V");
+            return true;
+        });
+    };
+    Renomme();
+    EXPECT_EQ(ini.Generation(), 5u);
+    EXPECT_EQ(ini.GenerationSection("a"), 4u);
+    EXPECT_EQ(ini.GenerationSection("b"), 5u);
+    EXPECT_EQ(ini.GenerationSection("c"), 3u);
+    std::vector<TBigIniFile::TChangement> l;
+    ASSERT_TRUE(ini.ChangementsDepuis(3, l));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0].cSection, "a");
+    EXPECT_TRUE(l[0].cCle.isNull());
+    ini.EraseSection("a");
+    EXPECT_EQ(ini.GenerationSection("a"), 6u);
+    ini.WriteString("a", "V/I", "");
+    EXPECT_EQ(ini.GenerationSection("a"), 7u);
+    ini.WriteString("b", "k", "1");
+    EXPECT_EQ(ini.GenerationSection("b"), 8u);
+    Renomme();
+    EXPECT_EQ(ini.GenerationSection("a"), 9u);
+    EXPECT_EQ(ini.GenerationSection("b"), 8u); // holds W/I/x now: not under V/I
+}
