@@ -161,8 +161,9 @@ struct TVueParagraphes::TDisposition
         const qreal rDpi = pPeripherique->logicalDpiX();
         QTextOption Option;
         Option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        // Tab stops every half inch, as word processors place them.
-        Option.setTabStopDistance(rDpi / 2.0);
+        // Tab stops every half inch, as word processors place them. Qt scales the distance from
+        // its 96-dpi reference to the device itself.
+        Option.setTabStopDistance(96 / 2.0);
         switch (p.nAlignement) {
         case TAlignementRTF::Gauche: Option.setAlignment(Qt::AlignLeft); break;
         case TAlignementRTF::Centre: Option.setAlignment(Qt::AlignHCenter); break;
@@ -411,7 +412,8 @@ void TVueParagraphes::PrepareVisibles()
     // Laying out a paragraph gives its true height; the loop ends once nothing on screen moved
     // (at most a few passes: what was laid out stays).
     for (int nPasse = 0; nPasse < 4; ++nPasse) {
-        const bool lFin = b->value() >= b->maximum();
+        // At the top of a report that turns out taller than estimated, the view stays there.
+        const bool lFin = b->value() > 0 && b->value() >= b->maximum();
         const qint64 v = Decalage();
         qsizetype n = ParagrapheA(v - nMarge);
         qint64 y = nMarge + Prefixe(n) - v;
@@ -452,21 +454,6 @@ void TVueParagraphes::AllerALaFin()
     }
     MajBarres();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    viewport()->update();
-}
-
-void TVueParagraphes::MontreParagraphe(qsizetype nParagraphe)
-{
-    if (nParagraphe < 0 || nParagraphe >= m_Paragraphes.size())
-        return;
-    Dispose(nParagraphe);
-    MajBarres();
-    const QRect r = RectParagraphe(nParagraphe);
-    QScrollBar *b = verticalScrollBar();
-    if (r.top() < 0)
-        b->setValue(b->value() + r.top());
-    else if (r.bottom() >= viewport()->height())
-        b->setValue(b->value() + std::min(r.top(), r.bottom() - viewport()->height() + 1));
     viewport()->update();
 }
 

@@ -88,7 +88,6 @@ public:
 
     void AllerAuDebut();
     void AllerALaFin();
-    void MontreParagraphe(qsizetype nParagraphe);
 
     // The geometry as it stands: heights of paragraphs never shown are estimates.
     qint64 HauteurTotale() const { return Prefixe(m_Paragraphes.size()); }

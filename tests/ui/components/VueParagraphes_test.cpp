@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -288,6 +289,19 @@ TEST_F(VueTest, WidthChangeLaysParagraphsOutAgain)
     EXPECT_EQ(Vue.HauteurParagraphe(0), nLarge);
 }
 
+TEST_F(VueTest, AReportTallerThanEstimatedStaysAtItsTop)
+{
+    // Line separators break lines without counting as breaks for the estimate.
+    QStringList Lignes;
+    for (int i = 0; i < 60; ++i)
+        Lignes << QStringLiteral("ligne %1").arg(i);
+    Vue.setParagraphes({P(Lignes.join(QChar::LineSeparator))});
+    Montre(300, 200);
+    Peint();
+    EXPECT_GT(Vue.verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(Vue.verticalScrollBar()->value(), 0);
+}
+
 TEST(HTMLDeParagraphes, KeepsLookIndentsAndBulletsAndEscapes)
 {
     TParagrapheRTF Titre = P("Audit <&>", 24, true);
@@ -340,4 +354,29 @@ TEST(ImprimeParagraphes, BreaksPagesBetweenLinesAndLosesNone)
         ASSERT_GT(n, nPos) << i;
         nPos = n;
     }
+}
+
+TEST(ImprimeParagraphes, PlacesTabStopsHalfAnInchApartOnAnyResolution)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir Temp;
+    const QString cPdf = Temp.filePath("tabs.pdf");
+    {
+        QPdfWriter Pdf(cPdf);
+        Pdf.setResolution(1200);
+        ImprimeParagraphes({P("un\tdeux\ttrois")}, QApplication::font(), Pdf);
+    }
+    QProcess p;
+    p.start("pdftotext", {"-bbox", cPdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    const QString c = QString::fromUtf8(p.readAllStandardOutput());
+    // Each word's left edge, in points.
+    auto Gauche = [&c](const QString &cMot) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\"[^>]*>%1<").arg(cMot)).match(c);
+        return m.hasMatch() ? m.captured(1).toDouble() : -1000.0;
+    };
+    EXPECT_NEAR(Gauche("deux") - Gauche("un"), 36.0, 1.0) << c.toStdString();
+    EXPECT_NEAR(Gauche("trois") - Gauche("un"), 72.0, 1.0);
 }
