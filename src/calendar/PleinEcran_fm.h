@@ -20,6 +20,7 @@
 #include <memory>
 
 class QAction;
+class QTimer;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -111,7 +112,10 @@ private:
     PleinEcran::TDisposition m_Disposition;
     int m_nZoomAvance = -1; // the zoom the kept decodes were made for
     bool m_lAttente = false;
-    QString m_cImageOutils; // the image the tools were last set for
+    PleinEcran::TRepetition m_Repetition;
+    bool m_lRepetition = false;     // the key being handled is an auto-repeat
+    QTimer *m_pMajOutils = nullptr; // the tools' refresh, put off while a key is held
+    QString m_cImageOutils;         // the image the tools were last set for
     // The drag of a picture larger than the screen.
     bool lDeplace = false;
     int nPriseX = 0, nPriseY = 0, nDecalX = 0, nDecalY = 0;
