@@ -30,6 +30,14 @@ TDisposition DisposerImage(QSize Image, QSize Ecran, bool lAjuste, QSize Zoom)
     return d;
 }
 
+QRect PlaceApercu(QSize Vignette, QSize Ecran)
+{
+    if (Vignette.isEmpty() || Ecran.isEmpty())
+        return {};
+    const QSize Taille = Vignette.scaled(Ecran, Qt::KeepAspectRatio);
+    return {QPoint((Ecran.width() - Taille.width()) / 2, (Ecran.height() - Taille.height()) / 2), Taille};
+}
+
 std::optional<QRect> Zone(QSize Image, QPoint Position, QSize Ecran, int nPositLargeur)
 {
     if (nPositLargeur <= 0 || Image.width() <= 0)
@@ -182,11 +190,8 @@ void TAvanceImages::Travaille()
             if (!Tache.pAbandon->load()) {
                 m_Finies.append(std::move(Image));
                 lGardee = true;
-                if (Tache.cFichier == m_cPremier)
-                    m_cPremier.clear();
             }
         }
-        // The neighbours may start now.
         m_Reveil.notify_all();
         if (lGardee && m_fnPret)
             m_fnPret();
@@ -226,10 +231,12 @@ std::optional<TImagePleinEcran> TAvanceImages::Demande(const QString &cCourant, 
     {
         std::lock_guard Verrou(m_Verrou);
         // The current image goes first and alone: every other decode running is dropped, the
-        // neighbours being asked again after it.
-        m_cPremier = !cCourant.isEmpty() && !Courante ? cCourant : QString();
+        // neighbours being asked again after it. Even when it is kept, they wait until the
+        // owner's next Recoit, so as not to slow the picture's way to the screen.
+        m_cPremier = cCourant;
+        const bool lAFaire = !cCourant.isEmpty() && !Courante;
         for (TTache &t : m_EnCours)
-            if (!Voulu(t.cFichier) || (!m_cPremier.isEmpty() && t.cFichier != m_cPremier))
+            if (!Voulu(t.cFichier) || (lAFaire && t.cFichier != cCourant))
                 Abandonne(t);
         std::deque<QString> Attente;
         for (const QString &c : {cCourant, cSuivant, cPrecedent}) {
@@ -261,6 +268,16 @@ std::optional<TImagePleinEcran> TAvanceImages::Recoit()
         Garde(Image);
         if (Image.cFichier == m_cCourant)
             Courante = Image;
+    }
+    // The neighbours start once the current picture has been taken.
+    const bool lPrise = std::any_of(m_Gardees.cbegin(), m_Gardees.cend(),
+                                    [&](const TImagePleinEcran &g) { return g.cFichier == m_cCourant; });
+    if (lPrise || m_cCourant.isEmpty()) {
+        {
+            std::lock_guard Verrou(m_Verrou);
+            m_cPremier.clear();
+        }
+        m_Reveil.notify_all();
     }
     return Courante;
 }

@@ -39,6 +39,10 @@ struct TDisposition
 // shows it at. The picture is centred on each axis where it is smaller than the screen.
 TDisposition DisposerImage(QSize Image, QSize Ecran, bool lAjuste, QSize Zoom);
 
+// Where a stand-in for a picture still decoding goes: its thumbnail enlarged to fit the
+// screen, centred. Empty for an empty thumbnail.
+QRect PlaceApercu(QSize Vignette, QSize Ecran);
+
 // Whether a picture of that size is wider or taller than the screen.
 bool PlusGrandQueEcran(QSize Image, QSize Ecran);
 
@@ -130,11 +134,13 @@ public:
     TAvanceImages &operator=(const TAvanceImages &) = delete;
 
     // Asks for cCourant, then cSuivant and cPrecedent ahead (either may be empty). The kept
-    // pictures of other files are dropped. Returns the current picture when it is kept.
+    // pictures of other files are dropped. Returns the current picture when it is kept; the
+    // neighbours' decodes then start at the next Recoit, once that picture is on its way.
     std::optional<TImagePleinEcran> Demande(const QString &cCourant, const QString &cSuivant,
                                             const QString &cPrecedent);
     // Takes the decodes the workers finished into the kept ones; returns the current picture
-    // when it has just arrived.
+    // when it has just arrived. Once the current picture is kept, the neighbours' decodes may
+    // start.
     std::optional<TImagePleinEcran> Recoit();
     // Forgets a file's picture (it changed): a decode of it still running is abandoned.
     void Oublie(const QString &cFichier);
@@ -171,7 +177,7 @@ private:
     QList<TTache> m_EnCours;
     QList<TImagePleinEcran> m_Finies;
     QStringList m_Decodages;
-    QString m_cPremier; // the current file while it is not decoded: nothing else starts meanwhile
+    QString m_cPremier; // the current file until it is taken: nothing else starts meanwhile
     int m_nAbandons = 0;
     bool m_lFin = false;
     std::vector<std::thread> m_Fils;

@@ -55,6 +55,14 @@ public:
     {
         m_Image = Image;
         m_Affichee = Affichee;
+        m_Apercu = QImage();
+        update();
+    }
+    // A stand-in shown at Place until the next picture comes.
+    void MetApercu(const QImage &Apercu, const QRect &Place)
+    {
+        m_Apercu = Apercu;
+        m_PlaceApercu = Place;
         update();
     }
     void MetPlace(QPoint Position, QSize Taille)
@@ -69,6 +77,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
+        if (!m_Apercu.isNull()) {
+            QPainter p(this);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(m_PlaceApercu, m_Apercu);
+            return;
+        }
         if (m_Image.isNull() || m_Taille.isEmpty())
             return;
         QPainter p(this);
@@ -93,6 +107,8 @@ protected:
 private:
     QImage m_Image;
     QImage m_Affichee;
+    QImage m_Apercu;
+    QRect m_PlaceApercu;
     QPoint m_Position;
     QSize m_Taille;
 };
@@ -403,8 +419,22 @@ void TfmPleinEcran::AfficherPleinEcran()
     setFocus();
 }
 
+QString TfmPleinEcran::Bulle()
+{
+    const TEnrLV *e = EnrCourant(m_Main);
+    if (!e || !fnBulle)
+        return {};
+    if (!m_cBulleFichier.has_value() || *m_cBulleFichier != e->CheminComplet()) {
+        m_cBulle = fnBulle(*e);
+        m_cBulleFichier = e->CheminComplet();
+    }
+    return m_cBulle;
+}
+
 void TfmPleinEcran::PrendreImage()
 {
+    // The hint is made once for the image taken, however many parts show it.
+    m_cBulleFichier.reset();
     lDeplace = false;
     nDecalX = nDecalY = 0;
     Demande();
@@ -465,10 +495,20 @@ void TfmPleinEcran::Demande()
     const QString cPrecedent = nNombre > 2 ? Fichier(nLigne - 1) : QString();
     if (const auto Prete = m_pAvance->Demande(cCourant, cSuivant, cPrecedent)) {
         Montre(*Prete);
+        // The neighbours are decoded once this picture is painted: a zero timer runs after
+        // the paint that Montre asked for.
+        QTimer::singleShot(0, this, &TfmPleinEcran::Recoit);
         return;
     }
     m_Image.cFichier = cCourant;
     m_Image.lLue = false;
+    // While it decodes (a key held down passes images faster than they decode), the grid's
+    // thumbnail stands in for it.
+    if (const TPLVListItem *Item = m_Main.Grille() ? m_Main.Grille()->Item(nLigne) : nullptr) {
+        const QImage Vignette = Item->Vignette();
+        if (!Vignette.isNull())
+            sbPleinEcran->MetApercu(Vignette, PlaceApercu(Vignette.size(), Ecran()));
+    }
     if (!m_lAttente) {
         m_lAttente = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -527,7 +567,7 @@ void TfmPleinEcran::MajOutils()
     for (QToolButton *b : {btRotGauche, btRotDroite, btMirHorizontal, btMirVertical})
         b->setEnabled(Rot && Rot->isEnabled());
 
-    QString cBulle = e && fnBulle ? fnBulle(*e) : QString();
+    QString cBulle = Bulle();
     const qsizetype n = cBulle.indexOf(QStringLiteral("\r\n<PG>"));
     if (n >= 0)
         cBulle.truncate(n);
@@ -579,9 +619,8 @@ void TfmPleinEcran::DisposerImage()
     nDecalX = nDecalY = 0;
     sbPleinEcran->MetPlace(m_Disposition.Position, m_Disposition.Taille);
     btCentrer->setEnabled(m_Disposition.lCentrer);
-    const TEnrLV *e = EnrCourant(m_Main);
-    setToolTip(QStringLiteral("<CG>Rapport de Zoom : %1</CG/>\r\n<LS></LS/>\r\n%2")
-                   .arg(cbZoom->currentText(), e && fnBulle ? fnBulle(*e) : QString()));
+    setToolTip(
+        QStringLiteral("<CG>Rapport de Zoom : %1</CG/>\r\n<LS></LS/>\r\n%2").arg(cbZoom->currentText(), Bulle()));
     TracerZone();
 }
 

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QTimer;
@@ -79,6 +80,7 @@ private:
     void Recoit();
     void Montre(const PleinEcran::TImagePleinEcran &Image);
     void TracerZone();
+    QString Bulle();
     void btAfficheMasqueClick(bool lEnfonce);
     void btCriteresClick(bool lEnfonce);
     void btCentrerClick();
@@ -116,6 +118,8 @@ private:
     bool m_lRepetition = false;     // the key being handled is an auto-repeat
     QTimer *m_pMajOutils = nullptr; // the tools' refresh, put off while a key is held
     QString m_cImageOutils;         // the image the tools were last set for
+    QString m_cBulle;               // the current image's hint, for the file m_cBulleFichier
+    std::optional<QString> m_cBulleFichier;
     // The drag of a picture larger than the screen.
     bool lDeplace = false;
     int nPriseX = 0, nPriseY = 0, nDecalX = 0, nDecalY = 0;

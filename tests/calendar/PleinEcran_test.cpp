@@ -60,6 +60,17 @@ TEST(DisposerImage, RoundsHalvesToEven)
     EXPECT_EQ(Arrondi(3.5), 4);
 }
 
+TEST(DisposerImage, ThumbnailStandingInIsEnlargedToFitAndCentred)
+{
+    // 160 × 120 on 1920 × 1080: 1440 × 1080, 240 from the left; a portrait one 90 × 120 →
+    // 810 × 1080.
+    EXPECT_EQ(PlaceApercu({160, 120}, Ecran), QRect(240, 0, 1440, 1080));
+    EXPECT_EQ(PlaceApercu({90, 120}, Ecran), QRect(555, 0, 810, 1080));
+    // A wide panorama is bound by the width.
+    EXPECT_EQ(PlaceApercu({400, 100}, Ecran), QRect(0, 300, 1920, 480));
+    EXPECT_TRUE(PlaceApercu({0, 120}, Ecran).isEmpty());
+}
+
 TEST(TracerZone, RectangleOfTheVisiblePart)
 {
     // 3840 × 2160 shown at (-960, -540), position picture 160 wide: x = 24, 540 / 24 = 22.5.
@@ -136,6 +147,9 @@ TEST(AvanceImages, DecodesAheadKeepsThreeAndServesFromWhatIsKept)
     const auto c = Avance.Demande(QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("b"));
     ASSERT_TRUE(c);
     EXPECT_EQ(c->cFichier, QStringLiteral("c"));
+    // d waits until the owner has taken c on its way (its next Recoit).
+    QThread::msleep(20);
+    EXPECT_EQ(Avance.Decodages().size(), 3);
     AttendLibre(Avance);
     EXPECT_EQ(Avance.Decodages().size(), 4);
     QStringList Gardees = Avance.Gardees();
@@ -340,8 +354,10 @@ TEST(AvanceImages, ForgettingAFileOrEverythingAbandonsTheirDecodes)
     Decodeur.lLibre = false;
     Avance.Demande(QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a"));
     t.restart();
-    while (Decodeur.nDebuts < 4 && t.elapsed() < 10000)
+    while (Decodeur.nDebuts < 4 && t.elapsed() < 10000) {
+        Avance.Recoit();
         QThread::msleep(1);
+    }
     Avance.Vide();
     AttendLibre(Avance);
     EXPECT_TRUE(Avance.Gardees().isEmpty());
