@@ -296,7 +296,7 @@ int main(int argc, char **argv)
         Bench("fullscreen_held_cpu", cpu, "ms");
         if (!cCaptures.isEmpty()) {
             QTest::qWait(500);
-            Capture(cCaptures + QStringLiteral("/m44-pleinecran.png"));
+            Capture(cCaptures + QStringLiteral("/pleinecran.png"));
         }
         fm.close();
     }
@@ -327,7 +327,7 @@ int main(int argc, char **argv)
         if (auto *vf = Main.findChild<TPleinEcranKX *>()->VignetteFlottante())
             vf->AttendChargement(20000);
         QTest::qWait(800);
-        Capture(cCaptures + QStringLiteral("/m44-vignette-flottante.png"));
+        Capture(cCaptures + QStringLiteral("/vignette-flottante.png"));
     }
 
     struct rusage Usage

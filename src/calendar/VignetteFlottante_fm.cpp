@@ -236,10 +236,6 @@ void TfmVignetteFlottante::SuivreSouris(QTreeWidget *Arbre, const QPoint &pt)
             hide();
         return;
     }
-    if (Couvert(Arbre, pt)) {
-        Cache();
-        return;
-    }
     const TEnrVF &e = m_Liste.Liste[c.nPosition];
     m_Attente = {Arbre, Noeud.cIdentite, e.cFichier, c.nPosition, m_Liste.nNombre, e.cNom, pt};
     m_pMaxLH->store(m_Contexte.Parametres.vfGene_nMaxLH);
