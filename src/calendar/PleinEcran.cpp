@@ -1,5 +1,6 @@
 #include "calendar/PleinEcran.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace PleinEcran
@@ -27,6 +28,14 @@ TDisposition DisposerImage(QSize Image, QSize Ecran, bool lAjuste, QSize Zoom)
     d.Position.setY(d.Taille.height() < Ecran.height() ? (Ecran.height() - d.Taille.height()) / 2 : 0);
     d.lCentrer = PlusGrandQueEcran(d.Taille, Ecran);
     return d;
+}
+
+QRect PlaceApercu(QSize Vignette, QSize Ecran)
+{
+    if (Vignette.isEmpty() || Ecran.isEmpty())
+        return {};
+    const QSize Taille = Vignette.scaled(Ecran, Qt::KeepAspectRatio);
+    return {QPoint((Ecran.width() - Taille.width()) / 2, (Ecran.height() - Taille.height()) / 2), Taille};
 }
 
 std::optional<QRect> Zone(QSize Image, QPoint Position, QSize Ecran, int nPositLargeur)
@@ -85,11 +94,51 @@ TActionTouche ActionTouche(int nTouche, Qt::KeyboardModifiers Modificateurs, int
     return a;
 }
 
-TAvanceImages::TAvanceImages(std::function<TImagePleinEcran(const QString &)> fnDecode, std::function<void()> fnPret)
+bool TRepetition::Accepte(quint64 nHorodatage, bool lRepetition) const
+{
+    if (!lRepetition || m_nDuree < 0 || nHorodatage < m_nHorodatage)
+        return true;
+    return qint64(nHorodatage - m_nHorodatage) >= m_nDuree;
+}
+
+void TRepetition::Fin(quint64 nHorodatage, qint64 nDuree)
+{
+    m_nHorodatage = nHorodatage;
+    m_nDuree = nDuree;
+}
+
+QImage ImageAffichee(const QImage &Image, QSize Taille, QSize Ecran)
+{
+    if (Image.isNull() || Taille.isEmpty())
+        return {};
+    const QSize Affichee = DisposerImage(Taille, Ecran, true, {}).Taille;
+    const bool lFormat =
+        Image.format() == QImage::Format_RGB32 || Image.format() == QImage::Format_ARGB32_Premultiplied;
+    if (Affichee == Image.size() && lFormat)
+        return {};
+    QImage r =
+        Affichee == Image.size() ? Image : Image.scaled(Affichee, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (r.format() != QImage::Format_RGB32 && r.format() != QImage::Format_ARGB32_Premultiplied)
+        r = std::move(r).convertToFormat(r.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                             : QImage::Format_RGB32);
+    return r;
+}
+
+TAvanceImages::TAvanceImages(TDecodeur fnDecode, std::function<void()> fnPret, int nFils)
     : m_fnDecode(std::move(fnDecode)), m_fnPret(std::move(fnPret))
 {
-    m_Fil = std::thread([this] { Travaille(); });
+    for (int i = 0; i < std::max(nFils, 1); ++i)
+        m_Fils.emplace_back([this] { Travaille(); });
 }
+
+TAvanceImages::TAvanceImages(const std::function<TImagePleinEcran(const QString &)> &fnDecode,
+                             std::function<void()> fnPret)
+    : TAvanceImages(
+        [fnDecode](const QString &cFichier, const std::atomic<bool> &) {
+            return fnDecode ? fnDecode(cFichier) : TImagePleinEcran{};
+        },
+        std::move(fnPret))
+{}
 
 TAvanceImages::~TAvanceImages()
 {
@@ -97,35 +146,54 @@ TAvanceImages::~TAvanceImages()
         std::lock_guard Verrou(m_Verrou);
         m_lFin = true;
         m_Attente.clear();
+        for (TTache &t : m_EnCours)
+            Abandonne(t);
     }
     m_Reveil.notify_all();
-    m_Fil.join();
+    for (std::thread &f : m_Fils)
+        f.join();
+}
+
+void TAvanceImages::Abandonne(TTache &Tache)
+{
+    if (!Tache.pAbandon->exchange(true))
+        ++m_nAbandons;
+}
+
+bool TAvanceImages::PeutPrendre() const
+{
+    return !m_Attente.empty() && (m_cPremier.isEmpty() || m_Attente.front() == m_cPremier);
 }
 
 void TAvanceImages::Travaille()
 {
     for (;;) {
-        QString cFichier;
+        TTache Tache;
         {
             std::unique_lock Verrou(m_Verrou);
-            m_Reveil.wait(Verrou, [this] { return m_lFin || !m_Attente.empty(); });
+            m_Reveil.wait(Verrou, [this] { return m_lFin || PeutPrendre(); });
             if (m_lFin)
                 return;
-            cFichier = m_Attente.front();
+            Tache.cFichier = m_Attente.front();
+            Tache.pAbandon = std::make_shared<std::atomic<bool>>(false);
             m_Attente.pop_front();
-            m_lTravail = true;
-            m_cEnCours = cFichier;
-            m_Decodages.append(cFichier);
+            m_EnCours.append(Tache);
+            m_Decodages.append(Tache.cFichier);
         }
-        TImagePleinEcran Image = m_fnDecode ? m_fnDecode(cFichier) : TImagePleinEcran{};
-        Image.cFichier = cFichier;
+        TImagePleinEcran Image = m_fnDecode ? m_fnDecode(Tache.cFichier, *Tache.pAbandon) : TImagePleinEcran{};
+        Image.cFichier = Tache.cFichier;
+        bool lGardee = false;
         {
             std::lock_guard Verrou(m_Verrou);
-            m_Finies.append(std::move(Image));
-            m_lTravail = false;
-            m_cEnCours.clear();
+            m_EnCours.removeIf([&](const TTache &t) { return t.pAbandon == Tache.pAbandon; });
+            // An abandoned decode may have stopped half-way: its picture is not trusted.
+            if (!Tache.pAbandon->load()) {
+                m_Finies.append(std::move(Image));
+                lGardee = true;
+            }
         }
-        if (m_fnPret)
+        m_Reveil.notify_all();
+        if (lGardee && m_fnPret)
             m_fnPret();
     }
 }
@@ -148,27 +216,37 @@ std::optional<TImagePleinEcran> TAvanceImages::Demande(const QString &cCourant, 
     m_cCourant = cCourant;
     m_cSuivant = cSuivant;
     m_cPrecedent = cPrecedent;
-    m_Gardees.removeIf([&](const TImagePleinEcran &g) {
-        return g.cFichier.isEmpty() || (g.cFichier != cCourant && g.cFichier != cSuivant && g.cFichier != cPrecedent);
-    });
+    const auto Voulu = [&](const QString &c) {
+        return !c.isEmpty() && (c == cCourant || c == cSuivant || c == cPrecedent);
+    };
+    m_Gardees.removeIf([&](const TImagePleinEcran &g) { return !Voulu(g.cFichier); });
+    const auto Gardee = [&](const QString &c) {
+        return std::any_of(m_Gardees.cbegin(), m_Gardees.cend(),
+                           [&](const TImagePleinEcran &g) { return g.cFichier == c; });
+    };
     std::optional<TImagePleinEcran> Courante;
-    std::deque<QString> Attente;
-    for (const QString &c : {cCourant, cSuivant, cPrecedent}) {
-        if (c.isEmpty())
-            continue;
-        auto it = std::find_if(m_Gardees.cbegin(), m_Gardees.cend(),
-                               [&](const TImagePleinEcran &g) { return g.cFichier == c; });
-        if (it != m_Gardees.cend()) {
-            if (c == cCourant)
-                Courante = *it;
-        } else if (std::find(Attente.begin(), Attente.end(), c) == Attente.end()) {
-            Attente.push_back(c);
-        }
-    }
+    for (const TImagePleinEcran &g : std::as_const(m_Gardees))
+        if (g.cFichier == cCourant)
+            Courante = g;
     {
         std::lock_guard Verrou(m_Verrou);
-        // The decode running now comes in anyway: it is not asked for twice.
-        std::erase(Attente, m_cEnCours);
+        // The current image goes first and alone: every other decode running is dropped, the
+        // neighbours being asked again after it. Even when it is kept, they wait until the
+        // owner's next Recoit, so as not to slow the picture's way to the screen.
+        m_cPremier = cCourant;
+        const bool lAFaire = !cCourant.isEmpty() && !Courante;
+        for (TTache &t : m_EnCours)
+            if (!Voulu(t.cFichier) || (lAFaire && t.cFichier != cCourant))
+                Abandonne(t);
+        std::deque<QString> Attente;
+        for (const QString &c : {cCourant, cSuivant, cPrecedent}) {
+            if (c.isEmpty() || Gardee(c) || std::find(Attente.begin(), Attente.end(), c) != Attente.end())
+                continue;
+            const bool lEnCours = std::any_of(m_EnCours.cbegin(), m_EnCours.cend(),
+                                              [&](const TTache &t) { return t.cFichier == c && !t.pAbandon->load(); });
+            if (!lEnCours)
+                Attente.push_back(c);
+        }
         m_Attente = std::move(Attente);
     }
     m_Reveil.notify_all();
@@ -184,11 +262,22 @@ std::optional<TImagePleinEcran> TAvanceImages::Recoit()
     }
     std::optional<TImagePleinEcran> Courante;
     for (const TImagePleinEcran &Image : Finies) {
-        if (Image.cFichier != m_cCourant && Image.cFichier != m_cSuivant && Image.cFichier != m_cPrecedent)
+        if (Image.cFichier.isEmpty()
+            || (Image.cFichier != m_cCourant && Image.cFichier != m_cSuivant && Image.cFichier != m_cPrecedent))
             continue;
         Garde(Image);
         if (Image.cFichier == m_cCourant)
             Courante = Image;
+    }
+    // The neighbours start once the current picture has been taken.
+    const bool lPrise = std::any_of(m_Gardees.cbegin(), m_Gardees.cend(),
+                                    [&](const TImagePleinEcran &g) { return g.cFichier == m_cCourant; });
+    if (lPrise || m_cCourant.isEmpty()) {
+        {
+            std::lock_guard Verrou(m_Verrou);
+            m_cPremier.clear();
+        }
+        m_Reveil.notify_all();
     }
     return Courante;
 }
@@ -196,6 +285,25 @@ std::optional<TImagePleinEcran> TAvanceImages::Recoit()
 void TAvanceImages::Oublie(const QString &cFichier)
 {
     m_Gardees.removeIf([&](const TImagePleinEcran &g) { return g.cFichier == cFichier; });
+    std::lock_guard Verrou(m_Verrou);
+    for (TTache &t : m_EnCours)
+        if (t.cFichier == cFichier)
+            Abandonne(t);
+    m_Finies.removeIf([&](const TImagePleinEcran &g) { return g.cFichier == cFichier; });
+}
+
+void TAvanceImages::Vide()
+{
+    m_Gardees.clear();
+    m_cCourant.clear();
+    m_cSuivant.clear();
+    m_cPrecedent.clear();
+    std::lock_guard Verrou(m_Verrou);
+    for (TTache &t : m_EnCours)
+        Abandonne(t);
+    m_Attente.clear();
+    m_Finies.clear();
+    m_cPremier.clear();
 }
 
 QStringList TAvanceImages::Gardees() const
@@ -212,9 +320,15 @@ QStringList TAvanceImages::Decodages() const
     return m_Decodages;
 }
 
+int TAvanceImages::Abandons() const
+{
+    std::lock_guard Verrou(m_Verrou);
+    return m_nAbandons;
+}
+
 bool TAvanceImages::Occupe() const
 {
     std::lock_guard Verrou(m_Verrou);
-    return m_lTravail || !m_Attente.empty() || !m_Finies.isEmpty();
+    return !m_EnCours.isEmpty() || !m_Attente.empty() || !m_Finies.isEmpty();
 }
 } // namespace PleinEcran

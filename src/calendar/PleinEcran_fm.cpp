@@ -15,6 +15,7 @@
 #include "exploration/RapportZoom.h"
 #include "exploration/Selection.h"
 #include "imaging/ChargeImage.h"
+#include "imaging/JpegCodec.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Balises.h"
 #include "platform/Messages.h"
@@ -30,6 +31,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -48,9 +50,19 @@ public:
         setAutoFillBackground(true);
         setMouseTracking(false);
     }
-    void MetImage(const QImage &Image)
+    // Affichee, when not null, is Image already at its shown size.
+    void MetImage(const QImage &Image, const QImage &Affichee = {})
     {
         m_Image = Image;
+        m_Affichee = Affichee;
+        m_Apercu = QImage();
+        update();
+    }
+    // A stand-in shown at Place until the next picture comes.
+    void MetApercu(const QImage &Apercu, const QRect &Place)
+    {
+        m_Apercu = Apercu;
+        m_PlaceApercu = Place;
         update();
     }
     void MetPlace(QPoint Position, QSize Taille)
@@ -65,6 +77,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
+        if (!m_Apercu.isNull()) {
+            QPainter p(this);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(m_PlaceApercu, m_Apercu);
+            return;
+        }
         if (m_Image.isNull() || m_Taille.isEmpty())
             return;
         QPainter p(this);
@@ -72,6 +90,11 @@ protected:
         const QRect Visible = Cible.intersected(rect());
         if (Visible.isEmpty())
             return;
+        if (m_Affichee.size() == m_Taille || (m_Affichee.isNull() && m_Image.size() == m_Taille)) {
+            const QImage &Image = m_Affichee.isNull() ? m_Image : m_Affichee;
+            p.drawImage(Visible.topLeft(), Image, Visible.translated(-m_Position));
+            return;
+        }
         // The source part that falls on the screen, so that a picture many times larger than
         // the screen costs no more than the screen.
         const double kx = double(m_Image.width()) / m_Taille.width(), ky = double(m_Image.height()) / m_Taille.height();
@@ -83,6 +106,9 @@ protected:
 
 private:
     QImage m_Image;
+    QImage m_Affichee;
+    QImage m_Apercu;
+    QRect m_PlaceApercu;
     QPoint m_Position;
     QSize m_Taille;
 };
@@ -188,6 +214,10 @@ TfmPleinEcran::TfmPleinEcran(TfmMainKX &Main, TContexte &Contexte, const QColor 
     setAutoFillBackground(true);
     ConstruitFenetre();
     NouvelleAvance();
+    m_pMajOutils = new QTimer(this);
+    m_pMajOutils->setSingleShot(true);
+    m_pMajOutils->setInterval(150);
+    connect(m_pMajOutils, &QTimer::timeout, this, &TfmPleinEcran::MajOutils);
     m_pAffiche = m_Main.findChild<TAfficheImageKX *>();
     connect(this, &QDialog::finished, this, &TfmPleinEcran::FinPleinEcran);
     connect(&m_Main.Selection(), &TSelectionKX::CouranteChange, this, &TfmPleinEcran::CouranteChange);
@@ -220,7 +250,9 @@ void TfmPleinEcran::NouvelleAvance()
     QPointer<TfmPleinEcran> Moi(this);
     m_pAvance.reset();
     m_pAvance = std::make_unique<TAvanceImages>(
-        [Commandes](const QString &cFichier) {
+        [Commandes](const QString &cFichier, const std::atomic<bool> &lAbandon) {
+            // The user may move past this image before it is decoded: the decode stops then.
+            const JpegCodec::TAbandonDecodage Abandon(lAbandon);
             TCommande c;
             {
                 std::lock_guard Verrou(Commandes->Verrou);
@@ -235,10 +267,14 @@ void TfmPleinEcran::NouvelleAvance()
                 return r;
             r.Image = d.Image;
             r.Taille = QSize(int(d.Taille.nLargeur), int(d.Taille.nHauteur));
+            if (lAbandon)
+                return r;
             if (!c.Trts.isEmpty() && !AppliqueTrts(r.Image, c.Trts))
                 r.Image = d.Image;
             if (r.Image.size() != d.Image.size())
                 r.Taille.transpose();
+            if (c.nZoom == RapportZoom::nAjuste && !lAbandon)
+                r.Affichee = ImageAffichee(r.Image, r.Taille, c.Ecran);
             return r;
         },
         [Moi] {
@@ -383,12 +419,32 @@ void TfmPleinEcran::AfficherPleinEcran()
     setFocus();
 }
 
+QString TfmPleinEcran::Bulle()
+{
+    const TEnrLV *e = EnrCourant(m_Main);
+    if (!e || !fnBulle)
+        return {};
+    if (!m_cBulleFichier.has_value() || *m_cBulleFichier != e->CheminComplet()) {
+        m_cBulle = fnBulle(*e);
+        m_cBulleFichier = e->CheminComplet();
+    }
+    return m_cBulle;
+}
+
 void TfmPleinEcran::PrendreImage()
 {
+    // The hint is made once for the image taken, however many parts show it.
+    m_cBulleFichier.reset();
     lDeplace = false;
     nDecalX = nDecalY = 0;
     Demande();
-    MajOutils();
+    if (!m_lRepetition) {
+        m_pMajOutils->stop();
+        MajOutils();
+    } else {
+        // While a key is held the tools follow once the repeats pause, not at every step.
+        m_pMajOutils->start();
+    }
 }
 
 void TfmPleinEcran::Demande()
@@ -403,7 +459,7 @@ void TfmPleinEcran::Demande()
     if (nZoom != m_nZoomAvance) {
         // Decodes for another zoom cover other sizes.
         if (m_nZoomAvance >= 0)
-            NouvelleAvance();
+            m_pAvance->Vide();
         m_nZoomAvance = nZoom;
     }
     const int nNombre = Modele.Nombre();
@@ -439,10 +495,20 @@ void TfmPleinEcran::Demande()
     const QString cPrecedent = nNombre > 2 ? Fichier(nLigne - 1) : QString();
     if (const auto Prete = m_pAvance->Demande(cCourant, cSuivant, cPrecedent)) {
         Montre(*Prete);
+        // The neighbours are decoded once this picture is painted: a zero timer runs after
+        // the paint that Montre asked for.
+        QTimer::singleShot(0, this, &TfmPleinEcran::Recoit);
         return;
     }
     m_Image.cFichier = cCourant;
     m_Image.lLue = false;
+    // While it decodes (a key held down passes images faster than they decode), the grid's
+    // thumbnail stands in for it.
+    if (const TPLVListItem *Item = m_Main.Grille() ? m_Main.Grille()->Item(nLigne) : nullptr) {
+        const QImage Vignette = Item->Vignette();
+        if (!Vignette.isNull())
+            sbPleinEcran->MetApercu(Vignette, PlaceApercu(Vignette.size(), Ecran()));
+    }
     if (!m_lAttente) {
         m_lAttente = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -470,7 +536,7 @@ void TfmPleinEcran::Montre(const TImagePleinEcran &Image)
         m_lAttente = false;
         QApplication::restoreOverrideCursor();
     }
-    sbPleinEcran->MetImage(m_Image.Image);
+    sbPleinEcran->MetImage(m_Image.Image, m_Image.Affichee);
     DisposerImage();
     if (m_pAffiche && Image.lLue)
         m_pAffiche->ImagePleinEcran(Image.cFichier, Image.Image, Image.Taille);
@@ -501,7 +567,7 @@ void TfmPleinEcran::MajOutils()
     for (QToolButton *b : {btRotGauche, btRotDroite, btMirHorizontal, btMirVertical})
         b->setEnabled(Rot && Rot->isEnabled());
 
-    QString cBulle = e && fnBulle ? fnBulle(*e) : QString();
+    QString cBulle = Bulle();
     const qsizetype n = cBulle.indexOf(QStringLiteral("\r\n<PG>"));
     if (n >= 0)
         cBulle.truncate(n);
@@ -553,9 +619,8 @@ void TfmPleinEcran::DisposerImage()
     nDecalX = nDecalY = 0;
     sbPleinEcran->MetPlace(m_Disposition.Position, m_Disposition.Taille);
     btCentrer->setEnabled(m_Disposition.lCentrer);
-    const TEnrLV *e = EnrCourant(m_Main);
-    setToolTip(QStringLiteral("<CG>Rapport de Zoom : %1</CG/>\r\n<LS></LS/>\r\n%2")
-                   .arg(cbZoom->currentText(), e && fnBulle ? fnBulle(*e) : QString()));
+    setToolTip(
+        QStringLiteral("<CG>Rapport de Zoom : %1</CG/>\r\n<LS></LS/>\r\n%2").arg(cbZoom->currentText(), Bulle()));
     TracerZone();
 }
 
@@ -566,20 +631,32 @@ void TfmPleinEcran::TracerZone()
 
 void TfmPleinEcran::keyPressEvent(QKeyEvent *Evenement)
 {
+    if (!m_Repetition.Accepte(Evenement->timestamp(), Evenement->isAutoRepeat()))
+        return;
+    QElapsedTimer t;
+    t.start();
+    m_lRepetition = Evenement->isAutoRepeat();
     Touche(Evenement->key(), Evenement->modifiers());
+    m_lRepetition = false;
+    m_Repetition.Fin(Evenement->timestamp(), t.elapsed());
 }
 
 void TfmPleinEcran::Touche(int nTouche, Qt::KeyboardModifiers Modificateurs)
 {
     const int nLigne = m_Main.Selection().LigneCourante();
-    std::array<bool, 4> lTrts{};
-    m_Main.Fonctionnalites().Actions(TEmplacementAction::PopupVignettes);
-    for (int i = 0; i < 4; ++i) {
-        const QAction *a = ActionTrt(m_Main, i);
-        lTrts[size_t(i)] = a && a->isEnabled();
+    const bool lZoom = m_Main.ListeZoom()->isEnabled();
+    TActionTouche a =
+        ActionTouche(nTouche, Modificateurs, nLigne, m_Main.Modele().Nombre(), lZoom, {true, true, true, true});
+    if (a.nGenre == TActionTouche::Traitement) {
+        // The treatments' states are refreshed only for their keys: stepping stays cheap.
+        std::array<bool, 4> lTrts{};
+        m_Main.Fonctionnalites().Actions(TEmplacementAction::PopupVignettes);
+        for (int i = 0; i < 4; ++i) {
+            const QAction *Action = ActionTrt(m_Main, i);
+            lTrts[size_t(i)] = Action && Action->isEnabled();
+        }
+        a = ActionTouche(nTouche, Modificateurs, nLigne, m_Main.Modele().Nombre(), lZoom, lTrts);
     }
-    const TActionTouche a =
-        ActionTouche(nTouche, Modificateurs, nLigne, m_Main.Modele().Nombre(), m_Main.ListeZoom()->isEnabled(), lTrts);
     switch (a.nGenre) {
     case TActionTouche::Rien: break;
     case TActionTouche::Fermer: reject(); break;

@@ -18,8 +18,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
+class QTimer;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -78,6 +80,7 @@ private:
     void Recoit();
     void Montre(const PleinEcran::TImagePleinEcran &Image);
     void TracerZone();
+    QString Bulle();
     void btAfficheMasqueClick(bool lEnfonce);
     void btCriteresClick(bool lEnfonce);
     void btCentrerClick();
@@ -111,7 +114,12 @@ private:
     PleinEcran::TDisposition m_Disposition;
     int m_nZoomAvance = -1; // the zoom the kept decodes were made for
     bool m_lAttente = false;
-    QString m_cImageOutils; // the image the tools were last set for
+    PleinEcran::TRepetition m_Repetition;
+    bool m_lRepetition = false;     // the key being handled is an auto-repeat
+    QTimer *m_pMajOutils = nullptr; // the tools' refresh, put off while a key is held
+    QString m_cImageOutils;         // the image the tools were last set for
+    QString m_cBulle;               // the current image's hint, for the file m_cBulleFichier
+    std::optional<QString> m_cBulleFichier;
     // The drag of a picture larger than the screen.
     bool lDeplace = false;
     int nPriseX = 0, nPriseY = 0, nDecalX = 0, nDecalY = 0;

@@ -39,7 +39,7 @@ qint64 DateDossier(const QString &cDossier)
 
 TfmVignetteFlottante::TfmVignetteFlottante(TContexte &Contexte)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_Contexte(Contexte),
-      m_pMaxLH(std::make_shared<std::atomic<int>>(3000)), m_pDemandeListe(std::make_shared<std::atomic<quint64>>(0))
+      m_pDemandeListe(std::make_shared<std::atomic<quint64>>(0)), m_pMaxLH(std::make_shared<std::atomic<int>>(3000))
 {
     // A folder that does not answer holds its worker: the next node gets another.
     m_Listeurs.setMaxThreadCount(4);
@@ -80,7 +80,9 @@ TfmVignetteFlottante::TfmVignetteFlottante(TContexte &Contexte)
 
     // The header is read first: a file larger than the limit is never decoded.
     m_pDecodeur = std::make_unique<TAvanceImages>(
-        [MaxLH = m_pMaxLH](const QString &cFichier) {
+        [MaxLH = m_pMaxLH](const QString &cFichier, const std::atomic<bool> &lAbandon) {
+            // The mouse moved to another image: this one's decode stops.
+            const JpegCodec::TAbandonDecodage Abandon(lAbandon);
             TImagePleinEcran r;
             TTailleImage Taille;
             if (!JpegCodec::LitTaille(cFichier, Taille))
@@ -102,6 +104,14 @@ TfmVignetteFlottante::TfmVignetteFlottante(TContexte &Contexte)
                 },
                 Qt::QueuedConnection);
         });
+}
+
+bool TfmVignetteFlottante::Couvert(const QTreeWidget *Arbre, const QPoint &pt) const
+{
+    // Only the program's own windows are known everywhere: a platform that cannot tell which
+    // window is at a point answers none, and the thumbnail is then shown.
+    const QWidget *Dessus = QApplication::topLevelAt(Arbre->viewport()->mapToGlobal(pt));
+    return Dessus && Dessus != Arbre->window() && Dessus != this;
 }
 
 TfmVignetteFlottante::~TfmVignetteFlottante()
@@ -291,9 +301,13 @@ void TfmVignetteFlottante::Applique(const TImagePleinEcran &Image)
     }
     R.cNoeud = a.cIdentite;
     R.cFichier = a.cFichier;
-    // Shown only while the mouse is still on that node.
+    // Shown only while the mouse is still on that node, and the tree still uncovered there.
     if (m_cNoeudSouris != a.cIdentite || m_pArbreSouris != a.Arbre)
         return;
+    if (Couvert(a.Arbre.data(), a.Souris)) {
+        Cache();
+        return;
+    }
     const QSize Boite = VignetteFlottante::Boite(Image.Taille);
     const QSize Client = VignetteFlottante::Client(Boite);
     resize(Client);

@@ -89,6 +89,8 @@ private:
     void ListeRecue(quint64 nDemande, const QString &cIdentite, qint64 nDate, const TListeVF &Liste);
     void Recoit();
     void Applique(const PleinEcran::TImagePleinEcran &Image);
+    // Whether another window of the program lies over the tree at pt (viewport coordinates).
+    bool Couvert(const QTreeWidget *Arbre, const QPoint &pt) const;
     QTreeWidgetItem *NoeudSousSouris(QTreeWidget *Arbre, const QPoint &pt, int *pGauche, int *pDroite) const;
 
     TContexte &m_Contexte;

@@ -21,6 +21,9 @@ using LimitesImage::DimensionsAdmises;
 // The file is read whole into memory; a JPEG file larger than this is not a photograph.
 constexpr qint64 nTailleFichierMax = 1LL << 30;
 
+// The flag of the innermost TAbandonDecodage alive on this thread.
+thread_local const std::atomic<bool> *pAbandonFil = nullptr;
+
 struct TErreurJpeg
 {
     jpeg_error_mgr Pub;
@@ -185,6 +188,10 @@ bool DecodeTampon(const unsigned char *pDonnees, size_t nTaille, int nEchelle, b
     int nDernier = -1;
     while (D->cinfo.output_scanline < D->cinfo.output_height) {
         const int y = static_cast<int>(D->cinfo.output_scanline);
+        if (pAbandonFil && pAbandonFil->load(std::memory_order_relaxed)) {
+            Pose(cErreur, QStringLiteral("décodage abandonné"));
+            return false;
+        }
         if (pProgres && *pProgres) {
             const int nPourcent = hSortie > 1 ? (y * 100 + (hSortie - 1) / 2) / (hSortie - 1) : 100;
             if (nPourcent != nDernier) {
@@ -325,6 +332,21 @@ int EchellePour(qint64 nCoteMax, int nD)
     if (nCoteMax / 2 >= nD)
         return 2;
     return 1;
+}
+
+TAbandonDecodage::TAbandonDecodage(const std::atomic<bool> &lAbandon) : m_pPrecedent(pAbandonFil)
+{
+    pAbandonFil = &lAbandon;
+}
+
+TAbandonDecodage::~TAbandonDecodage()
+{
+    pAbandonFil = m_pPrecedent;
+}
+
+bool TAbandonDecodage::Demande()
+{
+    return pAbandonFil && pAbandonFil->load(std::memory_order_relaxed);
 }
 
 QImage Decode(const QString &cFichier, int nEchelle, QString *cErreur, TAvertissements Avertissements)

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 namespace JpegCodec
@@ -40,6 +41,23 @@ QImage DecodeAvecProgres(const QString &cFichier, int nEchelle, QString *cErreur
                          const std::function<void(int nPourcent)> &Progres, TTailleImage *pTaille = nullptr);
 QImage DecodeMemoireTaille(const QByteArray &Donnees, int nEchelle, QString *cErreur, TTailleImage *pTaille,
                            const std::function<void(int nPourcent)> &Progres = {});
+// While one lives, every decode made on its thread stops between two rows as soon as lAbandon
+// is set, and fails with "décodage abandonné": a viewer drops the decodes of images the user
+// has already moved past instead of waiting for them. Scopes nest; other threads are unaffected.
+class TAbandonDecodage
+{
+public:
+    explicit TAbandonDecodage(const std::atomic<bool> &lAbandon);
+    ~TAbandonDecodage();
+    TAbandonDecodage(const TAbandonDecodage &) = delete;
+    TAbandonDecodage &operator=(const TAbandonDecodage &) = delete;
+    // Whether the decodes of the calling thread are to stop now.
+    static bool Demande();
+
+private:
+    const std::atomic<bool> *m_pPrecedent;
+};
+
 // Width and height from the header of a JPEG held in memory (an embedded preview).
 bool TailleMemoire(const QByteArray &Donnees, TTailleImage &Taille, QString *cErreur = nullptr);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 
 using namespace PleinEcran;
 
@@ -57,6 +58,17 @@ TEST(DisposerImage, RoundsHalvesToEven)
     EXPECT_EQ(Arrondi(2.5), 2);
     EXPECT_EQ(Arrondi(-2.5), -2);
     EXPECT_EQ(Arrondi(3.5), 4);
+}
+
+TEST(DisposerImage, ThumbnailStandingInIsEnlargedToFitAndCentred)
+{
+    // 160 × 120 on 1920 × 1080: 1440 × 1080, 240 from the left; a portrait one 90 × 120 →
+    // 810 × 1080.
+    EXPECT_EQ(PlaceApercu({160, 120}, Ecran), QRect(240, 0, 1440, 1080));
+    EXPECT_EQ(PlaceApercu({90, 120}, Ecran), QRect(555, 0, 810, 1080));
+    // A wide panorama is bound by the width.
+    EXPECT_EQ(PlaceApercu({400, 100}, Ecran), QRect(0, 300, 1920, 480));
+    EXPECT_TRUE(PlaceApercu({0, 120}, Ecran).isEmpty());
 }
 
 TEST(TracerZone, RectangleOfTheVisiblePart)
@@ -135,6 +147,9 @@ TEST(AvanceImages, DecodesAheadKeepsThreeAndServesFromWhatIsKept)
     const auto c = Avance.Demande(QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("b"));
     ASSERT_TRUE(c);
     EXPECT_EQ(c->cFichier, QStringLiteral("c"));
+    // d waits until the owner has taken c on its way (its next Recoit).
+    QThread::msleep(20);
+    EXPECT_EQ(Avance.Decodages().size(), 3);
     AttendLibre(Avance);
     EXPECT_EQ(Avance.Decodages().size(), 4);
     QStringList Gardees = Avance.Gardees();
@@ -172,8 +187,216 @@ TEST(AvanceImages, NewerRequestsSupersedeWaitingOnes)
         Avance.Demande(QString::number(n), QString::number(n + 1), QString::number(n - 1));
     Porte.unlock();
     AttendLibre(Avance);
-    // The running decode ends; of all the presses only the last one's images are decoded.
-    EXPECT_EQ(Avance.Decodages(), QStringList({"1", "20", "21", "19"}));
+    // Each press started its image at once on a free worker, abandoning the one before; none
+    // queued behind another. Once the workers were all held, only the last press's images are
+    // decoded: the current one first, then its neighbours.
+    const QStringList Decodages = Avance.Decodages();
+    ASSERT_GE(Decodages.size(), 4);
+    EXPECT_LE(Decodages.size(), 6);
+    EXPECT_EQ(Decodages.first(), QStringLiteral("1"));
+    EXPECT_EQ(Decodages.mid(Decodages.size() - 3), QStringList({"20", "21", "19"}));
+    EXPECT_EQ(Avance.Abandons(), Decodages.size() - 3);
     EXPECT_EQ(Avance.Gardees().size(), 3);
     EXPECT_FALSE(Avance.Gardees().contains(QStringLiteral("1")));
+}
+
+namespace
+{
+// A decoder that goes on row after row until the test lets it end, and stops when its decode
+// is abandoned; it logs every start, end and early stop.
+struct TDecodeurLent
+{
+    std::mutex Verrou;
+    QStringList Journal;
+    std::atomic<int> nDebuts = 0, nArrets = 0;
+    std::atomic<bool> lLibre = false;
+    void Note(const QString &c)
+    {
+        std::lock_guard l(Verrou);
+        Journal << c;
+    }
+    TImagePleinEcran operator()(const QString &c, const std::atomic<bool> &lAbandon)
+    {
+        ++nDebuts;
+        Note(QStringLiteral("+") + c);
+        TImagePleinEcran i;
+        while (!lLibre) {
+            if (lAbandon) {
+                ++nArrets;
+                Note(QStringLiteral("x") + c);
+                return i;
+            }
+            QThread::msleep(1);
+        }
+        i.Image = QImage(8, 8, QImage::Format_RGB32);
+        i.lLue = true;
+        Note(QStringLiteral("-") + c);
+        return i;
+    }
+};
+
+std::optional<TImagePleinEcran> AttendCourante(TAvanceImages &Avance)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 20000) {
+        if (auto i = Avance.Recoit())
+            return i;
+        QThread::msleep(1);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+TEST(AvanceImages, HeldKeyAbandonsThePassedDecodesAndShowsTheLastImage)
+{
+    TDecodeurLent Decodeur;
+    TAvanceImages Avance([&](const QString &c, const std::atomic<bool> &l) { return Decodeur(c, l); }, {});
+    // Twenty presses, each before the decode of the one before could end.
+    for (int n = 1; n <= 20; ++n) {
+        EXPECT_FALSE(Avance.Demande(QString::number(n), QString::number(n + 1), QString::number(n - 1)));
+        QThread::msleep(5);
+    }
+    Decodeur.lLibre = true;
+    const auto Montree = AttendCourante(Avance);
+    ASSERT_TRUE(Montree);
+    EXPECT_EQ(Montree->cFichier, QStringLiteral("20"));
+    EXPECT_TRUE(Montree->lLue);
+    AttendLibre(Avance);
+
+    // Every decode started for a passed image stopped early; only the last three ran through.
+    EXPECT_EQ(Decodeur.nArrets.load(), Avance.Abandons());
+    EXPECT_EQ(Decodeur.nDebuts.load(), Avance.Abandons() + 3);
+    EXPECT_EQ(Avance.Decodages().size(), Decodeur.nDebuts.load());
+    QStringList Gardees = Avance.Gardees();
+    Gardees.sort();
+    EXPECT_EQ(Gardees, QStringList({"19", "20", "21"}));
+    // No neighbour was decoded during the hold, and the last image went first, alone.
+    const QStringList Journal = Decodeur.Journal;
+    const qsizetype nFin20 = Journal.indexOf(QStringLiteral("-20"));
+    ASSERT_GE(nFin20, 0);
+    for (const QString &c : Journal.mid(0, nFin20))
+        EXPECT_TRUE(c.startsWith(QLatin1Char('x')) || c.startsWith(QLatin1Char('+'))) << c.toStdString();
+    EXPECT_LT(nFin20, Journal.lastIndexOf(QStringLiteral("+21")));
+    EXPECT_LT(nFin20, Journal.lastIndexOf(QStringLiteral("+19")));
+    EXPECT_EQ(Journal.filter(QStringLiteral("-")).size(), 3);
+}
+
+TEST(AvanceImages, CurrentImageNeverWaitsForADecodeThatIgnoresItsFlag)
+{
+    std::mutex Porte;
+    Porte.lock();
+    std::atomic<bool> lBloqueEnCours = false;
+    TAvanceImages Avance(
+        [&](const QString &c) {
+            if (c == QLatin1String("bloque")) {
+                lBloqueEnCours = true;
+                std::lock_guard Attente(Porte);
+            }
+            TImagePleinEcran i;
+            i.Image = QImage(4, 4, QImage::Format_RGB32);
+            i.lLue = true;
+            return i;
+        },
+        {});
+    Avance.Demande(QStringLiteral("bloque"), {}, {});
+    QElapsedTimer t;
+    t.start();
+    while (!lBloqueEnCours && t.elapsed() < 10000)
+        QThread::msleep(1);
+    ASSERT_TRUE(lBloqueEnCours);
+    // The user moved on: the new image and its neighbour come while the old decode still runs.
+    Avance.Demande(QStringLiteral("b"), QStringLiteral("c"), {});
+    const auto b = AttendCourante(Avance);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->cFichier, QStringLiteral("b"));
+    t.restart();
+    while (Avance.Gardees().size() < 2 && t.elapsed() < 10000) {
+        Avance.Recoit();
+        QThread::msleep(1);
+    }
+    EXPECT_EQ(Avance.Gardees(), QStringList({"b", "c"}));
+    EXPECT_TRUE(Avance.Occupe());
+    EXPECT_EQ(Avance.Abandons(), 1);
+
+    // Back to it before the old decode ends: that decode was abandoned, so its picture is
+    // not trusted; a new one is made.
+    Avance.Demande(QStringLiteral("bloque"), QStringLiteral("b"), {});
+    Porte.unlock();
+    const auto Bloque = AttendCourante(Avance);
+    ASSERT_TRUE(Bloque);
+    AttendLibre(Avance);
+    EXPECT_EQ(Avance.Decodages().count(QStringLiteral("bloque")), 2);
+}
+
+TEST(AvanceImages, ForgettingAFileOrEverythingAbandonsTheirDecodes)
+{
+    TDecodeurLent Decodeur;
+    TAvanceImages Avance([&](const QString &c, const std::atomic<bool> &l) { return Decodeur(c, l); }, {});
+    Avance.Demande(QStringLiteral("a"), {}, {});
+    QElapsedTimer t;
+    t.start();
+    while (Decodeur.nDebuts == 0 && t.elapsed() < 10000)
+        QThread::msleep(1);
+    // The file changed while it was being decoded: the old picture is never kept.
+    Avance.Oublie(QStringLiteral("a"));
+    AttendLibre(Avance);
+    EXPECT_EQ(Decodeur.nArrets.load(), 1);
+    EXPECT_TRUE(Avance.Gardees().isEmpty());
+    EXPECT_FALSE(Avance.Recoit());
+
+    Decodeur.lLibre = true;
+    Avance.Demande(QStringLiteral("a"), QStringLiteral("b"), {});
+    ASSERT_TRUE(AttendCourante(Avance));
+    AttendLibre(Avance);
+    EXPECT_EQ(Avance.Gardees().size(), 2);
+    // Another zoom: nothing kept serves any more, the neighbour running is dropped.
+    Decodeur.lLibre = false;
+    Avance.Demande(QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a"));
+    t.restart();
+    while (Decodeur.nDebuts < 4 && t.elapsed() < 10000) {
+        Avance.Recoit();
+        QThread::msleep(1);
+    }
+    Avance.Vide();
+    AttendLibre(Avance);
+    EXPECT_TRUE(Avance.Gardees().isEmpty());
+    EXPECT_EQ(Decodeur.nArrets.load(), 2);
+    EXPECT_EQ(Avance.Abandons(), 2);
+    EXPECT_FALSE(Avance.Demande(QStringLiteral("b"), {}, {}));
+}
+
+TEST(ImageAffichee, FittedOnceInTheDisplayFormat)
+{
+    // A half-size decode of 6000 × 4000 for 1920 × 1080: fitted to 1620 × 1080.
+    QImage Decodee(3000, 2000, QImage::Format_RGB32);
+    Decodee.fill(Qt::darkGreen);
+    const QImage a = ImageAffichee(Decodee, {6000, 4000}, Ecran);
+    EXPECT_EQ(a.size(), QSize(1620, 1080));
+    EXPECT_EQ(a.format(), QImage::Format_RGB32);
+    EXPECT_EQ(a.pixel(800, 500), QColor(Qt::darkGreen).rgb());
+    // Already at its size and format: painted as it is.
+    EXPECT_TRUE(ImageAffichee(a, {6000, 4000}, Ecran).isNull());
+    // At its size in another format: converted only.
+    const QImage b = ImageAffichee(Decodee.convertToFormat(QImage::Format_RGB888), {3000, 2000}, {4000, 3000});
+    EXPECT_EQ(b.size(), QSize(3000, 2000));
+    EXPECT_EQ(b.format(), QImage::Format_RGB32);
+    EXPECT_TRUE(ImageAffichee({}, {6000, 4000}, Ecran).isNull());
+}
+
+TEST(Repetition, RepeatsGeneratedDuringASlowStepAreDropped)
+{
+    TRepetition r;
+    EXPECT_TRUE(r.Accepte(1000, true));
+    // A first press handled in 80 ms: repeats stamped within those 80 ms queued behind it.
+    r.Fin(1000, 80);
+    EXPECT_FALSE(r.Accepte(1033, true));
+    EXPECT_FALSE(r.Accepte(1079, true));
+    EXPECT_TRUE(r.Accepte(1080, true));
+    // A real press is never dropped, nor a stamp from before (another clock, a wrap).
+    EXPECT_TRUE(r.Accepte(1033, false));
+    EXPECT_TRUE(r.Accepte(500, true));
+    // Quick steps keep every repeat.
+    r.Fin(2000, 5);
+    EXPECT_TRUE(r.Accepte(2033, true));
 }

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace
@@ -203,4 +206,43 @@ TEST(JpegCodec, WarningsGiveThePictureLibjpegMakes)
     EXPECT_TRUE(JpegCodec::Decode(cOctets, 1, nullptr, JpegCodec::TAvertissements::Refuses).isNull());
     EXPECT_EQ(JpegCodec::Decode(Ecrit(d, "bon.jpg", Bon), 1, nullptr, JpegCodec::TAvertissements::Refuses).size(),
               QSize(64, 128));
+}
+
+TEST(JpegCodec, AbandonFlagStopsTheDecodesOfItsThreadBetweenRows)
+{
+    const QByteArray Donnees = JpegCodec::EncodeMemoire(Degrade(64, 256));
+    ASSERT_FALSE(Donnees.isEmpty());
+    std::atomic<bool> lAbandon = false;
+    {
+        const JpegCodec::TAbandonDecodage Abandon(lAbandon);
+        // Raised half-way through: the rows after it are not decoded.
+        int nDernier = -1;
+        QString cErreur;
+        const QImage Image = JpegCodec::DecodeMemoireTaille(Donnees, 1, &cErreur, nullptr, [&](int n) {
+            nDernier = n;
+            if (n >= 50)
+                lAbandon = true;
+        });
+        EXPECT_TRUE(Image.isNull());
+        EXPECT_EQ(cErreur, QStringLiteral("décodage abandonné"));
+        EXPECT_GE(nDernier, 50);
+        EXPECT_LT(nDernier, 60);
+        EXPECT_TRUE(JpegCodec::TAbandonDecodage::Demande());
+
+        // Another thread's decodes go on.
+        QImage Ailleurs;
+        std::thread([&] { Ailleurs = JpegCodec::DecodeMemoire(Donnees); }).join();
+        EXPECT_EQ(Ailleurs.size(), QSize(64, 256));
+
+        // An inner scope with its own flag, cleared, decodes; leaving it restores the outer one.
+        std::atomic<bool> lInterieur = false;
+        {
+            const JpegCodec::TAbandonDecodage Interieur(lInterieur);
+            EXPECT_EQ(JpegCodec::DecodeMemoire(Donnees, 2).size(), QSize(32, 128));
+        }
+        EXPECT_TRUE(JpegCodec::DecodeMemoire(Donnees).isNull());
+    }
+    // The scope gone, the flag still set no longer counts.
+    EXPECT_FALSE(JpegCodec::TAbandonDecodage::Demande());
+    EXPECT_EQ(JpegCodec::DecodeMemoire(Donnees).size(), QSize(64, 256));
 }

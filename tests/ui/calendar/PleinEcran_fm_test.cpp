@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -397,4 +399,32 @@ TEST_F(PleinEcranTest, EachStepIsDecodedOnceForTheViewAndTheHiddenPane)
     ASSERT_EQ(Decodages.size(), nAvant + 1);
     EXPECT_EQ(Decodages.last().cFichier, cPhotos + "c.jpg");
     EXPECT_NE(Fenetre->PanneauImage()->Image().cacheKey(), fm->ImageCourante().Image.cacheKey());
+}
+
+TEST_F(PleinEcranTest, HeldKeyShowsTheImageReachedAndTheToolsFollowWhenItPauses)
+{
+    auto fm = std::make_unique<TfmPleinEcran>(*Fenetre, *Contexte, QColor(Qt::black));
+    fm->fnBulle = [](const TEnrLV &e) { return QFileInfo(e.CheminComplet()).fileName(); };
+    fm->AfficherPleinEcran();
+    fm->open();
+    ASSERT_EQ(Montree(*fm), QStringLiteral("a.jpg"));
+    auto *stCriteres = fm->findChild<QLabel *>("stCriteres");
+    ASSERT_NE(stCriteres, nullptr);
+    EXPECT_EQ(stCriteres->text(), QStringLiteral("a.jpg"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fm->Avance().Occupe(); }, 20000));
+    // Four repeats of a held Right key, each well after the step before: a, b, c, a, b.
+    for (int i = 1; i <= 4; ++i) {
+        QKeyEvent Repetition(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        Repetition.setTimestamp(ulong(10000 + 1000 * i));
+        QApplication::sendEvent(fm.get(), &Repetition);
+    }
+    EXPECT_EQ(Fenetre->Selection().LigneCourante(), 1);
+    // The picture follows at once; the tools once the key pauses.
+    EXPECT_EQ(Montree(*fm), QStringLiteral("b.jpg"));
+    EXPECT_EQ(stCriteres->text(), QStringLiteral("a.jpg"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stCriteres->text() == QStringLiteral("b.jpg"); }, 5000));
+    // A plain press refreshes them at once.
+    QTest::keyClick(fm.get(), Qt::Key_Right);
+    EXPECT_EQ(stCriteres->text(), QStringLiteral("c.jpg"));
+    EXPECT_EQ(Montree(*fm), QStringLiteral("c.jpg"));
 }

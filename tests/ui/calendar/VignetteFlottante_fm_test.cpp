@@ -199,3 +199,27 @@ TEST_F(VignetteFlottanteTest, AHugeFolderIsListedAwayFromTheMouseAndShownOnlyIfT
     Souris(Debut(Autre));
     EXPECT_FALSE(fm->isVisible());
 }
+
+TEST_F(VignetteFlottanteTest, HiddenWhereAnotherWindowLiesOverTheTree)
+{
+    Contexte->Parametres.vfGene_nQuelleImg = 3;
+    // Another window of the program over the tree's upper part, where the node is.
+    QWidget Dessus(nullptr, Qt::Tool | Qt::WindowDoesNotAcceptFocus);
+    Dessus.setAttribute(Qt::WA_ShowWithoutActivating);
+    Dessus.setGeometry(QRect(Arbre->mapToGlobal(QPoint(0, 0)), QSize(300, 120)));
+    Dessus.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dessus));
+    Souris(Debut(Noeud));
+    EXPECT_FALSE(fm->isVisible());
+    EXPECT_TRUE(fm->TexteNombre().isEmpty());
+    // Shown as soon as the tree is uncovered there.
+    Dessus.hide();
+    Souris(Fin(Noeud));
+    ASSERT_TRUE(fm->isVisible());
+    EXPECT_EQ(fm->TexteNombre(), QStringLiteral("5°/5 Image(s)"));
+    // Covered again while shown, the next image is not shown over it.
+    Dessus.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dessus));
+    Souris(Debut(Noeud));
+    EXPECT_FALSE(fm->isVisible());
+}
