@@ -123,8 +123,9 @@ TNoeudEXIF *NoeudEXIFDe(const QTreeWidgetItem *Item)
 } // namespace
 
 TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const TArboCriteres *pArbo,
-                             const TClassement *pClassement, QWidget *Parent)
-    : QDialog(Parent), m_Contexte(Contexte), m_Index(Index), m_pArbo(pArbo), m_pClassement(pClassement)
+                             const TClassement *pClassement, QWidget *Parent, std::shared_ptr<TOrdreExplore> pOrdre)
+    : QDialog(Parent), m_Contexte(Contexte), m_Index(Index), m_pArbo(pArbo), m_pClassement(pClassement),
+      m_pOrdre(pOrdre ? std::move(pOrdre) : std::make_shared<TOrdreExplore>())
 {
     setObjectName(QStringLiteral("fmExploreBDD"));
     QFont Police(QStringLiteral("Tahoma"));
@@ -133,7 +134,8 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     // 1. The image sets, once.
     m_Index.Actualise();
     m_Ensembles = EnsemblesExplore(m_Index);
-    m_Ordre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
+    if (!m_pOrdre->Valable(m_Index, m_Ensembles.lstToutesImages))
+        *m_pOrdre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
     CreeControles();
     FixeContexteAide(this, ContextesAide::nExplorateurBDD);
     // Modal to the main window only: the help window it opens must take the keyboard and mouse.
@@ -158,7 +160,7 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     if (!m_Contexte.Parametres.lEtendRechCritEnf)
         m_Pages[pCRIT].tvHaut->setToolTip(QStringLiteral("RECHERCHE NON ETENDUE AUX CRITERES ENFANTS"));
     // 6. The first page now; the others mark themselves and are built when first shown.
-    ConstruitArbre(pBDD, m_Ordre.Listes(m_Index, m_Ensembles.lstToutesImages));
+    ConstruitArbre(pBDD, m_pOrdre->Listes(m_Index, m_Ensembles.lstToutesImages));
     ConstruitCRITHaut();
     ConstruitMCHaut();
     m_Pages[pCDC].lAReconstruire = true;
@@ -414,7 +416,7 @@ void TfmExploreBDD::ConstruitArbre(int nPage, TListesPage Listes)
     p.tvBas->setUpdatesEnabled(false);
     p.tvBas->clear();
     p.Listes = std::move(Listes);
-    p.Arbo = ConstruitArboDossiers(p.Listes, *m_Contexte.iniSetup);
+    p.Arbo = m_pOrdre->Arbo(p.Listes, *m_Contexte.iniSetup);
     QHash<const TNoeudDossier *, QTreeWidgetItem *> Items;
     for (const auto &r : p.Arbo.Racines)
         AjouteNoeudsDossier(nullptr, p.tvBas, *r, Items);
@@ -637,14 +639,14 @@ void TfmExploreBDD::SelectionHaut(int nPage)
     case pCDC: Images = ImagesCoupsDeCoeur(m_Index); break;
     case pEXIF:
         if (TNoeudEXIF *n = NoeudEXIFDe(p.tvHaut->currentItem())) {
-            Images = n->Images;
+            Images = n->Images();
             if (!n->pParent)
                 n->Enr.nNbImages = int(Images.size());
         }
         break;
     default: break;
     }
-    ConstruitArbre(nPage, m_Ordre.Listes(m_Index, Images));
+    ConstruitArbre(nPage, m_pOrdre->Listes(m_Index, Images));
 }
 
 void TfmExploreBDD::ChangePage(int nPage)
@@ -839,6 +841,7 @@ const TValeursEXIF &TfmExploreBDD::ValeursEXIF()
                                    return Echap();
                                });
     ggTrtLong->setVisible(false);
+    m_TableEXIF = TTableEXIF(m_Index, m_Ensembles.lstToutesImages, m_Valeurs);
     return m_Valeurs;
 }
 
@@ -853,7 +856,7 @@ void TfmExploreBDD::btEXIFOrdreValiderClick()
     TPageExplore &p = m_Pages[pEXIF];
     m_lConstructionEXIF = true;
     p.tvHaut->clear();
-    m_ArboEXIF = ConstruitArboEXIF(m_Index, m_Ensembles.lstToutesImages, m_Valeurs, m_NiveauxConstruits);
+    m_ArboEXIF = ConstruitArboEXIF(m_TableEXIF, m_NiveauxConstruits);
     QTreeWidgetItem *Racine = nullptr;
     if (m_ArboEXIF) {
         AjouteNoeudsEXIF(nullptr, p.tvHaut, *m_ArboEXIF);
@@ -901,7 +904,7 @@ QList<QAction *> TExploreBDDKX::Actions(TEmplacementAction nPlace)
 
 void TExploreBDDKX::Ouvre()
 {
-    TfmExploreBDD Fenetre(m_Contexte, m_Index, m_pArbo, m_pClassement, &m_Main);
+    TfmExploreBDD Fenetre(m_Contexte, m_Index, m_pArbo, m_pClassement, &m_Main, m_pOrdre);
     Fenetre.fnBulle = fnBulle;
     Fenetre.fnSuivreArbre = fnSuivreArbre;
     Fenetre.fnAide = fnAide;

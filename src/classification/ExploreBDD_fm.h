@@ -37,8 +37,11 @@ class TfmExploreBDD : public QDialog
     Q_OBJECT
 public:
     // The index must outlive the window; the criteria tree and the classification may be null.
+    // pOrdre, when given, is the order of a previous window, kept when the catalogue's images
+    // have not changed since and replaced otherwise.
     TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const TArboCriteres *pArbo,
-                  const TClassement *pClassement, QWidget *Parent = nullptr);
+                  const TClassement *pClassement, QWidget *Parent = nullptr,
+                  std::shared_ptr<TOrdreExplore> pOrdre = {});
     ~TfmExploreBDD() override;
 
     // The pages, in the order of pcExploreBDD.
@@ -139,12 +142,13 @@ private:
     const TArboCriteres *m_pArbo;
     const TClassement *m_pClassement;
     TEnsemblesExplore m_Ensembles;
-    TOrdreExplore m_Ordre;
+    std::shared_ptr<TOrdreExplore> m_pOrdre;
     std::array<TPageExplore, 5> m_Pages;
     TNiveauxEXIF m_Niveaux;
     std::vector<int> m_NiveauxConstruits; // the levels of the tree shown
     std::unique_ptr<TNoeudEXIF> m_ArboEXIF;
     TValeursEXIF m_Valeurs;
+    TTableEXIF m_TableEXIF; // made once the values are read
     bool m_lValeursLues = false;
     bool m_lConstructionEXIF = false;
     bool m_lPremierAffichage = true;
@@ -176,6 +180,7 @@ private:
     TIndexClassement &m_Index;
     const TArboCriteres *m_pArbo;
     const TClassement *m_pClassement;
+    std::shared_ptr<TOrdreExplore> m_pOrdre = std::make_shared<TOrdreExplore>();
 };
 
 TExploreBDDKX *InstalleExploreBDD(TfmMainKX &Main, TContexte &Contexte, TIndexClassement &Index,
