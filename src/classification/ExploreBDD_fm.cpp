@@ -11,6 +11,8 @@
 #include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
 #include "imaging/VignetteCompacte.h"
+#include "metadata/Focale.h"
+#include "metadata/LectureMeta.h"
 #include "mainwindow/ContextesAide.h"
 #include "mainwindow/MainKX_fm.h"
 #include "platform/Couleurs.h"
@@ -18,6 +20,7 @@
 #include "publishing/HistoriqueAlbumsWeb_fm.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
+#include "storage/TailleImage.h"
 #include "storage/TaillesVignettes.h"
 #include "treatments/TraitementsImage.h"
 
@@ -172,6 +175,10 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
 
 TfmExploreBDD::~TfmExploreBDD()
 {
+    // The pool's tasks read the window's members: they end before anything is freed.
+    m_lFermeture = true;
+    m_Pool.clear();
+    m_Pool.waitForDone();
     // The trees and grids outlive this part of the window while the base class frees its
     // children: nothing of theirs may call back into it.
     for (QTreeWidget *t : findChildren<QTreeWidget *>())
@@ -446,6 +453,8 @@ void TfmExploreBDD::ListeNoeud(int nPage)
     p.sbImg->Vide();
     p.plv->Vide();
     p.Entrees.clear();
+    ++p.nGeneration; // the pool's results for the former grid are dropped
+    p.nResultats = 0;
     const TNoeudDossier *n = NoeudDe(p.tvBas->currentItem());
     if (n && n->Images) {
         const QStringList Cles = ClesNoeud(*n, p.Listes);
@@ -458,6 +467,7 @@ void TfmExploreBDD::ListeNoeud(int nPage)
         const int nPremierEcran = std::max(1, (p.plv->viewport()->width() / PasXCellule(nD) + 1)
                                                   * (p.plv->viewport()->height() / PasYCellule(nD) + 1));
         TTacheLongue Garde(false);
+        std::vector<TTravailVignette> Travaux;
         for (int i = 0; i < Cles.size(); ++i) {
             ggTrtLong->setValue(i);
             const TEnrLST k = DecomposeCle(Cles[i]);
@@ -481,18 +491,19 @@ void TfmExploreBDD::ListeNoeud(int nPage)
                 e.nDate = Fichier.lastModified().toSecsSinceEpoch();
                 e.lExiste = true;
             }
-            if (m_lValeursLues)
-                if (const auto it = m_Valeurs.constFind(Cles[i]); it != m_Valeurs.cend() && it->size() == 8) {
-                    e.lEXIF = true;
-                    e.cAppareil = (*it)[0];
-                    e.cFocale = (*it)[1];
-                    e.cVitesse = (*it)[2];
-                    e.cDiaphragme = (*it)[3];
-                    e.cDatePDV = (*it)[4];
-                    e.cISO = (*it)[5];
-                    e.cOrientation = (*it)[6];
-                    e.cCommentaire = (*it)[7];
-                }
+            if (k.nVolume != 0) {
+                // A CD image: its cached records, the disc is not read.
+                if (const QStringList v = ValeursEXIFCatalogue(*m_Contexte.iniSetup, Cles[i]); v.size() == 8)
+                    MetValeursEXIF(e, v);
+            } else if (m_lValeursLues) {
+                if (const auto it = m_Valeurs.constFind(Cles[i]); it != m_Valeurs.cend() && it->size() == 8)
+                    MetValeursEXIF(e, *it);
+            }
+            const TTailleImage Stockee = TTailleImage::DePacke(
+                m_Contexte.iniSetup->ReadString(cSectionResolutionsVignettes, Cles[i], QStringLiteral("0"))
+                    .toLongLong());
+            e.nLargeur = Stockee.nLargeur;
+            e.nHauteur = Stockee.nHauteur;
             TPLVListItem *Item = p.plv->Ajoute();
             p.plv->MetTitre(Item, e.NomFichier());
             bool lImage = false;
@@ -506,19 +517,10 @@ void TfmExploreBDD::ListeNoeud(int nPage)
                     }
                 }
             }
-            if (!lImage) {
-                // Made for the grid only: the cache is not written from here.
-                QImage Image;
-                try {
-                    Image = ChargeImage(k.cChemin, true, nD, m_Contexte.Parametres.lLireVigDsTHM).Image;
-                } catch (const std::exception &) {
-                    Image = ImageErreur(nD);
-                }
-                if (!Image.isNull()) {
-                    AppliqueTrtsImage(Image, m_Contexte, Cles[i], e.cOrientation);
-                    p.plv->MetImage(Item, Image);
-                }
-            }
+            // The file's metadata (one open) and a missing thumbnail are made on the pool; the
+            // thumbnail is for the grid only, the cache is not written from here.
+            if (k.nVolume == 0)
+                Travaux.push_back({int(p.Entrees.size()), k.cChemin, !lImage});
             p.Entrees.push_back(std::move(e));
             if (i + 1 == nPremierEcran)
                 TTacheLongue::TraiteEvenements(0, true);
@@ -529,6 +531,7 @@ void TfmExploreBDD::ListeNoeud(int nPage)
         }
         ggTrtLong->setVisible(false);
         ggTrtLong->setValue(0);
+        LanceTravaux(nPage, std::move(Travaux));
         if (p.plv->Nombre() > 0)
             p.plv->Selectionne(p.plv->Item(0));
     }
@@ -537,11 +540,90 @@ void TfmExploreBDD::ListeNoeud(int nPage)
     MajBoutons();
 }
 
+void TfmExploreBDD::LanceTravaux(int nPage, std::vector<TTravailVignette> Travaux)
+{
+    if (Travaux.empty())
+        return;
+    const quint64 nGeneration = m_Pages[size_t(nPage)].nGeneration;
+    const int nD = m_Pages[size_t(nPage)].plv->_ItemDim();
+    const bool lTHM = m_Contexte.Parametres.lLireVigDsTHM;
+    // A few images per task: enough to amortise the hand-over, few enough for the first screen
+    // to fill early.
+    constexpr size_t nParTache = 16;
+    for (size_t nDebut = 0; nDebut < Travaux.size(); nDebut += nParTache) {
+        std::vector<TTravailVignette> Lot(Travaux.begin() + qsizetype(nDebut),
+                                          Travaux.begin() + qsizetype(std::min(Travaux.size(), nDebut + nParTache)));
+        m_Pool.start([this, nPage, nGeneration, nD, lTHM, Lot = std::move(Lot)]() mutable {
+            std::vector<TResultatVignette> Resultats;
+            Resultats.reserve(Lot.size());
+            for (TTravailVignette &t : Lot) {
+                if (m_lFermeture)
+                    return;
+                TResultatVignette r;
+                r.nItem = t.nItem;
+                r.Meta = LitMetaImage(t.cChemin);
+                if (t.lVignette) {
+                    try {
+                        r.Image = ChargeImage(t.cChemin, true, nD, lTHM).Image;
+                    } catch (const std::exception &) {
+                        r.Image = ImageErreur(nD);
+                    }
+                    r.lImage = !r.Image.isNull();
+                }
+                Resultats.push_back(std::move(r));
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, nPage, nGeneration, Resultats = std::move(Resultats)]() mutable {
+                    AppliqueResultats(nPage, nGeneration, Resultats);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void TfmExploreBDD::AppliqueResultats(int nPage, quint64 nGeneration, std::vector<TResultatVignette> &Resultats)
+{
+    TPageExplore &p = m_Pages[size_t(nPage)];
+    if (nGeneration != p.nGeneration)
+        return;
+    const TContexteFocale Focale{m_Contexte.iniCFAPN.get(), m_Contexte.Parametres.lCoeffFocDansTable};
+    for (TResultatVignette &r : Resultats) {
+        if (r.nItem < 0 || r.nItem >= int(p.Entrees.size()))
+            continue;
+        TEnrLV &e = p.Entrees[size_t(r.nItem)];
+        AppliqueMetaImage(r.Meta, e, e, Focale);
+        if (r.Meta.nLargeur > 0 && r.Meta.nHauteur > 0) {
+            e.nLargeur = r.Meta.nLargeur;
+            e.nHauteur = r.Meta.nHauteur;
+        }
+        if (r.lImage) {
+            AppliqueTrtsImage(r.Image, m_Contexte, e.Cle(), e.cOrientation);
+            if (TPLVListItem *Item = p.plv->Item(r.nItem))
+                p.plv->MetImage(Item, r.Image);
+        }
+        ++p.nResultats;
+    }
+}
+
 bool TfmExploreBDD::Echap()
 {
     if (fnEchap)
         return fnEchap();
     return TTacheLongue::PrendEchap();
+}
+
+void TfmExploreBDD::MetValeursEXIF(TEnrLV &e, const QStringList &v)
+{
+    e.lEXIF = true;
+    e.cAppareil = v[0];
+    e.cFocale = v[1];
+    e.cVitesse = v[2];
+    e.cDiaphragme = v[3];
+    e.cDatePDV = v[4];
+    e.cISO = v[5];
+    e.cOrientation = v[6];
+    e.cCommentaire = v[7];
 }
 
 void TfmExploreBDD::MontreImage(int nPage)

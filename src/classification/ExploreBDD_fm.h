@@ -8,10 +8,15 @@
 #include "exploration/EnrLV.h"
 #include "mainwindow/Fonctionnalite.h"
 
+#include "metadata/LectureMeta.h"
+
 #include <QDialog>
+#include <QImage>
 #include <QObject>
+#include <QThreadPool>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -69,6 +74,10 @@ public:
 
     // For the tests and the pages: the current page's state.
     int NbImagesNoeud(int nPage) const;
+    // The grid's entries of a page, and how many of them the pool has completed since the grid
+    // was last filled (metadata, a missing thumbnail).
+    const std::vector<TEnrLV> &EntreesPage(int nPage) const { return m_Pages[size_t(nPage)].Entrees; }
+    int ResultatsPage(int nPage) const { return m_Pages[size_t(nPage)].nResultats; }
     int TotalPage(int nPage) const;
     bool PageARemplir(int nPage) const { return m_Pages[size_t(nPage)].lAReconstruire; }
     // The provider of the floating thumbnail for a lower tree.
@@ -116,6 +125,23 @@ private:
         std::vector<TEnrLV> Entrees; // one per grid item
         bool lAReconstruire = false;
         bool lConstruction = false; // the lower tree is being rebuilt: its handler waits
+        quint64 nGeneration = 0;    // counts the grid's fillings
+        int nResultats = 0;         // results of the pool applied
+    };
+    // What the pool does for a grid item off CDs: its file's metadata, and its thumbnail when
+    // none is cached.
+    struct TTravailVignette
+    {
+        int nItem;
+        QString cChemin;
+        bool lVignette;
+    };
+    struct TResultatVignette
+    {
+        int nItem = -1;
+        TMetaImage Meta;
+        QImage Image;
+        bool lImage = false;
     };
 
     void CreeControles();
@@ -136,6 +162,9 @@ private:
     const TNoeudDossier *NoeudSelectionne(int nPage) const;
     QString CritereSelectionne() const;
     bool Echap();
+    void LanceTravaux(int nPage, std::vector<TTravailVignette> Travaux);
+    void AppliqueResultats(int nPage, quint64 nGeneration, std::vector<TResultatVignette> &Resultats);
+    static void MetValeursEXIF(TEnrLV &e, const QStringList &v);
 
     TContexte &m_Contexte;
     TIndexClassement &m_Index;
@@ -152,6 +181,8 @@ private:
     bool m_lValeursLues = false;
     bool m_lConstructionEXIF = false;
     bool m_lPremierAffichage = true;
+    std::atomic<bool> m_lFermeture{false};
+    QThreadPool m_Pool; // last member: its tasks end before the others are freed
 };
 
 // The command of the main window: `btExploreBDD` and "&Exploration de la base de données..."

@@ -14,6 +14,7 @@
 #include "support/Fichiers.h"
 #include "support/MessagesFactices.h"
 
+#include <QDirIterator>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QPushButton>
@@ -255,4 +256,41 @@ TEST_F(ExploreBDDPrincipale, F1GivesTheExplorersHelpAndItsClassificationTreesThe
     EXPECT_EQ(Montrees.at(1).at(0).toInt(), 20);
     if (QWidget *w = Aide->Fenetre())
         w->close();
+}
+
+TEST_F(ExploreBDDFenetreTest, PoolGivesTheGridMetadataAndMissingThumbnailsWithoutCachingThem)
+{
+    Catalogue();
+    auto fm = Fenetre();
+    auto *plv = Controle<TPaneledListView>(fm.get(), "plvBDDVigs");
+    auto *tvBDD = Controle<QTreeWidget>(fm.get(), "tvBDD");
+    // "a" is listed at opening with no cached thumbnail: the pool makes them for the grid and
+    // reads each file's size from its header.
+    ASSERT_EQ(plv->Nombre(), 2);
+    for (int n = 0; n < 200 && fm->ResultatsPage(TfmExploreBDD::pBDD) < 2; ++n)
+        QTest::qWait(20);
+    ASSERT_EQ(fm->ResultatsPage(TfmExploreBDD::pBDD), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(plv->Item(i)->AUneImage()) << i;
+        EXPECT_EQ(fm->EntreesPage(TfmExploreBDD::pBDD)[size_t(i)].nLargeur, 40);
+        EXPECT_EQ(fm->EntreesPage(TfmExploreBDD::pBDD)[size_t(i)].nHauteur, 30);
+    }
+    QDirIterator it(Contexte->Dossiers.cDossierVignettes, QDir::Files, QDirIterator::Subdirectories);
+    EXPECT_FALSE(it.hasNext()) << it.next().toStdString();
+
+    // Results for a grid that was filled again are dropped: only the new node's count.
+    QTreeWidgetItem *c = nullptr;
+    for (QTreeWidgetItemIterator i(tvBDD); *i; ++i)
+        if ((*i)->text(0) == QStringLiteral("c"))
+            c = *i;
+    ASSERT_TRUE(c);
+    tvBDD->setCurrentItem(c);
+    for (int n = 0; n < 200 && fm->ResultatsPage(TfmExploreBDD::pBDD) < 1; ++n)
+        QTest::qWait(20);
+    QTest::qWait(50);
+    EXPECT_EQ(plv->Nombre(), 1);
+    EXPECT_EQ(fm->ResultatsPage(TfmExploreBDD::pBDD), 1);
+    // Closing while the pool works ends its tasks first.
+    tvBDD->setCurrentItem(tvBDD->topLevelItem(0));
+    fm.reset();
 }
