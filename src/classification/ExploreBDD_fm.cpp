@@ -5,8 +5,10 @@
 #include "classification/Classement.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
+#include "components/ExpColPanel.h"
 #include "components/PaneledListView.h"
 #include "components/PanneauImage.h"
+#include "components/Separateur.h"
 #include "components/TacheLongue.h"
 #include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
@@ -337,12 +339,17 @@ void TfmExploreBDD::CreePage(int nPage, const QString &cNom, const QString &cTit
     pcExploreBDD->addTab(p.ts, cTitre);
     auto *Disposition = new QHBoxLayout(p.ts);
     Disposition->setContentsMargins(0, 0, 0, 0);
-    auto *spGauche = new QSplitter(Qt::Horizontal, p.ts);
-    spGauche->setObjectName(QStringLiteral("spGauche") + cNom);
-    Disposition->addWidget(spGauche);
-
-    auto *Arbres = new QSplitter(Qt::Vertical, spGauche);
-    Arbres->setObjectName(QStringLiteral("pnArbres") + cNom);
+    // The trees in a pane that collapses to the left, the grid and the classification tree in
+    // one that collapses upwards above the picture, the classification tree in one of its own
+    // collapsing to the right; each bar beside a pane changes its width or height.
+    p.pnArbres = new TExpColPanel(paLeft, p.ts);
+    p.pnArbres->setObjectName(QStringLiteral("pnArbres") + cNom);
+    p.pnArbres->set_LargHautRef(280);
+    auto *dArbres = new QVBoxLayout(p.pnArbres);
+    dArbres->setContentsMargins(0, 0, TExpColPanel::nEpaisseurBande, 0);
+    auto *Arbres = new QSplitter(Qt::Vertical, p.pnArbres);
+    Arbres->setObjectName(QStringLiteral("spArbres") + cNom);
+    dArbres->addWidget(Arbres);
     if (lHaut) {
         p.tvHaut = NouvelArbre(Arbres, QStringLiteral("tv") + cNom + QStringLiteral("Haut"));
         Arbres->addWidget(p.tvHaut);
@@ -354,28 +361,61 @@ void TfmExploreBDD::CreePage(int nPage, const QString &cNom, const QString &cTit
     p.tvBas->viewport()->installEventFilter(this);
     if (p.tvHaut && nPage == pEXIF)
         p.tvHaut->viewport()->installEventFilter(this);
+    TExpColPanel *pnArbres = p.pnArbres;
+    auto *spGauche = new TSeparateur(
+        Qt::Vertical, [pnArbres] { return pnArbres->_LargHautRef(); },
+        [pnArbres](int n) { pnArbres->set_LargHautRef(n); }, p.ts);
+    spGauche->setObjectName(QStringLiteral("spGauche") + cNom);
+    spGauche->setMinimum(120);
+    spGauche->PrendPoignee(pnArbres->Bande());
+    Disposition->addWidget(pnArbres);
+    Disposition->addWidget(spGauche);
 
-    auto *spDroite = new QSplitter(Qt::Vertical, spGauche);
-    spDroite->setObjectName(QStringLiteral("spImg") + cNom);
-    auto *spVigs = new QSplitter(Qt::Horizontal, spDroite);
-    p.plv = new TPaneledListView(spVigs);
+    auto *Droite = new QWidget(p.ts);
+    auto *dDroite = new QVBoxLayout(Droite);
+    dDroite->setContentsMargins(0, 0, 0, 0);
+    dDroite->setSpacing(0);
+    Disposition->addWidget(Droite, 1);
+    p.pnVigs = new TExpColPanel(paTop, Droite);
+    p.pnVigs->setObjectName(QStringLiteral("pnVigs") + cNom);
+    auto *dVigs = new QHBoxLayout(p.pnVigs);
+    dVigs->setContentsMargins(0, 0, 0, TExpColPanel::nEpaisseurBande);
+    dVigs->setSpacing(0);
+    p.plv = new TPaneledListView(p.pnVigs);
     p.plv->setObjectName(QStringLiteral("plv") + cNom + QStringLiteral("Vigs"));
     p.plv->set_Checks(false);
-    p.tvVigsCrits = NouvelArbre(spVigs, QStringLiteral("tv") + cNom + QStringLiteral("VigsCrits"));
-    spVigs->addWidget(p.plv);
-    spVigs->addWidget(p.tvVigsCrits);
-    spVigs->setStretchFactor(0, 3);
-    spVigs->setStretchFactor(1, 1);
-    p.sbImg = new TPanneauImage(spDroite);
+    dVigs->addWidget(p.plv, 1);
+    p.pnVigsCrits = new TExpColPanel(paRight, p.pnVigs);
+    p.pnVigsCrits->setObjectName(QStringLiteral("pnVigsCrits") + cNom);
+    p.pnVigsCrits->set_LargHautRef(240);
+    auto *dCrits = new QVBoxLayout(p.pnVigsCrits);
+    dCrits->setContentsMargins(TExpColPanel::nEpaisseurBande, 0, 0, 0);
+    p.tvVigsCrits = NouvelArbre(p.pnVigsCrits, QStringLiteral("tv") + cNom + QStringLiteral("VigsCrits"));
+    dCrits->addWidget(p.tvVigsCrits);
+    TExpColPanel *pnVigsCrits = p.pnVigsCrits;
+    auto *spVigs = new TSeparateur(
+        Qt::Vertical, [pnVigsCrits] { return pnVigsCrits->_LargHautRef(); },
+        [pnVigsCrits](int n) { pnVigsCrits->set_LargHautRef(n); }, p.pnVigs, -1);
+    spVigs->setObjectName(QStringLiteral("spVigs") + cNom);
+    spVigs->setMinimum(80);
+    spVigs->PrendPoignee(pnVigsCrits->Bande());
+    dVigs->addWidget(spVigs);
+    dVigs->addWidget(pnVigsCrits);
+    TExpColPanel *pnVigs = p.pnVigs;
+    auto *spImg = new TSeparateur(
+        Qt::Horizontal, [pnVigs] { return pnVigs->_LargHautRef(); }, [pnVigs](int n) { pnVigs->set_LargHautRef(n); },
+        Droite);
+    spImg->setObjectName(QStringLiteral("spImg") + cNom);
+    spImg->PrendPoignee(pnVigs->Bande());
+    p.spImg = spImg;
+    p.sbImg = new TPanneauImage(Droite);
     p.sbImg->setObjectName(QStringLiteral("sbImg") + cNom);
     p.sbImg->setVisible(false);
-    spDroite->addWidget(spVigs);
-    spDroite->addWidget(p.sbImg);
-    spGauche->addWidget(Arbres);
-    spGauche->addWidget(spDroite);
-    spGauche->setStretchFactor(0, 1);
-    spGauche->setStretchFactor(1, 3);
-    spGauche->setSizes({280, 1000});
+    dDroite->addWidget(pnVigs);
+    dDroite->addWidget(spImg);
+    dDroite->addWidget(p.sbImg, 1);
+    // With the picture hidden, the grid takes the room.
+    dDroite->addStretch(0);
 
     connect(p.tvBas, &QTreeWidget::currentItemChanged, this, [this, nPage] {
         if (!m_Pages[size_t(nPage)].lConstruction)
@@ -410,6 +450,8 @@ void TfmExploreBDD::PrepareGrilles()
         p.plv->set_ItemDim(nTaille);
         p.plv->verticalScrollBar()->setSingleStep(PasYCellule(nTaille) / 2);
         p.plv->setMinimumHeight(nTaille + 42);
+        p.spImg->setMinimum(nTaille + 42);
+        p.pnVigs->set_LargHautRef(std::max(height() / 3, nTaille + 42));
         p.sbImg->MetCouleurFond(Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
     }
 }

@@ -33,7 +33,9 @@ class TArboCriteres;
 class TClassement;
 class TContexte;
 class TIndexClassement;
+class TExpColPanel;
 class TPaneledListView;
+class TSeparateur;
 class TPanneauImage;
 class TfmMainKX;
 
@@ -120,6 +122,10 @@ private:
         TPaneledListView *plv = nullptr;
         QTreeWidget *tvVigsCrits = nullptr;
         TPanneauImage *sbImg = nullptr;
+        TExpColPanel *pnArbres = nullptr;
+        TExpColPanel *pnVigs = nullptr;
+        TExpColPanel *pnVigsCrits = nullptr;
+        TSeparateur *spImg = nullptr;
         TListesPage Listes;
         TArboDossiers Arbo;
         std::vector<TEnrLV> Entrees; // one per grid item

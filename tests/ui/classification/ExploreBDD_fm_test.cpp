@@ -5,6 +5,7 @@
 #include "classification/IndexClassement.h"
 #include "mainwindow/Aide_fm.h"
 #include "mainwindow/MainKX_fm.h"
+#include "components/ExpColPanel.h"
 #include "components/PaneledListView.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
@@ -293,4 +294,26 @@ TEST_F(ExploreBDDFenetreTest, PoolGivesTheGridMetadataAndMissingThumbnailsWithou
     // Closing while the pool works ends its tasks first.
     tvBDD->setCurrentItem(tvBDD->topLevelItem(0));
     fm.reset();
+}
+
+TEST_F(ExploreBDDFenetreTest, SidePanesCollapseToAStripAndKeepTheirWidth)
+{
+    auto fm = Fenetre();
+    fm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fm.get()));
+    for (const char *cNom : {"pnArbresBDD", "pnVigsCritsEXIF"}) {
+        auto *pn = Controle<TExpColPanel>(fm.get(), cNom);
+        ASSERT_TRUE(pn) << cNom;
+        const int nRef = pn->_LargHautRef();
+        pn->set_PanelState(psCollapsed);
+        EXPECT_EQ(pn->width(), TExpColPanel::nEpaisseurBande) << cNom;
+        pn->set_PanelState(psExpanded);
+        EXPECT_EQ(pn->width(), nRef) << cNom;
+    }
+    // The grid's pane is at least one row of thumbnails high.
+    auto *pnVigs = Controle<TExpColPanel>(fm.get(), "pnVigsMC");
+    auto *plv = Controle<TPaneledListView>(fm.get(), "plvMCVigs");
+    ASSERT_TRUE(pnVigs && plv);
+    EXPECT_GE(pnVigs->_LargHautRef(), plv->_ItemDim() + 42);
+    EXPECT_EQ(pnVigs->height(), pnVigs->_LargHautRef());
 }
