@@ -129,14 +129,26 @@ TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Im
                     [&](qsizetype i) -> const QString & { return Index.Cle(Images[size_t(i)]); });
 }
 
+namespace
+{
+// "/a/b/c.jpg" → a, b; none for an image at the root.
+QStringList Composants(const QString &cChemin, qsizetype nBarre)
+{
+    if (nBarre <= 1)
+        return {};
+    return cChemin.mid(1, nBarre - 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+} // namespace
+
 TOrdreExplore::TOrdreExplore(const TIndexClassement &Index, const std::vector<int> &Images)
 {
     std::vector<int> Positions;
-    const TListesPage l = ListesDe(
+    TListesPage l = ListesDe(
         qsizetype(Images.size()), [&](qsizetype i) -> const QString & { return Index.Cle(Images[size_t(i)]); },
         &Positions);
     m_Rang.assign(size_t(Index.Nombre()), -1);
     m_ParRang.reserve(Positions.size());
+    m_Enr.reserve(Positions.size());
     for (size_t k = 0; k < Positions.size(); ++k) {
         if (k == l.HorsCD.size())
             m_nHorsCD = int(m_ParRang.size());
@@ -145,13 +157,77 @@ TOrdreExplore::TOrdreExplore(const TIndexClassement &Index, const std::vector<in
             continue;
         m_Rang[size_t(n)] = int(m_ParRang.size());
         m_ParRang.push_back(n);
+        m_Cles.push_back(Index.Cle(n));
+        m_Enr.push_back(std::move(k < l.HorsCD.size() ? l.HorsCD[k] : l.CD[k - l.HorsCD.size()]));
     }
     if (l.CD.empty())
         m_nHorsCD = int(m_ParRang.size());
+    m_Images = Images;
+    m_lFait = true;
+
+    // Every folder named once. A folder is found by its text only when it differs from the
+    // previous image's, which in path order is seldom; its nodes by their components, as
+    // ConstruitArboDossiers finds them.
+    m_DossierRang.resize(m_Enr.size());
+    QHash<QString, int> ParDossier;
+    QHash<QString, int> ParComposants;
+    QHash<qint32, int> ParCD;
+    qint32 nVolPrec = -1;
+    QStringView cPrec;
+    int nPrec = -1;
+    for (size_t r = 0; r < m_Enr.size(); ++r) {
+        const TEnrLST &e = m_Enr[r];
+        const qsizetype nBarre = e.cChemin.lastIndexOf(QLatin1Char('/'));
+        const QStringView cDossier = QStringView(e.cChemin).left(nBarre + 1);
+        if (nPrec < 0 || e.nVolume != nVolPrec || cDossier != cPrec) {
+            int &nDossier = ParDossier[QString::number(e.nVolume) + QLatin1Char(' ') + cDossier.toString()];
+            if (nDossier == 0) {
+                int nParent = -1;
+                if (e.nVolume != 0) {
+                    int &nCD = ParCD[e.nVolume];
+                    if (nCD == 0) {
+                        m_Dossiers.push_back({-1, QString(), e.nVolume});
+                        nCD = int(m_Dossiers.size());
+                    }
+                    nParent = nCD - 1;
+                }
+                QString cChemin = QString::number(e.nVolume) + QLatin1Char(' ');
+                for (const QString &c : Composants(e.cChemin, nBarre)) {
+                    cChemin += c + QLatin1Char('/');
+                    int &nNoeud = ParComposants[cChemin];
+                    if (nNoeud == 0) {
+                        m_Dossiers.push_back({nParent, c, e.nVolume});
+                        nNoeud = int(m_Dossiers.size());
+                    }
+                    nParent = nNoeud - 1;
+                }
+                // -1: the root "/" itself.
+                nDossier = nParent + 2;
+            }
+            nPrec = nDossier - 2;
+            nVolPrec = e.nVolume;
+            cPrec = cDossier;
+        }
+        m_DossierRang[r] = nPrec;
+    }
+}
+
+bool TOrdreExplore::Valable(const TIndexClassement &Index, const std::vector<int> &Images) const
+{
+    if (!m_lFait || Images != m_Images || m_Rang.size() != size_t(Index.Nombre()))
+        return false;
+    for (size_t r = 0; r < m_ParRang.size(); ++r) {
+        const QString &a = Index.Cle(m_ParRang[r]);
+        const QString &b = m_Cles[r];
+        if (a.constData() != b.constData() && a != b)
+            return false;
+    }
+    return true;
 }
 
 TListesPage TOrdreExplore::Listes(const TIndexClassement &Index, const std::vector<int> &Images) const
 {
+    Q_UNUSED(Index);
     std::vector<int> Rangs;
     Rangs.reserve(Images.size());
     for (int n : Images)
@@ -175,9 +251,10 @@ TListesPage TOrdreExplore::Listes(const TIndexClassement &Index, const std::vect
     l.HorsCD.reserve(size_t(itCD - Rangs.begin()));
     l.CD.reserve(size_t(Rangs.end() - itCD));
     for (auto it = Rangs.begin(); it != itCD; ++it)
-        l.HorsCD.push_back({0, Index.Cle(m_ParRang[size_t(*it)])});
+        l.HorsCD.push_back(m_Enr[size_t(*it)]);
     for (auto it = itCD; it != Rangs.end(); ++it)
-        l.CD.push_back(DecomposeCle(Index.Cle(m_ParRang[size_t(*it)])));
+        l.CD.push_back(m_Enr[size_t(*it)]);
+    l.Rangs = std::move(Rangs);
     return l;
 }
 
@@ -203,14 +280,6 @@ TNoeudDossier *NouveauNoeud(std::vector<std::unique_ptr<TNoeudDossier>> &Enfants
     p->lCD = lCD;
     Enfants.push_back(std::move(p));
     return Enfants.back().get();
-}
-
-// "/a/b/c.jpg" → a, b; none for an image at the root.
-QStringList Composants(const QString &cChemin, qsizetype nBarre)
-{
-    if (nBarre <= 1)
-        return {};
-    return cChemin.mid(1, nBarre - 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
 }
 
 // Walks one list: each folder met for the first time is found or made component by component
@@ -288,6 +357,62 @@ TArboDossiers ConstruitArboDossiers(const TListesPage &Listes, const TBigIniFile
         if (!Arbo.pPremier)
             Arbo.pPremier = pPremierCD;
     }
+    return Arbo;
+}
+
+TArboDossiers TOrdreExplore::Arbo(const TListesPage &Listes, const TBigIniFile &iniSetup) const
+{
+    if (Listes.Rangs.size() != size_t(Listes.Total()))
+        return ConstruitArboDossiers(Listes, iniSetup);
+    TArboDossiers Arbo;
+    TNoeudDossier *pRacine = nullptr;
+    TNoeudDossier *pCDs = nullptr;
+    if (!Listes.HorsCD.empty())
+        pRacine = NouveauNoeud(Arbo.Racines, nullptr, QStringLiteral("/"), false);
+    if (!Listes.CD.empty()) {
+        pCDs = NouveauNoeud(Arbo.Racines, nullptr, QStringLiteral("CDs"), true);
+        pCDs->nIcone = 4;
+    }
+    // This page's node of each folder, made with its missing ancestors when first met.
+    std::vector<TNoeudDossier *> Noeuds(m_Dossiers.size(), nullptr);
+    std::vector<int> Chaine;
+    TNoeudDossier *pPremierCD = nullptr;
+    int nDossierPrec = -1;
+    TNoeudDossier *pCourant = nullptr;
+    const int nHorsCD = int(Listes.HorsCD.size());
+    for (int k = 0; k < int(Listes.Rangs.size()); ++k) {
+        const int r = Listes.Rangs[size_t(k)];
+        const int d = m_DossierRang[size_t(r)];
+        const bool lCD = k >= nHorsCD;
+        if (d != nDossierPrec || !pCourant) {
+            if (d >= 0 && !Noeuds[size_t(d)]) {
+                Chaine.clear();
+                for (int q = d; q >= 0 && !Noeuds[size_t(q)]; q = m_Dossiers[size_t(q)].nParent)
+                    Chaine.push_back(q);
+                for (auto it = Chaine.rbegin(); it != Chaine.rend(); ++it) {
+                    const TDossier &D = m_Dossiers[size_t(*it)];
+                    TNoeudDossier *pParent = D.nParent >= 0 ? Noeuds[size_t(D.nParent)] : (lCD ? pCDs : pRacine);
+                    const QString cTexte = D.nVolume != 0 && D.nParent < 0 && D.cTexte.isEmpty()
+                                               ? LegendeCDExplore(iniSetup, D.nVolume)
+                                               : D.cTexte;
+                    Noeuds[size_t(*it)] = NouveauNoeud(pParent->Enfants, pParent, cTexte, lCD);
+                }
+            }
+            pCourant = d >= 0 ? Noeuds[size_t(d)] : pRacine;
+            nDossierPrec = d;
+            if (!pCourant->Images) {
+                pCourant->Images.emplace();
+                pCourant->nIcone = 2;
+            }
+            if (lCD && !pPremierCD)
+                pPremierCD = pCourant;
+            if (!Arbo.pPremier && !lCD)
+                Arbo.pPremier = pCourant;
+        }
+        pCourant->Images->push_back(lCD ? k - nHorsCD : k);
+    }
+    if (!Arbo.pPremier)
+        Arbo.pPremier = pPremierCD;
     return Arbo;
 }
 
@@ -478,77 +603,161 @@ QString TNiveauxEXIF::Nom(int nIndEXIF)
     }
 }
 
-namespace
+std::vector<int> TNoeudEXIF::Images() const
 {
-// Each value is read once per node, not at each comparison of the sort.
-void TrieEtLegende(TNoeudEXIF &Noeud)
+    const TNoeudEXIF *pRacine = this;
+    while (pRacine->pParent)
+        pRacine = pRacine->pParent;
+    const std::vector<int> &v = pRacine->ImagesArbre;
+    if (nDebut < 0 || nFin > int(v.size()) || nDebut >= nFin)
+        return {};
+    return std::vector<int>(v.begin() + nDebut, v.begin() + nFin);
+}
+
+TTableEXIF::TTableEXIF(const TIndexClassement &Index, const std::vector<int> &Images, const TValeursEXIF &Valeurs)
 {
-    if (Noeud.Enfants.size() > 1) {
-        const int nInd = Noeud.Enfants.front()->Enr.nIndEXIF;
+    // Each distinct value is numbered as met, then the numbers are put in the level's order,
+    // each value being read as a number once.
+    std::array<QHash<QString, qint32>, nNbNiveauxEXIF> ParValeur;
+    m_Images.reserve(Images.size());
+    m_Numeros.reserve(Images.size());
+    for (int n : Images) {
+        const auto it = Valeurs.constFind(Index.Cle(n));
+        if (it == Valeurs.cend() || it->isEmpty())
+            continue;
+        std::array<qint32, nNbNiveauxEXIF> Numeros{};
+        for (int nInd = 0; nInd < nNbNiveauxEXIF; ++nInd) {
+            const QString c = ValeurNiveauEXIF(*it, nInd);
+            if (c.isEmpty())
+                continue;
+            qint32 &nNumero = ParValeur[size_t(nInd)][c];
+            if (nNumero == 0) {
+                m_Valeurs[size_t(nInd)].push_back(c);
+                nNumero = qint32(m_Valeurs[size_t(nInd)].size());
+            }
+            Numeros[size_t(nInd)] = nNumero;
+        }
+        m_Images.push_back(n);
+        m_Numeros.push_back(Numeros);
+    }
+    for (int nInd = 0; nInd < nNbNiveauxEXIF; ++nInd) {
+        std::vector<QString> &Vals = m_Valeurs[size_t(nInd)];
         struct TCle
         {
             std::optional<double> x;
-            std::unique_ptr<TNoeudEXIF> p;
+            qint32 nAncien;
         };
         std::vector<TCle> Cles;
-        Cles.reserve(Noeud.Enfants.size());
-        for (auto &p : Noeud.Enfants)
-            Cles.push_back({nInd == eAppareil ? std::nullopt : NombreEXIF(nInd, p->Enr.cValeur), std::move(p)});
-        std::sort(Cles.begin(), Cles.end(), [](const TCle &a, const TCle &b) {
+        Cles.reserve(Vals.size());
+        for (qint32 i = 0; i < qint32(Vals.size()); ++i)
+            Cles.push_back({nInd == eAppareil ? std::nullopt : NombreEXIF(nInd, Vals[size_t(i)]), i});
+        std::sort(Cles.begin(), Cles.end(), [&](const TCle &a, const TCle &b) {
+            const QString &ca = Vals[size_t(a.nAncien)];
+            const QString &cb = Vals[size_t(b.nAncien)];
             if (a.x && b.x)
-                return *a.x < *b.x || (*a.x == *b.x && a.p->Enr.cValeur < b.p->Enr.cValeur);
+                return *a.x < *b.x || (*a.x == *b.x && ca < cb);
             if (a.x || b.x)
                 return bool(a.x);
-            return a.p->Enr.cValeur < b.p->Enr.cValeur;
+            return ca < cb;
         });
-        for (size_t i = 0; i < Cles.size(); ++i)
-            Noeud.Enfants[i] = std::move(Cles[i].p);
-    }
-    for (auto &p : Noeud.Enfants) {
-        p->cTexte = LegendeValeurEXIF(p->Enr.nIndEXIF, p->Enr.cValeur);
-        TrieEtLegende(*p);
+        std::vector<qint32> Nouveau(Vals.size() + 1, 0);
+        std::vector<QString> Tries;
+        Tries.reserve(Vals.size());
+        for (size_t k = 0; k < Cles.size(); ++k) {
+            Nouveau[size_t(Cles[k].nAncien) + 1] = qint32(k + 1);
+            Tries.push_back(std::move(Vals[size_t(Cles[k].nAncien)]));
+        }
+        Vals = std::move(Tries);
+        for (auto &Numeros : m_Numeros)
+            Numeros[size_t(nInd)] = Nouveau[size_t(Numeros[size_t(nInd)])];
+        m_Legendes[size_t(nInd)].reserve(Vals.size());
+        for (const QString &c : Vals)
+            m_Legendes[size_t(nInd)].push_back(LegendeValeurEXIF(nInd, c));
     }
 }
-} // namespace
 
-std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TIndexClassement &Index, const std::vector<int> &Images,
-                                              const TValeursEXIF &Valeurs, const std::vector<int> &Niveaux)
+std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TTableEXIF &Table, const std::vector<int> &Niveaux)
 {
+    const std::vector<int> &Images = Table.Images();
     if (Images.empty())
         return nullptr;
     auto pRacine = std::make_unique<TNoeudEXIF>();
     pRacine->cTexte = QStringLiteral("EXIF");
     pRacine->Enr = {-1, 0, QStringLiteral("EXIF")};
     pRacine->nIcone = 14;
-    // Children found by (parent, value), so that a level of thousands of dates stays linear.
-    QHash<std::pair<const TNoeudEXIF *, QString>, TNoeudEXIF *> Enfants;
-    for (int n : Images) {
-        const auto it = Valeurs.constFind(Index.Cle(n));
-        if (it == Valeurs.cend() || it->isEmpty())
-            continue;
-        TNoeudEXIF *p = pRacine.get();
-        if (!Niveaux.empty() && !ValeurNiveauEXIF(*it, Niveaux.front()).isEmpty())
-            pRacine->Images.push_back(n);
-        for (int nInd : Niveaux) {
-            const QString cValeur = ValeurNiveauEXIF(*it, nInd);
-            if (cValeur.isEmpty())
-                break;
-            TNoeudEXIF *&pEnfant = Enfants[{p, cValeur}];
-            if (!pEnfant) {
-                auto e = std::make_unique<TNoeudEXIF>();
-                e->Enr = {nInd, 0, cValeur};
-                e->nIcone = 16 + 2 * nInd;
-                e->pParent = p;
-                pEnfant = e.get();
-                p->Enfants.push_back(std::move(e));
-            }
-            p = pEnfant;
-            ++p->Enr.nNbImages;
-            p->Images.push_back(n);
-        }
+    const size_t nNiveaux = Niveaux.size();
+    // The value numbers an image follows down the levels, none after its first missing value.
+    const auto Numero = [&](size_t i, size_t nNiv) -> qint32 {
+        for (size_t k = 0; k <= nNiv; ++k)
+            if (Table.Numero(i, Niveaux[k]) == 0)
+                return 0;
+        return Table.Numero(i, Niveaux[nNiv]);
+    };
+    // Stable counting sorts from the last level up leave the images ordered by their values
+    // level after level, with those stopping at a node ahead of its children: every node is
+    // then a run of that order, and its children come already sorted.
+    std::vector<int> Ordre(Images.size());
+    std::iota(Ordre.begin(), Ordre.end(), 0);
+    std::vector<int> Tampon(Images.size());
+    std::vector<int> Compte;
+    for (size_t nNiv = nNiveaux; nNiv-- > 0;) {
+        Compte.assign(size_t(Table.NbValeurs(Niveaux[nNiv])) + 2, 0);
+        for (int i : Ordre)
+            ++Compte[size_t(Numero(size_t(i), nNiv)) + 1];
+        for (size_t k = 1; k < Compte.size(); ++k)
+            Compte[k] += Compte[k - 1];
+        for (int i : Ordre)
+            Tampon[size_t(Compte[size_t(Numero(size_t(i), nNiv))]++)] = i;
+        Ordre.swap(Tampon);
     }
-    TrieEtLegende(*pRacine);
+
+    pRacine->ImagesArbre.reserve(Images.size());
+    std::vector<TNoeudEXIF *> Chemin(nNiveaux, nullptr);
+    std::vector<qint32> Courant(nNiveaux, 0);
+    for (int i : Ordre) {
+        const int nPos = int(pRacine->ImagesArbre.size());
+        bool lNouveau = false;
+        for (size_t nNiv = 0; nNiv < nNiveaux; ++nNiv) {
+            const int nInd = Niveaux[nNiv];
+            const qint32 nNumero = Table.Numero(size_t(i), nInd);
+            if (nNumero == 0)
+                break;
+            if (nNiv == 0 && pRacine->nFin == 0)
+                pRacine->nDebut = nPos;
+            if (lNouveau || !Chemin[nNiv] || Courant[nNiv] != nNumero) {
+                lNouveau = true;
+                TNoeudEXIF *pParent = nNiv == 0 ? pRacine.get() : Chemin[nNiv - 1];
+                auto e = std::make_unique<TNoeudEXIF>();
+                e->Enr = {nInd, 0, Table.Valeur(nInd, nNumero)};
+                e->cTexte = Table.Legende(nInd, nNumero);
+                e->nIcone = 16 + 2 * nInd;
+                e->pParent = pParent;
+                e->nDebut = nPos;
+                Chemin[nNiv] = e.get();
+                Courant[nNiv] = nNumero;
+                pParent->Enfants.push_back(std::move(e));
+            }
+            TNoeudEXIF *p = Chemin[nNiv];
+            ++p->Enr.nNbImages;
+            p->nFin = nPos + 1;
+            if (nNiv == 0)
+                pRacine->nFin = nPos + 1;
+        }
+        // An image stopping above a level closes the runs below it.
+        for (size_t nNiv = 0; nNiv < nNiveaux; ++nNiv)
+            if (Table.Numero(size_t(i), Niveaux[nNiv]) == 0) {
+                std::fill(Chemin.begin() + qsizetype(nNiv), Chemin.end(), nullptr);
+                break;
+            }
+        pRacine->ImagesArbre.push_back(Images[size_t(i)]);
+    }
     return pRacine;
+}
+
+std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TIndexClassement &Index, const std::vector<int> &Images,
+                                              const TValeursEXIF &Valeurs, const std::vector<int> &Niveaux)
+{
+    return ConstruitArboEXIF(TTableEXIF(Index, Images, Valeurs), Niveaux);
 }
 
 std::vector<int> ImagesNoeudEXIF(const TIndexClassement &Index, const std::vector<int> &Images,

@@ -44,6 +44,8 @@ struct TListesPage
 {
     std::vector<TEnrLST> HorsCD; // volume 0
     std::vector<TEnrLST> CD;
+    // The images' ranks in the order that made the lists (HorsCD then CD); empty otherwise.
+    std::vector<int> Rangs;
     int Total() const { return int(HorsCD.size() + CD.size()); }
 };
 
@@ -56,8 +58,11 @@ QString CleTriHistoCD(qint32 nIdCD, const QString &cChemin);
 TListesPage ListesPage(const QStringList &Cles);
 TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Images);
 
+struct TArboDossiers;
+
 // The order of a window's images, made once when it opens (the collation keys are the costly
-// part): every page's lists then come from it without comparing texts again.
+// part): every page's lists then come from it without comparing texts again. It also names
+// every folder once, so that a page's folder tree is built from numbers, not texts.
 class TOrdreExplore
 {
 public:
@@ -66,10 +71,31 @@ public:
     TOrdreExplore(const TIndexClassement &Index, const std::vector<int> &Images);
     // The lists of these images, equal to ListesPage(Index, Images) for images ordered here.
     TListesPage Listes(const TIndexClassement &Index, const std::vector<int> &Images) const;
+    // The folder tree of lists made by Listes, equal to ConstruitArboDossiers(Listes); other
+    // lists go to ConstruitArboDossiers.
+    TArboDossiers Arbo(const TListesPage &Listes, const TBigIniFile &iniSetup) const;
+    int NbDossiers() const { return int(m_Dossiers.size()); }
+    // True when the order was made from these very images with the keys they have now: a
+    // window opened again on an unchanged catalogue keeps it instead of sorting anew.
+    bool Valable(const TIndexClassement &Index, const std::vector<int> &Images) const;
 
 private:
-    std::vector<int> m_Rang;    // by image number; -1 when not ordered
-    std::vector<int> m_ParRang; // image numbers, the images off CDs first
+    // A node of the whole catalogue's folder tree: a folder (by its components, compared
+    // exactly) or a CD's own node.
+    struct TDossier
+    {
+        int nParent = -1; // -1: right under "/" or "CDs"
+        QString cTexte;   // empty for a CD's node, whose caption reads the labels
+        qint32 nVolume = 0;
+    };
+    std::vector<int> m_Images;   // as given
+    std::vector<QString> m_Cles; // by rank, shared with the index
+    bool m_lFait = false;
+    std::vector<int> m_Rang;        // by image number; -1 when not ordered
+    std::vector<int> m_ParRang;     // image numbers, the images off CDs first
+    std::vector<TEnrLST> m_Enr;     // by rank
+    std::vector<int> m_DossierRang; // by rank: the folder holding the image
+    std::vector<TDossier> m_Dossiers;
     int m_nHorsCD = 0;
 };
 
@@ -184,17 +210,54 @@ struct TEnrTVEXIF
 struct TNoeudEXIF
 {
     TEnrTVEXIF Enr;
-    // The images counted in the node, by increasing number.
-    std::vector<int> Images;
     QString cTexte;
     int nIcone = 14;
     TNoeudEXIF *pParent = nullptr;
     std::vector<std::unique_ptr<TNoeudEXIF>> Enfants;
+    // The images counted in the node are a range of the root's list, where the tree's images
+    // are grouped node by node.
+    int nDebut = 0;
+    int nFin = 0;
+    std::vector<int> ImagesArbre; // on the root only
+
+    // The images counted in the node, grouped by their values (not by number).
+    std::vector<int> Images() const;
+};
+
+// The EXIF values of a window's images as numbers, made once after they are read: each level's
+// distinct values are numbered in that level's order (1 the first, 0 for no value), so that a
+// tree is built by counting, with no text compared.
+class TTableEXIF
+{
+public:
+    TTableEXIF() = default;
+    TTableEXIF(const TIndexClassement &Index, const std::vector<int> &Images, const TValeursEXIF &Valeurs);
+    // The images with values, in the order given.
+    const std::vector<int> &Images() const { return m_Images; }
+    // The number of the value of the i-th image at a level; 0 when it has none there.
+    qint32 Numero(size_t i, int nIndEXIF) const { return m_Numeros[i][size_t(nIndEXIF)]; }
+    int NbValeurs(int nIndEXIF) const { return int(m_Valeurs[size_t(nIndEXIF)].size()); }
+    // The value (the date's first 10 characters) and the caption of a number (from 1).
+    const QString &Valeur(int nIndEXIF, qint32 nNumero) const
+    {
+        return m_Valeurs[size_t(nIndEXIF)][size_t(nNumero - 1)];
+    }
+    const QString &Legende(int nIndEXIF, qint32 nNumero) const
+    {
+        return m_Legendes[size_t(nIndEXIF)][size_t(nNumero - 1)];
+    }
+
+private:
+    std::vector<int> m_Images;
+    std::vector<std::array<qint32, nNbNiveauxEXIF>> m_Numeros;
+    std::array<std::vector<QString>, nNbNiveauxEXIF> m_Valeurs;
+    std::array<std::vector<QString>, nNbNiveauxEXIF> m_Legendes;
 };
 
 // The tree of tvEXIFHaut: the root "EXIF", below it the images' values level by level, each
 // node counting the images that reach it; children sorted by AvantValeurEXIF and captioned.
 // Null when there are no images.
+std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TTableEXIF &Table, const std::vector<int> &Niveaux);
 std::unique_ptr<TNoeudEXIF> ConstruitArboEXIF(const TIndexClassement &Index, const std::vector<int> &Images,
                                               const TValeursEXIF &Valeurs, const std::vector<int> &Niveaux);
 

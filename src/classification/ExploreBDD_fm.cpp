@@ -5,8 +5,10 @@
 #include "classification/Classement.h"
 #include "classification/IndexClassement.h"
 #include "classification/MotsCles.h"
+#include "components/ExpColPanel.h"
 #include "components/PaneledListView.h"
 #include "components/PanneauImage.h"
+#include "components/Separateur.h"
 #include "components/TacheLongue.h"
 #include "imaging/ChargeImage.h"
 #include "imaging/NomVignette.h"
@@ -14,11 +16,14 @@
 #include "mainwindow/BoutonAction.h"
 #include "mainwindow/ContextesAide.h"
 #include "mainwindow/MainKX_fm.h"
+#include "metadata/Focale.h"
+#include "metadata/LectureMeta.h"
 #include "platform/Couleurs.h"
 #include "publishing/AlbumWEB_fm.h"
 #include "publishing/HistoriqueAlbumsWeb_fm.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
+#include "storage/TailleImage.h"
 #include "storage/TaillesVignettes.h"
 #include "treatments/TraitementsImage.h"
 
@@ -124,8 +129,9 @@ TNoeudEXIF *NoeudEXIFDe(const QTreeWidgetItem *Item)
 } // namespace
 
 TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const TArboCriteres *pArbo,
-                             const TClassement *pClassement, QWidget *Parent)
-    : QDialog(Parent), m_Contexte(Contexte), m_Index(Index), m_pArbo(pArbo), m_pClassement(pClassement)
+                             const TClassement *pClassement, QWidget *Parent, std::shared_ptr<TOrdreExplore> pOrdre)
+    : QDialog(Parent), m_Contexte(Contexte), m_Index(Index), m_pArbo(pArbo), m_pClassement(pClassement),
+      m_pOrdre(pOrdre ? std::move(pOrdre) : std::make_shared<TOrdreExplore>())
 {
     setObjectName(QStringLiteral("fmExploreBDD"));
     QFont Police(QStringLiteral("Tahoma"));
@@ -134,7 +140,8 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     // 1. The image sets, once.
     m_Index.Actualise();
     m_Ensembles = EnsemblesExplore(m_Index);
-    m_Ordre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
+    if (!m_pOrdre->Valable(m_Index, m_Ensembles.lstToutesImages))
+        *m_pOrdre = TOrdreExplore(m_Index, m_Ensembles.lstToutesImages);
     CreeControles();
     FixeContexteAide(this, ContextesAide::nExplorateurBDD);
     // Modal to the main window only: the help window it opens must take the keyboard and mouse.
@@ -159,7 +166,7 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
     if (!m_Contexte.Parametres.lEtendRechCritEnf)
         m_Pages[pCRIT].tvHaut->setToolTip(QStringLiteral("RECHERCHE NON ETENDUE AUX CRITERES ENFANTS"));
     // 6. The first page now; the others mark themselves and are built when first shown.
-    ConstruitArbre(pBDD, m_Ordre.Listes(m_Index, m_Ensembles.lstToutesImages));
+    ConstruitArbre(pBDD, m_pOrdre->Listes(m_Index, m_Ensembles.lstToutesImages));
     ConstruitCRITHaut();
     ConstruitMCHaut();
     m_Pages[pCDC].lAReconstruire = true;
@@ -171,6 +178,10 @@ TfmExploreBDD::TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const
 
 TfmExploreBDD::~TfmExploreBDD()
 {
+    // The pool's tasks read the window's members: they end before anything is freed.
+    m_lFermeture = true;
+    m_Pool.clear();
+    m_Pool.waitForDone();
     // The trees and grids outlive this part of the window while the base class frees its
     // children: nothing of theirs may call back into it.
     for (QTreeWidget *t : findChildren<QTreeWidget *>())
@@ -329,12 +340,17 @@ void TfmExploreBDD::CreePage(int nPage, const QString &cNom, const QString &cTit
     pcExploreBDD->addTab(p.ts, cTitre);
     auto *Disposition = new QHBoxLayout(p.ts);
     Disposition->setContentsMargins(0, 0, 0, 0);
-    auto *spGauche = new QSplitter(Qt::Horizontal, p.ts);
-    spGauche->setObjectName(QStringLiteral("spGauche") + cNom);
-    Disposition->addWidget(spGauche);
-
-    auto *Arbres = new QSplitter(Qt::Vertical, spGauche);
-    Arbres->setObjectName(QStringLiteral("pnArbres") + cNom);
+    // The trees in a pane that collapses to the left, the grid and the classification tree in
+    // one that collapses upwards above the picture, the classification tree in one of its own
+    // collapsing to the right; each bar beside a pane changes its width or height.
+    p.pnArbres = new TExpColPanel(paLeft, p.ts);
+    p.pnArbres->setObjectName(QStringLiteral("pnArbres") + cNom);
+    p.pnArbres->set_LargHautRef(280);
+    auto *dArbres = new QVBoxLayout(p.pnArbres);
+    dArbres->setContentsMargins(0, 0, TExpColPanel::nEpaisseurBande, 0);
+    auto *Arbres = new QSplitter(Qt::Vertical, p.pnArbres);
+    Arbres->setObjectName(QStringLiteral("spArbres") + cNom);
+    dArbres->addWidget(Arbres);
     if (lHaut) {
         p.tvHaut = NouvelArbre(Arbres, QStringLiteral("tv") + cNom + QStringLiteral("Haut"));
         Arbres->addWidget(p.tvHaut);
@@ -346,28 +362,61 @@ void TfmExploreBDD::CreePage(int nPage, const QString &cNom, const QString &cTit
     p.tvBas->viewport()->installEventFilter(this);
     if (p.tvHaut && nPage == pEXIF)
         p.tvHaut->viewport()->installEventFilter(this);
+    TExpColPanel *pnArbres = p.pnArbres;
+    auto *spGauche = new TSeparateur(
+        Qt::Vertical, [pnArbres] { return pnArbres->_LargHautRef(); },
+        [pnArbres](int n) { pnArbres->set_LargHautRef(n); }, p.ts);
+    spGauche->setObjectName(QStringLiteral("spGauche") + cNom);
+    spGauche->setMinimum(120);
+    spGauche->PrendPoignee(pnArbres->Bande());
+    Disposition->addWidget(pnArbres);
+    Disposition->addWidget(spGauche);
 
-    auto *spDroite = new QSplitter(Qt::Vertical, spGauche);
-    spDroite->setObjectName(QStringLiteral("spImg") + cNom);
-    auto *spVigs = new QSplitter(Qt::Horizontal, spDroite);
-    p.plv = new TPaneledListView(spVigs);
+    auto *Droite = new QWidget(p.ts);
+    auto *dDroite = new QVBoxLayout(Droite);
+    dDroite->setContentsMargins(0, 0, 0, 0);
+    dDroite->setSpacing(0);
+    Disposition->addWidget(Droite, 1);
+    p.pnVigs = new TExpColPanel(paTop, Droite);
+    p.pnVigs->setObjectName(QStringLiteral("pnVigs") + cNom);
+    auto *dVigs = new QHBoxLayout(p.pnVigs);
+    dVigs->setContentsMargins(0, 0, 0, TExpColPanel::nEpaisseurBande);
+    dVigs->setSpacing(0);
+    p.plv = new TPaneledListView(p.pnVigs);
     p.plv->setObjectName(QStringLiteral("plv") + cNom + QStringLiteral("Vigs"));
     p.plv->set_Checks(false);
-    p.tvVigsCrits = NouvelArbre(spVigs, QStringLiteral("tv") + cNom + QStringLiteral("VigsCrits"));
-    spVigs->addWidget(p.plv);
-    spVigs->addWidget(p.tvVigsCrits);
-    spVigs->setStretchFactor(0, 3);
-    spVigs->setStretchFactor(1, 1);
-    p.sbImg = new TPanneauImage(spDroite);
+    dVigs->addWidget(p.plv, 1);
+    p.pnVigsCrits = new TExpColPanel(paRight, p.pnVigs);
+    p.pnVigsCrits->setObjectName(QStringLiteral("pnVigsCrits") + cNom);
+    p.pnVigsCrits->set_LargHautRef(240);
+    auto *dCrits = new QVBoxLayout(p.pnVigsCrits);
+    dCrits->setContentsMargins(TExpColPanel::nEpaisseurBande, 0, 0, 0);
+    p.tvVigsCrits = NouvelArbre(p.pnVigsCrits, QStringLiteral("tv") + cNom + QStringLiteral("VigsCrits"));
+    dCrits->addWidget(p.tvVigsCrits);
+    TExpColPanel *pnVigsCrits = p.pnVigsCrits;
+    auto *spVigs = new TSeparateur(
+        Qt::Vertical, [pnVigsCrits] { return pnVigsCrits->_LargHautRef(); },
+        [pnVigsCrits](int n) { pnVigsCrits->set_LargHautRef(n); }, p.pnVigs, -1);
+    spVigs->setObjectName(QStringLiteral("spVigs") + cNom);
+    spVigs->setMinimum(80);
+    spVigs->PrendPoignee(pnVigsCrits->Bande());
+    dVigs->addWidget(spVigs);
+    dVigs->addWidget(pnVigsCrits);
+    TExpColPanel *pnVigs = p.pnVigs;
+    auto *spImg = new TSeparateur(
+        Qt::Horizontal, [pnVigs] { return pnVigs->_LargHautRef(); }, [pnVigs](int n) { pnVigs->set_LargHautRef(n); },
+        Droite);
+    spImg->setObjectName(QStringLiteral("spImg") + cNom);
+    spImg->PrendPoignee(pnVigs->Bande());
+    p.spImg = spImg;
+    p.sbImg = new TPanneauImage(Droite);
     p.sbImg->setObjectName(QStringLiteral("sbImg") + cNom);
     p.sbImg->setVisible(false);
-    spDroite->addWidget(spVigs);
-    spDroite->addWidget(p.sbImg);
-    spGauche->addWidget(Arbres);
-    spGauche->addWidget(spDroite);
-    spGauche->setStretchFactor(0, 1);
-    spGauche->setStretchFactor(1, 3);
-    spGauche->setSizes({280, 1000});
+    dDroite->addWidget(pnVigs);
+    dDroite->addWidget(spImg);
+    dDroite->addWidget(p.sbImg, 1);
+    // With the picture hidden, the grid takes the room.
+    dDroite->addStretch(0);
 
     connect(p.tvBas, &QTreeWidget::currentItemChanged, this, [this, nPage] {
         if (!m_Pages[size_t(nPage)].lConstruction)
@@ -402,6 +451,8 @@ void TfmExploreBDD::PrepareGrilles()
         p.plv->set_ItemDim(nTaille);
         p.plv->verticalScrollBar()->setSingleStep(PasYCellule(nTaille) / 2);
         p.plv->setMinimumHeight(nTaille + 42);
+        p.spImg->setMinimum(nTaille + 42);
+        p.pnVigs->set_LargHautRef(std::max(height() / 3, nTaille + 42));
         p.sbImg->MetCouleurFond(Couleurs::Couleur(P.nImgFACoulFond, Palette, 35));
     }
 }
@@ -415,7 +466,7 @@ void TfmExploreBDD::ConstruitArbre(int nPage, TListesPage Listes)
     p.tvBas->setUpdatesEnabled(false);
     p.tvBas->clear();
     p.Listes = std::move(Listes);
-    p.Arbo = ConstruitArboDossiers(p.Listes, *m_Contexte.iniSetup);
+    p.Arbo = m_pOrdre->Arbo(p.Listes, *m_Contexte.iniSetup);
     QHash<const TNoeudDossier *, QTreeWidgetItem *> Items;
     for (const auto &r : p.Arbo.Racines)
         AjouteNoeudsDossier(nullptr, p.tvBas, *r, Items);
@@ -445,6 +496,8 @@ void TfmExploreBDD::ListeNoeud(int nPage)
     p.sbImg->Vide();
     p.plv->Vide();
     p.Entrees.clear();
+    ++p.nGeneration; // the pool's results for the former grid are dropped
+    p.nResultats = 0;
     const TNoeudDossier *n = NoeudDe(p.tvBas->currentItem());
     if (n && n->Images) {
         const QStringList Cles = ClesNoeud(*n, p.Listes);
@@ -457,6 +510,7 @@ void TfmExploreBDD::ListeNoeud(int nPage)
         const int nPremierEcran = std::max(1, (p.plv->viewport()->width() / PasXCellule(nD) + 1)
                                                   * (p.plv->viewport()->height() / PasYCellule(nD) + 1));
         TTacheLongue Garde(false);
+        std::vector<TTravailVignette> Travaux;
         for (int i = 0; i < Cles.size(); ++i) {
             ggTrtLong->setValue(i);
             const TEnrLST k = DecomposeCle(Cles[i]);
@@ -480,18 +534,19 @@ void TfmExploreBDD::ListeNoeud(int nPage)
                 e.nDate = Fichier.lastModified().toSecsSinceEpoch();
                 e.lExiste = true;
             }
-            if (m_lValeursLues)
-                if (const auto it = m_Valeurs.constFind(Cles[i]); it != m_Valeurs.cend() && it->size() == 8) {
-                    e.lEXIF = true;
-                    e.cAppareil = (*it)[0];
-                    e.cFocale = (*it)[1];
-                    e.cVitesse = (*it)[2];
-                    e.cDiaphragme = (*it)[3];
-                    e.cDatePDV = (*it)[4];
-                    e.cISO = (*it)[5];
-                    e.cOrientation = (*it)[6];
-                    e.cCommentaire = (*it)[7];
-                }
+            if (k.nVolume != 0) {
+                // A CD image: its cached records, the disc is not read.
+                if (const QStringList v = ValeursEXIFCatalogue(*m_Contexte.iniSetup, Cles[i]); v.size() == 8)
+                    MetValeursEXIF(e, v);
+            } else if (m_lValeursLues) {
+                if (const auto it = m_Valeurs.constFind(Cles[i]); it != m_Valeurs.cend() && it->size() == 8)
+                    MetValeursEXIF(e, *it);
+            }
+            const TTailleImage Stockee = TTailleImage::DePacke(
+                m_Contexte.iniSetup->ReadString(cSectionResolutionsVignettes, Cles[i], QStringLiteral("0"))
+                    .toLongLong());
+            e.nLargeur = Stockee.nLargeur;
+            e.nHauteur = Stockee.nHauteur;
             TPLVListItem *Item = p.plv->Ajoute();
             p.plv->MetTitre(Item, e.NomFichier());
             bool lImage = false;
@@ -505,19 +560,10 @@ void TfmExploreBDD::ListeNoeud(int nPage)
                     }
                 }
             }
-            if (!lImage) {
-                // Made for the grid only: the cache is not written from here.
-                QImage Image;
-                try {
-                    Image = ChargeImage(k.cChemin, true, nD, m_Contexte.Parametres.lLireVigDsTHM).Image;
-                } catch (const std::exception &) {
-                    Image = ImageErreur(nD);
-                }
-                if (!Image.isNull()) {
-                    AppliqueTrtsImage(Image, m_Contexte, Cles[i], e.cOrientation);
-                    p.plv->MetImage(Item, Image);
-                }
-            }
+            // The file's metadata (one open) and a missing thumbnail are made on the pool; the
+            // thumbnail is for the grid only, the cache is not written from here.
+            if (k.nVolume == 0)
+                Travaux.push_back({int(p.Entrees.size()), k.cChemin, !lImage});
             p.Entrees.push_back(std::move(e));
             if (i + 1 == nPremierEcran)
                 TTacheLongue::TraiteEvenements(0, true);
@@ -528,6 +574,7 @@ void TfmExploreBDD::ListeNoeud(int nPage)
         }
         ggTrtLong->setVisible(false);
         ggTrtLong->setValue(0);
+        LanceTravaux(nPage, std::move(Travaux));
         if (p.plv->Nombre() > 0)
             p.plv->Selectionne(p.plv->Item(0));
     }
@@ -536,11 +583,90 @@ void TfmExploreBDD::ListeNoeud(int nPage)
     MajBoutons();
 }
 
+void TfmExploreBDD::LanceTravaux(int nPage, std::vector<TTravailVignette> Travaux)
+{
+    if (Travaux.empty())
+        return;
+    const quint64 nGeneration = m_Pages[size_t(nPage)].nGeneration;
+    const int nD = m_Pages[size_t(nPage)].plv->_ItemDim();
+    const bool lTHM = m_Contexte.Parametres.lLireVigDsTHM;
+    // A few images per task: enough to amortise the hand-over, few enough for the first screen
+    // to fill early.
+    constexpr size_t nParTache = 16;
+    for (size_t nDebut = 0; nDebut < Travaux.size(); nDebut += nParTache) {
+        std::vector<TTravailVignette> Lot(Travaux.begin() + qsizetype(nDebut),
+                                          Travaux.begin() + qsizetype(std::min(Travaux.size(), nDebut + nParTache)));
+        m_Pool.start([this, nPage, nGeneration, nD, lTHM, Lot = std::move(Lot)]() mutable {
+            std::vector<TResultatVignette> Resultats;
+            Resultats.reserve(Lot.size());
+            for (TTravailVignette &t : Lot) {
+                if (m_lFermeture)
+                    return;
+                TResultatVignette r;
+                r.nItem = t.nItem;
+                r.Meta = LitMetaImage(t.cChemin);
+                if (t.lVignette) {
+                    try {
+                        r.Image = ChargeImage(t.cChemin, true, nD, lTHM).Image;
+                    } catch (const std::exception &) {
+                        r.Image = ImageErreur(nD);
+                    }
+                    r.lImage = !r.Image.isNull();
+                }
+                Resultats.push_back(std::move(r));
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, nPage, nGeneration, Resultats = std::move(Resultats)]() mutable {
+                    AppliqueResultats(nPage, nGeneration, Resultats);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void TfmExploreBDD::AppliqueResultats(int nPage, quint64 nGeneration, std::vector<TResultatVignette> &Resultats)
+{
+    TPageExplore &p = m_Pages[size_t(nPage)];
+    if (nGeneration != p.nGeneration)
+        return;
+    const TContexteFocale Focale{m_Contexte.iniCFAPN.get(), m_Contexte.Parametres.lCoeffFocDansTable};
+    for (TResultatVignette &r : Resultats) {
+        if (r.nItem < 0 || r.nItem >= int(p.Entrees.size()))
+            continue;
+        TEnrLV &e = p.Entrees[size_t(r.nItem)];
+        AppliqueMetaImage(r.Meta, e, e, Focale);
+        if (r.Meta.nLargeur > 0 && r.Meta.nHauteur > 0) {
+            e.nLargeur = r.Meta.nLargeur;
+            e.nHauteur = r.Meta.nHauteur;
+        }
+        if (r.lImage) {
+            AppliqueTrtsImage(r.Image, m_Contexte, e.Cle(), e.cOrientation);
+            if (TPLVListItem *Item = p.plv->Item(r.nItem))
+                p.plv->MetImage(Item, r.Image);
+        }
+        ++p.nResultats;
+    }
+}
+
 bool TfmExploreBDD::Echap()
 {
     if (fnEchap)
         return fnEchap();
     return TTacheLongue::PrendEchap();
+}
+
+void TfmExploreBDD::MetValeursEXIF(TEnrLV &e, const QStringList &v)
+{
+    e.lEXIF = true;
+    e.cAppareil = v[0];
+    e.cFocale = v[1];
+    e.cVitesse = v[2];
+    e.cDiaphragme = v[3];
+    e.cDatePDV = v[4];
+    e.cISO = v[5];
+    e.cOrientation = v[6];
+    e.cCommentaire = v[7];
 }
 
 void TfmExploreBDD::MontreImage(int nPage)
@@ -638,14 +764,14 @@ void TfmExploreBDD::SelectionHaut(int nPage)
     case pCDC: Images = ImagesCoupsDeCoeur(m_Index); break;
     case pEXIF:
         if (TNoeudEXIF *n = NoeudEXIFDe(p.tvHaut->currentItem())) {
-            Images = n->Images;
+            Images = n->Images();
             if (!n->pParent)
                 n->Enr.nNbImages = int(Images.size());
         }
         break;
     default: break;
     }
-    ConstruitArbre(nPage, m_Ordre.Listes(m_Index, Images));
+    ConstruitArbre(nPage, m_pOrdre->Listes(m_Index, Images));
 }
 
 void TfmExploreBDD::ChangePage(int nPage)
@@ -840,6 +966,7 @@ const TValeursEXIF &TfmExploreBDD::ValeursEXIF()
                                    return Echap();
                                });
     ggTrtLong->setVisible(false);
+    m_TableEXIF = TTableEXIF(m_Index, m_Ensembles.lstToutesImages, m_Valeurs);
     return m_Valeurs;
 }
 
@@ -854,7 +981,7 @@ void TfmExploreBDD::btEXIFOrdreValiderClick()
     TPageExplore &p = m_Pages[pEXIF];
     m_lConstructionEXIF = true;
     p.tvHaut->clear();
-    m_ArboEXIF = ConstruitArboEXIF(m_Index, m_Ensembles.lstToutesImages, m_Valeurs, m_NiveauxConstruits);
+    m_ArboEXIF = ConstruitArboEXIF(m_TableEXIF, m_NiveauxConstruits);
     QTreeWidgetItem *Racine = nullptr;
     if (m_ArboEXIF) {
         AjouteNoeudsEXIF(nullptr, p.tvHaut, *m_ArboEXIF);
@@ -895,7 +1022,7 @@ QList<QAction *> TExploreBDDKX::Actions(TEmplacementAction nPlace)
 
 void TExploreBDDKX::Ouvre()
 {
-    TfmExploreBDD Fenetre(m_Contexte, m_Index, m_pArbo, m_pClassement, &m_Main);
+    TfmExploreBDD Fenetre(m_Contexte, m_Index, m_pArbo, m_pClassement, &m_Main, m_pOrdre);
     Fenetre.fnBulle = fnBulle;
     Fenetre.fnSuivreArbre = fnSuivreArbre;
     Fenetre.fnAide = fnAide;

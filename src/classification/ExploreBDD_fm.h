@@ -8,10 +8,15 @@
 #include "exploration/EnrLV.h"
 #include "mainwindow/Fonctionnalite.h"
 
+#include "metadata/LectureMeta.h"
+
 #include <QDialog>
+#include <QImage>
 #include <QObject>
+#include <QThreadPool>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -28,7 +33,9 @@ class TArboCriteres;
 class TClassement;
 class TContexte;
 class TIndexClassement;
+class TExpColPanel;
 class TPaneledListView;
+class TSeparateur;
 class TPanneauImage;
 class TfmMainKX;
 
@@ -37,8 +44,11 @@ class TfmExploreBDD : public QDialog
     Q_OBJECT
 public:
     // The index must outlive the window; the criteria tree and the classification may be null.
+    // pOrdre, when given, is the order of a previous window, kept when the catalogue's images
+    // have not changed since and replaced otherwise.
     TfmExploreBDD(TContexte &Contexte, TIndexClassement &Index, const TArboCriteres *pArbo,
-                  const TClassement *pClassement, QWidget *Parent = nullptr);
+                  const TClassement *pClassement, QWidget *Parent = nullptr,
+                  std::shared_ptr<TOrdreExplore> pOrdre = {});
     ~TfmExploreBDD() override;
 
     // The pages, in the order of pcExploreBDD.
@@ -66,6 +76,10 @@ public:
 
     // For the tests and the pages: the current page's state.
     int NbImagesNoeud(int nPage) const;
+    // The grid's entries of a page, and how many of them the pool has completed since the grid
+    // was last filled (metadata, a missing thumbnail).
+    const std::vector<TEnrLV> &EntreesPage(int nPage) const { return m_Pages[size_t(nPage)].Entrees; }
+    int ResultatsPage(int nPage) const { return m_Pages[size_t(nPage)].nResultats; }
     int TotalPage(int nPage) const;
     bool PageARemplir(int nPage) const { return m_Pages[size_t(nPage)].lAReconstruire; }
     // The provider of the floating thumbnail for a lower tree.
@@ -108,11 +122,32 @@ private:
         TPaneledListView *plv = nullptr;
         QTreeWidget *tvVigsCrits = nullptr;
         TPanneauImage *sbImg = nullptr;
+        TExpColPanel *pnArbres = nullptr;
+        TExpColPanel *pnVigs = nullptr;
+        TExpColPanel *pnVigsCrits = nullptr;
+        TSeparateur *spImg = nullptr;
         TListesPage Listes;
         TArboDossiers Arbo;
         std::vector<TEnrLV> Entrees; // one per grid item
         bool lAReconstruire = false;
         bool lConstruction = false; // the lower tree is being rebuilt: its handler waits
+        quint64 nGeneration = 0;    // counts the grid's fillings
+        int nResultats = 0;         // results of the pool applied
+    };
+    // What the pool does for a grid item off CDs: its file's metadata, and its thumbnail when
+    // none is cached.
+    struct TTravailVignette
+    {
+        int nItem;
+        QString cChemin;
+        bool lVignette;
+    };
+    struct TResultatVignette
+    {
+        int nItem = -1;
+        TMetaImage Meta;
+        QImage Image;
+        bool lImage = false;
     };
 
     void CreeControles();
@@ -133,21 +168,27 @@ private:
     const TNoeudDossier *NoeudSelectionne(int nPage) const;
     QString CritereSelectionne() const;
     bool Echap();
+    void LanceTravaux(int nPage, std::vector<TTravailVignette> Travaux);
+    void AppliqueResultats(int nPage, quint64 nGeneration, std::vector<TResultatVignette> &Resultats);
+    static void MetValeursEXIF(TEnrLV &e, const QStringList &v);
 
     TContexte &m_Contexte;
     TIndexClassement &m_Index;
     const TArboCriteres *m_pArbo;
     const TClassement *m_pClassement;
     TEnsemblesExplore m_Ensembles;
-    TOrdreExplore m_Ordre;
+    std::shared_ptr<TOrdreExplore> m_pOrdre;
     std::array<TPageExplore, 5> m_Pages;
     TNiveauxEXIF m_Niveaux;
     std::vector<int> m_NiveauxConstruits; // the levels of the tree shown
     std::unique_ptr<TNoeudEXIF> m_ArboEXIF;
     TValeursEXIF m_Valeurs;
+    TTableEXIF m_TableEXIF; // made once the values are read
     bool m_lValeursLues = false;
     bool m_lConstructionEXIF = false;
     bool m_lPremierAffichage = true;
+    std::atomic<bool> m_lFermeture{false};
+    QThreadPool m_Pool; // last member: its tasks end before the others are freed
 };
 
 // The command of the main window: `btExploreBDD` and "&Exploration de la base de données..."
@@ -176,6 +217,7 @@ private:
     TIndexClassement &m_Index;
     const TArboCriteres *m_pArbo;
     const TClassement *m_pClassement;
+    std::shared_ptr<TOrdreExplore> m_pOrdre = std::make_shared<TOrdreExplore>();
 };
 
 TExploreBDDKX *InstalleExploreBDD(TfmMainKX &Main, TContexte &Contexte, TIndexClassement &Index,

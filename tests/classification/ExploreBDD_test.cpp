@@ -256,7 +256,9 @@ TEST_F(ExploreBDDTest, EXIFTreeCountsAndSelectsByModelThenDate)
     while (!Pile.empty()) {
         const TNoeudEXIF *n = Pile.back();
         Pile.pop_back();
-        EXPECT_EQ(n->Images, ImagesNoeudEXIF(*Index, Toutes, v, Niveaux, *n)) << n->cTexte.toStdString();
+        std::vector<int> Images = n->Images();
+        std::sort(Images.begin(), Images.end());
+        EXPECT_EQ(Images, ImagesNoeudEXIF(*Index, Toutes, v, Niveaux, *n)) << n->cTexte.toStdString();
         for (const auto &e : n->Enfants)
             Pile.push_back(e.get());
     }
@@ -322,4 +324,132 @@ TEST_F(ExploreBDDTest, ValuesAreReadOnceFromFilesAndFromTheCDCache)
     EXPECT_LE(Partiel.size(), 41);
     for (auto it = Partiel.cbegin(); it != Partiel.cend(); ++it)
         EXPECT_EQ(*it, v.value(it.key()));
+}
+
+TEST_F(ExploreBDDTest, TreeFromTheOrderMatchesTheTreeFromTexts)
+{
+    iniSetup.WriteString(cSectionLabelsCD, IdVolume(7), QStringLiteral("ETE"));
+    // Interleaved sub-folders, case twins, a doubled "/", images at the roots of "/" and of a
+    // disc, and a disc met before another in the history order.
+    const QStringList Toutes = {"/a/b.jpg",
+                                "/a/b/x.jpg",
+                                "/a/c.jpg",
+                                "/r.jpg",
+                                "/x/A/1.jpg",
+                                "/x/a/2.jpg",
+                                "/x//a/3.jpg",
+                                "/Été/e.jpg",
+                                "/ete/f.jpg",
+                                "/a/b/y/z.jpg",
+                                CleImage(7, "/r.jpg"),
+                                CleImage(7, "/d/s.jpg"),
+                                CleImage(9, "/t.jpg"),
+                                CleImage(7, "/d/e/u.jpg")};
+    for (const QString &c : Toutes)
+        iniBDD.WriteString(c, QStringLiteral("X"), QString());
+    Index->Actualise();
+    const std::vector<int> Images = EnsemblesExplore(*Index).lstToutesImages;
+    const TOrdreExplore Ordre(*Index, Images);
+    auto Lignes = [&](const TArboDossiers &Arbo, const TListesPage &l) {
+        QStringList r;
+        for (const auto &p : Arbo.Racines)
+            Decrit(*p, l, r);
+        if (Arbo.pPremier)
+            r << QStringLiteral("premier ") + Arbo.pPremier->cTexte;
+        return r;
+    };
+    // The whole catalogue and parts of it, each starting with a different folder.
+    for (const std::vector<int> &Part :
+         {Images, std::vector<int>{Images[13], Images[1]}, std::vector<int>{Images[11], Images[5], Images[12]},
+          std::vector<int>{Images[9], Images[2], Images[3]}, std::vector<int>{}}) {
+        const TListesPage l = Ordre.Listes(*Index, Part);
+        EXPECT_EQ(l.Rangs.size(), size_t(l.Total()));
+        const QStringList Attendu = Lignes(ConstruitArboDossiers(l, iniSetup), l);
+        EXPECT_EQ(Lignes(Ordre.Arbo(l, iniSetup), l), Attendu);
+        // Icons too: a folder with images of its own, the "CDs" node.
+        const TArboDossiers a = Ordre.Arbo(l, iniSetup), b = ConstruitArboDossiers(l, iniSetup);
+        ASSERT_EQ(a.Racines.size(), b.Racines.size());
+        for (size_t i = 0; i < a.Racines.size(); ++i) {
+            EXPECT_EQ(a.Racines[i]->nIcone, b.Racines[i]->nIcone);
+            EXPECT_EQ(a.Racines[i]->lCD, b.Racines[i]->lCD);
+        }
+    }
+    const TListesPage l = Ordre.Listes(*Index, Images);
+    const QStringList Tout = Lignes(Ordre.Arbo(l, iniSetup), l);
+    EXPECT_TRUE(Tout.contains(QStringLiteral("/[/r.jpg]")));
+    EXPECT_TRUE(Tout.contains(QStringLiteral("    a[/x//a/3.jpg,/x/a/2.jpg]")));
+    EXPECT_TRUE(Tout.contains(QStringLiteral("  %1 - \"ETE\"[%2]").arg(IdVolume(7), CleImage(7, "/r.jpg"))));
+    // Lists made elsewhere (no ranks) still get their tree.
+    const TListesPage Texte = ListesPage(Toutes);
+    EXPECT_EQ(Lignes(Ordre.Arbo(Texte, iniSetup), Texte), Tout);
+}
+
+TEST_F(ExploreBDDTest, OrderIsKeptOnlyWhileTheImagesAndKeysStay)
+{
+    iniBDD.WriteString(QStringLiteral("/p/b.jpg"), QStringLiteral("X"), QString());
+    iniBDD.WriteString(QStringLiteral("/p/a.jpg"), QStringLiteral("X"), QString());
+    Index->Actualise();
+    std::vector<int> Images = EnsemblesExplore(*Index).lstToutesImages;
+    const TOrdreExplore Ordre(*Index, Images);
+    EXPECT_FALSE(TOrdreExplore().Valable(*Index, Images));
+    EXPECT_TRUE(Ordre.Valable(*Index, Images));
+    EXPECT_FALSE(Ordre.Valable(*Index, {Images.front()}));
+    iniSetup.WriteString(cSectionCoupsDeCoeur, QStringLiteral("/p/c.jpg"), QStringLiteral("1"));
+    Index->Actualise();
+    const std::vector<int> Plus = EnsemblesExplore(*Index).lstToutesImages;
+    EXPECT_FALSE(Ordre.Valable(*Index, Plus));
+    const TOrdreExplore Nouvel(*Index, Plus);
+    EXPECT_EQ(Nouvel.Listes(*Index, Plus).HorsCD.size(), 3u);
+}
+
+TEST_F(ExploreBDDTest, EXIFTreeFromNumbersSortsEachLevelAndKeepsEveryImageOnce)
+{
+    const char *const Vitesses[] = {"2", "1/60", "1/0", "1/250", "abc", "1/60", "0,5", ""};
+    const char *const Modeles[] = {"Zeta", "Alpha", "", "Alpha"};
+    TValeursEXIF v;
+    for (int i = 0; i < 40; ++i) {
+        const QString c = QStringLiteral("/v/%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+        iniBDD.WriteString(c, QStringLiteral("X"), QString());
+        v[c] = {QString::fromLatin1(Modeles[i % 4]),
+                QString(),
+                QString::fromLatin1(Vitesses[i % 8]),
+                QString(),
+                QStringLiteral("%1/01/2020 08:00:00").arg(1 + i % 3, 2, 10, QLatin1Char('0')),
+                QString(),
+                "1",
+                ""};
+    }
+    Index->Actualise();
+    const std::vector<int> Toutes = EnsemblesExplore(*Index).lstToutesImages;
+    const TTableEXIF Table(*Index, Toutes, v);
+    for (const std::vector<int> &Niveaux : {std::vector<int>{eVitesse}, std::vector<int>{eAppareil, eVitesse, eDatePDV},
+                                            std::vector<int>{eDatePDV, eAppareil}}) {
+        const auto pRacine = ConstruitArboEXIF(Table, Niveaux);
+        ASSERT_TRUE(pRacine);
+        std::vector<const TNoeudEXIF *> Pile{pRacine.get()};
+        while (!Pile.empty()) {
+            const TNoeudEXIF *n = Pile.back();
+            Pile.pop_back();
+            std::vector<int> Images = n->Images();
+            std::sort(Images.begin(), Images.end());
+            EXPECT_EQ(Images, ImagesNoeudEXIF(*Index, Toutes, v, Niveaux, *n)) << n->cTexte.toStdString();
+            if (n->pParent)
+                EXPECT_EQ(n->Enr.nNbImages, int(Images.size()));
+            int nEnfants = 0;
+            for (size_t i = 0; i < n->Enfants.size(); ++i) {
+                nEnfants += n->Enfants[i]->Enr.nNbImages;
+                if (i > 0)
+                    EXPECT_TRUE(AvantValeurEXIF(n->Enfants[i]->Enr.nIndEXIF, n->Enfants[i - 1]->Enr.cValeur,
+                                                n->Enfants[i]->Enr.cValeur));
+                Pile.push_back(n->Enfants[i].get());
+            }
+            EXPECT_LE(nEnfants, int(Images.size()));
+        }
+    }
+    // Exposure times by value, the unreadable ones last.
+    const auto pVitesses = ConstruitArboEXIF(Table, {eVitesse});
+    QStringList Ordre;
+    for (const auto &e : pVitesses->Enfants)
+        Ordre << e->cTexte;
+    EXPECT_EQ(Ordre, (QStringList{"1/250 s", "1/60 s", "0,5 s", "2 s", "1/0 s", "abc s"}));
 }

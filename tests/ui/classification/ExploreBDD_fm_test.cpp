@@ -5,6 +5,7 @@
 #include "classification/IndexClassement.h"
 #include "mainwindow/Aide_fm.h"
 #include "mainwindow/MainKX_fm.h"
+#include "components/ExpColPanel.h"
 #include "components/PaneledListView.h"
 #include "storage/Contexte.h"
 #include "storage/Sections.h"
@@ -14,6 +15,7 @@
 #include "support/Fichiers.h"
 #include "support/MessagesFactices.h"
 
+#include <QDirIterator>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QPushButton>
@@ -255,4 +257,63 @@ TEST_F(ExploreBDDPrincipale, F1GivesTheExplorersHelpAndItsClassificationTreesThe
     EXPECT_EQ(Montrees.at(1).at(0).toInt(), 20);
     if (QWidget *w = Aide->Fenetre())
         w->close();
+}
+
+TEST_F(ExploreBDDFenetreTest, PoolGivesTheGridMetadataAndMissingThumbnailsWithoutCachingThem)
+{
+    Catalogue();
+    auto fm = Fenetre();
+    auto *plv = Controle<TPaneledListView>(fm.get(), "plvBDDVigs");
+    auto *tvBDD = Controle<QTreeWidget>(fm.get(), "tvBDD");
+    // "a" is listed at opening with no cached thumbnail: the pool makes them for the grid and
+    // reads each file's size from its header.
+    ASSERT_EQ(plv->Nombre(), 2);
+    for (int n = 0; n < 200 && fm->ResultatsPage(TfmExploreBDD::pBDD) < 2; ++n)
+        QTest::qWait(20);
+    ASSERT_EQ(fm->ResultatsPage(TfmExploreBDD::pBDD), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(plv->Item(i)->AUneImage()) << i;
+        EXPECT_EQ(fm->EntreesPage(TfmExploreBDD::pBDD)[size_t(i)].nLargeur, 40);
+        EXPECT_EQ(fm->EntreesPage(TfmExploreBDD::pBDD)[size_t(i)].nHauteur, 30);
+    }
+    QDirIterator it(Contexte->Dossiers.cDossierVignettes, QDir::Files, QDirIterator::Subdirectories);
+    EXPECT_FALSE(it.hasNext()) << it.next().toStdString();
+
+    // Results for a grid that was filled again are dropped: only the new node's count.
+    QTreeWidgetItem *c = nullptr;
+    for (QTreeWidgetItemIterator i(tvBDD); *i; ++i)
+        if ((*i)->text(0) == QStringLiteral("c"))
+            c = *i;
+    ASSERT_TRUE(c);
+    tvBDD->setCurrentItem(c);
+    for (int n = 0; n < 200 && fm->ResultatsPage(TfmExploreBDD::pBDD) < 1; ++n)
+        QTest::qWait(20);
+    QTest::qWait(50);
+    EXPECT_EQ(plv->Nombre(), 1);
+    EXPECT_EQ(fm->ResultatsPage(TfmExploreBDD::pBDD), 1);
+    // Closing while the pool works ends its tasks first.
+    tvBDD->setCurrentItem(tvBDD->topLevelItem(0));
+    fm.reset();
+}
+
+TEST_F(ExploreBDDFenetreTest, SidePanesCollapseToAStripAndKeepTheirWidth)
+{
+    auto fm = Fenetre();
+    fm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fm.get()));
+    for (const char *cNom : {"pnArbresBDD", "pnVigsCritsEXIF"}) {
+        auto *pn = Controle<TExpColPanel>(fm.get(), cNom);
+        ASSERT_TRUE(pn) << cNom;
+        const int nRef = pn->_LargHautRef();
+        pn->set_PanelState(psCollapsed);
+        EXPECT_EQ(pn->width(), TExpColPanel::nEpaisseurBande) << cNom;
+        pn->set_PanelState(psExpanded);
+        EXPECT_EQ(pn->width(), nRef) << cNom;
+    }
+    // The grid's pane is at least one row of thumbnails high.
+    auto *pnVigs = Controle<TExpColPanel>(fm.get(), "pnVigsMC");
+    auto *plv = Controle<TPaneledListView>(fm.get(), "plvMCVigs");
+    ASSERT_TRUE(pnVigs && plv);
+    EXPECT_GE(pnVigs->_LargHautRef(), plv->_ItemDim() + 42);
+    EXPECT_EQ(pnVigs->height(), pnVigs->_LargHautRef());
 }
