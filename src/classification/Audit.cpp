@@ -14,6 +14,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <unordered_map>
+#include <vector>
+
 #include <algorithm>
 
 namespace
@@ -78,20 +81,45 @@ void TrieNomsImg(QList<TEnrNomImg> &Liste)
 
 // ---- Writing the paragraphs ----------------------------------------------------------------
 
-void TRedacteurAudit::Segments(const QList<TSegmentRTF> &Segments)
+const QList<TSegmentRTF> &TRedacteurAudit::Runs(const QString &cTexte)
 {
-    TParagrapheRTF p;
+    TRunsDUnAspect *pAspect = nullptr;
+    for (TRunsDUnAspect &a : m_Aspects)
+        if (a.rTaille == rTaille && a.lGras == lGras && a.lSouligne == lSouligne) {
+            pAspect = &a;
+            break;
+        }
+    if (!pAspect)
+        pAspect = &m_Aspects.emplace_back(TRunsDUnAspect{rTaille, lGras, lSouligne, {}});
+    auto it = pAspect->ParTexte.find(cTexte);
+    if (it == pAspect->ParTexte.end())
+        it = pAspect->ParTexte.insert(cTexte, {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
+    return *it;
+}
+
+void TRedacteurAudit::Ajoute(const QList<TSegmentRTF> &Runs)
+{
+    TParagrapheRTF &p = Paragraphes.emplace_back();
     p.nAlignement = nAlignement;
     p.nRetraitPremiereLigne = Twips(rRetraitPremiere);
     p.nRetraitGauche = Twips(rRetraitGauche);
     p.lPuce = lPuce;
-    p.lstSegments = Segments;
-    Paragraphes << std::move(p);
+    p.lstSegments = Runs;
+}
+
+void TRedacteurAudit::Segments(const QList<TSegmentRTF> &Segments)
+{
+    Ajoute(Segments);
 }
 
 void TRedacteurAudit::Ligne(const QString &cTexte)
 {
-    Segments({TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
+    Ajoute(Runs(cTexte));
+}
+
+void TRedacteurAudit::LigneUnique(const QString &cTexte)
+{
+    Ajoute({TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
 }
 
 void TRedacteurAudit::Titre(int nNiveau, const QString &cTitre)
@@ -119,34 +147,66 @@ void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &c
     Ligne(cEtiquette);
     lGras = false;
     rRetraitPremiere = 48;
-    for (const QString &c : LignesDe(cValeur))
-        Ligne(c);
+    if (!cValeur.contains(QStringLiteral("\r\n")))
+        Ligne(cValeur);
+    else
+        for (const QString &c : LignesDe(cValeur))
+            Ligne(c);
 }
 
 void TRedacteurAudit::BlocEtiquete(const QString &cEtiquette, const QString &cValeur)
 {
-    QString cTexte = cValeur;
-    if (cTexte.startsWith(QStringLiteral("\r\n")))
-        cTexte.remove(0, 2);
-    if (cTexte.isEmpty())
+    // Most values are one line: they are shown as they are, without cutting them.
+    if (!cValeur.contains(QStringLiteral("\r\n")))
+        BlocEtiqueteLignes(cEtiquette, {cValeur});
+    else
+        BlocEtiqueteLignes(cEtiquette, LignesDe(cValeur));
+}
+
+void TRedacteurAudit::BlocEtiqueteLignes(const QString &cEtiquette, const QStringList &Lignes)
+{
+    // The value loses one leading CR LF, that is its first line when it is empty and not alone;
+    // an empty value makes no block.
+    const qsizetype nDebut = Lignes.size() > 1 && Lignes.first().isEmpty() ? 1 : 0;
+    if (Lignes.size() - nDebut == 0 || (Lignes.size() - nDebut == 1 && Lignes.last().isEmpty()))
         return;
     rRetraitPremiere = 32;
     lSouligne = true;
     Ligne(cEtiquette);
     lSouligne = false;
     rRetraitPremiere = 48;
-    for (const QString &c : LignesDe(cTexte))
-        Ligne(c);
+    for (qsizetype i = nDebut; i < Lignes.size(); ++i)
+        Ligne(Lignes[i]);
 }
 
 // ---- The report ----------------------------------------------------------------------------
 
+namespace
+{
+// What follows the number and the display text in an image's entry: " size" or " size le date".
+QString FinLigneImage(qint64 nTaille, const QDateTime &dtDate)
+{
+    QString c = QLatin1Char(' ') + TexteTaille(nTaille);
+    if (dtDate.isValid())
+        c += QStringLiteral(" le ") + FrenchFormats::DateHeure(dtDate);
+    return c;
+}
+
+QString LigneImage(int nNumero, const QString &cAffiche, const QString &cFin)
+{
+    QString c;
+    c.reserve(12 + cAffiche.size() + cFin.size());
+    c += QString::number(nNumero);
+    c += QStringLiteral(") ");
+    c += cAffiche;
+    c += cFin;
+    return c;
+}
+} // namespace
+
 QString LigneImageAudit(int nNumero, const TEnrNomImg &Enr, qint64 nTaille, const QDateTime &dtDate)
 {
-    if (dtDate.isValid())
-        return QStringLiteral("%1) %2 %3 le %4")
-            .arg(QString::number(nNumero), Enr.cAffiche, TexteTaille(nTaille), FrenchFormats::DateHeure(dtDate));
-    return QStringLiteral("%1) %2 %3").arg(QString::number(nNumero), Enr.cAffiche, TexteTaille(nTaille));
+    return LigneImage(nNumero, Enr.cAffiche, FinLigneImage(nTaille, dtDate));
 }
 
 namespace
@@ -290,25 +350,28 @@ private:
     bool Rubrique(TRubriqueAudit r, const QString &cTitre)
     {
         R.Titre(1, cTitre);
+        std::vector<TImageVue *> Images;
         for (const QString &cGroupe : GroupesListes(S, Sel, r)) {
             const QStringList Cles = S.fnImagesGroupe ? S.fnImagesGroupe(r, cGroupe) : QStringList();
             if (S.fnGroupe)
                 S.fnGroupe();
             if (Cles.isEmpty())
                 continue;
-            QList<TEnrNomImg> Images;
-            Images.reserve(Cles.size());
+            Images.clear();
+            Images.reserve(size_t(Cles.size()));
             for (const QString &c : Cles)
-                Images << EnrNomImg(c, S.fnLabelCD);
-            TrieNomsImg(Images);
+                Images.push_back(&Vue(c));
+            // As TrieNomsImg orders records, on keys made once per image.
+            std::stable_sort(Images.begin(), Images.end(),
+                             [](const TImageVue *a, const TImageVue *b) { return a->cTri < b->cTri; });
             R.Ligne();
             R.rRetraitPremiere = 16;
             R.lGras = R.lSouligne = true;
             R.Ligne(cGroupe + QStringLiteral(" :"));
             R.lGras = R.lSouligne = false;
             int nNumero = 1;
-            for (const TEnrNomImg &Enr : std::as_const(Images)) {
-                Entree(nNumero++, Enr);
+            for (TImageVue *v : Images) {
+                Entree(nNumero++, *v);
                 ++m_nImages;
                 if (S.fnAvance)
                     S.fnAvance(m_nImages);
@@ -319,18 +382,71 @@ private:
         return true;
     }
 
-    void Entree(int nNumero, const TEnrNomImg &Enr)
+    // An image as every group shows it: its record, its sort key, and once its entry was
+    // written, the end of its entry line and where its detail paragraphs lie in the report.
+    struct TImageVue
     {
-        const TDetailsImageAudit d = S.fnDetails ? S.fnDetails(Enr, O) : TDetailsImageAudit{};
+        TEnrNomImg Enr;
+        QString cTri;
+        QString cFinLigne;
+        qsizetype nDetails = -1; // first detail paragraph; -1: entry not written yet
+        qsizetype nNbDetails = 0;
+    };
+
+    TImageVue &Vue(const QString &cCle)
+    {
+        auto it = m_Vues.find(cCle);
+        if (it != m_Vues.end())
+            return it->second;
+        TImageVue v;
+        const TEnrLST Lst = DecomposeCle(cCle);
+        v.Enr.nIdCD = Lst.nVolume;
+        v.Enr.cChemin = Lst.cChemin;
+        v.Enr.cCle = cCle;
+        if (Lst.nVolume != 0) {
+            auto p = m_DebutsCD.constFind(Lst.nVolume);
+            if (p == m_DebutsCD.cend()) {
+                const QString cLabel = S.fnLabelCD ? S.fnLabelCD(Lst.nVolume) : QString();
+                p = m_DebutsCD.insert(Lst.nVolume, IdVolume(quint32(Lst.nVolume)) + QStringLiteral(" - \"") + cLabel +
+                                                       QStringLiteral("\" : "));
+            }
+            v.Enr.cAffiche = *p + Lst.cChemin;
+        } else
+            v.Enr.cAffiche = Lst.cChemin;
+        v.cTri = (Lst.nVolume != 0 ? QStringLiteral("1") : QStringLiteral("0")) + v.Enr.cAffiche.toUpper();
+        return m_Vues.emplace(cCle, std::move(v)).first->second;
+    }
+
+    void Entree(int nNumero, TImageVue &v)
+    {
+        if (v.nDetails >= 0) {
+            // Listed again: the details written the first time are shown again.
+            R.Ligne();
+            R.rRetraitPremiere = 32;
+            R.lGras = true;
+            R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
+            R.lGras = false;
+            QList<TParagrapheRTF> &P = R.Paragraphes;
+            for (qsizetype i = v.nDetails; i < v.nDetails + v.nNbDetails; ++i) {
+                TParagrapheRTF p = P.at(i); // the list may move as it grows
+                P.append(std::move(p));
+            }
+            if (v.nNbDetails > 0)
+                R.rRetraitPremiere = 48;
+            return;
+        }
+        const TDetailsImageAudit d = S.fnDetails ? S.fnDetails(v.Enr, O) : TDetailsImageAudit{};
+        v.cFinLigne = FinLigneImage(d.nTaille, d.dtDate);
         R.Ligne();
         R.rRetraitPremiere = 32;
         R.lGras = true;
-        R.Ligne(LigneImageAudit(nNumero, Enr, d.nTaille, d.dtDate));
+        R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
         R.lGras = false;
+        v.nDetails = R.Paragraphes.size();
         if (O.lAffTrt)
             R.BlocEtiquete(QStringLiteral("Traitements :"), d.cTraitements);
         if (O.lAffCrit) {
-            R.BlocEtiquete(QStringLiteral("Critères hiérarchiques :"), ResumeCritCoches(d.Criteres, true));
+            R.BlocEtiqueteLignes(QStringLiteral("Critères hiérarchiques :"), LignesResume(d.Criteres));
             R.BlocEtiquete(QStringLiteral("Mots-clés :"), d.cMotsCles);
             R.BlocEtiquete(QStringLiteral("Coup de Coeur :"), d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
             R.BlocEtiquete(QStringLiteral("Légende :"), d.cLegende);
@@ -345,7 +461,53 @@ private:
             R.BlocEtiquete(QStringLiteral("EXIF :"), d.cEXIF);
         if (O.lAffIPTC)
             R.BlocEtiquete(QStringLiteral("IPTC :"), d.cIPTC);
+        v.nNbDetails = R.Paragraphes.size() - v.nDetails;
     }
+
+    // The lines of ResumeCritCoches(Chemins, true), each path cut into its parts once per report.
+    const QStringList &LignesResume(const QStringList &Chemins)
+    {
+        m_Resume.clear();
+        const QStringList *pPrecedent = nullptr;
+        for (const QString &cChemin : Chemins) {
+            auto it = m_Chemins.find(cChemin);
+            if (it == m_Chemins.end()) {
+                TCheminCoupe c;
+                c.Composants = DecoupeChemin(cChemin);
+                for (qsizetype i = 0; i < c.Composants.size(); ++i)
+                    c.Lignes << QString(i, QLatin1Char('\t')) + c.Composants[i];
+                it = m_Chemins.emplace(cChemin, std::move(c)).first;
+            }
+            const QStringList &Composants = it->second.Composants;
+            qsizetype nDebut = 0;
+            if (pPrecedent) {
+                const qsizetype nCommun = std::min(Composants.size(), pPrecedent->size());
+                while (nDebut < nCommun && Composants[nDebut] == (*pPrecedent)[nDebut])
+                    ++nDebut;
+            }
+            for (qsizetype i = nDebut; i < Composants.size(); ++i) {
+                // A part holding a CR LF would be cut in two by the text's reading.
+                const QString &cLigne = it->second.Lignes[i];
+                if (cLigne.contains(QStringLiteral("\r\n")))
+                    m_Resume << LignesDe(cLigne);
+                else
+                    m_Resume << cLigne;
+            }
+            pPrecedent = &Composants;
+        }
+        return m_Resume;
+    }
+
+    struct TCheminCoupe
+    {
+        QStringList Composants;
+        QStringList Lignes;
+    };
+    // Node-based: the group being written holds pointers to the views while others are added.
+    std::unordered_map<QString, TCheminCoupe> m_Chemins;
+    QStringList m_Resume;
+    std::unordered_map<QString, TImageVue> m_Vues;
+    QHash<qint32, QString> m_DebutsCD;
 
     const TSourceAudit &S;
     const TOptionsAudit &O;
