@@ -194,12 +194,22 @@ QString FinLigneImage(qint64 nTaille, const QDateTime &dtDate)
 
 QString LigneImage(int nNumero, const QString &cAffiche, const QString &cFin)
 {
-    QString c;
-    c.reserve(12 + cAffiche.size() + cFin.size());
-    c += QString::number(nNumero);
-    c += QStringLiteral(") ");
-    c += cAffiche;
-    c += cFin;
+    char16_t Chiffres[12];
+    int nChiffres = 0;
+    unsigned u = nNumero < 0 ? 0u - unsigned(nNumero) : unsigned(nNumero);
+    do
+        Chiffres[nChiffres++] = char16_t(u'0' + u % 10);
+    while ((u /= 10) != 0);
+    if (nNumero < 0)
+        Chiffres[nChiffres++] = u'-';
+    QString c(nChiffres + 2 + cAffiche.size() + cFin.size(), Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(c.data());
+    while (nChiffres > 0)
+        *p++ = Chiffres[--nChiffres];
+    *p++ = u')';
+    *p++ = u' ';
+    std::copy_n(cAffiche.utf16(), cAffiche.size(), p);
+    std::copy_n(cFin.utf16(), cFin.size(), p + cAffiche.size());
     return c;
 }
 } // namespace
@@ -395,9 +405,17 @@ private:
 
     TImageVue &Vue(const QString &cCle)
     {
+        // The groups' keys mostly share their text with the index's: the address of that text
+        // finds the view without hashing it. Every text whose address is recorded is kept
+        // alive, so an address cannot come back for another text.
+        if (TImageVue *pVue = m_VuesParAdresse.value(cCle.constData()))
+            return *pVue;
         auto it = m_Vues.find(cCle);
-        if (it != m_Vues.end())
+        if (it != m_Vues.end()) {
+            m_Gardes.push_back(cCle);
+            m_VuesParAdresse.insert(cCle.constData(), &it->second);
             return it->second;
+        }
         TImageVue v;
         const TEnrLST Lst = DecomposeCle(cCle);
         v.Enr.nIdCD = Lst.nVolume;
@@ -407,14 +425,16 @@ private:
             auto p = m_DebutsCD.constFind(Lst.nVolume);
             if (p == m_DebutsCD.cend()) {
                 const QString cLabel = S.fnLabelCD ? S.fnLabelCD(Lst.nVolume) : QString();
-                p = m_DebutsCD.insert(Lst.nVolume, IdVolume(quint32(Lst.nVolume)) + QStringLiteral(" - \"") + cLabel +
-                                                       QStringLiteral("\" : "));
+                p = m_DebutsCD.insert(Lst.nVolume, IdVolume(quint32(Lst.nVolume)) + QStringLiteral(" - \"") + cLabel
+                                                       + QStringLiteral("\" : "));
             }
             v.Enr.cAffiche = *p + Lst.cChemin;
         } else
             v.Enr.cAffiche = Lst.cChemin;
         v.cTri = (Lst.nVolume != 0 ? QStringLiteral("1") : QStringLiteral("0")) + v.Enr.cAffiche.toUpper();
-        return m_Vues.emplace(cCle, std::move(v)).first->second;
+        TImageVue &Nouvelle = m_Vues.emplace(cCle, std::move(v)).first->second;
+        m_VuesParAdresse.insert(cCle.constData(), &Nouvelle);
+        return Nouvelle;
     }
 
     void Entree(int nNumero, TImageVue &v)
@@ -427,10 +447,11 @@ private:
             R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
             R.lGras = false;
             QList<TParagrapheRTF> &P = R.Paragraphes;
-            for (qsizetype i = v.nDetails; i < v.nDetails + v.nNbDetails; ++i) {
-                TParagrapheRTF p = P.at(i); // the list may move as it grows
-                P.append(std::move(p));
-            }
+            // Room first: the paragraphs are copied from the list itself.
+            if (P.capacity() < P.size() + v.nNbDetails)
+                P.reserve(std::max(P.size() + v.nNbDetails, P.capacity() * 2));
+            for (qsizetype i = v.nDetails; i < v.nDetails + v.nNbDetails; ++i)
+                P.append(P.at(i));
             if (v.nNbDetails > 0)
                 R.rRetraitPremiere = 48;
             return;
@@ -507,6 +528,8 @@ private:
     std::unordered_map<QString, TCheminCoupe> m_Chemins;
     QStringList m_Resume;
     std::unordered_map<QString, TImageVue> m_Vues;
+    QHash<const void *, TImageVue *> m_VuesParAdresse;
+    std::vector<QString> m_Gardes;
     QHash<qint32, QString> m_DebutsCD;
 
     const TSourceAudit &S;
