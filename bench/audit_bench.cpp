@@ -27,6 +27,7 @@
 #include <QTextEdit>
 
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 using namespace MesureBanc;
@@ -38,14 +39,14 @@ void B(const QByteArray &cNom, double d, const char *cUnite)
     Bench(cNom.constData(), d, cUnite);
 }
 
-double PicMemoireMo()
+double MemoireMo(const char *cLigne)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &l : f.readAll().split('\n'))
-        if (l.startsWith("VmHWM:"))
-            return l.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (l.startsWith(cLigne))
+            return l.mid(qsizetype(std::strlen(cLigne))).trimmed().split(' ').first().toDouble() / 1024.0;
     return -1;
 }
 
@@ -152,6 +153,8 @@ int main(int argc, char **argv)
     Sel[TRubriqueAudit::MotCle] = {s.MotsClesPresents, s.MotsClesPresents};
     Sel[TRubriqueAudit::Appareil] = {Appareils6.Modeles, Appareils6.Modeles};
 
+    // What the catalogue, stores and index take before the report.
+    Bench("audit_memory_before_model", MemoireMo("VmRSS:"), "MB");
     QList<TParagrapheRTF> Paragraphes;
     TTemps t = Chrono([&] { ComposeAudit(s, o, Sel, Paragraphes); });
     const QByteArray cN = QByteArray::number(nBase);
@@ -202,7 +205,7 @@ int main(int argc, char **argv)
         B("audit_display_" + cN, t.dMur / 1000, "s");
         B("audit_display_" + cN + "_cpu", t.dCpu / 1000, "s");
     }
-    Bench("audit_peak_memory", PicMemoireMo(), "MB");
+    Bench("audit_peak_memory", MemoireMo("VmHWM:"), "MB");
 
     // Criterion and keyword groups' key lists: the index beside indexed SQLite.
     sqlite3 *db = nullptr;
@@ -262,6 +265,21 @@ int main(int argc, char **argv)
     });
     if (nNous != nSql)
         std::fprintf(stderr, "groups differ: %lld and %lld keys\n", (long long)nNous, (long long)nSql);
+    // Same answers, group by group, whatever order each gives them in.
+    int nGroupes = 0, nDifferents = 0;
+    auto Compare = [&](QStringList a, QStringList b) {
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        ++nGroupes;
+        if (a != b)
+            ++nDifferents;
+    };
+    for (const TNoeudAudit &n : std::as_const(s.Criteres))
+        Compare(Donnees.ImagesGroupe(TRubriqueAudit::Critere, n.cChemin), Cles(QCrit, n.cChemin));
+    for (const QString &m : std::as_const(s.MotsClesPresents))
+        Compare(Donnees.ImagesGroupe(TRubriqueAudit::MotCle, m), Cles(QMot, m));
+    Bench("audit_groups_compared", nGroupes, "groups");
+    Bench("audit_groups_differing", nDifferents, "groups");
     Bench("audit_groups_ms", dNous, "ms");
     Bench("audit_groups_vs_sqlite", dSql / dNous, "x");
     sqlite3_finalize(QCrit);
