@@ -447,9 +447,8 @@ private:
             R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
             R.lGras = false;
             QList<TParagrapheRTF> &P = R.Paragraphes;
-            // Room first: the paragraphs are copied from the list itself.
-            if (P.capacity() < P.size() + v.nNbDetails)
-                P.reserve(std::max(P.size() + v.nNbDetails, P.capacity() * 2));
+            // Copied from the list itself: when it must grow, append copies the value first.
+            // (reserve() would copy the whole list each time.)
             for (qsizetype i = v.nDetails; i < v.nDetails + v.nNbDetails; ++i)
                 P.append(P.at(i));
             if (v.nNbDetails > 0)
