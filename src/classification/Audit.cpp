@@ -64,13 +64,20 @@ TEnrNomImg EnrNomImg(const QString &cCle, const std::function<QString(qint32)> &
     return Enr;
 }
 
+namespace
+{
+QString CleTri(const TEnrNomImg &Enr)
+{
+    return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Enr.cAffiche.toUpper();
+}
+} // namespace
+
 void TrieNomsImg(QList<TEnrNomImg> &Liste)
 {
     std::vector<std::pair<QString, qsizetype>> Cles;
     Cles.reserve(size_t(Liste.size()));
     for (qsizetype i = 0; i < Liste.size(); ++i)
-        Cles.emplace_back(
-            (Liste[i].nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Liste[i].cAffiche.toUpper(), i);
+        Cles.emplace_back(CleTri(Liste[i]), i);
     std::stable_sort(Cles.begin(), Cles.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     QList<TEnrNomImg> Triee;
     Triee.reserve(Liste.size());
@@ -417,21 +424,13 @@ private:
             return it->second;
         }
         TImageVue v;
-        const TEnrLST Lst = DecomposeCle(cCle);
-        v.Enr.nIdCD = Lst.nVolume;
-        v.Enr.cChemin = Lst.cChemin;
-        v.Enr.cCle = cCle;
-        if (Lst.nVolume != 0) {
-            auto p = m_DebutsCD.constFind(Lst.nVolume);
-            if (p == m_DebutsCD.cend()) {
-                const QString cLabel = S.fnLabelCD ? S.fnLabelCD(Lst.nVolume) : QString();
-                p = m_DebutsCD.insert(Lst.nVolume, IdVolume(quint32(Lst.nVolume)) + QStringLiteral(" - \"") + cLabel
-                                                       + QStringLiteral("\" : "));
-            }
-            v.Enr.cAffiche = *p + Lst.cChemin;
-        } else
-            v.Enr.cAffiche = Lst.cChemin;
-        v.cTri = (Lst.nVolume != 0 ? QStringLiteral("1") : QStringLiteral("0")) + v.Enr.cAffiche.toUpper();
+        v.Enr = EnrNomImg(cCle, [this](qint32 nIdCD) {
+            auto p = m_LabelsCD.constFind(nIdCD);
+            if (p == m_LabelsCD.cend())
+                p = m_LabelsCD.insert(nIdCD, S.fnLabelCD ? S.fnLabelCD(nIdCD) : QString());
+            return *p;
+        });
+        v.cTri = CleTri(v.Enr);
         TImageVue &Nouvelle = m_Vues.emplace(cCle, std::move(v)).first->second;
         m_VuesParAdresse.insert(cCle.constData(), &Nouvelle);
         return Nouvelle;
@@ -529,7 +528,7 @@ private:
     std::unordered_map<QString, TImageVue> m_Vues;
     QHash<const void *, TImageVue *> m_VuesParAdresse;
     std::vector<QString> m_Gardes;
-    QHash<qint32, QString> m_DebutsCD;
+    QHash<qint32, QString> m_LabelsCD;
 
     const TSourceAudit &S;
     const TOptionsAudit &O;
