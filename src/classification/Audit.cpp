@@ -367,7 +367,8 @@ private:
     bool Rubrique(TRubriqueAudit r, const QString &cTitre)
     {
         R.Titre(1, cTitre);
-        std::vector<TImageVue *> Images;
+        // The sort key beside each view: comparing does not go through the view.
+        std::vector<std::pair<QStringView, TImageVue *>> Images;
         for (const QString &cGroupe : GroupesListes(S, Sel, r)) {
             const QStringList Cles = S.fnImagesGroupe ? S.fnImagesGroupe(r, cGroupe) : QStringList();
             if (S.fnGroupe)
@@ -376,18 +377,20 @@ private:
                 continue;
             Images.clear();
             Images.reserve(size_t(Cles.size()));
-            for (const QString &c : Cles)
-                Images.push_back(&Vue(c));
+            for (const QString &c : Cles) {
+                TImageVue &v = Vue(c);
+                Images.emplace_back(v.cTri, &v);
+            }
             // As TrieNomsImg orders records, on keys made once per image.
             std::stable_sort(Images.begin(), Images.end(),
-                             [](const TImageVue *a, const TImageVue *b) { return a->cTri < b->cTri; });
+                             [](const auto &a, const auto &b) { return a.first < b.first; });
             R.Ligne();
             R.rRetraitPremiere = 16;
             R.lGras = R.lSouligne = true;
             R.Ligne(cGroupe + QStringLiteral(" :"));
             R.lGras = R.lSouligne = false;
             int nNumero = 1;
-            for (TImageVue *v : Images) {
+            for (const auto &[cTri, v] : Images) {
                 Entree(nNumero++, *v);
                 ++m_nImages;
                 if (S.fnAvance)
