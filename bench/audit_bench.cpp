@@ -7,6 +7,11 @@
 // SQLite peer: critere(chemin, id) and motcle(mot COLLATE NOCASE, id), both WITHOUT ROWID
 // with (value, id) as primary key, image(id INTEGER PRIMARY KEY, cle); journal off, ANALYZE
 // after loading, statements prepared once.
+//
+// VIMBREL_AUDIT_TEXTE=<file> writes the report's plain text there and each paragraph's look to
+// <file>.looks, to check that a change to the composition says the same thing;
+// VIMBREL_AUDIT_SANS_AFFICHAGE=1 skips the report box. Times are printed as wall and as the
+// thread's processor time (user and system), which a loaded machine does not stretch as much.
 
 #include "BancSqlite.h"
 #include "CatalogueGenere.h"
