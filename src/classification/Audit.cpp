@@ -416,26 +416,33 @@ private:
     TImageVue &Vue(const QString &cCle)
     {
         // The groups' keys mostly share their text with the index's: the address of that text
-        // finds the view without hashing it. Every text whose address is recorded is kept
-        // alive, so an address cannot come back for another text.
-        if (TImageVue *pVue = m_VuesParAdresse.value(cCle.constData()))
-            return *pVue;
+        // (with its length) finds the view without hashing it. Only texts the strings own are
+        // recorded, and each is kept alive, so an address cannot come back for another text.
+        const TImageVue *pVue = m_VuesParAdresse.value(cCle.constData());
+        if (pVue && pVue->Enr.cCle.size() == cCle.size())
+            return *const_cast<TImageVue *>(pVue);
+        const bool lPossede = cCle.capacity() > 0; // 0: literal or borrowed text
         auto it = m_Vues.find(cCle);
         if (it != m_Vues.end()) {
-            m_Gardes.push_back(cCle);
-            m_VuesParAdresse.insert(cCle.constData(), &it->second);
+            if (lPossede) {
+                m_Gardes.push_back(cCle);
+                m_VuesParAdresse.insert(cCle.constData(), &it->second);
+            }
             return it->second;
         }
+        // A borrowed text may change under the view: the view keeps its own copy.
+        const QString cGardee = lPossede ? cCle : QString(cCle.constData(), cCle.size());
         TImageVue v;
-        v.Enr = EnrNomImg(cCle, [this](qint32 nIdCD) {
+        v.Enr = EnrNomImg(cGardee, [this](qint32 nIdCD) {
             auto p = m_LabelsCD.constFind(nIdCD);
             if (p == m_LabelsCD.cend())
                 p = m_LabelsCD.insert(nIdCD, S.fnLabelCD ? S.fnLabelCD(nIdCD) : QString());
             return *p;
         });
         v.cTri = CleTri(v.Enr);
-        TImageVue &Nouvelle = m_Vues.emplace(cCle, std::move(v)).first->second;
-        m_VuesParAdresse.insert(cCle.constData(), &Nouvelle);
+        TImageVue &Nouvelle = m_Vues.emplace(cGardee, std::move(v)).first->second;
+        if (lPossede)
+            m_VuesParAdresse.insert(cCle.constData(), &Nouvelle);
         return Nouvelle;
     }
 

@@ -411,6 +411,18 @@ TEST_F(AuditTest, KeysMadeAfreshForEachGroupFindTheirOwnImage)
     EXPECT_EQ(l.filter(QRegularExpression("^([A-Z]+ :|1\\) /p/)")),
               (QStringList{"ROTATIONS :", "1) /p/a.jpg 0 Oct", "NEGATIF :", "1) /p/a.jpg 0 Oct",
                            "MIROIRS :", "1) /p/b.jpg 0 Oct", "CANAUX :", "1) /p/a.jpg 0 Oct"}));
+
+    // Keys borrowing one buffer that each group rewrites: same place, same length, new text.
+    std::u16string Tampon;
+    Source.fnImagesGroupe = [&Tampon](TRubriqueAudit, const QString &g) {
+        Tampon = g == "MIROIRS" ? u"/p/b.jpg" : u"/p/a.jpg";
+        return QStringList{
+            QString::fromRawData(reinterpret_cast<const QChar *>(Tampon.data()), qsizetype(Tampon.size()))};
+    };
+    const QStringList l2 =
+        Lignes(Compose(o, SansFiltre({{TRubriqueAudit::Traitement, {"ROTATIONS", "NEGATIF", "MIROIRS", "CANAUX"}}})));
+    const QRegularExpression Titres("^([A-Z]+ :|1\\) /p/)");
+    EXPECT_EQ(l2.filter(Titres), l.filter(Titres));
 }
 
 TEST(AuditAppareils, ModelsDifferingByCaseFormOneGroupOfAllTheirImages)
