@@ -7,6 +7,11 @@
 // SQLite peer: critere(chemin, id) and motcle(mot COLLATE NOCASE, id), both WITHOUT ROWID
 // with (value, id) as primary key, image(id INTEGER PRIMARY KEY, cle); journal off, ANALYZE
 // after loading, statements prepared once.
+//
+// VIMBREL_AUDIT_TEXTE=<file> writes the report's plain text there and each paragraph's look to
+// <file>.looks, to check that a change to the composition says the same thing;
+// VIMBREL_AUDIT_SANS_AFFICHAGE=1 skips the audit page. Times are printed as wall and as the
+// thread's processor time (user and system), which a loaded machine does not stretch as much.
 
 #include "BancSqlite.h"
 #include "CatalogueGenere.h"
@@ -25,7 +30,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -41,25 +45,14 @@ void B(const QByteArray &cNom, double d, const char *cUnite)
     Bench(cNom.constData(), d, cUnite);
 }
 
-double MemoireMo(const char *cChamp)
+double MemoireMo(const char *cLigne)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &l : f.readAll().split('\n'))
-        if (l.startsWith(cChamp))
-            return l.mid(qsizetype(std::strlen(cChamp))).trimmed().split(' ').first().toDouble() / 1024.0;
-    return -1;
-}
-
-double PicMemoireMo()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &l : f.readAll().split('\n'))
-        if (l.startsWith("VmHWM:"))
-            return l.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (l.startsWith(cLigne))
+            return l.mid(qsizetype(std::strlen(cLigne))).trimmed().split(' ').first().toDouble() / 1024.0;
     return -1;
 }
 
@@ -96,7 +89,7 @@ void MesureAffichage(const QList<TParagrapheRTF> &Paragraphes, const QByteArray 
     Bench("audit_display_laid_out", double(Vue->NombreDisposes()), "paragraphs");
     // What the shown report holds beyond the paragraphs themselves.
     Bench("audit_display_memory_added", MemoireMo("VmRSS:") - dAvant, "MB");
-    Bench("audit_peak_memory", PicMemoireMo(), "MB");
+    Bench("audit_peak_memory", MemoireMo("VmHWM:"), "MB");
 }
 
 sqlite3_stmt *Prepare(sqlite3 *db, const char *cSql)
@@ -202,12 +195,33 @@ int main(int argc, char **argv)
     Sel[TRubriqueAudit::MotCle] = {s.MotsClesPresents, s.MotsClesPresents};
     Sel[TRubriqueAudit::Appareil] = {Appareils6.Modeles, Appareils6.Modeles};
 
+    // What the catalogue, stores and index take before the report.
+    Bench("audit_memory_before_model", MemoireMo("VmRSS:"), "MB");
     QList<TParagrapheRTF> Paragraphes;
     TTemps t = Chrono([&] { ComposeAudit(s, o, Sel, Paragraphes); });
     const QByteArray cN = QByteArray::number(nBase);
     B("audit_model_" + cN, t.dMur / 1000, "s");
     B("audit_model_" + cN + "_cpu", t.dCpu / 1000, "s");
     B("audit_paragraphs_" + cN, double(Paragraphes.size()), "paragraphs");
+    // The report's plain text, to check that a faster composition still says the same.
+    const QString cTexte = qEnvironmentVariable("VIMBREL_AUDIT_TEXTE");
+    if (!cTexte.isEmpty()) {
+        QFile f(cTexte);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(TexteDeParagraphes(Paragraphes).toUtf8());
+        // And each paragraph's look, a line each.
+        QFile g(cTexte + QStringLiteral(".looks"));
+        if (g.open(QIODevice::WriteOnly))
+            for (const TParagrapheRTF &p : std::as_const(Paragraphes)) {
+                QByteArray l = QByteArray::number(int(p.nAlignement)) + ' '
+                               + QByteArray::number(p.nRetraitPremiereLigne) + ' '
+                               + QByteArray::number(p.nRetraitGauche) + ' ' + QByteArray::number(p.lPuce);
+                for (const TSegmentRTF &r : p.lstSegments)
+                    l += ' ' + QByteArray::number(r.rTaille) + ',' + QByteArray::number(r.lGras) + ','
+                         + QByteArray::number(r.lSouligne) + ',' + QByteArray::number(r.sTexte.size());
+                g.write(l + '\n');
+            }
+    }
 
     const QString cRtf = Temp.filePath(QStringLiteral("Audit de Vimbrel.rtf"));
     t = Chrono([&] {
@@ -218,7 +232,10 @@ int main(int argc, char **argv)
     B("audit_rtf_" + cN + "_cpu", t.dCpu / 1000, "s");
     B("audit_rtf_size_" + cN, double(QFileInfo(cRtf).size()) / 1048576.0, "MB");
 
-    MesureAffichage(Paragraphes, cN);
+    if (qEnvironmentVariableIsEmpty("VIMBREL_AUDIT_SANS_AFFICHAGE"))
+        MesureAffichage(Paragraphes, cN);
+    else
+        Bench("audit_peak_memory", MemoireMo("VmHWM:"), "MB");
 
     // Criterion and keyword groups' key lists: the index beside indexed SQLite.
     sqlite3 *db = nullptr;
@@ -278,6 +295,21 @@ int main(int argc, char **argv)
     });
     if (nNous != nSql)
         std::fprintf(stderr, "groups differ: %lld and %lld keys\n", (long long)nNous, (long long)nSql);
+    // Same answers, group by group, whatever order each gives them in.
+    int nGroupes = 0, nDifferents = 0;
+    auto Compare = [&](QStringList a, QStringList b) {
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        ++nGroupes;
+        if (a != b)
+            ++nDifferents;
+    };
+    for (const TNoeudAudit &n : std::as_const(s.Criteres))
+        Compare(Donnees.ImagesGroupe(TRubriqueAudit::Critere, n.cChemin), Cles(QCrit, n.cChemin));
+    for (const QString &m : std::as_const(s.MotsClesPresents))
+        Compare(Donnees.ImagesGroupe(TRubriqueAudit::MotCle, m), Cles(QMot, m));
+    Bench("audit_groups_compared", nGroupes, "groups");
+    Bench("audit_groups_differing", nDifferents, "groups");
     Bench("audit_groups_ms", dNous, "ms");
     Bench("audit_groups_vs_sqlite", dSql / dNous, "x");
     sqlite3_finalize(QCrit);

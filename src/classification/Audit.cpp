@@ -14,6 +14,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <unordered_map>
+#include <vector>
+
 #include <algorithm>
 
 namespace
@@ -61,13 +64,20 @@ TEnrNomImg EnrNomImg(const QString &cCle, const std::function<QString(qint32)> &
     return Enr;
 }
 
+namespace
+{
+QString CleTri(const TEnrNomImg &Enr)
+{
+    return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Enr.cAffiche.toUpper();
+}
+} // namespace
+
 void TrieNomsImg(QList<TEnrNomImg> &Liste)
 {
     std::vector<std::pair<QString, qsizetype>> Cles;
     Cles.reserve(size_t(Liste.size()));
     for (qsizetype i = 0; i < Liste.size(); ++i)
-        Cles.emplace_back(
-            (Liste[i].nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Liste[i].cAffiche.toUpper(), i);
+        Cles.emplace_back(CleTri(Liste[i]), i);
     std::stable_sort(Cles.begin(), Cles.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     QList<TEnrNomImg> Triee;
     Triee.reserve(Liste.size());
@@ -78,20 +88,45 @@ void TrieNomsImg(QList<TEnrNomImg> &Liste)
 
 // ---- Writing the paragraphs ----------------------------------------------------------------
 
-void TRedacteurAudit::Segments(const QList<TSegmentRTF> &Segments)
+const QList<TSegmentRTF> &TRedacteurAudit::Runs(const QString &cTexte)
 {
-    TParagrapheRTF p;
+    TRunsDUnAspect *pAspect = nullptr;
+    for (TRunsDUnAspect &a : m_Aspects)
+        if (a.rTaille == rTaille && a.lGras == lGras && a.lSouligne == lSouligne) {
+            pAspect = &a;
+            break;
+        }
+    if (!pAspect)
+        pAspect = &m_Aspects.emplace_back(TRunsDUnAspect{rTaille, lGras, lSouligne, {}});
+    auto it = pAspect->ParTexte.find(cTexte);
+    if (it == pAspect->ParTexte.end())
+        it = pAspect->ParTexte.insert(cTexte, {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
+    return *it;
+}
+
+void TRedacteurAudit::Ajoute(const QList<TSegmentRTF> &Runs)
+{
+    TParagrapheRTF &p = Paragraphes.emplace_back();
     p.nAlignement = nAlignement;
     p.nRetraitPremiereLigne = Twips(rRetraitPremiere);
     p.nRetraitGauche = Twips(rRetraitGauche);
     p.lPuce = lPuce;
-    p.lstSegments = Segments;
-    Paragraphes << std::move(p);
+    p.lstSegments = Runs;
+}
+
+void TRedacteurAudit::Segments(const QList<TSegmentRTF> &Segments)
+{
+    Ajoute(Segments);
 }
 
 void TRedacteurAudit::Ligne(const QString &cTexte)
 {
-    Segments({TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
+    Ajoute(Runs(cTexte));
+}
+
+void TRedacteurAudit::LigneUnique(const QString &cTexte)
+{
+    Ajoute({TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
 }
 
 void TRedacteurAudit::Titre(int nNiveau, const QString &cTitre)
@@ -119,34 +154,76 @@ void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &c
     Ligne(cEtiquette);
     lGras = false;
     rRetraitPremiere = 48;
-    for (const QString &c : LignesDe(cValeur))
-        Ligne(c);
+    if (!cValeur.contains(QStringLiteral("\r\n")))
+        Ligne(cValeur);
+    else
+        for (const QString &c : LignesDe(cValeur))
+            Ligne(c);
 }
 
 void TRedacteurAudit::BlocEtiquete(const QString &cEtiquette, const QString &cValeur)
 {
-    QString cTexte = cValeur;
-    if (cTexte.startsWith(QStringLiteral("\r\n")))
-        cTexte.remove(0, 2);
-    if (cTexte.isEmpty())
+    // Most values are one line: they are shown as they are, without cutting them.
+    if (!cValeur.contains(QStringLiteral("\r\n")))
+        BlocEtiqueteLignes(cEtiquette, {cValeur});
+    else
+        BlocEtiqueteLignes(cEtiquette, LignesDe(cValeur));
+}
+
+void TRedacteurAudit::BlocEtiqueteLignes(const QString &cEtiquette, const QStringList &Lignes)
+{
+    // The value loses one leading CR LF, that is its first line when it is empty and not alone;
+    // an empty value makes no block.
+    const qsizetype nDebut = Lignes.size() > 1 && Lignes.first().isEmpty() ? 1 : 0;
+    if (Lignes.size() - nDebut == 0 || (Lignes.size() - nDebut == 1 && Lignes.last().isEmpty()))
         return;
     rRetraitPremiere = 32;
     lSouligne = true;
     Ligne(cEtiquette);
     lSouligne = false;
     rRetraitPremiere = 48;
-    for (const QString &c : LignesDe(cTexte))
-        Ligne(c);
+    for (qsizetype i = nDebut; i < Lignes.size(); ++i)
+        Ligne(Lignes[i]);
 }
 
 // ---- The report ----------------------------------------------------------------------------
 
+namespace
+{
+// What follows the number and the display text in an image's entry: " size" or " size le date".
+QString FinLigneImage(qint64 nTaille, const QDateTime &dtDate)
+{
+    QString c = QLatin1Char(' ') + TexteTaille(nTaille);
+    if (dtDate.isValid())
+        c += QStringLiteral(" le ") + FrenchFormats::DateHeure(dtDate);
+    return c;
+}
+
+QString LigneImage(int nNumero, const QString &cAffiche, const QString &cFin)
+{
+    char16_t Chiffres[12];
+    int nChiffres = 0;
+    unsigned u = nNumero < 0 ? 0u - unsigned(nNumero) : unsigned(nNumero);
+    do
+        Chiffres[nChiffres++] = char16_t(u'0' + u % 10);
+    while ((u /= 10) != 0);
+    if (nNumero < 0)
+        Chiffres[nChiffres++] = u'-';
+    QString c(nChiffres + 2 + cAffiche.size() + cFin.size(), Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(c.data());
+    while (nChiffres > 0)
+        *p++ = Chiffres[--nChiffres];
+    *p++ = u')';
+    *p++ = u' ';
+    std::copy_n(cAffiche.utf16(), cAffiche.size(), p);
+    std::copy_n(cFin.utf16(), cFin.size(), p + cAffiche.size());
+    return c;
+}
+} // namespace
+
 QString LigneImageAudit(int nNumero, const TEnrNomImg &Enr, qint64 nTaille, const QDateTime &dtDate)
 {
-    if (dtDate.isValid())
-        return QStringLiteral("%1) %2 %3 le %4")
-            .arg(QString::number(nNumero), Enr.cAffiche, TexteTaille(nTaille), FrenchFormats::DateHeure(dtDate));
-    return QStringLiteral("%1) %2 %3").arg(QString::number(nNumero), Enr.cAffiche, TexteTaille(nTaille));
+    return LigneImage(nNumero, Enr.cAffiche, FinLigneImage(nTaille, dtDate));
 }
 
 namespace
@@ -290,25 +367,31 @@ private:
     bool Rubrique(TRubriqueAudit r, const QString &cTitre)
     {
         R.Titre(1, cTitre);
+        // The sort key beside each view: comparing does not go through the view.
+        std::vector<std::pair<QStringView, TImageVue *>> Images;
         for (const QString &cGroupe : GroupesListes(S, Sel, r)) {
             const QStringList Cles = S.fnImagesGroupe ? S.fnImagesGroupe(r, cGroupe) : QStringList();
             if (S.fnGroupe)
                 S.fnGroupe();
             if (Cles.isEmpty())
                 continue;
-            QList<TEnrNomImg> Images;
-            Images.reserve(Cles.size());
-            for (const QString &c : Cles)
-                Images << EnrNomImg(c, S.fnLabelCD);
-            TrieNomsImg(Images);
+            Images.clear();
+            Images.reserve(size_t(Cles.size()));
+            for (const QString &c : Cles) {
+                TImageVue &v = Vue(c);
+                Images.emplace_back(v.cTri, &v);
+            }
+            // As TrieNomsImg orders records, on keys made once per image.
+            std::stable_sort(Images.begin(), Images.end(),
+                             [](const auto &a, const auto &b) { return a.first < b.first; });
             R.Ligne();
             R.rRetraitPremiere = 16;
             R.lGras = R.lSouligne = true;
             R.Ligne(cGroupe + QStringLiteral(" :"));
             R.lGras = R.lSouligne = false;
             int nNumero = 1;
-            for (const TEnrNomImg &Enr : std::as_const(Images)) {
-                Entree(nNumero++, Enr);
+            for (const auto &[cTri, v] : Images) {
+                Entree(nNumero++, *v);
                 ++m_nImages;
                 if (S.fnAvance)
                     S.fnAvance(m_nImages);
@@ -319,18 +402,80 @@ private:
         return true;
     }
 
-    void Entree(int nNumero, const TEnrNomImg &Enr)
+    // An image as every group shows it: its record, its sort key, and once its entry was
+    // written, the end of its entry line and where its detail paragraphs lie in the report.
+    struct TImageVue
     {
-        const TDetailsImageAudit d = S.fnDetails ? S.fnDetails(Enr, O) : TDetailsImageAudit{};
+        TEnrNomImg Enr;
+        QString cTri;
+        QString cFinLigne;
+        qsizetype nDetails = -1; // first detail paragraph; -1: entry not written yet
+        qsizetype nNbDetails = 0;
+    };
+
+    TImageVue &Vue(const QString &cCle)
+    {
+        // The groups' keys mostly share their text with the index's: the address of that text
+        // (with its length) finds the view without hashing it. Only texts the strings own are
+        // recorded, and each is kept alive, so an address cannot come back for another text.
+        const TImageVue *pVue = m_VuesParAdresse.value(cCle.constData());
+        if (pVue && pVue->Enr.cCle.size() == cCle.size())
+            return *const_cast<TImageVue *>(pVue);
+        const bool lPossede = cCle.capacity() > 0; // 0: literal or borrowed text
+        auto it = m_Vues.find(cCle);
+        if (it != m_Vues.end()) {
+            if (lPossede) {
+                m_Gardes.push_back(cCle);
+                m_VuesParAdresse.insert(cCle.constData(), &it->second);
+            }
+            return it->second;
+        }
+        // A borrowed text may change under the view: the view keeps its own copy.
+        const QString cGardee = lPossede ? cCle : QString(cCle.constData(), cCle.size());
+        TImageVue v;
+        v.Enr = EnrNomImg(cGardee, [this](qint32 nIdCD) {
+            auto p = m_LabelsCD.constFind(nIdCD);
+            if (p == m_LabelsCD.cend())
+                p = m_LabelsCD.insert(nIdCD, S.fnLabelCD ? S.fnLabelCD(nIdCD) : QString());
+            return *p;
+        });
+        v.cTri = CleTri(v.Enr);
+        TImageVue &Nouvelle = m_Vues.emplace(cGardee, std::move(v)).first->second;
+        if (lPossede)
+            m_VuesParAdresse.insert(cCle.constData(), &Nouvelle);
+        return Nouvelle;
+    }
+
+    void Entree(int nNumero, TImageVue &v)
+    {
+        if (v.nDetails >= 0) {
+            // Listed again: the details written the first time are shown again.
+            R.Ligne();
+            R.rRetraitPremiere = 32;
+            R.lGras = true;
+            R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
+            R.lGras = false;
+            QList<TParagrapheRTF> &P = R.Paragraphes;
+            // Copied from the list itself: when it must grow, append copies the value first.
+            // (reserve() would copy the whole list each time.)
+            for (qsizetype i = v.nDetails; i < v.nDetails + v.nNbDetails; ++i)
+                P.append(P.at(i));
+            if (v.nNbDetails > 0)
+                R.rRetraitPremiere = 48;
+            return;
+        }
+        const TDetailsImageAudit d = S.fnDetails ? S.fnDetails(v.Enr, O) : TDetailsImageAudit{};
+        v.cFinLigne = FinLigneImage(d.nTaille, d.dtDate);
         R.Ligne();
         R.rRetraitPremiere = 32;
         R.lGras = true;
-        R.Ligne(LigneImageAudit(nNumero, Enr, d.nTaille, d.dtDate));
+        R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
         R.lGras = false;
+        v.nDetails = R.Paragraphes.size();
         if (O.lAffTrt)
             R.BlocEtiquete(QStringLiteral("Traitements :"), d.cTraitements);
         if (O.lAffCrit) {
-            R.BlocEtiquete(QStringLiteral("Critères hiérarchiques :"), ResumeCritCoches(d.Criteres, true));
+            R.BlocEtiqueteLignes(QStringLiteral("Critères hiérarchiques :"), LignesResume(d.Criteres));
             R.BlocEtiquete(QStringLiteral("Mots-clés :"), d.cMotsCles);
             R.BlocEtiquete(QStringLiteral("Coup de Coeur :"), d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
             R.BlocEtiquete(QStringLiteral("Légende :"), d.cLegende);
@@ -345,7 +490,55 @@ private:
             R.BlocEtiquete(QStringLiteral("EXIF :"), d.cEXIF);
         if (O.lAffIPTC)
             R.BlocEtiquete(QStringLiteral("IPTC :"), d.cIPTC);
+        v.nNbDetails = R.Paragraphes.size() - v.nDetails;
     }
+
+    // The lines of ResumeCritCoches(Chemins, true), each path cut into its parts once per report.
+    const QStringList &LignesResume(const QStringList &Chemins)
+    {
+        m_Resume.clear();
+        const QStringList *pPrecedent = nullptr;
+        for (const QString &cChemin : Chemins) {
+            auto it = m_Chemins.find(cChemin);
+            if (it == m_Chemins.end()) {
+                TCheminCoupe c;
+                c.Composants = DecoupeChemin(cChemin);
+                for (qsizetype i = 0; i < c.Composants.size(); ++i)
+                    c.Lignes << QString(i, QLatin1Char('\t')) + c.Composants[i];
+                it = m_Chemins.emplace(cChemin, std::move(c)).first;
+            }
+            const QStringList &Composants = it->second.Composants;
+            qsizetype nDebut = 0;
+            if (pPrecedent) {
+                const qsizetype nCommun = std::min(Composants.size(), pPrecedent->size());
+                while (nDebut < nCommun && Composants[nDebut] == (*pPrecedent)[nDebut])
+                    ++nDebut;
+            }
+            for (qsizetype i = nDebut; i < Composants.size(); ++i) {
+                // A part holding a CR LF would be cut in two by the text's reading.
+                const QString &cLigne = it->second.Lignes[i];
+                if (cLigne.contains(QStringLiteral("\r\n")))
+                    m_Resume << LignesDe(cLigne);
+                else
+                    m_Resume << cLigne;
+            }
+            pPrecedent = &Composants;
+        }
+        return m_Resume;
+    }
+
+    struct TCheminCoupe
+    {
+        QStringList Composants;
+        QStringList Lignes;
+    };
+    // Node-based: the group being written holds pointers to the views while others are added.
+    std::unordered_map<QString, TCheminCoupe> m_Chemins;
+    QStringList m_Resume;
+    std::unordered_map<QString, TImageVue> m_Vues;
+    QHash<const void *, TImageVue *> m_VuesParAdresse;
+    std::vector<QString> m_Gardes;
+    QHash<qint32, QString> m_LabelsCD;
 
     const TSourceAudit &S;
     const TOptionsAudit &O;

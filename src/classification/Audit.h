@@ -111,7 +111,8 @@ struct TSourceAudit
     // The image keys of one group of a rubric (the criterion rubric's groups are node paths).
     std::function<QStringList(TRubriqueAudit, const QString &cGroupe)> fnImagesGroupe;
     std::function<QString(qint32 nIdCD)> fnLabelCD;
-    // Size, date and the details the options ask for.
+    // Size, date and the details the options ask for; asked once per image and report, an
+    // image listed in several groups showing the same details each time.
     std::function<TDetailsImageAudit(const TEnrNomImg &, const TOptionsAudit &)> fnDetails;
     // Polled after each image; true ends the report with "Audit interrompu.".
     std::function<bool()> fnInterrompre;
@@ -126,11 +127,15 @@ class TRedacteurAudit
 {
 public:
     void Ligne(const QString &cTexte = {});
+    // A line that will not come back (an image's entry): its run is not kept for reuse.
+    void LigneUnique(const QString &cTexte);
     // A paragraph of several runs in the current alignment and indents.
     void Segments(const QList<TSegmentRTF> &Segments);
     void Titre(int nNiveau, const QString &cTitre); // numbered heading
     void LigneEtiquetee(const QString &cEtiquette, const QString &cValeur);
     void BlocEtiquete(const QString &cEtiquette, const QString &cValeur);
+    // The same block with its value already cut at its CR LF.
+    void BlocEtiqueteLignes(const QString &cEtiquette, const QStringList &Lignes);
 
     TAlignementRTF nAlignement = TAlignementRTF::Gauche;
     double rRetraitPremiere = 0; // points
@@ -143,6 +148,18 @@ public:
     QList<TParagrapheRTF> Paragraphes;
 
 private:
+    // A report of a hundred thousand images repeats a few thousand lines (labels, criteria,
+    // keywords, empty lines) millions of times: each text in each look is made into runs once,
+    // and every paragraph showing it shares them.
+    const QList<TSegmentRTF> &Runs(const QString &cTexte);
+    void Ajoute(const QList<TSegmentRTF> &Runs);
+    struct TRunsDUnAspect
+    {
+        double rTaille;
+        bool lGras, lSouligne;
+        QHash<QString, QList<TSegmentRTF>> ParTexte;
+    };
+    QList<TRunsDUnAspect> m_Aspects;
     int m_nNumero1 = 1, m_nNumero2 = 1;
 };
 

@@ -9,7 +9,10 @@
 #include <QTextFragment>
 #include <QTextList>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -19,88 +22,207 @@ constexpr double rTwipsParPixel = 1440.0 / 96.0;
 // Hanging indent of a bullet whose document gives none: the bullet sits in this space.
 constexpr int nRetraitPuce = 360;
 
-void AjouteMotCle(QByteArray &baSortie, const char *pMot, int nValeur)
-{
-    baSortie += pMot;
-    baSortie += QByteArray::number(nValeur);
-}
+// What an ASCII character becomes in 7-bit RTF.
+enum TSorteCar : unsigned char { cTel, cEchappe, cOmis, cLigne, cTab };
 
-// One UTF-16 unit as \uN (N signed 16-bit, as the format wants), then the '?' fallback that
-// readers without Unicode show instead. The fallback is written as the escape \'3f: some
-// readers take a bare '?' and the letters after it as one word and skip them all.
-void AjouteUnicode(QByteArray &baSortie, char16_t nUnite)
+constexpr std::array<TSorteCar, 128> TableAscii()
 {
-    baSortie += "\\u";
-    baSortie += QByteArray::number(static_cast<int>(static_cast<qint16>(nUnite)));
-    baSortie += "\\'3f";
+    std::array<TSorteCar, 128> t{};
+    for (int c = 0; c < 0x20; ++c)
+        t[size_t(c)] = cOmis;
+    t[0x7F] = cOmis;
+    t[size_t('\\')] = t[size_t('{')] = t[size_t('}')] = cEchappe;
+    t[size_t('\n')] = t[size_t('\r')] = cLigne;
+    t[size_t('\t')] = cTab;
+    return t;
 }
+constexpr std::array<TSorteCar, 128> SortesAscii = TableAscii();
 
-// Text in 7-bit RTF: the three special characters escaped, line breaks and tabs as control
-// words, other control characters dropped, everything beyond ASCII as \uN?.
-void AjouteTexte(QByteArray &baSortie, const QString &sTexte)
+// The most one UTF-16 unit can take: "\u-12345\'3f".
+constexpr qsizetype nMaxParUnite = 13;
+
+// Writes straight into one byte array that grows by doubling; Fin() cuts it to what was written.
+class TEcrivainRTF
 {
-    const qsizetype nLong = sTexte.size();
-    for (qsizetype i = 0; i < nLong; ++i) {
-        const char16_t c = sTexte.at(i).unicode();
-        if (c == u'\\' || c == u'{' || c == u'}') {
-            baSortie += '\\';
-            baSortie += static_cast<char>(c);
-        } else if (c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029) {
-            // A CR LF pair is one break.
-            if (c == u'\r' && i + 1 < nLong && sTexte.at(i + 1) == u'\n')
-                ++i;
-            baSortie += "\\line ";
-        } else if (c == u'\t') {
-            baSortie += "\\tab ";
-        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
-            continue;
-        } else if (c < 0x80) {
-            baSortie += static_cast<char>(c);
-        } else if (QChar::isHighSurrogate(c)) {
-            // A character beyond U+FFFF goes out as its two surrogates; a lone half is dropped.
-            if (i + 1 < nLong && QChar::isLowSurrogate(sTexte.at(i + 1).unicode())) {
-                AjouteUnicode(baSortie, c);
-                AjouteUnicode(baSortie, sTexte.at(i + 1).unicode());
-                ++i;
+public:
+    explicit TEcrivainRTF(qsizetype nPrevu)
+    {
+        m_ba.resize(std::max<qsizetype>(nPrevu, 256));
+        m_p = m_ba.data();
+    }
+
+    // Room for n more bytes.
+    void Prevoit(qsizetype n)
+    {
+        const qsizetype nPris = m_p - m_ba.constData();
+        if (nPris + n <= m_ba.size())
+            return;
+        m_ba.resize(std::max(nPris + n, m_ba.size() * 2));
+        m_p = m_ba.data() + nPris;
+    }
+    void Car(char c) { *m_p++ = c; }
+    template <size_t N>
+    void Mot(const char (&c)[N])
+    {
+        std::memcpy(m_p, c, N - 1);
+        m_p += N - 1;
+    }
+    void Nombre(int n)
+    {
+        char Chiffres[12];
+        int i = 0;
+        unsigned u = n < 0 ? 0u - unsigned(n) : unsigned(n);
+        do
+            Chiffres[i++] = char('0' + u % 10);
+        while ((u /= 10) != 0);
+        if (n < 0)
+            Car('-');
+        while (i > 0)
+            Car(Chiffres[--i]);
+    }
+    void MotNombre(const char *pMot, int n)
+    {
+        const size_t nLong = std::strlen(pMot);
+        std::memcpy(m_p, pMot, nLong);
+        m_p += nLong;
+        Nombre(n);
+    }
+
+    // One UTF-16 unit as \uN (N signed 16-bit, as the format wants), then the '?' fallback that
+    // readers without Unicode show instead. The fallback is written as the escape \'3f: some
+    // readers take a bare '?' and the letters after it as one word and skip them all.
+    void Unicode(char16_t nUnite)
+    {
+        Mot("\\u");
+        Nombre(static_cast<qint16>(nUnite));
+        Mot("\\'3f");
+    }
+
+    // Text in 7-bit RTF: the three special characters escaped, line breaks and tabs as control
+    // words, other control characters dropped, everything beyond ASCII as \uN?.
+    void Texte(QStringView sTexte)
+    {
+        Prevoit(sTexte.size() * nMaxParUnite + 16);
+        const char16_t *p = sTexte.utf16();
+        const char16_t *const pFin = p + sTexte.size();
+        while (p < pFin) {
+            const char16_t c = *p++;
+            if (c < 0x80) {
+                switch (SortesAscii[c]) {
+                case cTel: Car(char(c)); break;
+                case cEchappe:
+                    Car('\\');
+                    Car(char(c));
+                    break;
+                case cOmis: break;
+                case cLigne:
+                    // A CR LF pair is one break.
+                    if (c == u'\r' && p < pFin && *p == u'\n')
+                        ++p;
+                    Mot("\\line ");
+                    break;
+                case cTab: Mot("\\tab "); break;
+                }
+            } else if (c < 0xA0) {
+                continue;
+            } else if (c == 0x2028 || c == 0x2029) {
+                Mot("\\line ");
+            } else if (QChar::isHighSurrogate(c)) {
+                // A character beyond U+FFFF goes out as its two surrogates; a lone half is dropped.
+                if (p < pFin && QChar::isLowSurrogate(*p)) {
+                    Unicode(c);
+                    Unicode(*p++);
+                }
+            } else if (!QChar::isLowSurrogate(c)) {
+                Unicode(c);
             }
-        } else if (QChar::isLowSurrogate(c)) {
-            continue;
-        } else {
-            AjouteUnicode(baSortie, c);
         }
     }
+
+    QByteArray Fin()
+    {
+        m_ba.resize(m_p - m_ba.constData());
+        if (m_ba.capacity() - m_ba.size() > m_ba.size() / 4)
+            m_ba.squeeze();
+        return std::move(m_ba);
+    }
+
+private:
+    QByteArray m_ba;
+    char *m_p = nullptr;
+};
+
+// The character look in force: size in half points, bold, underline. Paragraphs do not reset
+// it, so a control word is written only where the look changes.
+struct TAspectRTF
+{
+    int nDemiPoints = 16;
+    bool lGras = false;
+    bool lSouligne = false;
+};
+
+void Aspect(TEcrivainRTF &e, TAspectRTF &Courant, const TSegmentRTF &Segment)
+{
+    const int nDemiPoints = std::max(1, static_cast<int>(std::lround(Segment.rTaille * 2.0)));
+    if (nDemiPoints != Courant.nDemiPoints) {
+        e.MotNombre("\\fs", nDemiPoints);
+        Courant.nDemiPoints = nDemiPoints;
+    }
+    if (Segment.lGras != Courant.lGras) {
+        if (Segment.lGras)
+            e.Mot("\\b");
+        else
+            e.Mot("\\b0");
+        Courant.lGras = Segment.lGras;
+    }
+    if (Segment.lSouligne != Courant.lSouligne) {
+        if (Segment.lSouligne)
+            e.Mot("\\ul");
+        else
+            e.Mot("\\ulnone");
+        Courant.lSouligne = Segment.lSouligne;
+    }
 }
 
-void AjouteParagraphe(QByteArray &baSortie, const TParagrapheRTF &Paragraphe)
+void AjouteParagraphe(TEcrivainRTF &e, TAspectRTF &Courant, const TParagrapheRTF &Paragraphe)
 {
-    baSortie += "\\pard";
+    e.Prevoit(160);
+    e.Mot("\\pard");
     if (Paragraphe.lPuce)
-        baSortie += "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}";
+        e.Mot("{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}");
     switch (Paragraphe.nAlignement) {
     case TAlignementRTF::Gauche: break;
-    case TAlignementRTF::Centre: baSortie += "\\qc"; break;
-    case TAlignementRTF::Droite: baSortie += "\\qr"; break;
-    case TAlignementRTF::Justifie: baSortie += "\\qj"; break;
+    case TAlignementRTF::Centre: e.Mot("\\qc"); break;
+    case TAlignementRTF::Droite: e.Mot("\\qr"); break;
+    case TAlignementRTF::Justifie: e.Mot("\\qj"); break;
     }
     if (Paragraphe.nRetraitPremiereLigne != 0)
-        AjouteMotCle(baSortie, "\\fi", Paragraphe.nRetraitPremiereLigne);
+        e.MotNombre("\\fi", Paragraphe.nRetraitPremiereLigne);
     if (Paragraphe.nRetraitGauche != 0)
-        AjouteMotCle(baSortie, "\\li", Paragraphe.nRetraitGauche);
-    baSortie += ' ';
-    for (const TSegmentRTF &Segment : Paragraphe.lstSegments) {
+        e.MotNombre("\\li", Paragraphe.nRetraitGauche);
+    const QList<TSegmentRTF> &Segments = Paragraphe.lstSegments;
+    const auto itTexte =
+        std::find_if(Segments.begin(), Segments.end(), [](const TSegmentRTF &s) { return !s.sTexte.isEmpty(); });
+    // The first run's look goes with the paragraph's words; an empty line still takes the
+    // height of its look.
+    if (itTexte != Segments.end())
+        Aspect(e, Courant, *itTexte);
+    else if (!Segments.isEmpty())
+        Aspect(e, Courant, Segments.first());
+    e.Car(' ');
+    for (const TSegmentRTF &Segment : Segments) {
         if (Segment.sTexte.isEmpty())
             continue;
-        baSortie += '{';
-        AjouteMotCle(baSortie, "\\fs", std::max(1, static_cast<int>(std::lround(Segment.rTaille * 2.0))));
-        if (Segment.lGras)
-            baSortie += "\\b";
-        if (Segment.lSouligne)
-            baSortie += "\\ul";
-        baSortie += ' ';
-        AjouteTexte(baSortie, Segment.sTexte);
-        baSortie += '}';
+        const TAspectRTF Avant = Courant;
+        e.Prevoit(32);
+        Aspect(e, Courant, Segment);
+        if (Avant.nDemiPoints != Courant.nDemiPoints || Avant.lGras != Courant.lGras
+            || Avant.lSouligne != Courant.lSouligne)
+            e.Car(' ');
+        e.Texte(Segment.sTexte);
     }
-    baSortie += "\\par\n";
+    e.Prevoit(8);
+    e.Mot("\\par\n");
 }
 
 // The point size of a fragment: its own, else the document's default, else a pixel size
@@ -139,16 +261,28 @@ int EnTwips(double rPixels)
 
 QByteArray RTFDeParagraphes(const QList<TParagrapheRTF> &lstParagraphes, const QString &sPolice)
 {
-    QByteArray baSortie = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fswiss\\fcharset0 ";
+    // Mostly ASCII text plus a few control words a paragraph: one array, rarely grown.
+    qsizetype nPrevu = 512;
+    for (const TParagrapheRTF &Paragraphe : lstParagraphes) {
+        nPrevu += 24;
+        for (const TSegmentRTF &Segment : Paragraphe.lstSegments)
+            nPrevu += Segment.sTexte.size() + 8;
+    }
+    TEcrivainRTF e(nPrevu + nPrevu / 8);
+    e.Prevoit(256);
+    e.Mot("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fswiss\\fcharset0 ");
     const QString sNom = sPolice.trimmed().isEmpty() ? QStringLiteral("Arial") : sPolice.trimmed();
     // A name holding ';' would end the entry early.
-    AjouteTexte(baSortie, QString(sNom).remove(u';'));
-    baSortie += ";}{\\f1\\fnil\\fcharset2 Symbol;}}\n";
-    baSortie += "\\viewkind4\\f0\\fs16\n";
+    e.Texte(QString(sNom).remove(u';'));
+    e.Prevoit(128);
+    e.Mot(";}{\\f1\\fnil\\fcharset2 Symbol;}}\n");
+    e.Mot("\\viewkind4\\f0\\fs16\n");
+    TAspectRTF Courant;
     for (const TParagrapheRTF &Paragraphe : lstParagraphes)
-        AjouteParagraphe(baSortie, Paragraphe);
-    baSortie += "}\n";
-    return baSortie;
+        AjouteParagraphe(e, Courant, Paragraphe);
+    e.Prevoit(4);
+    e.Mot("}\n");
+    return e.Fin();
 }
 
 QList<TParagrapheRTF> ParagraphesDeDocument(const QTextDocument &docSource)

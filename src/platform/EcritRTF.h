@@ -19,6 +19,8 @@ struct TSegmentRTF
     bool lGras = false;
     bool lSouligne = false;
 };
+// Lists of runs and paragraphs grow by moving their bytes: a long report is millions of them.
+Q_DECLARE_TYPEINFO(TSegmentRTF, Q_RELOCATABLE_TYPE);
 
 enum class TAlignementRTF { Gauche, Centre, Droite, Justifie };
 
@@ -30,6 +32,7 @@ struct TParagrapheRTF
     bool lPuce = false;            // a bullet before the first line
     QList<TSegmentRTF> lstSegments;
 };
+Q_DECLARE_TYPEINFO(TParagrapheRTF, Q_RELOCATABLE_TYPE);
 
 // The whole RTF file (7-bit text) of these paragraphs, in the given font family.
 QByteArray RTFDeParagraphes(const QList<TParagrapheRTF> &lstParagraphes,

@@ -1,4 +1,5 @@
 #include "classification/Audit.h"
+#include "classification/ArboCriteres.h"
 #include "classification/IndexClassement.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
@@ -304,6 +305,124 @@ TEST_F(AuditTest, InterruptionEndsTheReportThere)
     EXPECT_EQ(l.last(), "Audit interrompu.");
     EXPECT_EQ(l.filter(QRegularExpression("^\\d\\) /p/")).size(), 2);
     EXPECT_FALSE(l.contains("2) Images par mot-clé."));
+}
+
+TEST_F(AuditTest, AnImageListedInSeveralGroupsShowsTheSameDetailsAskedOnce)
+{
+    for (const QString &c : {QStringLiteral("/p/a.jpg"), QStringLiteral("/p/b.jpg")}) {
+        iniSetup.WriteString(cSectionRotations, c, "1");
+        iniSetup.WriteString(cSectionMotsCles, c, "mer");
+    }
+    iniSetup.WriteString(cSectionNegatif, "/p/a.jpg", "1");
+    iniSetup.WriteString(cSectionLegendes, "/p/a.jpg", "Plage");
+    iniBDD.WriteString("/p/a.jpg", "Lieux/Mer", "");
+    iniBDD.WriteString("/p/b.jpg", "Lieux", "");
+    QHash<QString, int> Demandes;
+    Source.fnDetails = [&](const TEnrNomImg &e, const TOptionsAudit &o) {
+        ++Demandes[e.cCle];
+        TDetailsImageAudit d = Donnees->Details(e, o);
+        d.cTraitements = e.cCle.endsWith("a.jpg") ? QStringLiteral("\r\nRotation\r\nNégatif") : QString();
+        return d;
+    };
+    TOptionsAudit o = Aucune();
+    o.Rubriques[size_t(TRubriqueAudit::Traitement)] = o.Rubriques[size_t(TRubriqueAudit::MotCle)] = true;
+    o.lAffTrt = o.lAffCrit = true;
+    const QList<TParagrapheRTF> p = Compose(o, SansFiltre({{TRubriqueAudit::Traitement, Donnees->GroupesTraitements()},
+                                                           {TRubriqueAudit::MotCle, {"mer"}}}));
+    EXPECT_EQ(Demandes.value("/p/a.jpg"), 1);
+    EXPECT_EQ(Demandes.value("/p/b.jpg"), 1);
+    // Each listing of a: its entry numbered within its group, then the same paragraphs.
+    const QStringList l = Lignes(p);
+    const QStringList Details{"Traitements :", "Rotation", "Négatif",     "Critères hiérarchiques :",
+                              "Lieux",         "\tMer",    "Mots-clés :", "mer",
+                              "Légende :",     "Plage"};
+    QList<qsizetype> Listages;
+    for (qsizetype i = 0; i < l.size(); ++i)
+        if (l[i].endsWith(") /p/a.jpg 0 Oct"))
+            Listages << i;
+    ASSERT_EQ(Listages.size(), 3); // rotations, negative, keyword
+    EXPECT_EQ(l[Listages[0]], "1) /p/a.jpg 0 Oct");
+    EXPECT_EQ(l[Listages[1]], "1) /p/a.jpg 0 Oct");
+    for (qsizetype n : Listages) {
+        EXPECT_EQ(l.mid(n + 1, Details.size()), Details);
+        for (qsizetype j = 0; j < Details.size(); ++j) {
+            const TParagrapheRTF &q = p[n + 1 + j], &r = p[Listages[0] + 1 + j];
+            EXPECT_EQ(q.nRetraitPremiereLigne, r.nRetraitPremiereLigne);
+            EXPECT_EQ(q.lstSegments[0].lSouligne, r.lstSegments[0].lSouligne);
+        }
+    }
+    // b, without treatments, is listed after a in the keyword group with its own details only.
+    const qsizetype nB = l.lastIndexOf("2) /p/b.jpg 0 Oct");
+    ASSERT_GT(nB, Listages[2]);
+    EXPECT_EQ(l.mid(nB + 1), (QStringList{"Critères hiérarchiques :", "Lieux", "Mots-clés :", "mer"}));
+    // The empty line before an entry sits at the indent left by the entry before it.
+    EXPECT_EQ(p[nB - 1].nRetraitPremiereLigne, 960);
+}
+
+TEST_F(AuditTest, EntryCriteriaAreSummedUpAsTheCriteriaSummaryDoes)
+{
+    // Blanks around parts, a shared beginning, a part holding a line break, an empty first part.
+    const QStringList Chemins{"/Racine", " Lieux / Mer ", "Lieux/Mer/Plage", "Lieux/Mont", "Gens\r\nAmis/Paul", "Gens"};
+    for (const QString &c : Chemins)
+        iniBDD.WriteString("/p/a.jpg", c, "");
+    iniSetup.WriteString(cSectionMotsCles, "/p/a.jpg", "mer");
+    iniSetup.WriteString(cSectionRotations, "/p/a.jpg", "1");
+    Noeuds({"Lieux", "Lieux/Mer"});
+    TOptionsAudit o = Aucune();
+    o.lGalCritHier = true;
+    o.Rubriques[size_t(TRubriqueAudit::Traitement)] = o.Rubriques[size_t(TRubriqueAudit::MotCle)] = true;
+    o.lAffCrit = true;
+    const QList<TParagrapheRTF> p =
+        Compose(o, SansFiltre({{TRubriqueAudit::Traitement, {"ROTATIONS"}}, {TRubriqueAudit::MotCle, {"mer"}}}));
+    QStringList Cles;
+    iniBDD.ReadSection("/p/a.jpg", Cles);
+    ASSERT_EQ(Cles, Chemins);
+    // The block as a value in one text: it loses a leading CR LF and is cut at the others.
+    QString cAttendu = ResumeCritCoches(Cles, true);
+    if (cAttendu.startsWith("\r\n"))
+        cAttendu.remove(0, 2);
+    const QStringList Attendu = cAttendu.split("\r\n");
+    const QStringList l = Lignes(p);
+    qsizetype n = l.indexOf("Critères hiérarchiques :");
+    ASSERT_GE(n, 0);
+    EXPECT_EQ(l.mid(n + 1, Attendu.size()), Attendu);
+    n = l.indexOf("Critères hiérarchiques :", n + 1);
+    ASSERT_GE(n, 0);
+    EXPECT_EQ(l.mid(n + 1, Attendu.size()), Attendu);
+    // One text in two looks: the tree's 10-point "Lieux" and the entry's 8-point one.
+    const qsizetype nArbre = l.indexOf("Lieux");
+    ASSERT_LT(nArbre, n);
+    EXPECT_EQ(p[nArbre].lstSegments[0].rTaille, 10);
+    EXPECT_EQ(p[l.indexOf("Lieux", n)].lstSegments[0].rTaille, 8);
+}
+
+TEST_F(AuditTest, KeysMadeAfreshForEachGroupFindTheirOwnImage)
+{
+    // Each group's keys are new texts, freed after the group: one image's key coming back,
+    // then another's, may take the very place the first one had (in builds whose allocator
+    // reuses freed memory at once, that is without the address sanitizer).
+    Source.fnImagesGroupe = [](TRubriqueAudit, const QString &g) {
+        return QStringList{QString::fromUtf8(g == "MIROIRS" ? "/p/b.jpg" : "/p/a.jpg")};
+    };
+    TOptionsAudit o = Aucune();
+    o.Rubriques[size_t(TRubriqueAudit::Traitement)] = true;
+    const QStringList l =
+        Lignes(Compose(o, SansFiltre({{TRubriqueAudit::Traitement, {"ROTATIONS", "NEGATIF", "MIROIRS", "CANAUX"}}})));
+    EXPECT_EQ(l.filter(QRegularExpression("^([A-Z]+ :|1\\) /p/)")),
+              (QStringList{"ROTATIONS :", "1) /p/a.jpg 0 Oct", "NEGATIF :", "1) /p/a.jpg 0 Oct",
+                           "MIROIRS :", "1) /p/b.jpg 0 Oct", "CANAUX :", "1) /p/a.jpg 0 Oct"}));
+
+    // Keys borrowing one buffer that each group rewrites: same place, same length, new text.
+    std::u16string Tampon;
+    Source.fnImagesGroupe = [&Tampon](TRubriqueAudit, const QString &g) {
+        Tampon = g == "MIROIRS" ? u"/p/b.jpg" : u"/p/a.jpg";
+        return QStringList{
+            QString::fromRawData(reinterpret_cast<const QChar *>(Tampon.data()), qsizetype(Tampon.size()))};
+    };
+    const QStringList l2 =
+        Lignes(Compose(o, SansFiltre({{TRubriqueAudit::Traitement, {"ROTATIONS", "NEGATIF", "MIROIRS", "CANAUX"}}})));
+    const QRegularExpression Titres("^([A-Z]+ :|1\\) /p/)");
+    EXPECT_EQ(l2.filter(Titres), l.filter(Titres));
 }
 
 TEST(AuditAppareils, ModelsDifferingByCaseFormOneGroupOfAllTheirImages)

@@ -20,7 +20,7 @@ TParagrapheRTF Paragraphe(const QString &sTexte, bool lGras = false, bool lSouli
     return Par;
 }
 
-// The body of the one paragraph, between the opening of its run and the closing brace.
+// The body of the one paragraph, from its opening to its end.
 QByteArray CorpsDe(const QByteArray &baRTF)
 {
     const qsizetype nDebut = baRTF.indexOf("\\pard");
@@ -45,7 +45,7 @@ TEST(EcritRTF, EscapesSpecialsAndDropsControlCharacters)
                                                                             "i"))});
     EXPECT_TRUE(baRTF.startsWith("{\\rtf1"));
     EXPECT_TRUE(baRTF.endsWith("}\n"));
-    EXPECT_TRUE(CorpsDe(baRTF).endsWith("a\\\\b\\{c\\}de\\tab f\\line g\\line hi}")) << CorpsDe(baRTF).constData();
+    EXPECT_TRUE(CorpsDe(baRTF).endsWith("a\\\\b\\{c\\}de\\tab f\\line g\\line hi")) << CorpsDe(baRTF).constData();
     // Braces balance, counting only unescaped ones.
     int nNiveau = 0;
     for (qsizetype i = 0; i < baRTF.size(); ++i) {
@@ -72,7 +72,7 @@ TEST(EcritRTF, WritesNonAsciiAsSignedUnicodeWithSurrogates)
     sTexte += QChar(0xDC00);
     const QByteArray baRTF = RTFDeParagraphes({Paragraphe(sTexte)}, QString::fromUtf8("Déjà;Vu"));
     EXPECT_TRUE(SeptBits(baRTF));
-    EXPECT_TRUE(CorpsDe(baRTF).endsWith("\\u233\\'3f\\u8364\\'3f\\u-1793\\'3f\\u-10179\\'3f\\u-8704\\'3fx}"))
+    EXPECT_TRUE(CorpsDe(baRTF).endsWith("\\u233\\'3f\\u8364\\'3f\\u-1793\\'3f\\u-10179\\'3f\\u-8704\\'3fx"))
         << CorpsDe(baRTF).constData();
     EXPECT_TRUE(baRTF.contains("\\fcharset0 D\\u233\\'3fj\\u224\\'3fVu;}")) << baRTF.constData();
 }
@@ -90,14 +90,18 @@ TEST(EcritRTF, WritesLooksAlignmentsIndentsAndBullets)
     Puce.lPuce = true;
     Puce.nAlignement = TAlignementRTF::Droite;
     const QByteArray baRTF = RTFDeParagraphes({Titre, Ligne, Puce, TParagrapheRTF()});
-    EXPECT_TRUE(baRTF.contains("\\pard\\qc {\\fs20\\b Titre}\\par\n")) << baRTF.constData();
-    EXPECT_TRUE(baRTF.contains("\\pard\\qj\\fi-360\\li720 {\\fs16\\ul Nom :}{\\fs15  valeur}\\par\n"))
+    // The look is said where it changes and holds across paragraphs.
+    EXPECT_TRUE(baRTF.contains("\\pard\\qc\\fs20\\b Titre\\par\n")) << baRTF.constData();
+    EXPECT_TRUE(baRTF.contains("\\pard\\qj\\fi-360\\li720\\fs16\\b0\\ul Nom :\\fs15\\ulnone  valeur\\par\n"))
         << baRTF.constData();
-    EXPECT_TRUE(baRTF.contains("\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\qr "
-                               "{\\fs16 point}\\par\n"))
+    EXPECT_TRUE(baRTF.contains("\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\qr"
+                               "\\fs16 point\\par\n"))
         << baRTF.constData();
     // The empty paragraph still makes its line.
     EXPECT_TRUE(baRTF.endsWith("\\pard \\par\n}\n"));
+    // An empty line keeps the height of its run's size.
+    EXPECT_TRUE(RTFDeParagraphes({Paragraphe(QString(), true, false, 12.0), Paragraphe(QStringLiteral("x"))})
+                    .contains("\\pard\\fs24\\b \\par\n\\pard\\fs16\\b0 x\\par\n"));
     EXPECT_TRUE(baRTF.contains("{\\f1\\fnil\\fcharset2 Symbol;}"));
 }
 
@@ -134,7 +138,10 @@ TEST(EcritRTF, ReadsParagraphsOfADocument)
     EXPECT_EQ(TexteDeParagraphes(lstPar), QStringLiteral("1) a.jpg :\nNom : x\ny\npuce\n"));
     const QByteArray baRTF = RTFDeDocument(doc);
     EXPECT_TRUE(baRTF.contains("\\fcharset0 DejaVu Sans;}"));
-    EXPECT_TRUE(baRTF.contains("{\\fs16\\ul Nom}") || baRTF.contains("{\\fs18\\ul Nom}")) << baRTF.constData();
+    // Underline ends where the underlined fragment does.
+    EXPECT_TRUE(QString::fromLatin1(baRTF).contains(
+        QRegularExpression(QStringLiteral("\\\\ul Nom(\\\\fs1[68])?\\\\ulnone  : x"))))
+        << baRTF.constData();
     EXPECT_TRUE(baRTF.contains("x\\line y"));
 }
 
