@@ -16,6 +16,7 @@
 #include "mainwindow/BoutonAction.h"
 #include "mainwindow/ContextesAide.h"
 #include "mainwindow/MainKX_fm.h"
+#include "metadata/CacheMeta.h"
 #include "metadata/Focale.h"
 #include "metadata/LectureMeta.h"
 #include "platform/Couleurs.h"
@@ -656,17 +657,11 @@ bool TfmExploreBDD::Echap()
     return TTacheLongue::PrendEchap();
 }
 
-void TfmExploreBDD::MetValeursEXIF(TEnrLV &e, const QStringList &v)
+void TfmExploreBDD::MetValeursEXIF(TEnrLV &e, const QStringList &v) const
 {
-    e.lEXIF = true;
-    e.cAppareil = v[0];
-    e.cFocale = v[1];
-    e.cVitesse = v[2];
-    e.cDiaphragme = v[3];
-    e.cDatePDV = v[4];
-    e.cISO = v[5];
-    e.cOrientation = v[6];
-    e.cCommentaire = v[7];
+    // Converted as the main list converts it, so both grids show the same focal length.
+    const TContexteFocale Focale{m_Contexte.iniCFAPN.get(), m_Contexte.Parametres.lCoeffFocDansTable};
+    MetEXIFDeRecord(e, v, Focale);
 }
 
 void TfmExploreBDD::MontreImage(int nPage)

@@ -170,7 +170,7 @@ private:
     bool Echap();
     void LanceTravaux(int nPage, std::vector<TTravailVignette> Travaux);
     void AppliqueResultats(int nPage, quint64 nGeneration, std::vector<TResultatVignette> &Resultats);
-    static void MetValeursEXIF(TEnrLV &e, const QStringList &v);
+    void MetValeursEXIF(TEnrLV &e, const QStringList &v) const;
 
     TContexte &m_Contexte;
     TIndexClassement &m_Index;

@@ -44,9 +44,13 @@ QString RecordIPTC(const TDonneesIPTC &r)
 void LireEXIFCatalogue(const TBigIniFile &iniSetup, const QString &cCle, TDonneesEXIF &e, const TContexteFocale &Focale)
 {
     e.Efface();
-    const QStringList It = DecoupeRecord(iniSetup.ReadString(cSectionEXIF, cCle, QString()));
+    MetEXIFDeRecord(e, DecoupeRecord(iniSetup.ReadString(cSectionEXIF, cCle, QString())), Focale);
+}
+
+bool MetEXIFDeRecord(TDonneesEXIF &e, const QStringList &It, const TContexteFocale &Focale)
+{
     if (It.size() != 8)
-        return;
+        return false;
     e.lEXIF = true;
     e.cAppareil = It[0];
     e.cFocale = It[1];
@@ -58,6 +62,7 @@ void LireEXIFCatalogue(const TBigIniFile &iniSetup, const QString &cCle, TDonnee
     e.cOrientation = It[6];
     e.cCommentaire = It[7];
     e.lFocEq = ConvertirFocale(Focale, e.cAppareil, e.cFocale);
+    return true;
 }
 
 void LireIPTCCatalogue(const TBigIniFile &iniSetup, const QString &cCle, TDonneesIPTC &r)

@@ -28,6 +28,8 @@ QString RecordIPTC(const TDonneesIPTC &Enr);
 // focal length is then converted.
 void LireEXIFCatalogue(const TBigIniFile &iniSetup, const QString &cCle, TDonneesEXIF &Enr,
                        const TContexteFocale &Focale);
+// The same from a record already split (8 items, else nothing is set and false).
+bool MetEXIFDeRecord(TDonneesEXIF &Enr, const QStringList &Record, const TContexteFocale &Focale);
 // JPEG images only: fills the IPTC fields from the cache; lIPTC only with exactly 14 items.
 void LireIPTCCatalogue(const TBigIniFile &iniSetup, const QString &cCle, TDonneesIPTC &Enr);
 // When lEXIF: writes the record (the recorded focal length, never the converted one) and adds
