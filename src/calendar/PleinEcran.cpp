@@ -228,6 +228,7 @@ std::optional<TImagePleinEcran> TAvanceImages::Demande(const QString &cCourant, 
     for (const TImagePleinEcran &g : std::as_const(m_Gardees))
         if (g.cFichier == cCourant)
             Courante = g;
+    m_lRemise = Courante.has_value();
     {
         std::lock_guard Verrou(m_Verrou);
         // The current image goes first and alone: every other decode running is dropped, the
@@ -269,9 +270,13 @@ std::optional<TImagePleinEcran> TAvanceImages::Recoit()
         if (Image.cFichier == m_cCourant)
             Courante = Image;
     }
-    // The neighbours start once the current picture has been taken.
-    const bool lPrise = std::any_of(m_Gardees.cbegin(), m_Gardees.cend(),
-                                    [&](const TImagePleinEcran &g) { return g.cFichier == m_cCourant; });
+    // The neighbours start on the owner's call after the one that handed the current picture
+    // over: by then it is on the screen, and their decodes no longer compete with its paint.
+    const bool lPrise = !Courante && m_lRemise
+                        && std::any_of(m_Gardees.cbegin(), m_Gardees.cend(),
+                                       [&](const TImagePleinEcran &g) { return g.cFichier == m_cCourant; });
+    if (Courante)
+        m_lRemise = true;
     if (lPrise || m_cCourant.isEmpty()) {
         {
             std::lock_guard Verrou(m_Verrou);
@@ -295,6 +300,7 @@ void TAvanceImages::Oublie(const QString &cFichier)
 void TAvanceImages::Vide()
 {
     m_Gardees.clear();
+    m_lRemise = false;
     m_cCourant.clear();
     m_cSuivant.clear();
     m_cPrecedent.clear();

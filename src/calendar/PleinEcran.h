@@ -135,12 +135,14 @@ public:
 
     // Asks for cCourant, then cSuivant and cPrecedent ahead (either may be empty). The kept
     // pictures of other files are dropped. Returns the current picture when it is kept; the
-    // neighbours' decodes then start at the next Recoit, once that picture is on its way.
+    // neighbours' decodes then start at the next Recoit, which the owner makes once that
+    // picture is painted.
     std::optional<TImagePleinEcran> Demande(const QString &cCourant, const QString &cSuivant,
                                             const QString &cPrecedent);
     // Takes the decodes the workers finished into the kept ones; returns the current picture
-    // when it has just arrived. Once the current picture is kept, the neighbours' decodes may
-    // start.
+    // when it has just arrived. The neighbours' decodes start on a later call, once the owner
+    // has had the current picture (the call that hands it over leaves the processors to its
+    // paint).
     std::optional<TImagePleinEcran> Recoit();
     // Forgets a file's picture (it changed): a decode of it still running is abandoned.
     void Oublie(const QString &cFichier);
@@ -170,6 +172,7 @@ private:
     // Owner's thread only.
     QString m_cCourant, m_cSuivant, m_cPrecedent;
     QList<TImagePleinEcran> m_Gardees;
+    bool m_lRemise = false; // the current picture was handed to the owner
     // Shared with the workers.
     mutable std::mutex m_Verrou;
     std::condition_variable m_Reveil;

@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -73,9 +74,19 @@ public:
     }
     QRect Place() const { return {m_Position, m_Taille}; }
     const QImage &Image() const { return m_Image; }
+    // Called after each paint.
+    std::function<void()> fnPeinte;
 
 protected:
     void paintEvent(QPaintEvent *) override
+    {
+        Peins();
+        if (fnPeinte)
+            fnPeinte();
+    }
+
+private:
+    void Peins()
     {
         if (!m_Apercu.isNull()) {
             QPainter p(this);
@@ -104,7 +115,6 @@ protected:
         p.drawImage(QRectF(Visible), m_Image, Source);
     }
 
-private:
     QImage m_Image;
     QImage m_Affichee;
     QImage m_Apercu;
@@ -218,6 +228,19 @@ TfmPleinEcran::TfmPleinEcran(TfmMainKX &Main, TContexte &Contexte, const QColor 
     m_pMajOutils->setSingleShot(true);
     m_pMajOutils->setInterval(150);
     connect(m_pMajOutils, &QTimer::timeout, this, &TfmPleinEcran::MajOutils);
+    // The neighbours' decodes start once the picture is painted, or after this delay when no
+    // paint comes (the window is not shown).
+    m_pVoisins = new QTimer(this);
+    m_pVoisins->setSingleShot(true);
+    m_pVoisins->setInterval(200);
+    connect(m_pVoisins, &QTimer::timeout, this, &TfmPleinEcran::Recoit);
+    sbPleinEcran->fnPeinte = [this] {
+        if (m_pVoisins->isActive()) {
+            m_pVoisins->stop();
+            // Once the paint is on the screen, not inside it.
+            QMetaObject::invokeMethod(this, &TfmPleinEcran::Recoit, Qt::QueuedConnection);
+        }
+    };
     m_pAffiche = m_Main.findChild<TAfficheImageKX *>();
     connect(this, &QDialog::finished, this, &TfmPleinEcran::FinPleinEcran);
     connect(&m_Main.Selection(), &TSelectionKX::CouranteChange, this, &TfmPleinEcran::CouranteChange);
@@ -494,10 +517,8 @@ void TfmPleinEcran::Demande()
     const QString cSuivant = nNombre > 1 ? Fichier(nLigne + 1) : QString();
     const QString cPrecedent = nNombre > 2 ? Fichier(nLigne - 1) : QString();
     if (const auto Prete = m_pAvance->Demande(cCourant, cSuivant, cPrecedent)) {
+        // The neighbours are decoded once this picture is painted.
         Montre(*Prete);
-        // The neighbours are decoded once this picture is painted: a zero timer runs after
-        // the paint that Montre asked for.
-        QTimer::singleShot(0, this, &TfmPleinEcran::Recoit);
         return;
     }
     m_Image.cFichier = cCourant;
@@ -527,6 +548,8 @@ void TfmPleinEcran::Recoit()
 void TfmPleinEcran::Montre(const TImagePleinEcran &Image)
 {
     m_Image = Image;
+    if (!Image.cFichier.isEmpty())
+        m_pVoisins->start(sbPleinEcran->isVisible() ? m_pVoisins->interval() : 0);
     if (!Image.lLue && !Image.cFichier.isEmpty()) {
         // A file deleted meanwhile or unreadable: its placeholder, and navigation goes on.
         m_Image.Image = ImageErreur(200);
@@ -544,10 +567,13 @@ void TfmPleinEcran::Montre(const TImagePleinEcran &Image)
 
 bool TfmPleinEcran::AttendImage(int nMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (m_lAttente && t.elapsed() < nMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Sleeps between events, so as not to take a processor from the decode waited for.
+    const QDeadlineTimer Fin(nMs);
+    QTimer Reveil;
+    Reveil.setSingleShot(true);
+    Reveil.start(nMs);
+    while (m_lAttente && !Fin.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return !m_lAttente;
 }
 

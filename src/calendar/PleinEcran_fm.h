@@ -117,6 +117,7 @@ private:
     PleinEcran::TRepetition m_Repetition;
     bool m_lRepetition = false;     // the key being handled is an auto-repeat
     QTimer *m_pMajOutils = nullptr; // the tools' refresh, put off while a key is held
+    QTimer *m_pVoisins = nullptr;   // lets the neighbours' decodes start after a paint
     QString m_cImageOutils;         // the image the tools were last set for
     QString m_cBulle;               // the current image's hint, for the file m_cBulleFichier
     std::optional<QString> m_cBulleFichier;
