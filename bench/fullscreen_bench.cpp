@@ -150,17 +150,8 @@ int main(int argc, char **argv)
     int nVu = 0;
     TAvanceImages Avance(
         [&](const QString &cFichier, const std::atomic<bool> &lAbandon) {
-            const JpegCodec::TAbandonDecodage Abandon(lAbandon);
-            const TImageDecodee d = DecodePour({cFichier, RapportZoom::nAjuste, Ecran.transposed()}, 0);
-            TImagePleinEcran r;
-            r.lLue = d.Valide();
-            r.Image = d.Image;
-            r.Taille = QSize(int(d.Taille.nLargeur), int(d.Taille.nHauteur));
-            if (r.lLue && AppliqueTrts(r.Image, Trts))
-                r.Taille.transpose();
-            if (r.lLue)
-                r.Affichee = ImageAffichee(r.Image, r.Taille, Ecran);
-            return r;
+            // The viewer's own decoder, as its window runs it on its workers.
+            return ImagePourEcran(cFichier, {RapportZoom::nAjuste, Ecran, Trts, true}, lAbandon, 0);
         },
         [&] { Signal.Poste(); });
     QImage Surface(Ecran, QImage::Format_RGB32);

@@ -1,5 +1,9 @@
 #include "calendar/PleinEcran.h"
 
+#include "exploration/ChargeurImage.h"
+#include "exploration/RapportZoom.h"
+#include "imaging/JpegCodec.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -121,6 +125,31 @@ QImage ImageAffichee(const QImage &Image, QSize Taille, QSize Ecran)
     if (r.format() != QImage::Format_RGB32 && r.format() != QImage::Format_ARGB32_Premultiplied)
         r = std::move(r).convertToFormat(r.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                              : QImage::Format_RGB32);
+    return r;
+}
+
+TImagePleinEcran ImagePourEcran(const QString &cFichier, const TCommandeImage &Commande,
+                                const std::atomic<bool> &lAbandon, qint64 nOctetsMax)
+{
+    const JpegCodec::TAbandonDecodage Abandon(lAbandon);
+    TImageDecodee d = DecodePour(
+        {cFichier, Commande.nZoom, Commande.lTourne ? Commande.Ecran.transposed() : Commande.Ecran}, nOctetsMax);
+    TImagePleinEcran r;
+    r.cFichier = cFichier;
+    r.lLue = d.Valide();
+    if (!r.lLue || lAbandon)
+        return r;
+    const QSize Decodee = d.Image.size();
+    r.Taille = QSize(int(d.Taille.nLargeur), int(d.Taille.nHauteur));
+    // Handed over, not shared: the treatments then work in place instead of on a copy. A
+    // failed treatment leaves the picture as it was.
+    r.Image = std::move(d.Image);
+    if (!Commande.Trts.isEmpty())
+        AppliqueTrts(r.Image, Commande.Trts);
+    if (r.Image.size() != Decodee)
+        r.Taille.transpose();
+    if (Commande.nZoom == RapportZoom::nAjuste && !lAbandon)
+        r.Affichee = ImageAffichee(r.Image, r.Taille, Commande.Ecran);
     return r;
 }
 

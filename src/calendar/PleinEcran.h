@@ -4,7 +4,10 @@
 // what each key does, and the decodes made ahead so that the next and previous images show at
 // once.
 
+#include "treatments/MoteurTrt.h"
+
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -108,6 +111,24 @@ struct TImagePleinEcran
 // The fitted picture of Image for the screen (see TImagePleinEcran::Affichee): null when
 // Image is null or already at that size and format (it is then painted as it is).
 QImage ImageAffichee(const QImage &Image, QSize Taille, QSize Ecran);
+
+// What a worker needs to make the picture of a file for the screen, read on the
+// user-interface thread: the zoom entry, the screen's size in device pixels and the image's
+// treatments, with whether they turn it a quarter.
+struct TCommandeImage
+{
+    int nZoom = 0; // "Ajusté"
+    QSize Ecran;
+    QList<TTrt> Trts;
+    bool lTourne = false;
+};
+
+// The picture of a file for the screen, made on the calling thread: decoded no larger than
+// the zoom needs (a quarter turn asks for the screen turned), treated, and fitted once for
+// "Ajusté". Every JPEG decode on the thread stops between rows once lAbandon is set; the
+// result is then incomplete and only good to be dropped. nOctetsMax bounds one decode.
+TImagePleinEcran ImagePourEcran(const QString &cFichier, const TCommandeImage &Commande,
+                                const std::atomic<bool> &lAbandon, qint64 nOctetsMax);
 
 // Decodes for the viewer on a few workers: the current image first, alone, then the next and
 // the previous ones side by side. A newer request drops the waiting decodes it no longer needs

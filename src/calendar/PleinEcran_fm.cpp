@@ -169,23 +169,11 @@ private:
 
 using namespace PleinEcran;
 
-namespace
-{
-// What the worker needs to make the picture of a file, read on the user-interface thread.
-struct TCommande
-{
-    int nZoom = RapportZoom::nAjuste;
-    QSize Ecran;
-    QList<TTrt> Trts;
-    bool lTourne = false;
-};
-} // namespace
-
 // The requests of one viewer, shared with its worker.
 struct TfmPleinEcran::TCommandes
 {
     std::mutex Verrou;
-    QHash<QString, TCommande> Liste;
+    QHash<QString, TCommandeImage> Liste;
 };
 
 namespace
@@ -275,30 +263,12 @@ void TfmPleinEcran::NouvelleAvance()
     m_pAvance = std::make_unique<TAvanceImages>(
         [Commandes](const QString &cFichier, const std::atomic<bool> &lAbandon) {
             // The user may move past this image before it is decoded: the decode stops then.
-            const JpegCodec::TAbandonDecodage Abandon(lAbandon);
-            TCommande c;
+            TCommandeImage c;
             {
                 std::lock_guard Verrou(Commandes->Verrou);
                 c = Commandes->Liste.value(cFichier);
             }
-            // A quarter turn asks the decode to cover the screen turned.
-            const TImageDecodee d =
-                DecodePour({cFichier, c.nZoom, c.lTourne ? c.Ecran.transposed() : c.Ecran}, qint64(1) << 31);
-            TImagePleinEcran r;
-            r.lLue = d.Valide();
-            if (!r.lLue)
-                return r;
-            r.Image = d.Image;
-            r.Taille = QSize(int(d.Taille.nLargeur), int(d.Taille.nHauteur));
-            if (lAbandon)
-                return r;
-            if (!c.Trts.isEmpty() && !AppliqueTrts(r.Image, c.Trts))
-                r.Image = d.Image;
-            if (r.Image.size() != d.Image.size())
-                r.Taille.transpose();
-            if (c.nZoom == RapportZoom::nAjuste && !lAbandon)
-                r.Affichee = ImageAffichee(r.Image, r.Taille, c.Ecran);
-            return r;
+            return ImagePourEcran(cFichier, c, lAbandon, qint64(1) << 31);
         },
         [Moi] {
             QMetaObject::invokeMethod(
@@ -491,7 +461,7 @@ void TfmPleinEcran::Demande()
         const TEnrLV &e = Modele.Enr(n);
         if (!Disponible(e) || e.lIllisible)
             return {};
-        TCommande c;
+        TCommandeImage c;
         c.nZoom = nZoom;
         c.Ecran = Ecran() * devicePixelRatio();
         if (m_Contexte.iniSetup) {

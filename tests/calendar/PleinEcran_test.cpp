@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 using namespace PleinEcran;
 
@@ -162,6 +163,33 @@ TEST(AvanceImages, DecodesAheadKeepsThreeAndServesFromWhatIsKept)
     ASSERT_TRUE(i);
     EXPECT_FALSE(i->lLue);
     EXPECT_EQ(nDecodes.load(), 5);
+}
+
+TEST(AvanceImages, NeighboursWaitUntilTheCurrentPictureHasBeenHandedOver)
+{
+    TAvanceImages Avance(
+        [&](const QString &) {
+            TImagePleinEcran i;
+            i.Image = QImage(4, 4, QImage::Format_RGB32);
+            i.lLue = true;
+            return i;
+        },
+        {});
+    EXPECT_FALSE(Avance.Demande(QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")));
+    std::optional<TImagePleinEcran> b;
+    QElapsedTimer t;
+    t.start();
+    while (!b && t.elapsed() < 10000) {
+        QThread::msleep(1);
+        b = Avance.Recoit();
+    }
+    ASSERT_TRUE(b);
+    // The owner paints b before it calls again: nothing else decodes meanwhile.
+    QThread::msleep(30);
+    EXPECT_EQ(Avance.Decodages(), QStringList({"b"}));
+    EXPECT_FALSE(Avance.Recoit());
+    AttendLibre(Avance);
+    EXPECT_EQ(Avance.Decodages(), QStringList({"b", "c", "a"}));
 }
 
 TEST(AvanceImages, NewerRequestsSupersedeWaitingOnes)
