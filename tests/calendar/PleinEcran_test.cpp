@@ -1,6 +1,11 @@
 #include "calendar/PleinEcran.h"
+#include "exploration/RapportZoom.h"
+#include "imaging/JpegCodec.h"
+#include "treatments/TraitementsImage.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -392,6 +397,54 @@ TEST(AvanceImages, ForgettingAFileOrEverythingAbandonsTheirDecodes)
     EXPECT_EQ(Decodeur.nArrets.load(), 2);
     EXPECT_EQ(Avance.Abandons(), 2);
     EXPECT_FALSE(Avance.Demande(QStringLiteral("b"), {}, {}));
+}
+
+TEST(ImagePourEcran, QuarterTurnDecodedNoLargerThanNeededTurnedAndFittedOnce)
+{
+    QTemporaryDir Temp;
+    ASSERT_TRUE(Temp.isValid());
+    // Red on the upper half, blue on the lower: turned right, red comes to the right.
+    QImage Source(1200, 800, QImage::Format_RGB32);
+    Source.fill(Qt::blue);
+    QPainter(&Source).fillRect(0, 0, 1200, 400, Qt::red);
+    const QString cFichier = Temp.filePath(QStringLiteral("tournee.jpg"));
+    ASSERT_TRUE(JpegCodec::Encode(Source, cFichier));
+    TRecetteTrts Recette;
+    Recette.nOrientation = 6;
+    const std::atomic<bool> lGarde = false;
+    const QSize Petit(450, 350);
+
+    const TImagePleinEcran r = ImagePourEcran(cFichier, {RapportZoom::nAjuste, Petit, OperationsTrts(Recette), true},
+                                              lGarde, 0);
+    ASSERT_TRUE(r.lLue);
+    EXPECT_EQ(r.cFichier, cFichier);
+    EXPECT_EQ(r.Taille, QSize(800, 1200));
+    // A reduction of the file, turned, that still covers the fitted size.
+    const QSize Ajustee = DisposerImage(r.Taille, Petit, true, {}).Taille;
+    EXPECT_EQ(Ajustee, QSize(233, 350));
+    EXPECT_LT(r.Image.width(), 800);
+    EXPECT_GT(r.Image.height(), r.Image.width());
+    EXPECT_GE(r.Image.width(), Ajustee.width());
+    EXPECT_GE(r.Image.height(), Ajustee.height());
+    EXPECT_EQ(r.Affichee.size(), Ajustee);
+    const QRgb Droite = r.Affichee.pixel(Ajustee.width() - 5, Ajustee.height() / 2);
+    const QRgb Gauche = r.Affichee.pixel(5, Ajustee.height() / 2);
+    EXPECT_GT(qRed(Droite), 200);
+    EXPECT_LT(qBlue(Droite), 60);
+    EXPECT_GT(qBlue(Gauche), 200);
+    EXPECT_LT(qRed(Gauche), 60);
+
+    // At 1:1 the whole file is decoded and no fitted copy is made.
+    const TImagePleinEcran u = ImagePourEcran(cFichier, {RapportZoom::nUnUn, Petit, OperationsTrts(Recette), true},
+                                              lGarde, 0);
+    ASSERT_TRUE(u.lLue);
+    EXPECT_EQ(u.Image.size(), QSize(800, 1200));
+    EXPECT_TRUE(u.Affichee.isNull());
+
+    // A decode abandoned before it starts, a missing file: nothing to show.
+    const std::atomic<bool> lAbandon = true;
+    EXPECT_FALSE(ImagePourEcran(cFichier, {RapportZoom::nAjuste, Petit, {}, false}, lAbandon, 0).lLue);
+    EXPECT_FALSE(ImagePourEcran(Temp.filePath(QStringLiteral("absente.jpg")), {}, lGarde, 0).lLue);
 }
 
 TEST(ImageAffichee, FittedOnceInTheDisplayFormat)
