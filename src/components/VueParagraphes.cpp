@@ -1,5 +1,7 @@
 #include "components/VueParagraphes.h"
 
+#include "components/StyleBarres.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -244,6 +246,8 @@ TVueParagraphes::TVueParagraphes(QWidget *Parent) : QAbstractScrollArea(Parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    // Beside the white page, a thumb drawn lighter than its track would vanish.
+    MarqueCurseur(verticalScrollBar());
     MajBarres();
 }
 
