@@ -433,6 +433,53 @@ TEST_F(VueTest, TheThumbIsWhatTheBarShowsDarkest)
     EXPECT_NEAR(PartieSombre(b).bottom(), RectCurseur(b).bottom(), 2);
 }
 
+TEST_F(VueTest, ALongReportsThumbIsSizedAndPlacedByItsText)
+{
+    const int n = 3000;
+    Vue.setParagraphes(Rapport(n));
+    Montre(420, 300);
+    Peint();
+    QScrollBar *b = Vue.verticalScrollBar();
+    const qint64 nEstimee = Vue.HauteurTotale();
+
+    // Dragged to the middle of the groove, the text settles where the thumb was let go: laying
+    // out what shows does not move the paragraph at the top.
+    const QStyleOptionSlider o = qt_qscrollbarStyleOption(b);
+    const QRect Sillon = b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarGroove, b);
+    const QPoint Prise = RectCurseur(b).center();
+    QTest::mousePress(b, Qt::LeftButton, {}, Prise);
+    QTest::mouseMove(b, QPoint(Prise.x(), Sillon.center().y()));
+    Peint();
+    const int nMilieu = b->value();
+    EXPECT_NEAR(nMilieu, b->maximum() / 2, b->maximum() / 20);
+    const qsizetype nHaut = Vue.PremierVisible();
+    const int yHaut = Vue.RectParagraphe(nHaut).top();
+    Peint();
+    Peint();
+    EXPECT_EQ(b->value(), nMilieu);
+    EXPECT_EQ(Vue.PremierVisible(), nHaut);
+    EXPECT_EQ(Vue.RectParagraphe(nHaut).top(), yHaut);
+    // Down to the bottom of the groove: the end of the text, whatever its true heights.
+    QTest::mouseMove(b, QPoint(Prise.x(), Sillon.bottom()));
+    Peint();
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(Prise.x(), Sillon.bottom()));
+    Peint();
+    EXPECT_EQ(b->value(), b->maximum());
+    EXPECT_EQ(Vue.DernierVisible(), n - 1);
+    EXPECT_LE(Vue.RectParagraphe(n - 1).bottom() + 1, Vue.viewport()->height());
+
+    // The estimates (wrapped lines, tabs, bullets) are near enough the laid-out heights that
+    // the thumb's length and place hold as the report is read through.
+    b->setValue(0);
+    for (int i = 0; i < 2000 && Vue.DernierVisible() < n - 1; ++i) {
+        b->setValue(b->value() + b->pageStep());
+        Peint();
+    }
+    ASSERT_EQ(Vue.DernierVisible(), n - 1);
+    const qint64 nVraie = Vue.HauteurTotale();
+    EXPECT_NEAR(double(nEstimee) / double(nVraie), 1.0, 0.06) << nEstimee << " / " << nVraie;
+}
+
 TEST(HTMLDeParagraphes, KeepsLookIndentsAndBulletsAndEscapes)
 {
     TParagrapheRTF Titre = P("Audit <&>", 24, true);
