@@ -1,6 +1,5 @@
 #include "components/StyleBarres.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
@@ -11,12 +10,13 @@ TStyleBarres::TStyleBarres(QStyle *pBase) : QProxyStyle(pBase) {}
 
 QColor TStyleBarres::CouleurCurseur(const QPalette &Palette, bool lEnfonce, bool lSurvole)
 {
+    // On a dark palette the thumb stands out by being lighter than the track instead.
+    if (Palette.color(QPalette::Window).lightness() < 128) {
+        const QColor c = Palette.color(QPalette::Midlight);
+        return lEnfonce ? c.lighter(125) : lSurvole ? c.lighter(112) : c;
+    }
     const QColor c = Palette.color(QPalette::Mid);
-    if (lEnfonce)
-        return c.darker(118);
-    if (lSurvole)
-        return c.darker(108);
-    return c;
+    return lEnfonce ? c.darker(118) : lSurvole ? c.darker(108) : c;
 }
 
 void TStyleBarres::drawComplexControl(ComplexControl nControle, const QStyleOptionComplex *pOption,
@@ -52,12 +52,6 @@ void MarqueCurseur(QScrollBar *pBarre)
     auto *pStyle = new TStyleBarres(QStyleFactory::create(QApplication::style()->name()));
     pStyle->setParent(pBarre);
     pBarre->setStyle(pStyle);
-}
-
-void MarqueCurseurs(QAbstractScrollArea *pZone)
-{
-    MarqueCurseur(pZone->verticalScrollBar());
-    MarqueCurseur(pZone->horizontalScrollBar());
 }
 
 void InstalleStyleBarres(QApplication *pApplication)

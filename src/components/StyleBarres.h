@@ -6,11 +6,11 @@
 // light thumb melts into the page, and the darker rest of the track is what the eye takes for
 // the thumb: short, and at the wrong end (at the bottom while the top of the text shows).
 // This style draws the thumb over the track in the palette's mid tone, outlined in its dark
-// one, darker still while hovered or dragged; everything else is the underlying style's.
+// one, darker still while hovered or dragged (on a dark palette, in a light tone, lighter still);
+// everything else is the underlying style's.
 
 #include <QProxyStyle>
 
-class QAbstractScrollArea;
 class QApplication;
 class QScrollBar;
 
@@ -29,7 +29,5 @@ public:
 // Gives the bar that style (owned by the bar), unless the application's style already draws
 // its bars so.
 void MarqueCurseur(QScrollBar *pBarre);
-// Both bars of the area.
-void MarqueCurseurs(QAbstractScrollArea *pZone);
 // Every scroll bar of the application.
 void InstalleStyleBarres(QApplication *pApplication);

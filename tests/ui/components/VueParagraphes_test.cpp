@@ -70,10 +70,10 @@ QRect RectCurseur(QScrollBar *b)
     return b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarSlider, b);
 }
 
-// The rows of a vertical bar, as painted, that are darker than the middle between its
-// lightest and its darkest rows along its groove (arrow buttons left out): what the eye
-// takes for the thumb. Null when the bar is one tone.
-QRect PartieSombre(QScrollBar *b)
+// The rows of a vertical bar, as painted, that are darker (lighter with lClaire) than the
+// middle between its lightest and its darkest rows along its groove (arrow buttons left out):
+// what the eye takes for the thumb. Null when the bar is one tone.
+QRect PartieSombre(QScrollBar *b, bool lClaire = false)
 {
     const QStyleOptionSlider o = qt_qscrollbarStyleOption(b);
     const QRect Sillon = b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarGroove, b);
@@ -88,7 +88,7 @@ QRect PartieSombre(QScrollBar *b)
     const int nSeuil = (*itMin + *itMax) / 2;
     int nHaut = -1, nBas = -1;
     for (int i = 0; i < Clartes.size(); ++i)
-        if (Clartes[i] < nSeuil) {
+        if (lClaire ? Clartes[i] > nSeuil : Clartes[i] < nSeuil) {
             if (nHaut < 0)
                 nHaut = i;
             nBas = i;
@@ -403,7 +403,7 @@ TEST_F(VueTest, TheBarOfAShortReportFollowsTheTextAndTheView)
     EXPECT_EQ(Vue.RectParagraphe(n - 1).bottom() + 1, nVue - 4);
 }
 
-TEST_F(VueTest, TheThumbIsWhatTheBarShowsDarkest)
+TEST_F(VueTest, TheThumbIsWhatStandsOutOfTheBar)
 {
     // Light thumb on a darker track reads the other way round beside a white page: the dark
     // part of the bar must be the thumb, at its place and of its length.
@@ -431,6 +431,19 @@ TEST_F(VueTest, TheThumbIsWhatTheBarShowsDarkest)
     QTest::keyClick(&Vue, Qt::Key_End, Qt::ControlModifier);
     Peint();
     EXPECT_NEAR(PartieSombre(b).bottom(), RectCurseur(b).bottom(), 2);
+
+    // On a dark palette the thumb is what shows lightest.
+    QPalette Sombre = Vue.palette();
+    for (auto [nRole, cCouleur] : {std::pair{QPalette::Window, "#303030"}, {QPalette::Base, "#202020"},
+                                   {QPalette::Button, "#383838"}, {QPalette::Mid, "#282828"},
+                                   {QPalette::Midlight, "#808080"}, {QPalette::Dark, "#101010"}})
+        Sombre.setColor(nRole, QColor(cCouleur));
+    Vue.setPalette(Sombre);
+    QTest::keyClick(&Vue, Qt::Key_Home, Qt::ControlModifier);
+    Peint();
+    const QRect Clair = PartieSombre(b, true);
+    EXPECT_NEAR(Clair.top(), RectCurseur(b).top(), 2);
+    EXPECT_NEAR(Clair.bottom(), RectCurseur(b).bottom(), 2);
 }
 
 TEST_F(VueTest, ALongReportsThumbIsSizedAndPlacedByItsText)
