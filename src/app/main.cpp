@@ -4,6 +4,7 @@
 #include "components/Francais.h"
 #include "components/MarkupHint.h"
 #include "components/MessagesQt.h"
+#include "components/StyleBarres.h"
 #include "imaging/FileKinds.h"
 #include "thumbnails/ThumbnailCache.h"
 #include "mainwindow/Demarrage_fm.h"
@@ -102,6 +103,8 @@ int main(int argc, char **argv)
     InstalleFrancais(&Application);
     // Every hint of every window, the first included, is drawn by the program's hint window.
     InstalleMarkupHint(&Application);
+    // Scroll bars whose thumb stands out from the page beside it, whatever the style.
+    InstalleStyleBarres(&Application);
     QApplication::setApplicationName(QStringLiteral("Vimbrel"));
     QApplication::setApplicationVersion(QStringLiteral("1.44"));
 

@@ -1,5 +1,7 @@
 #include "components/VueParagraphes.h"
 
+#include "components/StyleBarres.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -244,6 +246,8 @@ TVueParagraphes::TVueParagraphes(QWidget *Parent) : QAbstractScrollArea(Parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    // Beside the white page, a thumb drawn lighter than its track would vanish.
+    MarqueCurseur(verticalScrollBar());
     MajBarres();
 }
 
@@ -330,11 +334,12 @@ const TVueParagraphes::TMetrique &TVueParagraphes::Metrique(double rTaille)
 int TVueParagraphes::Estimation(const TParagrapheRTF &p)
 {
     double rTaille = 0;
-    qsizetype nCar = 0, nSauts = 0;
+    qsizetype nCar = 0, nSauts = 0, nTabs = 0;
     for (const TSegmentRTF &s : p.lstSegments) {
         rTaille = std::max(rTaille, s.rTaille);
         nCar += s.sTexte.size();
         nSauts += s.sTexte.count(u'\n');
+        nTabs += s.sTexte.count(u'\t');
     }
     // Reports run in a few sizes: the last one's metrics serve most paragraphs.
     if (rTaille <= 0)
@@ -344,10 +349,20 @@ int TVueParagraphes::Estimation(const TParagrapheRTF &p)
         m_rTailleMetrique = rTaille;
     }
     const TMetrique &m = m_MetriqueCourante;
-    const double rRetrait =
+    double rRetrait =
         std::max(0, std::max(p.nRetraitGauche, p.nRetraitGauche + p.nRetraitPremiereLigne)) * m_rPixelsParTwip;
+    // A bullet and its gap push the text by about three characters.
+    if (p.lPuce)
+        rRetrait += 3 * m.rLargeurCar;
     const double rLargeur = std::max(8.0, m_nLargeurEstimee - rRetrait);
-    const qint64 nLignes = nSauts + std::max<qint64>(1, qint64(std::ceil(nCar * m.rLargeurCar / rLargeur)));
+    // A tab that indents the start takes a whole stop (half an inch), one after text half a stop
+    // on average.
+    qsizetype nTete = 0;
+    if (!p.lstSegments.isEmpty())
+        for (const QString &c = p.lstSegments.first().sTexte; nTete < c.size() && c.at(nTete) == u'\t';)
+            ++nTete;
+    const double rTexte = double(nCar - nTabs) * m.rLargeurCar + double(nTabs + nTete) * m_rPixelsParTwip * 360;
+    const qint64 nLignes = nSauts + std::max<qint64>(1, qint64(std::ceil(rTexte / rLargeur)));
     return int(std::clamp<qint64>(nLignes * m.nInterligne, 1, INT_MAX / 4));
 }
 

@@ -13,10 +13,16 @@
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+
+// Qt's own way of asking a scroll bar for its style option (exported for its views).
+QStyleOptionSlider qt_qscrollbarStyleOption(QScrollBar *scrollBar);
 
 namespace
 {
@@ -55,6 +61,39 @@ QList<TParagrapheRTF> Rapport(int n)
         }
     }
     return l;
+}
+
+// Where the style puts the bar's thumb now.
+QRect RectCurseur(QScrollBar *b)
+{
+    const QStyleOptionSlider o = qt_qscrollbarStyleOption(b);
+    return b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarSlider, b);
+}
+
+// The rows of a vertical bar, as painted, that are darker (lighter with lClaire) than the
+// middle between its lightest and its darkest rows along its groove (arrow buttons left out):
+// what the eye takes for the thumb. Null when the bar is one tone.
+QRect PartieSombre(QScrollBar *b, bool lClaire = false)
+{
+    const QStyleOptionSlider o = qt_qscrollbarStyleOption(b);
+    const QRect Sillon = b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarGroove, b);
+    const QImage Image = b->grab().toImage();
+    const int x = Sillon.center().x();
+    QList<int> Clartes;
+    for (int y = Sillon.top(); y <= Sillon.bottom(); ++y)
+        Clartes << QColor(Image.pixel(x * Image.width() / b->width(), y * Image.height() / b->height())).lightness();
+    const auto [itMin, itMax] = std::minmax_element(Clartes.begin(), Clartes.end());
+    if (*itMax - *itMin < 16)
+        return {};
+    const int nSeuil = (*itMin + *itMax) / 2;
+    int nHaut = -1, nBas = -1;
+    for (int i = 0; i < Clartes.size(); ++i)
+        if (lClaire ? Clartes[i] > nSeuil : Clartes[i] < nSeuil) {
+            if (nHaut < 0)
+                nHaut = i;
+            nBas = i;
+        }
+    return QRect(Sillon.left(), Sillon.top() + nHaut, Sillon.width(), nBas - nHaut + 1);
 }
 
 struct VueTest : ::testing::Test
@@ -300,6 +339,158 @@ TEST_F(VueTest, AReportTallerThanEstimatedStaysAtItsTop)
     Peint();
     EXPECT_GT(Vue.verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(Vue.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(VueTest, TheBarOfAShortReportFollowsTheTextAndTheView)
+{
+    // A few screenfuls, as the audit of a small catalogue gives.
+    const int n = 45;
+    Vue.setParagraphes(Rapport(n));
+    Montre(400, 300);
+    Peint();
+    QScrollBar *b = Vue.verticalScrollBar();
+    const int nVue = Vue.viewport()->height();
+    EXPECT_EQ(b->value(), b->minimum());
+    EXPECT_EQ(b->minimum(), 0);
+    EXPECT_EQ(b->pageStep(), nVue);
+    EXPECT_EQ(Vue.RectParagraphe(0).top(), 4);
+    // Once every paragraph has been on screen, the range is the text (its margins included)
+    // less one screenful.
+    for (int i = 0; i < 50 && Vue.DernierVisible() < n - 1; ++i) {
+        QTest::keyClick(&Vue, Qt::Key_PageDown);
+        Peint();
+    }
+    for (int i = 0; i < n; ++i)
+        ASSERT_TRUE(Vue.HauteurExacte(i)) << i;
+    EXPECT_EQ(b->maximum() + b->pageStep(), Vue.HauteurTotale() + 2 * 4);
+
+    QTest::keyClick(&Vue, Qt::Key_End, Qt::ControlModifier);
+    Peint();
+    EXPECT_EQ(b->value(), b->maximum());
+    EXPECT_EQ(Vue.RectParagraphe(n - 1).bottom() + 1, nVue - 4);
+    QTest::keyClick(&Vue, Qt::Key_Home, Qt::ControlModifier);
+    Peint();
+    EXPECT_EQ(b->value(), 0);
+
+    // The wheel and the bar move the text by what the bar moves.
+    QWheelEvent Roue(QPointF(50, 50), QPointF(Vue.mapToGlobal(QPoint(50, 50))), QPoint(), QPoint(0, -120),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Vue.viewport(), &Roue);
+    Peint();
+    EXPECT_GT(b->value(), 0);
+    EXPECT_EQ(Vue.RectParagraphe(0).top(), 4 - b->value());
+    b->setValue(0);
+    Peint();
+
+    const QRect Curseur = RectCurseur(b);
+    const QStyleOptionSlider o = qt_qscrollbarStyleOption(b);
+    const QRect Sillon = b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarGroove, b);
+    ASSERT_GT(Sillon.height() - Curseur.height(), 40);
+    const QPoint Prise = Curseur.center();
+    QTest::mousePress(b, Qt::LeftButton, {}, Prise);
+    QTest::mouseMove(b, Prise + QPoint(0, 40));
+    Peint();
+    const int nAttendu = 40 * b->maximum() / (Sillon.height() - Curseur.height());
+    EXPECT_NEAR(b->value(), nAttendu, b->maximum() / 20 + 2);
+    EXPECT_EQ(Vue.RectParagraphe(0).top(), 4 - b->value());
+    // Pulled past the end of the groove: the end of the text.
+    QTest::mouseMove(b, QPoint(Prise.x(), b->height() + 50));
+    Peint();
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(Prise.x(), b->height() + 50));
+    Peint();
+    EXPECT_EQ(b->value(), b->maximum());
+    EXPECT_EQ(Vue.DernierVisible(), n - 1);
+    EXPECT_EQ(Vue.RectParagraphe(n - 1).bottom() + 1, nVue - 4);
+}
+
+TEST_F(VueTest, TheThumbIsWhatStandsOutOfTheBar)
+{
+    // Light thumb on a darker track reads the other way round beside a white page: the dark
+    // part of the bar must be the thumb, at its place and of its length.
+    Vue.setParagraphes(Rapport(45));
+    Montre(400, 300);
+    Peint();
+    QScrollBar *b = Vue.verticalScrollBar();
+    ASSERT_GT(b->maximum(), 0);
+    for (auto [nTouche, cOu] : {std::pair{Qt::Key_Home, "top"}, {Qt::Key_End, "end"}}) {
+        QTest::keyClick(&Vue, nTouche, Qt::ControlModifier);
+        Peint();
+        const QRect Curseur = RectCurseur(b), Sombre = PartieSombre(b);
+        ASSERT_FALSE(Sombre.isNull()) << cOu;
+        EXPECT_NEAR(Sombre.top(), Curseur.top(), 2) << cOu;
+        EXPECT_NEAR(Sombre.bottom(), Curseur.bottom(), 2) << cOu;
+    }
+    // A long report: a short thumb, at the top, then at the bottom.
+    Vue.setParagraphes(Rapport(5000));
+    Peint();
+    QTest::keyClick(&Vue, Qt::Key_Home, Qt::ControlModifier);
+    Peint();
+    const QRect Haut = PartieSombre(b);
+    EXPECT_NEAR(Haut.top(), RectCurseur(b).top(), 2);
+    EXPECT_LT(Haut.height(), b->height() / 4);
+    QTest::keyClick(&Vue, Qt::Key_End, Qt::ControlModifier);
+    Peint();
+    EXPECT_NEAR(PartieSombre(b).bottom(), RectCurseur(b).bottom(), 2);
+
+    // On a dark palette the thumb is what shows lightest.
+    QPalette Sombre = Vue.palette();
+    for (auto [nRole, cCouleur] : {std::pair{QPalette::Window, "#303030"}, {QPalette::Base, "#202020"},
+                                   {QPalette::Button, "#383838"}, {QPalette::Mid, "#282828"},
+                                   {QPalette::Midlight, "#808080"}, {QPalette::Dark, "#101010"}})
+        Sombre.setColor(nRole, QColor(cCouleur));
+    Vue.setPalette(Sombre);
+    QTest::keyClick(&Vue, Qt::Key_Home, Qt::ControlModifier);
+    Peint();
+    const QRect Clair = PartieSombre(b, true);
+    EXPECT_NEAR(Clair.top(), RectCurseur(b).top(), 2);
+    EXPECT_NEAR(Clair.bottom(), RectCurseur(b).bottom(), 2);
+}
+
+TEST_F(VueTest, ALongReportsThumbIsSizedAndPlacedByItsText)
+{
+    const int n = 3000;
+    Vue.setParagraphes(Rapport(n));
+    Montre(420, 300);
+    Peint();
+    QScrollBar *b = Vue.verticalScrollBar();
+    const qint64 nEstimee = Vue.HauteurTotale();
+
+    // Dragged to the middle of the groove, the text settles where the thumb was let go: laying
+    // out what shows does not move the paragraph at the top.
+    const QStyleOptionSlider o = qt_qscrollbarStyleOption(b);
+    const QRect Sillon = b->style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarGroove, b);
+    const QPoint Prise = RectCurseur(b).center();
+    QTest::mousePress(b, Qt::LeftButton, {}, Prise);
+    QTest::mouseMove(b, QPoint(Prise.x(), Sillon.center().y()));
+    Peint();
+    const int nMilieu = b->value();
+    EXPECT_NEAR(nMilieu, b->maximum() / 2, b->maximum() / 20);
+    const qsizetype nHaut = Vue.PremierVisible();
+    const int yHaut = Vue.RectParagraphe(nHaut).top();
+    Peint();
+    Peint();
+    EXPECT_EQ(b->value(), nMilieu);
+    EXPECT_EQ(Vue.PremierVisible(), nHaut);
+    EXPECT_EQ(Vue.RectParagraphe(nHaut).top(), yHaut);
+    // Down to the bottom of the groove: the end of the text, whatever its true heights.
+    QTest::mouseMove(b, QPoint(Prise.x(), Sillon.bottom()));
+    Peint();
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(Prise.x(), Sillon.bottom()));
+    Peint();
+    EXPECT_EQ(b->value(), b->maximum());
+    EXPECT_EQ(Vue.DernierVisible(), n - 1);
+    EXPECT_LE(Vue.RectParagraphe(n - 1).bottom() + 1, Vue.viewport()->height());
+
+    // The estimates (wrapped lines, tabs, bullets) are near enough the laid-out heights that
+    // the thumb's length and place hold as the report is read through.
+    b->setValue(0);
+    for (int i = 0; i < 2000 && Vue.DernierVisible() < n - 1; ++i) {
+        b->setValue(b->value() + b->pageStep());
+        Peint();
+    }
+    ASSERT_EQ(Vue.DernierVisible(), n - 1);
+    const qint64 nVraie = Vue.HauteurTotale();
+    EXPECT_NEAR(double(nEstimee) / double(nVraie), 1.0, 0.06) << nEstimee << " / " << nVraie;
 }
 
 TEST(HTMLDeParagraphes, KeepsLookIndentsAndBulletsAndEscapes)
