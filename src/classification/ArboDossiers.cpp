@@ -44,9 +44,23 @@ QString LegendeCD(const TBigIniFile &iniSetup, qint32 nIdCD)
     return QStringLiteral("%1 - \"%2\"").arg(cId, cLabel);
 }
 
+namespace
+{
+// The position of the last "/", by a plain loop: QString::lastIndexOf searches a character as
+// a text.
+qsizetype DerniereBarre(const QString &cChemin)
+{
+    qsizetype n = cChemin.size() - 1;
+    const QChar *p = cChemin.constData();
+    while (n >= 0 && p[n] != QLatin1Char('/'))
+        --n;
+    return n;
+}
+} // namespace
+
 int TDossiersImages::Dossier(const TEnrLST &e)
 {
-    const qsizetype nBarre = e.cChemin.lastIndexOf(QLatin1Char('/'));
+    const qsizetype nBarre = DerniereBarre(e.cChemin);
     const QStringView cDossier = QStringView(e.cChemin).left(nBarre + 1);
     if (m_nFinPrec >= 0 && e.nVolume == m_nVolPrec && cDossier == QStringView(m_cPrec).left(m_nFinPrec))
         return m_nPrec;
@@ -92,8 +106,23 @@ std::vector<int> TDossiersImages::Dossiers(const std::vector<TEnrLST> &Liste)
 {
     std::vector<int> v;
     v.reserve(Liste.size());
-    for (const TEnrLST &e : Liste)
-        v.push_back(Dossier(e));
+    qsizetype nBarrePrec = -1;
+    for (size_t i = 0; i < Liste.size(); ++i) {
+        // A sorted list's texts lie all over memory: the ends of those ahead are fetched early.
+        if (i + 8 < Liste.size()) {
+            const QString &c = Liste[i + 8].cChemin;
+            __builtin_prefetch(c.constData() + c.size() - 1);
+        }
+        const TEnrLST &e = Liste[i];
+        const qsizetype nBarre = DerniereBarre(e.cChemin);
+        // In a sorted list an image is most often in the folder of the one before.
+        if (i > 0 && nBarre == nBarrePrec && e.nVolume == Liste[i - 1].nVolume
+            && QStringView(e.cChemin).left(nBarre) == QStringView(Liste[i - 1].cChemin).left(nBarre))
+            v.push_back(v.back());
+        else
+            v.push_back(Dossier(e));
+        nBarrePrec = nBarre;
+    }
     return v;
 }
 

@@ -49,6 +49,8 @@ TListesPage ListesDe(qsizetype nNombre, FCle &&Cle, std::vector<int> *pPositions
     std::vector<TEnrLST> HorsCD;
     std::vector<TEnrLST> CD;
     std::vector<int> PosHorsCD, PosCD;
+    HorsCD.reserve(size_t(nNombre));
+    PosHorsCD.reserve(size_t(nNombre));
     for (qsizetype i = 0; i < nNombre; ++i) {
         const QString &cCle = Cle(i);
         if (cCle.startsWith(QLatin1Char('<'))) {

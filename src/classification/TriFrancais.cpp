@@ -2,10 +2,12 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <numeric>
 
 namespace
@@ -24,39 +26,43 @@ int Signe(int n)
 
 struct TTable
 {
-    // By character code below 256: the first-level rank (0: not covered) and the accent's rank
-    // (0: none).
+    // By character code below 256: the first-level rank from 2 (0: not covered) and the
+    // accent's rank from 2 (0: none). A key never holds a zero byte: 1 closes the first level
+    // and stands for no accent, so that a shorter key is a key that ended.
     std::array<quint8, 256> Primaire{};
     std::array<quint8, 256> Accent{};
     bool lValable = false;
 
-    bool Cle(QStringView c, std::string &Cle) const
+    // Writes a text's key at p, which has room for 3 bytes a character and one more; its
+    // length, or -1 for a text with a character outside the table.
+    qsizetype Ecrit(QStringView c, char *const pDebut) const
     {
-        const size_t nDebut = Cle.size();
-        // At most three bytes a character: its rank, and for a text with accents its mark of
-        // no accent or its accent's rank.
-        Cle.resize(nDebut + 3 * size_t(c.size()) + 1);
-        char *p = Cle.data() + nDebut;
+        char *p = pDebut;
         quint8 nAccents = 0;
         for (const QChar ch : c) {
             const char16_t u = ch.unicode();
-            if (u > 0xFF || Primaire[u] == 0) {
-                Cle.resize(nDebut);
-                return false;
-            }
+            if (u > 0xFF || Primaire[u] == 0)
+                return -1;
             *p++ = char(Primaire[u]);
             nAccents |= Accent[u];
         }
         // A text without accents ends here: before any text of the same letters with accents.
-        *p++ = '\0';
+        *p++ = '\1';
         if (nAccents)
             for (const QChar ch : c) {
                 *p++ = '\1';
                 if (const quint8 n = Accent[ch.unicode()])
                     *p++ = char(n);
             }
-        Cle.resize(size_t(p - Cle.data()));
-        return true;
+        return p - pDebut;
+    }
+    bool Cle(QStringView c, std::string &Cle) const
+    {
+        const size_t nDebut = Cle.size();
+        Cle.resize(nDebut + 3 * size_t(c.size()) + 1);
+        const qsizetype n = Ecrit(c, Cle.data() + nDebut);
+        Cle.resize(n < 0 ? nDebut : nDebut + size_t(n));
+        return n >= 0;
     }
 };
 
@@ -88,7 +94,7 @@ TTable FaitTable()
     for (size_t i = 0; i < Ascii.size(); ++i) {
         if (i == 0 || Col.compare(QString(QChar(Ascii[i - 1])), QString(QChar(Ascii[i]))) != 0)
             ++nRang;
-        t.Primaire[Ascii[i]] = quint8(nRang);
+        t.Primaire[Ascii[i]] = quint8(nRang + 1);
     }
     // The accents of the Latin-1 letters, ranked by the collator on one base letter, after the
     // mark of no accent (1).
@@ -144,62 +150,47 @@ const TTable &Table()
 
 struct TRapide
 {
+    quint64 nCache; // the key's eight bytes at the depth being sorted, big-endian, 0 past its end
     quint32 nDebut;
     quint32 nLongueur;
     int nPos;
 };
 
-// The key's byte at a depth, plus one; 0 past its end.
-inline int Octet(const TRapide &r, const char *pOctets, size_t d)
-{
-    return d < r.nLongueur ? int(quint8(pOctets[r.nDebut + d])) + 1 : 0;
-}
-
-// Keys sorted by three-way radix quicksort: the keys share long beginnings (a catalogue's
-// paths), which a comparison sort would read again at each comparison. Equal keys are ordered
-// by their texts. d: the depth below which the keys of a..a+n are equal.
+// Keys sorted eight bytes at a time: at each depth the keys are ordered by the eight bytes
+// there, held beside them, and each run of equal bytes is sorted at the next depth. The keys
+// of a catalogue share long beginnings, which a comparison sort would read again from the
+// keys at each comparison. Equal keys are ordered by their texts.
 void TriCles(TRapide *a, size_t n, size_t d, const char *pOctets, const std::function<QStringView(qsizetype)> &Texte)
 {
-    auto ParTexte = [&](const TRapide &x, const TRapide &y) { return Texte(x.nPos) < Texte(y.nPos); };
-    while (n > 1) {
-        if (n < 12) {
-            // Few keys: insertion by comparing what lies past the depth.
-            auto Avant = [&](const TRapide &x, const TRapide &y) {
-                const std::string_view u(pOctets + x.nDebut + d, x.nLongueur - d);
-                const std::string_view v(pOctets + y.nDebut + d, y.nLongueur - d);
-                if (const int c = u.compare(v); c != 0)
-                    return c < 0;
-                return ParTexte(x, y);
-            };
-            for (size_t i = 1; i < n; ++i)
-                for (size_t j = i; j > 0 && Avant(a[j], a[j - 1]); --j)
-                    std::swap(a[j], a[j - 1]);
-            return;
+    if (n < 2)
+        return;
+    for (size_t i = 0; i < n; ++i) {
+        TRapide &r = a[i];
+        if (d + 8 <= r.nLongueur) {
+            quint64 v;
+            std::memcpy(&v, pOctets + r.nDebut + d, 8);
+            r.nCache = qFromBigEndian(v);
+        } else {
+            quint64 v = 0;
+            for (size_t k = 0; k < 8; ++k)
+                v = (v << 8) | (d + k < r.nLongueur ? quint8(pOctets[r.nDebut + d + k]) : 0u);
+            r.nCache = v;
         }
-        // The median of three bytes as pivot.
-        const int x = Octet(a[0], pOctets, d), y = Octet(a[n / 2], pOctets, d), z = Octet(a[n - 1], pOctets, d);
-        const int nPivot = std::max(std::min(x, y), std::min(std::max(x, y), z));
-        // Three-way partition: [0, lt) below, [lt, gt) equal, [gt, n) above.
-        size_t lt = 0, i = 0, gt = n;
-        while (i < gt) {
-            const int c = Octet(a[i], pOctets, d);
-            if (c < nPivot)
-                std::swap(a[lt++], a[i++]);
-            else if (c > nPivot)
-                std::swap(a[i], a[--gt]);
-            else
-                ++i;
+    }
+    std::sort(a, a + n, [](const TRapide &x, const TRapide &y) { return x.nCache < y.nCache; });
+    for (size_t i = 0; i < n;) {
+        size_t j = i + 1;
+        while (j < n && a[j].nCache == a[i].nCache)
+            ++j;
+        if (j - i > 1) {
+            if ((a[i].nCache & 0xFF) == 0) {
+                // The keys ended: equal keys.
+                std::sort(a + i, a + j, [&](const TRapide &x, const TRapide &y) { return Texte(x.nPos) < Texte(y.nPos); });
+            } else {
+                TriCles(a + i, j - i, d + 8, pOctets, Texte);
+            }
         }
-        TriCles(a, lt, d, pOctets, Texte);
-        TriCles(a + gt, n - gt, d, pOctets, Texte);
-        if (nPivot == 0) {
-            // Keys ended together: equal keys.
-            std::sort(a + lt, a + gt, ParTexte);
-            return;
-        }
-        a += lt;
-        n = gt - lt;
-        ++d;
+        i = j;
     }
 }
 } // namespace
@@ -221,29 +212,36 @@ std::vector<int> Ordre(qsizetype nNombre, const std::function<QStringView(qsizet
 {
     const TTable &t = Table();
     // The texts with keys of their own, their keys in one buffer; the others apart.
-    std::string Octets;
+    size_t nPlace = 0;
+    for (qsizetype i = 0; i < nNombre; ++i)
+        nPlace += 3 * size_t(Texte(i).size()) + 1;
+    // Not initialised: only what the keys take is written, and read.
+    const std::unique_ptr<char[]> Tampon(t.lValable ? new char[nPlace] : nullptr);
+    const char *const pOctets = Tampon.get();
+    size_t nFin = 0;
     std::vector<TRapide> Rapides;
     std::vector<int> Lents;
     Rapides.reserve(size_t(nNombre));
-    Octets.reserve(size_t(nNombre) * 64);
     for (qsizetype i = 0; i < nNombre; ++i) {
-        const size_t nDebut = Octets.size();
-        if (t.lValable && t.Cle(Texte(i), Octets))
-            Rapides.push_back({quint32(nDebut), quint32(Octets.size() - nDebut), int(i)});
-        else
+        const qsizetype n = t.lValable ? t.Ecrit(Texte(i), Tampon.get() + nFin) : -1;
+        if (n >= 0) {
+            Rapides.push_back({0, quint32(nFin), quint32(n), int(i)});
+            nFin += size_t(n);
+        } else {
             Lents.push_back(int(i));
+        }
     }
     // The beginning every key shares (a catalogue's root folder) is not read again.
     size_t nCommun = Rapides.empty() ? 0 : Rapides.front().nLongueur;
     for (const TRapide &r : Rapides) {
-        const char *p = Octets.data() + Rapides.front().nDebut, *q = Octets.data() + r.nDebut;
+        const char *p = pOctets + Rapides.front().nDebut, *q = pOctets + r.nDebut;
         size_t k = 0;
         const size_t nMax = std::min<size_t>(nCommun, r.nLongueur);
         while (k < nMax && p[k] == q[k])
             ++k;
         nCommun = k;
     }
-    TriCles(Rapides.data(), Rapides.size(), nCommun, Octets.data(), Texte);
+    TriCles(Rapides.data(), Rapides.size(), nCommun, pOctets, Texte);
     std::vector<int> Resultat;
     Resultat.reserve(size_t(nNombre));
     if (Lents.empty()) {
