@@ -55,7 +55,7 @@ struct TListesPage
 TListesPage ListesPage(const QStringList &Cles);
 TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Images);
 
-// The order of a window's images, made once when it opens (the collation keys are the costly
+// The order of a window's images, made once when it opens (sorting the paths is the costly
 // part): every page's lists then come from it without comparing texts again. It also names
 // every folder once, so that a page's folder tree is built from numbers, not texts.
 class TOrdreExplore

@@ -9,8 +9,9 @@
 // letters' ranks (case and accent set aside), then, for a text with accents, each character's
 // accent (none before any accent). The table is read from the collator itself when first
 // needed, and checked on texts where the levels matter ("cote", "côte", "coté", punctuation,
-// digits); should the collator not agree, every text goes through it as before. Other texts
-// are sorted by the collator's keys and merged in, comparing through the collator.
+// digits); should the collator not agree, every text goes through it as before. These keys
+// are sorted eight bytes at a time. Other texts are sorted by the collator's keys and merged
+// in, comparing through the collator.
 
 #include <QString>
 #include <QStringView>
