@@ -54,6 +54,16 @@ std::vector<QString> SelonTri(const std::vector<QString> &v)
 }
 
 const QString cCouvert = QString::fromUtf8("aAbBcCeEzZ éÉèÈêëàÀâäçÇôöùûüîïñÑÿý-_./,;:'!?()[]{}@&#%+=~^$0129");
+
+// Every printable ASCII character and every character from U+00A0 to U+00FF.
+QString Latin1()
+{
+    QString c;
+    for (char16_t u = 0x20; u <= 0xFF; ++u)
+        if (u < 0x7F || u >= 0xA0)
+            c += QChar(u);
+    return c;
+}
 } // namespace
 
 TEST(TriFrancais, OwnKeysOrderPairsAsTheCollator)
@@ -63,7 +73,17 @@ TEST(TriFrancais, OwnKeysOrderPairsAsTheCollator)
     ASSERT_TRUE(TriFrancais::Rapide());
     const QCollator c = Collateur();
     std::mt19937 Alea(7);
-    const std::vector<QString> v = Textes(Alea, cCouvert, 3000, 7);
+    // Short texts of a few characters for ties; then texts of every character the table takes.
+    std::vector<QString> v = Textes(Alea, cCouvert, 3000, 7);
+    QString cLarge;
+    for (const QChar ch : Latin1()) {
+        std::string Cle;
+        if (TriFrancais::CleRapide(QString(ch), Cle))
+            cLarge += ch;
+    }
+    EXPECT_EQ(cLarge.size(), 95 + 53) << "printable ASCII, and the Latin-1 letters that are a letter with an accent";
+    for (const QString &c : Textes(Alea, cLarge, 3000, 5))
+        v.push_back(c);
     std::vector<std::string> Cles(v.size());
     for (size_t i = 0; i < v.size(); ++i)
         ASSERT_TRUE(TriFrancais::CleRapide(v[i], Cles[i])) << v[i].toStdString();
@@ -92,8 +112,8 @@ TEST(TriFrancais, OrderEqualsTheCollatorsWithTextsInAndOutOfTheTable)
     // Only covered texts; a mix with ligatures, sharp s, Greek, a control character and a
     // letter with a combining accent typed apart; texts all outside the table.
     const QString cMelange = cCouvert + QString::fromUtf8("œŒæßΩ\u0001e\u0301Łł");
-    for (const auto &[cAlphabet, nLongueur] :
-         {std::pair{cCouvert, 6}, std::pair{cMelange, 6}, std::pair{QString::fromUtf8("œßΩłŁ\u0301a"), 4}}) {
+    for (const auto &[cAlphabet, nLongueur] : {std::pair{cCouvert, 6}, std::pair{cMelange, 6}, std::pair{Latin1(), 4},
+                                               std::pair{QString::fromUtf8("œßΩłŁ\u0301a"), 4}}) {
         const std::vector<QString> v = Textes(Alea, cAlphabet, 4000, nLongueur);
         EXPECT_EQ(SelonTri(v), SelonCollateur(v)) << cAlphabet.toStdString();
     }
