@@ -1,5 +1,7 @@
 #include "cdhistory/ArboCD.h"
 
+#include "classification/ArboDossiers.h"
+
 #include "exploration/ListeImages.h"
 #include "filters/ImageFiltree.h"
 #include "imaging/FileKinds.h"
@@ -17,24 +19,28 @@
 
 namespace
 {
-// The key of a node among all the nodes of the tree: its CD and its folder, compared exactly.
-QString CleNoeud(qint32 nIdCD, const QString &cDossier)
-{
-    return QString::number(nIdCD) + QLatin1Char(' ') + cDossier;
-}
-
-TNoeudCD *NouveauNoeud(TNoeudCD *pParent, const QString &cTexte, qint32 nIdCD, const QString &cDossier)
+// The CD history's node of a folder node, with its sub-tree; a node's paths are those of its
+// own images in the sorted list.
+std::unique_ptr<TNoeudCD> NoeudHisto(const TNoeudDossier &Dossier, TNoeudCD *pParent, const std::vector<TEnrLST> &CD)
 {
     auto p = std::make_unique<TNoeudCD>();
-    p->cTexte = cTexte;
+    p->cTexte = Dossier.cTexte;
     p->pParent = pParent;
     p->nNiveau = pParent->nNiveau + 1;
-    p->nIcone = 0;
-    p->cDossier = cDossier;
-    p->Enr = TEnrNoeudCD{nIdCD, 0, std::nullopt};
-    TNoeudCD *pNoeud = p.get();
-    pParent->Enfants.push_back(std::move(p));
-    return pNoeud;
+    p->nIcone = Dossier.Images ? 2 : 0;
+    p->cDossier = Dossier.cDossier;
+    p->Enr = TEnrNoeudCD{Dossier.nVolume, 0, std::nullopt};
+    if (Dossier.Images) {
+        QStringList Chemins;
+        Chemins.reserve(qsizetype(Dossier.Images->size()));
+        for (int i : *Dossier.Images)
+            Chemins.append(CD[size_t(i)].cChemin);
+        p->Enr->lstChemins = std::move(Chemins);
+    }
+    p->Enfants.reserve(Dossier.Enfants.size());
+    for (const auto &e : Dossier.Enfants)
+        p->Enfants.push_back(NoeudHisto(*e, p.get(), CD));
+    return p;
 }
 
 void MetTotal(TNoeudCD &Noeud, int nTotal)
@@ -64,15 +70,6 @@ qint64 DateVignette(const QString &cFichier)
 }
 } // namespace
 
-QString LegendeCD(const TBigIniFile &iniSetup, qint32 nIdCD)
-{
-    const QString cId = IdVolume(static_cast<quint32>(nIdCD));
-    const QString cLabel = iniSetup.ReadString(cSectionLabelsCD, cId, QString());
-    if (cLabel.isEmpty())
-        return cId;
-    return QStringLiteral("%1 - \"%2\"").arg(cId, cLabel);
-}
-
 TArboCD ConstruitArboCD(const TBigIniFile &iniSetup, const TEnrHistoCD &Place)
 {
     QStringList Cles;
@@ -82,89 +79,36 @@ TArboCD ConstruitArboCD(const TBigIniFile &iniSetup, const TEnrHistoCD &Place)
 
 TArboCD ConstruitArboCD(const QStringList &Cles, const TBigIniFile &iniSetup, const TEnrHistoCD &Place)
 {
-    struct TCleTriee
-    {
-        QString cTri;
-        TEnrLST Enr;
-    };
-    std::vector<TCleTriee> Triees;
-    Triees.reserve(size_t(Cles.size()));
-    QHash<qint32, QString> Ids;
+    std::vector<TEnrLST> Lues;
+    Lues.reserve(size_t(Cles.size()));
     for (const QString &cCle : Cles) {
         TEnrLST e = DecomposeCle(cCle);
         // Keys of images off CDs share the section; a CD key always has its path from the root.
-        if (e.nVolume == 0 || !e.cChemin.startsWith(QLatin1Char('/')))
-            continue;
-        auto it = Ids.find(e.nVolume);
-        if (it == Ids.end())
-            it = Ids.insert(e.nVolume, IdVolume(static_cast<quint32>(e.nVolume)));
-        Triees.push_back({*it + e.cChemin.toUpper(), std::move(e)});
+        if (e.nVolume != 0 && e.cChemin.startsWith(QLatin1Char('/')))
+            Lues.push_back(std::move(e));
     }
     TArboCD Arbo;
-    if (Triees.empty())
+    if (Lues.empty())
         return Arbo;
-    // Paths equal but for case are ordered by their exact spelling, so that the order does not
-    // depend on the store's.
-    std::sort(Triees.begin(), Triees.end(), [](const TCleTriee &a, const TCleTriee &b) {
-        if (const int n = a.cTri.compare(b.cTri); n != 0)
-            return n < 0;
-        if (a.Enr.nVolume != b.Enr.nVolume)
-            return a.Enr.nVolume < b.Enr.nVolume;
-        return a.Enr.cChemin < b.Enr.cChemin;
-    });
+    std::vector<TEnrLST> CD;
+    CD.reserve(Lues.size());
+    for (int i : OrdreHistoCD(Lues))
+        CD.push_back(std::move(Lues[size_t(i)]));
+    // A path on a disc is kept as spelled: an empty name between two "/" is a folder too.
+    const TArboDossiers Dossiers = ConstruitArboDossiers({}, CD, iniSetup, Qt::KeepEmptyParts);
+    const TNoeudDossier &CDs = *Dossiers.Racines.front();
 
     Arbo.Racine = std::make_unique<TNoeudCD>();
     TNoeudCD *pRacine = Arbo.Racine.get();
-    pRacine->cTexte = QStringLiteral("CDs");
-    pRacine->nIcone = 4;
-
-    QHash<QString, TNoeudCD *> Noeuds;
-    QHash<qint32, TNoeudCD *> CDs;
-    TNoeudCD *pDossier = nullptr;
-    qint32 nVolumeDossier = 0;
-    QString cDossierCourant;
-    for (TCleTriee &t : Triees) {
-        const qint32 nId = t.Enr.nVolume;
-        const QString &cChemin = t.Enr.cChemin;
-        // The folder with its final "/": "/" for an image at the disc's root.
-        const QString cDossier = cChemin.left(cChemin.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!pDossier || nId != nVolumeDossier || cDossier != cDossierCourant) {
-            pDossier = Noeuds.value(CleNoeud(nId, cDossier));
-            if (!pDossier) {
-                TNoeudCD *pCD = CDs.value(nId);
-                if (!pCD) {
-                    pCD = NouveauNoeud(pRacine, LegendeCD(iniSetup, nId), nId, QStringLiteral("/"));
-                    CDs.insert(nId, pCD);
-                    Noeuds.insert(CleNoeud(nId, pCD->cDossier), pCD);
-                }
-                TNoeudCD *pNoeud = pCD;
-                qsizetype nDebut = 1;
-                while (nDebut < cDossier.size()) {
-                    const qsizetype nFin = cDossier.indexOf(QLatin1Char('/'), nDebut);
-                    const QString cSousDossier = cDossier.left(nFin + 1);
-                    TNoeudCD *&pEnfant = Noeuds[CleNoeud(nId, cSousDossier)];
-                    if (!pEnfant)
-                        pEnfant = NouveauNoeud(pNoeud, cDossier.mid(nDebut, nFin - nDebut), nId, cSousDossier);
-                    pNoeud = pEnfant;
-                    nDebut = nFin + 1;
-                }
-                pDossier = pNoeud;
-            }
-            if (!pDossier->Enr->lstChemins) {
-                pDossier->Enr->lstChemins = QStringList();
-                pDossier->nIcone = 2;
-            }
-            nVolumeDossier = nId;
-            cDossierCourant = cDossier;
-        }
-        pDossier->Enr->lstChemins->append(cChemin);
-    }
-
+    pRacine->cTexte = CDs.cTexte;
+    pRacine->nIcone = CDs.nIcone;
+    pRacine->Enfants.reserve(CDs.Enfants.size());
+    for (const auto &e : CDs.Enfants)
+        pRacine->Enfants.push_back(NoeudHisto(*e, pRacine, CD));
     for (auto &pCD : pRacine->Enfants)
         MetTotal(*pCD, CompteImages(*pCD));
 
-    if (Place.nIdCD != 0 && !Place.cDossier.isEmpty())
-        Arbo.pChoisi = Noeuds.value(CleNoeud(Place.nIdCD, Place.cDossier));
+    Arbo.pChoisi = const_cast<TNoeudCD *>(TrouveNoeudCD(Arbo, Place));
     if (!Arbo.pChoisi)
         Arbo.pChoisi = pRacine;
     return Arbo;

@@ -5,6 +5,8 @@
 // touching any file of a CD. The page "CDs" shows this model; the image list of a node is
 // listed by ListeNoeudCD.
 
+#include "classification/ArboDossiers.h" // LegendeCD
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -57,11 +59,9 @@ struct TArboCD
     TNoeudCD *pChoisi = nullptr;
 };
 
-// "8a3f-1", or "8a3f-1 - "PHOTOS"" when LABELS CD holds a label for the CD.
-QString LegendeCD(const TBigIniFile &iniSetup, qint32 nIdCD);
-
-// The tree of the history keys (TAILLES VIGNETTES) of iniSetup. Keys that are not CD keys are
-// left out; folders compare exactly, so that folders differing by case stay apart.
+// The tree of the history keys (TAILLES VIGNETTES) of iniSetup, made by the catalogue's folder
+// tree builder. Keys that are not CD keys are left out; folders compare exactly, so that
+// folders differing by case stay apart.
 TArboCD ConstruitArboCD(const TBigIniFile &iniSetup, const TEnrHistoCD &Place);
 // The same from a list of keys (the section as read).
 TArboCD ConstruitArboCD(const QStringList &Cles, const TBigIniFile &iniSetup, const TEnrHistoCD &Place);

@@ -1,13 +1,13 @@
 #include "classification/ExploreBDD.h"
 
 #include "classification/IndexClassement.h"
+#include "classification/TriFrancais.h"
 #include "metadata/CacheMeta.h"
 #include "metadata/LectureMeta.h"
 #include "metadata/TextesMeta.h"
 #include "storage/BigIniFiles.h"
 #include "storage/Sections.h"
 
-#include <QCollator>
 #include <QDate>
 #include <QLocale>
 #include <QThread>
@@ -38,11 +38,6 @@ TEnsemblesExplore EnsemblesExplore(const TIndexClassement &Index)
 
 // ---- Page lists -------------------------------------------------------------------------
 
-QString CleTriHistoCD(qint32 nIdCD, const QString &cChemin)
-{
-    return IdVolume(static_cast<quint32>(nIdCD)) + cChemin.toUpper();
-}
-
 namespace
 {
 // pPositions, when given, receives the input position of each image of the two lists, the
@@ -54,6 +49,8 @@ TListesPage ListesDe(qsizetype nNombre, FCle &&Cle, std::vector<int> *pPositions
     std::vector<TEnrLST> HorsCD;
     std::vector<TEnrLST> CD;
     std::vector<int> PosHorsCD, PosCD;
+    HorsCD.reserve(size_t(nNombre));
+    PosHorsCD.reserve(size_t(nNombre));
     for (qsizetype i = 0; i < nNombre; ++i) {
         const QString &cCle = Cle(i);
         if (cCle.startsWith(QLatin1Char('<'))) {
@@ -68,51 +65,20 @@ TListesPage ListesDe(qsizetype nNombre, FCle &&Cle, std::vector<int> *pPositions
         }
     }
 
-    // Collation keys are made once per image: comparing through the collator at each step
-    // of the sort would cost tens of times more on a large catalogue.
-    {
-        QCollator Collateur{QLocale(QLocale::French, QLocale::France)};
-        Collateur.setCaseSensitivity(Qt::CaseInsensitive);
-        std::vector<QCollatorSortKey> Cles;
-        Cles.reserve(HorsCD.size());
-        for (const TEnrLST &e : HorsCD)
-            Cles.push_back(Collateur.sortKey(e.cChemin));
-        std::vector<int> Ordre(HorsCD.size());
-        std::iota(Ordre.begin(), Ordre.end(), 0);
-        // Equal under the collation: the exact spelling decides, so the order never depends on
-        // the store's.
-        std::sort(Ordre.begin(), Ordre.end(), [&](int a, int b) {
-            if (const int n = Cles[size_t(a)].compare(Cles[size_t(b)]); n != 0)
-                return n < 0;
-            return HorsCD[size_t(a)].cChemin < HorsCD[size_t(b)].cChemin;
-        });
-        Listes.HorsCD.reserve(HorsCD.size());
-        for (int i : Ordre) {
-            Listes.HorsCD.push_back(std::move(HorsCD[size_t(i)]));
-            if (pPositions)
-                pPositions->push_back(PosHorsCD[size_t(i)]);
-        }
+    // French order without regard to case; equal under it, the exact spelling decides, so the
+    // order never depends on the store's.
+    Listes.HorsCD.reserve(HorsCD.size());
+    for (int i : TriFrancais::Ordre(qsizetype(HorsCD.size()),
+                                    [&](qsizetype k) { return QStringView(HorsCD[size_t(k)].cChemin); })) {
+        Listes.HorsCD.push_back(std::move(HorsCD[size_t(i)]));
+        if (pPositions)
+            pPositions->push_back(PosHorsCD[size_t(i)]);
     }
-    {
-        std::vector<QString> Cles;
-        Cles.reserve(CD.size());
-        for (const TEnrLST &e : CD)
-            Cles.push_back(CleTriHistoCD(e.nVolume, e.cChemin));
-        std::vector<int> Ordre(CD.size());
-        std::iota(Ordre.begin(), Ordre.end(), 0);
-        std::sort(Ordre.begin(), Ordre.end(), [&](int a, int b) {
-            if (const int n = Cles[size_t(a)].compare(Cles[size_t(b)]); n != 0)
-                return n < 0;
-            if (CD[size_t(a)].nVolume != CD[size_t(b)].nVolume)
-                return CD[size_t(a)].nVolume < CD[size_t(b)].nVolume;
-            return CD[size_t(a)].cChemin < CD[size_t(b)].cChemin;
-        });
-        Listes.CD.reserve(CD.size());
-        for (int i : Ordre) {
-            Listes.CD.push_back(std::move(CD[size_t(i)]));
-            if (pPositions)
-                pPositions->push_back(PosCD[size_t(i)]);
-        }
+    Listes.CD.reserve(CD.size());
+    for (int i : OrdreHistoCD(CD)) {
+        Listes.CD.push_back(std::move(CD[size_t(i)]));
+        if (pPositions)
+            pPositions->push_back(PosCD[size_t(i)]);
     }
     return Listes;
 }
@@ -128,17 +94,6 @@ TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Im
     return ListesDe(qsizetype(Images.size()),
                     [&](qsizetype i) -> const QString & { return Index.Cle(Images[size_t(i)]); });
 }
-
-namespace
-{
-// "/a/b/c.jpg" → a, b; none for an image at the root.
-QStringList Composants(const QString &cChemin, qsizetype nBarre)
-{
-    if (nBarre <= 1)
-        return {};
-    return cChemin.mid(1, nBarre - 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-}
-} // namespace
 
 TOrdreExplore::TOrdreExplore(const TIndexClassement &Index, const std::vector<int> &Images)
 {
@@ -165,51 +120,8 @@ TOrdreExplore::TOrdreExplore(const TIndexClassement &Index, const std::vector<in
     m_Images = Images;
     m_lFait = true;
 
-    // Every folder named once. A folder is found by its text only when it differs from the
-    // previous image's, which in path order is seldom; its nodes by their components, as
-    // ConstruitArboDossiers finds them.
-    m_DossierRang.resize(m_Enr.size());
-    QHash<QString, int> ParDossier;
-    QHash<QString, int> ParComposants;
-    QHash<qint32, int> ParCD;
-    qint32 nVolPrec = -1;
-    QStringView cPrec;
-    int nPrec = -1;
-    for (size_t r = 0; r < m_Enr.size(); ++r) {
-        const TEnrLST &e = m_Enr[r];
-        const qsizetype nBarre = e.cChemin.lastIndexOf(QLatin1Char('/'));
-        const QStringView cDossier = QStringView(e.cChemin).left(nBarre + 1);
-        if (nPrec < 0 || e.nVolume != nVolPrec || cDossier != cPrec) {
-            int &nDossier = ParDossier[QString::number(e.nVolume) + QLatin1Char(' ') + cDossier.toString()];
-            if (nDossier == 0) {
-                int nParent = -1;
-                if (e.nVolume != 0) {
-                    int &nCD = ParCD[e.nVolume];
-                    if (nCD == 0) {
-                        m_Dossiers.push_back({-1, QString(), e.nVolume});
-                        nCD = int(m_Dossiers.size());
-                    }
-                    nParent = nCD - 1;
-                }
-                QString cChemin = QString::number(e.nVolume) + QLatin1Char(' ');
-                for (const QString &c : Composants(e.cChemin, nBarre)) {
-                    cChemin += c + QLatin1Char('/');
-                    int &nNoeud = ParComposants[cChemin];
-                    if (nNoeud == 0) {
-                        m_Dossiers.push_back({nParent, c, e.nVolume});
-                        nNoeud = int(m_Dossiers.size());
-                    }
-                    nParent = nNoeud - 1;
-                }
-                // -1: the root "/" itself.
-                nDossier = nParent + 2;
-            }
-            nPrec = nDossier - 2;
-            nVolPrec = e.nVolume;
-            cPrec = cDossier;
-        }
-        m_DossierRang[r] = nPrec;
-    }
+    // Every folder named once, so that a page's tree is built from numbers.
+    m_DossierRang = m_Dossiers.Dossiers(m_Enr);
 }
 
 bool TOrdreExplore::Valable(const TIndexClassement &Index, const std::vector<int> &Images) const
@@ -260,160 +172,22 @@ TListesPage TOrdreExplore::Listes(const TIndexClassement &Index, const std::vect
 
 // ---- Folder trees --------------------------------------------------------------------------
 
-QString LegendeCDExplore(const TBigIniFile &iniSetup, qint32 nIdCD)
-{
-    const QString cId = IdVolume(static_cast<quint32>(nIdCD));
-    const QString cLabel = iniSetup.ReadString(cSectionLabelsCD, cId, QString());
-    if (cLabel.isEmpty())
-        return cId;
-    return QStringLiteral("%1 - \"%2\"").arg(cId, cLabel);
-}
-
-namespace
-{
-TNoeudDossier *NouveauNoeud(std::vector<std::unique_ptr<TNoeudDossier>> &Enfants, TNoeudDossier *pParent,
-                            const QString &cTexte, bool lCD)
-{
-    auto p = std::make_unique<TNoeudDossier>();
-    p->cTexte = cTexte;
-    p->pParent = pParent;
-    p->lCD = lCD;
-    Enfants.push_back(std::move(p));
-    return Enfants.back().get();
-}
-
-// Walks one list: each folder met for the first time is found or made component by component
-// below pHaut; the node of a folder receives the positions of its own images.
-template <class FDossier>
-void AjouteListe(const std::vector<TEnrLST> &Liste, bool lCD, FDossier &&Dossier, TNoeudDossier *&pPremier)
-{
-    // Nodes by folder (the node's path from pHaut, with the CD's number), compared exactly.
-    QHash<QString, TNoeudDossier *> Noeuds;
-    QString cCourant;
-    TNoeudDossier *pCourant = nullptr;
-    for (int i = 0; i < int(Liste.size()); ++i) {
-        const TEnrLST &e = Liste[size_t(i)];
-        const qsizetype nBarre = e.cChemin.lastIndexOf(QLatin1Char('/'));
-        // The folder with its final "/" and the CD's number ahead.
-        const QString cDossier = QString::number(e.nVolume) + QLatin1Char(' ') + e.cChemin.left(nBarre + 1);
-        if (!pCourant || cDossier != cCourant) {
-            TNoeudDossier *&pNoeud = Noeuds[cDossier];
-            if (!pNoeud) {
-                const auto [pDepart, Composants] = Dossier(e, nBarre);
-                TNoeudDossier *p = pDepart;
-                QString cChemin = QString::number(e.nVolume) + QLatin1Char(' ');
-                for (const QString &c : Composants) {
-                    cChemin += c + QLatin1Char('/');
-                    TNoeudDossier *&pEnfant = Noeuds[QLatin1Char('#') + cChemin];
-                    if (!pEnfant) {
-                        // Another spelling may already hold the caption: only this folder's
-                        // node is reused, never a twin differing by case.
-                        pEnfant = NouveauNoeud(p->Enfants, p, c, lCD);
-                    }
-                    p = pEnfant;
-                }
-                pNoeud = p;
-            }
-            if (!pNoeud->Images) {
-                pNoeud->Images.emplace();
-                pNoeud->nIcone = 2;
-            }
-            if (!pPremier)
-                pPremier = pNoeud;
-            pCourant = pNoeud;
-            cCourant = cDossier;
-        }
-        pCourant->Images->push_back(i);
-    }
-}
-} // namespace
-
 TArboDossiers ConstruitArboDossiers(const TListesPage &Listes, const TBigIniFile &iniSetup)
 {
-    TArboDossiers Arbo;
-    if (!Listes.HorsCD.empty()) {
-        TNoeudDossier *pRacine = NouveauNoeud(Arbo.Racines, nullptr, QStringLiteral("/"), false);
-        AjouteListe(
-            Listes.HorsCD, false,
-            [&](const TEnrLST &e, qsizetype nBarre) {
-                return std::pair{pRacine, Composants(e.cChemin, nBarre)};
-            },
-            Arbo.pPremier);
-    }
-    if (!Listes.CD.empty()) {
-        TNoeudDossier *pCDs = NouveauNoeud(Arbo.Racines, nullptr, QStringLiteral("CDs"), true);
-        pCDs->nIcone = 4;
-        QHash<qint32, TNoeudDossier *> CDs;
-        TNoeudDossier *pPremierCD = nullptr;
-        AjouteListe(
-            Listes.CD, true,
-            [&](const TEnrLST &e, qsizetype nBarre) {
-                TNoeudDossier *&pCD = CDs[e.nVolume];
-                if (!pCD)
-                    pCD = NouveauNoeud(pCDs->Enfants, pCDs, LegendeCDExplore(iniSetup, e.nVolume), true);
-                return std::pair{pCD, Composants(e.cChemin, nBarre)};
-            },
-            pPremierCD);
-        if (!Arbo.pPremier)
-            Arbo.pPremier = pPremierCD;
-    }
-    return Arbo;
+    return ConstruitArboDossiers(Listes.HorsCD, Listes.CD, iniSetup);
 }
 
 TArboDossiers TOrdreExplore::Arbo(const TListesPage &Listes, const TBigIniFile &iniSetup) const
 {
     if (Listes.Rangs.size() != size_t(Listes.Total()))
         return ConstruitArboDossiers(Listes, iniSetup);
-    TArboDossiers Arbo;
-    TNoeudDossier *pRacine = nullptr;
-    TNoeudDossier *pCDs = nullptr;
-    if (!Listes.HorsCD.empty())
-        pRacine = NouveauNoeud(Arbo.Racines, nullptr, QStringLiteral("/"), false);
-    if (!Listes.CD.empty()) {
-        pCDs = NouveauNoeud(Arbo.Racines, nullptr, QStringLiteral("CDs"), true);
-        pCDs->nIcone = 4;
-    }
-    // This page's node of each folder, made with its missing ancestors when first met.
-    std::vector<TNoeudDossier *> Noeuds(m_Dossiers.size(), nullptr);
-    std::vector<int> Chaine;
-    TNoeudDossier *pPremierCD = nullptr;
-    int nDossierPrec = -1;
-    TNoeudDossier *pCourant = nullptr;
-    const int nHorsCD = int(Listes.HorsCD.size());
-    for (int k = 0; k < int(Listes.Rangs.size()); ++k) {
-        const int r = Listes.Rangs[size_t(k)];
-        const int d = m_DossierRang[size_t(r)];
-        const bool lCD = k >= nHorsCD;
-        if (d != nDossierPrec || !pCourant) {
-            if (d >= 0 && !Noeuds[size_t(d)]) {
-                Chaine.clear();
-                for (int q = d; q >= 0 && !Noeuds[size_t(q)]; q = m_Dossiers[size_t(q)].nParent)
-                    Chaine.push_back(q);
-                for (auto it = Chaine.rbegin(); it != Chaine.rend(); ++it) {
-                    const TDossier &D = m_Dossiers[size_t(*it)];
-                    TNoeudDossier *pParent = D.nParent >= 0 ? Noeuds[size_t(D.nParent)] : (lCD ? pCDs : pRacine);
-                    const QString cTexte = D.nVolume != 0 && D.nParent < 0 && D.cTexte.isEmpty()
-                                               ? LegendeCDExplore(iniSetup, D.nVolume)
-                                               : D.cTexte;
-                    Noeuds[size_t(*it)] = NouveauNoeud(pParent->Enfants, pParent, cTexte, lCD);
-                }
-            }
-            pCourant = d >= 0 ? Noeuds[size_t(d)] : pRacine;
-            nDossierPrec = d;
-            if (!pCourant->Images) {
-                pCourant->Images.emplace();
-                pCourant->nIcone = 2;
-            }
-            if (lCD && !pPremierCD)
-                pPremierCD = pCourant;
-            if (!Arbo.pPremier && !lCD)
-                Arbo.pPremier = pCourant;
-        }
-        pCourant->Images->push_back(lCD ? k - nHorsCD : k);
-    }
-    if (!Arbo.pPremier)
-        Arbo.pPremier = pPremierCD;
-    return Arbo;
+    const auto itCD = Listes.Rangs.begin() + qsizetype(Listes.HorsCD.size());
+    std::vector<int> HorsCD, CD;
+    HorsCD.reserve(Listes.HorsCD.size());
+    CD.reserve(Listes.CD.size());
+    for (auto it = Listes.Rangs.begin(); it != Listes.Rangs.end(); ++it)
+        (it < itCD ? HorsCD : CD).push_back(m_DossierRang[size_t(*it)]);
+    return m_Dossiers.Arbo(HorsCD, CD, iniSetup);
 }
 
 QStringList ClesNoeud(const TNoeudDossier &Noeud, const TListesPage &Listes)

@@ -10,6 +10,7 @@
 // a folder's images need not be neighbours in path order ("/a/b.jpg", "/a/b/x.jpg",
 // "/a/c.jpg").
 
+#include "classification/ArboDossiers.h"
 #include "storage/CleImage.h"
 
 #include <QHash>
@@ -49,18 +50,12 @@ struct TListesPage
     int Total() const { return int(HorsCD.size() + CD.size()); }
 };
 
-// The CD history's sort key: the volume identifier followed by the upper-cased path, compared
-// by character codes.
-QString CleTriHistoCD(qint32 nIdCD, const QString &cChemin);
-
 // Splits image keys into a page's two sorted lists. Keys that are neither absolute paths nor
 // CD keys with a path from the disc's root are left out.
 TListesPage ListesPage(const QStringList &Cles);
 TListesPage ListesPage(const TIndexClassement &Index, const std::vector<int> &Images);
 
-struct TArboDossiers;
-
-// The order of a window's images, made once when it opens (the collation keys are the costly
+// The order of a window's images, made once when it opens (sorting the paths is the costly
 // part): every page's lists then come from it without comparing texts again. It also names
 // every folder once, so that a page's folder tree is built from numbers, not texts.
 class TOrdreExplore
@@ -74,20 +69,12 @@ public:
     // The folder tree of lists made by Listes, equal to ConstruitArboDossiers(Listes); other
     // lists go to ConstruitArboDossiers.
     TArboDossiers Arbo(const TListesPage &Listes, const TBigIniFile &iniSetup) const;
-    int NbDossiers() const { return int(m_Dossiers.size()); }
+    int NbDossiers() const { return m_Dossiers.Nombre(); }
     // True when the order was made from these very images with the keys they have now: a
     // window opened again on an unchanged catalogue keeps it instead of sorting anew.
     bool Valable(const TIndexClassement &Index, const std::vector<int> &Images) const;
 
 private:
-    // A node of the whole catalogue's folder tree: a folder (by its components, compared
-    // exactly) or a CD's own node.
-    struct TDossier
-    {
-        int nParent = -1; // -1: right under "/" or "CDs"
-        QString cTexte;   // empty for a CD's node, whose caption reads the labels
-        qint32 nVolume = 0;
-    };
     std::vector<int> m_Images;   // as given
     std::vector<QString> m_Cles; // by rank, shared with the index
     bool m_lFait = false;
@@ -95,42 +82,14 @@ private:
     std::vector<int> m_ParRang;     // image numbers, the images off CDs first
     std::vector<TEnrLST> m_Enr;     // by rank
     std::vector<int> m_DossierRang; // by rank: the folder holding the image
-    std::vector<TDossier> m_Dossiers;
+    TDossiersImages m_Dossiers;
     int m_nHorsCD = 0;
 };
 
 // ---- Folder trees --------------------------------------------------------------------------
 
-struct TNoeudDossier
-{
-    QString cTexte;
-    TNoeudDossier *pParent = nullptr;
-    // 0/1 folder without images of its own, 2/3 with, 4/5 the top node "CDs".
-    int nIcone = 0;
-    bool lCD = false;
-    // Positions in the page's list (CD list when lCD) of the images of this very folder; none
-    // for a node without images of its own.
-    std::optional<std::vector<int>> Images;
-    std::vector<std::unique_ptr<TNoeudDossier>> Enfants;
-
-    int NbImages() const { return Images ? int(Images->size()) : 0; }
-};
-
-struct TArboDossiers
-{
-    // "/" for the images off CDs, "CDs" for the CD images; each present only when it has images.
-    std::vector<std::unique_ptr<TNoeudDossier>> Racines;
-    // The folder of the first image (off CDs first), else null.
-    TNoeudDossier *pPremier = nullptr;
-    bool ADesImages() const { return pPremier != nullptr; }
-};
-
-// The folders of the two lists. Folders compare exactly: two spellings differing by case are
-// two nodes. CD folders hang under "CDs", below a node per CD captioned with LegendeCDExplore.
+// The folders of a page's two lists, made by the shared builder (ArboDossiers.h).
 TArboDossiers ConstruitArboDossiers(const TListesPage &Listes, const TBigIniFile &iniSetup);
-
-// "<id>", or "<id> - "<label>"" with the label of LABELS CD.
-QString LegendeCDExplore(const TBigIniFile &iniSetup, qint32 nIdCD);
 
 // The images of a node, as keys, in list order.
 QStringList ClesNoeud(const TNoeudDossier &Noeud, const TListesPage &Listes);

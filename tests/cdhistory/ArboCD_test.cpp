@@ -271,3 +271,31 @@ TEST(ListeNoeudCD, AnInterruptionStopsEveryLevel)
     f.Ctx.Interrompre = [&] { return ++nAppels == 1; };
     EXPECT_EQ(f.Liste(f.Noeud({"8a3f-1"}), true), 1);
 }
+
+TEST(ArboCD, EmptyNamesOnADiscAreFoldersOfTheirOwnAndFoundAgain)
+{
+    TBigIniFile iniSetup{QString()};
+    iniSetup.lAutoSave = false;
+    const qint32 nId = 7;
+    const QStringList Cles = {CleImage(nId, "/x/a/2.jpg"), CleImage(nId, "/x//a/1.jpg"), CleImage(nId, "//r.jpg")};
+    const TArboCD a = ConstruitArboCD(Cles, iniSetup, {});
+    ASSERT_TRUE(a.Racine);
+    const TNoeudCD *cd = Enfant(a.Racine.get(), IdVolume(nId));
+    ASSERT_TRUE(cd);
+    // "//" and "/x//" are folders with an empty name, kept apart from "/x/a/".
+    const TNoeudCD *vide = Enfant(cd, "");
+    EXPECT_EQ(Chemins(vide), QStringList{"//r.jpg"});
+    EXPECT_EQ(vide ? vide->cDossier : QString(), "//");
+    const TNoeudCD *x = Enfant(cd, "x");
+    const TNoeudCD *xa = Enfant(x, "a");
+    const TNoeudCD *xva = Enfant(Enfant(x, ""), "a");
+    ASSERT_TRUE(xa && xva);
+    EXPECT_EQ(Chemins(xa), QStringList{"/x/a/2.jpg"});
+    EXPECT_EQ(Chemins(xva), QStringList{"/x//a/1.jpg"});
+    EXPECT_EQ(xva->nNiveau, 4);
+    EXPECT_EQ(xva->Enr->nNbImagesCD, 3);
+    const TArboCD b = ConstruitArboCD(Cles, iniSetup, PlaceDeNoeud(xva));
+    ASSERT_TRUE(b.pChoisi);
+    EXPECT_EQ(b.pChoisi->cDossier, "/x//a/");
+    EXPECT_EQ(Chemins(b.pChoisi), QStringList{"/x//a/1.jpg"});
+}
