@@ -11,8 +11,10 @@
 #include "storage/CleImage.h"
 #include "storage/Sections.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QSet>
+
+#include <sys/stat.h>
 
 #include <unordered_map>
 #include <vector>
@@ -24,6 +26,22 @@ namespace
 int Twips(double rPoints)
 {
     return int(rPoints * 20 + (rPoints < 0 ? -0.5 : 0.5));
+}
+
+// The size and modification time of a file, by one stat() without QFileInfo's machinery (a
+// report asks it of every image). lFichierSeul: false for anything but a file (a folder).
+bool EtatFichier(const QString &cChemin, bool lFichierSeul, qint64 &nTaille, QDateTime &dtDate)
+{
+    struct stat st
+    {
+    };
+    if (cChemin.isEmpty() || ::stat(QFile::encodeName(cChemin).constData(), &st) != 0)
+        return false;
+    if (lFichierSeul && !S_ISREG(st.st_mode))
+        return false;
+    nTaille = qint64(st.st_size);
+    dtDate = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+    return true;
 }
 
 // The program's texts separate lines with CR LF; a lone line feed stays inside its line.
@@ -68,7 +86,19 @@ namespace
 {
 QString CleTri(const TEnrNomImg &Enr)
 {
-    return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Enr.cAffiche.toUpper();
+    // "0" or "1" then the upper-cased text. Most paths are ASCII, upper-cased here letter by
+    // letter; any other text takes QString::toUpper's full case mapping.
+    const QString &c = Enr.cAffiche;
+    const char16_t *pSource = reinterpret_cast<const char16_t *>(c.utf16());
+    if (std::all_of(pSource, pSource + c.size(), [](char16_t u) { return u < 0x80; })) {
+        QString cTri(c.size() + 1, Qt::Uninitialized);
+        char16_t *p = reinterpret_cast<char16_t *>(cTri.data());
+        *p++ = Enr.nIdCD != 0 ? u'1' : u'0';
+        for (qsizetype i = 0; i < c.size(); ++i)
+            p[i] = pSource[i] >= u'a' && pSource[i] <= u'z' ? char16_t(pSource[i] - (u'a' - u'A')) : pSource[i];
+        return cTri;
+    }
+    return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + c.toUpper();
 }
 } // namespace
 
@@ -191,11 +221,41 @@ void TRedacteurAudit::BlocEtiqueteLignes(const QString &cEtiquette, const QStrin
 namespace
 {
 // What follows the number and the display text in an image's entry: " size" or " size le date".
+// FrenchFormats::DateHeure ("dd/MM/yyyy HH:mm:ss") written digit by digit: a report dates every
+// image, and a date format is read again at each QDate::toString. Years outside 1000 to 9999
+// take the general way.
+QString DateHeureImage(const QDateTime &dtDate)
+{
+    const QDate d = dtDate.date();
+    const QTime t = dtDate.time();
+    if (d.year() < 1000 || d.year() > 9999 || !t.isValid())
+        return FrenchFormats::DateHeure(dtDate);
+    QString c(19, Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(c.data());
+    auto Chiffres = [&p](int n, int nNombre) {
+        for (int i = nNombre - 1; i >= 0; --i, n /= 10)
+            p[i] = char16_t(u'0' + n % 10);
+        p += nNombre;
+    };
+    Chiffres(d.day(), 2);
+    *p++ = u'/';
+    Chiffres(d.month(), 2);
+    *p++ = u'/';
+    Chiffres(d.year(), 4);
+    *p++ = u' ';
+    Chiffres(t.hour(), 2);
+    *p++ = u':';
+    Chiffres(t.minute(), 2);
+    *p++ = u':';
+    Chiffres(t.second(), 2);
+    return c;
+}
+
 QString FinLigneImage(qint64 nTaille, const QDateTime &dtDate)
 {
     QString c = QLatin1Char(' ') + TexteTaille(nTaille);
     if (dtDate.isValid())
-        c += QStringLiteral(" le ") + FrenchFormats::DateHeure(dtDate);
+        c += QStringLiteral(" le ") + DateHeureImage(dtDate);
     return c;
 }
 
@@ -644,17 +704,11 @@ TDetailsImageAudit TDonneesAuditStores::Details(const TEnrNomImg &Enr, const TOp
 {
     TDetailsImageAudit d;
     if (Enr.nIdCD != 0) {
-        const QFileInfo fi(NomVignette(m_cDossierVignettes, Enr.nIdCD, Enr.cChemin));
-        if (fi.exists())
-            d.dtDate = fi.lastModified();
+        qint64 nTailleVignette = 0;
+        EtatFichier(NomVignette(m_cDossierVignettes, Enr.nIdCD, Enr.cChemin), false, nTailleVignette, d.dtDate);
         d.nTaille = m_iniSetup.ReadString(cSectionTaillesVignettes, Enr.cCle, QStringLiteral("0")).toLongLong();
-    } else {
-        const QFileInfo fi(Enr.cChemin);
-        if (fi.isFile()) {
-            d.nTaille = fi.size();
-            d.dtDate = fi.lastModified();
-        }
-    }
+    } else
+        EtatFichier(Enr.cChemin, true, d.nTaille, d.dtDate);
     if (Options.lAffCrit) {
         m_iniBDD.ReadSection(Enr.cCle, d.Criteres);
         d.cMotsCles = m_iniSetup.ReadString(cSectionMotsCles, Enr.cCle, {});
