@@ -45,6 +45,16 @@ bool EtatFichier(const QString &cChemin, bool lFichierSeul, qint64 &nTaille, QDa
 }
 
 // The program's texts separate lines with CR LF; a lone line feed stays inside its line.
+// Looked for a character at a time: most texts hold no CR at all.
+bool ACRLF(const QString &cTexte)
+{
+    const QChar *p = cTexte.constData();
+    for (qsizetype i = 0; i + 1 < cTexte.size(); ++i)
+        if (p[i] == u'\r' && p[i + 1] == u'\n')
+            return true;
+    return false;
+}
+
 QStringList LignesDe(const QString &cTexte)
 {
     return cTexte.split(QStringLiteral("\r\n"));
@@ -120,17 +130,30 @@ void TrieNomsImg(QList<TEnrNomImg> &Liste)
 
 const QList<TSegmentRTF> &TRedacteurAudit::Runs(const QString &cTexte)
 {
-    TRunsDUnAspect *pAspect = nullptr;
-    for (TRunsDUnAspect &a : m_Aspects)
-        if (a.rTaille == rTaille && a.lGras == lGras && a.lSouligne == lSouligne) {
-            pAspect = &a;
-            break;
+    // The look mostly stays from one line to the next: the last one found is tried first.
+    if (m_nAspect < 0 || m_Aspects[m_nAspect].rTaille != rTaille || m_Aspects[m_nAspect].lGras != lGras
+        || m_Aspects[m_nAspect].lSouligne != lSouligne) {
+        m_nAspect = -1;
+        for (qsizetype i = 0; i < m_Aspects.size() && m_nAspect < 0; ++i)
+            if (m_Aspects[i].rTaille == rTaille && m_Aspects[i].lGras == lGras && m_Aspects[i].lSouligne == lSouligne)
+                m_nAspect = i;
+        if (m_nAspect < 0) {
+            m_Aspects.append(TRunsDUnAspect{rTaille, lGras, lSouligne, {}, {}, false});
+            m_nAspect = m_Aspects.size() - 1;
         }
-    if (!pAspect)
-        pAspect = &m_Aspects.emplace_back(TRunsDUnAspect{rTaille, lGras, lSouligne, {}});
-    auto it = pAspect->ParTexte.find(cTexte);
-    if (it == pAspect->ParTexte.end())
-        it = pAspect->ParTexte.insert(cTexte, {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
+    }
+    TRunsDUnAspect &a = m_Aspects[m_nAspect];
+    // Empty lines, one an image, are not hashed.
+    if (cTexte.isEmpty()) {
+        if (!a.lVide) {
+            a.Vide = {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}};
+            a.lVide = true;
+        }
+        return a.Vide;
+    }
+    auto it = a.ParTexte.find(cTexte);
+    if (it == a.ParTexte.end())
+        it = a.ParTexte.insert(cTexte, {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
     return *it;
 }
 
@@ -184,7 +207,7 @@ void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &c
     Ligne(cEtiquette);
     lGras = false;
     rRetraitPremiere = 48;
-    if (!cValeur.contains(QStringLiteral("\r\n")))
+    if (!ACRLF(cValeur))
         Ligne(cValeur);
     else
         for (const QString &c : LignesDe(cValeur))
@@ -194,7 +217,7 @@ void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &c
 void TRedacteurAudit::BlocEtiquete(const QString &cEtiquette, const QString &cValeur)
 {
     // Most values are one line: they are shown as they are, without cutting them.
-    if (!cValeur.contains(QStringLiteral("\r\n")))
+    if (!ACRLF(cValeur))
         BlocEtiqueteLignes(cEtiquette, {cValeur});
     else
         BlocEtiqueteLignes(cEtiquette, LignesDe(cValeur));
@@ -577,7 +600,7 @@ private:
             for (qsizetype i = nDebut; i < Composants.size(); ++i) {
                 // A part holding a CR LF would be cut in two by the text's reading.
                 const QString &cLigne = it->second.Lignes[i];
-                if (cLigne.contains(QStringLiteral("\r\n")))
+                if (ACRLF(cLigne))
                     m_Resume << LignesDe(cLigne);
                 else
                     m_Resume << cLigne;

@@ -158,8 +158,11 @@ private:
         double rTaille;
         bool lGras, lSouligne;
         QHash<QString, QList<TSegmentRTF>> ParTexte;
+        QList<TSegmentRTF> Vide; // the empty line's, once lVide
+        bool lVide = false;
     };
     QList<TRunsDUnAspect> m_Aspects;
+    qsizetype m_nAspect = -1; // the look of the last line
     int m_nNumero1 = 1, m_nNumero2 = 1;
 };
 
