@@ -151,10 +151,28 @@ const QList<TSegmentRTF> &TRedacteurAudit::Runs(const QString &cTexte)
         }
         return a.Vide;
     }
-    auto it = a.ParTexte.find(cTexte);
-    if (it == a.ParTexte.end())
-        it = a.ParTexte.insert(cTexte, {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
-    return *it;
+    // Nor is a text met again in the same storage (labels, criteria): a recent text is found
+    // by its address. The entry holds a copy, so that storage can neither be freed nor change
+    // (a string sharing it copies it before any change); borrowed storage is not recorded.
+    TRunsDUnAspect::TRecent *pRecent = nullptr;
+    if (cTexte.data_ptr().isMutable()) {
+        if (a.Recents.empty())
+            a.Recents.resize(TRunsDUnAspect::nRecents);
+        pRecent = &a.Recents[(quintptr(cTexte.constData()) >> 4) % TRunsDUnAspect::nRecents];
+        if (pRecent->cTexte.constData() == cTexte.constData() && pRecent->cTexte.size() == cTexte.size())
+            return pRecent->Runs;
+    }
+    auto it = a.ParTexte.constFind(cTexte);
+    if (it == a.ParTexte.cend()) {
+        // Kept for the report's life: a borrowed text is copied, its owner may rewrite it.
+        const QString cGarde = cTexte.data_ptr().isMutable() ? cTexte : QString(cTexte.constData(), cTexte.size());
+        it = a.ParTexte.insert(cGarde, {TSegmentRTF{cGarde, rTaille, lGras, lSouligne}});
+    }
+    if (!pRecent)
+        return *it;
+    pRecent->cTexte = cTexte;
+    pRecent->Runs = *it;
+    return pRecent->Runs;
 }
 
 void TRedacteurAudit::Ajoute(const QList<TSegmentRTF> &Runs)
@@ -555,24 +573,35 @@ private:
         R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
         R.lGras = false;
         v.nDetails = R.Paragraphes.size();
+        // The labels in storage of their own, where the report finds their runs by address.
+        static const QString cEtiqTrt = QString::fromUtf16(u"Traitements :");
+        static const QString cEtiqCrit = QString::fromUtf16(u"Critères hiérarchiques :");
+        static const QString cEtiqMotsCles = QString::fromUtf16(u"Mots-clés :");
+        static const QString cEtiqCoupDeCoeur = QString::fromUtf16(u"Coup de Coeur :");
+        static const QString cEtiqLegende = QString::fromUtf16(u"Légende :");
+        static const QString cEtiqDescription = QString::fromUtf16(u"Description :");
+        static const QString cEtiqAlbImg = QString::fromUtf16(u"Album(s) d'images :");
+        static const QString cEtiqAlbWHP = QString::fromUtf16(u"Album(s) WEB hiérarchique(s) personnel(s) :");
+        static const QString cEtiqEXIF = QString::fromUtf16(u"EXIF :");
+        static const QString cEtiqIPTC = QString::fromUtf16(u"IPTC :");
         if (O.lAffTrt)
-            R.BlocEtiquete(QStringLiteral("Traitements :"), d.cTraitements);
+            R.BlocEtiquete(cEtiqTrt, d.cTraitements);
         if (O.lAffCrit) {
-            R.BlocEtiqueteLignes(QStringLiteral("Critères hiérarchiques :"), LignesResume(d.Criteres));
-            R.BlocEtiquete(QStringLiteral("Mots-clés :"), d.cMotsCles);
-            R.BlocEtiquete(QStringLiteral("Coup de Coeur :"), d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
-            R.BlocEtiquete(QStringLiteral("Légende :"), d.cLegende);
+            R.BlocEtiqueteLignes(cEtiqCrit, LignesResume(d.Criteres));
+            R.BlocEtiquete(cEtiqMotsCles, d.cMotsCles);
+            R.BlocEtiquete(cEtiqCoupDeCoeur, d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
+            R.BlocEtiquete(cEtiqLegende, d.cLegende);
             if (S.lTrtDescription)
-                R.BlocEtiquete(QStringLiteral("Description :"), d.cDescription);
+                R.BlocEtiquete(cEtiqDescription, d.cDescription);
         }
         if (O.lAffAlbImg)
-            R.BlocEtiquete(QStringLiteral("Album(s) d'images :"), d.cAlbumsImages);
+            R.BlocEtiquete(cEtiqAlbImg, d.cAlbumsImages);
         if (O.lAffAlbWHP)
-            R.BlocEtiquete(QStringLiteral("Album(s) WEB hiérarchique(s) personnel(s) :"), d.cAlbumsWEBPerso);
+            R.BlocEtiquete(cEtiqAlbWHP, d.cAlbumsWEBPerso);
         if (O.lAffEXIF)
-            R.BlocEtiquete(QStringLiteral("EXIF :"), d.cEXIF);
+            R.BlocEtiquete(cEtiqEXIF, d.cEXIF);
         if (O.lAffIPTC)
-            R.BlocEtiquete(QStringLiteral("IPTC :"), d.cIPTC);
+            R.BlocEtiquete(cEtiqIPTC, d.cIPTC);
         v.nNbDetails = R.Paragraphes.size() - v.nDetails;
     }
 

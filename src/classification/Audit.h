@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class TBigIniFile;
 class TIndexClassement;
@@ -160,6 +161,13 @@ private:
         QHash<QString, QList<TSegmentRTF>> ParTexte;
         QList<TSegmentRTF> Vide; // the empty line's, once lVide
         bool lVide = false;
+        struct TRecent
+        {
+            QString cTexte;
+            QList<TSegmentRTF> Runs;
+        };
+        static constexpr size_t nRecents = 512;
+        std::vector<TRecent> Recents; // by the text's address
     };
     QList<TRunsDUnAspect> m_Aspects;
     qsizetype m_nAspect = -1; // the look of the last line

@@ -478,3 +478,39 @@ TEST(AuditTri, EntryDatesReadAsEverywhereElseInTheProgram)
         EXPECT_EQ(LigneImageAudit(7, Enr, 1536, dt), "7) /p/a.jpg 1,50 Ko le " + FrenchFormats::DateHeure(dt));
     EXPECT_EQ(LigneImageAudit(12, Enr, 10, QDateTime()), "12) /p/a.jpg 10 Oct");
 }
+
+TEST(AuditRedacteur, LinesKeepTheirTextAndLookWhateverTheirStorage)
+{
+    TRedacteurAudit R;
+    QStringList Attendu;
+    // Texts made and freed one after the other, their storage soon given again.
+    for (int i = 0; i < 3000; ++i) {
+        const QString c = QStringLiteral("ligne %1").arg(i % 700);
+        R.Ligne(c);
+        Attendu << c;
+    }
+    // One string changed in place between its lines, then shown in another look.
+    QString c = QStringLiteral("avant");
+    c.reserve(64);
+    R.Ligne(c);
+    c[0] = u'A';
+    R.Ligne(c);
+    R.lGras = true;
+    R.Ligne(c);
+    R.lGras = false;
+    Attendu << "avant" << "Avant" << "Avant";
+    // A borrowed buffer rewritten between its lines.
+    char16_t Tampon[] = u"xyz";
+    const QString cEmprunt = QString::fromRawData(reinterpret_cast<const QChar *>(Tampon), 3);
+    R.Ligne(cEmprunt);
+    Tampon[0] = u'w';
+    R.Ligne(cEmprunt);
+    Attendu << "xyz" << "wyz";
+    QStringList Lu;
+    for (const TParagrapheRTF &p : std::as_const(R.Paragraphes))
+        Lu << p.lstSegments.value(0).sTexte;
+    EXPECT_EQ(Lu, Attendu);
+    const qsizetype n = R.Paragraphes.size();
+    EXPECT_FALSE(R.Paragraphes[n - 4].lstSegments[0].lGras);
+    EXPECT_TRUE(R.Paragraphes[n - 3].lstSegments[0].lGras);
+}
