@@ -96,16 +96,20 @@ namespace
 {
 QString CleTri(const TEnrNomImg &Enr)
 {
-    // "0" or "1" then the upper-cased text. Most paths are ASCII, upper-cased here letter by
-    // letter; any other text takes QString::toUpper's full case mapping.
+    // "0" or "1" then the upper-cased text. Most paths are Latin-1, upper-cased here letter by
+    // letter (a to z, and à to þ but ÷); "µ", "ß" and "ÿ", whose capitals lie beyond Latin-1 or
+    // are two letters, and any other text take QString::toUpper's full case mapping.
     const QString &c = Enr.cAffiche;
     const char16_t *pSource = reinterpret_cast<const char16_t *>(c.utf16());
-    if (std::all_of(pSource, pSource + c.size(), [](char16_t u) { return u < 0x80; })) {
+    if (std::all_of(pSource, pSource + c.size(),
+                    [](char16_t u) { return u < 0x100 && u != 0xB5 && u != 0xDF && u != 0xFF; })) {
         QString cTri(c.size() + 1, Qt::Uninitialized);
         char16_t *p = reinterpret_cast<char16_t *>(cTri.data());
         *p++ = Enr.nIdCD != 0 ? u'1' : u'0';
-        for (qsizetype i = 0; i < c.size(); ++i)
-            p[i] = pSource[i] >= u'a' && pSource[i] <= u'z' ? char16_t(pSource[i] - (u'a' - u'A')) : pSource[i];
+        for (qsizetype i = 0; i < c.size(); ++i) {
+            const char16_t u = pSource[i];
+            p[i] = (u >= u'a' && u <= u'z') || (u >= 0xE0 && u != 0xF7) ? char16_t(u - 0x20) : u;
+        }
         return cTri;
     }
     return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + c.toUpper();

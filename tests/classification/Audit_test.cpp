@@ -514,3 +514,22 @@ TEST(AuditRedacteur, LinesKeepTheirTextAndLookWhateverTheirStorage)
     EXPECT_FALSE(R.Paragraphes[n - 4].lstSegments[0].lGras);
     EXPECT_TRUE(R.Paragraphes[n - 3].lstSegments[0].lGras);
 }
+
+TEST(AuditTri, SortKeysUpperCaseEveryLatinLetterAsTheFullMappingDoes)
+{
+    // Each character of Latin-1 and a few beyond, alone in a name: the order of the names is
+    // the order of their upper-cased texts.
+    QList<TEnrNomImg> l;
+    QStringList Cles;
+    for (char16_t u = 0x20; u < 0x180; ++u) {
+        const QString c = QStringLiteral("/p/") + QChar(u) + QStringLiteral(".jpg");
+        l << EnrNomImg(c, {});
+        Cles << c;
+    }
+    std::stable_sort(Cles.begin(), Cles.end(), [](const QString &a, const QString &b) { return a.toUpper() < b.toUpper(); });
+    TrieNomsImg(l);
+    QStringList Ordre;
+    for (const TEnrNomImg &e : std::as_const(l))
+        Ordre << e.cAffiche;
+    EXPECT_EQ(Ordre, Cles);
+}
