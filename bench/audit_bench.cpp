@@ -10,8 +10,10 @@
 //
 // VIMBREL_AUDIT_TEXTE=<file> writes the report's plain text there and each paragraph's look to
 // <file>.looks, to check that a change to the composition says the same thing;
-// VIMBREL_AUDIT_SANS_AFFICHAGE=1 skips the audit page. Times are printed as wall and as the
-// thread's processor time (user and system), which a loaded machine does not stretch as much.
+// VIMBREL_AUDIT_RTF=<file> keeps a copy of the RTF file there, to compare byte for byte;
+// VIMBREL_AUDIT_SANS_AFFICHAGE=1 skips the audit page, VIMBREL_AUDIT_MODELE_SEUL=1 all but the
+// composition. Times are printed as wall and as the thread's processor time (user and system),
+// which a loaded machine does not stretch as much.
 
 #include "BancSqlite.h"
 #include "CatalogueGenere.h"
@@ -31,6 +33,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -198,10 +202,21 @@ int main(int argc, char **argv)
     // What the catalogue, stores and index take before the report.
     Bench("audit_memory_before_model", MemoireMo("VmRSS:"), "MB");
     QList<TParagrapheRTF> Paragraphes;
+    rusage ruAvant{}, ruApres{};
+    getrusage(RUSAGE_THREAD, &ruAvant);
     TTemps t = Chrono([&] { ComposeAudit(s, o, Sel, Paragraphes); });
+    getrusage(RUSAGE_THREAD, &ruApres);
     const QByteArray cN = QByteArray::number(nBase);
     B("audit_model_" + cN, t.dMur / 1000, "s");
     B("audit_model_" + cN + "_cpu", t.dCpu / 1000, "s");
+    // The system's part is mostly the pages the report takes for the first time: it varies
+    // from run to run with the machine's memory more than with the composition.
+    auto Secondes = [](const timeval &a, const timeval &b) {
+        return double(b.tv_sec - a.tv_sec) + double(b.tv_usec - a.tv_usec) / 1e6;
+    };
+    B("audit_model_" + cN + "_user", Secondes(ruAvant.ru_utime, ruApres.ru_utime), "s");
+    B("audit_model_" + cN + "_sys", Secondes(ruAvant.ru_stime, ruApres.ru_stime), "s");
+    B("audit_model_" + cN + "_page_faults", double(ruApres.ru_minflt - ruAvant.ru_minflt), "faults");
     B("audit_paragraphs_" + cN, double(Paragraphes.size()), "paragraphs");
     // The report's plain text, to check that a faster composition still says the same.
     const QString cTexte = qEnvironmentVariable("VIMBREL_AUDIT_TEXTE");
@@ -223,6 +238,8 @@ int main(int argc, char **argv)
             }
     }
 
+    if (!qEnvironmentVariableIsEmpty("VIMBREL_AUDIT_MODELE_SEUL"))
+        return 0;
     const QString cRtf = Temp.filePath(QStringLiteral("Audit de Vimbrel.rtf"));
     t = Chrono([&] {
         if (!EnregistreRTF(cRtf, RTFDeParagraphes(Paragraphes)))
@@ -231,6 +248,13 @@ int main(int argc, char **argv)
     B("audit_rtf_" + cN, t.dMur / 1000, "s");
     B("audit_rtf_" + cN + "_cpu", t.dCpu / 1000, "s");
     B("audit_rtf_size_" + cN, double(QFileInfo(cRtf).size()) / 1048576.0, "MB");
+    // A copy of the file kept, to compare byte for byte after a change.
+    const QString cCopieRtf = qEnvironmentVariable("VIMBREL_AUDIT_RTF");
+    if (!cCopieRtf.isEmpty()) {
+        QFile::remove(cCopieRtf);
+        if (!QFile::copy(cRtf, cCopieRtf))
+            std::fprintf(stderr, "RTF not copied\n");
+    }
 
     if (qEnvironmentVariableIsEmpty("VIMBREL_AUDIT_SANS_AFFICHAGE"))
         MesureAffichage(Paragraphes, cN);

@@ -11,8 +11,10 @@
 #include "storage/CleImage.h"
 #include "storage/Sections.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QSet>
+
+#include <sys/stat.h>
 
 #include <unordered_map>
 #include <vector>
@@ -26,7 +28,33 @@ int Twips(double rPoints)
     return int(rPoints * 20 + (rPoints < 0 ? -0.5 : 0.5));
 }
 
+// The size and modification time of a file, by one stat() without QFileInfo's machinery (a
+// report asks it of every image). lFichierSeul: false for anything but a file (a folder).
+bool EtatFichier(const QString &cChemin, bool lFichierSeul, qint64 &nTaille, QDateTime &dtDate)
+{
+    struct stat st
+    {
+    };
+    if (cChemin.isEmpty() || ::stat(QFile::encodeName(cChemin).constData(), &st) != 0)
+        return false;
+    if (lFichierSeul && !S_ISREG(st.st_mode))
+        return false;
+    nTaille = qint64(st.st_size);
+    dtDate = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+    return true;
+}
+
 // The program's texts separate lines with CR LF; a lone line feed stays inside its line.
+// Looked for a character at a time: most texts hold no CR at all.
+bool ACRLF(const QString &cTexte)
+{
+    const QChar *p = cTexte.constData();
+    for (qsizetype i = 0; i + 1 < cTexte.size(); ++i)
+        if (p[i] == u'\r' && p[i + 1] == u'\n')
+            return true;
+    return false;
+}
+
 QStringList LignesDe(const QString &cTexte)
 {
     return cTexte.split(QStringLiteral("\r\n"));
@@ -68,7 +96,23 @@ namespace
 {
 QString CleTri(const TEnrNomImg &Enr)
 {
-    return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + Enr.cAffiche.toUpper();
+    // "0" or "1" then the upper-cased text. Most paths are Latin-1, upper-cased here letter by
+    // letter (a to z, and à to þ but ÷); "µ", "ß" and "ÿ", whose capitals lie beyond Latin-1 or
+    // are two letters, and any other text take QString::toUpper's full case mapping.
+    const QString &c = Enr.cAffiche;
+    const char16_t *pSource = reinterpret_cast<const char16_t *>(c.utf16());
+    if (std::all_of(pSource, pSource + c.size(),
+                    [](char16_t u) { return u < 0x100 && u != 0xB5 && u != 0xDF && u != 0xFF; })) {
+        QString cTri(c.size() + 1, Qt::Uninitialized);
+        char16_t *p = reinterpret_cast<char16_t *>(cTri.data());
+        *p++ = Enr.nIdCD != 0 ? u'1' : u'0';
+        for (qsizetype i = 0; i < c.size(); ++i) {
+            const char16_t u = pSource[i];
+            p[i] = (u >= u'a' && u <= u'z') || (u >= 0xE0 && u != 0xF7) ? char16_t(u - 0x20) : u;
+        }
+        return cTri;
+    }
+    return (Enr.nIdCD != 0 ? QStringLiteral("1") : QStringLiteral("0")) + c.toUpper();
 }
 } // namespace
 
@@ -90,18 +134,49 @@ void TrieNomsImg(QList<TEnrNomImg> &Liste)
 
 const QList<TSegmentRTF> &TRedacteurAudit::Runs(const QString &cTexte)
 {
-    TRunsDUnAspect *pAspect = nullptr;
-    for (TRunsDUnAspect &a : m_Aspects)
-        if (a.rTaille == rTaille && a.lGras == lGras && a.lSouligne == lSouligne) {
-            pAspect = &a;
-            break;
+    // The look mostly stays from one line to the next: the last one found is tried first.
+    if (m_nAspect < 0 || m_Aspects[m_nAspect].rTaille != rTaille || m_Aspects[m_nAspect].lGras != lGras
+        || m_Aspects[m_nAspect].lSouligne != lSouligne) {
+        m_nAspect = -1;
+        for (qsizetype i = 0; i < m_Aspects.size() && m_nAspect < 0; ++i)
+            if (m_Aspects[i].rTaille == rTaille && m_Aspects[i].lGras == lGras && m_Aspects[i].lSouligne == lSouligne)
+                m_nAspect = i;
+        if (m_nAspect < 0) {
+            m_Aspects.append(TRunsDUnAspect{rTaille, lGras, lSouligne, {}, {}, false});
+            m_nAspect = m_Aspects.size() - 1;
         }
-    if (!pAspect)
-        pAspect = &m_Aspects.emplace_back(TRunsDUnAspect{rTaille, lGras, lSouligne, {}});
-    auto it = pAspect->ParTexte.find(cTexte);
-    if (it == pAspect->ParTexte.end())
-        it = pAspect->ParTexte.insert(cTexte, {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}});
-    return *it;
+    }
+    TRunsDUnAspect &a = m_Aspects[m_nAspect];
+    // Empty lines, one an image, are not hashed.
+    if (cTexte.isEmpty()) {
+        if (!a.lVide) {
+            a.Vide = {TSegmentRTF{cTexte, rTaille, lGras, lSouligne}};
+            a.lVide = true;
+        }
+        return a.Vide;
+    }
+    // Nor is a text met again in the same storage (labels, criteria): a recent text is found
+    // by its address. The entry holds a copy, so that storage can neither be freed nor change
+    // (a string sharing it copies it before any change); borrowed storage is not recorded.
+    TRunsDUnAspect::TRecent *pRecent = nullptr;
+    if (cTexte.data_ptr().isMutable()) {
+        if (a.Recents.empty())
+            a.Recents.resize(TRunsDUnAspect::nRecents);
+        pRecent = &a.Recents[(quintptr(cTexte.constData()) >> 4) % TRunsDUnAspect::nRecents];
+        if (pRecent->cTexte.constData() == cTexte.constData() && pRecent->cTexte.size() == cTexte.size())
+            return pRecent->Runs;
+    }
+    auto it = a.ParTexte.constFind(cTexte);
+    if (it == a.ParTexte.cend()) {
+        // Kept for the report's life: a borrowed text is copied, its owner may rewrite it.
+        const QString cGarde = cTexte.data_ptr().isMutable() ? cTexte : QString(cTexte.constData(), cTexte.size());
+        it = a.ParTexte.insert(cGarde, {TSegmentRTF{cGarde, rTaille, lGras, lSouligne}});
+    }
+    if (!pRecent)
+        return *it;
+    pRecent->cTexte = cTexte;
+    pRecent->Runs = *it;
+    return pRecent->Runs;
 }
 
 void TRedacteurAudit::Ajoute(const QList<TSegmentRTF> &Runs)
@@ -154,7 +229,7 @@ void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &c
     Ligne(cEtiquette);
     lGras = false;
     rRetraitPremiere = 48;
-    if (!cValeur.contains(QStringLiteral("\r\n")))
+    if (!ACRLF(cValeur))
         Ligne(cValeur);
     else
         for (const QString &c : LignesDe(cValeur))
@@ -164,7 +239,7 @@ void TRedacteurAudit::LigneEtiquetee(const QString &cEtiquette, const QString &c
 void TRedacteurAudit::BlocEtiquete(const QString &cEtiquette, const QString &cValeur)
 {
     // Most values are one line: they are shown as they are, without cutting them.
-    if (!cValeur.contains(QStringLiteral("\r\n")))
+    if (!ACRLF(cValeur))
         BlocEtiqueteLignes(cEtiquette, {cValeur});
     else
         BlocEtiqueteLignes(cEtiquette, LignesDe(cValeur));
@@ -191,11 +266,41 @@ void TRedacteurAudit::BlocEtiqueteLignes(const QString &cEtiquette, const QStrin
 namespace
 {
 // What follows the number and the display text in an image's entry: " size" or " size le date".
+// FrenchFormats::DateHeure ("dd/MM/yyyy HH:mm:ss") written digit by digit: a report dates every
+// image, and a date format is read again at each QDate::toString. Years outside 1000 to 9999
+// take the general way.
+QString DateHeureImage(const QDateTime &dtDate)
+{
+    const QDate d = dtDate.date();
+    const QTime t = dtDate.time();
+    if (d.year() < 1000 || d.year() > 9999 || !t.isValid())
+        return FrenchFormats::DateHeure(dtDate);
+    QString c(19, Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(c.data());
+    auto Chiffres = [&p](int n, int nNombre) {
+        for (int i = nNombre - 1; i >= 0; --i, n /= 10)
+            p[i] = char16_t(u'0' + n % 10);
+        p += nNombre;
+    };
+    Chiffres(d.day(), 2);
+    *p++ = u'/';
+    Chiffres(d.month(), 2);
+    *p++ = u'/';
+    Chiffres(d.year(), 4);
+    *p++ = u' ';
+    Chiffres(t.hour(), 2);
+    *p++ = u':';
+    Chiffres(t.minute(), 2);
+    *p++ = u':';
+    Chiffres(t.second(), 2);
+    return c;
+}
+
 QString FinLigneImage(qint64 nTaille, const QDateTime &dtDate)
 {
     QString c = QLatin1Char(' ') + TexteTaille(nTaille);
     if (dtDate.isValid())
-        c += QStringLiteral(" le ") + FrenchFormats::DateHeure(dtDate);
+        c += QStringLiteral(" le ") + DateHeureImage(dtDate);
     return c;
 }
 
@@ -472,24 +577,35 @@ private:
         R.LigneUnique(LigneImage(nNumero, v.Enr.cAffiche, v.cFinLigne));
         R.lGras = false;
         v.nDetails = R.Paragraphes.size();
+        // The labels in storage of their own, where the report finds their runs by address.
+        static const QString cEtiqTrt = QString::fromUtf16(u"Traitements :");
+        static const QString cEtiqCrit = QString::fromUtf16(u"Critères hiérarchiques :");
+        static const QString cEtiqMotsCles = QString::fromUtf16(u"Mots-clés :");
+        static const QString cEtiqCoupDeCoeur = QString::fromUtf16(u"Coup de Coeur :");
+        static const QString cEtiqLegende = QString::fromUtf16(u"Légende :");
+        static const QString cEtiqDescription = QString::fromUtf16(u"Description :");
+        static const QString cEtiqAlbImg = QString::fromUtf16(u"Album(s) d'images :");
+        static const QString cEtiqAlbWHP = QString::fromUtf16(u"Album(s) WEB hiérarchique(s) personnel(s) :");
+        static const QString cEtiqEXIF = QString::fromUtf16(u"EXIF :");
+        static const QString cEtiqIPTC = QString::fromUtf16(u"IPTC :");
         if (O.lAffTrt)
-            R.BlocEtiquete(QStringLiteral("Traitements :"), d.cTraitements);
+            R.BlocEtiquete(cEtiqTrt, d.cTraitements);
         if (O.lAffCrit) {
-            R.BlocEtiqueteLignes(QStringLiteral("Critères hiérarchiques :"), LignesResume(d.Criteres));
-            R.BlocEtiquete(QStringLiteral("Mots-clés :"), d.cMotsCles);
-            R.BlocEtiquete(QStringLiteral("Coup de Coeur :"), d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
-            R.BlocEtiquete(QStringLiteral("Légende :"), d.cLegende);
+            R.BlocEtiqueteLignes(cEtiqCrit, LignesResume(d.Criteres));
+            R.BlocEtiquete(cEtiqMotsCles, d.cMotsCles);
+            R.BlocEtiquete(cEtiqCoupDeCoeur, d.lCoupDeCoeur ? QStringLiteral("Oui") : QString());
+            R.BlocEtiquete(cEtiqLegende, d.cLegende);
             if (S.lTrtDescription)
-                R.BlocEtiquete(QStringLiteral("Description :"), d.cDescription);
+                R.BlocEtiquete(cEtiqDescription, d.cDescription);
         }
         if (O.lAffAlbImg)
-            R.BlocEtiquete(QStringLiteral("Album(s) d'images :"), d.cAlbumsImages);
+            R.BlocEtiquete(cEtiqAlbImg, d.cAlbumsImages);
         if (O.lAffAlbWHP)
-            R.BlocEtiquete(QStringLiteral("Album(s) WEB hiérarchique(s) personnel(s) :"), d.cAlbumsWEBPerso);
+            R.BlocEtiquete(cEtiqAlbWHP, d.cAlbumsWEBPerso);
         if (O.lAffEXIF)
-            R.BlocEtiquete(QStringLiteral("EXIF :"), d.cEXIF);
+            R.BlocEtiquete(cEtiqEXIF, d.cEXIF);
         if (O.lAffIPTC)
-            R.BlocEtiquete(QStringLiteral("IPTC :"), d.cIPTC);
+            R.BlocEtiquete(cEtiqIPTC, d.cIPTC);
         v.nNbDetails = R.Paragraphes.size() - v.nDetails;
     }
 
@@ -517,7 +633,7 @@ private:
             for (qsizetype i = nDebut; i < Composants.size(); ++i) {
                 // A part holding a CR LF would be cut in two by the text's reading.
                 const QString &cLigne = it->second.Lignes[i];
-                if (cLigne.contains(QStringLiteral("\r\n")))
+                if (ACRLF(cLigne))
                     m_Resume << LignesDe(cLigne);
                 else
                     m_Resume << cLigne;
@@ -644,17 +760,11 @@ TDetailsImageAudit TDonneesAuditStores::Details(const TEnrNomImg &Enr, const TOp
 {
     TDetailsImageAudit d;
     if (Enr.nIdCD != 0) {
-        const QFileInfo fi(NomVignette(m_cDossierVignettes, Enr.nIdCD, Enr.cChemin));
-        if (fi.exists())
-            d.dtDate = fi.lastModified();
+        qint64 nTailleVignette = 0;
+        EtatFichier(NomVignette(m_cDossierVignettes, Enr.nIdCD, Enr.cChemin), false, nTailleVignette, d.dtDate);
         d.nTaille = m_iniSetup.ReadString(cSectionTaillesVignettes, Enr.cCle, QStringLiteral("0")).toLongLong();
-    } else {
-        const QFileInfo fi(Enr.cChemin);
-        if (fi.isFile()) {
-            d.nTaille = fi.size();
-            d.dtDate = fi.lastModified();
-        }
-    }
+    } else
+        EtatFichier(Enr.cChemin, true, d.nTaille, d.dtDate);
     if (Options.lAffCrit) {
         m_iniBDD.ReadSection(Enr.cCle, d.Criteres);
         d.cMotsCles = m_iniSetup.ReadString(cSectionMotsCles, Enr.cCle, {});

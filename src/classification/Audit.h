@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class TBigIniFile;
 class TIndexClassement;
@@ -158,8 +159,18 @@ private:
         double rTaille;
         bool lGras, lSouligne;
         QHash<QString, QList<TSegmentRTF>> ParTexte;
+        QList<TSegmentRTF> Vide; // the empty line's, once lVide
+        bool lVide = false;
+        struct TRecent
+        {
+            QString cTexte;
+            QList<TSegmentRTF> Runs;
+        };
+        static constexpr size_t nRecents = 512;
+        std::vector<TRecent> Recents; // by the text's address
     };
     QList<TRunsDUnAspect> m_Aspects;
+    qsizetype m_nAspect = -1; // the look of the last line
     int m_nNumero1 = 1, m_nNumero2 = 1;
 };
 

@@ -1,7 +1,5 @@
 #include "platform/Balises.h"
 
-#include <QRegularExpression>
-
 namespace Balises
 {
 
@@ -13,8 +11,22 @@ constexpr qsizetype nLongFermeture = 6; // "</xx/>"
 
 QStringList Lignes(const QString &cTexte)
 {
-    static const QRegularExpression Saut(QStringLiteral("\r\n|\n|\r"));
-    return cTexte.split(Saut);
+    // Cut at CR LF, LF or CR, a CR LF pair being one break; read by hand, as a regular
+    // expression costs more than the rest of a short text's handling.
+    QStringList Liste;
+    const QChar *p = cTexte.constData();
+    const qsizetype n = cTexte.size();
+    qsizetype nDebut = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] != u'\r' && p[i] != u'\n')
+            continue;
+        Liste.append(cTexte.sliced(nDebut, i - nDebut));
+        if (p[i] == u'\r' && i + 1 < n && p[i + 1] == u'\n')
+            ++i;
+        nDebut = i + 1;
+    }
+    Liste.append(cTexte.sliced(nDebut));
+    return Liste;
 }
 
 QList<TMorceau> AnalyseLigne(const QString &cLigne)

@@ -12,6 +12,11 @@ QString TexteBrut(const QString &cTexte)
 {
     QStringList Lignes;
     for (const QString &cLigne : Balises::Lignes(cTexte)) {
+        // A line without "<" holds no tag: it is its own text.
+        if (!cLigne.contains(QLatin1Char('<'))) {
+            Lignes << cLigne;
+            continue;
+        }
         QString c;
         for (const Balises::TMorceau &m : Balises::AnalyseLigne(cLigne))
             c += m.cTexte;

@@ -348,7 +348,7 @@ struct TBigIniFile::TDonnees
         return lSensibleCasse ? cNom.toUtf8() : PlieCasse(cNom.toUtf8());
     }
 
-    bool NomEgal(const TSection &s, const QByteArray &Forme) const
+    bool NomEgal(const TSection &s, QByteArrayView Forme) const
     {
         const QByteArrayView Brut = NomBrut(s);
         if (!ContientPourcent(Brut)) {
@@ -366,17 +366,17 @@ struct TBigIniFile::TDonnees
                     return lEgal;
             }
         }
-        return FormeSection(Brut) == Forme;
+        return QByteArrayView(FormeSection(Brut)) == Forme;
     }
 
-    static bool CleEgale(QByteArrayView Brute, const QByteArray &Cle)
+    static bool CleEgale(QByteArrayView Brute, QByteArrayView Cle)
     {
         if (!ContientPourcent(Brute))
             return Brute == Cle;
-        return DecodeNom(Brute) == Cle;
+        return QByteArrayView(DecodeNom(Brute)) == Cle;
     }
 
-    qint64 ChercheSection(const QByteArray &Forme) const
+    qint64 ChercheSection(QByteArrayView Forme) const
     {
         return IndexSections.Cherche(Hache(Forme), [&](quint32 nPos) {
             const TSection &s = Sections[nPos];
@@ -384,9 +384,36 @@ struct TBigIniFile::TDonnees
         });
     }
 
+    // f of the name's form (UTF-8, ASCII letters upper-cased when lPlie and case does not
+    // matter). Lookups come by the million and their names are mostly short and ASCII: those
+    // are converted on the stack, without building an array.
+    template <class F>
+    auto AvecOctets(const QString &cNom, bool lPlie, F &&f) const
+    {
+        constexpr qsizetype nMax = 512;
+        if (cNom.size() <= nMax) {
+            char Tampon[nMax];
+            const char16_t *p = reinterpret_cast<const char16_t *>(cNom.utf16());
+            qsizetype i = 0;
+            for (; i < cNom.size() && p[i] < 0x80; ++i)
+                Tampon[i] = lPlie && p[i] >= u'a' && p[i] <= u'z' ? char(p[i] - u'a' + 'A') : char(p[i]);
+            if (i == cNom.size())
+                return f(QByteArrayView(Tampon, i));
+        }
+        return f(QByteArrayView(lPlie ? FormeArgument(cNom) : cNom.toUtf8()));
+    }
+    // f of a key's UTF-8 bytes.
+    template <class F>
+    auto AvecCle(const QString &cCle, F &&f) const
+    {
+        return AvecOctets(cCle, false, std::forward<F>(f));
+    }
+
     TSection *Section(const QString &cSection)
     {
-        const qint64 n = ChercheSection(FormeArgument(cSection));
+        const qint64 n = AvecOctets(cSection, !lSensibleCasse, [this](QByteArrayView Forme) {
+            return ChercheSection(Forme);
+        });
         return n < 0 ? nullptr : &Sections[size_t(n)];
     }
 
@@ -434,7 +461,7 @@ struct TBigIniFile::TDonnees
             s.Cles->Ajoute(h, nPos);
     }
 
-    qint64 ChercheCleIndexee(const TSection &s, const QByteArray &Cle, quint32 h) const
+    qint64 ChercheCleIndexee(const TSection &s, QByteArrayView Cle, quint32 h) const
     {
         return s.Cles->Cherche(h, [&](quint32 n) {
             const TLigne &l = s.Lignes[n];
@@ -444,7 +471,7 @@ struct TBigIniFile::TDonnees
 
     // Only reads: a section large enough to be indexed was indexed when it was read or grew,
     // so that several threads may look keys up at once while nothing writes.
-    qint64 ChercheCle(const TSection &s, const QByteArray &Cle) const
+    qint64 ChercheCle(const TSection &s, QByteArrayView Cle) const
     {
         if (s.Cles)
             return ChercheCleIndexee(s, Cle, Hache(Cle));
@@ -739,7 +766,7 @@ QString TBigIniFile::ReadString(const QString &cSection, const QString &cCle, co
     TDonnees::TSection *s = d->Section(cSection);
     if (!s)
         return cDefaut;
-    const qint64 n = d->ChercheCle(*s, cCle.toUtf8());
+    const qint64 n = d->AvecCle(cCle, [&](QByteArrayView Cle) { return d->ChercheCle(*s, Cle); });
     if (n < 0)
         return cDefaut;
     const TDonnees::TLigne &l = s->Lignes[size_t(n)];
@@ -1293,7 +1320,7 @@ bool TBigIniFile::SectionExists(const QString &cSection) const
 bool TBigIniFile::ValueExists(const QString &cSection, const QString &cCle) const
 {
     TDonnees::TSection *s = d->Section(cSection);
-    return s && d->ChercheCle(*s, cCle.toUtf8()) >= 0;
+    return s && d->AvecCle(cCle, [&](QByteArrayView Cle) { return d->ChercheCle(*s, Cle); }) >= 0;
 }
 
 bool TBigIniFile::Modifie() const

@@ -1,6 +1,7 @@
 #include "classification/Audit.h"
 #include "classification/ArboCriteres.h"
 #include "classification/IndexClassement.h"
+#include "platform/FrenchFormats.h"
 #include "storage/BigIniFiles.h"
 #include "storage/CleImage.h"
 #include "storage/Sections.h"
@@ -449,4 +450,86 @@ TEST(AuditAppareils, ModelsDifferingByCaseFormOneGroupOfAllTheirImages)
     EXPECT_EQ(t.Images("Canon"), (QStringList{"/a.jpg", "/b.jpg", "/d.jpg"}));
     EXPECT_EQ(t.Images("CANON"), t.Images("Canon"));
     EXPECT_EQ(t.Images(""), QStringList{"/vide.jpg"});
+}
+
+TEST(AuditTri, NamesSortOnTheirUpperCaseWhateverTheirAlphabet)
+{
+    // Upper-cased by code: "_" comes after the letters, "ß" reads as "SS", accented letters
+    // after ASCII; names equal but for case keep their order.
+    QList<TEnrNomImg> l;
+    for (const char *c : {"/p/b.jpg", "/p/_x.jpg", "/p/A.jpg", "/p/é.jpg", "/p/a.jpg", "/p/ß.jpg", "/p/f.jpg"})
+        l << EnrNomImg(QString::fromUtf8(c), {});
+    TrieNomsImg(l);
+    QStringList Ordre;
+    for (const TEnrNomImg &e : std::as_const(l))
+        Ordre << e.cAffiche;
+    EXPECT_EQ(Ordre, (QStringList{"/p/A.jpg", "/p/a.jpg", "/p/b.jpg", "/p/f.jpg", QString::fromUtf8("/p/ß.jpg"),
+                                  "/p/_x.jpg", QString::fromUtf8("/p/é.jpg")}));
+}
+
+TEST(AuditTri, EntryDatesReadAsEverywhereElseInTheProgram)
+{
+    // The entry writes its date itself: the common French date and time, for any year.
+    const TEnrNomImg Enr = EnrNomImg(QStringLiteral("/p/a.jpg"), {});
+    for (const QDateTime &dt :
+         {QDateTime(QDate(2004, 12, 25), QTime(14, 5, 9)), QDateTime(QDate(2001, 1, 2), QTime(3, 4, 5)),
+          QDateTime(QDate(1000, 10, 31), QTime(23, 59, 59)), QDateTime(QDate(9999, 7, 1), QTime(0, 0, 0)),
+          QDateTime(QDate(999, 3, 4), QTime(12, 0, 0)), QDateTime(QDate(12345, 6, 7), QTime(8, 9, 10))})
+        EXPECT_EQ(LigneImageAudit(7, Enr, 1536, dt), "7) /p/a.jpg 1,50 Ko le " + FrenchFormats::DateHeure(dt));
+    EXPECT_EQ(LigneImageAudit(12, Enr, 10, QDateTime()), "12) /p/a.jpg 10 Oct");
+}
+
+TEST(AuditRedacteur, LinesKeepTheirTextAndLookWhateverTheirStorage)
+{
+    TRedacteurAudit R;
+    QStringList Attendu;
+    // Texts made and freed one after the other, their storage soon given again.
+    for (int i = 0; i < 3000; ++i) {
+        const QString c = QStringLiteral("ligne %1").arg(i % 700);
+        R.Ligne(c);
+        Attendu << c;
+    }
+    // One string changed in place between its lines, then shown in another look.
+    QString c = QStringLiteral("avant");
+    c.reserve(64);
+    R.Ligne(c);
+    c[0] = u'A';
+    R.Ligne(c);
+    R.lGras = true;
+    R.Ligne(c);
+    R.lGras = false;
+    Attendu << "avant" << "Avant" << "Avant";
+    // A borrowed buffer rewritten between its lines.
+    char16_t Tampon[] = u"xyz";
+    const QString cEmprunt = QString::fromRawData(reinterpret_cast<const QChar *>(Tampon), 3);
+    R.Ligne(cEmprunt);
+    Tampon[0] = u'w';
+    R.Ligne(cEmprunt);
+    Attendu << "xyz" << "wyz";
+    QStringList Lu;
+    for (const TParagrapheRTF &p : std::as_const(R.Paragraphes))
+        Lu << p.lstSegments.value(0).sTexte;
+    EXPECT_EQ(Lu, Attendu);
+    const qsizetype n = R.Paragraphes.size();
+    EXPECT_FALSE(R.Paragraphes[n - 4].lstSegments[0].lGras);
+    EXPECT_TRUE(R.Paragraphes[n - 3].lstSegments[0].lGras);
+}
+
+TEST(AuditTri, SortKeysUpperCaseEveryLatinLetterAsTheFullMappingDoes)
+{
+    // Each character of Latin-1 and a few beyond, alone in a name: the order of the names is
+    // the order of their upper-cased texts.
+    QList<TEnrNomImg> l;
+    QStringList Cles;
+    for (char16_t u = 0x20; u < 0x180; ++u) {
+        const QString c = QStringLiteral("/p/") + QChar(u) + QStringLiteral(".jpg");
+        l << EnrNomImg(c, {});
+        Cles << c;
+    }
+    std::stable_sort(Cles.begin(), Cles.end(), [](const QString &a, const QString &b) { return a.toUpper() < b.toUpper(); });
+    TrieNomsImg(l);
+    QStringList Ordre;
+    for (const TEnrNomImg &e : std::as_const(l))
+        Ordre << e.cAffiche;
+    EXPECT_EQ(Ordre, Cles);
 }

@@ -47,3 +47,17 @@ TEST(Balises, PlainTextDropsTheTagsAndKeepsTheirText)
     EXPECT_FALSE(Balises::ABalise("a < b <SG>c</SG/>"));
     EXPECT_FALSE(Balises::ABalise("/photos/<2004>/a.jpg"));
 }
+
+TEST(Balises, TextsAreCutAtEachKindOfLineBreak)
+{
+    // CR LF is one break; a lone CR or LF is one too, and a break at either end gives an
+    // empty line there.
+    EXPECT_EQ(Balises::Lignes("a\r\nb\nc\rd\r\r\ne"), (QStringList{"a", "b", "c", "d", "", "e"}));
+    EXPECT_EQ(Balises::Lignes("\n\r"), (QStringList{"", "", ""}));
+    EXPECT_EQ(Balises::Lignes("x\r\n"), (QStringList{"x", ""}));
+    EXPECT_EQ(Balises::Lignes("\r\n\r\n"), (QStringList{"", "", ""}));
+    EXPECT_EQ(Balises::Lignes(""), QStringList{""});
+    EXPECT_EQ(Balises::Lignes(QString::fromUtf8("é\u2028日")), QStringList{QString::fromUtf8("é\u2028日")});
+    // Lines with and without tags, joined again by LF.
+    EXPECT_EQ(Balises::TexteSimple("a <b\r<SG>c</SG/>\n\nd"), "a <b\nc\n\nd");
+}

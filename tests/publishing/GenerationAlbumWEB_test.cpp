@@ -385,6 +385,8 @@ TEST(BulleAlbumWEB, PlainTextOfTheHint)
               QStringLiteral("dos/\r\na.jpg [2x3]\r\nEXIF"));
     // A lone "<" before a tag keeps the line as it is.
     EXPECT_EQ(TexteBrut(QStringLiteral("1 < 2 <SG>x</SG/>")), QStringLiteral("1 < 2 <SG>x</SG/>"));
+    // Lines without tags are kept whole, every break becoming CR LF.
+    EXPECT_EQ(TexteBrut(QStringLiteral("a b\rc</SG/>\n\n<SG>d</SG/>")), QStringLiteral("a b\r\nc</SG/>\r\n\r\nd"));
 
     TEnrLV e;
     e.nNumCD = 0x12340001;

@@ -86,6 +86,31 @@ TEST_F(BigIniFile, NonAsciiSectionNamesFoldWithUpperCase)
     EXPECT_EQ(ini.ReadString(QString::fromUtf8("LÉGENDES"), "k", ""), "v");
 }
 
+TEST_F(BigIniFile, NamesOfEveryLengthAndAlphabetAreFoundAsWritten)
+{
+    // Short ASCII names and keys are looked up without conversion; long or non-ASCII ones
+    // are converted: both ways must find the same lines, case ignored in section names only.
+    TBigIniFile ini(cFichier);
+    ini.lAutoSave = false;
+    for (const qsizetype n : {1, 511, 512, 513, 2000}) {
+        const QString cSection = QString(n, u'a');
+        const QString cCle = QStringLiteral("/p/") + QString(n, u'k');
+        ini.WriteString(cSection, cCle, QString::number(n));
+        ini.WriteString(cSection + QString::fromUtf8("é"), cCle + QString::fromUtf8("é"), QStringLiteral("e%1").arg(n));
+    }
+    for (const qsizetype n : {1, 511, 512, 513, 2000}) {
+        const QString cCle = QStringLiteral("/p/") + QString(n, u'k');
+        EXPECT_EQ(ini.ReadString(QString(n, u'A'), cCle, "-"), QString::number(n)) << n;
+        EXPECT_EQ(ini.ReadString(QString(n, u'a') + QString::fromUtf8("É"), cCle + QString::fromUtf8("é"), "-"),
+                  QStringLiteral("e%1").arg(n))
+            << n;
+        EXPECT_TRUE(ini.ValueExists(QString(n, u'a'), cCle)) << n;
+        EXPECT_FALSE(ini.ValueExists(QString(n, u'a'), cCle.toUpper())) << n;
+        EXPECT_FALSE(ini.SectionExists(QString(n - 1, u'a') + u'b')) << n;
+    }
+    EXPECT_FALSE(ini.SectionExists(QString(512, u'a') + QChar(u'\0')));
+}
+
 TEST_F(BigIniFile, CaseSensitiveStoreKeepsImagesDifferingInCaseApart)
 {
     {
