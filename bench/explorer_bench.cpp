@@ -385,8 +385,11 @@ int main(int argc, char **argv)
             if (Index.Cle(n).startsWith(QLatin1Char('/')))
                 Cles.push_back(Index.Cle(n));
         double dTriCpu = 0, dOrdreCpu = 0;
-        Meilleur([&] { TriFrancais::Ordre(qsizetype(Cles.size()), [&](qsizetype k) { return QStringView(Cles[size_t(k)]); }); },
-                 &dTriCpu);
+        Meilleur(
+            [&] {
+                TriFrancais::Ordre(qsizetype(Cles.size()), [&](qsizetype k) { return QStringView(Cles[size_t(k)]); });
+            },
+            &dTriCpu);
         Meilleur([&] { TOrdreExplore o(Index, Ens.lstToutesImages); }, &dOrdreCpu);
         Bench("explorer_open_first_sort_cpu", dTriCpu, "ms");
         Bench("explorer_open_first_order_cpu", dOrdreCpu, "ms");
