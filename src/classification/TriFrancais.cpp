@@ -68,16 +68,14 @@ struct TTable
 
 // Texts where the levels and the punctuation decide, on which the table must agree with the
 // collator before it is used.
-const char *const Epreuves[] = {"",       "a",      "A",       "à",      "À",       "â",       "ä",      "b",
-                                "ab",     "a b",    "a-b",     "a_b",    "a.b",     "a/b",     "a'b",    "a,b",
-                                "a b/c",  "a/b c",  "a/bc",    "ab/c",   "cote",    "côte",    "coté",   "côté",
-                                "Côte",   "COTE",   "e",       "é",      "è",       "ê",       "ë",      "É",
-                                "ea",     "éa",     "eá",      "ée",     "eé",      "1",       "10",     "2",
-                                "a1",     "a10",    "a2",      "c",      "ç",       "ca",      "ça",     "cz",
-                                "n",      "ñ",      "y",       "ý",      "ÿ",       "i",       "ï",      "o",
-                                "ô",      "u",      "ù",       "Noël",   "Noel",    "noël",    "Noëla",  "Noelb",
-                                "[2004]", "(2004)", "{2004}",  "Week-end", "Weekend", "Week end", "#a", "~a",
-                                "a~",     "a!",     "a?",      "a@b",    "a&b",     "a+b",     "a=b",    "a%b"};
+const char *const Epreuves[] = {
+    "",     "a",    "A",     "à",     "À",      "â",      "ä",      "b",        "ab",      "a b",      "a-b",  "a_b",
+    "a.b",  "a/b",  "a'b",   "a,b",   "a b/c",  "a/b c",  "a/bc",   "ab/c",     "cote",    "côte",     "coté", "côté",
+    "Côte", "COTE", "e",     "é",     "è",      "ê",      "ë",      "É",        "ea",      "éa",       "eá",   "ée",
+    "eé",   "1",    "10",    "2",     "a1",     "a10",    "a2",     "c",        "ç",       "ca",       "ça",   "cz",
+    "n",    "ñ",    "y",     "ý",     "ÿ",      "i",      "ï",      "o",        "ô",       "u",        "ù",    "Noël",
+    "Noel", "noël", "Noëla", "Noelb", "[2004]", "(2004)", "{2004}", "Week-end", "Weekend", "Week end", "#a",   "~a",
+    "a~",   "a!",   "a?",    "a@b",   "a&b",    "a+b",    "a=b",    "a%b"};
 
 TTable FaitTable()
 {
@@ -185,7 +183,8 @@ void TriCles(TRapide *a, size_t n, size_t d, const char *pOctets, const std::fun
         if (j - i > 1) {
             if ((a[i].nCache & 0xFF) == 0) {
                 // The keys ended: equal keys.
-                std::sort(a + i, a + j, [&](const TRapide &x, const TRapide &y) { return Texte(x.nPos) < Texte(y.nPos); });
+                std::sort(a + i, a + j,
+                          [&](const TRapide &x, const TRapide &y) { return Texte(x.nPos) < Texte(y.nPos); });
             } else {
                 TriCles(a + i, j - i, d + 8, pOctets, Texte);
             }

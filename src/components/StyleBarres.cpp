@@ -19,8 +19,8 @@ QColor TStyleBarres::CouleurCurseur(const QPalette &Palette, bool lEnfonce, bool
     return lEnfonce ? c.darker(118) : lSurvole ? c.darker(108) : c;
 }
 
-void TStyleBarres::drawComplexControl(ComplexControl nControle, const QStyleOptionComplex *pOption,
-                                      QPainter *pPeintre, const QWidget *pWidget) const
+void TStyleBarres::drawComplexControl(ComplexControl nControle, const QStyleOptionComplex *pOption, QPainter *pPeintre,
+                                      const QWidget *pWidget) const
 {
     QProxyStyle::drawComplexControl(nControle, pOption, pPeintre, pWidget);
     if (nControle != CC_ScrollBar)
@@ -36,8 +36,8 @@ void TStyleBarres::drawComplexControl(ComplexControl nControle, const QStyleOpti
     pPeintre->save();
     pPeintre->setRenderHint(QPainter::Antialiasing, false);
     pPeintre->setPen(o->palette.color(QPalette::Dark));
-    pPeintre->setBrush(CouleurCurseur(o->palette, lActif && (o->state & State_Sunken),
-                                      lActif && (o->state & State_MouseOver)));
+    pPeintre->setBrush(
+        CouleurCurseur(o->palette, lActif && (o->state & State_Sunken), lActif && (o->state & State_MouseOver)));
     // Across the bar, a pixel of track shows on each side; along it, the thumb's whole length.
     pPeintre->drawRect(r.adjusted(lVertical ? 1 : 0, lVertical ? 0 : 1, lVertical ? -2 : -1, lVertical ? -1 : -2));
     pPeintre->restore();
@@ -45,8 +45,7 @@ void TStyleBarres::drawComplexControl(ComplexControl nControle, const QStyleOpti
 
 void MarqueCurseur(QScrollBar *pBarre)
 {
-    if (!pBarre || qobject_cast<TStyleBarres *>(QApplication::style())
-        || qobject_cast<TStyleBarres *>(pBarre->style()))
+    if (!pBarre || qobject_cast<TStyleBarres *>(QApplication::style()) || qobject_cast<TStyleBarres *>(pBarre->style()))
         return;
     // Over the style the application uses now, whatever it is.
     auto *pStyle = new TStyleBarres(QStyleFactory::create(QApplication::style()->name()));

@@ -411,9 +411,8 @@ struct TBigIniFile::TDonnees
 
     TSection *Section(const QString &cSection)
     {
-        const qint64 n = AvecOctets(cSection, !lSensibleCasse, [this](QByteArrayView Forme) {
-            return ChercheSection(Forme);
-        });
+        const qint64 n =
+            AvecOctets(cSection, !lSensibleCasse, [this](QByteArrayView Forme) { return ChercheSection(Forme); });
         return n < 0 ? nullptr : &Sections[size_t(n)];
     }
 

@@ -414,8 +414,8 @@ TEST(ImagePourEcran, QuarterTurnDecodedNoLargerThanNeededTurnedAndFittedOnce)
     const std::atomic<bool> lGarde = false;
     const QSize Petit(450, 350);
 
-    const TImagePleinEcran r = ImagePourEcran(cFichier, {RapportZoom::nAjuste, Petit, OperationsTrts(Recette), true},
-                                              lGarde, 0);
+    const TImagePleinEcran r =
+        ImagePourEcran(cFichier, {RapportZoom::nAjuste, Petit, OperationsTrts(Recette), true}, lGarde, 0);
     ASSERT_TRUE(r.lLue);
     EXPECT_EQ(r.cFichier, cFichier);
     EXPECT_EQ(r.Taille, QSize(800, 1200));
@@ -435,8 +435,8 @@ TEST(ImagePourEcran, QuarterTurnDecodedNoLargerThanNeededTurnedAndFittedOnce)
     EXPECT_LT(qRed(Gauche), 60);
 
     // At 1:1 the whole file is decoded and no fitted copy is made.
-    const TImagePleinEcran u = ImagePourEcran(cFichier, {RapportZoom::nUnUn, Petit, OperationsTrts(Recette), true},
-                                              lGarde, 0);
+    const TImagePleinEcran u =
+        ImagePourEcran(cFichier, {RapportZoom::nUnUn, Petit, OperationsTrts(Recette), true}, lGarde, 0);
     ASSERT_TRUE(u.lLue);
     EXPECT_EQ(u.Image.size(), QSize(800, 1200));
     EXPECT_TRUE(u.Affichee.isNull());

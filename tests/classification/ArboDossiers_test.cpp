@@ -51,9 +51,9 @@ TEST(ArboDossiers, NodesListTheirOwnImagesWhenFoldersInterleave)
     const auto CD = Liste(7, {"/D/1.JPG", "/D/E/2.JPG", "/D/3.JPG", "/R.JPG"});
     const TArboDossiers a = ConstruitArboDossiers(HorsCD, CD, iniSetup);
     const QString cCD = IdVolume(7) + QStringLiteral(" - \"ETE\"");
-    EXPECT_EQ(Lignes(a), (QStringList{"/{/}[5]", "  a{/a/}[0,3]", "    b{/a/b/}[1]", "      y{/a/b/y/}[2]",
-                                      "    d{/a/d/}[4]", "CDs{}", "  " + cCD + "{/}[3]", "    D{/D/}[0,2]",
-                                      "      E{/D/E/}[1]"}));
+    EXPECT_EQ(Lignes(a),
+              (QStringList{"/{/}[5]", "  a{/a/}[0,3]", "    b{/a/b/}[1]", "      y{/a/b/y/}[2]", "    d{/a/d/}[4]",
+                           "CDs{}", "  " + cCD + "{/}[3]", "    D{/D/}[0,2]", "      E{/D/E/}[1]"}));
     ASSERT_EQ(a.Racines.size(), 2u);
     EXPECT_EQ(a.Racines[1]->nIcone, 4);
     EXPECT_EQ(a.Racines[0]->Enfants[0]->nIcone, 2);
@@ -88,8 +88,8 @@ TEST(ArboDossiers, EmptyNamesAreSkippedOrKeptAsAsked)
               (QStringList{"CDs{}", "  " + cCD + "{/}[0]", "    x{/x/}", "      a{/x/a/}[1,2]"}));
     // Kept: each spelling its own folder, named as the path spells it.
     EXPECT_EQ(Lignes(ConstruitArboDossiers({}, CD, iniSetup, Qt::KeepEmptyParts)),
-              (QStringList{"CDs{}", "  " + cCD + "{/}", "    {//}[0]", "    x{/x/}", "      {/x//}", "        a{/x//a/}[1]",
-                           "      a{/x/a/}[2]"}));
+              (QStringList{"CDs{}", "  " + cCD + "{/}", "    {//}[0]", "    x{/x/}", "      {/x//}",
+                           "        a{/x//a/}[1]", "      a{/x/a/}[2]"}));
 }
 
 TEST(ArboDossiers, HistoryOrderGoesByDiscIdentifierThenUpperCasedPath)

@@ -498,14 +498,17 @@ TEST(AuditRedacteur, LinesKeepTheirTextAndLookWhateverTheirStorage)
     R.lGras = true;
     R.Ligne(c);
     R.lGras = false;
-    Attendu << "avant" << "Avant" << "Avant";
+    Attendu << "avant"
+            << "Avant"
+            << "Avant";
     // A borrowed buffer rewritten between its lines.
     char16_t Tampon[] = u"xyz";
     const QString cEmprunt = QString::fromRawData(reinterpret_cast<const QChar *>(Tampon), 3);
     R.Ligne(cEmprunt);
     Tampon[0] = u'w';
     R.Ligne(cEmprunt);
-    Attendu << "xyz" << "wyz";
+    Attendu << "xyz"
+            << "wyz";
     QStringList Lu;
     for (const TParagrapheRTF &p : std::as_const(R.Paragraphes))
         Lu << p.lstSegments.value(0).sTexte;
@@ -526,7 +529,8 @@ TEST(AuditTri, SortKeysUpperCaseEveryLatinLetterAsTheFullMappingDoes)
         l << EnrNomImg(c, {});
         Cles << c;
     }
-    std::stable_sort(Cles.begin(), Cles.end(), [](const QString &a, const QString &b) { return a.toUpper() < b.toUpper(); });
+    std::stable_sort(Cles.begin(), Cles.end(),
+                     [](const QString &a, const QString &b) { return a.toUpper() < b.toUpper(); });
     TrieNomsImg(l);
     QStringList Ordre;
     for (const TEnrNomImg &e : std::as_const(l))

@@ -120,8 +120,9 @@ TEST(TriFrancais, OrderEqualsTheCollatorsWithTextsInAndOutOfTheTable)
     // Paths sharing a long beginning, as a catalogue's do, with folders differing by case,
     // accents, spaces and punctuation right after the shared part.
     std::vector<QString> Chemins;
-    const char *const Dossiers[] = {"Été", "ete", "Ete", "été 2004", "Noël", "noel", "[2004] Rome", "Week-end",
-                                    "Weekend", "Week end", "cœur", "a b", "a", "a-b", "ÉTÉ"};
+    const char *const Dossiers[] = {"Été",  "ete",         "Ete",      "été 2004", "Noël",
+                                    "noel", "[2004] Rome", "Week-end", "Weekend",  "Week end",
+                                    "cœur", "a b",         "a",        "a-b",      "ÉTÉ"};
     for (int i = 0; i < 3000; ++i)
         Chemins.push_back(QString::fromUtf8("/home/ann/Photos/%1/IMG_%2.jpg")
                               .arg(QString::fromUtf8(Dossiers[Alea() % std::size(Dossiers)]))

@@ -373,8 +373,8 @@ TEST_F(VueTest, TheBarOfAShortReportFollowsTheTextAndTheView)
     EXPECT_EQ(b->value(), 0);
 
     // The wheel and the bar move the text by what the bar moves.
-    QWheelEvent Roue(QPointF(50, 50), QPointF(Vue.mapToGlobal(QPoint(50, 50))), QPoint(), QPoint(0, -120),
-                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent Roue(QPointF(50, 50), QPointF(Vue.mapToGlobal(QPoint(50, 50))), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(Vue.viewport(), &Roue);
     Peint();
     EXPECT_GT(b->value(), 0);
@@ -434,9 +434,12 @@ TEST_F(VueTest, TheThumbIsWhatStandsOutOfTheBar)
 
     // On a dark palette the thumb is what shows lightest.
     QPalette Sombre = Vue.palette();
-    for (auto [nRole, cCouleur] : {std::pair{QPalette::Window, "#303030"}, {QPalette::Base, "#202020"},
-                                   {QPalette::Button, "#383838"}, {QPalette::Mid, "#282828"},
-                                   {QPalette::Midlight, "#808080"}, {QPalette::Dark, "#101010"}})
+    for (auto [nRole, cCouleur] : {std::pair{QPalette::Window, "#303030"},
+                                   {QPalette::Base, "#202020"},
+                                   {QPalette::Button, "#383838"},
+                                   {QPalette::Mid, "#282828"},
+                                   {QPalette::Midlight, "#808080"},
+                                   {QPalette::Dark, "#101010"}})
         Sombre.setColor(nRole, QColor(cCouleur));
     Vue.setPalette(Sombre);
     QTest::keyClick(&Vue, Qt::Key_Home, Qt::ControlModifier);
