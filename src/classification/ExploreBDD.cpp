@@ -112,11 +112,16 @@ TOrdreExplore::TOrdreExplore(const TIndexClassement &Index, const std::vector<in
             continue;
         m_Rang[size_t(n)] = int(m_ParRang.size());
         m_ParRang.push_back(n);
-        m_Cles.push_back(Index.Cle(n));
         m_Enr.push_back(std::move(k < l.HorsCD.size() ? l.HorsCD[k] : l.CD[k - l.HorsCD.size()]));
     }
     if (l.CD.empty())
         m_nHorsCD = int(m_ParRang.size());
+    // The keys shared in the index's order, not the rank's: taking a share touches each text,
+    // and in the index's order those lie one after the other in memory.
+    m_Cles.resize(m_ParRang.size());
+    for (size_t n = 0; n < m_Rang.size(); ++n)
+        if (m_Rang[n] >= 0)
+            m_Cles[size_t(m_Rang[n])] = Index.Cle(int(n));
     m_Images = Images;
     m_lFait = true;
 
