@@ -386,9 +386,11 @@ TEST_F(DeplacementTest, BuiltInCopyIsCheckedAgainstWhatWasRead)
             const std::lock_guard<std::mutex> g(Verrou);
             if (nCas == 0 || p != TPointDeplacement::Copie || lFait)
                 return;
-            const QString c = cNouveau + (nCas == 1 ? "KX_BDD.ini" : "Vignettes/v0.JPG");
-            QFile f(c);
-            if (!f.exists() || !f.open(QIODevice::ReadWrite))
+            const QString cNom = nCas == 1 ? "KX_BDD.ini" : "Vignettes/v0.JPG";
+            // Another thread may still be writing that copy: only a whole one is spoilt (its
+            // own point, after its copy, always finds it whole).
+            QFile f(cNouveau + cNom);
+            if (!f.exists() || f.size() != QFileInfo(cAncien + cNom).size() || !f.open(QIODevice::ReadWrite))
                 return;
             if (nCas == 1) {
                 const QByteArray Octets = f.readAll();
