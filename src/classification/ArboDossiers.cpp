@@ -106,22 +106,15 @@ std::vector<int> TDossiersImages::Dossiers(const std::vector<TEnrLST> &Liste)
 {
     std::vector<int> v;
     v.reserve(Liste.size());
-    qsizetype nBarrePrec = -1;
     for (size_t i = 0; i < Liste.size(); ++i) {
         // A sorted list's texts lie all over memory: the ends of those ahead are fetched early.
         if (i + 8 < Liste.size()) {
             const QString &c = Liste[i + 8].cChemin;
             __builtin_prefetch(c.constData() + c.size() - 1);
         }
-        const TEnrLST &e = Liste[i];
-        const qsizetype nBarre = DerniereBarre(e.cChemin);
-        // In a sorted list an image is most often in the folder of the one before.
-        if (i > 0 && nBarre == nBarrePrec && e.nVolume == Liste[i - 1].nVolume
-            && QStringView(e.cChemin).left(nBarre) == QStringView(Liste[i - 1].cChemin).left(nBarre))
-            v.push_back(v.back());
-        else
-            v.push_back(Dossier(e));
-        nBarrePrec = nBarre;
+        // In a sorted list an image is most often in the folder of the one before, which
+        // Dossier tries first.
+        v.push_back(Dossier(Liste[i]));
     }
     return v;
 }
